@@ -1,0 +1,75 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+int fromQtButton(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return IdYes;
+    case QMessageBox::No:
+        return IdNo;
+    case QMessageBox::Cancel:
+        return IdCancel;
+    default:
+        return IdOk;
+    }
+}
+
+// Task-modal box without an owner window.
+int showQtMessageBox(const Message& message)
+{
+    QMessageBox box(toQtIcon(message.icon), message.caption, message.text);
+    switch (message.buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    box.setWindowModality(Qt::ApplicationModal);
+    return fromQtButton(box.exec());
+}
+
+MessagePresenter& presenter()
+{
+    static MessagePresenter current;
+    return current;
+}
+
+} // namespace
+
+int showMessage(const Message& message)
+{
+    const MessagePresenter& installed = presenter();
+    return installed ? installed(message) : showQtMessageBox(message);
+}
+
+MessagePresenter setMessagePresenter(MessagePresenter replacement)
+{
+    return std::exchange(presenter(), std::move(replacement));
+}
+
+} // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Every message box of the terminal and of its component libraries goes through one
+// replaceable presenter, so tests can answer boxes without a screen.
+namespace platform {
+
+enum class MessageIcon { Information, Question, Warning, Error };
+enum class MessageButtons { Ok, YesNo, OkCancel };
+
+// The system's button identifiers, as the callers compare them.
+enum MessageResult { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+
+struct Message {
+    QString caption;
+    QString text;
+    MessageIcon icon = MessageIcon::Information;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+using MessagePresenter = std::function<int(const Message&)>;
+
+// Shows the box through the installed presenter and returns the pressed button.
+int showMessage(const Message& message);
+
+// Installs a presenter and returns the one it replaces; an empty one restores the real box.
+MessagePresenter setMessagePresenter(MessagePresenter presenter);
+
+} // namespace platform

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QMap>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+
+// Read-only access to the gym's databases, in the terms the windows use: connections opened from
+// a "FILE NAME=" data-link connection string, and data sets over tables, queries and commands.
+// Every failure raises DatabaseError; nothing here ever writes to a database.
+
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Connection {
+public:
+    explicit Connection(QString connectionString = {});
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setConnectionString(const QString& connectionString);
+    const QString& connectionString() const { return m_connectionString; }
+
+    // Reads the data-link file and connects; throws DatabaseError when it cannot.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    // The live database, for the data sets; throws DatabaseError when not open.
+    QSqlDatabase database() const;
+
+private:
+    QString m_connectionString;
+    QString m_name; // Qt's connection name, unique per object
+};
+
+// A cursor over rows. Subclasses say which SELECT to run.
+class DataSet {
+public:
+    DataSet();
+    virtual ~DataSet();
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+
+    // Either a shared connection, or a connection string of the data set's own.
+    void setConnection(Connection* connection);
+    void setConnectionString(const QString& connectionString);
+
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+    void requery();
+
+    void first();
+    void next();
+    bool eof() const { return m_eof; }
+
+    QStringList fieldNames() const;
+    bool hasField(const QString& name) const;
+
+    // Typed reads of the current row; names compare without regard to case. As the data sets the
+    // terminal was written for, a null reads as the type's zero (empty text, 0, false, and the
+    // day zero of dates, 30/12/1899); a value that does not convert raises DatabaseError.
+    bool isNull(const QString& name) const;
+    QString fieldText(const QString& name) const;
+    int fieldInteger(const QString& name) const;
+    double fieldFloat(const QString& name) const;
+    bool fieldBoolean(const QString& name) const;
+    QDateTime fieldDateTime(const QString& name) const;
+    QByteArray fieldBlob(const QString& name) const;
+
+    // The day zero of the date system, what a null date reads as.
+    static QDateTime dayZero();
+
+protected:
+    // The statement to run on open, with its bound values.
+    virtual QString selectText() const = 0;
+    virtual QMap<QString, QVariant> boundValues() const { return {}; }
+    // Checks made once the database is reached, before the rows are read.
+    virtual void validate(QSqlDatabase& database);
+    // Replaces the cursor with the rows of another statement (used by locate).
+    void runStatement(const QString& text, const QMap<QString, QVariant>& values);
+    // After a lookup the cursor no longer stands on the first row of selectText().
+    void markMoved();
+    QSqlDatabase connectedDatabase();
+    [[noreturn]] void fail(const QString& what) const;
+    virtual QString describe() const = 0;
+
+private:
+    QVariant value(const QString& name) const;
+    void fetchRow();
+
+    Connection* m_shared = nullptr;
+    std::unique_ptr<Connection> m_own;
+    std::unique_ptr<QSqlQuery> m_query;
+    QSqlRecord m_record;
+    bool m_open = false;
+    bool m_eof = true;
+    bool m_atFirst = false;
+};
+
+// All rows of one table. Its declared columns must exist for it to open.
+class TableDataSet : public DataSet {
+public:
+    void setTableName(const QString& name) { m_table = name; }
+    const QString& tableName() const { return m_table; }
+    // The columns the window reads; empty selects every column.
+    void setDeclaredColumns(const QStringList& columns) { m_columns = columns; }
+
+    // Moves to the first row whose column equals value exactly; false (and at end) when none.
+    // The lookup asks the database for that row alone, so it costs the same on any table size;
+    // after it the data set holds the matching rows, and first() / requery() bring back the table.
+    bool locate(const QString& column, const QVariant& value);
+
+protected:
+    QString selectText() const override;
+    void validate(QSqlDatabase& database) override;
+    QString describe() const override;
+
+private:
+    QString columnList() const;
+
+    QString m_table;
+    QStringList m_columns;
+};
+
+// A statement with named parameters (":NAME"), given as lines and text values.
+class QueryDataSet : public DataSet {
+public:
+    QStringList& sql() { return m_lines; }
+    void setParameter(const QString& name, const QString& value) { m_parameters[name] = value; }
+    void clearParameters() { m_parameters.clear(); }
+
+protected:
+    QString selectText() const override;
+    QMap<QString, QVariant> boundValues() const override { return m_parameters; }
+    QString describe() const override;
+
+private:
+    QStringList m_lines;
+    QMap<QString, QVariant> m_parameters;
+};
+
+// One complete statement set as command text. Values are bound as parameters (":NAME"), never
+// pasted into the text.
+class CommandDataSet : public DataSet {
+public:
+    void setCommandText(const QString& text) { m_text = text; }
+    const QString& commandText() const { return m_text; }
+    void setParameter(const QString& name, const QVariant& value) { m_parameters[name] = value; }
+    void clearParameters() { m_parameters.clear(); }
+
+protected:
+    QString selectText() const override { return m_text; }
+    QMap<QString, QVariant> boundValues() const override { return m_parameters; }
+    QString describe() const override;
+
+private:
+    QString m_text;
+    QMap<QString, QVariant> m_parameters;
+};

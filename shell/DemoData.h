@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// A deterministic, realistic pair of demo databases (SQLite) with their data-link files. The demo
+// and the tests build their databases with it.
+namespace demo {
+
+struct Operator {
+    QString code;
+    QString name;
+    QString password;
+    QString right; // IMP_SERIE_40
+};
+
+struct Options {
+    int members = 300;
+    bool workouts = true; // prescriptions, exercise catalogue rows, staff
+    bool photos = true;
+};
+
+struct DemoDatabases {
+    QString palendraFile;
+    QString quorvelFile;
+    std::vector<Operator> operators;
+    int members = 0;
+};
+
+// The operators every demo database holds, one for each kind of IMP_SERIE_40 value.
+const std::vector<Operator>& operators();
+
+// The enrolment number of the n-th member (n from 1), ten digits.
+QString enrolmentOf(int n);
+
+// Writes palendra.db, quorvel.db, Palendra.udl and Quorvel.udl into folder (created if needed,
+// existing databases replaced). Throws std::runtime_error when a file cannot be written.
+DemoDatabases writeDemoDatabases(const QString& folder, const Options& options = {});
+
+// Writes a data-link file as Windows does: UTF-16LE with a byte-order mark, CR LF line ends.
+void writeDataLinkFile(const QString& path, const QString& initString);
+
+} // namespace demo

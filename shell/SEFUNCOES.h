@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// What every window of the terminal shares: the one function through which messages reach the
+// user, the standard message texts, and the small text helpers of the ticket.
+
+// The standard message texts ("\r" is a carriage return that the boxes show as is).
+namespace msg {
+inline const QString RegistroJaAlocado = QStringLiteral("Registro já alocado");
+inline const QString FecheJanelas = QStringLiteral("Feche a(s) janelas abertas no SISTEMA !");
+inline const QString TemCertezaFechados =
+    QStringLiteral("Tem certeza que os formulários forão fechados ?");
+inline const QString UsuarioSemAcesso = QStringLiteral("Usuário sem acesso !");
+inline const QString AssistenciaTecnica = QStringLiteral("Entre em contato com Assistência Técnica !\r");
+inline const QString CodigoNaoCadastrado = QStringLiteral("Código não cadastrado !");
+inline const QString SenhaNaoConfere = QStringLiteral("Senha não confere !");
+inline const QString CodigoIncorreto = QStringLiteral("Código INCORRETO !");
+inline const QString DadoIncorreto = QStringLiteral("Dado INCORRETO !");
+inline const QString MatriculaIncorreta = QStringLiteral("Matrícula INCORRETA !");
+inline const QString ImpressoraNaoPronta =
+    QStringLiteral("A impressora não esta pronta ! Deseja continuar ?");
+inline const QString AberturaDeTabela = QStringLiteral("Abertura de tabela !");
+inline const QString VideoIncompativel = QStringLiteral("Arquivo Video incompátivel !\r");
+inline const QString VideoInexistente = QStringLiteral("Arquivo Video inexistente !\r");
+} // namespace msg
+
+// Beeps and shows text1, a space and text2 in a box captioned "Palendra": kind "!" is an
+// information box with OK, any other kind a question with Yes and No. Returns the button
+// pressed (platform::IdOk, IdYes or IdNo).
+int MENSAGEM(const QString& kind, const QString& text1, const QString& text2);
+
+// Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
+// last characters of the result). Longer texts are left as they are. Always true.
+bool COMPLETA_ESPACOS(QString& text, int width);
+
+// Copy of text with the Portuguese accented letters replaced by plain ones.
+QString TIRA_ACENTOS(const QString& text);

@@ -1,0 +1,2 @@
+#include "Database.h"
+#include <gtest/gtest.h>

@@ -1,0 +1,77 @@
+#include "SEFUNCOES.h"
+
+#include "Recorders.h"
+
+#include <gtest/gtest.h>
+
+TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk)
+{
+    MessageRecorder recorder;
+    const int pressed = MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    const platform::Message& shown = recorder.messages().front();
+    EXPECT_EQ(shown.text, QStringLiteral("Usuário sem acesso ! "));
+    EXPECT_EQ(shown.caption, QStringLiteral("Palendra"));
+    EXPECT_EQ(shown.icon, platform::MessageIcon::Information);
+    EXPECT_EQ(shown.buttons, platform::MessageButtons::Ok);
+    EXPECT_EQ(pressed, platform::IdOk);
+}
+
+TEST(Mensagem, AnyOtherKindAsksYesOrNoAndReturnsTheAnswer)
+{
+    MessageRecorder recorder(platform::IdNo);
+    for (const QString& kind : {QStringLiteral("?"), QStringLiteral(""), QStringLiteral("!!")}) {
+        EXPECT_EQ(MENSAGEM(kind, msg::TemCertezaFechados, QStringLiteral("x")), platform::IdNo);
+        EXPECT_EQ(recorder.messages().back().icon, platform::MessageIcon::Question);
+        EXPECT_EQ(recorder.messages().back().buttons, platform::MessageButtons::YesNo);
+    }
+    EXPECT_EQ(recorder.messages().back().text, QStringLiteral("Tem certeza que os formulários forão fechados ? x"));
+}
+
+TEST(MessageTexts, KeepTheirControlCharacters)
+{
+    EXPECT_TRUE(msg::AssistenciaTecnica.endsWith(QLatin1Char('\r')));
+    EXPECT_TRUE(msg::VideoInexistente.endsWith(QLatin1Char('\r')));
+    EXPECT_EQ(msg::ImpressoraNaoPronta, QStringLiteral("A impressora não esta pronta ! Deseja continuar ?"));
+}
+
+TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts)
+{
+    struct Case {
+        QString in;
+        int width;
+        QString out;
+    };
+    const Case cases[] = {
+        {QStringLiteral("12"), 8, QStringLiteral("       12")},
+        {QStringLiteral("12345678"), 8, QStringLiteral(" 12345678")},
+        {QStringLiteral("123456789"), 8, QStringLiteral("123456789")},
+        {QString(), 3, QStringLiteral("    ")},
+        {QStringLiteral("ab"), 0, QStringLiteral("ab")},
+    };
+    for (const Case& c : cases) {
+        QString text = c.in;
+        EXPECT_TRUE(COMPLETA_ESPACOS(text, c.width));
+        EXPECT_EQ(text, c.out) << c.in.toStdString() << " width " << c.width;
+    }
+}
+
+TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft)
+{
+    QString shortCount = QStringLiteral("10");
+    COMPLETA_ESPACOS(shortCount, 8);
+    EXPECT_EQ(shortCount.right(8), QStringLiteral("      10"));
+    QString longCount = QStringLiteral("3x12 a 15 rep");
+    COMPLETA_ESPACOS(longCount, 8);
+    EXPECT_EQ(longCount.right(8), QStringLiteral(" a 15 rep").right(8));
+}
+
+TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse)
+{
+    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
+              QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU"));
+    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("Conceição Müller, 12")), QStringLiteral("Conceicao Muller, 12"));
+    // Letters outside the table stay, and the length never changes.
+    const QString other = QStringLiteral("èñ ÈÑ abc 0123");
+    EXPECT_EQ(TIRA_ACENTOS(other), other);
+}

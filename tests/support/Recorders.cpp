@@ -1,0 +1,36 @@
+#include "Recorders.h"
+
+#include <QStringList>
+
+MessageRecorder::MessageRecorder(int answer)
+    : m_answer(answer)
+{
+    m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
+        m_messages.push_back(message);
+        return m_answer;
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    platform::setMessagePresenter(std::move(m_previous));
+}
+
+QStringList MessageRecorder::texts() const
+{
+    QStringList result;
+    for (const platform::Message& message : m_messages) {
+        result << message.text;
+    }
+    return result;
+}
+
+PauseRecorder::PauseRecorder()
+{
+    m_previous = platform::setPauseFunction([this](int milliseconds) { m_pauses.push_back(milliseconds); });
+}
+
+PauseRecorder::~PauseRecorder()
+{
+    platform::setPauseFunction(std::move(m_previous));
+}

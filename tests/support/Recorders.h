@@ -1,0 +1,43 @@
+#pragma once
+
+#include "MessageBox.h"
+#include "Pause.h"
+
+#include <QString>
+
+#include <vector>
+
+// Records every message box instead of showing it, answering with a chosen button.
+class MessageRecorder {
+public:
+    explicit MessageRecorder(int answer = platform::IdOk);
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    void answerWith(int button) { m_answer = button; }
+    const std::vector<platform::Message>& messages() const { return m_messages; }
+    // The texts shown, in order.
+    QStringList texts() const;
+    void clear() { m_messages.clear(); }
+
+private:
+    std::vector<platform::Message> m_messages;
+    int m_answer;
+    platform::MessagePresenter m_previous;
+};
+
+// Records the waits instead of sleeping.
+class PauseRecorder {
+public:
+    PauseRecorder();
+    ~PauseRecorder();
+    PauseRecorder(const PauseRecorder&) = delete;
+    PauseRecorder& operator=(const PauseRecorder&) = delete;
+
+    const std::vector<int>& pauses() const { return m_pauses; }
+
+private:
+    std::vector<int> m_pauses;
+    platform::PauseFunction m_previous;
+};
