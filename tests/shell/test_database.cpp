@@ -1,2 +1,331 @@
 #include "Database.h"
+
+#include "DataLink.h"
+#include "DemoData.h"
+#include "Schema.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// One pair of demo databases for the whole suite, reached through two drivers: Qt's own SQLite
+// driver and the SQLite ODBC driver. Both must give the same answers.
+class DemoFolder {
+public:
+    static DemoFolder& instance()
+    {
+        static DemoFolder folder;
+        return folder;
+    }
+    QString path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    QString connectionString(const QString& udl) const { return platform::dataLinkConnectionString(m_dir.path(), udl); }
+
+private:
+    DemoFolder()
+    {
+        demo::Options options;
+        options.members = 60;
+        demo::writeDemoDatabases(m_dir.path(), options);
+        demo::writeDataLinkFile(path("PalendraOdbc.udl"),
+                                "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
+                                    path("palendra.db") + "\"");
+        demo::writeDataLinkFile(path("QuorvelOdbc.udl"), "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
+                                                             path("quorvel.db") + "\"");
+    }
+    QTemporaryDir m_dir;
+};
+
+struct Provider {
+    const char* label;
+    const char* palendra;
+    const char* quorvel;
+};
+
+class DataAccess : public ::testing::TestWithParam<Provider> {
+protected:
+    void SetUp() override
+    {
+        DemoFolder& folder = DemoFolder::instance();
+        palendra = std::make_unique<Connection>(folder.connectionString(GetParam().palendra));
+        quorvel = std::make_unique<Connection>(folder.connectionString(GetParam().quorvel));
+        palendra->open();
+        quorvel->open();
+    }
+
+    std::unique_ptr<Connection> palendra;
+    std::unique_ptr<Connection> quorvel;
+};
+
+std::string errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const DatabaseError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST_P(DataAccess, SettingsTableReadsTypedValues)
+{
+    TableDataSet settings;
+    settings.setConnection(palendra.get());
+    settings.setTableName("Secvar");
+    settings.setDeclaredColumns(schema::columnRange("Secvar", "ACADEMIA", "Tec12USB"));
+    settings.open();
+    ASSERT_FALSE(settings.eof());
+    EXPECT_EQ(settings.fieldText("ACADEMIA"), "Academia Corpo & Movimento");
+    EXPECT_EQ(settings.fieldText("path_exercicio"), "Não");
+    EXPECT_EQ(settings.fieldText("PORTA_IMP"), "TKT");
+    EXPECT_EQ(settings.fieldInteger("ESPACO"), 3);
+    EXPECT_EQ(settings.fieldInteger("TEMPO_REAVALIACAO"), 3); // a text column read as a number
+    EXPECT_EQ(settings.fieldInteger("VELOCIDADE"), 9600);
+    EXPECT_FALSE(settings.fieldBoolean("POR_CODIGO_APARELHO"));
+    EXPECT_TRUE(settings.isNull("LOGOACADEMIA1"));
+    EXPECT_TRUE(settings.fieldBlob("LOGOACADEMIA1").isEmpty());
+    EXPECT_NE(errorOf([&] { settings.fieldInteger("ACADEMIA"); }).find("ACADEMIA"), std::string::npos);
+    EXPECT_NE(errorOf([&] { settings.fieldText("NO_SUCH_COLUMN"); }).find("NO_SUCH_COLUMN"), std::string::npos);
+    settings.next();
+    EXPECT_TRUE(settings.eof());
+    EXPECT_NE(errorOf([&] { settings.fieldText("ACADEMIA"); }), "no error");
+    settings.first();
+    EXPECT_EQ(settings.fieldText("ACADEMIA"), "Academia Corpo & Movimento");
+    settings.close();
+    EXPECT_FALSE(settings.isOpen());
+    EXPECT_NE(errorOf([&] { settings.fieldText("ACADEMIA"); }), "no error");
+}
+
+TEST_P(DataAccess, TableOpensOnlyWithEveryDeclaredColumn)
+{
+    TableDataSet settings;
+    settings.setConnection(palendra.get());
+    settings.setTableName("SECVAR");
+    settings.setDeclaredColumns({"ACADEMIA", "CAPTURA_WEBX"});
+    const std::string error = errorOf([&] { settings.open(); });
+    EXPECT_NE(error.find("CAPTURA_WEBX"), std::string::npos) << error;
+    EXPECT_FALSE(settings.isOpen());
+
+    TableDataSet missing;
+    missing.setConnection(palendra.get());
+    missing.setTableName("ALUNOSATIVOS"); // only the member database has it
+    EXPECT_NE(errorOf([&] { missing.open(); }).find("ALUNOSATIVOS"), std::string::npos);
+
+    TableDataSet hostile;
+    hostile.setConnection(palendra.get());
+    hostile.setTableName("Secvar; DROP TABLE Usuarios");
+    EXPECT_NE(errorOf([&] { hostile.open(); }), "no error");
+}
+
+TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly)
+{
+    TableDataSet members;
+    members.setConnection(quorvel.get());
+    members.setTableName("ALUNOSATIVOS");
+    members.setDeclaredColumns({"MATRICULA", "NOME"});
+    members.open();
+    const QString first = members.fieldText("MATRICULA");
+    members.next();
+    const QString second = members.fieldText("MATRICULA");
+    const QString secondName = members.fieldText("NOME");
+
+    ASSERT_TRUE(members.locate("MATRICULA", second));
+    EXPECT_EQ(members.fieldText("NOME"), secondName);
+    EXPECT_FALSE(members.locate("matricula", QString::number(second.toInt()))); // no leading zeros
+    EXPECT_TRUE(members.eof());
+    EXPECT_FALSE(members.locate("MATRICULA", "0' OR '1'='1"));
+    // first() brings back the whole table in its order.
+    members.first();
+    EXPECT_EQ(members.fieldText("MATRICULA"), first);
+}
+
+TEST_P(DataAccess, RequerySeesTheTableAnew)
+{
+    TableDataSet members;
+    members.setConnection(quorvel.get());
+    members.setTableName("ALUNOS");
+    members.open();
+    const QString first = members.fieldText("MATRICULA");
+    members.next();
+    members.next();
+    members.requery();
+    EXPECT_EQ(members.fieldText("MATRICULA"), first);
+    EXPECT_THROW(TableDataSet().requery(), DatabaseError);
+}
+
+TEST_P(DataAccess, QueryTakesTheLatestPrescriptionInOrder)
+{
+    // A member whose workout A was prescribed on two dates.
+    QueryDataSet candidates;
+    candidates.setConnection(palendra.get());
+    candidates.sql() << "SELECT MATRICULA, MIN(DATA) AS OLDEST, MAX(DATA) AS NEWEST FROM TREINO"
+                     << "WHERE TREINO = :LETRA GROUP BY MATRICULA HAVING COUNT(DISTINCT DATA) > 1";
+    candidates.setParameter("LETRA", "A");
+    candidates.open();
+    ASSERT_FALSE(candidates.eof()) << "the demo data should hold a member with two prescriptions";
+    const QString enrolment = candidates.fieldText("MATRICULA");
+    const QDateTime newest = candidates.fieldDateTime("NEWEST");
+    ASSERT_LT(candidates.fieldDateTime("OLDEST"), newest);
+
+    QueryDataSet exercises;
+    exercises.setConnection(palendra.get());
+    exercises.sql()
+        << "SELECT A.MATRICULA, A.CODIGO_EXERCICIO, C.DESCRICAO AS EXERCICIO, A.PROFESSOR, A.ORDEM, A.DATA, A.DOM, C.APARELHO "
+        << "FROM TREINO A, EXERCICIOS C "
+        << "WHERE (A.CODIGO_EXERCICIO = C.CODIGO   ) AND"
+        << "      (A.MATRICULA        = :JMATRICULA) AND"
+        << "      (A.TREINO           = :JTREINO   ) AND "
+        << "      (DATA IN (SELECT MAX(DATA) FROM TREINO WHERE (MATRICULA = :MMATRICULA) AND (TREINO = :MTREINO)))"
+        << "ORDER BY A.ORDEM";
+    exercises.setParameter("JMATRICULA", enrolment);
+    exercises.setParameter("MMATRICULA", enrolment);
+    exercises.setParameter("JTREINO", "A");
+    exercises.setParameter("MTREINO", "A");
+    exercises.open();
+    int rows = 0;
+    int lastOrder = 0;
+    for (; !exercises.eof(); exercises.next(), ++rows) {
+        EXPECT_EQ(exercises.fieldDateTime("DATA"), newest);
+        EXPECT_GT(exercises.fieldInteger("ORDEM"), lastOrder);
+        lastOrder = exercises.fieldInteger("ORDEM");
+        EXPECT_FALSE(exercises.fieldText("EXERCICIO").isEmpty());
+        exercises.fieldBoolean("DOM");
+    }
+    EXPECT_GE(rows, 4);
+}
+
+TEST_P(DataAccess, CommandReadsPhotosAndNullPhotos)
+{
+    CommandDataSet photos;
+    photos.setConnection(quorvel.get());
+    photos.setCommandText("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA");
+    int jpegs = 0;
+    int nulls = 0;
+    int missing = 0;
+    for (int n = 1; n <= 60; ++n) {
+        photos.close();
+        photos.setParameter("MATRICULA", demo::enrolmentOf(n));
+        photos.open();
+        if (photos.eof()) {
+            ++missing;
+        } else if (photos.isNull("FOTO1")) {
+            ++nulls;
+        } else {
+            const QByteArray jpeg = photos.fieldBlob("FOTO1");
+            EXPECT_TRUE(jpeg.startsWith("\xFF\xD8\xFF")) << n;
+            ++jpegs;
+        }
+    }
+    EXPECT_GT(jpegs, 40);
+    EXPECT_GT(nulls + missing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDrivers, DataAccess,
+                         ::testing::Values(Provider{"sqlite", "Palendra.udl", "Quorvel.udl"},
+                                           Provider{"odbc", "PalendraOdbc.udl", "QuorvelOdbc.udl"}),
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.label); });
+
+TEST(DataAccessOwnConnection, CommandWithItsOwnConnectionString)
+{
+    CommandDataSet staff;
+    staff.setConnectionString(DemoFolder::instance().connectionString("Quorvel.udl"));
+    staff.setCommandText("SELECT nome FROM FUNCIONARIOS WHERE MATRICULA = :M");
+    staff.setParameter("M", "0000000901");
+    staff.open();
+    ASSERT_FALSE(staff.eof());
+    EXPECT_EQ(staff.fieldText("NOME"), "Ricardo Prado");
+    staff.close();
+    staff.setParameter("M", "0000000999");
+    staff.open();
+    EXPECT_TRUE(staff.eof());
+}
+
+TEST(DataAccessValues, NullsReadAsZeroAndBadValuesRaise)
+{
+    QTemporaryDir dir;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "values-writer");
+        db.setDatabaseName(dir.filePath("values.db"));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("CREATE TABLE V (T VARCHAR(10), N INTEGER, D TIMESTAMP, B BOOLEAN, F DOUBLE PRECISION)"));
+        ASSERT_TRUE(q.exec("INSERT INTO V VALUES (NULL, NULL, NULL, NULL, NULL)"));
+        ASSERT_TRUE(q.exec("INSERT INTO V VALUES ('x1', 'abc', 'not a date', 'maybe', '1,5')"));
+        ASSERT_TRUE(q.exec("INSERT INTO V VALUES (' 42 ', 7, '2026-03-02 08:15:00', 1, 2.5)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("values-writer");
+    demo::writeDataLinkFile(dir.filePath("V.udl"), "Provider=SQLite;Data Source=values.db");
+    Connection connection(platform::dataLinkConnectionString(dir.path(), "V.udl"));
+    connection.open();
+    TableDataSet values;
+    values.setConnection(&connection);
+    values.setTableName("V");
+    values.open();
+
+    EXPECT_TRUE(values.isNull("T"));
+    EXPECT_EQ(values.fieldText("T"), "");
+    EXPECT_EQ(values.fieldInteger("N"), 0);
+    EXPECT_EQ(values.fieldFloat("F"), 0.0);
+    EXPECT_FALSE(values.fieldBoolean("B"));
+    EXPECT_EQ(values.fieldDateTime("D"), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+
+    values.next();
+    EXPECT_THROW(values.fieldInteger("N"), DatabaseError);
+    EXPECT_THROW(values.fieldInteger("T"), DatabaseError);
+    EXPECT_THROW(values.fieldDateTime("D"), DatabaseError);
+    EXPECT_THROW(values.fieldBoolean("B"), DatabaseError);
+    EXPECT_THROW(values.fieldFloat("F"), DatabaseError);
+
+    values.next();
+    EXPECT_EQ(values.fieldInteger("T"), 42);
+    EXPECT_EQ(values.fieldInteger("N"), 7);
+    EXPECT_EQ(values.fieldDateTime("D"), QDateTime(QDate(2026, 3, 2), QTime(8, 15)));
+    EXPECT_TRUE(values.fieldBoolean("B"));
+    EXPECT_DOUBLE_EQ(values.fieldFloat("F"), 2.5);
+}
+
+TEST(DataAccessFailures, ConnectionsFailWithAClearError)
+{
+    QTemporaryDir dir;
+    Connection missingFile(platform::dataLinkConnectionString(dir.path(), "Palendra.udl"));
+    EXPECT_NE(errorOf([&] { missingFile.open(); }).find("Palendra.udl"), std::string::npos);
+
+    // SQLite is opened read-only: a database file that is not there is not created.
+    demo::writeDataLinkFile(dir.filePath("Gone.udl"), "Provider=SQLite;Data Source=gone.db");
+    Connection gone(platform::dataLinkConnectionString(dir.path(), "Gone.udl"));
+    EXPECT_NE(errorOf([&] { gone.open(); }), "no error");
+    EXPECT_FALSE(QFile::exists(dir.filePath("gone.db")));
+    EXPECT_FALSE(gone.isOpen());
+
+    // Nothing listens on port 1: both server drivers must give up quickly.
+    demo::writeDataLinkFile(dir.filePath("Pg.udl"),
+                            "Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;"
+                            "PORT=1;DATABASE=x;UID=x;PWD=x\"");
+    demo::writeDataLinkFile(dir.filePath("Tds.udl"),
+                            "Provider=SQLOLEDB.1;User ID=sa;Password=x;Initial Catalog=x;Data Source=127.0.0.1,1");
+    for (const char* udl : {"Pg.udl", "Tds.udl"}) {
+        Connection server(platform::dataLinkConnectionString(dir.path(), udl));
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_NE(errorOf([&] { server.open(); }).find(udl), std::string::npos) << udl;
+        EXPECT_LT(timer.elapsed(), 15000) << udl;
+    }
+
+    TableDataSet unconnected;
+    unconnected.setTableName("Secvar");
+    EXPECT_NE(errorOf([&] { unconnected.open(); }), "no error");
+    Connection closed(platform::dataLinkConnectionString(dir.path(), "Gone.udl"));
+    unconnected.setConnection(&closed);
+    EXPECT_NE(errorOf([&] { unconnected.open(); }), "no error");
+}
