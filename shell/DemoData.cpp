@@ -187,7 +187,10 @@ QString memberName(Random& random)
     QString name = random.pick(firstNames);
     const int parts = 1 + random.below(4); // some names run past 27 characters
     for (int i = 0; i < parts; ++i) {
-        name += QLatin1Char(' ') + random.pick(surnames);
+        const QString& surname = random.pick(surnames);
+        if (!name.contains(surname)) {
+            name += QLatin1Char(' ') + surname;
+        }
     }
     return name.left(35);
 }
