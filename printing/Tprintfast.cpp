@@ -111,11 +111,13 @@ public:
         }
     }
 
-    // Creates or truncates the target; false when it cannot be opened.
+    // Creates or truncates the target; false when it cannot be opened. A missing device is not
+    // created as a plain file under /dev, where the bytes would vanish without a printer.
     bool open(const QString& path) {
         discard();
+        const int create = path.startsWith(QLatin1String("/dev/")) ? 0 : O_CREAT;
         m_fd = ::open(QFile::encodeName(path).constData(),
-                      O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+                      O_WRONLY | create | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
         return m_fd >= 0;
     }
 
@@ -208,203 +210,63 @@ constexpr qsizetype MaxTargetName = 259;
 
 // ---- Control codes ------------------------------------------------------------------------
 
-// One model's codes in the order of codeStrings(); nullopt keeps what an earlier job left.
-using CodeTable = std::array<std::optional<std::string_view>, 15>;
-constexpr std::nullopt_t kept = std::nullopt;
+// The columns of the code table: models that share every code share a column.
+enum CodeColumn { Ibm, Emilia, Deskjet, Rima, Epson9, EpsonInk, Imp40, Bema, ColumnCount };
 
-// Hex escapes stop at the next hex digit, hence the split literals.
-constexpr CodeTable ibmCodes = {"\x0f"sv,
-                                "\x12"sv,
-                                "\x1e"
-                                "5"sv,
-                                "\x1e"
-                                "0"sv,
-                                "\x1e"
-                                "2"sv,
-                                "\x1e"
-                                "0"sv,
-                                "\x1b"
-                                "E"sv,
-                                "\x1b"
-                                "F"sv,
-                                kept,
-                                "\x1bW\x01"sv,
-                                "\x1bW\x00"sv,
-                                "\x1b"
-                                "0"sv,
-                                "\x1b"
-                                "2"sv,
-                                "\x0c"sv,
-                                "\x1b"
-                                "C"sv};
-constexpr CodeTable emiliaCodes = {"\x0f"sv,
-                                   "\x12"sv,
-                                   "\x1e"
-                                   "5"sv,
-                                   "\x1e"
-                                   "0"sv,
-                                   "\x1e"
-                                   "2"sv,
-                                   "\x1e"
-                                   "0"sv,
-                                   "\x1bg"sv,
-                                   "\x1bh"sv,
-                                   kept,
-                                   "\x1bW\x01"sv,
-                                   "\x1bW\x00"sv,
-                                   "\x1b"
-                                   "0"sv,
-                                   "\x1b"
-                                   "2"sv,
-                                   "\x0c"sv,
-                                   "\x1b"
-                                   "C"sv};
-constexpr CodeTable deskjetCodes = {"\x1b(s16.67H"sv,
-                                    "\x1b(s10H"sv,
-                                    "\x1b(s16.67H"sv,
-                                    "\x1b(s10H"sv,
-                                    "\x1b(s12H"sv,
-                                    "\x1b(s10H"sv,
-                                    "\x1b(s3B"sv,
-                                    "\x1b(s-3B"sv,
-                                    kept,
-                                    "\x1b(s3B"sv,
-                                    "\x1b(s-3B"sv,
-                                    "\x1b(s1P"sv,
-                                    "\x1b(s0P"sv,
-                                    "\x0c"sv,
-                                    "\x1b"
-                                    "C"sv};
-constexpr CodeTable rimaCodes = {"\x0f"sv,
-                                 "\x12"sv,
-                                 "\x1b[\x05"sv,
-                                 "\x1b[\x00"sv,
-                                 "\x1b[\x02"sv,
-                                 "\x1b[\x01"sv,
-                                 "\x1b"
-                                 "E"sv,
-                                 "\x1b"
-                                 "F"sv,
-                                 kept,
-                                 "\x1bW\x01"sv,
-                                 "\x1bW\x00"sv,
-                                 "\x1b"
-                                 "0"sv,
-                                 "\x1b"
-                                 "2"sv,
-                                 "\x0c"sv,
-                                 "\x1b"
-                                 "C"sv};
-constexpr CodeTable epson9Codes = {"\x0f"sv,
-                                   "\x12"sv,
-                                   "\x1bM\x0f"sv,
-                                   "\x1bP"sv,
-                                   "\x1bM"sv,
-                                   "\x1bP"sv,
-                                   "\x1b"
-                                   "E"sv,
-                                   ""sv,
-                                   "\x0d"sv,
-                                   "\x1bW\x01"sv,
-                                   "\x1bW\x00"sv,
-                                   "\x1b"
-                                   "0"sv,
-                                   "\x1b"
-                                   "2"sv,
-                                   "\x0c"sv,
-                                   "\x1b"
-                                   "C"sv};
-constexpr CodeTable epsonInkCodes = {"\x0f"sv,
-                                     "\x12"sv,
-                                     "\x1bM\x0f"sv,
-                                     "\x1bP"sv,
-                                     "\x1bM"sv,
-                                     "\x1bP"sv,
-                                     "\x1b"
-                                     "E"sv,
-                                     "\x1b"
-                                     "F"sv,
-                                     kept,
-                                     "\x1bW\x01"sv,
-                                     "\x1bW\x00"sv,
-                                     "\x1b"
-                                     "0"sv,
-                                     "\x1b"
-                                     "2"sv,
-                                     "\x0c"sv,
-                                     "\x1b"
-                                     "C"sv};
-constexpr CodeTable imp40Codes = {"\x1bP"sv,
-                                  "\x1bP"sv,
-                                  "\x1bM\x0f"sv,
-                                  "\x1bP"sv,
-                                  "\x1bM"sv,
-                                  "\x1bP"sv,
-                                  "\x1b"
-                                  "E"sv,
-                                  "\x1b"
-                                  "F"sv,
-                                  kept,
-                                  "\x1bW\x01"sv,
-                                  "\x1bW\x00"sv,
-                                  "\x1b"
-                                  "0"sv,
-                                  "\x1b"
-                                  "2"sv,
-                                  "\x0c"sv,
-                                  "\x1b"
-                                  "C"sv};
-constexpr CodeTable bemaCodes = {"\x1bP"sv,
-                                 "\x1bP"sv,
-                                 "\x1bM\x0f"sv,
-                                 "\x1bP"sv,
-                                 "\x1bM"sv,
-                                 "\x1bP"sv,
-                                 "\x1b"
-                                 "E"sv,
-                                 "\x1b"
-                                 "F"sv,
-                                 kept,
-                                 "\x1bW\x01"sv,
-                                 "\x1bW\x00"sv,
-                                 "\x1b"
-                                 "0"sv,
-                                 "\x1b"
-                                 "2"sv,
-                                 "\x1b"
-                                 "2"sv,
-                                 "\x1b"
-                                 "2"sv};
-
-const CodeTable& codesOf(TPrinterName model) {
+CodeColumn columnOf(TPrinterName model) {
     switch (model) {
     case pfPadraoIBM:
-        return ibmCodes;
+        return Ibm;
     case pfEmiliaPS:
-        return emiliaCodes;
+        return Emilia;
     case pfDeskjet500:
     case pfDeskjet600:
-        return deskjetCodes;
+        return Deskjet;
     case pfRima:
-        return rimaCodes;
+        return Rima;
     case pfEpson9pinos:
-        return epson9Codes;
+        return Epson9;
     case pfEpsonStylusC2:
     case pfCanonBJC4000:
     case pfEpson24pinos:
-        return epsonInkCodes;
+        return EpsonInk;
     case pfImp40col:
-        return imp40Codes;
+        return Imp40;
     case pfImpBema:
-        return bemaCodes;
+        return Bema;
     }
-    return epson9Codes;
+    return Epson9;
 }
 
-const std::array<QString*, 15> codeStrings = {
-    &Comprimido, &FimComprimido, &SuperComprimido, &FimSuperComprimido, &Elite,        &FimElite,
-    &Negrito,    &FimNegrito,    &RetornoCarro,    &Expandido,          &FimExpandido, &Espaco8,
-    &Espaco6,    &Ejecao,        &TamanhoPagina};
+// nullopt: the model leaves the entry as an earlier job set it.
+using Code = std::optional<std::string_view>;
+constexpr std::nullopt_t kept = std::nullopt;
+
+struct CodeRow {
+    QString* entry;
+    std::array<Code, ColumnCount> codes;
+};
+
+// clang-format off
+const std::array<CodeRow, 15> codeTable = {{
+    //                     IBM                Emilia             Deskjet 500/600                           Rima               Epson 9 pins       Stylus/Canon/Epson 24  40 columns         Bema
+    {&Comprimido,         {"\x0f"sv,          "\x0f"sv,          "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x0f"sv,          "\x0f"sv,          "\x0f"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&FimComprimido,      {"\x12"sv,          "\x12"sv,          "\x1b\x28\x73\x31\x30\x48"sv,             "\x12"sv,          "\x12"sv,          "\x12"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&SuperComprimido,    {"\x1e\x35"sv,      "\x1e\x35"sv,      "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x1b\x5b\x05"sv,  "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv,      "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv}},
+    {&FimSuperComprimido, {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x00"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Elite,              {"\x1e\x32"sv,      "\x1e\x32"sv,      "\x1b\x28\x73\x31\x32\x48"sv,             "\x1b\x5b\x02"sv,  "\x1b\x4d"sv,      "\x1b\x4d"sv,          "\x1b\x4d"sv,      "\x1b\x4d"sv}},
+    {&FimElite,           {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x01"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Negrito,            {"\x1b\x45"sv,      "\x1b\x67"sv,      "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x45"sv,      "\x1b\x45"sv,      "\x1b\x45"sv,          "\x1b\x45"sv,      "\x1b\x45"sv}},
+    {&FimNegrito,         {"\x1b\x46"sv,      "\x1b\x68"sv,      "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x46"sv,      ""sv,              "\x1b\x46"sv,          "\x1b\x46"sv,      "\x1b\x46"sv}},
+    {&RetornoCarro,       {kept,             kept,             kept,                                     kept,             "\x0d"sv,          kept,                 kept,             kept}},
+    {&Expandido,          {"\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,      "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv}},
+    {&FimExpandido,       {"\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,      "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv}},
+    {&Espaco8,            {"\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x28\x73\x31\x50"sv,                 "\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x30"sv,          "\x1b\x30"sv,      "\x1b\x30"sv}},
+    {&Espaco6,            {"\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x28\x73\x30\x50"sv,                 "\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x32"sv,          "\x1b\x32"sv,      "\x1b\x32"sv}},
+    {&Ejecao,             {"\x0c"sv,          "\x0c"sv,          "\x0c"sv,                                  "\x0c"sv,          "\x0c"sv,          "\x0c"sv,              "\x0c"sv,          "\x1b\x32"sv}},
+    {&TamanhoPagina,      {"\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,                              "\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,          "\x1b\x43"sv,      "\x1b\x32"sv}},
+}};
+// clang-format on
 
 // ---- Accents --------------------------------------------------------------------------------
 
@@ -746,11 +608,10 @@ void TPrintFast::FimImpr() {
 }
 
 void TPrintFast::PegaPadroes() {
-    const CodeTable& codes = codesOf(FPrinterName);
-    for (std::size_t entry = 0; entry < codes.size(); ++entry) {
-        if (codes[entry]) {
-            *codeStrings[entry] =
-                QString::fromLatin1(codes[entry]->data(), qsizetype(codes[entry]->size()));
+    const CodeColumn column = columnOf(FPrinterName);
+    for (const CodeRow& row : codeTable) {
+        if (const Code& code = row.codes[column]) {
+            *row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));
         }
     }
 }
