@@ -32,31 +32,37 @@ QFont pageFont() {
     return font;
 }
 
-} // namespace
-
-namespace printfast {
-
+// The PC BIOS printer-status byte of a parallel port's status register: acknowledge and error
+// turned active high, the low bits (time-out among them) clear.
 int biosPrinterStatus(int statusRegister) {
     return (statusRegister & 0xF8) ^ 0x48;
 }
 
+// Bits of the BIOS byte.
+constexpr int NotBusy = 0x80;
+constexpr int Acknowledge = 0x40;
+constexpr int Selected = 0x10;
+constexpr int IoError = 0x08;
+
+// 0 when the printer is not busy, selected and without error; 1, 2 or 3 otherwise (first
+// match wins).
 int classifyPrinterStatus(int biosStatus) {
     const auto allSet = [biosStatus](int bits) {
         return (biosStatus & bits) == bits;
     };
-    if (allSet(0x80 | 0x40 | 0x08)) {
+    if (allSet(NotBusy | Acknowledge | IoError)) {
         return 1;
     }
-    if (allSet(0x10 | 0x08)) {
+    if (allSet(Selected | IoError)) {
         return 2;
     }
-    if (allSet(0x10 | 0x80)) {
+    if (allSet(Selected | NotBusy)) {
         return 0;
     }
     return 3;
 }
 
-} // namespace printfast
+} // namespace
 
 TPFPreview::TPFPreview(QWidget* parent)
     : QDialog(parent)
@@ -112,7 +118,7 @@ int TPFPreview::SetPrinterOn() {
     const std::uint16_t status = std::uint16_t(port.LPTBasePort() + 1);
     const int statusRegister = port.Port(status);
     port.CloseDriver();
-    return printfast::classifyPrinterStatus(printfast::biosPrinterStatus(statusRegister));
+    return classifyPrinterStatus(biosPrinterStatus(statusRegister));
 }
 
 void TPFPreview::SpeedButton1Click() {

@@ -40,13 +40,3 @@ public:
     QListWidget* RichEdit2;
     TPrintFast* PrintFast1;
 };
-
-namespace printfast {
-
-// The PC BIOS printer-status byte of a parallel port's status register (acknowledge and error
-// read active high, time-out always clear).
-int biosPrinterStatus(int statusRegister);
-// 0 ready; 1 busy with acknowledge and error; 2 selected with error; 3 anything else.
-int classifyPrinterStatus(int biosStatus);
-
-} // namespace printfast
