@@ -4,8 +4,8 @@
 #include "VicPort.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 
-#include <algorithm>
 #include <cstdint>
 
 int MENSAGEM(const QString& kind, const QString& text1, const QString& text2)
@@ -48,13 +48,11 @@ namespace {
 // The address as a 16-bit port number; 278 (the second parallel port) when it is not one.
 std::uint16_t parallelPortAddress(const QString& address)
 {
-    const bool hexDigitsOnly =
-        !address.isEmpty() && std::all_of(address.begin(), address.end(), [](QChar c) {
-            return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
-        });
-    bool isNumber = false;
-    const uint value = address.toUInt(&isNumber, 16);
-    return hexDigitsOnly && isNumber && value <= 0xFFFF ? std::uint16_t(value) : 0x278;
+    static const QRegularExpression hexNumber(QStringLiteral("^[0-9A-Fa-f]+$"));
+    bool converted = false;
+    const uint value = address.toUInt(&converted, 16);
+    const bool isAddress = hexNumber.match(address).hasMatch() && converted && value <= 0xFFFF;
+    return isAddress ? std::uint16_t(value) : 0x278;
 }
 
 } // namespace

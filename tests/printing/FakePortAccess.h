@@ -4,8 +4,6 @@
 
 #include <QStringList>
 
-#include <algorithm>
-
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -39,14 +37,11 @@ public:
     }
     void closeTVicPort() override { log(QStringLiteral("CloseTVicPort")); }
 
+    // Every call registers the address anew, so a test sees which of two numbers is used.
     std::uint8_t addNewLPT(std::uint16_t baseAddress) override {
         log(QStringLiteral("AddNewLPT %1").arg(baseAddress));
-        auto& ports = m_port->registered;
-        auto known = std::find(ports.begin(), ports.end(), baseAddress);
-        if (known == ports.end()) {
-            known = ports.insert(ports.end(), baseAddress);
-        }
-        return std::uint8_t(known - ports.begin() + 1);
+        m_port->registered.push_back(baseAddress);
+        return std::uint8_t(m_port->registered.size());
     }
     void setLPTNumber(std::uint8_t number) override {
         log(QStringLiteral("SetLPTNumber %1").arg(number));
