@@ -1,9 +1,14 @@
+#include "PFPrev.h"
 #include "PrintJobFixture.h"
 #include "Tprintfast.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 #include <cups/cups.h>
@@ -104,4 +109,22 @@ TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceIsOpenedByName) {
     driver.FimImpr();
     EXPECT_EQ(printed(QStringLiteral("Remota")), QByteArray("x\r\n"));
     EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
+}
+
+TEST_F(SystemPrinter, PrinterChosenInTheSetUpDialogBecomesCurrent) {
+    TPFPreview window;
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        if (printers) {
+            offered = printers->currentText();
+            printers->setCurrentIndex(printers->findText(QStringLiteral("Remota")));
+        }
+        dialog->accept();
+    });
+    window.SpeedButton3Click();
+    EXPECT_EQ(offered, QStringLiteral("Recibo")) << "the dialog opens on the default printer";
+    EXPECT_EQ(printfast::currentPrinter(), QStringLiteral("Remota"));
 }
