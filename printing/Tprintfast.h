@@ -117,7 +117,8 @@ public:
     void UpdatePrinter();
 
     // Vlr formatted with a format-float mask ("0", "#", "." and "," standing for the locale's
-    // separators), rounded half away from zero, right-aligned to the mask's length.
+    // separators, text before and after them copied; no ";" sections or exponents), rounded half
+    // away from zero, right-aligned to the mask's length.
     static QString MascaraVlr(const QString& mascara, double Vlr);
     static QString Repete(QChar Caractere, int nCaracteres);
     // Portuguese letters replaced by the printer's bytes (as Windows-1252 characters).
