@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class TPrintFast;
+
+// Preview of a matrix printer job: the plain text of each line on screen, the job file as the
+// driver wrote it in a hidden list, and a driver of its own to print that file on the port.
+class TPFPreview : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TPFPreview(QWidget* parent = nullptr);
+
+    // Status of the first parallel port: 0 ready, 1, 2 or 3 not ready.
+    int SetPrinterOn();
+    void SpeedButton1Click();
+    // Prints the job file unchanged on PrintFast1's port, asking first when the printer is not
+    // ready.
+    void SpeedButton2Click();
+    // The printer chosen in the set-up dialog becomes the application's current printer.
+    void SpeedButton3Click();
+
+    // Fills the hidden list with the lines of the job file, bytes kept as they are.
+    void loadJobFile(const QString& path);
+    // Shows the window maximised and modal, with the page at its start.
+    void showJob();
+
+    QToolBar* ToolBar1;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton1;
+    QPlainTextEdit* RichEdit1;
+    // A list rather than a text document: a document turns the no-break space (the byte of "á")
+    // into a plain space.
+    QListWidget* RichEdit2;
+    TPrintFast* PrintFast1;
+};

@@ -1,0 +1,705 @@
+#include "Tprintfast.h"
+
+#include "Clock.h"
+#include "DeviceNames.h"
+#include "MessageBox.h"
+#include "PFPrev.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include <cups/cups.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace std::literals;
+
+QString Comprimido;
+QString FimComprimido;
+QString SuperComprimido;
+QString FimSuperComprimido;
+QString Elite;
+QString FimElite;
+QString Negrito;
+QString FimNegrito;
+QString RetornoCarro;
+QString Expandido;
+QString FimExpandido;
+QString Espaco8;
+QString Espaco6;
+QString Ejecao;
+QString TamanhoPagina;
+
+EInOutError::EInOutError(int errorCode, const std::string& what)
+    : std::system_error(errorCode, std::generic_category(), what) {}
+
+namespace {
+
+// ---- Windows-1252 -------------------------------------------------------------------------
+
+// Characters of the bytes 80 to 9F; the unassigned 81, 8D, 8F, 90 and 9D keep their own value.
+constexpr std::array<char16_t, 32> high1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t characterOfByte(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? high1252[byte - 0x80] : char16_t(byte);
+}
+
+std::optional<char> byteOfCharacter(char16_t character) {
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+        return char(character);
+    }
+    const auto found = std::find(high1252.begin(), high1252.end(), character);
+    if (found != high1252.end()) {
+        return char(0x80 + (found - high1252.begin()));
+    }
+    return std::nullopt;
+}
+
+// ---- The job in progress, one per program ---------------------------------------------------
+
+// Writing to a pipe whose reader has gone raises SIGPIPE, which would end the program; the signal
+// is held back during the write so that the failure comes back as EPIPE.
+ssize_t writeWithoutSigpipe(int fd, const char* data, size_t size) {
+    sigset_t pipeOnly;
+    sigset_t previous;
+    sigset_t pending;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    sigpending(&pending);
+    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
+    const ssize_t written = ::write(fd, data, size);
+    const int error = errno;
+    if (written < 0 && error == EPIPE && !alreadyPending) {
+        const timespec noWait{0, 0};
+        sigtimedwait(&pipeOnly, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return written;
+}
+
+// Buffered byte output on a port, device or file. Every failure raises EInOutError; the bytes of
+// a failed write are dropped, so that closing afterwards does not fail on them again.
+class PortOutput {
+public:
+    PortOutput() = default;
+    PortOutput(const PortOutput&) = delete;
+    PortOutput& operator=(const PortOutput&) = delete;
+    ~PortOutput() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+
+    // Creates or truncates the target; false when it cannot be opened. A missing device is not
+    // created as a plain file under /dev, where the bytes would vanish without a printer.
+    bool open(const QString& path) {
+        discard();
+        const int create = path.startsWith(QLatin1String("/dev/")) ? 0 : O_CREAT;
+        m_fd = ::open(QFile::encodeName(path).constData(),
+                      O_WRONLY | create | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        return m_fd >= 0;
+    }
+
+    void write(const QByteArray& bytes) {
+        requireOpen();
+        m_buffer.append(bytes);
+        if (m_buffer.size() >= BufferSize) {
+            flush();
+        }
+    }
+
+    void flush() {
+        requireOpen();
+        const QByteArray pending = std::exchange(m_buffer, QByteArray());
+        qsizetype done = 0;
+        while (done < pending.size()) {
+            const ssize_t written = writeWithoutSigpipe(m_fd, pending.constData() + done,
+                                                        size_t(pending.size() - done));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                throw EInOutError(written < 0 ? errno : EIO, "printer write");
+            }
+            done += written;
+        }
+    }
+
+    void close() {
+        requireOpen();
+        try {
+            flush();
+        } catch (...) {
+            discard();
+            throw;
+        }
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) {
+            throw EInOutError(errno, "printer close");
+        }
+    }
+
+private:
+    static constexpr qsizetype BufferSize = 4096;
+
+    void requireOpen() const {
+        if (m_fd < 0) {
+            throw EInOutError(EBADF, "printer not open");
+        }
+    }
+
+    void discard() {
+        m_buffer.clear();
+        if (m_fd >= 0) {
+            ::close(std::exchange(m_fd, -1));
+        }
+    }
+
+    int m_fd = -1;
+    QByteArray m_buffer;
+};
+
+struct Job {
+    PortOutput output;
+    QString portName;
+    QString previewFileName;
+    QString previewLine;
+    int column = 0;
+    int lineCounter = 0;
+    int pageNumber = 0;
+    bool freshPage = true;
+};
+
+Job& job() {
+    static Job current;
+    return current;
+}
+
+void writeText(const QString& text) {
+    job().output.write(printfast::toWindows1252(text));
+}
+
+void writeAndFlush(const QString& text) {
+    writeText(text);
+    job().output.flush();
+}
+
+// Names longer than this cannot be opened on the system the driver was made for.
+constexpr qsizetype MaxTargetName = 259;
+
+// ---- Control codes ------------------------------------------------------------------------
+
+// The columns of the code table: models that share every code share a column.
+enum CodeColumn { Ibm, Emilia, Deskjet, Rima, Epson9, EpsonInk, Imp40, Bema, ColumnCount };
+
+CodeColumn columnOf(TPrinterName model) {
+    switch (model) {
+    case pfPadraoIBM:
+        return Ibm;
+    case pfEmiliaPS:
+        return Emilia;
+    case pfDeskjet500:
+    case pfDeskjet600:
+        return Deskjet;
+    case pfRima:
+        return Rima;
+    case pfEpson9pinos:
+        return Epson9;
+    case pfEpsonStylusC2:
+    case pfCanonBJC4000:
+    case pfEpson24pinos:
+        return EpsonInk;
+    case pfImp40col:
+        return Imp40;
+    case pfImpBema:
+        return Bema;
+    }
+    return Epson9;
+}
+
+// nullopt: the model leaves the entry as an earlier job set it.
+using Code = std::optional<std::string_view>;
+constexpr std::nullopt_t kept = std::nullopt;
+
+struct CodeRow {
+    QString* entry;
+    std::array<Code, ColumnCount> codes;
+};
+
+// clang-format off
+const std::array<CodeRow, 15> codeTable = {{
+    //                     IBM                Emilia             Deskjet 500/600                           Rima               Epson 9 pins       Stylus/Canon/Epson 24  40 columns         Bema
+    {&Comprimido,         {"\x0f"sv,          "\x0f"sv,          "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x0f"sv,          "\x0f"sv,          "\x0f"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&FimComprimido,      {"\x12"sv,          "\x12"sv,          "\x1b\x28\x73\x31\x30\x48"sv,             "\x12"sv,          "\x12"sv,          "\x12"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&SuperComprimido,    {"\x1e\x35"sv,      "\x1e\x35"sv,      "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x1b\x5b\x05"sv,  "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv,      "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv}},
+    {&FimSuperComprimido, {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x00"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Elite,              {"\x1e\x32"sv,      "\x1e\x32"sv,      "\x1b\x28\x73\x31\x32\x48"sv,             "\x1b\x5b\x02"sv,  "\x1b\x4d"sv,      "\x1b\x4d"sv,          "\x1b\x4d"sv,      "\x1b\x4d"sv}},
+    {&FimElite,           {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x01"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Negrito,            {"\x1b\x45"sv,      "\x1b\x67"sv,      "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x45"sv,      "\x1b\x45"sv,      "\x1b\x45"sv,          "\x1b\x45"sv,      "\x1b\x45"sv}},
+    {&FimNegrito,         {"\x1b\x46"sv,      "\x1b\x68"sv,      "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x46"sv,      ""sv,              "\x1b\x46"sv,          "\x1b\x46"sv,      "\x1b\x46"sv}},
+    {&RetornoCarro,       {kept,             kept,             kept,                                     kept,             "\x0d"sv,          kept,                 kept,             kept}},
+    {&Expandido,          {"\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,      "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv}},
+    {&FimExpandido,       {"\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,      "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv}},
+    {&Espaco8,            {"\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x28\x73\x31\x50"sv,                 "\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x30"sv,          "\x1b\x30"sv,      "\x1b\x30"sv}},
+    {&Espaco6,            {"\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x28\x73\x30\x50"sv,                 "\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x32"sv,          "\x1b\x32"sv,      "\x1b\x32"sv}},
+    {&Ejecao,             {"\x0c"sv,          "\x0c"sv,          "\x0c"sv,                                  "\x0c"sv,          "\x0c"sv,          "\x0c"sv,              "\x0c"sv,          "\x1b\x32"sv}},
+    {&TamanhoPagina,      {"\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,                              "\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,          "\x1b\x43"sv,      "\x1b\x32"sv}},
+}};
+// clang-format on
+
+// ---- Accents --------------------------------------------------------------------------------
+
+// The printers' code page 850 positions, except Á Â É Ê Ó as plain letters, ã Ã õ on the
+// positions of ä Ä ö and º as the degree sign.
+struct AccentRow {
+    char16_t letter;
+    unsigned char byte;
+};
+constexpr std::array<AccentRow, 39> accentRows = {{
+    {u'á', 0xA0}, {u'Á', 0x41}, {u'ã', 0x84}, {u'Ã', 0x8E}, {u'â', 0x83}, {u'Â', 0x41},
+    {u'ä', 0x84}, {u'Ä', 0x8E}, {u'à', 0x85}, {u'À', 0xB7}, {u'é', 0x82}, {u'É', 0x45},
+    {u'ê', 0x88}, {u'Ê', 0x45}, {u'ë', 0x89}, {u'Ë', 0xD3}, {u'í', 0xA1}, {u'Í', 0xD6},
+    {u'î', 0x8C}, {u'Î', 0xD7}, {u'ï', 0x8B}, {u'Ï', 0xD8}, {u'ó', 0xA2}, {u'Ó', 0x4F},
+    {u'õ', 0x94}, {u'Õ', 0xE5}, {u'ô', 0x93}, {u'Ô', 0xE2}, {u'ö', 0x94}, {u'Ö', 0x99},
+    {u'ú', 0xA3}, {u'Ú', 0xE9}, {u'û', 0x96}, {u'Û', 0xEA}, {u'ü', 0x81}, {u'Ü', 0x9A},
+    {u'ç', 0x87}, {u'Ç', 0x80}, {u'º', 0xF8},
+}};
+
+// ---- Dates and numbers -------------------------------------------------------------------
+
+QString shortDateText(const QDate& date) {
+    return QLocale().toString(date, QLocale::ShortFormat);
+}
+
+// The locale's long time format without the time zone ("HH:mm:ss" in Brazil).
+QString timeText(const QTime& time) {
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return QLocale().toString(time, format.trimmed());
+}
+
+// "PF" and the digits of day, month, hour, minute and second as the locale writes them.
+QString previewFileName(const QDateTime& moment) {
+    const QString date = shortDateText(moment.date());
+    const QString time = timeText(moment.time());
+    QString name = QStringLiteral("PF") + date.mid(0, 2) + date.mid(3, 2) + time.mid(0, 2) +
+                   time.mid(3, 2) + time.mid(6, 2);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return name;
+}
+
+// Decimal digits of a magnitude, rounded half away from zero to a number of decimals.
+struct Decimal {
+    QString integerDigits;  // without leading zeros, empty for zero
+    QString fractionDigits; // exactly `decimals` digits
+};
+
+Decimal roundedDecimal(double magnitude, int decimals) {
+    // 15 significant digits, as many as a double holds faithfully: 1.005 is taken as written.
+    char text[32];
+    std::snprintf(text, sizeof text, "%.14e", magnitude);
+    // A leading zero takes the carry of a rounding such as 9.6 -> 10.
+    std::string digits = "0"s + text[0] + std::string(text + 2, 14);
+    const int pointAt = std::atoi(text + 17) + 2; // digits before the decimal point
+    const int keep = pointAt + decimals;
+    if (keep <= 0) {
+        digits.clear();
+    } else if (keep < int(digits.size())) {
+        const bool up = digits[std::size_t(keep)] >= '5';
+        digits.resize(std::size_t(keep));
+        for (int at = keep - 1; up && at >= 0; --at) {
+            char& digit = digits[std::size_t(at)];
+            digit = digit == '9' ? '0' : char(digit + 1);
+            if (digit != '0') {
+                break;
+            }
+        }
+    }
+    auto digitAt = [&digits](int index) {
+        return index >= 0 && index < int(digits.size()) ? QLatin1Char(digits[std::size_t(index)])
+                                                        : QLatin1Char('0');
+    };
+    Decimal result;
+    for (int index = 0; index < pointAt; ++index) {
+        if (!result.integerDigits.isEmpty() || digitAt(index) != QLatin1Char('0')) {
+            result.integerDigits += digitAt(index);
+        }
+    }
+    for (int index = pointAt; index < keep; ++index) {
+        result.fractionDigits += digitAt(index);
+    }
+    return result;
+}
+
+QString grouped(const QString& digits, const QString& separator) {
+    QString result = digits;
+    for (qsizetype at = result.size() - 3; at > 0; at -= 3) {
+        result.insert(at, separator);
+    }
+    return result;
+}
+
+bool isPlaceholder(QChar c) {
+    return c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('.') ||
+           c == QLatin1Char(',');
+}
+
+// The format-float mask language: text before and after the placeholders is copied, "0" forces a
+// digit, "#" shows it when significant, the first "." places the decimal point and any "," groups
+// thousands.
+QString formatFloat(const QString& mask, double value) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? QStringLiteral("NAN")
+                                 : (value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF"));
+    }
+    qsizetype first = 0;
+    while (first < mask.size() && !isPlaceholder(mask.at(first))) {
+        ++first;
+    }
+    qsizetype last = mask.size();
+    while (last > first && !isPlaceholder(mask.at(last - 1))) {
+        --last;
+    }
+    const QString body = mask.mid(first, last - first);
+    const qsizetype point = body.indexOf(QLatin1Char('.'));
+    const QString integerMask = point < 0 ? body : body.left(point);
+    const QString fractionMask = point < 0 ? QString() : body.mid(point + 1);
+
+    const qsizetype firstZero = integerMask.indexOf(QLatin1Char('0'));
+    const int minimumIntegerDigits = firstZero < 0
+                                         ? 0
+                                         : int(integerMask.mid(firstZero).count(QLatin1Char('0')) +
+                                               integerMask.mid(firstZero).count(QLatin1Char('#')));
+    int maximumDecimals = 0;
+    int minimumDecimals = 0;
+    for (const QChar c : fractionMask) {
+        if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            ++maximumDecimals;
+        }
+        if (c == QLatin1Char('0')) {
+            minimumDecimals = maximumDecimals;
+        }
+    }
+
+    const Decimal decimal = roundedDecimal(std::fabs(value), maximumDecimals);
+    QString fraction = decimal.fractionDigits;
+    while (fraction.size() > minimumDecimals && fraction.endsWith(QLatin1Char('0'))) {
+        fraction.chop(1);
+    }
+    QString integer = decimal.integerDigits.rightJustified(minimumIntegerDigits, QLatin1Char('0'));
+    const QLocale locale;
+    if (integerMask.contains(QLatin1Char(','))) {
+        integer = grouped(integer, locale.groupSeparator());
+    }
+    const bool nonZero =
+        !decimal.integerDigits.isEmpty() ||
+        decimal.fractionDigits.count(QLatin1Char('0')) != decimal.fractionDigits.size();
+    QString number = (value < 0 && nonZero ? QStringLiteral("-") : QString()) + integer;
+    if (!fraction.isEmpty()) {
+        number += locale.decimalPoint() + fraction;
+    }
+    return mask.left(first) + number + mask.mid(last);
+}
+
+} // namespace
+
+// ---- TPrintFast -----------------------------------------------------------------------------
+
+TPrintFast::TPrintFast(QObject* owner)
+    : QObject(owner) {}
+
+TPrintFast::~TPrintFast() = default;
+
+bool TPrintFast::IniciaImpr() {
+    Job& state = job();
+    state.portName = FPrinterPort;
+    if (state.portName.isEmpty()) {
+        UpdatePrinter();
+    }
+    QString target = state.portName;
+    m_previewWindow.reset();
+    if (FPreview) {
+        m_previewWindow = std::make_unique<TPFPreview>();
+        m_previewWindow->PrintFast1->setPrinterPort(state.portName);
+        state.previewFileName = previewFileName(platform::now());
+        target = state.previewFileName;
+    }
+    if (target.size() > MaxTargetName) {
+        throw EInOutError(ENAMETOOLONG, "printer open");
+    }
+    if (!state.output.open(platform::resolveDeviceName(target))) {
+        platform::showMessage({QApplication::applicationDisplayName(),
+                               QStringLiteral("Impressora sendo utilizada ou não Pronta."),
+                               platform::MessageIcon::Warning, platform::MessageButtons::Ok});
+        return false;
+    }
+    state.previewLine.clear();
+    state.column = 0;
+    state.pageNumber = FHeaderData.FirstPage;
+    state.lineCounter = 0;
+    state.freshPage = true;
+    PegaPadroes();
+    return true;
+}
+
+void TPrintFast::ImprString(const QString& Efeito, const QString& aString, int coluna,
+                            bool FimLinha) {
+    printPiece(Efeito, aString, coluna, FimLinha, true);
+}
+
+void TPrintFast::printPiece(const QString& effect, const QString& text, int column, bool endLine,
+                            bool convert) {
+    Job& state = job();
+    const bool overstrike = effect == NegritoEPSON;
+    if (overstrike && column == 22) {
+        column = 15;
+    }
+    const QString printed = convert ? ConvASC(text) : text;
+    if (FPageHeader && state.lineCounter == 0) {
+        Cabec();
+    }
+    const QString fill(std::max(0, column - state.column), QLatin1Char(' '));
+    const QString piece = (overstrike ? QString() : effect) + fill + printed;
+    state.previewLine += fill + text;
+    state.column = column + int(text.size());
+    if (!endLine) {
+        writeAndFlush(piece);
+        return;
+    }
+    if (overstrike) {
+        writeAndFlush(piece);
+        writeAndFlush(RetornoCarro);
+    }
+    writeText(piece + QStringLiteral("\r\n"));
+    ++state.lineCounter;
+    if (m_previewWindow) {
+        m_previewWindow->RichEdit1->appendPlainText(state.previewLine);
+    }
+    state.previewLine.clear();
+    state.column = 0;
+    if (FPageHeader) {
+        Cabec();
+    }
+}
+
+void TPrintFast::ImprComo(const QString& Efeito) {
+    writeAndFlush(Efeito);
+}
+
+void TPrintFast::Ejeta() {
+    writeAndFlush(Ejecao);
+    job().lineCounter = 0;
+    job().freshPage = true;
+}
+
+int TPrintFast::centred(const QString& text) const {
+    return FPageWidth / 2 - int(text.size()) / 2;
+}
+
+void TPrintFast::printSides(const QString& left, const QString& right) {
+    ImprString(QString(), left, 0, false);
+    ImprString(QString(), right, FPageWidth - int(right.size()), true);
+}
+
+// "caption,column;caption,column": every item but the last stays on the line; a text that ends
+// in ";" leaves the line open.
+void TPrintFast::printColumnCaptions(const QString& captions) {
+    const QStringList items = captions.split(QLatin1Char(';'));
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        const QString& item = items.at(index);
+        const bool lastItem = index == items.size() - 1;
+        if (lastItem && item.isEmpty()) {
+            break;
+        }
+        const qsizetype comma = item.indexOf(QLatin1Char(','));
+        const QString number = item.mid(comma + 1);
+        bool isNumber = false;
+        const int column = number.toInt(&isNumber, 10);
+        if (!isNumber) {
+            throw std::invalid_argument("'" + number.toStdString() +
+                                        "' is not a valid integer value");
+        }
+        ImprString(QString(), comma < 0 ? QString() : item.left(comma), column, lastItem);
+    }
+}
+
+void TPrintFast::Cabec() {
+    Job& state = job();
+    // The header's own line ends come back here; with a QtLines smaller than the header they
+    // would start a new page for ever.
+    if (m_printingHeader || (state.lineCounter != 0 && state.lineCounter <= FQtLines)) {
+        return;
+    }
+    if (state.lineCounter > FQtLines || (state.lineCounter == 0 && !state.freshPage)) {
+        Ejeta();
+        ++state.pageNumber;
+    }
+    m_printingHeader = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_printingHeader};
+
+    const THeaderData& header = FHeaderData;
+    const QDateTime moment = platform::now();
+    state.lineCounter = 1;
+    ImprString(QString(), shortDateText(moment.date()), 0, false);
+    ImprString(QString(), timeText(moment.time()), 11, false);
+    ImprString(QString(), header.Title1, centred(header.Title1), false);
+    ImprString(QString(), QStringLiteral("Pagina:"), FPageWidth - 12, false);
+    ImprString(QString(), QStringLiteral("%1").arg(state.pageNumber, 4, 10, QLatin1Char('0')),
+               FPageWidth - 4, true);
+
+    ImprString(QString(), header.Left2, 0, false);
+    ImprString(QString(), header.Title2, centred(header.Title2), false);
+    ImprString(QString(), header.Right2, FPageWidth - int(header.Right2.size()), true);
+    ++state.lineCounter;
+    if (!header.Left3.isEmpty() || !header.Right3.isEmpty()) {
+        printSides(header.Left3, header.Right3);
+        ++state.lineCounter;
+    }
+    if (!header.Left4.isEmpty() || !header.Right4.isEmpty()) {
+        printSides(header.Left4, header.Right4);
+        ++state.lineCounter;
+    }
+    ImprString(QString(), QStringLiteral(" "), 0, true);
+    for (const QString* captions : {&header.ColHeader1, &header.ColHeader2, &header.ColHeader3}) {
+        if (!captions->isEmpty()) {
+            printColumnCaptions(*captions);
+            ++state.lineCounter;
+        }
+    }
+    ImprString(QString(), Repete(QLatin1Char('-'), FPageWidth), 0, true);
+    ++state.lineCounter;
+    state.freshPage = false;
+}
+
+void TPrintFast::FimImpr() {
+    job().output.close();
+    if (!m_previewWindow) {
+        return;
+    }
+    // The reprint from the window starts a job of its own, so keep the name now.
+    const QString previewFile = job().previewFileName;
+    m_previewWindow->loadJobFile(previewFile);
+    m_previewWindow->showJob();
+    QFile::remove(previewFile);
+}
+
+void TPrintFast::PegaPadroes() {
+    const CodeColumn column = columnOf(FPrinterName);
+    for (const CodeRow& row : codeTable) {
+        if (const Code& code = row.codes[column]) {
+            *row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));
+        }
+    }
+}
+
+void TPrintFast::UpdatePrinter() {
+    cups_dest_t* destinations = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &destinations);
+    const QByteArray chosen = printfast::currentPrinter().toUtf8();
+    const cups_dest_t* printer =
+        cupsGetDest(chosen.isEmpty() ? nullptr : chosen.constData(), nullptr, count, destinations);
+    job().portName =
+        printer
+            ? printfast::portOfDevice(QString::fromUtf8(cupsGetOption(
+                                          "device-uri", printer->num_options, printer->options)),
+                                      QString::fromUtf8(printer->name))
+            : QString();
+    cupsFreeDests(count, destinations);
+}
+
+QString TPrintFast::MascaraVlr(const QString& mascara, double Vlr) {
+    return formatFloat(mascara, Vlr).rightJustified(mascara.size(), QLatin1Char(' '));
+}
+
+QString TPrintFast::Repete(QChar Caractere, int nCaracteres) {
+    return nCaracteres > 0 ? QString(nCaracteres, Caractere) : QString();
+}
+
+QString TPrintFast::ConvASC(const QString& aConverter) {
+    QString result = aConverter;
+    for (QChar& character : result) {
+        for (const AccentRow& row : accentRows) {
+            if (character.unicode() == row.letter) {
+                character = QChar(characterOfByte(row.byte));
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+// ---- Helpers of the module -------------------------------------------------------------------
+
+namespace printfast {
+
+QByteArray toWindows1252(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar character = text.at(at);
+        if (character.isHighSurrogate() && at + 1 < text.size() &&
+            text.at(at + 1).isLowSurrogate()) {
+            ++at; // one character outside the code page, one "?"
+        }
+        bytes.append(byteOfCharacter(character.unicode()).value_or('?'));
+    }
+    return bytes;
+}
+
+QString fromWindows1252(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        text.append(QChar(characterOfByte(static_cast<unsigned char>(byte))));
+    }
+    return text;
+}
+
+namespace {
+QString& chosenPrinter() {
+    static QString name;
+    return name;
+}
+} // namespace
+
+void setCurrentPrinter(const QString& queueName) {
+    chosenPrinter() = queueName;
+}
+
+QString currentPrinter() {
+    return chosenPrinter();
+}
+
+QString portOfDevice(const QString& deviceUri, const QString& queueName) {
+    const QUrl uri(deviceUri);
+    const QString scheme = uri.scheme();
+    const bool localPort = scheme == QLatin1String("parallel") ||
+                           scheme == QLatin1String("serial") || scheme == QLatin1String("file");
+    return localPort && !uri.path().isEmpty() ? uri.path() : queueName;
+}
+
+} // namespace printfast

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <system_error>
+
+class TPFPreview;
+
+// A port, device or file of the printer could not be written, flushed or closed (or its name is
+// too long to open). Callers of the driver let it through to the error log.
+class EInOutError : public std::system_error {
+public:
+    EInOutError(int errorCode, const std::string& what);
+};
+
+// Printer models; the model only selects the control codes loaded at the start of a job.
+enum TPrinterName {
+    pfPadraoIBM,
+    pfDeskjet500,
+    pfDeskjet600,
+    pfRima,
+    pfEpson9pinos,
+    pfEmiliaPS,
+    pfEpsonStylusC2,
+    pfCanonBJC4000,
+    pfEpson24pinos,
+    pfImp40col,
+    pfImpBema
+};
+
+// Texts of the page header. ColHeader1 to ColHeader3 hold "caption,column" items separated by
+// ";", columns counted from 0.
+class THeaderData {
+public:
+    int FirstPage = 1;
+    QString Title1;
+    QString Title2;
+    QString Right2;
+    QString Left2;
+    QString Right3;
+    QString Left3;
+    QString Right4;
+    QString Left4;
+    QString ColHeader1;
+    QString ColHeader2;
+    QString ColHeader3;
+};
+
+// Printer control codes of the current model, shared by every driver of the program and reloaded
+// by each job (PegaPadroes). Callers pass them as effects; TamanhoPagina wants the page length
+// byte appended.
+extern QString Comprimido;
+extern QString FimComprimido;
+extern QString SuperComprimido;
+extern QString FimSuperComprimido;
+extern QString Elite;
+extern QString FimElite;
+extern QString Negrito;
+extern QString FimNegrito;
+extern QString RetornoCarro;
+extern QString Expandido;
+extern QString FimExpandido;
+extern QString Espaco8;
+extern QString Espaco6;
+extern QString Ejecao;
+extern QString TamanhoPagina;
+
+// Effect that prints a line twice over itself (bold on printers without a bold code).
+inline const QString NegritoEPSON = QStringLiteral("NegritoEPSON");
+
+// Driver for character printers written straight to a port, a device or a file: text placed by
+// column, Portuguese letters converted to the printer's bytes, an optional page header with
+// automatic ejects, and an optional on-screen preview. The job in progress is shared by the whole
+// program: only one job may be open at a time, whatever the instance.
+class TPrintFast : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TPrintFast(QObject* owner = nullptr);
+    ~TPrintFast() override;
+
+    bool PageHeader() const { return FPageHeader; }
+    void setPageHeader(bool value) { FPageHeader = value; }
+    TPrinterName PrinterName() const { return FPrinterName; }
+    void setPrinterName(TPrinterName value) { FPrinterName = value; }
+    THeaderData& HeaderData() { return FHeaderData; }
+    const THeaderData& HeaderData() const { return FHeaderData; }
+    void setHeaderData(const THeaderData& value) { FHeaderData = value; }
+    bool Preview() const { return FPreview; }
+    void setPreview(bool value) { FPreview = value; }
+    int QtLines() const { return FQtLines; }
+    void setQtLines(int value) { FQtLines = value; }
+    int PageWidth() const { return FPageWidth; }
+    void setPageWidth(int value) { FPageWidth = value; }
+    // Port ("LPT1"), device path or file name; empty means the system's current printer.
+    QString PrinterPort() const { return FPrinterPort; }
+    void setPrinterPort(const QString& value) { FPrinterPort = value; }
+
+    // Opens a job; false, after a warning, when the port cannot be opened.
+    bool IniciaImpr();
+    // Prints aString from column coluna of the current line, preceded by the code Efeito.
+    void ImprString(const QString& Efeito, const QString& aString, int coluna, bool FimLinha);
+    // Writes raw codes without touching the column.
+    void ImprComo(const QString& Efeito);
+    void Ejeta();
+    // Prints the page header when a page starts; the driver calls it itself.
+    void Cabec();
+    // Closes the job; in preview mode then shows the preview window.
+    void FimImpr();
+    // Loads the control codes of PrinterName.
+    void PegaPadroes();
+    // The port in use becomes the port of the system's current printer.
+    void UpdatePrinter();
+
+    // Vlr formatted with a format-float mask ("0", "#", "." and "," standing for the locale's
+    // separators, text before and after them copied; no ";" sections or exponents), rounded half
+    // away from zero, right-aligned to the mask's length.
+    static QString MascaraVlr(const QString& mascara, double Vlr);
+    static QString Repete(QChar Caractere, int nCaracteres);
+    // Portuguese letters replaced by the printer's bytes (as Windows-1252 characters).
+    static QString ConvASC(const QString& aConverter);
+
+    // The preview window of this driver's last preview job, or null.
+    TPFPreview* previewWindow() const { return m_previewWindow.get(); }
+
+private:
+    friend class TPFPreview;
+
+    // ImprString with or without the accent conversion (the preview reprints converted text).
+    void printPiece(const QString& effect, const QString& text, int column, bool endLine,
+                    bool convert);
+    void printSides(const QString& left, const QString& right);
+    void printColumnCaptions(const QString& captions);
+    int centred(const QString& text) const;
+
+    bool FPageHeader = true;
+    TPrinterName FPrinterName = pfEpson9pinos;
+    THeaderData FHeaderData;
+    bool FPreview = false;
+    int FQtLines = 60;
+    int FPageWidth = 80;
+    QString FPrinterPort;
+
+    std::unique_ptr<TPFPreview> m_previewWindow;
+    bool m_printingHeader = false;
+};
+
+namespace printfast {
+
+// Windows-1252 with its five unassigned bytes carried as the code points of the same value, so
+// every byte has exactly one character. Characters outside it become "?".
+QByteArray toWindows1252(const QString& text);
+QString fromWindows1252(const QByteArray& bytes);
+
+// The printer the application chose in the printer set-up dialog (a CUPS queue); empty means the
+// system's default printer.
+void setCurrentPrinter(const QString& queueName);
+QString currentPrinter();
+
+// Port name of a CUPS queue: the local device of its URI (parallel:, serial:, file:), otherwise
+// the queue name itself.
+QString portOfDevice(const QString& deviceUri, const QString& queueName);
+
+} // namespace printfast

@@ -1,0 +1,135 @@
+#include "FakePortAccess.h"
+#include "SEFUNCOES.h"
+#include "VicPort.h"
+#include "portaccess/PortAccessPpdev.h"
+
+#include <QTemporaryDir>
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList readings = {QStringLiteral("GetLPTAckwl"), QStringLiteral("GetLPTBusy"),
+                              QStringLiteral("GetLPTError"), QStringLiteral("GetLPTPaperEnd"),
+                              QStringLiteral("GetLPTSlct")};
+
+QStringList readyTestCalls(int base, int number, qsizetype readingsTaken) {
+    QStringList calls = {QStringLiteral("OpenTVicPort"), QStringLiteral("AddNewLPT %1").arg(base),
+                         QStringLiteral("AddNewLPT %1").arg(base),
+                         QStringLiteral("SetLPTNumber %1").arg(number)};
+    calls << readings.mid(0, readingsTaken);
+    calls << QStringLiteral("CloseTVicPort") << QStringLiteral("CloseTVicPort"); // close, destroy
+    return calls;
+}
+
+} // namespace
+
+TEST(ImpressoraPronta, ReadsTheFiveLinesOfThePortAtTheAddress) {
+    FakePortInstalled fake;
+    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+    // LPT1 is there already; the two registrations get 2 and 3, the second one is used.
+    EXPECT_EQ(fake.port->calls, readyTestCalls(888, 3, 5));
+
+    fake.port->calls.clear();
+    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("3bc")));
+    EXPECT_EQ(fake.port->calls, readyTestCalls(956, 5, 5));
+}
+
+TEST(ImpressoraPronta, TextThatIsNotHexadecimalTestsPort278) {
+    for (const QString& address : {QString(), QStringLiteral("LPT1"), QStringLiteral("0x378"),
+                                   QStringLiteral(" 378"), QStringLiteral("12345")}) {
+        FakePortInstalled fake;
+        IMPRESSORA_PRONTA(address);
+        EXPECT_EQ(fake.port->calls.value(1), QStringLiteral("AddNewLPT 632"))
+            << address.toStdString();
+    }
+}
+
+TEST(ImpressoraPronta, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
+    for (int line = 0; line < 5; ++line) {
+        FakePortInstalled fake;
+        bool* flags[] = {&fake.port->ackwl, &fake.port->busy, &fake.port->error,
+                         &fake.port->paperEnd, &fake.port->slct};
+        *flags[line] = true;
+        EXPECT_FALSE(IMPRESSORA_PRONTA(QStringLiteral("378"))) << readings[line].toStdString();
+        EXPECT_EQ(fake.port->calls, readyTestCalls(888, 3, line + 1));
+    }
+}
+
+TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
+    FakePortInstalled fake;
+    fake.port->failReadings = true;
+    EXPECT_FALSE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+
+    fake.port->failReadings = false;
+    fake.port->opens = false; // the result of OpenDriver is not consulted
+    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+}
+
+TEST(VicPortClass, ForwardsToThePortAccess) {
+    auto state = std::make_shared<FakeParallelPort>();
+    {
+        TVicPort port(std::make_unique<FakePortAccess>(state));
+        EXPECT_FALSE(port.ActiveHW());
+        EXPECT_FALSE(port.LPTReadMode());
+        EXPECT_TRUE(port.OpenDriver());
+        EXPECT_TRUE(port.OpenDriver());
+        EXPECT_EQ(state->calls.count(QStringLiteral("OpenTVicPort")), 1) << "opened once";
+        port.setLPTReadMode(true);
+        EXPECT_TRUE(port.LPTReadMode());
+        port.setLPTReadMode(false);
+        port.setPort(0x378, 0x55);
+        EXPECT_EQ(port.Port(0x378), 0x55);
+        EXPECT_EQ(port.AddNewLPT(0x278), 2);
+        EXPECT_EQ(port.LPTNumPorts(), 2);
+        port.setLPTNumber(2);
+        EXPECT_EQ(port.LPTNumber(), 2);
+        EXPECT_EQ(port.LPTBasePort(), 0x278);
+        port.CloseDriver();
+        EXPECT_FALSE(port.ActiveHW());
+        port.CloseDriver(); // closed already: not forwarded
+    }
+    EXPECT_EQ(state->calls,
+              (QStringList{QStringLiteral("OpenTVicPort"), QStringLiteral("SetLPTReadMode"),
+                           QStringLiteral("SetLPTWriteMode"), QStringLiteral("WritePort 888 85"),
+                           QStringLiteral("ReadPort 888"), QStringLiteral("AddNewLPT 632"),
+                           QStringLiteral("SetLPTNumber 2"), QStringLiteral("GetLPTBasePort"),
+                           QStringLiteral("CloseTVicPort"), QStringLiteral("CloseTVicPort")}));
+}
+
+// The ppdev backend against a /proc tree of two ports whose devices are missing.
+TEST(PpdevBackend, FindsTheKernelsPortsByBaseAddress) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::filesystem::path proc = root.filePath(QStringLiteral("parport")).toStdString();
+    for (const auto& [name, base] :
+         {std::pair{"parport1", "632\t1656\n"}, std::pair{"parport0", "888\t1912\n"}}) {
+        std::filesystem::create_directories(proc / name);
+        std::ofstream(proc / name / "base-addr") << base;
+    }
+    platform::PpdevPortAccess access(proc, root.filePath(QStringLiteral("dev")).toStdString());
+
+    EXPECT_TRUE(access.openTVicPort());
+    EXPECT_EQ(access.getLPTNumPorts(), 2);
+    EXPECT_EQ(access.getLPTBasePort(), 888) << "LPT1 is parport0";
+    EXPECT_EQ(access.addNewLPT(632), 2);
+    EXPECT_EQ(access.addNewLPT(0x3BC), 3);
+    EXPECT_EQ(access.addNewLPT(0x3BC), 3);
+    access.setLPTNumber(3);
+    EXPECT_EQ(access.getLPTBasePort(), 0x3BC);
+    // No device answers: the lines read false and the registers zero.
+    EXPECT_FALSE(access.getLPTBusy() || access.getLPTAckwl() || access.getLPTError() ||
+                 access.getLPTPaperEnd() || access.getLPTSlct());
+    EXPECT_EQ(access.readPort(889), 0);
+}
+
+TEST(PpdevBackend, WithoutParallelPortsTheDriverDoesNotOpen) {
+    QTemporaryDir root;
+    platform::PpdevPortAccess access(root.filePath(QStringLiteral("none")).toStdString());
+    EXPECT_FALSE(access.openTVicPort());
+    EXPECT_EQ(access.getLPTNumPorts(), 0);
+    EXPECT_EQ(access.addNewLPT(888), 1);
+    EXPECT_FALSE(access.getLPTBusy());
+}

@@ -1,0 +1,133 @@
+#include "FakePortAccess.h"
+#include "PFPrev.h"
+#include "PrintJobFixture.h"
+#include "Tprintfast.h"
+
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+// Status register of a printer that can take data: not busy, no acknowledge pulse, selected,
+// no error.
+constexpr std::uint8_t ReadyRegister = 0xD8;
+constexpr std::uint16_t Lpt1Status = 0x378 + 1;
+const QString PreviewFile = QStringLiteral("PF0812090507"); // 08/12 09:05:07
+
+} // namespace
+
+class PreviewJobs : public PrintJobTest {
+protected:
+    // Prints the job of preview.bin in preview mode and runs `inWindow` while the window shows.
+    void previewJob(TPrinterName model, const QString& port,
+                    const std::function<void(TPFPreview&)>& inWindow) {
+        TPrintFast driver;
+        driver.setPreview(true);
+        driver.setPageHeader(false);
+        driver.setPrinterName(model);
+        driver.setPrinterPort(port);
+        ASSERT_TRUE(driver.IniciaImpr());
+        EXPECT_TRUE(QFileInfo::exists(PreviewFile));
+        EXPECT_EQ(driver.previewWindow()->PrintFast1->PrinterPort(), port);
+        driver.ImprString(QString(), QStringLiteral("Força"), 0, true);
+        driver.ImprString(NegritoEPSON, QStringLiteral("Bold"), 2, true);
+        driver.Ejeta();
+        driver.ImprString(QString(), QStringLiteral("fim"), 0, true);
+
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            TPFPreview* window = driver.previewWindow();
+            shown = window->isVisible() && window->isModal();
+            inWindow(*window);
+            window->close();
+        });
+        driver.FimImpr();
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(QFileInfo::exists(PreviewFile)) << "the job file goes with the window";
+    }
+
+    FakePortInstalled fake;
+};
+
+TEST_F(PreviewJobs, ShowsTheJobAndReprintsItUnchanged) {
+    fake.port->registers[Lpt1Status] = ReadyRegister;
+    previewJob(pfEpson9pinos, QStringLiteral("reprint.txt"), [&](TPFPreview& window) {
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Visualização de Impressão"));
+        EXPECT_EQ(window.SpeedButton3->toolTip(), QStringLiteral("Selecionar Impressora"));
+        EXPECT_EQ(window.SpeedButton2->toolTip(), QStringLiteral("Imprime Relatório"));
+        EXPECT_EQ(window.SpeedButton1->toolTip(), QStringLiteral("Sair do Preview de Impressão"));
+        EXPECT_TRUE(window.RichEdit1->isReadOnly());
+        EXPECT_EQ(window.RichEdit1->font().pixelSize(), 13);
+        EXPECT_FALSE(window.RichEdit2->isVisible());
+        EXPECT_EQ(window.RichEdit1->textCursor().position(), 0);
+        // The page shows the plain text; the job file holds what the port would have got.
+        EXPECT_EQ(window.RichEdit1->toPlainText(), QStringLiteral("Força\n  Bold\nfim"));
+        EXPECT_EQ(printed(PreviewFile), golden(QStringLiteral("preview.bin")));
+        EXPECT_EQ(window.RichEdit2->count(), 4);
+
+        window.SpeedButton2->click();
+        EXPECT_TRUE(messages.messages().empty()) << "a ready printer is not questioned";
+        EXPECT_EQ(printed(QStringLiteral("reprint.txt")), golden(QStringLiteral("preview.bin")));
+        EXPECT_TRUE(window.isVisible()) << "the window stays open after printing";
+    });
+}
+
+TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
+    fake.port->registers[Lpt1Status] = 0x00;
+    messages.answerWith(platform::IdNo);
+    previewJob(pfPadraoIBM, QStringLiteral("reprint.txt"), [&](TPFPreview& window) {
+        window.SpeedButton2Click();
+        ASSERT_EQ(messages.messages().size(), 1u);
+        const platform::Message& question = messages.messages().front();
+        EXPECT_EQ(question.caption, QStringLiteral("Quorvel Club"));
+        EXPECT_EQ(question.text, QStringLiteral("A impressora não esta pronta! Deseja continuar?"));
+        EXPECT_EQ(question.icon, platform::MessageIcon::Question);
+        EXPECT_EQ(question.buttons, platform::MessageButtons::YesNo);
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("reprint.txt")));
+
+        messages.answerWith(platform::IdYes);
+        window.SpeedButton2Click();
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral("reprint.txt")));
+        EXPECT_TRUE(FimNegrito.isEmpty()) << "the reprint loads the pfEpson9pinos codes";
+    });
+}
+
+TEST_F(PreviewJobs, ReprintOnAPortThatCannotBeOpened) {
+    fake.port->registers[Lpt1Status] = ReadyRegister;
+    previewJob(pfEpson9pinos, inFolder(QStringLiteral("missing/port")), [&](TPFPreview& window) {
+        EXPECT_THROW(window.SpeedButton2Click(), EInOutError);
+        EXPECT_EQ(messages.texts(),
+                  QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
+    });
+}
+
+TEST_F(PreviewJobs, SetPrinterOnClassifiesTheFirstPortsStatus) {
+    struct Row {
+        std::uint8_t statusRegister;
+        int expected;
+    };
+    // BIOS byte = register with acknowledge and error turned active high, low bits cleared.
+    const Row rows[] = {
+        {0xD8, 0}, // not busy, selected, no error: ready
+        {0xDF, 0}, // the low bits do not count
+        {0xF8, 0}, // paper end alone does not stop it
+        {0x80, 1}, // not busy, acknowledge, error
+        {0x90, 1}, // the same while selected: the first row wins
+        {0x10, 2}, // selected with error, busy
+        {0xD0, 2}, // selected with error, not busy: before "ready"
+        {0xC8, 3}, // not selected
+        {0x00, 3}, // nothing answers
+    };
+    TPFPreview window;
+    for (const Row& row : rows) {
+        fake.port->registers[Lpt1Status] = row.statusRegister;
+        fake.port->calls.clear();
+        EXPECT_EQ(window.SetPrinterOn(), row.expected) << "register " << int(row.statusRegister);
+        EXPECT_TRUE(fake.port->calls.contains(QStringLiteral("ReadPort 889")));
+    }
+}

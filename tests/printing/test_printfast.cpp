@@ -1,0 +1,384 @@
+#include "PrintJobFixture.h"
+#include "Tprintfast.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A driver writing to a file of the current directory, without page header.
+std::unique_ptr<TPrintFast> fileDriver(const QString& name, TPrinterName model = pfEpson9pinos) {
+    auto driver = std::make_unique<TPrintFast>();
+    driver->setPrinterPort(name);
+    driver->setPrinterName(model);
+    driver->setPageHeader(false);
+    return driver;
+}
+
+QByteArray bytes(const char* text) {
+    return QByteArray(text);
+}
+
+} // namespace
+
+using PrintFastJobs = PrintJobTest;
+
+TEST(PrintFastComponent, PublishedDefaults) {
+    TPrintFast driver;
+    EXPECT_TRUE(driver.PageHeader());
+    EXPECT_EQ(driver.PrinterName(), pfEpson9pinos);
+    EXPECT_FALSE(driver.Preview());
+    EXPECT_EQ(driver.QtLines(), 60);
+    EXPECT_EQ(driver.PageWidth(), 80);
+    EXPECT_TRUE(driver.PrinterPort().isEmpty());
+    EXPECT_EQ(driver.HeaderData().FirstPage, 1);
+    EXPECT_TRUE(driver.HeaderData().Title1.isEmpty());
+    EXPECT_TRUE(driver.HeaderData().ColHeader3.isEmpty());
+
+    // The header texts are copied: the caller's object stays the caller's.
+    THeaderData header;
+    header.Title1 = QStringLiteral("Relatório");
+    driver.setHeaderData(header);
+    header.Title1.clear();
+    EXPECT_EQ(driver.HeaderData().Title1, QStringLiteral("Relatório"));
+}
+
+TEST_F(PrintFastJobs, HeaderWithTitlesCaptionsAndAutomaticEjects) {
+    TPrintFast driver;
+    driver.setPrinterPort(QStringLiteral("header.txt"));
+    driver.setPageWidth(48);
+    driver.setQtLines(13);
+    THeaderData& header = driver.HeaderData();
+    header.FirstPage = 3;
+    header.Title1 = QStringLiteral("Ficha");
+    header.Title2 = QStringLiteral("Treino A");
+    header.Left2 = QStringLiteral("Esq");
+    header.Right2 = QStringLiteral("Dir");
+    header.Right3 = QStringLiteral("R3");
+    header.ColHeader1 = QStringLiteral("Ex,0;Série,20");
+    header.ColHeader2 = QStringLiteral("Fim,5;");
+
+    ASSERT_TRUE(driver.IniciaImpr());
+    for (const char* line : {"Linha 1", "Linha 2", "Linha 3", "Linha 4"}) {
+        driver.ImprString(QString(), QString::fromLatin1(line), 2, true);
+    }
+    driver.FimImpr();
+
+    EXPECT_EQ(printed(QStringLiteral("header.txt")), golden(QStringLiteral("header.bin")));
+}
+
+TEST_F(PrintFastJobs, HeaderWithoutOptionalLinesCountsSeven) {
+    // QtLines 8: the header (7) and one body line fit, the second body line starts a new page.
+    TPrintFast driver;
+    driver.setPrinterPort(QStringLiteral("short.txt"));
+    driver.setPageWidth(20);
+    driver.setQtLines(8);
+    ASSERT_TRUE(driver.IniciaImpr());
+    driver.ImprString(QString(), QStringLiteral("a"), 0, true);
+    driver.ImprString(QString(), QStringLiteral("b"), 0, true);
+    driver.FimImpr();
+
+    const QByteArray page1 = "08/12/2026 09:05:07Pagina: 0001\r\n" // title left of the column
+                             "                    \r\n"            // empty sides, fill kept
+                             " \r\n"
+                             "--------------------\r\n";
+    const QByteArray page2 = QByteArray(page1).replace("0001", "0002");
+    EXPECT_EQ(printed(QStringLiteral("short.txt")), page1 + "a\r\nb\r\n\x0c" + page2);
+}
+
+TEST_F(PrintFastJobs, HeaderSmallerThanQtLinesDoesNotLoop) {
+    // With QtLines below the header's own count each page holds the header and one line.
+    TPrintFast driver;
+    driver.setPrinterPort(QStringLiteral("tiny.txt"));
+    driver.setPageWidth(20);
+    driver.setQtLines(2);
+    ASSERT_TRUE(driver.IniciaImpr());
+    driver.ImprString(QString(), QStringLiteral("a"), 0, true);
+    driver.ImprString(QString(), QStringLiteral("b"), 0, true);
+    driver.FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("tiny.txt")).count('\x0c'), 2);
+}
+
+TEST_F(PrintFastJobs, ColumnCaptionThatIsNotANumberRaises) {
+    TPrintFast driver;
+    driver.setPrinterPort(QStringLiteral("captions.txt"));
+    driver.HeaderData().ColHeader1 = QStringLiteral("Nome,x");
+    ASSERT_TRUE(driver.IniciaImpr());
+    EXPECT_THROW(driver.ImprString(QString(), QStringLiteral("a"), 0, true), std::invalid_argument);
+    driver.FimImpr();
+}
+
+TEST_F(PrintFastJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
+    auto driver = fileDriver(QStringLiteral("negrito.txt"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(NegritoEPSON, QStringLiteral("Titulo"), 22, false);
+    driver->ImprString(NegritoEPSON, QStringLiteral("Bold"), 25, true);
+    driver->ImprString(NegritoEPSON, QStringLiteral("Só"), 0, true);
+    driver->FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("negrito.txt")), golden(QStringLiteral("negrito.bin")));
+}
+
+TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) {
+    RetornoCarro.clear(); // as in a program that never ran a pfEpson9pinos job
+    auto driver = fileDriver(QStringLiteral("twice.txt"), pfPadraoIBM);
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(NegritoEPSON, QStringLiteral("X"), 0, true);
+    driver->FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("twice.txt")),
+              golden(QStringLiteral("negrito-sem-retorno.bin")));
+}
+
+TEST_F(PrintFastJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
+    auto driver = fileDriver(QStringLiteral("effects.txt"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(Negrito, QStringLiteral("Nome"), 5, false);
+    driver->ImprString(QStringLiteral("Obs.:"), QStringLiteral("texto"), 12, true);
+    driver->ImprString(QString(), QStringLiteral("ABCDEF"), 0, false);
+    driver->ImprString(QString(), QStringLiteral("xy"), 3, false); // left of the current column
+    driver->ImprString(QString(), QStringLiteral("z"), 7, true);   // tracked as 3 + 2
+    driver->ImprString(QString(), QString(), 4, true);
+    driver->ImprComo(Expandido);
+    driver->ImprString(QString(), QStringLiteral("Big"), 1, true);
+    driver->ImprComo(FimExpandido);
+    driver->ImprString(QString(), QStringLiteral("è€Ω😀"), 0, true);
+    driver->Ejeta();
+    driver->FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("effects.txt")), golden(QStringLiteral("effects.bin")));
+}
+
+TEST_F(PrintFastJobs, EveryRowOfTheAccentTable) {
+    const QString letters = QStringLiteral("áÁãÃâÂäÄàÀéÉêÊëËíÍîÎïÏóÓõÕôÔöÖúÚûÛüÜçÇº");
+    ASSERT_EQ(letters.size(), 39);
+    EXPECT_EQ(TPrintFast::ConvASC(letters).size(), 39);
+    // Targets are the Windows-1252 characters of the bytes: 87 is "‡", 84 is "„".
+    EXPECT_EQ(TPrintFast::ConvASC(QStringLiteral("Ação 1 è")), QStringLiteral("A‡„o 1 è"));
+
+    auto driver = fileDriver(QStringLiteral("accents.txt"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(QString(), letters, 0, true);
+    driver->FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("accents.txt")), golden(QStringLiteral("accents.bin")));
+}
+
+TEST_F(PrintFastJobs, EveryModelsCodeTable) {
+    const std::array<std::pair<TPrinterName, const char*>, 11> models = {{
+        {pfPadraoIBM, "codes-ibm.bin"},
+        {pfDeskjet500, "codes-deskjet.bin"},
+        {pfDeskjet600, "codes-deskjet.bin"},
+        {pfRima, "codes-rima.bin"},
+        {pfEpson9pinos, "codes-epson9.bin"},
+        {pfEmiliaPS, "codes-emilia.bin"},
+        {pfEpsonStylusC2, "codes-epson-ink.bin"},
+        {pfCanonBJC4000, "codes-epson-ink.bin"},
+        {pfEpson24pinos, "codes-epson-ink.bin"},
+        {pfImp40col, "codes-imp40.bin"},
+        {pfImpBema, "codes-bema.bin"},
+    }};
+    for (const auto& [model, expected] : models) {
+        RetornoCarro = QStringLiteral("K");
+        auto driver = fileDriver(QStringLiteral("codes.txt"), model);
+        ASSERT_TRUE(driver->IniciaImpr());
+        for (const QString* code :
+             {&Comprimido, &FimComprimido, &SuperComprimido, &FimSuperComprimido, &Elite, &FimElite,
+              &Negrito, &FimNegrito, &RetornoCarro, &Expandido, &FimExpandido, &Espaco8, &Espaco6,
+              &Ejecao, &TamanhoPagina}) {
+            driver->ImprComo(*code);
+            driver->ImprComo(QStringLiteral("|"));
+        }
+        driver->FimImpr();
+        EXPECT_EQ(printed(QStringLiteral("codes.txt")), golden(QString::fromLatin1(expected)))
+            << "model " << model;
+    }
+}
+
+TEST_F(PrintFastJobs, KeptCodesCarryOverBetweenJobs) {
+    auto epson = fileDriver(QStringLiteral("a.txt"), pfEpson9pinos);
+    auto ibm = fileDriver(QStringLiteral("b.txt"), pfPadraoIBM);
+
+    ASSERT_TRUE(epson->IniciaImpr());
+    epson->FimImpr();
+    EXPECT_EQ(RetornoCarro, QStringLiteral("\r"));
+    EXPECT_TRUE(FimNegrito.isEmpty());
+
+    ASSERT_TRUE(ibm->IniciaImpr());
+    ibm->ImprString(NegritoEPSON, QStringLiteral("X"), 0, true);
+    ibm->FimImpr();
+    EXPECT_EQ(RetornoCarro, QStringLiteral("\r")) << "pfPadraoIBM keeps the earlier job's code";
+    EXPECT_EQ(FimNegrito, QStringLiteral("\x1b\x46"));
+    EXPECT_EQ(printed(QStringLiteral("b.txt")), bytes("X\rX\r\n"));
+
+    ASSERT_TRUE(epson->IniciaImpr());
+    epson->FimImpr();
+    EXPECT_TRUE(FimNegrito.isEmpty()) << "the next job reloads its own model";
+}
+
+TEST_F(PrintFastJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
+    auto driver = fileDriver(QStringLiteral("buffer.txt"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(QString(), QStringLiteral("ab"), 0, false);
+    EXPECT_EQ(QFileInfo(QStringLiteral("buffer.txt")).size(), 2);
+    driver->ImprString(QString(), QStringLiteral("cd"), 0, true);
+    EXPECT_EQ(QFileInfo(QStringLiteral("buffer.txt")).size(), 2);
+    driver->Ejeta();
+    EXPECT_EQ(printed(QStringLiteral("buffer.txt")), bytes("abcd\r\n\x0c"));
+    driver->FimImpr();
+}
+
+TEST_F(PrintFastJobs, JobOnADevicePath) {
+    // A pseudo-terminal in raw mode stands for a printer device.
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+
+    auto driver = fileDriver(QString::fromLatin1(name));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(Negrito, QStringLiteral("Ação"), 2, true);
+    driver->FimImpr();
+
+    const QByteArray expected = "\x1b\x45  A\x87\x84o\r\n";
+    QByteArray received;
+    char buffer[64];
+    while (received.size() < expected.size()) {
+        const ssize_t got = ::read(master, buffer, sizeof buffer);
+        ASSERT_GT(got, 0);
+        received.append(buffer, got);
+    }
+    EXPECT_EQ(received, expected);
+    ::close(slave);
+    ::close(master);
+}
+
+TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {
+    auto driver = fileDriver(inFolder(QStringLiteral("no/such/folder/job.txt")));
+    EXPECT_FALSE(driver->IniciaImpr());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    const platform::Message& warning = messages.messages().front();
+    EXPECT_EQ(warning.text, QStringLiteral("Impressora sendo utilizada ou não Pronta."));
+    EXPECT_EQ(warning.icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(warning.buttons, platform::MessageButtons::Ok);
+    EXPECT_THROW(driver->ImprString(QString(), QStringLiteral("x"), 0, false), EInOutError);
+}
+
+TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
+    if (QFileInfo::exists(QStringLiteral("/dev/lp3")) ||
+        QFileInfo::exists(QStringLiteral("/dev/LPT4"))) {
+        GTEST_SKIP() << "this machine has a fourth parallel port";
+    }
+    auto driver = fileDriver(QStringLiteral("LPT4"));
+    EXPECT_FALSE(driver->IniciaImpr());
+    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/dev/lp3")));
+}
+
+TEST_F(PrintFastJobs, TargetNameTooLongRaisesWithoutWarning) {
+    auto driver = fileDriver(QString(260, QLatin1Char('n')));
+    EXPECT_THROW(driver->IniciaImpr(), EInOutError);
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
+    auto driver = fileDriver(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(QString(), QStringLiteral("buffered"), 0, true); // waits in the buffer
+    EXPECT_THROW(driver->FimImpr(), EInOutError);
+
+    ASSERT_TRUE(driver->IniciaImpr());
+    try {
+        driver->ImprComo(Negrito);
+        FAIL() << "a flushed write to a full device must fail";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.code().value(), ENOSPC);
+    }
+    EXPECT_NO_THROW(driver->FimImpr()) << "the failed bytes are not written again";
+}
+
+TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
+    const QString fifo = inFolder(QStringLiteral("printer.fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    auto driver = fileDriver(fifo);
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(QString(), QStringLiteral("first"), 0, false);
+    char buffer[16] = {};
+    ASSERT_EQ(::read(reader, buffer, sizeof buffer), 5);
+    EXPECT_EQ(QByteArray(buffer, 5), bytes("first"));
+
+    ::close(reader);
+    try {
+        driver->ImprString(QString(), QStringLiteral("second"), 0, false);
+        FAIL() << "writing to a pipe without reader must fail";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.code().value(), EPIPE);
+    }
+    EXPECT_NO_THROW(driver->FimImpr());
+}
+
+TEST(PrintFastHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
+    QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 7), QStringLiteral("    7"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 2.5), QStringLiteral("    3"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 3.5), QStringLiteral("    4"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), -2.5), QStringLiteral("   -3"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 0.49), QStringLiteral("    0"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), -0.4), QStringLiteral("    0"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 99999.5), QStringLiteral("100000"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 1234567.8),
+              QStringLiteral("1234568"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#####0"), 12), QStringLiteral("    12"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("000"), 9.5), QStringLiteral("010"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#"), 0), QStringLiteral(" "));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#,##0.00"), 1234.565),
+              QStringLiteral("1.234,57"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.##"), 1.5), QStringLiteral(" 1,5"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.0"), 9.96), QStringLiteral("10,0"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("R$ 0"), 4.5), QStringLiteral("R$ 5"));
+    QLocale::setDefault(previous);
+}
+
+TEST(PrintFastHelpers, Repete) {
+    EXPECT_EQ(TPrintFast::Repete(QLatin1Char('-'), 3), QStringLiteral("---"));
+    EXPECT_TRUE(TPrintFast::Repete(QLatin1Char('-'), 0).isEmpty());
+    EXPECT_TRUE(TPrintFast::Repete(QLatin1Char('-'), -2).isEmpty());
+}
+
+TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
+    QByteArray all;
+    for (int byte = 0; byte < 256; ++byte) {
+        all.append(char(byte));
+    }
+    EXPECT_EQ(printfast::toWindows1252(printfast::fromWindows1252(all)), all);
+    EXPECT_EQ(printfast::toWindows1252(QStringLiteral("\u0081\u008D\u008F\u0090\u009D")),
+              QByteArray("\x81\x8D\x8F\x90\x9D"));
+    EXPECT_EQ(printfast::toWindows1252(QStringLiteral("\u0080\u0100")), QByteArray("??"));
+}
+
+TEST(PrintFastHelpers, PortOfTheSystemPrinter) {
+    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("parallel:/dev/lp0"), QStringLiteral("Epson")),
+              QStringLiteral("/dev/lp0"));
+    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("serial:/dev/ttyS1?baud=9600"),
+                                      QStringLiteral("Bema")),
+              QStringLiteral("/dev/ttyS1"));
+    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("file:///tmp/out.prn"), QStringLiteral("F")),
+              QStringLiteral("/tmp/out.prn"));
+    EXPECT_EQ(
+        printfast::portOfDevice(QStringLiteral("usb://EPSON/LX-300"), QStringLiteral("LX300")),
+        QStringLiteral("LX300"));
+    EXPECT_EQ(printfast::portOfDevice(QString(), QStringLiteral("Remote")),
+              QStringLiteral("Remote"));
+}

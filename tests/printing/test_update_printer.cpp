@@ -1,0 +1,130 @@
+#include "PFPrev.h"
+#include "PrintJobFixture.h"
+#include "Tprintfast.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdlib>
+#include <cups/cups.h>
+
+namespace {
+
+void writeFile(const QString& path, const QString& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+// A CUPS scheduler of the test's own, on a socket in a temporary folder, with a default queue
+// whose device is a file and a second queue on a network printer.
+class SystemPrinter : public PrintJobTest {
+protected:
+    void SetUp() override {
+        PrintJobTest::SetUp();
+        if (!QFileInfo::exists(QStringLiteral("/usr/sbin/cupsd"))) {
+            GTEST_SKIP() << "the CUPS scheduler is not installed";
+        }
+        ASSERT_TRUE(m_root.isValid());
+        const QString root = m_root.path();
+        for (const char* folder : {"state", "cache", "spool", "tmp"}) {
+            QDir(root).mkpath(QString::fromLatin1(folder));
+        }
+        m_socket = root + QStringLiteral("/cups.sock");
+        writeFile(root + QStringLiteral("/cupsd.conf"),
+                  QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\n"
+                                 "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
+                      .arg(m_socket));
+        writeFile(root + QStringLiteral("/cups-files.conf"),
+                  QStringLiteral("ServerRoot %1\nStateDir %1/state\nCacheDir %1/cache\n"
+                                 "RequestRoot %1/spool\nTempDir %1/tmp\nErrorLog %1/error_log\n"
+                                 "AccessLog %1/access_log\nPageLog %1/page_log\n"
+                                 "FileDevice Yes\nSandboxing Relaxed\n")
+                      .arg(root));
+        writeFile(root + QStringLiteral("/printers.conf"),
+                  QStringLiteral("<DefaultPrinter Recibo>\nDeviceURI file:%1\nState Idle\n"
+                                 "Accepting Yes\nShared No\n</DefaultPrinter>\n"
+                                 "<Printer Remota>\nDeviceURI ipp://192.0.2.1/printers/x\n"
+                                 "State Idle\nAccepting Yes\nShared No\n</Printer>\n")
+                      .arg(receiptDevice()));
+
+        m_scheduler.start(QStringLiteral("/usr/sbin/cupsd"),
+                          {QStringLiteral("-f"), QStringLiteral("-c"), root + "/cupsd.conf",
+                           QStringLiteral("-s"), root + "/cups-files.conf"});
+        ASSERT_TRUE(m_scheduler.waitForStarted());
+        for (int tries = 0; tries < 100 && !QFileInfo::exists(m_socket); ++tries) {
+            QThread::msleep(50);
+        }
+        if (!QFileInfo::exists(m_socket)) {
+            GTEST_SKIP() << "cupsd did not start: "
+                         << m_scheduler.readAllStandardError().toStdString();
+        }
+        // The environment may name a destination of its own.
+        unsetenv("LPDEST");
+        unsetenv("PRINTER");
+        cupsSetServer(QFile::encodeName(m_socket).constData());
+    }
+
+    void TearDown() override {
+        cupsSetServer(nullptr);
+        printfast::setCurrentPrinter(QString());
+        if (m_scheduler.state() != QProcess::NotRunning) {
+            m_scheduler.terminate();
+            m_scheduler.waitForFinished();
+        }
+        PrintJobTest::TearDown();
+    }
+
+    QString receiptDevice() const { return m_root.path() + QStringLiteral("/recibo.prn"); }
+
+private:
+    QTemporaryDir m_root;
+    QString m_socket;
+    QProcess m_scheduler;
+};
+
+TEST_F(SystemPrinter, EmptyPortPrintsOnTheDefaultQueuesDevice) {
+    TPrintFast driver;
+    driver.setPageHeader(false);
+    ASSERT_TRUE(driver.IniciaImpr());
+    driver.ImprString(QString(), QStringLiteral("Olá"), 1, true);
+    driver.FimImpr();
+    EXPECT_EQ(printed(receiptDevice()), QByteArray(" Ol\xa0\r\n"));
+}
+
+TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceIsOpenedByName) {
+    // The queue chosen in the set-up dialog wins over the default; its name is the target.
+    printfast::setCurrentPrinter(QStringLiteral("Remota"));
+    TPrintFast driver;
+    driver.setPageHeader(false);
+    ASSERT_TRUE(driver.IniciaImpr());
+    driver.ImprString(QString(), QStringLiteral("x"), 0, true);
+    driver.FimImpr();
+    EXPECT_EQ(printed(QStringLiteral("Remota")), QByteArray("x\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
+}
+
+TEST_F(SystemPrinter, PrinterChosenInTheSetUpDialogBecomesCurrent) {
+    TPFPreview window;
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        if (printers) {
+            offered = printers->currentText();
+            printers->setCurrentIndex(printers->findText(QStringLiteral("Remota")));
+        }
+        dialog->accept();
+    });
+    window.SpeedButton3Click();
+    EXPECT_EQ(offered, QStringLiteral("Recibo")) << "the dialog opens on the default printer";
+    EXPECT_EQ(printfast::currentPrinter(), QStringLiteral("Remota"));
+}
