@@ -44,6 +44,10 @@ TfrmZELPrintProgress::TfrmZELPrintProgress(QWidget* parent)
 
 TfrmZELPrintProgress::~TfrmZELPrintProgress() = default;
 
+QPixmap TfrmZELPrintProgress::CurrentFrame() const {
+    return FAnimation->pixmap();
+}
+
 bool TfrmZELPrintProgress::isAnimating() const {
     return FTimer->isActive();
 }

@@ -20,6 +20,7 @@ public:
 
     void setClosable(bool closable) { FClosable = closable; }
     int FrameIndex() const { return FFrameIndex; }
+    QPixmap CurrentFrame() const;
     bool isAnimating() const;
     // Moves to the next of the six frames.
     void advanceFrame();

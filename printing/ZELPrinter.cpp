@@ -69,9 +69,8 @@ QString formatFloat(const QString& mask, double value) {
         number += locale.decimalPoint() + fractionDigits;
     const bool significant = std::any_of(
         number.begin(), number.end(), [](QChar c) { return c.isDigit() && c != QLatin1Char('0'); });
-    if (value < 0 && significant)
-        number.prepend(QLatin1Char('-'));
-    return prefix + number + suffix;
+    const QString sign = value < 0 && significant ? QStringLiteral("-") : QString();
+    return sign + prefix + number + suffix;
 }
 
 } // namespace
