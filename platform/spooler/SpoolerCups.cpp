@@ -78,10 +78,10 @@ public:
     }
 
     // The connection may be in the middle of sending the document, so it is dropped and the
-    // job is cancelled over a fresh one.
+    // job is cancelled over a fresh one. A job the spooler refused is already gone.
     bool abort() override {
         if (m_jobId == 0)
-            return fail("Nenhum documento iniciado");
+            return true; // nothing left to cancel: never started, or dropped by the spooler
         const int jobId = std::exchange(m_jobId, 0);
         close();
         m_http = connectToServer();

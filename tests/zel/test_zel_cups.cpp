@@ -2,6 +2,7 @@
 // listener of the test, so every byte the spooler sends is checked.
 #include "CupsQueue.h"
 #include "Recorders.h"
+#include "Spooler.h"
 #include "ZELPreview.h"
 #include "ZELPrinter.h"
 #include "ZelTestSupport.h"
@@ -224,17 +225,44 @@ TEST_F(ZelCups, QueueRemovedAfterItWasChosenCannotBeOpened) {
     EXPECT_FALSE(printer.IsPrinting());
 }
 
-TEST_F(ZelCups, StoppedSpoolerGivesTheOpenError) {
-    TZELDmPrinter printer;
-    quiet(printer);
-    printer.ShowDialog = true;
-    PrintDialogAnswer dialog(true, queue->name());
-    // A server address where nothing listens stands for a stopped scheduler.
-    cupsSetServer("127.0.0.1:1");
-    EXPECT_TRUE(printer.PrintersList().isEmpty());
-    EXPECT_THROW(printer.BeginDoc(), EZELPrinter);
-    cupsSetServer(nullptr);
-    EXPECT_FALSE(printer.IsPrinting());
+// Points the spooler calls of this thread at an address where nothing listens, as when the
+// scheduler is stopped.
+class StoppedSpooler {
+public:
+    StoppedSpooler() { cupsSetServer("127.0.0.1:1"); }
+    ~StoppedSpooler() { cupsSetServer(nullptr); }
+    StoppedSpooler(const StoppedSpooler&) = delete;
+    StoppedSpooler& operator=(const StoppedSpooler&) = delete;
+};
+
+QString beginDocError(auto& printer) {
+    try {
+        printer.BeginDoc();
+    } catch (const EZELPrinter& error) {
+        return error.Message();
+    }
+    return QStringLiteral("no error");
+}
+
+TEST_F(ZelCups, StoppedSpoolerListsNoPrinterAndOpensNone) {
+    platform::setCurrentPrinterName(queue->name());
+    TZELDmPrinter current;
+    current.ShowDialog = false;
+    current.ShowProgress = false;
+    TZELDmPrinter none;
+    none.ShowDialog = false;
+    TZELCaPrinter canvas;
+    canvas.ShowDialog = false;
+    StoppedSpooler stopped;
+    EXPECT_TRUE(current.PrintersList().isEmpty());
+    EXPECT_TRUE(beginDocError(current).startsWith(
+        QStringLiteral("Não foi possível abrir a impressora %1\n").arg(queue->name())));
+    EXPECT_FALSE(current.IsPrinting());
+
+    platform::setCurrentPrinterName(QString()); // no current printer, and no default
+    EXPECT_EQ(beginDocError(none), "Nenhuma impressora está instalada");
+    EXPECT_EQ(beginDocError(canvas), "Nenhuma impressora padrão selecionada");
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(ZelCups, QueueRefusingJobsGivesTheDocumentError) {
@@ -256,6 +284,36 @@ TEST_F(ZelCups, QueueRefusingJobsGivesTheDocumentError) {
     EXPECT_EQ(events.fired, QStringList{"error"});
     EXPECT_FALSE(printer.IsPrinting());
     EXPECT_EQ(queue->unfinishedJobs(), 0);
+}
+
+TEST_F(ZelCups, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
+    EventLog events;
+    auto doomed = std::make_unique<CupsQueue>(queue->name() + QStringLiteral("_mid"));
+    const QString name = doomed->name();
+    TZELDmPrinter printer;
+    quiet(printer);
+    printer.PrinterName = name;
+    events.attach(printer);
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("antes"), true);
+    doomed.reset(); // the queue and its jobs are removed while the document is open
+    try {
+        printer.Print(0, QStringLiteral("depois"), true);
+        printer.EndDoc(true);
+        ADD_FAILURE() << "no error";
+    } catch (const EZELPrinter& error) {
+        // The few bytes wait in the connection's buffer; the spooler refuses at the end.
+        EXPECT_TRUE(error.Message().startsWith(
+            QStringLiteral("Não foi possível finalizar o documento ZELPrint Document na "
+                           "impressora %1\n")
+                .arg(name)))
+            << error.what();
+    }
+    EXPECT_EQ(events.fired.last(), "error");
+    EXPECT_TRUE(printer.IsPrinting()); // the state as it was at the failure
+    printer.Abort();                   // the refused job is already gone
+    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_EQ(events.fired.last(), "abort");
 }
 
 TEST_F(ZelCups, DocumentErrorsOfTheJobState) {
