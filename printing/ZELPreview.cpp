@@ -80,6 +80,7 @@ TfrmZELPreview::TfrmZELPreview(QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("Preview"));
     setWindowTitle(QStringLiteral("Visualizar impressão"));
+    setWindowState(Qt::WindowMaximized);
     buildWindow();
 }
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 
 // The resource of a static library is registered by hand; outside any namespace, as the macro
@@ -63,6 +64,8 @@ void TfrmZELPrintProgress::showFrame() {
 
 void TfrmZELPrintProgress::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
+    if (const QScreen* shownOn = screen())
+        move(shownOn->availableGeometry().center() - rect().center());
     FTimer->start();
 }
 

@@ -88,7 +88,16 @@ TZELPrinter::TZELPrinter(QObject* AOwner)
     FDmPrinter->OnError = forwardError;
 }
 
-TZELPrinter::~TZELPrinter() = default;
+// The document is aborted while the facade is whole: its printers, freed after it as its
+// children, would otherwise abort it and report into a half-destroyed facade.
+TZELPrinter::~TZELPrinter() {
+    try {
+        Abort();
+    } catch (const EZELPrinter&) {
+    }
+    FCaPrinter->OnError = nullptr;
+    FDmPrinter->OnError = nullptr;
+}
 
 TZELBasePrinter& TZELPrinter::chosen() {
     if (PrinterType == ptCanvas)
