@@ -195,6 +195,27 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
     });
 }
 
+TEST_F(ZelFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
+    printer.PrinterType = ptDotMatrix;
+    printer.DotMatrixSets.Paper.Lines = 0;
+    printer.BeginDoc();
+    printer.Print(5, QStringLiteral("abc"), false);
+    printer.Print(2, QStringLiteral("x"), false); // left of the end (8): no fill, end 3
+    printer.Print(4, QStringLiteral("y"), true);  // one space from 3
+    printer.DotMatrixSets.Font.Style = fsDmItalic;
+    printer.Print(0, QStringLiteral("z"), true);
+    endAndInspect([](TfrmZELPreview* preview) {
+        EXPECT_EQ(pageText(preview, 0), "     abcx y\nz\n");
+        const QByteArray italic = QByteArrayLiteral("\x1b"
+                                                    "2\x1bP\x1bx0\x12\x1bW0\x1b"
+                                                    "F\x1b"
+                                                    "4\x1bH\x1bT\x1b-0");
+        const QByteArray& raw = preview->Pages().at(0).DmStream;
+        EXPECT_EQ(raw.count(italic), 2) << raw.toHex(' ').toStdString();
+        EXPECT_TRUE(raw.contains("\r\n" + italic + italic + "z\r\n"));
+    });
+}
+
 TEST_F(ZelFacade, PrintCenterTruncatesBothHalves) {
     printer.BeginDoc();
     printer.PrintCenter(11, QStringLiteral("abc"), true); // 5 - 1 = 4
