@@ -52,6 +52,10 @@ void TZELBasePrinter::raiseError(const QString& message) {
     throw EZELPrinter(message);
 }
 
+void TZELBasePrinter::raiseError(const QString& message, const QString& systemMessage) {
+    raiseError(systemMessage.isEmpty() ? message : message + QLatin1Char('\n') + systemMessage);
+}
+
 bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
     if (!PrinterName.isEmpty()) {
         if (PrintersList().contains(PrinterName)) {

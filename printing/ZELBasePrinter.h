@@ -93,6 +93,8 @@ protected:
     void fire(const TZELNotifyEvent& event);
     // Fires OnError, then raises EZELPrinter with the message.
     [[noreturn]] void raiseError(const QString& message);
+    // The same, with the system's own message on a second line when it gave one.
+    [[noreturn]] void raiseError(const QString& message, const QString& systemMessage);
 
     // Makes PrinterName the application's printer, or shows the print dialog on `printer`.
     // False when the user cancelled the dialog. Afterwards PrinterName is the chosen printer.

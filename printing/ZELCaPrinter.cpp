@@ -73,8 +73,7 @@ void TZELCaPrinter::startDocument() {
     const QPageLayout queueLayout = FPrinter->pageLayout();
     FDocument = std::make_unique<QTemporaryFile>();
     if (!FDocument->open())
-        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName) + QLatin1Char('\n') +
-                   FDocument->errorString());
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), FDocument->errorString());
     FPrinter->setOutputFileName(FDocument->fileName());
     FPrinter->setPageLayout(queueLayout);
     FPrinter->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape
@@ -135,11 +134,10 @@ void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
         return;
     }
     applyFont();
-    FX = QFontMetricsF(FPainter->font(), FPrinter.get()).horizontalAdvance(QLatin1Char(' ')) *
-         (AColumn + Paper.MarginLeft);
-    // The position is the top of the text, as the line positions are.
-    FPainter->drawText(QPointF(FX, FY + QFontMetricsF(FPainter->font(), FPrinter.get()).ascent()),
-                       AText);
+    const QFontMetricsF metrics(FPainter->font(), FPrinter.get());
+    FX = metrics.horizontalAdvance(QLatin1Char(' ')) * (AColumn + Paper.MarginLeft);
+    // The line position is the top of the text; drawing wants the baseline.
+    FPainter->drawText(QPointF(FX, FY + metrics.ascent()), AText);
     FTextHeight = textHeight();
 }
 
@@ -215,8 +213,7 @@ void TZELCaPrinter::EndDoc() {
     const bool queued = spooler.printPdfFile(PrinterName, FDocument->fileName(), Title);
     releasePrinter();
     if (!queued)
-        raiseError(zeltext::CannotEndDoc.arg(Title, PrinterName) + QLatin1Char('\n') +
-                   spooler.lastError());
+        raiseError(zeltext::CannotEndDoc.arg(Title, PrinterName), spooler.lastError());
     fire(OnTerminate);
     closeProgress();
 }

@@ -77,10 +77,6 @@ TZELPreviewFont previewFont(const TZELDmFont& font) {
     return described;
 }
 
-QString withSystemMessage(const QString& text, const QString& systemMessage) {
-    return systemMessage.isEmpty() ? text : text + QLatin1Char('\n') + systemMessage;
-}
-
 } // namespace
 
 void TZELDmSpacing::setLineSpacing(TZELDmLineSpacing value) {
@@ -136,12 +132,11 @@ void TZELDmPrinter::openJob() {
     platform::Spooler& spooler = platform::spooler();
     FJob = spooler.openRawPrinter(PrinterName);
     if (!FJob)
-        raiseError(withSystemMessage(zeltext::CannotOpen.arg(PrinterName), spooler.lastError()));
+        raiseError(zeltext::CannotOpen.arg(PrinterName), spooler.lastError());
     if (!FJob->startDocument(Title))
-        raiseError(
-            withSystemMessage(zeltext::CannotStartDoc.arg(Title, PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), FJob->lastError());
     if (!FJob->startPage())
-        raiseError(withSystemMessage(zeltext::CannotStartPage.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotStartPage.arg(PrinterName), FJob->lastError());
 }
 
 QByteArray TZELDmPrinter::paperCodes() const {
@@ -310,12 +305,11 @@ void TZELDmPrinter::EndDoc(bool EjectPage) {
         return;
     }
     if (!FJob->endPage())
-        raiseError(withSystemMessage(zeltext::CannotEndPage.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotEndPage.arg(PrinterName), FJob->lastError());
     if (!FJob->endDocument())
-        raiseError(
-            withSystemMessage(zeltext::CannotEndDoc.arg(Title, PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotEndDoc.arg(Title, PrinterName), FJob->lastError());
     if (!FJob->close())
-        raiseError(withSystemMessage(zeltext::CannotClose.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotClose.arg(PrinterName), FJob->lastError());
     forgetJob();
     fire(OnTerminate);
     closeProgress();
@@ -325,9 +319,9 @@ void TZELDmPrinter::Abort() {
     if (!FIsPrinting || previewing())
         return;
     if (!FJob->abort())
-        raiseError(withSystemMessage(zeltext::CannotAbort.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotAbort.arg(PrinterName), FJob->lastError());
     if (!FJob->close())
-        raiseError(withSystemMessage(zeltext::CannotClose.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotClose.arg(PrinterName), FJob->lastError());
     forgetJob();
     fire(OnAbort);
     closeProgress();
@@ -343,5 +337,5 @@ void TZELDmPrinter::WriteStr(const QByteArray& AText, const QString& APreviewTex
         return;
     }
     if (FJob->write(AText) < AText.size())
-        raiseError(withSystemMessage(zeltext::CannotSend.arg(PrinterName), FJob->lastError()));
+        raiseError(zeltext::CannotSend.arg(PrinterName), FJob->lastError());
 }
