@@ -20,7 +20,6 @@ public:
         , m_printer(std::move(printer)) {
         m_previous = setZELPrintDialogFunction([this](QPrinter& dialogPrinter) {
             ++m_shown;
-            m_offered = dialogPrinter.printerName();
             if (m_confirm && !m_printer.isEmpty())
                 dialogPrinter.setPrinterName(m_printer);
             return m_confirm;
@@ -31,14 +30,11 @@ public:
     PrintDialogAnswer& operator=(const PrintDialogAnswer&) = delete;
 
     int shown() const { return m_shown; }
-    // The printer the dialog opened with.
-    const QString& offered() const { return m_offered; }
 
 private:
     bool m_confirm;
     QString m_printer;
     int m_shown = 0;
-    QString m_offered;
     TZELPrintDialogFunction m_previous;
 };
 

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPrintDialog>
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
@@ -196,6 +197,30 @@ TEST_F(ZelCups, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     EXPECT_EQ(printer.CurrentLine(), 1);
     EXPECT_EQ(queue->unfinishedJobs(), 0);
     EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
+}
+
+TEST_F(ZelCups, SystemPrintDialogOpensOnTheCurrentPrinter) {
+    platform::setCurrentPrinterName(queue->name());
+    TZELDmPrinter printer;
+    printer.ShowProgress = false; // ShowDialog stays on: the real dialog
+    whenModal<QPrintDialog>([](QPrintDialog* dialog) {
+        QMetaObject::invokeMethod(dialog, "reject", Qt::DirectConnection);
+    });
+    printer.BeginDoc();
+    EXPECT_FALSE(printer.IsPrinting());
+
+    QString offered;
+    whenModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        offered = dialog->printer()->printerName();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    });
+    printer.BeginDoc();
+    EXPECT_EQ(offered, queue->name());
+    ASSERT_TRUE(printer.IsPrinting());
+    EXPECT_EQ(printer.PrinterName, queue->name());
+    printer.Print(0, QStringLiteral("dialogo"), false);
+    printer.EndDoc(false);
+    EXPECT_TRUE(queue->listener().waitForJob().contains("dialogo"));
 }
 
 TEST_F(ZelCups, QueueRemovedAfterItWasChosenCannotBeOpened) {
