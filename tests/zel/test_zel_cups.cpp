@@ -7,10 +7,13 @@
 #include "ZELPrinter.h"
 #include "ZelTestSupport.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPrintDialog>
 #include <QTemporaryDir>
+#include <QTextEdit>
 
 #include <cups/cups.h>
 
@@ -137,7 +140,8 @@ TEST_F(ZelCups, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
     bool stayedOpen = false;
     whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
         events.fired.clear();
-        preview->actPrint->trigger();
+        QKeyEvent altP(QEvent::KeyPress, Qt::Key_P, Qt::AltModifier);
+        QApplication::sendEvent(preview->rePage, &altP);
         stayedOpen = preview->isVisible();
         preview->close();
     });
@@ -488,7 +492,7 @@ TEST_F(ZelCups, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     previewed.ShowPreview = true;
     bool stayedOpen = false;
     whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
-        preview->PrintDocument();
+        preview->actPrint->trigger();
         stayedOpen = preview->isVisible();
         preview->close();
     });
