@@ -293,8 +293,9 @@ void TfrmZELPreview::printDotMatrix() {
     DmPrinter->EndDoc(false);
 }
 
-// Every line end has its own block, so one new line or page per block keeps the printer in step.
-// The pieces already hold their alignment padding, so they are printed left-aligned.
+// The printer is brought to each block's page and line. Every line end has its own block, but a
+// page left empty has none, so the printer may have to skip more than one page. The pieces
+// already hold their alignment padding, so they are printed left-aligned.
 void TfrmZELPreview::replayOnCanvas() {
     PrintingFromPreview silenced(*CaPrinter);
     const TZELCaFont original = CaPrinter->Font;
@@ -302,9 +303,9 @@ void TfrmZELPreview::replayOnCanvas() {
     if (!CaPrinter->IsPrinting())
         return;
     for (const TZELTextBlock& block : FBlocks) {
-        if (block.Page != CaPrinter->CurrentPage())
+        while (block.Page > CaPrinter->CurrentPage())
             CaPrinter->NewPage(1);
-        if (block.Line != CaPrinter->CurrentLine())
+        while (block.Page == CaPrinter->CurrentPage() && block.Line > CaPrinter->CurrentLine())
             CaPrinter->NewLine(1);
         if (block.IsCRLF)
             continue;

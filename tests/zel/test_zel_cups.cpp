@@ -502,6 +502,28 @@ TEST_F(ZelCups, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     EXPECT_EQ(replayed, printed);
 }
 
+TEST_F(ZelCups, CanvasPrintFromPreviewKeepsAnEmptyPage) {
+    TZELCaPrinter printer;
+    quiet(printer);
+    printer.ShowPreview = true;
+    whenModal<TfrmZELPreview>([](TfrmZELPreview* preview) {
+        preview->PrintDocument();
+        preview->close();
+    });
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("primeira"), false);
+    printer.NewPage(2); // page 2 stays empty: no block of its own
+    printer.Print(0, QStringLiteral("terceira"), false);
+    printer.EndDoc();
+    QTemporaryDir folder;
+    const QStringList pages =
+        pdfLines(queue->listener().waitForJob(), folder.path()).join('\n').split('\f');
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_TRUE(pages.at(0).contains("primeira"));
+    EXPECT_TRUE(pages.at(1).trimmed().isEmpty());
+    EXPECT_TRUE(pages.at(2).contains("terceira"));
+}
+
 TEST_F(ZelCups, CanvasAbortSendsNothing) {
     EventLog events;
     TZELCaPrinter printer;
