@@ -84,7 +84,11 @@ TfrmZELPreview::TfrmZELPreview(QWidget* parent)
     buildWindow();
 }
 
-TfrmZELPreview::~TfrmZELPreview() = default;
+// A document abandoned while it was built still gives the cursor back.
+TfrmZELPreview::~TfrmZELPreview() {
+    if (FBuilding)
+        QApplication::restoreOverrideCursor();
+}
 
 void TfrmZELPreview::buildWindow() {
     auto* toolBar = new QToolBar(this);
@@ -180,11 +184,13 @@ QWidget* TfrmZELPreview::buildSheet() {
 
 void TfrmZELPreview::BeginDoc() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    FBuilding = true;
     addPage();
 }
 
 void TfrmZELPreview::EndDoc() {
     QApplication::restoreOverrideCursor();
+    FBuilding = false;
 }
 
 void TfrmZELPreview::addPage() {

@@ -106,4 +106,5 @@ private:
     int FCurrentPage = 0;
     int FCurrentLine = 1;
     int FLineLength = 0;
+    bool FBuilding = false;
 };

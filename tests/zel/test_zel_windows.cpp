@@ -159,6 +159,17 @@ TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
     preview.close();
 }
 
+TEST(ZelPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
+    {
+        TZELDmPrinter printer;
+        printer.ShowPreview = true;
+        printer.ShowProgress = false;
+        printer.BeginDoc();
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    } // abandoned unfinished
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST(ZelPreview, ToolBarHints) {
     TfrmZELPreview preview;
     EXPECT_EQ(preview.actPrint->toolTip(), "Imprimir\nAlt + P");
