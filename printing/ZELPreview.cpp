@@ -138,7 +138,8 @@ void TfrmZELPreview::buildWindow() {
     auto* statusBar = new QStatusBar(this);
     statusBar->setSizeGripEnabled(false);
     lblStatus = new QLabel(statusBar);
-    lblStatus->setFixedWidth(50);
+    // 50 pixels, wider when the page numbers need it.
+    lblStatus->setMinimumWidth(50);
     lblStatus->setAlignment(Qt::AlignCenter);
     statusBar->addWidget(lblStatus);
 
@@ -154,7 +155,8 @@ void TfrmZELPreview::buildWindow() {
 QWidget* TfrmZELPreview::buildSheet() {
     auto* desk = new QWidget(this);
     auto* shadow = new QFrame(desk);
-    shadow->setStyleSheet(QStringLiteral("background: black;"));
+    shadow->setObjectName(QStringLiteral("shadow"));
+    shadow->setStyleSheet(QStringLiteral("#shadow { background: black; }"));
     auto* sheet = new QFrame(shadow);
     sheet->setObjectName(QStringLiteral("sheet"));
     sheet->setStyleSheet(QStringLiteral("#sheet { background: white; border: 1px solid black; }"));

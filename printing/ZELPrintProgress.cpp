@@ -35,6 +35,7 @@ TfrmZELPrintProgress::TfrmZELPrintProgress(QWidget* parent)
     setFixedSize(240, 71);
     FAnimation->setFixedSize(FrameSize, FrameSize);
     auto* text = new QLabel(QStringLiteral("Imprimindo. Por favor, aguarde..."), this);
+    text->setWordWrap(true); // the window's width is fixed, the font's is not
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(FAnimation);
     layout->addWidget(text, 1);
