@@ -291,6 +291,17 @@ TEST_F(ZelCups, StoppedSpoolerListsNoPrinterAndOpensNone) {
     platform::setCurrentPrinterName(QString()); // no current printer, and no default
     EXPECT_EQ(beginDocError(none), "Nenhuma impressora está instalada");
     EXPECT_EQ(beginDocError(canvas), "Nenhuma impressora padrão selecionada");
+
+    TZELPrinter facade; // reports its printers' errors as its own
+    facade.ShowDialog = false;
+    facade.ShowTypeDialog = false;
+    facade.PrinterType = ptDotMatrix;
+    QObject* reportedBy = nullptr;
+    facade.OnError = [&](QObject* sender) {
+        reportedBy = sender;
+    };
+    EXPECT_EQ(beginDocError(facade), "Nenhuma impressora está instalada");
+    EXPECT_EQ(reportedBy, &facade);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
