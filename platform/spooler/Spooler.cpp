@@ -1,0 +1,22 @@
+#include "Spooler.h"
+
+namespace platform {
+namespace {
+
+QString& chosenPrinter() {
+    static QString name;
+    return name;
+}
+
+} // namespace
+
+QString currentPrinterName() {
+    const QString& chosen = chosenPrinter();
+    return chosen.isEmpty() ? spooler().defaultPrinterName() : chosen;
+}
+
+void setCurrentPrinterName(const QString& name) {
+    chosenPrinter() = name;
+}
+
+} // namespace platform

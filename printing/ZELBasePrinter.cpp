@@ -1,0 +1,105 @@
+#include "ZELBasePrinter.h"
+
+#include "MessageBox.h"
+#include "Spooler.h"
+#include "ZELPreview.h"
+#include "ZELPrintProgress.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+EZELPrinter::EZELPrinter(const QString& message)
+    : std::runtime_error(message.toStdString()) {}
+
+namespace {
+
+TZELPrintDialogFunction& printDialogFunction() {
+    static TZELPrintDialogFunction installed;
+    return installed;
+}
+
+} // namespace
+
+bool runZELPrintDialog(QPrinter& printer) {
+    const TZELPrintDialogFunction& installed = printDialogFunction();
+    if (installed)
+        return installed(printer);
+    QPrintDialog dialog(&printer);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+TZELPrintDialogFunction setZELPrintDialogFunction(TZELPrintDialogFunction function) {
+    return std::exchange(printDialogFunction(), std::move(function));
+}
+
+TZELBasePrinter::TZELBasePrinter(QObject* AOwner)
+    : QObject(AOwner) {}
+
+TZELBasePrinter::~TZELBasePrinter() = default;
+
+QStringList TZELBasePrinter::PrintersList() const {
+    return platform::spooler().printerNames();
+}
+
+void TZELBasePrinter::fire(const TZELNotifyEvent& event) {
+    if (event && !FromPreview)
+        event(this);
+}
+
+void TZELBasePrinter::raiseError(const QString& message) {
+    if (OnError)
+        OnError(this);
+    throw EZELPrinter(message);
+}
+
+void TZELBasePrinter::raiseError(const QString& message, const QString& systemMessage) {
+    raiseError(systemMessage.isEmpty() ? message : message + QLatin1Char('\n') + systemMessage);
+}
+
+bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
+    if (!PrinterName.isEmpty()) {
+        if (PrintersList().contains(PrinterName)) {
+            platform::setCurrentPrinterName(PrinterName);
+        } else {
+            platform::showMessage({QStringLiteral("Erro"), zeltext::InvalidPrinter.arg(PrinterName),
+                                   platform::MessageIcon::Error, platform::MessageButtons::Ok});
+            ShowDialog = true;
+        }
+    }
+    if (ShowDialog) {
+        PrinterName.clear();
+        printer.setPrinterName(platform::currentPrinterName());
+        if (!runZELPrintDialog(printer))
+            return false;
+        platform::setCurrentPrinterName(printer.printerName());
+    }
+    PrinterName = platform::currentPrinterName();
+    return true;
+}
+
+void TZELBasePrinter::startPreview() {
+    FPreview = std::make_unique<TfrmZELPreview>();
+    FPreview->BeginDoc();
+}
+
+std::unique_ptr<TfrmZELPreview> TZELBasePrinter::finishPreview() {
+    std::unique_ptr<TfrmZELPreview> finished = std::move(FPreview);
+    finished->EndDoc();
+    return finished;
+}
+
+void TZELBasePrinter::openProgress() {
+    if (!ShowProgress)
+        return;
+    if (!FProgress)
+        FProgress = std::make_unique<TfrmZELPrintProgress>();
+    FProgress->show();
+}
+
+void TZELBasePrinter::closeProgress() {
+    if (!FProgress)
+        return;
+    FProgress->setClosable(true);
+    FProgress->close();
+    FProgress.reset();
+}

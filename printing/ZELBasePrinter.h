@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+class QPrinter;
+class TfrmZELPreview;
+class TfrmZELPrintProgress;
+
+// The text printing library's exception; carries the message text.
+class EZELPrinter : public std::runtime_error {
+public:
+    explicit EZELPrinter(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+// An optional event; the sender is the printer that fires it.
+using TZELNotifyEvent = std::function<void(QObject* Sender)>;
+
+// The library's texts.
+namespace zeltext {
+inline const QString InvalidPrinter =
+    QStringLiteral("A impressora selecionada ( %1 ) não é válida");
+inline const QString NoPrinterInstalled = QStringLiteral("Nenhuma impressora está instalada");
+inline const QString NoDefaultPrinter = QStringLiteral("Nenhuma impressora padrão selecionada");
+inline const QString AlreadyPrinting = QStringLiteral("Impressão em andamento na impressora %1");
+inline const QString NotPrinting = QStringLiteral("A impressora %1 não está imprimindo");
+inline const QString CannotOpen = QStringLiteral("Não foi possível abrir a impressora %1");
+inline const QString CannotStartDoc =
+    QStringLiteral("Não foi possível iniciar o documento %1 na impressora %2");
+inline const QString CannotStartPage =
+    QStringLiteral("Não foi possível iniciar a página na impressora %1");
+inline const QString CannotSend =
+    QStringLiteral("Não foi possível enviar dados para a impressora %1");
+inline const QString CannotEndPage =
+    QStringLiteral("Não foi possível finalizar a página na impressora %1");
+inline const QString CannotEndDoc =
+    QStringLiteral("Não foi possível finalizar o documento %1 na impressora %2");
+inline const QString CannotClose = QStringLiteral("Não foi possível fechar a impressora %1");
+inline const QString CannotAbort =
+    QStringLiteral("Não foi possível abortar o trabalho na impressora %1");
+} // namespace zeltext
+
+// Runs the system print dialog on a printer and answers whether the user confirmed it.
+// Replaceable so tests can answer the dialog without a screen.
+using TZELPrintDialogFunction = std::function<bool(QPrinter& printer)>;
+bool runZELPrintDialog(QPrinter& printer);
+// Installs a dialog function and returns the one it replaces; an empty one restores the real
+// dialog.
+TZELPrintDialogFunction setZELPrintDialogFunction(TZELPrintDialogFunction function);
+
+// What every printer of the library shares: the published settings, the events, the page
+// position, printer selection, the preview and progress windows and error reporting.
+class TZELBasePrinter : public QObject {
+    Q_OBJECT
+public:
+    explicit TZELBasePrinter(QObject* AOwner = nullptr);
+    ~TZELBasePrinter() override;
+
+    QString PrinterName;
+    bool ShowDialog = true;
+    bool ShowPreview = false;
+    bool ShowProgress = true;
+    QString Title = QStringLiteral("ZELPrint Document");
+    QString Version() const { return QStringLiteral("3.1.1"); }
+    // The version is fixed; assigning it does nothing.
+    void setVersion(const QString&) {}
+
+    TZELNotifyEvent OnAbort;
+    TZELNotifyEvent OnError;
+    TZELNotifyEvent OnNewLine;
+    TZELNotifyEvent OnNewPage;
+    TZELNotifyEvent OnPrint;
+    TZELNotifyEvent OnStart;
+    TZELNotifyEvent OnTerminate;
+
+    // While true the job events are not fired (the preview is printing its document).
+    bool FromPreview = false;
+
+    int CurrentLine() const { return FCurrentLine; }
+    int CurrentPage() const { return FCurrentPage; }
+    bool IsPrinting() const { return FIsPrinting; }
+    // Device names of all installed printers, read afresh.
+    QStringList PrintersList() const;
+
+protected:
+    // Fires a job event unless the preview is printing.
+    void fire(const TZELNotifyEvent& event);
+    // Fires OnError, then raises EZELPrinter with the message.
+    [[noreturn]] void raiseError(const QString& message);
+    // The same, with the system's own message on a second line when it gave one.
+    [[noreturn]] void raiseError(const QString& message, const QString& systemMessage);
+
+    // Makes PrinterName the application's printer, or shows the print dialog on `printer`.
+    // False when the user cancelled the dialog. Afterwards PrinterName is the chosen printer.
+    bool selectPrinter(QPrinter& printer);
+
+    // The preview window of a document built for the screen; null when printing for real.
+    bool previewing() const { return FPreview != nullptr; }
+    TfrmZELPreview& preview() { return *FPreview; }
+    void startPreview();
+    // Ends the preview's document and hands the window over, to be shown once the printer's
+    // own document is closed.
+    std::unique_ptr<TfrmZELPreview> finishPreview();
+
+    void openProgress();
+    void closeProgress();
+
+    int FCurrentLine = 1;
+    int FCurrentPage = 1;
+    bool FIsPrinting = false;
+
+private:
+    std::unique_ptr<TfrmZELPreview> FPreview;
+    std::unique_ptr<TfrmZELPrintProgress> FProgress;
+};

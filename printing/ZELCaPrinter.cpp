@@ -1,0 +1,230 @@
+#include "ZELCaPrinter.h"
+
+#include "Spooler.h"
+#include "ZELPreview.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+namespace {
+
+QFont toQFont(const TZELCaFont& font) {
+    QFont qfont(font.Name);
+    qfont.setPointSize(font.Size);
+    if (font.Pitch == fpFixed) {
+        // Without the named face the system must still pick a fixed-pitch one.
+        qfont.setFixedPitch(true);
+        qfont.setStyleHint(QFont::TypeWriter);
+    }
+    qfont.setBold(font.Style.testFlag(fsBold));
+    qfont.setItalic(font.Style.testFlag(fsItalic));
+    qfont.setUnderline(font.Style.testFlag(fsUnderline));
+    qfont.setStrikeOut(font.Style.testFlag(fsStrikeOut));
+    return qfont;
+}
+
+TZELPreviewFont previewFont(const TZELCaFont& font) {
+    return {font.Color, font.Name, font.Size, font.Style};
+}
+
+} // namespace
+
+TZELCaPrinter::TZELCaPrinter(QObject* AOwner)
+    : TZELBasePrinter(AOwner) {}
+
+// A printer destroyed while printing aborts its document; a destructor cannot report failures.
+TZELCaPrinter::~TZELCaPrinter() {
+    if (FIsPrinting && !previewing()) {
+        try {
+            Abort();
+        } catch (const EZELPrinter&) {
+        }
+    }
+}
+
+void TZELCaPrinter::BeginDoc() {
+    FCurrentLine = 1;
+    FCurrentPage = 1;
+    if (FIsPrinting)
+        raiseError(zeltext::AlreadyPrinting.arg(PrinterName));
+    if (ShowPreview) {
+        startPreview();
+        preview().CaPrinter = this;
+        FIsPrinting = true;
+    } else {
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (!selectPrinter(*FPrinter)) {
+            FPrinter.reset();
+            return;
+        }
+        startDocument();
+    }
+    fire(OnStart);
+    fire(OnNewPage);
+    openProgress();
+}
+
+void TZELCaPrinter::startDocument() {
+    if (PrinterName.isEmpty())
+        raiseError(zeltext::NoDefaultPrinter);
+    FPrinter->setPrinterName(PrinterName);
+    const QPageLayout queueLayout = FPrinter->pageLayout();
+    FDocument = std::make_unique<QTemporaryFile>();
+    if (!FDocument->open())
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), FDocument->errorString());
+    FPrinter->setOutputFileName(FDocument->fileName());
+    FPrinter->setPageLayout(queueLayout);
+    FPrinter->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape
+                                                            : QPageLayout::Portrait);
+    FPrinter->setDocName(Title);
+    FPainter = std::make_unique<QPainter>();
+    if (!FPainter->begin(FPrinter.get())) {
+        FPainter.reset();
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName));
+    }
+    applyFont();
+    FTextHeight = textHeight();
+    FLineAdvance = FTextHeight + LineSpacing;
+    FY = FLineAdvance;
+    followPrinterState();
+}
+
+void TZELCaPrinter::applyFont() {
+    FPainter->setFont(toQFont(Font));
+    FPainter->setPen(Font.Color);
+}
+
+qreal TZELCaPrinter::textHeight() const {
+    return QFontMetricsF(FPainter->font(), FPrinter.get()).height();
+}
+
+void TZELCaPrinter::followPrinterState() {
+    FIsPrinting = FPrinter && FPrinter->printerState() == QPrinter::Active;
+}
+
+QString TZELCaPrinter::alignedText(const QString& AText) const {
+    if (Paper.Columns <= 0 || Font.Align == taLeftJustify)
+        return AText;
+    const int room = Paper.Columns - Paper.MarginLeft - Paper.MarginRight - int(AText.size());
+    const int padding = Font.Align == taCenter ? room / 2 : room;
+    return QString(qMax(0, padding), QLatin1Char(' ')) + AText;
+}
+
+void TZELCaPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
+    if (!FIsPrinting)
+        return;
+    const QString text = alignedText(AText);
+    WriteStr(AColumn, text);
+    FEndColumn = AColumn + int(text.size());
+    fire(OnPrint);
+    if (ALineFeed)
+        NewLine(1);
+}
+
+void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
+    if (!FIsPrinting)
+        raiseError(zeltext::NotPrinting.arg(PrinterName));
+    if (previewing()) {
+        if (AColumn > FEndColumn)
+            preview().Write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,
+                            previewFont(Font));
+        preview().Write(AText, AColumn, previewFont(Font));
+        return;
+    }
+    applyFont();
+    const QFontMetricsF metrics(FPainter->font(), FPrinter.get());
+    FX = metrics.horizontalAdvance(QLatin1Char(' ')) * (AColumn + Paper.MarginLeft);
+    // The line position is the top of the text; drawing wants the baseline.
+    FPainter->drawText(QPointF(FX, FY + metrics.ascent()), AText);
+    FTextHeight = textHeight();
+}
+
+void TZELCaPrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
+    if (ALine - FCurrentLine > 0)
+        NewLine(ALine - FCurrentLine);
+    Print(AColumn, AText, ALineFeed);
+}
+
+void TZELCaPrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
+    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+void TZELCaPrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
+    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+void TZELCaPrinter::NewLine(int ALines) {
+    if (!FIsPrinting)
+        return;
+    FLineAdvance = FTextHeight + LineSpacing;
+    for (int i = 0; i < ALines; ++i) {
+        FY += FLineAdvance;
+        if (previewing())
+            preview().NewLine(1);
+        ++FCurrentLine;
+        fire(OnNewLine);
+        if (Paper.AutoNewPage && Paper.Lines > 0 && FCurrentLine > Paper.Lines)
+            NewPage(1);
+    }
+    FEndColumn = 0;
+}
+
+void TZELCaPrinter::NewPage(int APages) {
+    if (!FIsPrinting)
+        return;
+    for (int i = 0; i < APages; ++i) {
+        if (previewing())
+            preview().NewPage(1);
+        else if (!FPrinter->newPage())
+            raiseError(zeltext::CannotStartPage.arg(PrinterName));
+        ++FCurrentPage;
+        FCurrentLine = 1;
+        FY = FTextHeight + LineSpacing;
+        FEndColumn = 0;
+        fire(OnNewPage);
+    }
+}
+
+void TZELCaPrinter::releasePrinter() {
+    FPainter.reset();
+    FPrinter.reset();
+    FDocument.reset();
+}
+
+void TZELCaPrinter::EndDoc() {
+    if (!FIsPrinting)
+        return;
+    FEndColumn = 0;
+    if (previewing()) {
+        std::unique_ptr<TfrmZELPreview> shown = finishPreview();
+        FIsPrinting = false;
+        fire(OnTerminate);
+        closeProgress();
+        shown->exec();
+        return;
+    }
+    const bool ended = FPainter->end();
+    followPrinterState();
+    if (!ended)
+        raiseError(zeltext::CannotEndDoc.arg(Title, PrinterName));
+    platform::Spooler& spooler = platform::spooler();
+    const bool queued = spooler.printPdfFile(PrinterName, FDocument->fileName(), Title);
+    releasePrinter();
+    if (!queued)
+        raiseError(zeltext::CannotEndDoc.arg(Title, PrinterName), spooler.lastError());
+    fire(OnTerminate);
+    closeProgress();
+}
+
+void TZELCaPrinter::Abort() {
+    if (!FIsPrinting || previewing())
+        return;
+    // The document is dropped unsent.
+    FPainter->end();
+    releasePrinter();
+    FIsPrinting = false;
+    fire(OnAbort);
+    closeProgress();
+}

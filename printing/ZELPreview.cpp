@@ -1,0 +1,415 @@
+#include "ZELPreview.h"
+
+#include "MessageBox.h"
+#include "ZELDmPrinter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// Wait cursor for the lifetime of the guard.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Switches a printer to print for real and silently while the preview prints through it.
+class PrintingFromPreview {
+public:
+    explicit PrintingFromPreview(TZELBasePrinter& printer)
+        : m_printer(printer) {
+        m_printer.ShowPreview = false;
+        m_printer.FromPreview = true;
+    }
+    ~PrintingFromPreview() {
+        m_printer.FromPreview = false;
+        m_printer.ShowPreview = true;
+    }
+    PrintingFromPreview(const PrintingFromPreview&) = delete;
+    PrintingFromPreview& operator=(const PrintingFromPreview&) = delete;
+
+private:
+    TZELBasePrinter& m_printer;
+};
+
+QString hint(const QString& text, const QString& keys) {
+    return keys.isEmpty() ? text : text + QLatin1Char('\n') + keys;
+}
+
+QTextCharFormat charFormat(const TZELPreviewFont& font) {
+    QTextCharFormat format;
+    format.setForeground(font.Color);
+    format.setFontFamilies({font.Name});
+    format.setFontPointSize(font.Size);
+    format.setFontWeight(font.Style.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(font.Style.testFlag(fsItalic));
+    format.setFontUnderline(font.Style.testFlag(fsUnderline));
+    format.setFontStrikeOut(font.Style.testFlag(fsStrikeOut));
+    return format;
+}
+
+TZELCaFont canvasFont(const TZELPreviewFont& font) {
+    TZELCaFont canvas;
+    canvas.Color = font.Color;
+    canvas.Name = font.Name;
+    canvas.Size = font.Size;
+    canvas.Style = font.Style;
+    return canvas;
+}
+
+} // namespace
+
+TfrmZELPreview::TfrmZELPreview(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("Preview"));
+    setWindowTitle(QStringLiteral("Visualizar impressão"));
+    setWindowState(Qt::WindowMaximized);
+    buildWindow();
+}
+
+// A document abandoned while it was built still gives the cursor back.
+TfrmZELPreview::~TfrmZELPreview() {
+    if (FBuilding)
+        QApplication::restoreOverrideCursor();
+}
+
+void TfrmZELPreview::buildWindow() {
+    auto* toolBar = new QToolBar(this);
+    QStyle* look = style();
+    auto addAction = [&](QStyle::StandardPixmap icon, const QString& tip) {
+        QAction* action = toolBar->addAction(look->standardIcon(icon), QString());
+        action->setToolTip(tip);
+        return action;
+    };
+    actPrint = addAction(QStyle::SP_FileDialogDetailedView, hint("Imprimir", "Alt + P"));
+    actSave = addAction(QStyle::SP_DialogSaveButton, hint("Salvar para arquivo texto", "Alt + S"));
+    actPdf = addAction(QStyle::SP_FileIcon, hint("Exportar para Adobe PDF", "Alt + E"));
+    actEmail = addAction(QStyle::SP_DirLinkIcon, hint("Enviar e-mail", "Alt + M"));
+    actPdf->setEnabled(false);
+    actEmail->setEnabled(false);
+    actEmail->setVisible(false);
+    toolBar->addSeparator();
+    actFirst =
+        addAction(QStyle::SP_MediaSkipBackward, hint("Ir para a primeira página", "Ctrl + Home"));
+    actPrior =
+        addAction(QStyle::SP_MediaSeekBackward, hint("Ir para a página anterior", "Ctrl + PageUp"));
+    actNext =
+        addAction(QStyle::SP_MediaSeekForward, hint("Ir para a próxima página", "Ctrl + PageDown"));
+    actLast = addAction(QStyle::SP_MediaSkipForward, hint("Ir para a última página", "Ctrl + End"));
+    toolBar->addSeparator();
+    cbxPages = new QComboBox(toolBar);
+    cbxPages->setToolTip(QStringLiteral("Ir para a página..."));
+    toolBar->addWidget(cbxPages);
+    toolBar->addSeparator();
+    actClose = addAction(QStyle::SP_DialogCloseButton, hint("Fechar visualização", "Alt + X"));
+
+    connect(actPrint, &QAction::triggered, this, &TfrmZELPreview::PrintDocument);
+    connect(actSave, &QAction::triggered, this, &TfrmZELPreview::SaveDocument);
+    connect(actFirst, &QAction::triggered, this, [this] { ShowPage(0); });
+    connect(actPrior, &QAction::triggered, this, [this] {
+        if (FCurrentPage > 0)
+            ShowPage(FCurrentPage - 1);
+    });
+    connect(actNext, &QAction::triggered, this, [this] {
+        if (FCurrentPage < PageCount() - 1)
+            ShowPage(FCurrentPage + 1);
+    });
+    connect(actLast, &QAction::triggered, this, [this] { ShowPage(PageCount() - 1); });
+    connect(cbxPages, &QComboBox::activated, this, &TfrmZELPreview::ShowPage);
+    connect(actClose, &QAction::triggered, this, &QDialog::close);
+
+    auto* statusBar = new QStatusBar(this);
+    statusBar->setSizeGripEnabled(false);
+    lblStatus = new QLabel(statusBar);
+    // 50 pixels, wider when the page numbers need it.
+    lblStatus->setMinimumWidth(50);
+    lblStatus->setAlignment(Qt::AlignCenter);
+    statusBar->addWidget(lblStatus);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar);
+    layout->addWidget(buildSheet(), 1);
+    layout->addWidget(statusBar);
+}
+
+// A white sheet with a black frame and a 2-pixel shadow on the right and bottom.
+QWidget* TfrmZELPreview::buildSheet() {
+    auto* desk = new QWidget(this);
+    auto* shadow = new QFrame(desk);
+    shadow->setObjectName(QStringLiteral("shadow"));
+    shadow->setStyleSheet(QStringLiteral("#shadow { background: black; }"));
+    auto* sheet = new QFrame(shadow);
+    sheet->setObjectName(QStringLiteral("sheet"));
+    sheet->setStyleSheet(QStringLiteral("#sheet { background: white; border: 1px solid black; }"));
+
+    rePage = new QTextEdit(sheet);
+    rePage->setReadOnly(true);
+    rePage->setFrameShape(QFrame::NoFrame);
+    rePage->setLineWrapMode(QTextEdit::NoWrap);
+    rePage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rePage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(11);
+    rePage->setFont(font);
+    rePage->installEventFilter(this);
+
+    auto* sheetLayout = new QVBoxLayout(sheet);
+    sheetLayout->setContentsMargins(8, 8, 0, 0);
+    sheetLayout->addWidget(rePage);
+    auto* shadowLayout = new QVBoxLayout(shadow);
+    shadowLayout->setContentsMargins(0, 0, 2, 2);
+    shadowLayout->addWidget(sheet);
+    auto* deskLayout = new QVBoxLayout(desk);
+    deskLayout->addWidget(shadow);
+    return desk;
+}
+
+void TfrmZELPreview::BeginDoc() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FBuilding = true;
+    addPage();
+}
+
+void TfrmZELPreview::EndDoc() {
+    QApplication::restoreOverrideCursor();
+    FBuilding = false;
+}
+
+void TfrmZELPreview::addPage() {
+    FPages.emplace_back();
+    ++FCurrentPage;
+    FCurrentLine = 1;
+    FLineLength = 0;
+    cbxPages->addItem(QString::number(PageCount()));
+}
+
+void TfrmZELPreview::NewPage(int APages) {
+    for (int i = 0; i < APages; ++i)
+        addPage();
+}
+
+void TfrmZELPreview::NewLine(int ALines) {
+    for (int i = 0; i < ALines; ++i) {
+        TZELPreviewPage& page = FPages.back();
+        TZELTextBlock block;
+        block.IsCRLF = true;
+        block.Page = FCurrentPage;
+        block.Line = FCurrentLine;
+        block.Start = int(page.Stream.size());
+        FBlocks.push_back(block);
+        page.Stream += '\n';
+        page.SaveStream += "\r\n";
+        ++FCurrentLine;
+    }
+    FLineLength = 0;
+}
+
+void TfrmZELPreview::addPiece(const QString& AText, int AColumn, const TZELPreviewFont& AFont) {
+    TZELPreviewPage& page = FPages.back();
+    const QByteArray text = AText.toLatin1();
+    FBlocks.push_back({false, AFont, FCurrentPage, FCurrentLine, AColumn, int(page.Stream.size()),
+                       int(text.size())});
+    page.Stream += text;
+    page.SaveStream += AText.toUtf8();
+    FLineLength = AColumn + int(text.size());
+}
+
+void TfrmZELPreview::Write(const QString& AText, int AColumn, const TZELPreviewFont& AFont) {
+    addPiece(AText, AColumn, AFont);
+}
+
+// A dot-matrix piece carries its own fill, so it goes where the line's text ends.
+void TfrmZELPreview::Write(const QString& AText, const QByteArray& ADmText,
+                           const TZELPreviewFont& AFont) {
+    addPiece(AText, FLineLength, AFont);
+    FPages.back().DmStream += ADmText;
+}
+
+void TfrmZELPreview::ShowPage(int AIndex) {
+    if (AIndex < 0 || AIndex >= PageCount())
+        return;
+    WaitCursor wait;
+    rePage->hide();
+    rePage->setPlainText(QString::fromLatin1(FPages[size_t(AIndex)].Stream));
+    FCurrentPage = AIndex;
+    QTextCursor cursor(rePage->document());
+    for (const TZELTextBlock& block : FBlocks) {
+        if (block.Page != AIndex + 1 || block.IsCRLF)
+            continue;
+        cursor.setPosition(block.Start);
+        cursor.setPosition(block.Start + block.Len, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(charFormat(block.Font));
+    }
+    rePage->moveCursor(QTextCursor::Start);
+    rePage->show();
+    actFirst->setEnabled(AIndex > 0);
+    actPrior->setEnabled(AIndex > 0);
+    actNext->setEnabled(AIndex < PageCount() - 1);
+    actLast->setEnabled(AIndex < PageCount() - 1);
+    lblStatus->setText(QStringLiteral("Página %1 de %2").arg(AIndex + 1).arg(PageCount()));
+    cbxPages->setCurrentIndex(AIndex);
+}
+
+void TfrmZELPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (PageCount() > 0)
+        ShowPage(0);
+    rePage->setFocus();
+}
+
+// The printer reports its failures through OnError and EZELPrinter; here they end in a box,
+// because an exception must not cross the event loop.
+void TfrmZELPreview::PrintDocument() {
+    try {
+        if (DmPrinter)
+            printDotMatrix();
+        else if (CaPrinter)
+            replayOnCanvas();
+    } catch (const EZELPrinter& error) {
+        platform::showMessage({QStringLiteral("Erro"), error.Message(),
+                               platform::MessageIcon::Error, platform::MessageButtons::Ok});
+    }
+}
+
+void TfrmZELPreview::printDotMatrix() {
+    PrintingFromPreview silenced(*DmPrinter);
+    DmPrinter->BeginDoc();
+    if (!DmPrinter->IsPrinting())
+        return;
+    for (const TZELPreviewPage& page : FPages)
+        DmPrinter->WriteStr(page.DmStream, QString());
+    DmPrinter->EndDoc(false);
+}
+
+// The printer is brought to each block's page and line. Every line end has its own block, but a
+// page left empty has none, so the printer may have to skip more than one page. The pieces
+// already hold their alignment padding, so they are printed left-aligned.
+void TfrmZELPreview::replayOnCanvas() {
+    PrintingFromPreview silenced(*CaPrinter);
+    const TZELCaFont original = CaPrinter->Font;
+    CaPrinter->BeginDoc();
+    if (!CaPrinter->IsPrinting())
+        return;
+    for (const TZELTextBlock& block : FBlocks) {
+        while (block.Page > CaPrinter->CurrentPage())
+            CaPrinter->NewPage(1);
+        while (block.Page == CaPrinter->CurrentPage() && block.Line > CaPrinter->CurrentLine())
+            CaPrinter->NewLine(1);
+        if (block.IsCRLF)
+            continue;
+        CaPrinter->Font = canvasFont(block.Font);
+        const QByteArray& stream = FPages[size_t(block.Page - 1)].Stream;
+        CaPrinter->Print(block.Column, QString::fromLatin1(stream.mid(block.Start, block.Len)),
+                         false);
+    }
+    CaPrinter->EndDoc();
+    CaPrinter->Font = original;
+}
+
+void TfrmZELPreview::SaveDocument() {
+    QFileDialog dialog(this, QStringLiteral("Salvar"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Documento de texto (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    WaitCursor wait;
+    if (!SaveToFile(dialog.selectedFiles().constFirst()))
+        platform::showMessage({QStringLiteral("Erro"),
+                               QStringLiteral("Não foi possível salvar o arquivo %1")
+                                   .arg(dialog.selectedFiles().constFirst()),
+                               platform::MessageIcon::Error, platform::MessageButtons::Ok});
+}
+
+bool TfrmZELPreview::SaveToFile(const QString& AFileName) const {
+    QFile file(AFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    for (const TZELPreviewPage& page : FPages)
+        if (file.write(page.SaveStream) != page.SaveStream.size())
+            return false;
+    return file.flush();
+}
+
+void TfrmZELPreview::askToClose() {
+    const int answer = platform::showMessage(
+        {QStringLiteral("Confirmação"), QStringLiteral("Fechar visualização?"),
+         platform::MessageIcon::Question, platform::MessageButtons::YesNo});
+    if (answer == platform::IdYes)
+        close();
+}
+
+bool TfrmZELPreview::handleKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        askToClose();
+        return true;
+    }
+    if (modifiers == Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_PageUp:
+            actPrior->trigger();
+            return true;
+        case Qt::Key_PageDown:
+            actNext->trigger();
+            return true;
+        case Qt::Key_End:
+            actLast->trigger();
+            return true;
+        case Qt::Key_Home:
+            actFirst->trigger();
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (modifiers == Qt::AltModifier) {
+        switch (event->key()) {
+        case Qt::Key_P:
+            PrintDocument();
+            return true;
+        case Qt::Key_S:
+            SaveDocument();
+            return true;
+        case Qt::Key_X:
+            close();
+            return true;
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+void TfrmZELPreview::keyPressEvent(QKeyEvent* event) {
+    if (!handleKey(event))
+        QDialog::keyPressEvent(event);
+}
+
+// The window sees the keys before the page box does.
+bool TfrmZELPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rePage && event->type() == QEvent::KeyPress)
+        return handleKey(static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,267 @@
+#include "ZELPrinter.h"
+
+#include "ZELPrinterTypeDlg.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+bool isDigitPlaceholder(QChar c) {
+    return c == QLatin1Char('0') || c == QLatin1Char('#');
+}
+
+qsizetype countPlaceholders(const QString& mask) {
+    return std::count_if(mask.begin(), mask.end(), isDigitPlaceholder);
+}
+
+QString groupThousands(const QString& digits, const QString& separator) {
+    QString grouped;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += separator;
+        grouped += digits.at(i);
+    }
+    return grouped;
+}
+
+// The format-float mask language: "0" a digit always shown, "#" a digit shown when significant,
+// "." the decimal separator, "," thousands grouping; other characters around the digits are
+// copied. The separators printed are the system's.
+QString formatFloat(const QString& mask, double value) {
+    static const QString special = QStringLiteral("0#.,");
+    qsizetype first = 0;
+    while (first < mask.size() && !special.contains(mask.at(first)))
+        ++first;
+    qsizetype last = mask.size() - 1;
+    while (last >= first && !special.contains(mask.at(last)))
+        --last;
+    const QString prefix = mask.left(first);
+    const QString suffix = mask.mid(last + 1);
+    const QString core = mask.mid(first, last - first + 1);
+
+    const qsizetype dot = core.indexOf(QLatin1Char('.'));
+    const QString integerMask = dot < 0 ? core : core.left(dot);
+    const QString fractionMask = dot < 0 ? QString() : core.mid(dot + 1);
+    const int maxDecimals = int(countPlaceholders(fractionMask));
+    const int minDecimals =
+        int(countPlaceholders(fractionMask.left(fractionMask.lastIndexOf(QLatin1Char('0')) + 1)));
+    const qsizetype firstZero = integerMask.indexOf(QLatin1Char('0'));
+    const int minIntegerDigits =
+        firstZero < 0 ? 0 : int(countPlaceholders(integerMask.mid(firstZero)));
+
+    const QString fixed = QString::number(std::fabs(value), 'f', maxDecimals);
+    const qsizetype point = fixed.indexOf(QLatin1Char('.'));
+    QString integerDigits = point < 0 ? fixed : fixed.left(point);
+    QString fractionDigits = point < 0 ? QString() : fixed.mid(point + 1);
+    while (fractionDigits.size() > minDecimals && fractionDigits.endsWith(QLatin1Char('0')))
+        fractionDigits.chop(1);
+    while (integerDigits.startsWith(QLatin1Char('0')))
+        integerDigits.remove(0, 1);
+    integerDigits = integerDigits.rightJustified(minIntegerDigits, QLatin1Char('0'));
+
+    const QLocale locale;
+    if (integerMask.contains(QLatin1Char(',')))
+        integerDigits = groupThousands(integerDigits, locale.groupSeparator());
+    QString number = integerDigits;
+    if (!fractionDigits.isEmpty())
+        number += locale.decimalPoint() + fractionDigits;
+    const bool significant = std::any_of(
+        number.begin(), number.end(), [](QChar c) { return c.isDigit() && c != QLatin1Char('0'); });
+    const QString sign = value < 0 && significant ? QStringLiteral("-") : QString();
+    return sign + prefix + number + suffix;
+}
+
+} // namespace
+
+TZELPrinter::TZELPrinter(QObject* AOwner)
+    : TZELBasePrinter(AOwner)
+    , FCaPrinter(new TZELCaPrinter(this))
+    , FDmPrinter(new TZELDmPrinter(this)) {
+    // The printers' errors are the facade's.
+    const TZELNotifyEvent forwardError = [this](QObject*) {
+        if (OnError)
+            OnError(this);
+    };
+    FCaPrinter->OnError = forwardError;
+    FDmPrinter->OnError = forwardError;
+}
+
+// The document is aborted while the facade is whole: its printers, freed after it as its
+// children, would otherwise abort it and report into a half-destroyed facade.
+TZELPrinter::~TZELPrinter() {
+    try {
+        Abort();
+    } catch (const EZELPrinter&) {
+    }
+    FCaPrinter->OnError = nullptr;
+    FDmPrinter->OnError = nullptr;
+}
+
+TZELBasePrinter& TZELPrinter::chosen() {
+    if (PrinterType == ptCanvas)
+        return *FCaPrinter;
+    return *FDmPrinter;
+}
+
+bool TZELPrinter::chosenIsPrinting() {
+    return chosen().IsPrinting();
+}
+
+void TZELPrinter::chooseType() {
+    TfrmZELPrinterTypeDlg dialog;
+    dialog.SelectedType = PrinterType == ptCanvas ? 0 : 1;
+    dialog.exec();
+    PrinterType = dialog.SelectedType == 0 ? ptCanvas : ptDotMatrix;
+}
+
+void TZELPrinter::prepareCanvas() {
+    TZELCaPrinter& printer = *FCaPrinter;
+    printer.LineSpacing = CanvasSets.LineSpacing;
+    printer.Orientation = CanvasSets.Orientation;
+    printer.Paper.Columns = CanvasSets.Paper.Columns;
+    printer.Paper.Lines = CanvasSets.Paper.Lines;
+    printer.Paper.MarginLeft = CanvasSets.Paper.MarginLeft;
+    printer.Paper.MarginRight = CanvasSets.Paper.MarginRight;
+}
+
+// The custom spacing value goes along too, so a custom spacing chosen here is the one printed.
+void TZELPrinter::prepareDotMatrix() {
+    TZELDmPrinter& printer = *FDmPrinter;
+    printer.CharMode = DotMatrixSets.CharMode;
+    printer.setLineSpacing(DotMatrixSets.LineSpacing());
+    if (DotMatrixSets.LineSpacing() == lsCustom)
+        printer.setLineSpacingCustomValue(DotMatrixSets.LineSpacingCustomValue());
+    printer.Paper.Columns = DotMatrixSets.Paper.Columns;
+    printer.Paper.Lines = DotMatrixSets.Paper.Lines;
+    printer.Paper.MarginLeft = DotMatrixSets.Paper.MarginLeft;
+    printer.Paper.MarginRight = DotMatrixSets.Paper.MarginRight;
+}
+
+void TZELPrinter::BeginDoc() {
+    FCurrentLine = 1;
+    FCurrentPage = 1;
+    if (ShowTypeDialog)
+        chooseType();
+    if (PrinterType == ptCanvas)
+        prepareCanvas();
+    else
+        prepareDotMatrix();
+    TZELBasePrinter& printer = chosen();
+    printer.PrinterName = PrinterName;
+    printer.ShowDialog = ShowDialog;
+    printer.ShowPreview = ShowPreview;
+    printer.ShowProgress = ShowProgress;
+    printer.Title = Title;
+    if (PrinterType == ptCanvas)
+        FCaPrinter->BeginDoc();
+    else
+        FDmPrinter->BeginDoc();
+    // The selection may have changed the printer, or emptied the name on a cancelled dialog.
+    PrinterName = printer.PrinterName;
+    ShowDialog = printer.ShowDialog;
+    FIsPrinting = printer.IsPrinting();
+    if (!FIsPrinting)
+        return;
+    fire(OnStart);
+    fire(OnNewPage);
+}
+
+void TZELPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
+    if (!chosenIsPrinting())
+        return;
+    if (PrinterType == ptCanvas) {
+        FCaPrinter->Font = CanvasSets.Font;
+        FCaPrinter->Print(AColumn, AText, false);
+    } else {
+        FDmPrinter->Font = DotMatrixSets.Font;
+        FDmPrinter->Print(AColumn, AText, false);
+    }
+    fire(OnPrint);
+    if (ALineFeed)
+        NewLine(1);
+}
+
+void TZELPrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
+    if (ALine - FCurrentLine > 0)
+        NewLine(ALine - FCurrentLine);
+    Print(AColumn, AText, ALineFeed);
+}
+
+void TZELPrinter::PrintCenter(int AColumn, const QString& AText, bool ALineFeed) {
+    Print(AColumn / 2 - int(AText.size()) / 2, AText, ALineFeed);
+}
+
+void TZELPrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
+    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+void TZELPrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
+    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+bool TZELPrinter::pageIsFull() const {
+    if (PrinterType == ptCanvas) {
+        const TZELCaPaper& paper = CanvasSets.Paper;
+        return paper.AutoNewPage && paper.Lines > 0 && FCurrentLine > paper.Lines;
+    }
+    const TZELDmPaper& paper = DotMatrixSets.Paper;
+    return paper.AutoNewPage && paper.Lines > 0 &&
+           FCurrentLine > paper.Lines - paper.AutoNewPageLines;
+}
+
+void TZELPrinter::NewLine(int ALines) {
+    for (int i = 0; i < ALines && chosenIsPrinting(); ++i) {
+        if (PrinterType == ptCanvas)
+            FCaPrinter->NewLine(1);
+        else
+            FDmPrinter->NewLine(1);
+        ++FCurrentLine;
+        fire(OnNewLine);
+        if (pageIsFull())
+            NewPage(1);
+    }
+}
+
+void TZELPrinter::NewPage(int APages) {
+    for (int i = 0; i < APages && chosenIsPrinting(); ++i) {
+        if (PrinterType == ptCanvas)
+            FCaPrinter->NewPage(1);
+        else
+            FDmPrinter->NewPage(1);
+        ++FCurrentPage;
+        FCurrentLine = 1;
+        fire(OnNewPage);
+    }
+}
+
+void TZELPrinter::EndDoc(bool EjectPage) {
+    if (!chosenIsPrinting())
+        return;
+    if (PrinterType == ptCanvas)
+        FCaPrinter->EndDoc();
+    else
+        FDmPrinter->EndDoc(EjectPage);
+    FIsPrinting = chosen().IsPrinting();
+    fire(OnTerminate);
+}
+
+void TZELPrinter::Abort() {
+    if (!chosenIsPrinting())
+        return;
+    if (PrinterType == ptCanvas)
+        FCaPrinter->Abort();
+    else
+        FDmPrinter->Abort();
+    FIsPrinting = chosen().IsPrinting();
+    fire(OnAbort);
+}
+
+QString TZELPrinter::FormatMoeda(const QString& AMascara, double AValor) {
+    return formatFloat(AMascara, AValor).rightJustified(AMascara.size(), QLatin1Char(' '));
+}
+
+QString TZELPrinter::Repete(const QString& Caractere, int nCaracteres) {
+    return Caractere.left(255).repeated(qMax(0, nCaracteres));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QRadioButton;
+
+// Lets the user choose between the graphic printer (0) and the dot-matrix printer (1).
+// Only its OK button closes it.
+class TfrmZELPrinterTypeDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmZELPrinterTypeDlg(QWidget* parent = nullptr);
+    ~TfrmZELPrinterTypeDlg() override;
+
+    int SelectedType = 0;
+
+    QRadioButton* rbCanvas;
+    QRadioButton* rbDotMatrix;
+
+public slots:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void confirm();
+
+    bool FConfirmed = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+// A TCP listener standing in for a network printer: every connection the spooler's socket
+// backend makes is one job, read until the spooler closes it.
+class PrinterListener {
+public:
+    PrinterListener();
+    ~PrinterListener();
+    PrinterListener(const PrinterListener&) = delete;
+    PrinterListener& operator=(const PrinterListener&) = delete;
+
+    int port() const { return m_port; }
+    // The next job received, or an empty array after the time-out.
+    QByteArray waitForJob(int timeoutMs = 30000);
+
+private:
+    void serve();
+
+    int m_listenFd = -1;
+    int m_wakeFd[2] = {-1, -1};
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_received;
+    std::deque<QByteArray> m_jobs;
+};
+
+// A raw CUPS queue whose device is the listener; deleted again with the object.
+class CupsQueue {
+public:
+    explicit CupsQueue(const QString& name);
+    ~CupsQueue();
+    CupsQueue(const CupsQueue&) = delete;
+    CupsQueue& operator=(const CupsQueue&) = delete;
+
+    const QString& name() const { return m_name; }
+    PrinterListener& listener() { return m_listener; }
+    // Number of jobs of this queue that the spooler has not finished.
+    int unfinishedJobs() const;
+
+private:
+    QString m_name;
+    PrinterListener m_listener;
+};
+
+// Why the local CUPS server cannot be used, or empty when it runs.
+QString cupsUnavailableReason();
+// Runs a command line tool; false with its output in `output` when it fails.
+bool runTool(const QString& program, const QStringList& arguments, QString* output = nullptr);
+// Bytes from a golden file of hexadecimal byte values; "#" starts a comment.
+QByteArray readHexFile(const QString& path);

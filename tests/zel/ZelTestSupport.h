@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ZELBasePrinter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+// Answers the system print dialog: confirms it with a chosen printer, or cancels it.
+class PrintDialogAnswer {
+public:
+    explicit PrintDialogAnswer(bool confirm, QString printer = QString())
+        : m_confirm(confirm)
+        , m_printer(std::move(printer)) {
+        m_previous = setZELPrintDialogFunction([this](QPrinter& dialogPrinter) {
+            ++m_shown;
+            if (m_confirm && !m_printer.isEmpty())
+                dialogPrinter.setPrinterName(m_printer);
+            return m_confirm;
+        });
+    }
+    ~PrintDialogAnswer() { setZELPrintDialogFunction(m_previous); }
+    PrintDialogAnswer(const PrintDialogAnswer&) = delete;
+    PrintDialogAnswer& operator=(const PrintDialogAnswer&) = delete;
+
+    int shown() const { return m_shown; }
+
+private:
+    bool m_confirm;
+    QString m_printer;
+    int m_shown = 0;
+    TZELPrintDialogFunction m_previous;
+};
+
+// Counts every event of a printer, in order.
+struct EventLog {
+    QStringList fired;
+    void attach(TZELBasePrinter& printer) {
+        auto record = [this](const char* name) {
+            return [this, name](QObject*) {
+                fired << QString::fromLatin1(name);
+            };
+        };
+        printer.OnStart = record("start");
+        printer.OnNewPage = record("page");
+        printer.OnNewLine = record("line");
+        printer.OnPrint = record("print");
+        printer.OnTerminate = record("end");
+        printer.OnAbort = record("abort");
+        printer.OnError = record("error");
+    }
+};
+
+// Runs `action` on the modal window of type T as soon as it is shown (the way modal windows are
+// driven without a screen). The action runs once.
+template <typename T> void whenModal(std::function<void(T*)> action) {
+    auto* timer = new QTimer;
+    auto* elapsed = new QElapsedTimer;
+    elapsed->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, action] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            delete elapsed;
+            action(window);
+        } else if (elapsed->elapsed() > 20000) {
+            timer->stop();
+            timer->deleteLater();
+            delete elapsed;
+            ADD_FAILURE() << "no modal window of the expected type appeared";
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+        }
+    });
+    timer->start(10);
+}

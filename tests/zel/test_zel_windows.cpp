@@ -1,0 +1,272 @@
+// The library's windows: the preview (pages, navigation, keys, saving), the progress window
+// and the printer-type dialog.
+#include "Recorders.h"
+#include "ZELPreview.h"
+#include "ZELPrintProgress.h"
+#include "ZELPrinter.h"
+#include "ZELPrinterTypeDlg.h"
+#include "ZelTestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(target, &press);
+}
+
+// A three-page canvas document; `inspect` runs while its preview is shown.
+void previewThreePages(std::function<void(TfrmZELPreview*)> inspect) {
+    TZELCaPrinter printer;
+    printer.ShowPreview = true;
+    printer.ShowProgress = false;
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("primeira"), true);
+    printer.NewPage(1);
+    printer.Font.Style = fsBold;
+    printer.Print(2, QStringLiteral("segunda"), true);
+    printer.Font.Style = {};
+    printer.NewPage(1);
+    printer.Print(0, QStringLiteral("terceira"), false);
+    whenModal<TfrmZELPreview>([inspect](TfrmZELPreview* preview) {
+        inspect(preview);
+        preview->close();
+    });
+    printer.EndDoc();
+}
+
+struct NavigationState {
+    QString status;
+    bool first, prior, next, last;
+    int listed;
+    QString text;
+};
+
+NavigationState navigation(const TfrmZELPreview* preview) {
+    return {preview->lblStatus->text(),     preview->actFirst->isEnabled(),
+            preview->actPrior->isEnabled(), preview->actNext->isEnabled(),
+            preview->actLast->isEnabled(),  preview->cbxPages->currentIndex(),
+            preview->rePage->toPlainText()};
+}
+
+TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
+    previewThreePages([](TfrmZELPreview* preview) {
+        EXPECT_EQ(preview->windowTitle(), "Visualizar impressão");
+        EXPECT_EQ(preview->PageCount(), 3);
+        EXPECT_EQ(preview->cbxPages->count(), 3);
+        NavigationState state = navigation(preview);
+        EXPECT_EQ(state.status, "Página 1 de 3");
+        EXPECT_FALSE(state.first);
+        EXPECT_FALSE(state.prior);
+        EXPECT_TRUE(state.next);
+        EXPECT_TRUE(state.last);
+        EXPECT_EQ(state.text, "primeira\n");
+
+        pressKey(preview->rePage, Qt::Key_End, Qt::ControlModifier);
+        state = navigation(preview);
+        EXPECT_EQ(state.status, "Página 3 de 3");
+        EXPECT_TRUE(state.first);
+        EXPECT_FALSE(state.next);
+        EXPECT_FALSE(state.last);
+        EXPECT_EQ(state.listed, 2);
+        EXPECT_EQ(state.text, "terceira");
+
+        pressKey(preview->rePage, Qt::Key_PageDown, Qt::ControlModifier); // already last
+        EXPECT_EQ(preview->CurrentPage(), 2);
+        pressKey(preview->rePage, Qt::Key_PageUp, Qt::ControlModifier);
+        EXPECT_EQ(navigation(preview).text, "  segunda\n");
+        pressKey(preview->rePage, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(preview->CurrentPage(), 0);
+        preview->actNext->trigger();
+        EXPECT_EQ(preview->CurrentPage(), 1);
+        emit preview->cbxPages->activated(2);
+        EXPECT_EQ(navigation(preview).status, "Página 3 de 3");
+        preview->actFirst->trigger();
+        EXPECT_EQ(preview->CurrentPage(), 0);
+    });
+}
+
+TEST(ZelPreview, BlocksFormatTheirRangeOfThePage) {
+    previewThreePages([](TfrmZELPreview* preview) {
+        preview->ShowPage(1);
+        QTextCursor cursor(preview->rePage->document());
+        cursor.setPosition(4); // inside "segunda"
+        EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
+        EXPECT_EQ(cursor.charFormat().fontFamilies().toStringList().value(0), "Courier New");
+        preview->ShowPage(0);
+        cursor = QTextCursor(preview->rePage->document());
+        cursor.setPosition(4); // inside "primeira", normal
+        EXPECT_NE(cursor.charFormat().fontWeight(), QFont::Bold);
+    });
+}
+
+TEST(ZelPreview, EscapeAsksBeforeClosing) {
+    MessageRecorder messages(platform::IdNo);
+    previewThreePages([&](TfrmZELPreview* preview) {
+        pressKey(preview->rePage, Qt::Key_Escape, Qt::NoModifier);
+        ASSERT_EQ(messages.messages().size(), 1u);
+        const platform::Message& asked = messages.messages().front();
+        EXPECT_EQ(asked.caption, "Confirmação");
+        EXPECT_EQ(asked.text, "Fechar visualização?");
+        EXPECT_EQ(asked.icon, platform::MessageIcon::Question);
+        EXPECT_EQ(asked.buttons, platform::MessageButtons::YesNo);
+        EXPECT_TRUE(preview->isVisible());
+        messages.answerWith(platform::IdYes);
+        pressKey(preview, Qt::Key_Escape, Qt::NoModifier);
+        EXPECT_FALSE(preview->isVisible());
+    });
+}
+
+TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
+    QTemporaryDir folder;
+    QString dialogTitle;
+    previewThreePages([&](TfrmZELPreview* preview) {
+        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            dialogTitle = dialog->windowTitle();
+            EXPECT_EQ(dialog->defaultSuffix(), "txt");
+            EXPECT_EQ(dialog->nameFilters(), QStringList{"Documento de texto (*.txt)"});
+            dialog->selectFile(folder.filePath("ficha"));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier);
+    });
+    EXPECT_EQ(dialogTitle, "Salvar");
+    QFile saved(folder.filePath("ficha.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "primeira\r\n  segunda\r\nterceira");
+}
+
+TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
+    TfrmZELPreview preview;
+    preview.show();
+    EXPECT_TRUE(preview.rePage->toPlainText().isEmpty());
+    EXPECT_TRUE(preview.actNext->isEnabled());
+    EXPECT_TRUE(preview.lblStatus->text().isEmpty());
+    preview.PrintDocument(); // no printer: nothing
+    preview.close();
+}
+
+TEST(ZelPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
+    {
+        TZELDmPrinter printer;
+        printer.ShowPreview = true;
+        printer.ShowProgress = false;
+        printer.BeginDoc();
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    } // abandoned unfinished
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ZelPreview, ToolBarHints) {
+    TfrmZELPreview preview;
+    EXPECT_EQ(preview.actPrint->toolTip(), "Imprimir\nAlt + P");
+    EXPECT_EQ(preview.actLast->toolTip(), "Ir para a última página\nCtrl + End");
+    EXPECT_EQ(preview.cbxPages->toolTip(), "Ir para a página...");
+    EXPECT_FALSE(preview.actPdf->isEnabled());
+    EXPECT_FALSE(preview.actEmail->isVisible());
+}
+
+// --- Progress window ----------------------------------------------------------------------
+
+TEST(ZelProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
+    TfrmZELPrintProgress progress;
+    EXPECT_EQ(progress.size(), QSize(240, 71));
+    EXPECT_FALSE(progress.isAnimating());
+    const QImage first = progress.CurrentFrame().toImage();
+    ASSERT_EQ(first.size(), QSize(32, 32));
+    EXPECT_EQ(first.pixelColor(0, 0).alpha(), 0) << "magenta is transparent";
+    EXPECT_EQ(first.pixelColor(16, 20).alpha(), 255);
+
+    progress.show();
+    EXPECT_TRUE(progress.isAnimating());
+    for (int i = 1; i <= 6; ++i) {
+        progress.advanceFrame();
+        EXPECT_EQ(progress.FrameIndex(), i % 6);
+    }
+    progress.advanceFrame();
+    EXPECT_NE(progress.CurrentFrame().toImage(), first) << "the frames differ";
+
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
+    progress.setClosable(true);
+    progress.close();
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_FALSE(progress.isAnimating());
+}
+
+bool progressShown() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
+        return qobject_cast<TfrmZELPrintProgress*>(window) && window->isVisible();
+    });
+}
+
+TEST(ZelProgress, ShownDuringTheDocumentOnly) {
+    TZELDmPrinter printer;
+    printer.ShowPreview = true;
+    printer.BeginDoc();
+    EXPECT_TRUE(progressShown());
+    bool shownWithPreview = true;
+    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
+        shownWithPreview = progressShown();
+        preview->close();
+    });
+    printer.EndDoc(false);
+    EXPECT_FALSE(shownWithPreview);
+    EXPECT_FALSE(progressShown());
+}
+
+// --- Printer-type dialog ------------------------------------------------------------------
+
+TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
+    TZELPrinter printer;
+    printer.ShowPreview = true;
+    printer.ShowProgress = false;
+    whenModal<TfrmZELPrinterTypeDlg>([](TfrmZELPrinterTypeDlg* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Seleção de impressora");
+        EXPECT_TRUE(dialog->rbCanvas->isChecked());
+        dialog->reject();
+        dialog->close();
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->rbDotMatrix->setChecked(true);
+        auto* ok = dialog->findChild<QPushButton*>();
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
+        ok->click();
+    });
+    QByteArray raw;
+    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
+        raw = preview->Pages().at(0).DmStream;
+        preview->close();
+    });
+    printer.BeginDoc();
+    EXPECT_EQ(printer.PrinterType, ptDotMatrix);
+    printer.Print(0, QStringLiteral("x"), false);
+    printer.EndDoc(false);
+    EXPECT_TRUE(raw.endsWith("x\x1b@"));
+
+    TfrmZELPrinterTypeDlg dialog;
+    dialog.SelectedType = 1;
+    whenModal<TfrmZELPrinterTypeDlg>([](TfrmZELPrinterTypeDlg* shown) {
+        EXPECT_TRUE(shown->rbDotMatrix->isChecked());
+        shown->rbCanvas->setChecked(true);
+        shown->findChild<QPushButton*>()->click();
+    });
+    dialog.exec();
+    EXPECT_EQ(dialog.SelectedType, 0);
+}
+
+} // namespace
