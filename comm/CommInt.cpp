@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -172,7 +173,9 @@ void TCommEventThread::Execute()
     while (!FTerminated) {
         switch (FDriver.waitCommEvent(FCommHandle, FEventMask, FEvent.Handle())) {
         case platform::CommWaitResult::Event:
-            FHandOver->Deliver(FReceiver);
+            while (FHandOver->Deliver(FReceiver) && FEventsAgain != 0) {
+                FEventMask = std::exchange(FEventsAgain, 0);
+            }
             break;
         case platform::CommWaitResult::Woken:
             break; // only StopWatching wakes the wait
@@ -481,7 +484,7 @@ void TCustomComm::ApplyFlowControl()
     }
 }
 
-void TCustomComm::DispatchCommEvents(TCommEventThread*, std::uint32_t Status)
+void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Status)
 {
     std::uint32_t errors = 0;
     platform::ComStat status;
@@ -510,12 +513,27 @@ void TCustomComm::DispatchCommEvents(TCommEventThread*, std::uint32_t Status)
     }
     if ((Status & RxChar) != 0 && status.InQue > 0) {
         raise(FOnRxChar, this, static_cast<int>(status.InQue));
+        RaiseRxCharAgainForWhatIsLeft(Sender, status.InQue);
     }
     if ((Status & RxFlag) != 0) {
         raise(FOnRxFlag, this);
     }
     if ((Status & TxEmpty) != 0) {
         raise(FOnTxEmpty, this);
+    }
+}
+
+// The keypad forms read one byte an event. Bytes that arrived together would then wait for the
+// next key press: while the handler takes bytes and leaves some, the event comes again. A handler
+// that takes none is not called again for the same bytes, so nothing spins.
+void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before)
+{
+    std::uint32_t errors = 0;
+    platform::ComStat status;
+    const bool stillOurThread = Sender != nullptr && Sender == FEventThread.get();
+    if (stillOurThread && FDriver->clearCommError(FHandle, errors, status) && status.InQue > 0 &&
+        status.InQue < Before) {
+        Sender->SignalAgain(platform::commevent::RxChar);
     }
 }
 

@@ -155,6 +155,9 @@ public:
     void WaitFor();
     // On the user-interface thread: serves the pending hand-over, if any.
     void ServeHandOver();
+    // While a hand-over is served: hand these events over again once it is done, without
+    // waiting for the device.
+    void SignalAgain(std::uint32_t Events) { FEventsAgain = Events; }
 
     // Pause between retries of a failing event wait (an unplugged device).
     static constexpr std::uint32_t RetryPause = 500;
@@ -167,6 +170,7 @@ private:
     const platform::NativeHandle FCommHandle;
     TSimpleEvent FEvent;
     std::uint32_t FEventMask = 0;
+    std::uint32_t FEventsAgain = 0; // written while a hand-over is served, read after it
     TCommEvent FOnSignal;
     std::atomic<bool> FTerminated{false};
     std::shared_ptr<TCommHandOver> FHandOver = std::make_shared<TCommHandOver>();
@@ -309,6 +313,7 @@ protected:
     TCommNotifyEvent FOnTxEmpty;
 
 private:
+    void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before);
     // Read and Write: one overlapped transfer bounded by its time-out.
     int Transfer(bool Reading, void* Buf, int Count);
 

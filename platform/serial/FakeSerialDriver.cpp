@@ -261,7 +261,9 @@ bool FakeSerialDriver::readFile(NativeHandle port, void* buffer, std::uint32_t c
         return false;
     }
     const std::size_t taken = std::min<std::size_t>(count, device->input.size());
-    std::memcpy(buffer, device->input.data(), taken);
+    if (taken > 0) {
+        std::memcpy(buffer, device->input.data(), taken);
+    }
     device->input.erase(0, taken);
     overlapped.transferred = static_cast<std::uint32_t>(taken);
     overlapped.error = error::Success;

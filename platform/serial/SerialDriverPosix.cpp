@@ -555,7 +555,9 @@ bool PosixSerialDriver::readFile(NativeHandle handle, void* buffer, std::uint32_
     if (taken == 0 && !alive) {
         return fail(port->failure);
     }
-    std::memcpy(buffer, port->input.data(), taken);
+    if (taken > 0) {
+        std::memcpy(buffer, port->input.data(), taken);
+    }
     port->input.erase(port->input.begin(), port->input.begin() + std::ptrdiff_t(taken));
     // Events this read took from the device, or room made in a full queue, concern the waiter.
     if ((port->pendingEvents & port->eventMask) != 0 || (wasFull && taken > 0)) {
