@@ -11,24 +11,23 @@ namespace {
 
 Q_LOGGING_CATEGORY(commLog, "se.comm", QtWarningMsg)
 
-void logCommError(const TCustomComm& Comm, const QString& Message, int Code)
-{
+void logCommError(const TCustomComm& Comm, const QString& Message, int Code) {
     qCDebug(commLog) << Comm.DeviceName() << Message << Code;
 }
 
-TCommErrorReporter& errorReporter()
-{
+TCommErrorReporter& errorReporter() {
     static TCommErrorReporter reporter = logCommError;
     return reporter;
 }
 
-constexpr std::array<std::uint32_t, 15> BaudRates = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr std::array<std::uint32_t, 15> BaudRates = {110,   300,   600,    1200,   2400,
+                                                     4800,  9600,  14400,  19200,  38400,
+                                                     56000, 57600, 115200, 128000, 256000};
 
 // Win32 event-mask bit of each TCommEventType, in the order of the enumeration.
 constexpr std::array<std::uint32_t, 9> EventMaskBits = {
-    platform::commevent::Break, platform::commevent::Cts,    platform::commevent::Dsr,
-    platform::commevent::Err,   platform::commevent::Ring,   platform::commevent::Rlsd,
+    platform::commevent::Break,  platform::commevent::Cts,    platform::commevent::Dsr,
+    platform::commevent::Err,    platform::commevent::Ring,   platform::commevent::Rlsd,
     platform::commevent::RxChar, platform::commevent::RxFlag, platform::commevent::TxEmpty};
 
 // DCB flag bit of each TCommOption, in the order of the enumeration.
@@ -38,8 +37,7 @@ constexpr std::array<std::uint32_t, 5> OptionBits = {
 
 constexpr std::uint32_t PurgeAll = 0x000F;
 
-std::uint32_t eventMaskOf(TCommEventTypes Events)
-{
+std::uint32_t eventMaskOf(TCommEventTypes Events) {
     std::uint32_t mask = 0;
     for (std::size_t index = 0; index < EventMaskBits.size(); ++index) {
         if (Events.testFlag(TCommEventType(1u << index))) {
@@ -51,8 +49,7 @@ std::uint32_t eventMaskOf(TCommEventTypes Events)
 
 // Calls a handler through a copy, so a handler that replaces itself stays alive while it runs.
 template <typename Handler, typename... Arguments>
-void raise(const Handler& handler, Arguments... arguments)
-{
+void raise(const Handler& handler, Arguments... arguments) {
     if (const Handler call = handler) {
         call(arguments...);
     }
@@ -60,8 +57,7 @@ void raise(const Handler& handler, Arguments... arguments)
 
 } // namespace
 
-TCommErrorReporter SetCommErrorReporter(TCommErrorReporter Reporter)
-{
+TCommErrorReporter SetCommErrorReporter(TCommErrorReporter Reporter) {
     TCommErrorReporter previous = std::move(errorReporter());
     errorReporter() = Reporter ? std::move(Reporter) : logCommError;
     return previous;
@@ -70,12 +66,9 @@ TCommErrorReporter SetCommErrorReporter(TCommErrorReporter Reporter)
 // --- TCommEventChars -------------------------------------------------------------------------
 
 TCommEventChars::TCommEventChars(TCustomComm* Owner)
-    : FOwner(Owner)
-{
-}
+    : FOwner(Owner) {}
 
-void TCommEventChars::Assign(const TCommEventChars& Source)
-{
+void TCommEventChars::Assign(const TCommEventChars& Source) {
     FXonChar = Source.FXonChar;
     FXoffChar = Source.FXoffChar;
     FErrorChar = Source.FErrorChar;
@@ -83,8 +76,7 @@ void TCommEventChars::Assign(const TCommEventChars& Source)
     FEvtChar = Source.FEvtChar;
 }
 
-void TCommEventChars::SetEventChar(int Index, char Value)
-{
+void TCommEventChars::SetEventChar(int Index, char Value) {
     char* const characters[] = {&FXonChar, &FXoffChar, &FErrorChar, &FEofChar, &FEvtChar};
     *characters[Index - 1] = Value;
     if (FOwner != nullptr) {
@@ -94,8 +86,7 @@ void TCommEventChars::SetEventChar(int Index, char Value)
 
 // --- TCommHandOver ---------------------------------------------------------------------------
 
-bool TCommHandOver::Deliver(QObject* Receiver)
-{
+bool TCommHandOver::Deliver(QObject* Receiver) {
     {
         std::lock_guard guard(FLock);
         if (FState == State::Cancelled) {
@@ -110,8 +101,7 @@ bool TCommHandOver::Deliver(QObject* Receiver)
     return FState == State::Idle;
 }
 
-bool TCommHandOver::Begin()
-{
+bool TCommHandOver::Begin() {
     std::lock_guard guard(FLock);
     if (FState != State::Posted) {
         return false;
@@ -120,8 +110,7 @@ bool TCommHandOver::Begin()
     return true;
 }
 
-void TCommHandOver::Finish()
-{
+void TCommHandOver::Finish() {
     std::lock_guard guard(FLock);
     if (FState == State::Serving) {
         FState = State::Idle;
@@ -129,8 +118,7 @@ void TCommHandOver::Finish()
     }
 }
 
-void TCommHandOver::Cancel()
-{
+void TCommHandOver::Cancel() {
     std::lock_guard guard(FLock);
     FState = State::Cancelled;
     FChanged.notify_all();
@@ -142,34 +130,29 @@ TCommEventThread::TCommEventThread(platform::SerialDriver& Driver, platform::Nat
                                    TCommEventTypes Events, QObject* Receiver)
     : FDriver(Driver)
     , FCommHandle(Handle)
-    , FReceiver(Receiver)
-{
+    , FReceiver(Receiver) {
     FDriver.setCommMask(FCommHandle, eventMaskOf(Events));
     FThread = std::thread([this] { Execute(); });
 }
 
-TCommEventThread::~TCommEventThread()
-{
+TCommEventThread::~TCommEventThread() {
     StopWatching();
     WaitFor();
 }
 
-void TCommEventThread::StopWatching()
-{
+void TCommEventThread::StopWatching() {
     FTerminated = true;
     FHandOver->Cancel();
     FEvent.SetEvent();
 }
 
-void TCommEventThread::WaitFor()
-{
+void TCommEventThread::WaitFor() {
     if (FThread.joinable()) {
         FThread.join();
     }
 }
 
-void TCommEventThread::Execute()
-{
+void TCommEventThread::Execute() {
     while (!FTerminated) {
         switch (FDriver.waitCommEvent(FCommHandle, FEventMask, FEvent.Handle())) {
         case platform::CommWaitResult::Event:
@@ -189,8 +172,7 @@ void TCommEventThread::Execute()
     FDriver.purgeComm(FCommHandle, PurgeAll);
 }
 
-void TCommEventThread::ServeHandOver()
-{
+void TCommEventThread::ServeHandOver() {
     // The handler may close the port, which frees this thread object: keep the hand-over.
     const std::shared_ptr<TCommHandOver> handOver = FHandOver;
     if (handOver->Begin()) {
@@ -199,8 +181,7 @@ void TCommEventThread::ServeHandOver()
     }
 }
 
-void TCommEventThread::SignalOwner()
-{
+void TCommEventThread::SignalOwner() {
     raise(FOnSignal, this, FEventMask);
 }
 
@@ -212,29 +193,23 @@ TCustomComm::TCustomComm(QObject* AOwner, platform::SerialDriver* Driver)
     , FEvent(std::make_unique<TSimpleEvent>())
     , FCriticalSection(std::make_unique<TCriticalSection>())
     , FEventChars(std::make_unique<TCommEventChars>(this))
-    , FDriver(Driver != nullptr ? Driver : &platform::systemSerialDriver())
-{
-}
+    , FDriver(Driver != nullptr ? Driver : &platform::systemSerialDriver()) {}
 
-TCustomComm::~TCustomComm()
-{
+TCustomComm::~TCustomComm() {
     Close();
 }
 
-void TCustomComm::ReportCommError(const QString& Message, int Code)
-{
+void TCustomComm::ReportCommError(const QString& Message, int Code) {
     errorReporter()(*this, Message, Code);
 }
 
-void TCustomComm::RequireClosed()
-{
+void TCustomComm::RequireClosed() {
     if (Enabled()) {
         ReportCommError(QStringLiteral("Port already assigned (open)"), -1);
     }
 }
 
-void TCustomComm::Open()
-{
+void TCustomComm::Open() {
     RequireClosed();
     if (Enabled()) {
         return; // the port stays open as it is: no second handle, no second thread
@@ -256,8 +231,7 @@ void TCustomComm::Open()
     }
 }
 
-void TCustomComm::OpenDeviceHandle()
-{
+void TCustomComm::OpenDeviceHandle() {
     FHandle = FDriver->createFile(FDeviceName);
     if (FHandle == platform::InvalidHandleValue) {
         ReportCommError(QStringLiteral("Error accessing specified device"),
@@ -269,8 +243,7 @@ void TCustomComm::OpenDeviceHandle()
     }
 }
 
-void TCustomComm::CloseDeviceHandle()
-{
+void TCustomComm::CloseDeviceHandle() {
     if (Enabled()) {
         FDriver->closeHandle(FHandle);
     }
@@ -279,8 +252,7 @@ void TCustomComm::CloseDeviceHandle()
 
 // The thread is stopped and waited for before the handle closes: it cannot touch the closed
 // handle, nor a new port that gets the same handle value.
-void TCustomComm::Close()
-{
+void TCustomComm::Close() {
     if (!Enabled()) {
         return;
     }
@@ -290,25 +262,21 @@ void TCustomComm::Close()
     CloseDeviceHandle();
 }
 
-void TCustomComm::DeliverCommSignal()
-{
+void TCustomComm::DeliverCommSignal() {
     if (FEventThread) {
         FEventThread->ServeHandOver();
     }
 }
 
-int TCustomComm::Write(const void* Buf, int Count)
-{
+int TCustomComm::Write(const void* Buf, int Count) {
     return Transfer(false, const_cast<void*>(Buf), Count);
 }
 
-int TCustomComm::Read(void* Buf, int Count)
-{
+int TCustomComm::Read(void* Buf, int Count) {
     return Transfer(true, Buf, Count);
 }
 
-int TCustomComm::Transfer(bool Reading, void* Buf, int Count)
-{
+int TCustomComm::Transfer(bool Reading, void* Buf, int Count) {
     EnterPortLock();
     platform::Overlapped overlapped;
     overlapped.event = FEvent->Handle();
@@ -334,8 +302,7 @@ int TCustomComm::Transfer(bool Reading, void* Buf, int Count)
     return result;
 }
 
-int TCustomComm::InQueCount()
-{
+int TCustomComm::InQueCount() {
     std::uint32_t errors = 0;
     platform::ComStat status;
     if (!Enabled() || !FDriver->clearCommError(FHandle, errors, status)) {
@@ -344,8 +311,7 @@ int TCustomComm::InQueCount()
     return static_cast<int>(status.InQue);
 }
 
-int TCustomComm::OutQueCount()
-{
+int TCustomComm::OutQueCount() {
     std::uint32_t errors = 0;
     platform::ComStat status;
     if (!Enabled() || !FDriver->clearCommError(FHandle, errors, status)) {
@@ -354,45 +320,38 @@ int TCustomComm::OutQueCount()
     return static_cast<int>(status.OutQue);
 }
 
-void TCustomComm::PurgeIn()
-{
+void TCustomComm::PurgeIn() {
     if (Enabled()) {
         FDriver->purgeComm(FHandle, platform::purge::RxAbort | platform::purge::RxClear);
     }
 }
 
-void TCustomComm::PurgeOut()
-{
+void TCustomComm::PurgeOut() {
     if (Enabled()) {
         FDriver->purgeComm(FHandle, platform::purge::TxAbort | platform::purge::TxClear);
     }
 }
 
-void TCustomComm::SetDTRState(bool State)
-{
+void TCustomComm::SetDTRState(bool State) {
     SendEscapeFunction(State ? platform::escape::SetDtr : platform::escape::ClrDtr);
 }
 
-void TCustomComm::SetRTSState(bool State)
-{
+void TCustomComm::SetRTSState(bool State) {
     SendEscapeFunction(State ? platform::escape::SetRts : platform::escape::ClrRts);
 }
 
-void TCustomComm::SetBREAKState(bool State)
-{
+void TCustomComm::SetBREAKState(bool State) {
     SendEscapeFunction(State ? platform::escape::SetBreak : platform::escape::ClrBreak);
     if (Enabled()) {
         FDriver->purgeComm(FHandle, PurgeAll);
     }
 }
 
-void TCustomComm::SetXONState(bool State)
-{
+void TCustomComm::SetXONState(bool State) {
     SendEscapeFunction(State ? platform::escape::SetXon : platform::escape::SetXoff);
 }
 
-void TCustomComm::SendEscapeFunction(std::uint32_t Function)
-{
+void TCustomComm::SendEscapeFunction(std::uint32_t Function) {
     if (!Enabled()) {
         ReportCommError(QStringLiteral("Port not open, unable to complete operation"), -1);
         return;
@@ -403,25 +362,23 @@ void TCustomComm::SendEscapeFunction(std::uint32_t Function)
     }
 }
 
-bool TCustomComm::ModemLineState(int Index)
-{
+bool TCustomComm::ModemLineState(int Index) {
     constexpr std::array<std::uint32_t, 4> masks = {platform::modem::CtsOn, platform::modem::DsrOn,
-                                                    platform::modem::RingOn, platform::modem::RlsdOn};
+                                                    platform::modem::RingOn,
+                                                    platform::modem::RlsdOn};
     std::uint32_t status = 0;
     return Enabled() && FDriver->getCommModemStatus(FHandle, status) &&
            (status & masks[std::size_t(Index - 1)]) != 0;
 }
 
-bool TCustomComm::HoldState(int Index)
-{
+bool TCustomComm::HoldState(int Index) {
     std::uint32_t errors = 0;
     platform::ComStat status;
     return Enabled() && FDriver->clearCommError(FHandle, errors, status) &&
            (status.HoldFlags & (1u << (Index - 1))) != 0;
 }
 
-void TCustomComm::ApplyTimeouts()
-{
+void TCustomComm::ApplyTimeouts() {
     platform::CommTimeouts timeouts;
     timeouts.ReadIntervalTimeout = 0xFFFFFFFF; // a read returns at once with what was received
     if (!FDriver->setCommTimeouts(FHandle, timeouts)) {
@@ -430,8 +387,7 @@ void TCustomComm::ApplyTimeouts()
     }
 }
 
-void TCustomComm::ApplyPortSettings()
-{
+void TCustomComm::ApplyPortSettings() {
     if (!Enabled()) {
         return;
     }
@@ -463,8 +419,7 @@ void TCustomComm::ApplyPortSettings()
 
 // The handshake modes replace the two-bit DTR or RTS control field: OR-ing the handshake value
 // into a field that holds "enable" (1) would give 3, which is RTS toggling or no valid DTR mode.
-void TCustomComm::ApplyFlowControl()
-{
+void TCustomComm::ApplyFlowControl() {
     using namespace platform::dcb;
     switch (FFlowControl) {
     case fcNone:
@@ -484,8 +439,7 @@ void TCustomComm::ApplyFlowControl()
     }
 }
 
-void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Status)
-{
+void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Status) {
     std::uint32_t errors = 0;
     platform::ComStat status;
     // A closed port (a late hand-over) or a failed status call leaves nothing to dispatch with.
@@ -526,8 +480,7 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
 // The keypad forms read one byte an event. Bytes that arrived together would then wait for the
 // next key press: while the handler takes bytes and leaves some, the event comes again. A handler
 // that takes none is not called again for the same bytes, so nothing spins.
-void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before)
-{
+void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before) {
     std::uint32_t errors = 0;
     platform::ComStat status;
     const bool stillOurThread = Sender != nullptr && Sender == FEventThread.get();
@@ -537,80 +490,70 @@ void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::u
     }
 }
 
-void TCustomComm::SetDeviceName(const QString& Value)
-{
+void TCustomComm::SetDeviceName(const QString& Value) {
     if (Value != FDeviceName) {
         RequireClosed();
         FDeviceName = Value;
     }
 }
 
-void TCustomComm::SetReadBufSize(int Value)
-{
+void TCustomComm::SetReadBufSize(int Value) {
     if (Value != FReadBufSize) {
         RequireClosed();
         FReadBufSize = Value;
     }
 }
 
-void TCustomComm::SetWriteBufSize(int Value)
-{
+void TCustomComm::SetWriteBufSize(int Value) {
     if (Value != FWriteBufSize) {
         RequireClosed();
         FWriteBufSize = Value;
     }
 }
 
-void TCustomComm::SetMonitorEvents(TCommEventTypes Value)
-{
+void TCustomComm::SetMonitorEvents(TCommEventTypes Value) {
     if (Value != FMonitorEvents) {
         RequireClosed();
         FMonitorEvents = Value;
     }
 }
 
-void TCustomComm::SetBaudRate(TBaudrate Value)
-{
+void TCustomComm::SetBaudRate(TBaudrate Value) {
     if (Value != FBaudRate) {
         FBaudRate = Value;
         ApplyPortSettings();
     }
 }
 
-void TCustomComm::SetParity(TParity Value)
-{
+void TCustomComm::SetParity(TParity Value) {
     if (Value != FParity) {
         FParity = Value;
         ApplyPortSettings();
     }
 }
 
-void TCustomComm::SetStopbits(TStopbits Value)
-{
+void TCustomComm::SetStopbits(TStopbits Value) {
     if (Value != FStopbits) {
         FStopbits = Value;
         ApplyPortSettings();
     }
 }
 
-void TCustomComm::SetDatabits(TDatabits Value)
-{
+void TCustomComm::SetDatabits(TDatabits Value) {
     if (Value != FDatabits) {
         FDatabits = Value;
         ApplyPortSettings();
     }
 }
 
-void TCustomComm::SetOptions(TCommOptions Value)
-{
+void TCustomComm::SetOptions(TCommOptions Value) {
     if (Value != FOptions) {
         FOptions = Value;
         ApplyPortSettings();
     }
 }
 
-void TCustomComm::SetFlowControl(TFlowControl Value)
-{
+void TCustomComm::SetFlowControl(TFlowControl Value) {
     if (Value != FFlowControl) {
         FFlowControl = Value;
         ApplyPortSettings();
@@ -618,6 +561,4 @@ void TCustomComm::SetFlowControl(TFlowControl Value)
 }
 
 TComm::TComm(QObject* AOwner, platform::SerialDriver* Driver)
-    : TCustomComm(AOwner, Driver)
-{
-}
+    : TCustomComm(AOwner, Driver) {}

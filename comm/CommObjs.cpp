@@ -1,12 +1,10 @@
 #include "CommObjs.h"
 
-THandleObject::~THandleObject()
-{
+THandleObject::~THandleObject() {
     platform::closeEvent(FHandle);
 }
 
-TEvent::TEvent(const void*, bool ManualReset, bool InitialState, const QString& Name)
-{
+TEvent::TEvent(const void*, bool ManualReset, bool InitialState, const QString& Name) {
     if (Name.isEmpty()) {
         FHandle = platform::createEvent(ManualReset, InitialState);
     } else {
@@ -14,8 +12,7 @@ TEvent::TEvent(const void*, bool ManualReset, bool InitialState, const QString& 
     }
 }
 
-TEventWaitResult TEvent::WaitFor(std::uint32_t Timeout)
-{
+TEventWaitResult TEvent::WaitFor(std::uint32_t Timeout) {
     switch (platform::waitForSingleObject(FHandle, Timeout)) {
     case platform::WaitObject0:
         return wrSignaled;
@@ -29,17 +26,13 @@ TEventWaitResult TEvent::WaitFor(std::uint32_t Timeout)
     }
 }
 
-void TEvent::SetEvent()
-{
+void TEvent::SetEvent() {
     platform::setEvent(FHandle);
 }
 
-void TEvent::ResetEvent()
-{
+void TEvent::ResetEvent() {
     platform::resetEvent(FHandle);
 }
 
 TSimpleEvent::TSimpleEvent()
-    : TEvent(nullptr, true, false, QString())
-{
-}
+    : TEvent(nullptr, true, false, QString()) {}

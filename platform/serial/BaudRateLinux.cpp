@@ -5,8 +5,7 @@
 
 namespace platform::linux_tty {
 
-bool setBaudRate(int fd, std::uint32_t rate)
-{
+bool setBaudRate(int fd, std::uint32_t rate) {
     struct termios2 settings {};
     if (::ioctl(fd, TCGETS2, &settings) != 0) {
         return false;
@@ -19,8 +18,7 @@ bool setBaudRate(int fd, std::uint32_t rate)
     return ::ioctl(fd, TCSETS2, &settings) == 0;
 }
 
-std::uint32_t baudRate(int fd)
-{
+std::uint32_t baudRate(int fd) {
     struct termios2 settings {};
     if (::ioctl(fd, TCGETS2, &settings) != 0) {
         return 0;

@@ -7,8 +7,7 @@ namespace platform {
 
 namespace {
 
-bool fail(std::uint32_t code)
-{
+bool fail(std::uint32_t code) {
     setLastError(code);
     return false;
 }
@@ -17,15 +16,13 @@ bool fail(std::uint32_t code)
 
 FakeSerialDriver::FakeSerialDriver() = default;
 
-FakeSerialDriver::~FakeSerialDriver()
-{
+FakeSerialDriver::~FakeSerialDriver() {
     for (auto& [name, device] : m_devices) {
         closeEvent(device.signal);
     }
 }
 
-FakeSerialDriver::Device& FakeSerialDriver::addDevice(const QString& name)
-{
+FakeSerialDriver::Device& FakeSerialDriver::addDevice(const QString& name) {
     std::lock_guard guard(m_lock);
     Device& device = m_devices[name];
     if (device.signal == InvalidHandleValue) {
@@ -34,60 +31,51 @@ FakeSerialDriver::Device& FakeSerialDriver::addDevice(const QString& name)
     return device;
 }
 
-FakeSerialDriver::Device& FakeSerialDriver::device(const QString& name)
-{
+FakeSerialDriver::Device& FakeSerialDriver::device(const QString& name) {
     std::lock_guard guard(m_lock);
     return m_devices.at(name);
 }
 
-void FakeSerialDriver::receive(const QString& name, const std::string& bytes)
-{
+void FakeSerialDriver::receive(const QString& name, const std::string& bytes) {
     std::lock_guard guard(m_lock);
     Device& device = m_devices.at(name);
     device.input += bytes;
     raiseLocked(device, commevent::RxChar);
 }
 
-void FakeSerialDriver::raiseEvents(const QString& name, std::uint32_t events)
-{
+void FakeSerialDriver::raiseEvents(const QString& name, std::uint32_t events) {
     std::lock_guard guard(m_lock);
     raiseLocked(m_devices.at(name), events);
 }
 
-void FakeSerialDriver::unplug(const QString& name)
-{
+void FakeSerialDriver::unplug(const QString& name) {
     std::lock_guard guard(m_lock);
     Device& device = m_devices.at(name);
     device.unplugged = true;
     setEvent(device.signal);
 }
 
-int FakeSerialDriver::failedWaits(const QString& name)
-{
+int FakeSerialDriver::failedWaits(const QString& name) {
     std::lock_guard guard(m_lock);
     return m_devices.at(name).failedWaits;
 }
 
-void FakeSerialDriver::raiseLocked(Device& device, std::uint32_t events)
-{
+void FakeSerialDriver::raiseLocked(Device& device, std::uint32_t events) {
     device.pendingEvents |= events;
     setEvent(device.signal);
 }
 
-int FakeSerialDriver::callsOnClosedHandles() const
-{
+int FakeSerialDriver::callsOnClosedHandles() const {
     std::lock_guard guard(m_lock);
     return m_callsOnClosedHandles;
 }
 
-int FakeSerialDriver::openHandles() const
-{
+int FakeSerialDriver::openHandles() const {
     std::lock_guard guard(m_lock);
     return static_cast<int>(m_open.size());
 }
 
-FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port)
-{
+FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port) {
     const auto found = m_open.find(port);
     if (found != m_open.end()) {
         return &m_devices.at(found->second);
@@ -99,8 +87,7 @@ FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port)
     return nullptr;
 }
 
-FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port, Call call)
-{
+FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port, Call call) {
     Device* device = lookup(port);
     if (device == nullptr) {
         return nullptr;
@@ -116,8 +103,7 @@ FakeSerialDriver::Device* FakeSerialDriver::lookup(NativeHandle port, Call call)
     return device;
 }
 
-NativeHandle FakeSerialDriver::createFile(const QString& name)
-{
+NativeHandle FakeSerialDriver::createFile(const QString& name) {
     std::lock_guard guard(m_lock);
     const auto found = m_devices.find(name);
     if (found == m_devices.end()) {
@@ -141,15 +127,13 @@ NativeHandle FakeSerialDriver::createFile(const QString& name)
     return handle;
 }
 
-FileType FakeSerialDriver::fileType(NativeHandle port)
-{
+FileType FakeSerialDriver::fileType(NativeHandle port) {
     std::lock_guard guard(m_lock);
     const Device* device = lookup(port);
     return device == nullptr ? FileType::Unknown : device->type;
 }
 
-bool FakeSerialDriver::closeHandle(NativeHandle port)
-{
+bool FakeSerialDriver::closeHandle(NativeHandle port) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port);
     if (device == nullptr) {
@@ -161,8 +145,7 @@ bool FakeSerialDriver::closeHandle(NativeHandle port)
     return true;
 }
 
-bool FakeSerialDriver::setupComm(NativeHandle port, std::uint32_t inQueue, std::uint32_t outQueue)
-{
+bool FakeSerialDriver::setupComm(NativeHandle port, std::uint32_t inQueue, std::uint32_t outQueue) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::SetupComm);
     if (device == nullptr) {
@@ -173,8 +156,7 @@ bool FakeSerialDriver::setupComm(NativeHandle port, std::uint32_t inQueue, std::
     return true;
 }
 
-bool FakeSerialDriver::setCommTimeouts(NativeHandle port, const CommTimeouts& timeouts)
-{
+bool FakeSerialDriver::setCommTimeouts(NativeHandle port, const CommTimeouts& timeouts) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::SetCommTimeouts);
     if (device == nullptr) {
@@ -184,8 +166,7 @@ bool FakeSerialDriver::setCommTimeouts(NativeHandle port, const CommTimeouts& ti
     return true;
 }
 
-bool FakeSerialDriver::getCommState(NativeHandle port, Dcb& dcb)
-{
+bool FakeSerialDriver::getCommState(NativeHandle port, Dcb& dcb) {
     std::lock_guard guard(m_lock);
     const Device* device = lookup(port, Call::GetCommState);
     if (device == nullptr) {
@@ -195,8 +176,7 @@ bool FakeSerialDriver::getCommState(NativeHandle port, Dcb& dcb)
     return true;
 }
 
-bool FakeSerialDriver::setCommState(NativeHandle port, const Dcb& dcb)
-{
+bool FakeSerialDriver::setCommState(NativeHandle port, const Dcb& dcb) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::SetCommState);
     if (device == nullptr) {
@@ -206,8 +186,7 @@ bool FakeSerialDriver::setCommState(NativeHandle port, const Dcb& dcb)
     return true;
 }
 
-bool FakeSerialDriver::setCommMask(NativeHandle port, std::uint32_t mask)
-{
+bool FakeSerialDriver::setCommMask(NativeHandle port, std::uint32_t mask) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port);
     if (device == nullptr) {
@@ -218,8 +197,7 @@ bool FakeSerialDriver::setCommMask(NativeHandle port, std::uint32_t mask)
 }
 
 CommWaitResult FakeSerialDriver::waitCommEvent(NativeHandle port, std::uint32_t& events,
-                                               NativeHandle wake)
-{
+                                               NativeHandle wake) {
     for (;;) {
         NativeHandle signal = InvalidHandleValue;
         {
@@ -252,8 +230,7 @@ CommWaitResult FakeSerialDriver::waitCommEvent(NativeHandle port, std::uint32_t&
 }
 
 bool FakeSerialDriver::readFile(NativeHandle port, void* buffer, std::uint32_t count,
-                                Overlapped& overlapped)
-{
+                                Overlapped& overlapped) {
     resetEvent(overlapped.event);
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::ReadFile);
@@ -272,8 +249,7 @@ bool FakeSerialDriver::readFile(NativeHandle port, void* buffer, std::uint32_t c
 }
 
 bool FakeSerialDriver::writeFile(NativeHandle port, const void* buffer, std::uint32_t count,
-                                 Overlapped& overlapped)
-{
+                                 Overlapped& overlapped) {
     resetEvent(overlapped.event);
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::WriteFile);
@@ -293,20 +269,17 @@ bool FakeSerialDriver::writeFile(NativeHandle port, const void* buffer, std::uin
 }
 
 std::uint32_t FakeSerialDriver::waitForTransfer(NativeHandle, Overlapped& overlapped,
-                                                std::uint32_t timeout)
-{
+                                                std::uint32_t timeout) {
     return waitForSingleObject(overlapped.event, timeout);
 }
 
 bool FakeSerialDriver::getOverlappedResult(NativeHandle, const Overlapped& overlapped,
-                                           std::uint32_t& transferred)
-{
+                                           std::uint32_t& transferred) {
     transferred = overlapped.transferred;
     return overlapped.error == error::Success || fail(overlapped.error);
 }
 
-void FakeSerialDriver::cancelTransfer(NativeHandle port, Overlapped& overlapped)
-{
+void FakeSerialDriver::cancelTransfer(NativeHandle port, Overlapped& overlapped) {
     std::lock_guard guard(m_lock);
     if (overlapped.pendingCount == 0) {
         return;
@@ -319,8 +292,7 @@ void FakeSerialDriver::cancelTransfer(NativeHandle port, Overlapped& overlapped)
     overlapped.error = error::OperationAborted;
 }
 
-bool FakeSerialDriver::clearCommError(NativeHandle port, std::uint32_t& errors, ComStat& status)
-{
+bool FakeSerialDriver::clearCommError(NativeHandle port, std::uint32_t& errors, ComStat& status) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::ClearCommError);
     if (device == nullptr) {
@@ -334,8 +306,7 @@ bool FakeSerialDriver::clearCommError(NativeHandle port, std::uint32_t& errors, 
     return true;
 }
 
-bool FakeSerialDriver::getCommModemStatus(NativeHandle port, std::uint32_t& status)
-{
+bool FakeSerialDriver::getCommModemStatus(NativeHandle port, std::uint32_t& status) {
     std::lock_guard guard(m_lock);
     const Device* device = lookup(port, Call::GetCommModemStatus);
     if (device == nullptr) {
@@ -345,8 +316,7 @@ bool FakeSerialDriver::getCommModemStatus(NativeHandle port, std::uint32_t& stat
     return true;
 }
 
-bool FakeSerialDriver::purgeComm(NativeHandle port, std::uint32_t flags)
-{
+bool FakeSerialDriver::purgeComm(NativeHandle port, std::uint32_t flags) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port);
     if (device == nullptr) {
@@ -359,8 +329,7 @@ bool FakeSerialDriver::purgeComm(NativeHandle port, std::uint32_t flags)
     return true;
 }
 
-bool FakeSerialDriver::escapeCommFunction(NativeHandle port, std::uint32_t function)
-{
+bool FakeSerialDriver::escapeCommFunction(NativeHandle port, std::uint32_t function) {
     std::lock_guard guard(m_lock);
     Device* device = lookup(port, Call::EscapeCommFunction);
     if (device == nullptr) {

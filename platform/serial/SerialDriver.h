@@ -61,7 +61,8 @@ struct CommTimeouts {
 
 // What the error-clearing status call reports besides the error word.
 struct ComStat {
-    std::uint32_t HoldFlags = 0; // bit 0 CTS hold, 1 DSR hold, 2 RLSD hold, 3 XOFF hold, 4 XOFF sent
+    std::uint32_t HoldFlags =
+        0; // bit 0 CTS hold, 1 DSR hold, 2 RLSD hold, 3 XOFF hold, 4 XOFF sent
     std::uint32_t InQue = 0;
     std::uint32_t OutQue = 0;
 };

@@ -25,25 +25,21 @@ namespace {
 
 constexpr std::uint32_t DefaultInputQueue = 4096;
 
-bool fail(std::uint32_t code)
-{
+bool fail(std::uint32_t code) {
     setLastError(code);
     return false;
 }
 
-bool failFromErrno()
-{
+bool failFromErrno() {
     return fail(win32ErrorFromErrno(errno));
 }
 
-void signalDescriptor(int fd)
-{
+void signalDescriptor(int fd) {
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(fd, &one, sizeof one);
 }
 
-void drainDescriptor(int fd)
-{
+void drainDescriptor(int fd) {
     std::uint64_t value = 0;
     [[maybe_unused]] const auto taken = ::read(fd, &value, sizeof value);
 }
@@ -51,8 +47,7 @@ void drainDescriptor(int fd)
 // A Win32 port does no line processing: no echo, no canonical lines, no output mapping.
 // VMIN 1 with O_NONBLOCK makes an empty read fail with EAGAIN, so a read of 0 bytes means the
 // device hung up.
-void makeRaw(int fd)
-{
+void makeRaw(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
         return;
@@ -68,8 +63,7 @@ void makeRaw(int fd)
 }
 
 // The settings of a terminal as a DCB, as a Win32 driver reports them after opening.
-Dcb dcbFromTerminal(int fd)
-{
+Dcb dcbFromTerminal(int fd) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0) {
         return Dcb();
@@ -81,8 +75,7 @@ Dcb dcbFromTerminal(int fd)
 
 // DTR and RTS as the control fields ask; a line without modem lines (a pseudo-terminal) has
 // nothing to set.
-void applyControlLines(int fd, const Dcb& dcb)
-{
+void applyControlLines(int fd, const Dcb& dcb) {
     const auto setLine = [fd](int line, bool raised) {
         ::ioctl(fd, raised ? TIOCMBIS : TIOCMBIC, &line);
     };
@@ -92,16 +85,14 @@ void applyControlLines(int fd, const Dcb& dcb)
     }
 }
 
-int remainingMilliseconds(std::chrono::steady_clock::time_point deadline)
-{
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
-                                                                    std::chrono::steady_clock::now());
+int remainingMilliseconds(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 // Writes what the device takes now; false (error recorded) when the write failed.
-bool progressWrite(int fd, Overlapped& overlapped)
-{
+bool progressWrite(int fd, Overlapped& overlapped) {
     while (overlapped.pendingCount > 0) {
         const ssize_t written = ::write(fd, overlapped.pendingData, overlapped.pendingCount);
         if (written > 0) {
@@ -118,8 +109,7 @@ bool progressWrite(int fd, Overlapped& overlapped)
     return true;
 }
 
-void finishTransfer(Overlapped& overlapped)
-{
+void finishTransfer(Overlapped& overlapped) {
     overlapped.pendingData = nullptr;
     overlapped.pendingCount = 0;
     setEvent(overlapped.event);
@@ -130,11 +120,8 @@ void finishTransfer(Overlapped& overlapped)
 struct PosixSerialDriver::Port {
     explicit Port(int descriptor)
         : fd(descriptor)
-        , wakeWaiter(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
-    {
-    }
-    ~Port()
-    {
+        , wakeWaiter(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Port() {
         ::close(wakeWaiter);
         ::close(fd);
     }
@@ -158,11 +145,11 @@ struct PosixSerialDriver::Port {
 
     // Moves what the device has received into the input queue, as far as there is room.
     // False when the device is gone.
-    bool pull()
-    {
+    bool pull() {
         std::uint8_t chunk[512];
         while (!inputFull()) {
-            const std::size_t room = std::min<std::size_t>(sizeof chunk, inputCapacity - input.size());
+            const std::size_t room =
+                std::min<std::size_t>(sizeof chunk, inputCapacity - input.size());
             const ssize_t got = ::read(fd, chunk, room);
             if (got > 0) {
                 accept(chunk, static_cast<std::size_t>(got));
@@ -176,8 +163,7 @@ struct PosixSerialDriver::Port {
         return true;
     }
 
-    void accept(const std::uint8_t* bytes, std::size_t count)
-    {
+    void accept(const std::uint8_t* bytes, std::size_t count) {
         if ((dcb.Flags & dcb::DsrSensitivity) != 0 && dsrKnownLow()) {
             return;
         }
@@ -196,14 +182,12 @@ struct PosixSerialDriver::Port {
     }
 
     // A line without modem lines (a pseudo-terminal) counts as DSR high.
-    bool dsrKnownLow() const
-    {
+    bool dsrKnownLow() const {
         int lines = 0;
         return ::ioctl(fd, TIOCMGET, &lines) == 0 && (lines & TIOCM_DSR) == 0;
     }
 
-    std::uint32_t takeEvents()
-    {
+    std::uint32_t takeEvents() {
         const std::uint32_t events = pendingEvents & eventMask;
         pendingEvents = 0;
         return events;
@@ -211,14 +195,11 @@ struct PosixSerialDriver::Port {
 };
 
 PosixSerialDriver::PosixSerialDriver(QString devRoot)
-    : m_devRoot(std::move(devRoot))
-{
-}
+    : m_devRoot(std::move(devRoot)) {}
 
 PosixSerialDriver::~PosixSerialDriver() = default;
 
-std::shared_ptr<PosixSerialDriver::Port> PosixSerialDriver::find(NativeHandle port)
-{
+std::shared_ptr<PosixSerialDriver::Port> PosixSerialDriver::find(NativeHandle port) {
     std::lock_guard guard(m_portsLock);
     const auto found = port <= NativeHandle(INT_MAX) ? m_ports.find(int(port)) : m_ports.end();
     if (found == m_ports.end()) {
@@ -228,8 +209,7 @@ std::shared_ptr<PosixSerialDriver::Port> PosixSerialDriver::find(NativeHandle po
     return found->second;
 }
 
-NativeHandle PosixSerialDriver::createFile(const QString& name)
-{
+NativeHandle PosixSerialDriver::createFile(const QString& name) {
     const QByteArray path = resolveDeviceName(name, m_devRoot).toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -252,8 +232,7 @@ NativeHandle PosixSerialDriver::createFile(const QString& name)
     return NativeHandle(fd);
 }
 
-FileType PosixSerialDriver::fileType(NativeHandle handle)
-{
+FileType PosixSerialDriver::fileType(NativeHandle handle) {
     const auto port = find(handle);
     struct stat status {};
     if (!port || ::fstat(port->fd, &status) != 0) {
@@ -271,8 +250,7 @@ FileType PosixSerialDriver::fileType(NativeHandle handle)
     return FileType::Unknown;
 }
 
-bool PosixSerialDriver::closeHandle(NativeHandle handle)
-{
+bool PosixSerialDriver::closeHandle(NativeHandle handle) {
     std::shared_ptr<Port> port = find(handle);
     if (!port) {
         return false;
@@ -282,8 +260,7 @@ bool PosixSerialDriver::closeHandle(NativeHandle handle)
     return true; // the descriptor closes with the last reference
 }
 
-bool PosixSerialDriver::setupComm(NativeHandle handle, std::uint32_t inQueue, std::uint32_t)
-{
+bool PosixSerialDriver::setupComm(NativeHandle handle, std::uint32_t inQueue, std::uint32_t) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -294,8 +271,7 @@ bool PosixSerialDriver::setupComm(NativeHandle handle, std::uint32_t inQueue, st
     return true;
 }
 
-bool PosixSerialDriver::setCommTimeouts(NativeHandle handle, const CommTimeouts& timeouts)
-{
+bool PosixSerialDriver::setCommTimeouts(NativeHandle handle, const CommTimeouts& timeouts) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -308,8 +284,7 @@ bool PosixSerialDriver::setCommTimeouts(NativeHandle handle, const CommTimeouts&
     return (readsReturnAtOnce && writesUnbounded) || fail(error::InvalidParameter);
 }
 
-bool PosixSerialDriver::getCommState(NativeHandle handle, Dcb& dcb)
-{
+bool PosixSerialDriver::getCommState(NativeHandle handle, Dcb& dcb) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -322,8 +297,7 @@ bool PosixSerialDriver::getCommState(NativeHandle handle, Dcb& dcb)
     return true;
 }
 
-bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb)
-{
+bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -346,7 +320,8 @@ bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb)
     }
     // A driver may drop what its hardware cannot do; refuse rather than run on other settings.
     if (::tcgetattr(port->fd, &applied) != 0 ||
-        (applied.c_cflag & termios_mapping::LineFormatBits) != (wanted.c_cflag & termios_mapping::LineFormatBits)) {
+        (applied.c_cflag & termios_mapping::LineFormatBits) !=
+            (wanted.c_cflag & termios_mapping::LineFormatBits)) {
         ::tcsetattr(port->fd, TCSANOW, &previous);
         return fail(error::InvalidParameter);
     }
@@ -357,8 +332,7 @@ bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb)
     return true;
 }
 
-bool PosixSerialDriver::setCommMask(NativeHandle handle, std::uint32_t mask)
-{
+bool PosixSerialDriver::setCommMask(NativeHandle handle, std::uint32_t mask) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -370,8 +344,7 @@ bool PosixSerialDriver::setCommMask(NativeHandle handle, std::uint32_t mask)
 }
 
 CommWaitResult PosixSerialDriver::waitCommEvent(NativeHandle handle, std::uint32_t& events,
-                                                NativeHandle wake)
-{
+                                                NativeHandle wake) {
     const auto port = find(handle);
     const int wakeFd = eventDescriptor(wake);
     if (!port || wakeFd < 0) {
@@ -419,8 +392,7 @@ CommWaitResult PosixSerialDriver::waitCommEvent(NativeHandle handle, std::uint32
 }
 
 bool PosixSerialDriver::readFile(NativeHandle handle, void* buffer, std::uint32_t count,
-                                 Overlapped& overlapped)
-{
+                                 Overlapped& overlapped) {
     resetEvent(overlapped.event);
     overlapped.transferred = 0;
     overlapped.error = error::Success;
@@ -449,8 +421,7 @@ bool PosixSerialDriver::readFile(NativeHandle handle, void* buffer, std::uint32_
 }
 
 bool PosixSerialDriver::writeFile(NativeHandle handle, const void* buffer, std::uint32_t count,
-                                  Overlapped& overlapped)
-{
+                                  Overlapped& overlapped) {
     resetEvent(overlapped.event);
     overlapped.transferred = 0;
     overlapped.error = error::Success;
@@ -473,8 +444,7 @@ bool PosixSerialDriver::writeFile(NativeHandle handle, const void* buffer, std::
 }
 
 std::uint32_t PosixSerialDriver::waitForTransfer(NativeHandle handle, Overlapped& overlapped,
-                                                 std::uint32_t timeout)
-{
+                                                 std::uint32_t timeout) {
     const auto port = overlapped.pendingCount > 0 ? find(handle) : nullptr;
     if (!port) {
         return waitForSingleObject(overlapped.event, timeout);
@@ -504,22 +474,19 @@ std::uint32_t PosixSerialDriver::waitForTransfer(NativeHandle handle, Overlapped
 }
 
 bool PosixSerialDriver::getOverlappedResult(NativeHandle, const Overlapped& overlapped,
-                                            std::uint32_t& transferred)
-{
+                                            std::uint32_t& transferred) {
     transferred = overlapped.transferred;
     return overlapped.error == error::Success || fail(overlapped.error);
 }
 
-void PosixSerialDriver::cancelTransfer(NativeHandle, Overlapped& overlapped)
-{
+void PosixSerialDriver::cancelTransfer(NativeHandle, Overlapped& overlapped) {
     overlapped.pendingData = nullptr;
     overlapped.pendingCount = 0;
     overlapped.error = error::OperationAborted;
 }
 
 bool PosixSerialDriver::clearCommError(NativeHandle handle, std::uint32_t& errors,
-                                       ComStat& status)
-{
+                                       ComStat& status) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -537,8 +504,7 @@ bool PosixSerialDriver::clearCommError(NativeHandle handle, std::uint32_t& error
     return true;
 }
 
-bool PosixSerialDriver::getCommModemStatus(NativeHandle handle, std::uint32_t& status)
-{
+bool PosixSerialDriver::getCommModemStatus(NativeHandle handle, std::uint32_t& status) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -555,8 +521,7 @@ bool PosixSerialDriver::getCommModemStatus(NativeHandle handle, std::uint32_t& s
 }
 
 // Aborting has nothing to do: a transfer never outlives the call that waits for it.
-bool PosixSerialDriver::purgeComm(NativeHandle handle, std::uint32_t flags)
-{
+bool PosixSerialDriver::purgeComm(NativeHandle handle, std::uint32_t flags) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -575,8 +540,7 @@ bool PosixSerialDriver::purgeComm(NativeHandle handle, std::uint32_t flags)
     return true;
 }
 
-bool PosixSerialDriver::escapeCommFunction(NativeHandle handle, std::uint32_t function)
-{
+bool PosixSerialDriver::escapeCommFunction(NativeHandle handle, std::uint32_t function) {
     const auto port = find(handle);
     if (!port) {
         return false;
@@ -614,8 +578,7 @@ bool PosixSerialDriver::escapeCommFunction(NativeHandle handle, std::uint32_t fu
     return result == 0 || failFromErrno();
 }
 
-SerialDriver& systemSerialDriver()
-{
+SerialDriver& systemSerialDriver() {
     static PosixSerialDriver driver;
     return driver;
 }

@@ -4,8 +4,7 @@ namespace platform::termios_mapping {
 
 namespace {
 
-std::uint8_t byteSizeOf(tcflag_t cflag)
-{
+std::uint8_t byteSizeOf(tcflag_t cflag) {
     switch (cflag & CSIZE) {
     case CS5:
         return 5;
@@ -18,8 +17,7 @@ std::uint8_t byteSizeOf(tcflag_t cflag)
     }
 }
 
-tcflag_t sizeFlag(std::uint8_t byteSize)
-{
+tcflag_t sizeFlag(std::uint8_t byteSize) {
     switch (byteSize) {
     case 5:
         return CS5;
@@ -32,8 +30,7 @@ tcflag_t sizeFlag(std::uint8_t byteSize)
     }
 }
 
-std::uint8_t parityOf(tcflag_t cflag)
-{
+std::uint8_t parityOf(tcflag_t cflag) {
     if ((cflag & PARENB) == 0) {
         return 0;
     }
@@ -44,8 +41,7 @@ std::uint8_t parityOf(tcflag_t cflag)
     return odd ? 1 : 2;
 }
 
-tcflag_t parityFlags(std::uint8_t parity)
-{
+tcflag_t parityFlags(std::uint8_t parity) {
     switch (parity) {
     case 1:
         return PARENB | PARODD;
@@ -62,15 +58,14 @@ tcflag_t parityFlags(std::uint8_t parity)
 
 } // namespace
 
-Dcb dcbFromTermios(const termios& settings)
-{
+Dcb dcbFromTermios(const termios& settings) {
     Dcb dcb;
     dcb.ByteSize = byteSizeOf(settings.c_cflag);
     dcb.Parity = parityOf(settings.c_cflag);
     dcb.StopBits = (settings.c_cflag & CSTOPB) == 0 ? 0 : (dcb.ByteSize == 5 ? 1 : 2);
     dcb.Flags = dcb::Binary | dcb::DtrControlEnable | dcb::TxContinueOnXoff;
     dcb.Flags |= (settings.c_cflag & CRTSCTS) != 0 ? dcb::OutxCtsFlow | dcb::RtsControlHandshake
-                                                  : dcb::RtsControlEnable;
+                                                   : dcb::RtsControlEnable;
     if ((settings.c_iflag & INPCK) != 0) {
         dcb.Flags |= dcb::ParityCheck;
     }
@@ -85,8 +80,7 @@ Dcb dcbFromTermios(const termios& settings)
     return dcb;
 }
 
-bool honourable(const Dcb& dcb)
-{
+bool honourable(const Dcb& dcb) {
     const std::uint32_t flags = dcb.Flags;
     const bool ctsFlow = (flags & dcb::OutxCtsFlow) != 0;
     const bool rtsHandshake = (flags & dcb::RtsControlMask) == dcb::RtsControlHandshake;
@@ -104,8 +98,7 @@ bool honourable(const Dcb& dcb)
            !(softwareFlow && dcb.XonChar == dcb.XoffChar);
 }
 
-void applyToTermios(const Dcb& dcb, termios& settings)
-{
+void applyToTermios(const Dcb& dcb, termios& settings) {
     settings.c_cflag &= ~LineFormatBits;
     settings.c_cflag |= sizeFlag(dcb.ByteSize) | parityFlags(dcb.Parity);
     if (dcb.StopBits != 0) {

@@ -10,19 +10,15 @@ constexpr std::uint32_t SendTimeout = 1000;
 } // namespace
 
 SerialUsbKeypadSwitch::SerialUsbKeypadSwitch(SerialDriver& driver)
-    : m_driver(driver)
-{
-}
+    : m_driver(driver) {}
 
-SerialUsbKeypadSwitch::~SerialUsbKeypadSwitch()
-{
+SerialUsbKeypadSwitch::~SerialUsbKeypadSwitch() {
     for (const auto& [port, handle] : m_open) {
         m_driver.closeHandle(handle);
     }
 }
 
-bool SerialUsbKeypadSwitch::Open_Comm(int port, int baud, int dataBits, int, int, int)
-{
+bool SerialUsbKeypadSwitch::Open_Comm(int port, int baud, int dataBits, int, int, int) {
     Close_Comm(port); // a port left open by an earlier call is reopened with the new settings
     const NativeHandle handle = m_driver.createFile(QStringLiteral("COM%1").arg(port));
     if (handle == InvalidHandleValue) {
@@ -42,8 +38,7 @@ bool SerialUsbKeypadSwitch::Open_Comm(int port, int baud, int dataBits, int, int
     return true;
 }
 
-int SerialUsbKeypadSwitch::send_data_rs(int port, int code)
-{
+int SerialUsbKeypadSwitch::send_data_rs(int port, int code) {
     const NativeHandle handle = handleOf(port);
     if (handle == InvalidHandleValue) {
         return 0;
@@ -51,8 +46,7 @@ int SerialUsbKeypadSwitch::send_data_rs(int port, int code)
     const std::uint8_t byte = static_cast<std::uint8_t>(code);
     Overlapped overlapped;
     overlapped.event = createEvent(true, false);
-    bool sent = m_driver.writeFile(handle, &byte, 1, overlapped) ||
-                lastError() == error::IoPending;
+    bool sent = m_driver.writeFile(handle, &byte, 1, overlapped) || lastError() == error::IoPending;
     std::uint32_t written = 0;
     sent = sent && m_driver.waitForTransfer(handle, overlapped, SendTimeout) == WaitObject0 &&
            m_driver.getOverlappedResult(handle, overlapped, written) && written == 1;
@@ -61,8 +55,7 @@ int SerialUsbKeypadSwitch::send_data_rs(int port, int code)
     return sent ? 1 : 0;
 }
 
-int SerialUsbKeypadSwitch::Close_Comm(int port)
-{
+int SerialUsbKeypadSwitch::Close_Comm(int port) {
     NativeHandle handle = InvalidHandleValue;
     {
         std::lock_guard guard(m_lock);
@@ -77,15 +70,13 @@ int SerialUsbKeypadSwitch::Close_Comm(int port)
     return 1;
 }
 
-NativeHandle SerialUsbKeypadSwitch::handleOf(int port)
-{
+NativeHandle SerialUsbKeypadSwitch::handleOf(int port) {
     std::lock_guard guard(m_lock);
     const auto found = m_open.find(port);
     return found == m_open.end() ? InvalidHandleValue : found->second;
 }
 
-UsbKeypadSwitch& systemUsbKeypadSwitch()
-{
+UsbKeypadSwitch& systemUsbKeypadSwitch() {
     static SerialUsbKeypadSwitch keypadSwitch(systemSerialDriver());
     return keypadSwitch;
 }

@@ -21,48 +21,41 @@ struct Event {
     bool manualReset;
 };
 
-Event* toEvent(NativeHandle handle)
-{
+Event* toEvent(NativeHandle handle) {
     if (handle == InvalidHandleValue || handle == 0) {
         return nullptr;
     }
     return reinterpret_cast<Event*>(handle);
 }
 
-bool failWith(std::uint32_t code)
-{
+bool failWith(std::uint32_t code) {
     setLastError(code);
     return false;
 }
 
 // Takes the signal of an auto-reset event; false when another waiter was first.
-bool consume(const Event& event)
-{
+bool consume(const Event& event) {
     std::uint64_t value = 0;
     return ::read(event.fd, &value, sizeof value) == sizeof value;
 }
 
-int remainingMilliseconds(std::chrono::steady_clock::time_point deadline)
-{
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
-                                                                    std::chrono::steady_clock::now());
+int remainingMilliseconds(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 } // namespace
 
-std::uint32_t lastError()
-{
+std::uint32_t lastError() {
     return t_lastError;
 }
 
-void setLastError(std::uint32_t code)
-{
+void setLastError(std::uint32_t code) {
     t_lastError = code;
 }
 
-std::uint32_t win32ErrorFromErrno(int errnoValue)
-{
+std::uint32_t win32ErrorFromErrno(int errnoValue) {
     switch (errnoValue) {
     case 0:
         return error::Success;
@@ -95,8 +88,7 @@ std::uint32_t win32ErrorFromErrno(int errnoValue)
     }
 }
 
-NativeHandle createEvent(bool manualReset, bool initialState)
-{
+NativeHandle createEvent(bool manualReset, bool initialState) {
     const int fd = ::eventfd(initialState ? 1 : 0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (fd < 0) {
         setLastError(win32ErrorFromErrno(errno));
@@ -105,8 +97,7 @@ NativeHandle createEvent(bool manualReset, bool initialState)
     return reinterpret_cast<NativeHandle>(new Event{fd, manualReset});
 }
 
-bool setEvent(NativeHandle handle)
-{
+bool setEvent(NativeHandle handle) {
     const Event* event = toEvent(handle);
     if (event == nullptr) {
         return failWith(error::InvalidHandle);
@@ -118,8 +109,7 @@ bool setEvent(NativeHandle handle)
     return true;
 }
 
-bool resetEvent(NativeHandle handle)
-{
+bool resetEvent(NativeHandle handle) {
     const Event* event = toEvent(handle);
     if (event == nullptr) {
         return failWith(error::InvalidHandle);
@@ -128,8 +118,7 @@ bool resetEvent(NativeHandle handle)
     return true;
 }
 
-bool closeEvent(NativeHandle handle)
-{
+bool closeEvent(NativeHandle handle) {
     const Event* event = toEvent(handle);
     if (event == nullptr) {
         return failWith(error::InvalidHandle);
@@ -139,14 +128,12 @@ bool closeEvent(NativeHandle handle)
     return true;
 }
 
-std::uint32_t waitForSingleObject(NativeHandle event, std::uint32_t timeout)
-{
+std::uint32_t waitForSingleObject(NativeHandle event, std::uint32_t timeout) {
     return waitForMultipleObjects({event}, timeout);
 }
 
 std::uint32_t waitForMultipleObjects(std::initializer_list<NativeHandle> handles,
-                                     std::uint32_t timeout)
-{
+                                     std::uint32_t timeout) {
     std::vector<const Event*> events;
     std::vector<pollfd> fds;
     for (NativeHandle handle : handles) {
@@ -181,8 +168,7 @@ std::uint32_t waitForMultipleObjects(std::initializer_list<NativeHandle> handles
     }
 }
 
-int eventDescriptor(NativeHandle handle)
-{
+int eventDescriptor(NativeHandle handle) {
     const Event* event = toEvent(handle);
     return event == nullptr ? -1 : event->fd;
 }

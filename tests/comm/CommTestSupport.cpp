@@ -14,8 +14,7 @@
 
 namespace commtest {
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer elapsed;
     elapsed.start();
     // The timer only makes sure the blocking wait below returns when the time is up.
@@ -31,16 +30,14 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-long long millisecondsOf(const std::function<void()>& call)
-{
+long long millisecondsOf(const std::function<void()>& call) {
     QElapsedTimer elapsed;
     elapsed.start();
     call();
     return elapsed.elapsed();
 }
 
-std::chrono::microseconds processCpuTime()
-{
+std::chrono::microseconds processCpuTime() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto total = [](const timeval& time) {
@@ -49,8 +46,7 @@ std::chrono::microseconds processCpuTime()
     return total(usage.ru_utime) + total(usage.ru_stime);
 }
 
-PseudoTerminal::PseudoTerminal()
-{
+PseudoTerminal::PseudoTerminal() {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
         throw std::runtime_error("no pseudo-terminal");
@@ -58,18 +54,15 @@ PseudoTerminal::PseudoTerminal()
     m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
 }
 
-PseudoTerminal::~PseudoTerminal()
-{
+PseudoTerminal::~PseudoTerminal() {
     closeMaster();
 }
 
-void PseudoTerminal::send(const std::string& bytes)
-{
+void PseudoTerminal::send(const std::string& bytes) {
     [[maybe_unused]] const auto written = ::write(m_master, bytes.data(), bytes.size());
 }
 
-std::string PseudoTerminal::receive(std::size_t count, int timeoutMs)
-{
+std::string PseudoTerminal::receive(std::size_t count, int timeoutMs) {
     std::string received;
     QElapsedTimer elapsed;
     elapsed.start();
@@ -88,23 +81,20 @@ std::string PseudoTerminal::receive(std::size_t count, int timeoutMs)
     return received;
 }
 
-void PseudoTerminal::closeMaster()
-{
+void PseudoTerminal::closeMaster() {
     if (m_master >= 0) {
         ::close(m_master);
         m_master = -1;
     }
 }
 
-CommErrorRecorder::CommErrorRecorder()
-{
+CommErrorRecorder::CommErrorRecorder() {
     m_previous = SetCommErrorReporter([this](const TCustomComm&, const QString& message, int code) {
         m_errors.emplace_back(message, code);
     });
 }
 
-CommErrorRecorder::~CommErrorRecorder()
-{
+CommErrorRecorder::~CommErrorRecorder() {
     SetCommErrorReporter(std::move(m_previous));
 }
 

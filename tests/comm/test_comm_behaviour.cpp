@@ -40,8 +40,7 @@ public:
     void send(const std::string& bytes) { m_driver.receive(m_name, bytes); }
     std::string farEndReceived(std::size_t) { return m_driver.device(m_name).output; }
     void unplug() { m_driver.unplug(m_name); }
-    void plugNewDevice()
-    {
+    void plugNewDevice() {
         m_name = QStringLiteral("COM%1").arg(++m_generation + 7);
         m_driver.addDevice(m_name);
     }
@@ -54,19 +53,19 @@ private:
     int m_generation = 0;
 };
 
-template <typename Backend>
-class CommBehaviour : public ::testing::Test {
+template <typename Backend> class CommBehaviour : public ::testing::Test {
 protected:
     // A component on the backend's device, watching received data as the keypad forms do.
-    std::unique_ptr<TComm> makeComm()
-    {
+    std::unique_ptr<TComm> makeComm() {
         auto comm = std::make_unique<TComm>(nullptr, backend.driver());
         comm->SetDeviceName(backend.deviceName());
         comm->SetMonitorEvents(evRxChar);
         return comm;
     }
 
-    static bool onUiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+    static bool onUiThread() {
+        return QThread::currentThread() == QCoreApplication::instance()->thread();
+    }
 
     Backend backend;
     CommErrorRecorder errors;
@@ -75,22 +74,20 @@ protected:
 using Backends = ::testing::Types<PtyBackend, FakeBackend>;
 class BackendNames {
 public:
-    template <typename T>
-    static std::string GetName(int)
-    {
+    template <typename T> static std::string GetName(int) {
         return std::is_same_v<T, PtyBackend> ? "PseudoTerminal" : "FakeDriver";
     }
 };
 TYPED_TEST_SUITE(CommBehaviour, Backends, BackendNames);
 
-TYPED_TEST(CommBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCount)
-{
+TYPED_TEST(CommBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCount) {
     auto comm = this->makeComm();
     std::string received;
     bool everyHandlerOnUiThread = true;
     bool everyReadGotTheCount = true;
     comm->SetOnRxChar([&](QObject* sender, int count) {
-        everyHandlerOnUiThread = everyHandlerOnUiThread && this->onUiThread() && sender == comm.get();
+        everyHandlerOnUiThread =
+            everyHandlerOnUiThread && this->onUiThread() && sender == comm.get();
         char buffer[64] = {};
         const int read = comm->Read(buffer, count);
         everyReadGotTheCount = everyReadGotTheCount && read == count;
@@ -107,8 +104,7 @@ TYPED_TEST(CommBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCoun
     EXPECT_TRUE(this->errors.errors().empty());
 }
 
-TYPED_TEST(CommBehaviour, KeypadReadsOneByteAnEventAndLaterEventsBringTheRest)
-{
+TYPED_TEST(CommBehaviour, KeypadReadsOneByteAnEventAndLaterEventsBringTheRest) {
     auto comm = this->makeComm();
     std::string keys;
     comm->SetOnRxChar([&](QObject*, int) {
@@ -123,8 +119,7 @@ TYPED_TEST(CommBehaviour, KeypadReadsOneByteAnEventAndLaterEventsBringTheRest)
     EXPECT_EQ(keys, "42");
 }
 
-TYPED_TEST(CommBehaviour, ReadWithNothingWaitingReturnsZeroAtOnce)
-{
+TYPED_TEST(CommBehaviour, ReadWithNothingWaitingReturnsZeroAtOnce) {
     auto comm = this->makeComm();
     comm->Open();
     char buffer[8];
@@ -133,8 +128,7 @@ TYPED_TEST(CommBehaviour, ReadWithNothingWaitingReturnsZeroAtOnce)
     EXPECT_EQ(result, 0);
 }
 
-TYPED_TEST(CommBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeOut)
-{
+TYPED_TEST(CommBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeOut) {
     auto comm = this->makeComm();
     comm->SetReadTimeout(150);
     comm->SetWriteTimeout(120);
@@ -155,16 +149,18 @@ TYPED_TEST(CommBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeO
     EXPECT_EQ(this->errors.errors(), expected);
 }
 
-TYPED_TEST(CommBehaviour, WriteReachesTheFarEnd)
-{
+TYPED_TEST(CommBehaviour, WriteReachesTheFarEnd) {
     auto comm = this->makeComm();
     comm->Open();
-    EXPECT_EQ(comm->Write("\x0f" "hello", 6), 6);
-    EXPECT_EQ(this->backend.farEndReceived(6), "\x0f" "hello");
+    EXPECT_EQ(comm->Write("\x0f"
+                          "hello",
+                          6),
+              6);
+    EXPECT_EQ(this->backend.farEndReceived(6), "\x0f"
+                                               "hello");
 }
 
-TYPED_TEST(CommBehaviour, QueueCountsAreMinusOneWhenClosedAndFollowTheInputWhenOpen)
-{
+TYPED_TEST(CommBehaviour, QueueCountsAreMinusOneWhenClosedAndFollowTheInputWhenOpen) {
     auto comm = this->makeComm();
     EXPECT_EQ(comm->InQueCount(), -1);
     EXPECT_EQ(comm->OutQueCount(), -1);
@@ -181,8 +177,7 @@ TYPED_TEST(CommBehaviour, QueueCountsAreMinusOneWhenClosedAndFollowTheInputWhenO
 }
 
 // The forms call SetBREAKState right after Close and carry on.
-TYPED_TEST(CommBehaviour, BreakRightAfterCloseHasNoEffectAndDoesNotFail)
-{
+TYPED_TEST(CommBehaviour, BreakRightAfterCloseHasNoEffectAndDoesNotFail) {
     auto comm = this->makeComm();
     comm->Open();
     comm->Close();
@@ -193,8 +188,7 @@ TYPED_TEST(CommBehaviour, BreakRightAfterCloseHasNoEffectAndDoesNotFail)
     EXPECT_EQ(this->errors.errors(), expected);
 }
 
-TYPED_TEST(CommBehaviour, AnEventWhoseQueueIsEmptyWhenDispatchedDoesNotCallRxChar)
-{
+TYPED_TEST(CommBehaviour, AnEventWhoseQueueIsEmptyWhenDispatchedDoesNotCallRxChar) {
     auto comm = this->makeComm();
     int calls = 0;
     comm->SetOnRxChar([&](QObject*, int) { ++calls; });
@@ -213,8 +207,7 @@ TYPED_TEST(CommBehaviour, AnEventWhoseQueueIsEmptyWhenDispatchedDoesNotCallRxCha
     EXPECT_EQ(calls, 1);
 }
 
-TYPED_TEST(CommBehaviour, BytesNobodyReadsRaiseNoFurtherEvents)
-{
+TYPED_TEST(CommBehaviour, BytesNobodyReadsRaiseNoFurtherEvents) {
     auto comm = this->makeComm();
     int calls = 0;
     comm->SetOnRxChar([&](QObject*, int) { ++calls; });
@@ -225,8 +218,7 @@ TYPED_TEST(CommBehaviour, BytesNobodyReadsRaiseNoFurtherEvents)
     EXPECT_EQ(calls, 1);
 }
 
-TYPED_TEST(CommBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadlock)
-{
+TYPED_TEST(CommBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadlock) {
     auto terminal = this->makeComm();
     auto series = this->makeComm();
     int seriesKeys = 0;
@@ -249,8 +241,7 @@ TYPED_TEST(CommBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadloc
     EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
 }
 
-TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks)
-{
+TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
     auto comm = this->makeComm();
     comm->SetReadTimeout(100);
     int keys = 0;
@@ -271,8 +262,9 @@ TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks)
     char buffer[4];
     EXPECT_EQ(comm->Read(buffer, sizeof buffer), -1);
     ASSERT_FALSE(this->errors.errors().empty());
-    EXPECT_EQ(this->errors.errors().back(),
-              std::make_pair(QStringLiteral("Read error"), int(platform::error::DeviceNotConnected)));
+    EXPECT_EQ(
+        this->errors.errors().back(),
+        std::make_pair(QStringLiteral("Read error"), int(platform::error::DeviceNotConnected)));
 
     EXPECT_LT(millisecondsOf([&] { comm->Close(); }), 300) << "Close must end the retry pause";
 
@@ -287,8 +279,7 @@ TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks)
 // The kiosk's hand-back: the series window closes its component, sets BREAK on the closed port,
 // detaches its handler, waits 100 ms and reopens the terminal's component on the same port;
 // or it takes the port over from inside the terminal's handler. Bytes stream all along.
-TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream)
-{
+TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
     constexpr int Cycles = 1000;
     auto terminal = this->makeComm();
     auto series = this->makeComm();
@@ -327,7 +318,8 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream)
         terminal->Open();
         ASSERT_TRUE(terminal->Enabled()) << "cycle " << cycle;
         const int terminalBefore = terminalEvents;
-        ASSERT_TRUE(waitUntil([&] { return terminalEvents > terminalBefore; })) << "cycle " << cycle;
+        ASSERT_TRUE(waitUntil([&] { return terminalEvents > terminalBefore; }))
+            << "cycle " << cycle;
 
         series->SetOnRxChar(seriesHandler);
         if (cycle % 2 == 1) {
@@ -356,8 +348,7 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream)
     }
 }
 
-TYPED_TEST(CommBehaviour, DestroyingAnOpenComponentStopsItsThread)
-{
+TYPED_TEST(CommBehaviour, DestroyingAnOpenComponentStopsItsThread) {
     {
         auto comm = this->makeComm();
         comm->SetOnRxChar([](QObject*, int) {});

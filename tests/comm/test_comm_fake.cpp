@@ -26,17 +26,16 @@ class CommOnFakeDriver : public ::testing::Test {
 protected:
     CommOnFakeDriver()
         : device(driver.addDevice(QStringLiteral("Com1")))
-        , comm(nullptr, &driver)
-    {
+        , comm(nullptr, &driver) {
         comm.SetDeviceName(QStringLiteral("Com1"));
     }
 
     // The keypad's design values.
-    void configureAsKeypad()
-    {
+    void configureAsKeypad() {
         comm.SetMonitorEvents(evRxChar);
         comm.SetBaudRate(br1200);
-        comm.SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
+        comm.SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar |
+                        coNullStrip);
     }
 
     FakeSerialDriver driver;
@@ -45,8 +44,7 @@ protected:
     InspectableComm comm;
 };
 
-TEST(CommDefaults, AreThoseOfTheComponent)
-{
+TEST(CommDefaults, AreThoseOfTheComponent) {
     FakeSerialDriver driver;
     TComm comm(nullptr, &driver);
     EXPECT_EQ(comm.DeviceName(), QStringLiteral("Com2"));
@@ -71,8 +69,7 @@ TEST(CommDefaults, AreThoseOfTheComponent)
     EXPECT_EQ(comm.Handle(), platform::InvalidHandleValue);
 }
 
-TEST_F(CommOnFakeDriver, OpenSetsTimeoutsQueuesMaskAndTheKeypadLine)
-{
+TEST_F(CommOnFakeDriver, OpenSetsTimeoutsQueuesMaskAndTheKeypadLine) {
     configureAsKeypad();
     comm.Open();
     ASSERT_TRUE(comm.Enabled());
@@ -92,11 +89,11 @@ TEST_F(CommOnFakeDriver, OpenSetsTimeoutsQueuesMaskAndTheKeypadLine)
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnFakeDriver, EveryEventTypeHasItsMaskBit)
-{
+TEST_F(CommOnFakeDriver, EveryEventTypeHasItsMaskBit) {
     const std::pair<TCommEventType, std::uint32_t> bits[] = {
-        {evBreak, 0x0040}, {evCts, 0x0008},    {evDsr, 0x0010},    {evError, 0x0080},  {evRing, 0x0100},
-        {evRlsd, 0x0020},  {evRxChar, 0x0001}, {evRxFlag, 0x0002}, {evTxEmpty, 0x0004}};
+        {evBreak, 0x0040},  {evCts, 0x0008},    {evDsr, 0x0010},
+        {evError, 0x0080},  {evRing, 0x0100},   {evRlsd, 0x0020},
+        {evRxChar, 0x0001}, {evRxFlag, 0x0002}, {evTxEmpty, 0x0004}};
     for (const auto& [event, bit] : bits) {
         comm.SetMonitorEvents(event);
         comm.Open();
@@ -108,8 +105,7 @@ TEST_F(CommOnFakeDriver, EveryEventTypeHasItsMaskBit)
     EXPECT_EQ(device.eventMask, 0x01FFu);
 }
 
-TEST_F(CommOnFakeDriver, LineSettingsGoIntoTheDcb)
-{
+TEST_F(CommOnFakeDriver, LineSettingsGoIntoTheDcb) {
     comm.SetBaudRate(br256000);
     comm.SetParity(paSpace);
     comm.SetStopbits(sb15);
@@ -131,8 +127,7 @@ TEST_F(CommOnFakeDriver, LineSettingsGoIntoTheDcb)
     EXPECT_EQ(device.dcb.EvtChar, '#');
 }
 
-TEST_F(CommOnFakeDriver, SettingsWrittenWhileOpenTakeEffectAtOnce)
-{
+TEST_F(CommOnFakeDriver, SettingsWrittenWhileOpenTakeEffectAtOnce) {
     comm.Open();
     comm.SetBaudRate(br19200);
     EXPECT_EQ(device.dcb.BaudRate, 19200u);
@@ -149,8 +144,7 @@ TEST_F(CommOnFakeDriver, SettingsWrittenWhileOpenTakeEffectAtOnce)
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnFakeDriver, XonAndXoffLimitsAreAQuarterOfTheReadQueue)
-{
+TEST_F(CommOnFakeDriver, XonAndXoffLimitsAreAQuarterOfTheReadQueue) {
     comm.Open();
     EXPECT_EQ(device.dcb.XonLim, 1024);
     EXPECT_EQ(device.dcb.XoffLim, 1024);
@@ -171,8 +165,7 @@ struct FlowCase {
 
 class FlowControlFlags : public CommOnFakeDriver, public ::testing::WithParamInterface<FlowCase> {};
 
-TEST_P(FlowControlFlags, AreAppliedToTheDriversFlagsThenTheOptionsDecide)
-{
+TEST_P(FlowControlFlags, AreAppliedToTheDriversFlagsThenTheOptionsDecide) {
     device.dcb.Flags = GetParam().driverFlags;
     comm.SetFlowControl(GetParam().mode);
     comm.SetOptions(GetParam().options);
@@ -202,8 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{fcSoftware, 0x0000, TCommOptions(coIgnoreXOff), 0x0380},
         FlowCase{fcCTS, 0x0000, TCommOptions(coParityCheck | coNullStrip), 0x2806}));
 
-TEST_F(CommOnFakeDriver, WritesThatNeedAClosedPortAreReportedWhileOpenAndStoredForTheNextOpen)
-{
+TEST_F(CommOnFakeDriver, WritesThatNeedAClosedPortAreReportedWhileOpenAndStoredForTheNextOpen) {
     driver.addDevice(QStringLiteral("Com3"));
     comm.Open();
     comm.SetDeviceName(QStringLiteral("Com3"));
@@ -223,8 +215,7 @@ TEST_F(CommOnFakeDriver, WritesThatNeedAClosedPortAreReportedWhileOpenAndStoredF
     EXPECT_EQ(driver.device(QStringLiteral("Com3")).eventMask, 0x0001u);
 }
 
-TEST_F(CommOnFakeDriver, OpenOnAnOpenPortReportsAndKeepsOneHandleAndOneThread)
-{
+TEST_F(CommOnFakeDriver, OpenOnAnOpenPortReportsAndKeepsOneHandleAndOneThread) {
     comm.Open();
     const platform::NativeHandle first = comm.Handle();
     comm.Open();
@@ -234,39 +225,38 @@ TEST_F(CommOnFakeDriver, OpenOnAnOpenPortReportsAndKeepsOneHandleAndOneThread)
     EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Port already assigned (open)"), -1}}));
 }
 
-TEST_F(CommOnFakeDriver, ADeviceThatCannotBeOpenedFailsTheTypeTestToo)
-{
+TEST_F(CommOnFakeDriver, ADeviceThatCannotBeOpenedFailsTheTypeTestToo) {
     comm.SetDeviceName(QStringLiteral("Com12"));
     comm.Open();
     EXPECT_FALSE(comm.Enabled());
     EXPECT_EQ(errors.errors(),
-              Errors({{QStringLiteral("Error accessing specified device"), int(platform::error::FileNotFound)},
+              Errors({{QStringLiteral("Error accessing specified device"),
+                       int(platform::error::FileNotFound)},
                       {QStringLiteral("Invalid device handle, access denied"), -1}}));
 }
 
-TEST_F(CommOnFakeDriver, AHandleThatIsNotACharacterDeviceIsClosedAgain)
-{
+TEST_F(CommOnFakeDriver, AHandleThatIsNotACharacterDeviceIsClosedAgain) {
     device.type = platform::FileType::Disk;
     comm.Open();
     EXPECT_FALSE(comm.Enabled());
     EXPECT_EQ(driver.openHandles(), 0);
-    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Invalid device handle, access denied"), -1}}));
+    EXPECT_EQ(errors.errors(),
+              Errors({{QStringLiteral("Invalid device handle, access denied"), -1}}));
 }
 
-TEST_F(CommOnFakeDriver, RefusalsAtOpenAreReportedWithTheDriversCodeAndThePortStaysOpen)
-{
+TEST_F(CommOnFakeDriver, RefusalsAtOpenAreReportedWithTheDriversCodeAndThePortStaysOpen) {
     device.failures[FakeSerialDriver::Call::SetCommTimeouts] = 87;
     device.failures[FakeSerialDriver::Call::SetCommState] = 31;
     device.failures[FakeSerialDriver::Call::SetupComm] = 5;
     comm.Open();
     EXPECT_TRUE(comm.Enabled());
-    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Error updating CommTimeouts"), 87},
-                                       {QStringLiteral("Error updating DataControlBlock"), 31},
-                                       {QStringLiteral("Error initializing Read/Write Buffers"), 5}}));
+    EXPECT_EQ(errors.errors(),
+              Errors({{QStringLiteral("Error updating CommTimeouts"), 87},
+                      {QStringLiteral("Error updating DataControlBlock"), 31},
+                      {QStringLiteral("Error initializing Read/Write Buffers"), 5}}));
 }
 
-TEST_F(CommOnFakeDriver, ATransferThatFailsAtOnceIsReportedAndWaitsItsTimeOut)
-{
+TEST_F(CommOnFakeDriver, ATransferThatFailsAtOnceIsReportedAndWaitsItsTimeOut) {
     comm.SetReadTimeout(80);
     comm.SetWriteTimeout(60);
     comm.Open();
@@ -279,11 +269,11 @@ TEST_F(CommOnFakeDriver, ATransferThatFailsAtOnceIsReportedAndWaitsItsTimeOut)
     EXPECT_GE(millisecondsOf([&] { written = comm.Write("ab", 2); }), 60);
     EXPECT_EQ(read, -1);
     EXPECT_EQ(written, -1);
-    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Read error"), 1167}, {QStringLiteral("Write error"), 22}}));
+    EXPECT_EQ(errors.errors(),
+              Errors({{QStringLiteral("Read error"), 1167}, {QStringLiteral("Write error"), 22}}));
 }
 
-TEST_F(CommOnFakeDriver, AWriteStillPendingAtItsTimeOutIsCancelledBeforeWriteReturns)
-{
+TEST_F(CommOnFakeDriver, AWriteStillPendingAtItsTimeOutIsCancelledBeforeWriteReturns) {
     comm.SetWriteTimeout(50);
     comm.Open();
     device.writesStall = true;
@@ -294,8 +284,7 @@ TEST_F(CommOnFakeDriver, AWriteStillPendingAtItsTimeOutIsCancelledBeforeWriteRet
     EXPECT_EQ(comm.Write("6", 1), 1) << "the completion event was left clean";
 }
 
-TEST_F(CommOnFakeDriver, ReadAndWriteAreSerialisedByTheCriticalSection)
-{
+TEST_F(CommOnFakeDriver, ReadAndWriteAreSerialisedByTheCriticalSection) {
     comm.SetWriteTimeout(150);
     comm.Open();
     device.writesStall = true;
@@ -307,8 +296,7 @@ TEST_F(CommOnFakeDriver, ReadAndWriteAreSerialisedByTheCriticalSection)
     writer.join();
 }
 
-TEST_F(CommOnFakeDriver, LineFunctionsSendTheirEscapeCodes)
-{
+TEST_F(CommOnFakeDriver, LineFunctionsSendTheirEscapeCodes) {
     comm.Open();
     comm.SetDTRState(true);
     comm.SetDTRState(false);
@@ -322,8 +310,7 @@ TEST_F(CommOnFakeDriver, LineFunctionsSendTheirEscapeCodes)
     EXPECT_EQ(device.purges, (std::vector<std::uint32_t>{0x0F, 0x0F}));
 }
 
-TEST_F(CommOnFakeDriver, BreakPurgesOnlyWhenOpenAndLineFunctionsOnAClosedPortSendNothing)
-{
+TEST_F(CommOnFakeDriver, BreakPurgesOnlyWhenOpenAndLineFunctionsOnAClosedPortSendNothing) {
     comm.Open();
     comm.Close();
     const std::size_t purgesAtClose = device.purges.size();
@@ -331,11 +318,11 @@ TEST_F(CommOnFakeDriver, BreakPurgesOnlyWhenOpenAndLineFunctionsOnAClosedPortSen
     comm.SetDTRState(true);
     EXPECT_TRUE(device.escapes.empty());
     EXPECT_EQ(device.purges.size(), purgesAtClose);
-    EXPECT_EQ(errors.errors(), Errors(2, {QStringLiteral("Port not open, unable to complete operation"), -1}));
+    EXPECT_EQ(errors.errors(),
+              Errors(2, {QStringLiteral("Port not open, unable to complete operation"), -1}));
 }
 
-TEST_F(CommOnFakeDriver, ARefusedLineFunctionIsReportedAndBreakStillPurges)
-{
+TEST_F(CommOnFakeDriver, ARefusedLineFunctionIsReportedAndBreakStillPurges) {
     comm.Open();
     device.failures[FakeSerialDriver::Call::EscapeCommFunction] = 1;
     comm.SetBREAKState(true);
@@ -343,8 +330,7 @@ TEST_F(CommOnFakeDriver, ARefusedLineFunctionIsReportedAndBreakStillPurges)
     EXPECT_EQ(device.purges, std::vector<std::uint32_t>{0x0F});
 }
 
-TEST_F(CommOnFakeDriver, PurgesClearTheirQueueOnlyWhenOpen)
-{
+TEST_F(CommOnFakeDriver, PurgesClearTheirQueueOnlyWhenOpen) {
     comm.PurgeIn();
     comm.PurgeOut();
     comm.Open();
@@ -353,8 +339,7 @@ TEST_F(CommOnFakeDriver, PurgesClearTheirQueueOnlyWhenOpen)
     EXPECT_EQ(device.purges, (std::vector<std::uint32_t>{0x0A, 0x05}));
 }
 
-TEST_F(CommOnFakeDriver, ModemLinesAreReadWhenOpenAndFalseOtherwise)
-{
+TEST_F(CommOnFakeDriver, ModemLinesAreReadWhenOpenAndFalseOtherwise) {
     device.modemStatus = 0x10 | 0x80;
     EXPECT_FALSE(comm.CTS());
     comm.Open();
@@ -371,15 +356,18 @@ TEST_F(CommOnFakeDriver, ModemLinesAreReadWhenOpenAndFalseOtherwise)
     EXPECT_FALSE(comm.DSR()) << "a failed status call shows no line";
 }
 
-TEST_F(CommOnFakeDriver, HoldStatesFollowTheStatusFlags)
-{
+TEST_F(CommOnFakeDriver, HoldStatesFollowTheStatusFlags) {
     device.holdFlags = 0x1F;
     EXPECT_FALSE(comm.CtsHold());
     comm.Open();
-    EXPECT_TRUE(comm.CtsHold() && comm.DsrHold() && comm.RlsdHold() && comm.XoffHold() && comm.XOffSent());
+    EXPECT_TRUE(comm.CtsHold() && comm.DsrHold() && comm.RlsdHold() && comm.XoffHold() &&
+                comm.XOffSent());
     const std::pair<std::uint32_t, bool (TCustomComm::*)()> states[] = {
-        {0x01, &TCustomComm::CtsHold}, {0x02, &TCustomComm::DsrHold}, {0x04, &TCustomComm::RlsdHold},
-        {0x08, &TCustomComm::XoffHold}, {0x10, &TCustomComm::XOffSent}};
+        {0x01, &TCustomComm::CtsHold},
+        {0x02, &TCustomComm::DsrHold},
+        {0x04, &TCustomComm::RlsdHold},
+        {0x08, &TCustomComm::XoffHold},
+        {0x10, &TCustomComm::XOffSent}};
     for (const auto& [flag, state] : states) {
         device.holdFlags = 0x1F & ~flag;
         EXPECT_FALSE((comm.*state)()) << flag;
@@ -388,16 +376,18 @@ TEST_F(CommOnFakeDriver, HoldStatesFollowTheStatusFlags)
     }
 }
 
-TEST_F(CommOnFakeDriver, EventsAreDispatchedInTheirFixedOrderWithErrorsAndCount)
-{
+TEST_F(CommOnFakeDriver, EventsAreDispatchedInTheirFixedOrderWithErrorsAndCount) {
     QStringList calls;
     const auto note = [&calls](const char* name) {
-        return [&calls, name](QObject*) { calls << QString::fromLatin1(name); };
+        return [&calls, name](QObject*) {
+            calls << QString::fromLatin1(name);
+        };
     };
     comm.SetOnBreak(note("Break"));
     comm.SetOnCts(note("Cts"));
     comm.SetOnDsr(note("Dsr"));
-    comm.SetOnError([&](QObject*, int errorWord) { calls << QStringLiteral("Error %1").arg(errorWord); });
+    comm.SetOnError(
+        [&](QObject*, int errorWord) { calls << QStringLiteral("Error %1").arg(errorWord); });
     comm.SetOnRing(note("Ring"));
     comm.SetOnRlsd(note("Rlsd"));
     comm.SetOnRxChar([&](QObject*, int count) { calls << QStringLiteral("RxChar %1").arg(count); });
@@ -408,12 +398,11 @@ TEST_F(CommOnFakeDriver, EventsAreDispatchedInTheirFixedOrderWithErrorsAndCount)
     device.input = "ab";
     driver.raiseEvents(QStringLiteral("Com1"), 0x01FF);
     ASSERT_TRUE(waitUntil([&] { return calls.size() == 9; }));
-    EXPECT_EQ(calls, QStringList({"Break", "Cts", "Dsr", "Error 8", "Ring", "Rlsd", "RxChar 2", "RxFlag",
-                                  "TxEmpty"}));
+    EXPECT_EQ(calls, QStringList({"Break", "Cts", "Dsr", "Error 8", "Ring", "Rlsd", "RxChar 2",
+                                  "RxFlag", "TxEmpty"}));
 }
 
-TEST_F(CommOnFakeDriver, DispatchAfterCloseOrAFailedStatusCallRaisesNothing)
-{
+TEST_F(CommOnFakeDriver, DispatchAfterCloseOrAFailedStatusCallRaisesNothing) {
     int calls = 0;
     comm.SetOnRxChar([&](QObject*, int) { ++calls; });
     comm.SetOnError([&](QObject*, int) { ++calls; });
@@ -427,8 +416,7 @@ TEST_F(CommOnFakeDriver, DispatchAfterCloseOrAFailedStatusCallRaisesNothing)
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(CommOnFakeDriver, TheCountIsWhatTheQueueHoldsWhenDispatched)
-{
+TEST_F(CommOnFakeDriver, TheCountIsWhatTheQueueHoldsWhenDispatched) {
     std::vector<int> counts;
     comm.SetOnRxChar([&](QObject*, int count) { counts.push_back(count); });
     comm.Open();
@@ -437,8 +425,7 @@ TEST_F(CommOnFakeDriver, TheCountIsWhatTheQueueHoldsWhenDispatched)
     EXPECT_EQ(counts.front(), 5);
 }
 
-TEST_F(CommOnFakeDriver, AFailingEventWaitPausesBetweenRetriesAndCloseEndsThePause)
-{
+TEST_F(CommOnFakeDriver, AFailingEventWaitPausesBetweenRetriesAndCloseEndsThePause) {
     comm.Open();
     driver.unplug(QStringLiteral("Com1"));
     std::this_thread::sleep_for(1200ms);
@@ -449,8 +436,7 @@ TEST_F(CommOnFakeDriver, AFailingEventWaitPausesBetweenRetriesAndCloseEndsThePau
     EXPECT_EQ(driver.callsOnClosedHandles(), 0);
 }
 
-TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed)
-{
+TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed) {
     comm.Open();
     comm.Close();
     EXPECT_EQ(device.purges, std::vector<std::uint32_t>{0x0F});
@@ -458,8 +444,7 @@ TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed)
     EXPECT_EQ(device.openHandle, platform::InvalidHandleValue);
 }
 
-TEST(CommEventChars, AssignCopiesTheFiveCharactersWithoutApplyingThem)
-{
+TEST(CommEventChars, AssignCopiesTheFiveCharactersWithoutApplyingThem) {
     FakeSerialDriver driver;
     FakeSerialDriver::Device& device = driver.addDevice(QStringLiteral("Com2"));
     TComm source(nullptr, &driver);

@@ -10,8 +10,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(CommEvents, ASimpleEventIsManualResetAndStartsUnsignalled)
-{
+TEST(CommEvents, ASimpleEventIsManualResetAndStartsUnsignalled) {
     TSimpleEvent event;
     EXPECT_EQ(event.WaitFor(0), wrTimeout);
     event.SetEvent();
@@ -21,8 +20,7 @@ TEST(CommEvents, ASimpleEventIsManualResetAndStartsUnsignalled)
     EXPECT_EQ(event.WaitFor(0), wrTimeout);
 }
 
-TEST(CommEvents, AnAutoResetEventReleasesOneWait)
-{
+TEST(CommEvents, AnAutoResetEventReleasesOneWait) {
     TEvent event(nullptr, false, true, QString());
     EXPECT_EQ(event.WaitFor(0), wrSignaled);
     EXPECT_EQ(event.WaitFor(0), wrTimeout);
@@ -32,8 +30,7 @@ TEST(CommEvents, AnAutoResetEventReleasesOneWait)
     EXPECT_EQ(event.WaitFor(0), wrTimeout);
 }
 
-TEST(CommEvents, AWaitRunsOutAfterItsTimeOut)
-{
+TEST(CommEvents, AWaitRunsOutAfterItsTimeOut) {
     TSimpleEvent event;
     TEventWaitResult result = wrSignaled;
     const auto elapsed = millisecondsOf([&] { result = event.WaitFor(80); });
@@ -42,8 +39,7 @@ TEST(CommEvents, AWaitRunsOutAfterItsTimeOut)
     EXPECT_LT(elapsed, 1000);
 }
 
-TEST(CommEvents, SettingTheEventEndsAWaitInAnotherThread)
-{
+TEST(CommEvents, SettingTheEventEndsAWaitInAnotherThread) {
     TSimpleEvent event;
     TEventWaitResult result = wrTimeout;
     std::thread waiter([&] { result = event.WaitFor(platform::Infinite); });
@@ -53,16 +49,14 @@ TEST(CommEvents, SettingTheEventEndsAWaitInAnotherThread)
     EXPECT_EQ(result, wrSignaled);
 }
 
-TEST(CommEvents, ANamedEventCannotBeMadeAndItsWaitsFail)
-{
+TEST(CommEvents, ANamedEventCannotBeMadeAndItsWaitsFail) {
     TEvent event(nullptr, true, false, QStringLiteral("Global\\Keypad"));
     EXPECT_EQ(event.Handle(), platform::InvalidHandleValue);
     EXPECT_EQ(event.WaitFor(0), wrError);
     EXPECT_EQ(event.Error(), int(platform::error::InvalidHandle));
 }
 
-TEST(CommCriticalSection, ExcludesOtherThreadsAndLetsItsOwnerEnterAgain)
-{
+TEST(CommCriticalSection, ExcludesOtherThreadsAndLetsItsOwnerEnterAgain) {
     TCriticalSection section;
     long counter = 0;
     const auto work = [&] {

@@ -24,8 +24,7 @@ namespace {
 using Errors = std::vector<std::pair<QString, int>>;
 
 // The line as the kernel holds it, read through a second descriptor of the same terminal.
-termios lineOf(const QString& path)
-{
+termios lineOf(const QString& path) {
     termios settings{};
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ::tcgetattr(fd, &settings);
@@ -33,8 +32,7 @@ termios lineOf(const QString& path)
     return settings;
 }
 
-std::uint32_t rateOf(const QString& path)
-{
+std::uint32_t rateOf(const QString& path) {
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     const std::uint32_t rate = platform::linux_tty::baudRate(fd);
     ::close(fd);
@@ -44,8 +42,7 @@ std::uint32_t rateOf(const QString& path)
 class CommOnPseudoTerminal : public ::testing::Test {
 protected:
     CommOnPseudoTerminal()
-        : comm(nullptr, &driver)
-    {
+        : comm(nullptr, &driver) {
         comm.SetDeviceName(pty.slavePath());
         comm.SetMonitorEvents(evRxChar);
     }
@@ -56,8 +53,7 @@ protected:
     TComm comm;
 };
 
-TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine)
-{
+TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
     comm.SetBaudRate(br1200);
     comm.SetStopbits(sb20);
     comm.SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
@@ -72,13 +68,13 @@ TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine)
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << "a serial port does no line processing";
 }
 
-TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot)
-{
+TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) {
     comm.Open();
     const std::pair<TBaudrate, std::uint32_t> rates[] = {
-        {br110, 110},       {br300, 300},       {br600, 600},       {br1200, 1200},     {br2400, 2400},
-        {br4800, 4800},     {br9600, 9600},     {br14400, 14400},   {br19200, 19200},   {br38400, 38400},
-        {br56000, 56000},   {br57600, 57600},   {br115200, 115200}, {br128000, 128000}, {br256000, 256000}};
+        {br110, 110},       {br300, 300},       {br600, 600},      {br1200, 1200},
+        {br2400, 2400},     {br4800, 4800},     {br9600, 9600},    {br14400, 14400},
+        {br19200, 19200},   {br38400, 38400},   {br56000, 56000},  {br57600, 57600},
+        {br115200, 115200}, {br128000, 128000}, {br256000, 256000}};
     for (const auto& [member, rate] : rates) {
         comm.SetBaudRate(member);
         EXPECT_EQ(rateOf(pty.slavePath()), rate);
@@ -88,19 +84,18 @@ TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot)
 
 // A pseudo-terminal forces eight data bits without parity: what the line does not keep is
 // refused, not left changed behind the caller's back.
-TEST_F(CommOnPseudoTerminal, DataBitsOrParityTheLineDoesNotKeepAreRefused)
-{
+TEST_F(CommOnPseudoTerminal, DataBitsOrParityTheLineDoesNotKeepAreRefused) {
     comm.Open();
     const termios before = lineOf(pty.slavePath());
     comm.SetParity(paEven);
     comm.SetDatabits(da7);
-    const Errors refused(2, {QStringLiteral("Error updating DataControlBlock"), int(platform::error::InvalidParameter)});
+    const Errors refused(2, {QStringLiteral("Error updating DataControlBlock"),
+                             int(platform::error::InvalidParameter)});
     EXPECT_EQ(errors.errors(), refused);
     EXPECT_EQ(lineOf(pty.slavePath()).c_cflag, before.c_cflag);
 }
 
-TEST_F(CommOnPseudoTerminal, SettingsTheLineCannotHonourAreRefusedNotChanged)
-{
+TEST_F(CommOnPseudoTerminal, SettingsTheLineCannotHonourAreRefusedNotChanged) {
     comm.Open();
     const termios before = lineOf(pty.slavePath());
     comm.SetStopbits(sb15); // with 8 data bits
@@ -111,13 +106,13 @@ TEST_F(CommOnPseudoTerminal, SettingsTheLineCannotHonourAreRefusedNotChanged)
     comm.SetFlowControl(fcDefault);
     comm.EventChars().SetErrorChar('?');
     comm.SetOptions(coParityCheck | coErrorChar);
-    const Errors refused(4, {QStringLiteral("Error updating DataControlBlock"), int(platform::error::InvalidParameter)});
+    const Errors refused(4, {QStringLiteral("Error updating DataControlBlock"),
+                             int(platform::error::InvalidParameter)});
     EXPECT_EQ(errors.errors(), refused);
     EXPECT_EQ(lineOf(pty.slavePath()).c_cflag, before.c_cflag);
 }
 
-TEST_F(CommOnPseudoTerminal, HardwareAndSoftwareFlowControlReachTheLine)
-{
+TEST_F(CommOnPseudoTerminal, HardwareAndSoftwareFlowControlReachTheLine) {
     comm.SetFlowControl(fcCTS);
     comm.Open();
     EXPECT_NE(lineOf(pty.slavePath()).c_cflag & CRTSCTS, 0u);
@@ -131,8 +126,7 @@ TEST_F(CommOnPseudoTerminal, HardwareAndSoftwareFlowControlReachTheLine)
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStrippedWhenAsked)
-{
+TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStrippedWhenAsked) {
     std::string received;
     comm.SetOnRxChar([&](QObject*, int count) {
         char buffer[32];
@@ -142,11 +136,11 @@ TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStripp
     comm.Open();
     pty.send(std::string("1\r\n\x03\x1b", 5) + std::string(1, '\0') + "2");
     ASSERT_TRUE(waitUntil([&] { return received.size() >= 6; }));
-    EXPECT_EQ(received, "1\r\n\x03\x1b" "2");
+    EXPECT_EQ(received, "1\r\n\x03\x1b"
+                        "2");
 }
 
-TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag)
-{
+TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag) {
     int flags = 0;
     comm.SetMonitorEvents(evRxChar | evRxFlag);
     comm.EventChars().SetEvtChar('#');
@@ -159,8 +153,7 @@ TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag)
     EXPECT_TRUE(waitUntil([&] { return flags == 1; }));
 }
 
-TEST_F(CommOnPseudoTerminal, ASecondOpenOfTheSameDeviceIsRefused)
-{
+TEST_F(CommOnPseudoTerminal, ASecondOpenOfTheSameDeviceIsRefused) {
     comm.Open();
     TComm other(nullptr, &driver);
     other.SetDeviceName(pty.slavePath());
@@ -168,19 +161,20 @@ TEST_F(CommOnPseudoTerminal, ASecondOpenOfTheSameDeviceIsRefused)
     EXPECT_FALSE(other.Enabled());
     ASSERT_FALSE(errors.errors().empty());
     EXPECT_EQ(errors.errors().front(),
-              std::make_pair(QStringLiteral("Error accessing specified device"), int(platform::error::AccessDenied)));
+              std::make_pair(QStringLiteral("Error accessing specified device"),
+                             int(platform::error::AccessDenied)));
     comm.Close();
     other.Open();
     EXPECT_TRUE(other.Enabled());
 }
 
-TEST_F(CommOnPseudoTerminal, AWriteTheFarEndDoesNotTakeIsCancelledAtItsTimeOut)
-{
+TEST_F(CommOnPseudoTerminal, AWriteTheFarEndDoesNotTakeIsCancelledAtItsTimeOut) {
     comm.Open();
     comm.SetWriteTimeout(150);
     auto big = std::make_unique<std::string>(1 << 20, 'x');
     int written = 0;
-    const auto elapsed = millisecondsOf([&] { written = comm.Write(big->data(), int(big->size())); });
+    const auto elapsed =
+        millisecondsOf([&] { written = comm.Write(big->data(), int(big->size())); });
     EXPECT_EQ(written, -1);
     EXPECT_GE(elapsed, 150);
     big.reset(); // the driver must not touch the buffer any more (AddressSanitizer watches)
@@ -191,20 +185,19 @@ TEST_F(CommOnPseudoTerminal, AWriteTheFarEndDoesNotTakeIsCancelledAtItsTimeOut)
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnPseudoTerminal, BreakAndModemLinesOnALineWithoutThem)
-{
+TEST_F(CommOnPseudoTerminal, BreakAndModemLinesOnALineWithoutThem) {
     comm.Open();
     comm.SetBREAKState(true);
     comm.SetBREAKState(false);
     EXPECT_TRUE(errors.errors().empty()) << "a pseudo-terminal takes the break";
     comm.SetDTRState(true);
-    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("EscapeCommFunction failure"), int(platform::error::InvalidFunction)}}));
+    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("EscapeCommFunction failure"),
+                                        int(platform::error::InvalidFunction)}}));
     EXPECT_FALSE(comm.CTS());
     EXPECT_FALSE(comm.DSR());
 }
 
-TEST_F(CommOnPseudoTerminal, XoffStopsOutputAndShowsAsHold)
-{
+TEST_F(CommOnPseudoTerminal, XoffStopsOutputAndShowsAsHold) {
     comm.Open();
     comm.SetXONState(false);
     EXPECT_TRUE(comm.XoffHold());
@@ -214,8 +207,7 @@ TEST_F(CommOnPseudoTerminal, XoffStopsOutputAndShowsAsHold)
     EXPECT_EQ(pty.receive(1), "k");
 }
 
-TEST_F(CommOnPseudoTerminal, AnOpenIdlePortCostsNoCpu)
-{
+TEST_F(CommOnPseudoTerminal, AnOpenIdlePortCostsNoCpu) {
     comm.SetOnRxChar([](QObject*, int) {});
     comm.Open();
     const auto before = processCpuTime();
@@ -227,8 +219,7 @@ TEST_F(CommOnPseudoTerminal, AnOpenIdlePortCostsNoCpu)
 class DeviceNames : public ::testing::Test {
 protected:
     DeviceNames()
-        : driver(devRoot.path())
-    {
+        : driver(devRoot.path()) {
         QFile::link(pty.slavePath(), devRoot.filePath(QStringLiteral("COM3")));
     }
 
@@ -238,8 +229,7 @@ protected:
     CommErrorRecorder errors;
 };
 
-TEST_F(DeviceNames, ALinkedComNameOpensItsDevice)
-{
+TEST_F(DeviceNames, ALinkedComNameOpensItsDevice) {
     TComm comm(nullptr, &driver);
     comm.SetDeviceName(QStringLiteral("COM3"));
     comm.Open();
@@ -248,19 +238,18 @@ TEST_F(DeviceNames, ALinkedComNameOpensItsDevice)
     EXPECT_EQ(pty.receive(1), "3");
 }
 
-TEST_F(DeviceNames, ComNIsTheNthSerialDeviceAndAMissingOneFailsToOpen)
-{
+TEST_F(DeviceNames, ComNIsTheNthSerialDeviceAndAMissingOneFailsToOpen) {
     TComm comm(nullptr, &driver);
     comm.SetDeviceName(QStringLiteral("Com1"));
     comm.Open();
     EXPECT_FALSE(comm.Enabled());
     ASSERT_FALSE(errors.errors().empty());
     EXPECT_EQ(errors.errors().front(),
-              std::make_pair(QStringLiteral("Error accessing specified device"), int(platform::error::FileNotFound)));
+              std::make_pair(QStringLiteral("Error accessing specified device"),
+                             int(platform::error::FileNotFound)));
 }
 
-TEST_F(DeviceNames, AFileThatIsNotADeviceIsRefused)
-{
+TEST_F(DeviceNames, AFileThatIsNotADeviceIsRefused) {
     QFile file(devRoot.filePath(QStringLiteral("notes")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
@@ -268,11 +257,11 @@ TEST_F(DeviceNames, AFileThatIsNotADeviceIsRefused)
     comm.SetDeviceName(file.fileName());
     comm.Open();
     EXPECT_FALSE(comm.Enabled());
-    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Invalid device handle, access denied"), -1}}));
+    EXPECT_EQ(errors.errors(),
+              Errors({{QStringLiteral("Invalid device handle, access denied"), -1}}));
 }
 
-TEST_F(DeviceNames, TheUsbSwitchSendsItsCodeToComNAndReleasesThePort)
-{
+TEST_F(DeviceNames, TheUsbSwitchSendsItsCodeToComNAndReleasesThePort) {
     platform::SerialUsbKeypadSwitch keypadSwitch(driver);
     ASSERT_TRUE(keypadSwitch.Open_Comm(3, 9600, 8, 0, 0, 0));
     EXPECT_EQ(rateOf(pty.slavePath()), 9600u);
@@ -293,8 +282,7 @@ TEST_F(DeviceNames, TheUsbSwitchSendsItsCodeToComNAndReleasesThePort)
     keypadSwitch.Close_Comm(3);
 }
 
-TEST_F(DeviceNames, TheUsbSwitchReportsAPortThatDoesNotOpen)
-{
+TEST_F(DeviceNames, TheUsbSwitchReportsAPortThatDoesNotOpen) {
     platform::SerialUsbKeypadSwitch keypadSwitch(driver);
     EXPECT_FALSE(keypadSwitch.Open_Comm(1, 1200, 8, 0, 0, 0));
     EXPECT_EQ(keypadSwitch.send_data_rs(1, 15), 0);

@@ -8,8 +8,7 @@ namespace {
 
 using namespace platform;
 
-Dcb lineDcb(std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits)
-{
+Dcb lineDcb(std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits) {
     Dcb dcb;
     dcb.BaudRate = 1200;
     dcb.Flags = dcb::Binary | dcb::DtrControlEnable | dcb::RtsControlEnable;
@@ -19,10 +18,12 @@ Dcb lineDcb(std::uint8_t byteSize, std::uint8_t parity, std::uint8_t stopBits)
     return dcb;
 }
 
-TEST(TermiosMapping, EveryParityIncludingMarkAndSpaceGoesBothWays)
-{
-    const std::pair<std::uint8_t, tcflag_t> parities[] = {
-        {0, 0}, {1, PARENB | PARODD}, {2, PARENB}, {3, PARENB | CMSPAR | PARODD}, {4, PARENB | CMSPAR}};
+TEST(TermiosMapping, EveryParityIncludingMarkAndSpaceGoesBothWays) {
+    const std::pair<std::uint8_t, tcflag_t> parities[] = {{0, 0},
+                                                          {1, PARENB | PARODD},
+                                                          {2, PARENB},
+                                                          {3, PARENB | CMSPAR | PARODD},
+                                                          {4, PARENB | CMSPAR}};
     for (const auto& [parity, flags] : parities) {
         termios settings{};
         settings.c_cflag = PARENB | PARODD | CMSPAR; // whatever was there before
@@ -32,8 +33,7 @@ TEST(TermiosMapping, EveryParityIncludingMarkAndSpaceGoesBothWays)
     }
 }
 
-TEST(TermiosMapping, DataBitsAndStopBitsGoBothWays)
-{
+TEST(TermiosMapping, DataBitsAndStopBitsGoBothWays) {
     const std::pair<std::uint8_t, tcflag_t> sizes[] = {{5, CS5}, {6, CS6}, {7, CS7}, {8, CS8}};
     for (const auto& [byteSize, flag] : sizes) {
         termios settings{};
@@ -46,8 +46,7 @@ TEST(TermiosMapping, DataBitsAndStopBitsGoBothWays)
     }
 }
 
-TEST(TermiosMapping, FlowControlParityCheckAndXonXoffCharacters)
-{
+TEST(TermiosMapping, FlowControlParityCheckAndXonXoffCharacters) {
     Dcb dcb = lineDcb(8, 0, 0);
     dcb.Flags = dcb::Binary | dcb::OutxCtsFlow | dcb::RtsControlHandshake | dcb::OutX | dcb::InX |
                 dcb::ParityCheck;
@@ -63,8 +62,7 @@ TEST(TermiosMapping, FlowControlParityCheckAndXonXoffCharacters)
     EXPECT_EQ(back.Flags & 0x3306u, 0x2306u);
 }
 
-TEST(TermiosMapping, WhatTermiosCannotDoIsNotHonourable)
-{
+TEST(TermiosMapping, WhatTermiosCannotDoIsNotHonourable) {
     EXPECT_TRUE(termios_mapping::honourable(lineDcb(8, 0, 0)));
     EXPECT_TRUE(termios_mapping::honourable(lineDcb(5, 0, 1)));
     EXPECT_FALSE(termios_mapping::honourable(lineDcb(4, 0, 0)));
@@ -75,9 +73,9 @@ TEST(TermiosMapping, WhatTermiosCannotDoIsNotHonourable)
     zeroRate.BaudRate = 0;
     EXPECT_FALSE(termios_mapping::honourable(zeroRate));
 
-    const std::uint32_t refusedFlags[] = {
-        dcb::OutxDsrFlow, dcb::DtrControlHandshake, dcb::RtsControlToggle, dcb::AbortOnError,
-        dcb::OutxCtsFlow /* without the RTS handshake */};
+    const std::uint32_t refusedFlags[] = {dcb::OutxDsrFlow, dcb::DtrControlHandshake,
+                                          dcb::RtsControlToggle, dcb::AbortOnError,
+                                          dcb::OutxCtsFlow /* without the RTS handshake */};
     for (const std::uint32_t flag : refusedFlags) {
         Dcb dcb = lineDcb(8, 0, 0);
         dcb.Flags = (dcb.Flags & ~dcb::RtsControlMask & ~dcb::DtrControlMask) | flag;
