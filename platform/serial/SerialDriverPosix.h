@@ -57,9 +57,8 @@ public:
     bool purgeComm(NativeHandle port, std::uint32_t flags) override;
     bool escapeCommFunction(NativeHandle port, std::uint32_t function) override;
 
-    struct Port;
-
 private:
+    struct Port;
     std::shared_ptr<Port> find(NativeHandle port);
 
     QString m_devRoot;

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <new>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
