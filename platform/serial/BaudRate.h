@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// Any line rate, standard or not, through the Linux termios2 calls. They live in a file of
-// their own because the kernel's termios structure clashes with the C library's.
+// Any line rate, standard or not, through the Linux termios2 calls (the custom-rate call). They
+// live in a file of their own because the kernel's termios structure clashes with the C library's.
 namespace platform::linux_tty {
 
 // Sets the input and output rate of a terminal; false with errno set when refused.

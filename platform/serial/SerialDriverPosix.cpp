@@ -311,9 +311,15 @@ bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb) {
     }
     termios wanted = previous;
     termios_mapping::applyToTermios(dcb, wanted);
+    // Standard rates as termios constants (which every tool reads back), others through termios2.
+    const speed_t standard = termios_mapping::standardSpeed(dcb.BaudRate);
+    if (standard != B0) {
+        ::cfsetispeed(&wanted, standard);
+        ::cfsetospeed(&wanted, standard);
+    }
     termios applied{};
     if (::tcsetattr(port->fd, TCSANOW, &wanted) != 0 ||
-        !linux_tty::setBaudRate(port->fd, dcb.BaudRate)) {
+        (standard == B0 && !linux_tty::setBaudRate(port->fd, dcb.BaudRate))) {
         const std::uint32_t code = win32ErrorFromErrno(errno);
         ::tcsetattr(port->fd, TCSANOW, &previous);
         return fail(code);

@@ -1,5 +1,7 @@
 #include "TermiosMapping.h"
 
+#include <utility>
+
 namespace platform::termios_mapping {
 
 namespace {
@@ -57,6 +59,21 @@ tcflag_t parityFlags(std::uint8_t parity) {
 }
 
 } // namespace
+
+speed_t standardSpeed(std::uint32_t rate) {
+    static constexpr std::pair<std::uint32_t, speed_t> speeds[] = {
+        {50, B50},         {75, B75},         {110, B110},       {134, B134},
+        {150, B150},       {200, B200},       {300, B300},       {600, B600},
+        {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
+        {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
+        {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
+    for (const auto& [standard, speed] : speeds) {
+        if (standard == rate) {
+            return speed;
+        }
+    }
+    return B0;
+}
 
 Dcb dcbFromTermios(const termios& settings) {
     Dcb dcb;

@@ -11,6 +11,8 @@ namespace platform::termios_mapping {
 // The line hardware bits a setting must leave as asked.
 inline constexpr tcflag_t LineFormatBits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
 
+// The termios speed constant of a standard rate; B0 for a rate that has none.
+speed_t standardSpeed(std::uint32_t rate);
 // The DCB a Win32 driver would report for these settings (BaudRate left 0).
 Dcb dcbFromTermios(const termios& settings);
 // True when termios can do what the DCB asks.

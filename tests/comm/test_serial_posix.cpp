@@ -70,14 +70,24 @@ TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
 
 TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) {
     comm.Open();
-    const std::pair<TBaudrate, std::uint32_t> rates[] = {
-        {br110, 110},       {br300, 300},       {br600, 600},      {br1200, 1200},
-        {br2400, 2400},     {br4800, 4800},     {br9600, 9600},    {br14400, 14400},
-        {br19200, 19200},   {br38400, 38400},   {br56000, 56000},  {br57600, 57600},
-        {br115200, 115200}, {br128000, 128000}, {br256000, 256000}};
-    for (const auto& [member, rate] : rates) {
-        comm.SetBaudRate(member);
-        EXPECT_EQ(rateOf(pty.slavePath()), rate);
+    struct Rate {
+        TBaudrate member;
+        std::uint32_t rate;
+        speed_t constant; // B0: a non-standard rate, set through the custom-rate call
+    };
+    const Rate rates[] = {
+        {br110, 110, B110},          {br300, 300, B300},     {br600, 600, B600},
+        {br1200, 1200, B1200},       {br2400, 2400, B2400},  {br4800, 4800, B4800},
+        {br9600, 9600, B9600},       {br14400, 14400, B0},   {br19200, 19200, B19200},
+        {br38400, 38400, B38400},    {br56000, 56000, B0},   {br57600, 57600, B57600},
+        {br115200, 115200, B115200}, {br128000, 128000, B0}, {br256000, 256000, B0}};
+    for (const Rate& rate : rates) {
+        comm.SetBaudRate(rate.member);
+        EXPECT_EQ(rateOf(pty.slavePath()), rate.rate);
+        if (rate.constant != B0) {
+            const termios line = lineOf(pty.slavePath());
+            EXPECT_EQ(cfgetospeed(&line), rate.constant) << rate.rate;
+        }
     }
     EXPECT_TRUE(errors.errors().empty());
 }
