@@ -60,6 +60,11 @@ int FakeSerialDriver::failedWaits(const QString& name) {
     return m_devices.at(name).failedWaits;
 }
 
+int FakeSerialDriver::stalledWrites(const QString& name) {
+    std::lock_guard guard(m_lock);
+    return m_devices.at(name).stalledWrites;
+}
+
 void FakeSerialDriver::raiseLocked(Device& device, std::uint32_t events) {
     device.pendingEvents |= events;
     setEvent(device.signal);
@@ -258,6 +263,7 @@ bool FakeSerialDriver::writeFile(NativeHandle port, const void* buffer, std::uin
     }
     overlapped.error = error::Success;
     if (device->writesStall) {
+        ++device->stalledWrites;
         overlapped.pendingData = static_cast<const std::uint8_t*>(buffer);
         overlapped.pendingCount = count;
         return fail(error::IoPending);

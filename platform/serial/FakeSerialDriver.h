@@ -46,6 +46,7 @@ public:
         std::vector<std::uint32_t> purges;
         std::map<Call, std::uint32_t> failures; // calls that fail, with their error code
         bool writesStall = false;               // writes stay pending until cancelled
+        int stalledWrites = 0;
         int cancelledTransfers = 0;
         int opens = 0;
         int failedWaits = 0;
@@ -71,6 +72,7 @@ public:
     void raiseEvents(const QString& name, std::uint32_t events);
     void unplug(const QString& name);
     int failedWaits(const QString& name);
+    int stalledWrites(const QString& name);
 
     int callsOnClosedHandles() const;
     int openHandles() const;

@@ -3,6 +3,8 @@
 #include "CommTestSupport.h"
 #include "FakeSerialDriver.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -288,11 +290,16 @@ TEST_F(CommOnFakeDriver, ReadAndWriteAreSerialisedByTheCriticalSection) {
     comm.SetWriteTimeout(150);
     comm.Open();
     device.writesStall = true;
+    QElapsedTimer sinceWriteStarted;
+    sinceWriteStarted.start();
     std::thread writer([&] { comm.Write("x", 1); });
-    std::this_thread::sleep_for(30ms);
+    while (driver.stalledWrites(QStringLiteral("Com1")) == 0) {
+        std::this_thread::sleep_for(1ms);
+    }
     char buffer[4];
-    // The read waits until the writer's time-out is over.
-    EXPECT_GE(millisecondsOf([&] { comm.Read(buffer, 4); }), 80);
+    comm.Read(buffer, 4);
+    // The read could only start once the writer's time-out was over.
+    EXPECT_GE(sinceWriteStarted.elapsed(), 150);
     writer.join();
 }
 
