@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QPointer>
 
 #include <algorithm>
 #include <array>
@@ -447,33 +448,56 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
         return;
     }
     using namespace platform::commevent;
-    if ((Status & Break) != 0) {
-        raise(FOnBreak, this);
-    }
-    if ((Status & Cts) != 0) {
-        raise(FOnCts, this);
-    }
-    if ((Status & Dsr) != 0) {
-        raise(FOnDsr, this);
-    }
-    if ((Status & Err) != 0) {
-        raise(FOnError, this, static_cast<int>(errors));
-    }
-    if ((Status & Ring) != 0) {
-        raise(FOnRing, this);
-    }
-    if ((Status & Rlsd) != 0) {
-        raise(FOnRlsd, this);
-    }
-    if ((Status & RxChar) != 0 && status.InQue > 0) {
-        raise(FOnRxChar, this, static_cast<int>(status.InQue));
-        RaiseRxCharAgainForWhatIsLeft(Sender, status.InQue);
-    }
-    if ((Status & RxFlag) != 0) {
-        raise(FOnRxFlag, this);
-    }
-    if ((Status & TxEmpty) != 0) {
-        raise(FOnTxEmpty, this);
+    // A handler may close the window that owns this component, and so free it.
+    const QPointer<TCustomComm> alive(this);
+    const std::pair<std::uint32_t, std::function<void()>> handlers[] = {
+        {Break,
+         [this] {
+             raise(FOnBreak, this);
+         }},
+        {Cts,
+         [this] {
+             raise(FOnCts, this);
+         }},
+        {Dsr,
+         [this] {
+             raise(FOnDsr, this);
+         }},
+        {Err,
+         [this, errors] {
+             raise(FOnError, this, static_cast<int>(errors));
+         }},
+        {Ring,
+         [this] {
+             raise(FOnRing, this);
+         }},
+        {Rlsd,
+         [this] {
+             raise(FOnRlsd, this);
+         }},
+        {RxChar,
+         [this, &alive, Sender, count = status.InQue] {
+             if (count > 0) {
+                 raise(FOnRxChar, this, static_cast<int>(count));
+                 if (!alive.isNull()) {
+                     RaiseRxCharAgainForWhatIsLeft(Sender, count);
+                 }
+             }
+         }},
+        {RxFlag,
+         [this] {
+             raise(FOnRxFlag, this);
+         }},
+        {TxEmpty, [this] {
+             raise(FOnTxEmpty, this);
+         }}};
+    for (const auto& [bit, dispatch] : handlers) {
+        if (alive.isNull()) {
+            return;
+        }
+        if ((Status & bit) != 0) {
+            dispatch();
+        }
     }
 }
 

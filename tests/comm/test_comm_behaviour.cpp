@@ -348,6 +348,22 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
     }
 }
 
+// Closing a window from its keypad handler may free the window's component there and then.
+TYPED_TEST(CommBehaviour, AHandlerMayFreeItsComponent) {
+    auto comm = this->makeComm();
+    comm->SetMonitorEvents(evRxChar | evRxFlag);
+    comm->EventChars().SetEvtChar('*');
+    int rxFlags = 0;
+    comm->SetOnRxFlag([&](QObject*) { ++rxFlags; });
+    comm->SetOnRxChar([&](QObject*, int) { comm.reset(); });
+    comm->Open();
+    this->backend.send("*");
+    ASSERT_TRUE(waitUntil([&] { return comm == nullptr; }));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(rxFlags, 0) << "no handler of a freed component runs";
+    EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
+}
+
 TYPED_TEST(CommBehaviour, DestroyingAnOpenComponentStopsItsThread) {
     {
         auto comm = this->makeComm();
