@@ -1,0 +1,23 @@
+#pragma once
+
+#include "SerialDriver.h"
+
+#include <termios.h>
+
+// How the POSIX serial driver turns a DCB into termios settings and back (the rate aside, which
+// goes through termios2).
+namespace platform::termios_mapping {
+
+// The line hardware bits a setting must leave as asked.
+inline constexpr tcflag_t LineFormatBits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+
+// The termios speed constant of a standard rate; B0 for a rate that has none.
+speed_t standardSpeed(std::uint32_t rate);
+// The DCB a Win32 driver would report for these settings (BaudRate left 0).
+Dcb dcbFromTermios(const termios& settings);
+// True when termios can do what the DCB asks.
+bool honourable(const Dcb& dcb);
+// Writes the DCB's format, flow control, parity check and XON/XOFF characters into settings.
+void applyToTermios(const Dcb& dcb, termios& settings);
+
+} // namespace platform::termios_mapping

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CommInt.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace commtest {
+
+// Runs the user-interface thread's event loop until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Milliseconds spent in a call.
+long long millisecondsOf(const std::function<void()>& call);
+
+// CPU time of the whole process, all threads.
+std::chrono::microseconds processCpuTime();
+
+// A pseudo-terminal: the component opens the slave; the test plays the far end on the master.
+class PseudoTerminal {
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    QString slavePath() const { return m_slavePath; }
+    int master() const { return m_master; }
+    // Writes to the far end; bytes the full line cannot take are dropped.
+    void send(const std::string& bytes);
+    // What reached the far end within the time, up to `count` bytes.
+    std::string receive(std::size_t count, int timeoutMs = 2000);
+    // Pulls the plug: the slave's reads then fail with EIO.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+};
+
+// Records what the component passes to ReportCommError.
+class CommErrorRecorder {
+public:
+    CommErrorRecorder();
+    ~CommErrorRecorder();
+    CommErrorRecorder(const CommErrorRecorder&) = delete;
+    CommErrorRecorder& operator=(const CommErrorRecorder&) = delete;
+
+    const std::vector<std::pair<QString, int>>& errors() const { return m_errors; }
+    void clear() { m_errors.clear(); }
+
+private:
+    std::vector<std::pair<QString, int>> m_errors;
+    TCommErrorReporter m_previous;
+};
+
+} // namespace commtest
