@@ -74,7 +74,24 @@ TZELCaFont canvasFont(const TZELPreviewFont& font) {
     return canvas;
 }
 
+TZELSaveDialogFunction& saveDialogFunction() {
+    static TZELSaveDialogFunction installed;
+    return installed;
+}
+
+QString runSaveDialog(QFileDialog& dialog) {
+    if (const TZELSaveDialogFunction& installed = saveDialogFunction())
+        return installed(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace
+
+TZELSaveDialogFunction setZELSaveDialogFunction(TZELSaveDialogFunction function) {
+    return std::exchange(saveDialogFunction(), std::move(function));
+}
 
 TfrmZELPreview::TfrmZELPreview(QWidget* parent)
     : QDialog(parent) {
@@ -332,10 +349,11 @@ void TfrmZELPreview::SaveDocument() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("Documento de texto (*.txt)"));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = runSaveDialog(dialog);
+    if (fileName.isEmpty())
         return;
     WaitCursor wait;
-    if (!SaveToFile(dialog.selectedFiles().constFirst()))
+    if (!SaveToFile(fileName))
         platform::showMessage({QStringLiteral("Erro"),
                                QStringLiteral("Não foi possível salvar o arquivo %1")
                                    .arg(dialog.selectedFiles().constFirst()),

@@ -133,16 +133,16 @@ TEST(ZelPreview, EscapeAsksBeforeClosing) {
 TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
     QTemporaryDir folder;
     QString dialogTitle;
-    previewThreePages([&](TfrmZELPreview* preview) {
-        whenModal<QFileDialog>([&](QFileDialog* dialog) {
-            dialogTitle = dialog->windowTitle();
-            EXPECT_EQ(dialog->defaultSuffix(), "txt");
-            EXPECT_EQ(dialog->nameFilters(), QStringList{"Documento de texto (*.txt)"});
-            dialog->selectFile(folder.filePath("ficha"));
-            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-        });
-        pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier);
+    const TZELSaveDialogFunction previous = setZELSaveDialogFunction([&](QFileDialog& dialog) {
+        dialogTitle = dialog.windowTitle();
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog.defaultSuffix(), "txt");
+        EXPECT_EQ(dialog.nameFilters(), QStringList{"Documento de texto (*.txt)"});
+        return folder.filePath("ficha.txt");
     });
+    previewThreePages(
+        [&](TfrmZELPreview* preview) { pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier); });
+    setZELSaveDialogFunction(previous);
     EXPECT_EQ(dialogTitle, "Salvar");
     QFile saved(folder.filePath("ficha.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
