@@ -1,0 +1,25 @@
+#include "ModalWindow.h"
+
+#include "TerminalApplication.h"
+
+#include <QTimer>
+
+int ModalWindow::exec() {
+    if (shell::applicationTerminated()) {
+        return Rejected;
+    }
+    m_starting = true;
+    QTimer::singleShot(0, this, [this] { m_starting = false; });
+    return QDialog::exec();
+}
+
+void ModalWindow::done(int result) {
+    if (m_starting) {
+        // The modal loop does not run yet: a request to end it now would be lost. Hiding now
+        // would lose it as well, since the loop ends when the window is hidden.
+        QMetaObject::invokeMethod(
+            this, [this, result] { QDialog::done(result); }, Qt::QueuedConnection);
+        return;
+    }
+    QDialog::done(result);
+}
