@@ -154,3 +154,39 @@ TEST_F(SingleInstanceTest, CopyThatCrashedDoesNotBlockTheNextStart) {
 }
 
 } // namespace
+
+namespace {
+
+// ---- The demo without a display ----
+
+TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
+    QTemporaryDir dir;
+    QProcess demo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    demo.setProcessEnvironment(environment);
+    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"), {dir.path()});
+    ASSERT_TRUE(demo.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(demo.readAllStandardOutput());
+    EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("AD / ADM123 / \"Sim\"")));
+    EXPECT_TRUE(output.contains(QStringLiteral("RE / REC1 / \"Não\"")));
+
+    const QDir pictures(dir.filePath(QStringLiteral("screenshots")));
+    const QStringList expected{QStringLiteral("01-apresentacao.png"),
+                               QStringLiteral("02-acesso.png"),
+                               QStringLiteral("03-acesso-preenchido.png"),
+                               QStringLiteral("04-principal.png"),
+                               QStringLiteral("05-sobre.png"),
+                               QStringLiteral("06-ficha.png")};
+    EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
+    for (const QString& name : expected) {
+        EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
+    }
+    EXPECT_TRUE(output.contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Palendra.udl"))));
+}
+
+} // namespace
