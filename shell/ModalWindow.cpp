@@ -1,7 +1,9 @@
 #include "ModalWindow.h"
 
+#include "SEPRINCIPAL.h"
 #include "TerminalApplication.h"
 
+#include <QPointer>
 #include <QTimer>
 
 int ModalWindow::exec() {
@@ -10,7 +12,14 @@ int ModalWindow::exec() {
     }
     m_starting = true;
     QTimer::singleShot(0, this, [this] { m_starting = false; });
-    return QDialog::exec();
+    const QPointer<QWidget> below =
+        parentWidget() != nullptr ? parentWidget()->window() : FRMSEPRINCIPAL;
+    const int result = QDialog::exec();
+    // Without a window manager nobody gives the keyboard back to the window below.
+    if (below != nullptr && below->isVisible()) {
+        below->activateWindow();
+    }
+    return result;
 }
 
 void ModalWindow::done(int result) {

@@ -57,6 +57,10 @@ TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, QWidget* parent)
     setFont(arialFont(8));
     const QColor background = colorFromBgr(15724527);
     paintBackground(*this, background);
+    // Maximised; the screen's size as well, for a kiosk display without a window manager.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->availableGeometry());
+    }
     setWindowState(Qt::WindowMaximized);
 
     mdiArea = new QMdiArea(this);

@@ -42,6 +42,7 @@ int runTerminal(const QString& dataLinkFolder) {
 
     TFRMSEPRINCIPAL mainWindow(dataLinkFolder);
     mainWindow.show();
+    mainWindow.activateWindow();
     splash.reset();
 
     {
