@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <vector>
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -12,7 +14,6 @@ class QMenuBar;
 class QStatusBar;
 class QTimer;
 class QToolButton;
-class TFRMSOBRE;
 
 // The record of the operator now logged in, one per process; the login dialogs fill it.
 inline QString MCODIGO_USUARIO;       // code of the operator logged in
