@@ -16,8 +16,9 @@ int ModalWindow::exec() {
         parentWidget() != nullptr ? parentWidget()->window() : FRMSEPRINCIPAL;
     const int result = QDialog::exec();
     // Without a window manager nobody gives the keyboard back to the window below.
-    if (below != nullptr && below->isVisible()) {
-        below->activateWindow();
+    QWidget* window = below.data();
+    if (window != nullptr && window->isVisible()) {
+        window->activateWindow();
     }
     return result;
 }
