@@ -1,0 +1,151 @@
+#include "DemoScript.h"
+
+#include "SEACESSO.h"
+#include "SEAPRESENTACAO.h"
+#include "SEPRINCIPAL.h"
+#include "SESOBRE.h"
+#include "SheetPlaceholder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int pollMs = 100;
+constexpr int stepLimitMs = 20000;
+
+template <typename T> T* activeModal() {
+    return dynamic_cast<T*>(QApplication::activeModalWidget());
+}
+
+bool mainWindowIdle() {
+    return FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible() &&
+           QApplication::activeModalWidget() == nullptr;
+}
+
+} // namespace
+
+DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode,
+                       const QString& password)
+    : m_folder(pictureFolder)
+    , m_code(operatorCode)
+    , m_password(password) {
+    m_folder.mkpath(QStringLiteral("."));
+    m_steps = {
+        {QStringLiteral("the splash"), [] { return activeModal<TFRMVERSAO>() != nullptr; },
+         [this] {
+             picture(QStringLiteral("01-apresentacao.png"));
+         }},
+        {QStringLiteral("the login dialog"), [] { return activeModal<TPDLGACESSO>() != nullptr; },
+         [this] {
+             picture(QStringLiteral("02-acesso.png"));
+             type(m_code);
+             pressEnter();
+             type(m_password);
+             picture(QStringLiteral("03-acesso-preenchido.png"));
+             pressEnter();
+         }},
+        // A moment on the main window first, so that the clock and the marquee have moved.
+        {QStringLiteral("the main window"),
+         [this] { return mainWindowIdle() && m_waitedMs >= 1500; },
+         [this] {
+             m_operatorShown = FRMSEPRINCIPAL->panelText(1);
+             picture(QStringLiteral("04-principal.png"));
+             later([] { FRMSEPRINCIPAL->MNSOBRE->trigger(); });
+         }},
+        {QStringLiteral("the about window"), [] { return activeModal<TFRMSOBRE>() != nullptr; },
+         [this] {
+             picture(QStringLiteral("05-sobre.png"));
+             QApplication::activeModalWidget()->close();
+         }},
+        {QStringLiteral("the main window after the about window"), mainWindowIdle,
+         [] {
+             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet"),
+         [] { return activeModal<SheetPlaceholder>() != nullptr; },
+         [this] {
+             picture(QStringLiteral("06-ficha.png"));
+             QApplication::activeModalWidget()->close();
+         }},
+        {QStringLiteral("the main window after the sheet"), mainWindowIdle,
+         [] {
+             later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
+         }},
+    };
+    m_poll.setInterval(pollMs);
+    connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
+}
+
+void DemoScript::start() {
+    m_poll.start();
+}
+
+void DemoScript::later(std::function<void()> action) {
+    QTimer::singleShot(0, std::move(action));
+}
+
+void DemoScript::poll() {
+    if (m_next >= m_steps.size()) {
+        m_poll.stop();
+        return;
+    }
+    Step& step = m_steps[m_next];
+    if (step.ready()) {
+        ++m_next;
+        m_waitedMs = 0;
+        step.act();
+        return;
+    }
+    m_waitedMs += pollMs;
+    if (m_waitedMs > stepLimitMs) {
+        std::fprintf(stderr, "se-demo: the scripted session never reached %s\n",
+                     qPrintable(step.what));
+        m_failed = true;
+        m_poll.stop();
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(1);
+    }
+}
+
+void DemoScript::picture(const QString& name) {
+    // The screen as it looks: the main window, then the modal windows over it.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QPixmap shot(screen.size());
+    shot.fill(QColor(40, 40, 40));
+    QPainter painter(&shot);
+    QList<QWidget*> windows;
+    if (FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible()) {
+        windows << FRMSEPRINCIPAL;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        windows << modal;
+    }
+    for (QWidget* window : windows) {
+        painter.drawPixmap(window->geometry().topLeft(), window->grab());
+    }
+    painter.end();
+    const QString path = m_folder.filePath(name);
+    if (shot.save(path)) {
+        m_pictures << path;
+    }
+}
+
+void DemoScript::type(const QString& text) {
+    QWidget* field = QApplication::focusWidget();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+void DemoScript::pressEnter() {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &enter);
+}

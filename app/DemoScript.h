@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+// The scripted session of the demo on a machine without a display: it walks the terminal through
+// its windows as an operator would, taking a picture of each into a folder.
+class DemoScript : public QObject {
+public:
+    DemoScript(const QString& pictureFolder, const QString& operatorCode, const QString& password);
+
+    void start();
+    // The pictures taken so far.
+    const QStringList& pictures() const { return m_pictures; }
+    bool failed() const { return m_failed; }
+    // What the status bar said about the operator once the login was over.
+    const QString& operatorShown() const { return m_operatorShown; }
+
+private:
+    struct Step {
+        QString what;                // for the failure message
+        std::function<bool()> ready; // the step acts once this holds
+        std::function<void()> act;
+    };
+
+    void poll();
+    void picture(const QString& name);
+    void type(const QString& text);
+    void pressEnter();
+    // Runs an action once the poll has returned, so that a modal window it opens does not block it.
+    static void later(std::function<void()> action);
+
+    QDir m_folder;
+    QString m_code;
+    QString m_password;
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    int m_waitedMs = 0;
+    bool m_failed = false;
+    QTimer m_poll;
+    QStringList m_pictures;
+    QString m_operatorShown;
+};

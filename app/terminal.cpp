@@ -1,0 +1,8 @@
+// The exercise terminal. It reads nothing but its two data-link files in the fixed folder.
+#include "TerminalApplication.h"
+#include "TerminalStart.h"
+
+int main(int argc, char** argv) {
+    TerminalApplication app(argc, argv);
+    return runTerminal(QStringLiteral(SE_DATA_LINK_DIR));
+}

@@ -1,0 +1,89 @@
+#include "LoginFields.h"
+
+#include "WindowLook.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+
+namespace {
+
+// Upper case as typed, keeping the cursor where it was.
+void convertToUpperCase(QLineEdit* edit) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        const QString upper = text.toUpper();
+        if (upper != text) {
+            const int cursor = edit->cursorPosition();
+            edit->setText(upper);
+            edit->setCursorPosition(cursor);
+        }
+    });
+}
+
+QLabel* captionLabel(QDialog& dialog, const QString& text) {
+    auto* label = new QLabel(text, &dialog);
+    label->setFont(arialFont(8, true));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colorFromBgr(0x800000)); // navy
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
+    Label1 = captionLabel(dialog, QStringLiteral(" Código do Usuário "));
+    Label1->setGeometry(16, 14, 120, 16);
+    EDTCODIGOUSUARIO = new QLineEdit(&dialog);
+    EDTCODIGOUSUARIO->setGeometry(16, 32, 40, 21);
+    EDTCODIGOUSUARIO->setMaxLength(2);
+    EDTCODIGOUSUARIO->setToolTip(QStringLiteral("Digite seu código"));
+    convertToUpperCase(EDTCODIGOUSUARIO);
+
+    LBLNOMEUSUARIO = new QLabel(&dialog);
+    LBLNOMEUSUARIO->setGeometry(66, 32, 190, 21);
+    LBLNOMEUSUARIO->setFont(arialFont(10, true));
+    QPalette palette = LBLNOMEUSUARIO->palette();
+    palette.setColor(QPalette::WindowText, nameColor);
+    LBLNOMEUSUARIO->setPalette(palette);
+
+    Label2 = captionLabel(dialog, QStringLiteral(" Senha "));
+    Label2->setGeometry(16, 62, 120, 16);
+    EDTSENHA = new QLineEdit(&dialog);
+    EDTSENHA->setGeometry(16, 80, 80, 21);
+    EDTSENHA->setMaxLength(6);
+    EDTSENHA->setEchoMode(QLineEdit::Password);
+    EDTSENHA->setToolTip(QStringLiteral("Digite sua senha"));
+    EDTSENHA->setEnabled(false);
+    convertToUpperCase(EDTSENHA);
+}
+
+void LoginFields::startCodeEntry() {
+    EDTSENHA->clear();
+    EDTSENHA->setEnabled(false);
+    EDTCODIGOUSUARIO->clear();
+    EDTCODIGOUSUARIO->setEnabled(true);
+    LBLNOMEUSUARIO->clear();
+    EDTCODIGOUSUARIO->setFocus();
+}
+
+void LoginFields::startPasswordEntry(const QString& operatorName) {
+    LBLNOMEUSUARIO->setText(operatorName);
+    EDTCODIGOUSUARIO->setEnabled(false);
+    EDTSENHA->setEnabled(true);
+    EDTSENHA->setFocus();
+}
+
+FieldKey fieldKeyOf(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return FieldKey::None;
+    }
+    switch (static_cast<const QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return FieldKey::Enter;
+    case Qt::Key_Escape:
+        return FieldKey::Escape;
+    default:
+        return FieldKey::None;
+    }
+}

@@ -1,0 +1,35 @@
+#include "ModalWindow.h"
+
+#include "SEPRINCIPAL.h"
+#include "TerminalApplication.h"
+
+#include <QPointer>
+#include <QTimer>
+
+int ModalWindow::exec() {
+    if (shell::applicationTerminated()) {
+        return Rejected;
+    }
+    m_starting = true;
+    QTimer::singleShot(0, this, [this] { m_starting = false; });
+    const QPointer<QWidget> below =
+        parentWidget() != nullptr ? parentWidget()->window() : FRMSEPRINCIPAL;
+    const int result = QDialog::exec();
+    // Without a window manager nobody gives the keyboard back to the window below.
+    QWidget* window = below.data();
+    if (window != nullptr && window->isVisible()) {
+        window->activateWindow();
+    }
+    return result;
+}
+
+void ModalWindow::done(int result) {
+    if (m_starting) {
+        // The modal loop does not run yet: a request to end it now would be lost. Hiding now
+        // would lose it as well, since the loop ends when the window is hidden.
+        QMetaObject::invokeMethod(
+            this, [this, result] { QDialog::done(result); }, Qt::QueuedConnection);
+        return;
+    }
+    QDialog::done(result);
+}

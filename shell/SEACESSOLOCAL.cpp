@@ -1,0 +1,85 @@
+#include "SEACESSOLOCAL.h"
+
+#include "SEFUNCOES.h"
+#include "SEPRINCIPAL.h"
+#include "WindowLook.h"
+
+#include <QShowEvent>
+
+TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner)
+    : ModalWindow(&owner)
+    , m_owner(owner) {
+    setWindowTitle(QStringLiteral("Acesso Local"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(272, 120);
+    setFont(arialFont(8));
+    paintBackground(*this, colorFromBgr(16574927));
+    m_fields.build(*this, colorFromBgr(0x000080)); // maroon
+    EDTCODIGOUSUARIO->installEventFilter(this);
+    EDTSENHA->installEventFilter(this);
+}
+
+void TPDLGACESSOLOCAL::showEvent(QShowEvent* event) {
+    ModalWindow::showEvent(event);
+    EDTCODIGOUSUARIO->setFocus();
+}
+
+bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
+    // Enter and Escape both submit, in either field.
+    if (fieldKeyOf(event) == FieldKey::None) {
+        return ModalWindow::eventFilter(watched, event);
+    }
+    if (watched == EDTCODIGOUSUARIO) {
+        codeSubmitted();
+    } else {
+        passwordSubmitted();
+    }
+    return true;
+}
+
+void TPDLGACESSOLOCAL::codeSubmitted() {
+    TableDataSet& operators = m_owner.TBLUSUARIOS;
+    if (MTENTATIVA_CODIGO < 4) {
+        const QString code = EDTCODIGOUSUARIO->text();
+        operators.first();
+        if (operators.locate(QStringLiteral("CODIGO"), code)) {
+            MCODIGO_USUARIO_SALVO = MCODIGO_USUARIO;
+            MCODIGO_USUARIO = code.left(2);
+            m_fields.startPasswordEntry(operators.fieldText(QStringLiteral("NOME")));
+        } else {
+            ++MTENTATIVA_CODIGO;
+            MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
+            EDTCODIGOUSUARIO->clear();
+            EDTCODIGOUSUARIO->setFocus();
+        }
+    }
+    if (MTENTATIVA_CODIGO == 4) {
+        giveUp();
+    }
+}
+
+void TPDLGACESSOLOCAL::passwordSubmitted() {
+    bool accepted = false;
+    if (MTENTATIVA_SENHA < 4) {
+        if (EDTSENHA->text() == m_owner.TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
+            accepted = true;
+        } else {
+            ++MTENTATIVA_SENHA;
+            MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
+            EDTSENHA->clear();
+            EDTSENHA->setFocus();
+        }
+    }
+    if (MTENTATIVA_SENHA == 4) {
+        giveUp();
+    } else if (accepted) {
+        m_owner.setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());
+        accept();
+    }
+}
+
+void TPDLGACESSOLOCAL::giveUp() {
+    m_owner.TBLUSUARIOS.close();
+    reject();
+}

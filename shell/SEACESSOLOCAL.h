@@ -1,0 +1,35 @@
+#pragma once
+
+#include "LoginFields.h"
+#include "ModalWindow.h"
+
+class TFRMSEPRINCIPAL;
+
+// A second operator authorises the opening of the sheet window. Works on the main window's
+// operators table, which it leaves on the row of the operator who authorised; three failures
+// close that table and the dialog, without a message.
+class TPDLGACESSOLOCAL : public ModalWindow {
+public:
+    explicit TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner);
+
+    QLabel*& Label1 = m_fields.Label1;
+    QLineEdit*& EDTCODIGOUSUARIO = m_fields.EDTCODIGOUSUARIO;
+    QLabel*& LBLNOMEUSUARIO = m_fields.LBLNOMEUSUARIO;
+    QLabel*& Label2 = m_fields.Label2;
+    QLineEdit*& EDTSENHA = m_fields.EDTSENHA;
+
+    int MTENTATIVA_CODIGO = 1;
+    int MTENTATIVA_SENHA = 1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void codeSubmitted();
+    void passwordSubmitted();
+    void giveUp();
+
+    TFRMSEPRINCIPAL& m_owner;
+    LoginFields m_fields;
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+
+// The record of the operator now logged in, one per process; the login dialogs fill it.
+inline QString MCODIGO_USUARIO;       // code of the operator logged in
+inline QString MCODIGO_USUARIO_SALVO; // the code put aside while a local access dialog runs
+inline int MJANELAS_ABERTAS = 0;      // sheet windows opened from the menu and not yet closed
+inline bool MTROCA_USUARIO = false;   // "Muda Usuário" has been used in this run
+inline bool MCONTROLE_OK = false;     // the settings table could be opened
+
+class TFRMSEPRINCIPAL;
+// The one main window, while it exists.
+inline TFRMSEPRINCIPAL* FRMSEPRINCIPAL = nullptr;
+
+// The main window: stays maximised behind everything, owns the two database connections, keeps
+// the clock, the marquee and the database heartbeat, and opens the other windows modally.
+class TFRMSEPRINCIPAL : public QMainWindow {
+public:
+    // dataLinkFolder holds Palendra.udl and Quorvel.udl. Creating the window opens the
+    // connection to the Palendra database.
+    explicit TFRMSEPRINCIPAL(const QString& dataLinkFolder, QWidget* parent = nullptr);
+    ~TFRMSEPRINCIPAL() override;
+
+    // Called by the sheet window when it closes.
+    bool VOLTA_USUARIO();
+
+    // The status bar's four panels: marquee, operator, date, time.
+    QString panelText(int index) const;
+    void setPanelText(int index, const QString& text);
+
+    // What the menu items, the button and the timer do.
+    void MNImpressodeSrieClick();
+    void MNSOBREClick();
+    void Sair1Click();
+    void SBAGENDAClick();
+    void Timer1Timer();
+
+    int Lint_Fecha_Janelas_Invisiveis = 0;
+
+    Connection ADOConnectionPalendra;
+    Connection ADOConnectionQuorvel;
+    TableDataSet TBLCONTROLE;
+    TableDataSet TBLUSUARIOS;
+
+    QMdiArea* mdiArea = nullptr;
+    QLabel* IMGFUNDO1024 = nullptr;
+    QLabel* Label1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QWidget* PNLATALHO = nullptr;
+    QToolButton* SBAGENDA = nullptr;
+    QMenuBar* MNPRINCIPAL = nullptr;
+    QAction* MNImpressodeSrie = nullptr;
+    QAction* MNSOBRE = nullptr;
+    QAction* Sair1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // The support line that runs through panel 0, 55 characters.
+    static QString supportLine();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenu();
+    void createStatusBar();
+    void createShortcutPanel();
+    void FormShow();
+    bool openConnections();
+    bool ABRE_CONTROLE();
+    bool ABRE_USUARIOS();
+    bool heartbeat();
+    void ReSetBanco();
+    void showDatabaseMessage();
+    // The rights check of a sheet request; true when the sheet may open.
+    bool sheetAllowed();
+    void openSheet();
+
+    QString m_dataLinkFolder;
+    std::vector<QLabel*> m_panels;
+};

@@ -1,0 +1,130 @@
+#include "SESOBRE.h"
+
+#include "Pictures.h"
+#include "SEFUNCOES.h"
+#include "SEPRINCIPAL.h"
+#include "WindowLook.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace {
+
+QLabel* textAt(QWidget* parent, const QString& text, int x, int y, int width, const QFont& font,
+               const QColor& color = Qt::black) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    label->move(x, y);
+    if (width > 0) {
+        label->setFixedWidth(width);
+    } else {
+        label->adjustSize();
+    }
+    return label;
+}
+
+const QColor maroon = colorFromBgr(0x000080);
+const QColor red = colorFromBgr(0x0000FF);
+
+} // namespace
+
+TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
+    : ModalWindow(owner)
+    , m_owner(owner) {
+    setWindowTitle(QStringLiteral("Sobre"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(414, 211);
+    setFont(arialFont(8));
+
+    Image1 = new QLabel(this);
+    Image1->setPixmap(picture(QStringLiteral("sobre.jpg")));
+    Image1->setGeometry(0, 0, 415, 211);
+    Image1->installEventFilter(this);
+
+    const QFont normal = arialFont(8);
+    const QFont bold = arialFont(8, true);
+    Label1 = textAt(this, QStringLiteral("Versão: 9.04"), 125, 57, 0, arialFont(10));
+    Label2 = textAt(this, QStringLiteral("Licenciado para:"), 10, 83, 0, bold);
+    DBText1 = textAt(this, QString(), 37, 104, 368, bold);
+    DBText2 = textAt(this, QString(), 10, 123, 388, normal);
+    DBText3 = textAt(this, QString(), 10, 143, 248, normal);
+    Label3 = textAt(this, QStringLiteral("CNPJ"), 10, 164, 0, bold);
+    DBText4 = textAt(this, QString(), 41, 164, 106, normal);
+    buildSupportBlock();
+
+    if (owner != nullptr) {
+        TBLCONTROLE.setConnection(&owner->ADOConnectionPalendra);
+    }
+    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
+    TBLCONTROLE.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("ENDERACADEMIA"),
+                                    QStringLiteral("COMPLEMENTO1"), QStringLiteral("CNPJCPF")});
+}
+
+void TFRMSOBRE::buildSupportBlock() {
+    const QFont contact = arialFont(9);
+    const QFont hours = arialFont(10);
+    textAt(this, QStringLiteral("www.terminalse.com.br"), 262, 10, 0, contact, maroon);
+    textAt(this, QStringLiteral("sac@terminalse.com.br"), 262, 26, 0, contact, maroon);
+    textAt(this, QStringLiteral("Segunda à Sexta "), 262, 104, 0, hours, red);
+    textAt(this, QStringLiteral("09:00 às 12:00 e 13:00 às 18:00"), 196, 143, 0, hours, red);
+    const QPixmap phone = picture(QStringLiteral("telefone.png"));
+    const int bottom = 188;
+    for (const auto& [x, number] : {std::pair{160, QStringLiteral("(31) 3555-0190")},
+                                    std::pair{290, QStringLiteral("(31) 3555-0191")}}) {
+        auto* icon = new QLabel(this);
+        icon->setPixmap(phone);
+        icon->setGeometry(x, bottom - 2, 19, 19);
+        textAt(this, number, x + 22, bottom, 0, arialFont(9, true));
+    }
+}
+
+void TFRMSOBRE::showEvent(QShowEvent* event) {
+    ModalWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TFRMSOBRE::FormShow() {
+    try {
+        TBLCONTROLE.open();
+    } catch (const DatabaseError&) {
+        TBLCONTROLE.close();
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("SACONTROLE.DB"));
+    }
+    showSettings();
+}
+
+void TFRMSOBRE::showSettings() {
+    const bool row = TBLCONTROLE.isOpen() && !TBLCONTROLE.eof();
+    const auto text = [&](const char* column) {
+        return row ? TBLCONTROLE.fieldText(QString::fromLatin1(column)) : QString();
+    };
+    DBText1->setText(text("ACADEMIA"));
+    DBText2->setText(text("ENDERACADEMIA"));
+    DBText3->setText(text("COMPLEMENTO1"));
+    DBText4->setText(text("CNPJCPF"));
+}
+
+bool TFRMSOBRE::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+        close();
+        return true;
+    }
+    return ModalWindow::eventFilter(watched, event);
+}
+
+void TFRMSOBRE::done(int result) {
+    TBLCONTROLE.close();
+    if (m_owner != nullptr) {
+        m_owner->MNSOBRE->setEnabled(true);
+        m_owner->MNSOBRE->setChecked(false);
+    }
+    ModalWindow::done(result);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QApplication>
+#include <QDateTime>
+#include <QString>
+
+// The application object of the terminal. Every exception that an event handler lets out ends up
+// here and becomes one line of the error log next to the program; nothing is shown.
+class TerminalApplication : public QApplication {
+public:
+    TerminalApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The log of this program: its path with the extension replaced by ".log".
+    static QString errorLogPath();
+};
+
+// The log path of a program: extension replaced by ".log", or ".log" appended when the file name
+// has none (as on Linux).
+QString errorLogPathFor(const QString& programPath);
+
+// One log line: the date and time in the system's format, ":" and the message, CR LF.
+QByteArray errorLogLine(const QDateTime& when, const QString& message);
+
+// Appends one line to the log file, creating it when missing. A log that cannot be written is
+// given up silently: there is nowhere else to report it.
+void appendErrorLog(const QString& logPath, const QString& message);
+
+// The system's standard date-time text: short date, a space, long time.
+QString systemDateText(const QDate& date);
+QString systemTimeText(const QTime& time);
+
+// The terminal's "terminate the application": ends the message loop and every modal loop now
+// running, and makes a modal window shown later return at once.
+namespace shell {
+void terminateApplication();
+bool applicationTerminated();
+// Back to a running application (a new run inside the same process, as the tests do).
+void clearTermination();
+// Runs the application's message loop until the application terminates.
+int runMessageLoop();
+} // namespace shell

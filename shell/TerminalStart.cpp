@@ -1,0 +1,53 @@
+#include "TerminalStart.h"
+
+#include "SEACESSO.h"
+#include "SEAPRESENTACAO.h"
+#include "SEPRINCIPAL.h"
+#include "SingleInstance.h"
+#include "TerminalApplication.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace {
+
+void bringToTop(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void bringTerminalToFront() {
+    bringToTop(FRMSEPRINCIPAL);
+    bringToTop(QApplication::activeModalWidget());
+}
+
+int runTerminal(const QString& dataLinkFolder) {
+    SingleInstance instance(SingleInstance::keyFor(dataLinkFolder), bringTerminalToFront);
+    if (instance.anotherCopyRunning()) {
+        return 0;
+    }
+    shell::clearTermination();
+
+    auto splash = std::make_unique<TFRMVERSAO>();
+    splash->exec();
+    splash->repaint();
+    splash->hide();
+
+    TFRMSEPRINCIPAL mainWindow(dataLinkFolder);
+    mainWindow.show();
+    mainWindow.activateWindow();
+    splash.reset();
+
+    {
+        TPDLGACESSO login;
+        login.exec();
+    }
+    return shell::runMessageLoop();
+}

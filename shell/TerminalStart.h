@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The program start: refuses a second copy, shows the splash, creates the main window on the
+// data-link folder, asks for the login and runs the message loop until the operator leaves.
+// Needs the TerminalApplication to exist. Returns the program's exit code.
+int runTerminal(const QString& dataLinkFolder);
+
+// Brings the running terminal to the top: the main window and the modal window over it.
+void bringTerminalToFront();

@@ -1,0 +1,51 @@
+#include "ShellFixture.h"
+
+#include "TerminalApplication.h"
+
+#include <QSqlError>
+
+void changeDatabase(const QString& file, const QStringList& statements) {
+    const QString name = QStringLiteral("test-change");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const QString& statement : statements) {
+            QSqlQuery query(db);
+            ASSERT_TRUE(query.exec(statement))
+                << statement.toStdString() << ": " << query.lastError().text().toStdString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void ShellTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+    demo::Options options;
+    options.members = 3;
+    options.workouts = false;
+    options.photos = false;
+    demo::writeDemoDatabases(m_dir.path(), options);
+    shell::clearTermination();
+    MCODIGO_USUARIO.clear();
+    MCODIGO_USUARIO_SALVO.clear();
+}
+
+void ShellTest::TearDown() {
+    main.reset();
+    shell::clearTermination();
+}
+
+void ShellTest::createMainWindow() {
+    main = std::make_unique<TFRMSEPRINCIPAL>(folder());
+    // The tests tick the clock themselves.
+    main->Timer1->stop();
+}
+
+void ShellTest::showMainWindow() {
+    if (!main) {
+        createMainWindow();
+    }
+    main->show();
+}

@@ -1,0 +1,366 @@
+// The login dialog and the local access dialog, driven through their fields.
+#include "SEACESSO.h"
+#include "SEACESSOLOCAL.h"
+#include "SheetPlaceholder.h"
+#include "ShellFixture.h"
+#include "TerminalApplication.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString unregistered = QStringLiteral("Código não cadastrado ! ");
+const QString wrongPassword = QStringLiteral("Senha não confere ! ");
+const QString noAccess = QStringLiteral("Usuário sem acesso ! ");
+
+void type(QLineEdit* field, const QString& text, Qt::Key key = Qt::Key_Return) {
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, key);
+}
+
+class LoginTest : public ShellTest {
+protected:
+    // Shows the login dialog, lets steps act on it, and returns how it ended.
+    int runLogin(std::function<void(TPDLGACESSO&)> steps) {
+        onModal<TPDLGACESSO>(std::move(steps));
+        TPDLGACESSO login;
+        return login.exec();
+    }
+    bool terminated() const { return shell::applicationTerminated() && !main->isVisible(); }
+};
+
+TEST_F(LoginTest, LogsInWithLowerCaseCodeAndShowsTheOperator) {
+    showMainWindow();
+    QString nameShown;
+    const int result = runLogin([&](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("ad"));
+        EXPECT_EQ(login.EDTCODIGOUSUARIO->text(), QStringLiteral("AD"));
+        EXPECT_FALSE(login.EDTCODIGOUSUARIO->isEnabled());
+        EXPECT_TRUE(login.EDTSENHA->isEnabled());
+        nameShown = login.LBLNOMEUSUARIO->text();
+        type(login.EDTSENHA, QStringLiteral("adm123"));
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(nameShown, QStringLiteral("Administrador"));
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(LoginTest, FieldsLimitTheirLengthAndStartInCodeEntry) {
+    showMainWindow();
+    runLogin([&](TPDLGACESSO& login) {
+        EXPECT_EQ(login.windowTitle(), QStringLiteral("Acesso"));
+        EXPECT_FALSE(login.EDTSENHA->isEnabled());
+        EXPECT_EQ(login.EDTSENHA->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(login.EDTCODIGOUSUARIO, QStringLiteral("gex"));
+        EXPECT_EQ(login.EDTCODIGOUSUARIO->text(), QStringLiteral("GE"));
+        QTest::keyClick(login.EDTCODIGOUSUARIO, Qt::Key_Escape); // Escape submits the code too
+        QTest::keyClicks(login.EDTSENHA, QStringLiteral("ger77xyz"));
+        EXPECT_EQ(login.EDTSENHA->text(), QStringLiteral("GER77X"));
+        login.EDTSENHA->clear();
+        type(login.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Enter);
+    });
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("GE"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
+}
+
+TEST_F(LoginTest, ThreeUnregisteredCodesEndTheProgram) {
+    showMainWindow();
+    const int result = runLogin([](TPDLGACESSO& login) {
+        for (const char* code : {"XX", "YY", "ZZ"}) {
+            type(login.EDTCODIGOUSUARIO, QString::fromLatin1(code));
+        }
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered, noAccess}));
+    EXPECT_TRUE(terminated());
+}
+
+TEST_F(LoginTest, PasswordCounterSurvivesEscapeAndANewCode) {
+    showMainWindow();
+    int codeCounter = 0;
+    runLogin([&](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        type(login.EDTSENHA, QStringLiteral("X1"));
+        type(login.EDTSENHA, QStringLiteral("X2"));
+        QTest::keyClick(login.EDTSENHA, Qt::Key_Escape);
+        EXPECT_TRUE(login.EDTCODIGOUSUARIO->isEnabled());
+        EXPECT_TRUE(login.EDTCODIGOUSUARIO->text().isEmpty());
+        EXPECT_TRUE(login.LBLNOMEUSUARIO->text().isEmpty());
+        EXPECT_FALSE(login.EDTSENHA->isEnabled());
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("GE"));
+        codeCounter = login.MTENTATIVA_CODIGO;
+        type(login.EDTSENHA, QStringLiteral("X3"));
+    });
+    EXPECT_EQ(codeCounter, 1);
+    EXPECT_EQ(messages.texts(),
+              QStringList({wrongPassword, wrongPassword, wrongPassword, noAccess}));
+    EXPECT_TRUE(terminated());
+}
+
+TEST_F(LoginTest, UnregisteredCodesAndWrongPasswordsCountApart) {
+    showMainWindow();
+    runLogin([](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("XX"));
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("YY"));
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("RE"));
+        type(login.EDTSENHA, QStringLiteral("NOPE"));
+        type(login.EDTSENHA, QStringLiteral("REC1"));
+    });
+    EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, wrongPassword}));
+    EXPECT_FALSE(shell::applicationTerminated());
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Recepção Manhã")));
+}
+
+TEST_F(LoginTest, EnterWithAnEmptyPasswordOnlyReenablesTheCode) {
+    showMainWindow();
+    runLogin([](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        QTest::keyClick(login.EDTSENHA, Qt::Key_Return);
+        EXPECT_TRUE(login.EDTCODIGOUSUARIO->isEnabled());
+        EXPECT_TRUE(login.EDTSENHA->isEnabled());
+        EXPECT_EQ(login.MTENTATIVA_SENHA, 1);
+        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    });
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(LoginTest, StoredLowerCasePasswordNeverMatches) {
+    changeDatabase(palendraFile(),
+                   {QStringLiteral("INSERT INTO Usuarios (CODIGO, NOME, SENHA, IMP_SERIE_40) "
+                                   "VALUES ('LC', 'Minúsculo', 'abc', 'Sim')")});
+    showMainWindow();
+    runLogin([](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("LC"));
+        type(login.EDTSENHA, QStringLiteral("abc"));
+        EXPECT_EQ(login.EDTSENHA->text(), QString()); // emptied after the refusal
+        type(login.EDTSENHA, QStringLiteral("ABC"));
+        type(login.EDTSENHA, QStringLiteral("aBc"));
+    });
+    EXPECT_EQ(messages.texts(),
+              QStringList({wrongPassword, wrongPassword, wrongPassword, noAccess}));
+}
+
+TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
+    showMainWindow();
+    MTROCA_USUARIO = true;
+    bool stillOpen = false;
+    runLogin([&](TPDLGACESSO& login) {
+        for (int i = 0; i < 4; ++i) {
+            type(login.EDTCODIGOUSUARIO, QStringLiteral("ZZ"));
+        }
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("ES"));
+        for (int i = 0; i < 4; ++i) {
+            type(login.EDTSENHA, QStringLiteral("BAD"));
+        }
+        login.close();
+        login.reject();
+        stillOpen = login.isVisible();
+        EXPECT_EQ(login.MTENTATIVA_CODIGO, 1);
+        EXPECT_EQ(login.MTENTATIVA_SENHA, 1);
+        type(login.EDTSENHA, QStringLiteral("EST"));
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(messages.texts().count(unregistered), 4);
+    EXPECT_EQ(messages.texts().count(wrongPassword), 4);
+    EXPECT_FALSE(messages.texts().contains(noAccess));
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("ES"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Estagiário")));
+}
+
+TEST_F(LoginTest, ChangeOfOperatorButtonOpensTheDialogInChangeMode) {
+    showMainWindow();
+    bool changeMode = false;
+    onModal<TPDLGACESSO>([&](TPDLGACESSO& login) {
+        changeMode = MTROCA_USUARIO;
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("GE"));
+        type(login.EDTSENHA, QStringLiteral("GER77"));
+    });
+    main->SBAGENDA->click();
+    EXPECT_TRUE(changeMode);
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("GE"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
+}
+
+TEST_F(LoginTest, UnreadableSettingsEndTheProgramAtOnce) {
+    showMainWindow();
+    MCONTROLE_OK = false;
+    TPDLGACESSO login;
+    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_EQ(messages.texts(),
+              QStringList({QStringLiteral("Entre em contato com Assistência Técnica !\r "
+                                          "Problema na Rede ou não está Ativa !")}));
+    EXPECT_TRUE(terminated());
+}
+
+TEST_F(LoginTest, SettingsWithoutADeclaredColumnEndTheProgram) {
+    changeDatabase(palendraFile(),
+                   {QStringLiteral("ALTER TABLE Secvar DROP COLUMN POR_CODIGO_APARELHO")});
+    showMainWindow();
+    EXPECT_TRUE(messages.texts().isEmpty()); // the main window does not declare that column
+    TPDLGACESSO login;
+    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! CONTROLE")}));
+    EXPECT_TRUE(terminated());
+}
+
+// ---- Sheet request and the local access dialog ----
+
+class SheetRequestTest : public LoginTest {
+protected:
+    void SetUp() override {
+        LoginTest::SetUp();
+        showMainWindow();
+    }
+    // Logs the operator in as the login dialog does.
+    void loggedInAs(const QString& code, const QString& name) {
+        MCODIGO_USUARIO = code;
+        main->setPanelText(1, operatorPanel(name));
+    }
+    // Requests the sheet; authorise acts on the local access dialog if one comes. Returns whether
+    // the sheet window opened, and what panel 1 showed while it was open.
+    bool requestSheet(std::function<void(TPDLGACESSOLOCAL&)> authorise = {}) {
+        bool sheetOpened = false;
+        if (authorise) {
+            onModal<TPDLGACESSOLOCAL>(std::move(authorise));
+        }
+        QTimer watch;
+        watch.setInterval(5);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* sheet = dynamic_cast<SheetPlaceholder*>(QApplication::activeModalWidget())) {
+                watch.stop();
+                sheetOpened = true;
+                panelDuringSheet = main->panelText(1);
+                codeDuringSheet = MCODIGO_USUARIO;
+                menuWhileOpen = {main->MNImpressodeSrie->isEnabled(),
+                                 main->MNImpressodeSrie->isChecked()};
+                windowsWhileOpen = MJANELAS_ABERTAS;
+                EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Ficha de Exercícios"));
+                sheet->close();
+            }
+        });
+        watch.start();
+        main->MNImpressodeSrie->trigger();
+        return sheetOpened;
+    }
+
+    QString panelDuringSheet;
+    QString codeDuringSheet;
+    std::pair<bool, bool> menuWhileOpen{true, false};
+    int windowsWhileOpen = 0;
+};
+
+TEST_F(SheetRequestTest, OperatorWithTheRightOpensTheSheetAtOnce) {
+    loggedInAs(QStringLiteral("AD"), QStringLiteral("Administrador"));
+    EXPECT_TRUE(requestSheet());
+    EXPECT_EQ(menuWhileOpen, std::make_pair(false, true));
+    EXPECT_EQ(windowsWhileOpen, 1);
+    EXPECT_EQ(MJANELAS_ABERTAS, 0);
+    EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
+    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(SheetRequestTest, EmptyOrOtherRightIsRefusedWithoutAskingAnyone) {
+    for (const char* code : {"ES", "VI", "XX"}) { // "", "sim", a code no longer in the table
+        messages.clear();
+        loggedInAs(QString::fromLatin1(code), QString());
+        EXPECT_FALSE(requestSheet()) << code;
+        EXPECT_EQ(messages.texts(), QStringList({noAccess})) << code;
+        EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+        EXPECT_EQ(MJANELAS_ABERTAS, 0);
+    }
+}
+
+TEST_F(SheetRequestTest, AuthorisationByAnOperatorWithTheRightOpensTheSheet) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    EXPECT_TRUE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        EXPECT_EQ(local.windowTitle(), QStringLiteral("Acesso Local"));
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("ad"));
+        EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
+        EXPECT_EQ(MCODIGO_USUARIO_SALVO, QStringLiteral("RE"));
+        type(local.EDTSENHA, QStringLiteral("ADM123"));
+    }));
+    EXPECT_EQ(panelDuringSheet, operatorPanel(QStringLiteral("Administrador")));
+    EXPECT_EQ(codeDuringSheet, QStringLiteral("RE"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Recepção Manhã")));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(SheetRequestTest, EscapeInTheLocalPasswordChecksIt) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    EXPECT_TRUE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("GE"), Qt::Key_Escape);
+        type(local.EDTSENHA, QStringLiteral("WRONG"), Qt::Key_Escape);
+        type(local.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Escape);
+    }));
+    EXPECT_EQ(messages.texts(), QStringList({wrongPassword}));
+    EXPECT_EQ(panelDuringSheet, operatorPanel(QStringLiteral("Gerência")));
+}
+
+TEST_F(SheetRequestTest, AuthoriserWithoutTheRightIsRefused) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("RE"));
+        type(local.EDTSENHA, QStringLiteral("REC1"));
+    }));
+    EXPECT_EQ(messages.texts(), QStringList({noAccess}));
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    // The authoriser's name stays until a sheet window closes.
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Recepção Manhã")));
+}
+
+TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        for (const char* code : {"X1", "X2", "X3"}) {
+            type(local.EDTCODIGOUSUARIO, QString::fromLatin1(code));
+        }
+    }));
+    EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered}));
+    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+
+    messages.clear();
+    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        for (const char* password : {"A", "B", "C"}) {
+            type(local.EDTSENHA, QString::fromLatin1(password));
+        }
+    }));
+    EXPECT_EQ(messages.texts(), QStringList({wrongPassword, wrongPassword, wrongPassword}));
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_FALSE(shell::applicationTerminated());
+}
+
+TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {
+    loggedInAs(QStringLiteral("AD"), QStringLiteral("Administrador"));
+    main->ADOConnectionPalendra.close();
+    EXPECT_FALSE(requestSheet());
+    EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! Usuarios"),
+                                             QStringLiteral("Registro já alocado ")}));
+}
+
+TEST_F(SheetRequestTest, OperatorsTableLostWhileTheSheetIsOpenKeepsThePanel) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    onModal<SheetPlaceholder>([this](SheetPlaceholder& sheet) {
+        main->ADOConnectionPalendra.close();
+        sheet.close();
+    });
+    onModal<TPDLGACESSOLOCAL>([](TPDLGACESSOLOCAL& local) {
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        type(local.EDTSENHA, QStringLiteral("ADM123"));
+    });
+    main->MNImpressodeSrie->trigger();
+    EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! SAUSUÁRIOS.DB"),
+                                             QStringLiteral("Registro já alocado ")}));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
+    EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+}
+
+} // namespace

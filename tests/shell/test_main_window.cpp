@@ -1,0 +1,244 @@
+// The main window: its look, the clock and marquee, the exit sequence, keys, start-up faults, and
+// the about and splash windows.
+#include "Clock.h"
+#include "SEACESSO.h"
+#include "SEAPRESENTACAO.h"
+#include "SESOBRE.h"
+#include "ShellFixture.h"
+#include "TerminalApplication.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QSet>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString databaseMessage = QStringLiteral("Entre em contato com Assistência Técnica !\r "
+                                               "Problema no Banco de Dados ou não está Ativo !\n\r"
+                                               "Problema na Rede ou não está Ativa !");
+
+using MainWindowTest = ShellTest;
+
+TEST_F(MainWindowTest, StatusPanelsAndShortcutPanelAreWhereTheOperatorLooks) {
+    showMainWindow();
+    const QList<QLabel*> panels =
+        main->StatusBar1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(panels.size(), 4);
+    const int widths[] = {250, 250, 80, 50};
+    const Qt::Alignment alignments[] = {Qt::AlignRight, Qt::AlignLeft, Qt::AlignHCenter,
+                                        Qt::AlignHCenter};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(panels[i]->width(), widths[i]) << i;
+        EXPECT_EQ(panels[i]->alignment() & Qt::AlignHorizontal_Mask, alignments[i]) << i;
+    }
+    EXPECT_EQ(main->panelText(1), QStringLiteral("Usuário: "));
+    EXPECT_FALSE(main->Label1->isVisible());
+    // The top-right corner of the screen, whatever its size.
+    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    EXPECT_EQ(main->PNLATALHO->geometry(), QRect(screenWidth - 42, 10, 35, 34));
+    EXPECT_TRUE(main->PNLATALHO->isVisible());
+}
+
+TEST_F(MainWindowTest, ShowStartsTheShellStateAfresh) {
+    createMainWindow();
+    MTROCA_USUARIO = true;
+    MJANELAS_ABERTAS = 3;
+    MCONTROLE_OK = false;
+    EXPECT_EQ(main->Timer1->interval(), 1000);
+    showMainWindow();
+    EXPECT_FALSE(MTROCA_USUARIO);
+    EXPECT_EQ(MJANELAS_ABERTAS, 0);
+    EXPECT_TRUE(MCONTROLE_OK);
+    EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
+    EXPECT_TRUE(main->ADOConnectionQuorvel.isOpen());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
+    showMainWindow();
+    const QString line = TFRMSEPRINCIPAL::supportLine();
+    ASSERT_EQ(line.size(), 55);
+    EXPECT_TRUE(line.startsWith(QStringLiteral("SAC : ")));
+    EXPECT_EQ(line.mid(18, 2), QStringLiteral("  "));
+    EXPECT_EQ(line.mid(20, 9), QStringLiteral("e-mail : "));
+    EXPECT_TRUE(line.endsWith(QStringLiteral("     ")));
+
+    const QDateTime fixed(QDate(2026, 3, 7), QTime(14, 5, 9));
+    const platform::ClockFunction previous = platform::setClock([&] { return fixed; });
+    QSet<QString> seen;
+    for (int tick = 1; tick <= 55; ++tick) {
+        main->Timer1Timer();
+        const QString expected = line.mid((9 * tick) % 55) + line.left((9 * tick) % 55);
+        ASSERT_EQ(main->panelText(0), expected) << tick;
+        seen.insert(main->panelText(0));
+    }
+    platform::setClock(previous);
+    EXPECT_EQ(seen.size(), 55);
+    EXPECT_EQ(main->panelText(0), line);
+    EXPECT_EQ(main->panelText(2), QLocale::system().toString(fixed.date(), QLocale::ShortFormat));
+    EXPECT_EQ(main->panelText(3), systemTimeText(fixed.time()));
+    EXPECT_TRUE(main->panelText(3).contains(QStringLiteral("14")));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(MainWindowTest, LostConnectionIsReopenedAndClosesMdiChildren) {
+    showMainWindow();
+    main->mdiArea->addSubWindow(new QWidget)->show();
+    main->ADOConnectionPalendra.close();
+    main->Timer1Timer();
+    EXPECT_EQ(messages.texts(), QStringList({databaseMessage}));
+    EXPECT_TRUE(main->mdiArea->subWindowList().isEmpty());
+    EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
+    EXPECT_TRUE(main->Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, ExitClosesAtOnceWithoutOpenSheets) {
+    showMainWindow();
+    main->Sair1->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 2);
+    EXPECT_TRUE(shell::applicationTerminated());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
+    showMainWindow();
+    MJANELAS_ABERTAS = 1;
+    messages.answerWith(platform::IdNo); // the answer is not consulted
+    main->Sair1->trigger();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 1);
+    EXPECT_EQ(messages.texts(),
+              QStringList({QStringLiteral("Feche a(s) janelas abertas no SISTEMA ! ")}));
+    main->Sair1->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 2);
+    ASSERT_EQ(messages.messages().size(), 2u);
+    EXPECT_EQ(messages.messages()[1].text,
+              QStringLiteral("Tem certeza que os formulários forão fechados ? "));
+    EXPECT_EQ(messages.messages()[1].buttons, platform::MessageButtons::YesNo);
+
+    // Shown again in state 2, it closes without a word.
+    shell::clearTermination();
+    messages.clear();
+    main->show();
+    MJANELAS_ABERTAS = 1;
+    main->Sair1->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(MainWindowTest, AltF4IsSwallowedOtherKeysPass) {
+    showMainWindow();
+    QKeyEvent altF4(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier);
+    QApplication::sendEvent(main->mdiArea, &altF4);
+    EXPECT_TRUE(altF4.isAccepted()); // taken before any control saw it
+    QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(main->mdiArea, &f4);
+    EXPECT_FALSE(f4.isAccepted()); // went through the controls, nobody wanted it
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, UnreachableQuorvelEndsTheProgramAfterTheMessage) {
+    QFile::remove(QDir(folder()).filePath(QStringLiteral("quorvel.db")));
+    showMainWindow();
+    EXPECT_EQ(messages.texts(), QStringList({databaseMessage}));
+    EXPECT_TRUE(shell::applicationTerminated());
+    // The login dialog of the start-up then returns at once.
+    TPDLGACESSO login;
+    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_EQ(messages.texts().size(), 1);
+}
+
+TEST_F(MainWindowTest, SettingsWithoutADeclaredColumnFailTheSettingsCheck) {
+    changeDatabase(palendraFile(), {QStringLiteral("ALTER TABLE Secvar DROP COLUMN CAPTURA_WEB")});
+    showMainWindow();
+    EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! Controle")}));
+    EXPECT_FALSE(MCONTROLE_OK);
+    EXPECT_FALSE(shell::applicationTerminated());
+}
+
+// ---- About and splash ----
+
+TEST_F(MainWindowTest, AboutShowsTheCurrentSettingsEachTime) {
+    showMainWindow();
+    QStringList shown;
+    bool menuWhileOpen = true;
+    bool checkedWhileOpen = false;
+    auto readAndClose = [&](TFRMSOBRE& about) {
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("Sobre"));
+        EXPECT_EQ(about.size(), QSize(414, 211));
+        EXPECT_EQ(about.Label1->text(), QStringLiteral("Versão: 9.04"));
+        EXPECT_EQ(about.Label3->text(), QStringLiteral("CNPJ"));
+        shown << about.DBText1->text() << about.DBText2->text() << about.DBText3->text()
+              << about.DBText4->text();
+        menuWhileOpen = main->MNSOBRE->isEnabled();
+        checkedWhileOpen = main->MNSOBRE->isChecked();
+        // A click on the picture closes the window.
+        QTest::mouseClick(about.Image1, Qt::LeftButton, {}, QPoint(200, 100));
+    };
+    onModal<TFRMSOBRE>(readAndClose);
+    main->MNSOBRE->trigger();
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Academia Corpo & Movimento"),
+                                  QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo"),
+                                  QStringLiteral("Centro - Belo Horizonte - MG"),
+                                  QStringLiteral("12.345.678/0001-90")}));
+    EXPECT_FALSE(menuWhileOpen);
+    EXPECT_TRUE(checkedWhileOpen);
+    EXPECT_TRUE(main->MNSOBRE->isEnabled());
+    EXPECT_FALSE(main->MNSOBRE->isChecked());
+
+    changeDatabase(palendraFile(),
+                   {QStringLiteral("UPDATE Secvar SET ACADEMIA = 'Academia Nova Forma'")});
+    shown.clear();
+    onModal<TFRMSOBRE>(readAndClose);
+    main->MNSOBRE->trigger();
+    EXPECT_EQ(shown.value(0), QStringLiteral("Academia Nova Forma"));
+    EXPECT_EQ(main->findChildren<TFRMSOBRE*>().size(), 2); // kept until the main window goes
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(MainWindowTest, AboutWithoutItsSettingsColumnsStaysOpenAndEmpty) {
+    changeDatabase(palendraFile(), {QStringLiteral("ALTER TABLE Secvar DROP COLUMN CNPJCPF")});
+    showMainWindow();
+    QString academyShown = QStringLiteral("not read");
+    bool visibleAfterMessage = false;
+    onModal<TFRMSOBRE>([&](TFRMSOBRE& about) {
+        academyShown = about.DBText1->text();
+        visibleAfterMessage = about.isVisible();
+        about.close();
+    });
+    main->MNSOBRE->trigger();
+    EXPECT_EQ(messages.texts(),
+              QStringList({QStringLiteral("Abertura de tabela ! SACONTROLE.DB")}));
+    EXPECT_TRUE(visibleAfterMessage);
+    EXPECT_EQ(academyShown, QString());
+    EXPECT_TRUE(main->MNSOBRE->isEnabled());
+}
+
+TEST(SplashTest, ClosesItselfWhenItsTimerFires) {
+    TFRMVERSAO splash;
+    EXPECT_EQ(splash.Timer1->interval(), 4000);
+    EXPECT_FALSE(splash.Timer1->isActive()); // disabled until shown
+    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(splash.size(), QSize(412, 210));
+    EXPECT_EQ(splash.Image1->pixmap().size(), QSize(413, 210));
+    splash.Timer1->setInterval(20); // the tests do not wait four seconds
+    QElapsedTimer elapsed;
+    elapsed.start();
+    splash.exec();
+    EXPECT_GE(elapsed.elapsed(), 20);
+    EXPECT_FALSE(splash.isVisible());
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// What needs real processes: the error log of uncaught exceptions and the single-instance test.
+#include "Clock.h"
+#include "TerminalApplication.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+QString probePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/shell_probe");
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(ErrorLogTest, PathReplacesTheExtensionOrAppendsOne) {
+    EXPECT_EQ(errorLogPathFor(QStringLiteral("/opt/se/se-terminal")),
+              QStringLiteral("/opt/se/se-terminal.log"));
+    EXPECT_EQ(errorLogPathFor(QStringLiteral("C:/SE/TERMINAL.EXE")),
+              QStringLiteral("C:/SE/TERMINAL.log"));
+    EXPECT_EQ(errorLogPathFor(QStringLiteral("/opt/v1.2/se-terminal")),
+              QStringLiteral("/opt/v1.2/se-terminal.log"));
+    EXPECT_EQ(errorLogPathFor(QStringLiteral("/opt/se/se.terminal.bin")),
+              QStringLiteral("/opt/se/se.terminal.log"));
+}
+
+TEST(ErrorLogTest, LineIsDateTimeColonMessageCrLf) {
+    const QDateTime when(QDate(2026, 12, 8), QTime(7, 3, 5));
+    const QByteArray line = errorLogLine(when, QStringLiteral("Conversão inválida"));
+    const QString expected = systemDateText(when.date()) + QLatin1Char(' ') +
+                             systemTimeText(when.time()) +
+                             QStringLiteral(":Conversão inválida\r\n");
+    EXPECT_EQ(line, expected.toLocal8Bit());
+    EXPECT_TRUE(line.contains("07"));
+    EXPECT_TRUE(line.contains("05:Convers")); // the seconds, then nothing before the message
+}
+
+TEST(ErrorLogTest, AppendsToAnExistingLogAndCreatesAMissingOne) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("se-terminal.log"));
+    const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
+    const platform::ClockFunction previous = platform::setClock([&] { return when; });
+    appendErrorLog(log, QStringLiteral("first"));
+    appendErrorLog(log, QStringLiteral("second"));
+    platform::setClock(previous);
+    EXPECT_EQ(readAll(log), errorLogLine(when, QStringLiteral("first")) +
+                                errorLogLine(when, QStringLiteral("second")));
+}
+
+TEST(ErrorLogTest, UncaughtExceptionsOfARunningProgramGoToItsLogOnly) {
+    const QString log = probePath() + QStringLiteral(".log");
+    QFile::remove(log);
+    {
+        QFile earlier(log);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier line\r\n");
+    }
+    QProcess probe;
+    probe.start(probePath(), {QStringLiteral("throw"), QStringLiteral("Falha de leitura"),
+                              QStringLiteral("Outra falha")});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_EQ(probe.readAllStandardOutput(), QByteArray("ended normally\n"));
+
+    const QList<QByteArray> lines = readAll(log).split('\n');
+    ASSERT_EQ(lines.size(), 4) << readAll(log).toStdString(); // three lines and the empty rest
+    EXPECT_EQ(lines[0], QByteArray("earlier line\r"));
+    const QString today = systemDateText(QDate::currentDate());
+    const QRegularExpression format(
+        QStringLiteral("^%1 [^:]*(:[^:]*)*:(Falha de leitura|Outra falha)\\r$")
+            .arg(QRegularExpression::escape(today)));
+    EXPECT_TRUE(format.match(QString::fromLocal8Bit(lines[1])).hasMatch())
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(":Falha de leitura\r"));
+    EXPECT_TRUE(lines[2].endsWith(":Outra falha\r"));
+    QFile::remove(log);
+}
+
+// ---- Single instance ----
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (QProcess* process : m_processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+            delete process;
+        }
+    }
+    // Starts a copy on the folder; returns it once it has said what it is.
+    QProcess* startCopy(const QString& folder, QByteArray* said) {
+        auto* process = new QProcess;
+        m_processes.push_back(process);
+        process->start(probePath(), {QStringLiteral("instance"), folder});
+        process->waitForReadyRead(10000);
+        *said = process->readLine().trimmed();
+        return process;
+    }
+
+    QTemporaryDir folderA;
+    QTemporaryDir folderB;
+    std::vector<QProcess*> m_processes;
+};
+
+TEST_F(SingleInstanceTest, SecondCopyRaisesTheFirstAndEnds) {
+    QByteArray said;
+    QProcess* first = startCopy(folderA.path(), &said);
+    ASSERT_EQ(said, QByteArray("first"));
+
+    QProcess* second = startCopy(folderA.path(), &said);
+    EXPECT_EQ(said, QByteArray("second"));
+    ASSERT_TRUE(second->waitForFinished(10000));
+    EXPECT_EQ(second->exitCode(), 3);
+
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_EQ(first->readAll().trimmed(), QByteArray("raised"));
+    EXPECT_EQ(first->exitCode(), 0);
+}
+
+TEST_F(SingleInstanceTest, AnotherDataLinkFolderIsAnotherTerminal) {
+    QByteArray said;
+    startCopy(folderA.path(), &said);
+    ASSERT_EQ(said, QByteArray("first"));
+    startCopy(folderB.path(), &said);
+    EXPECT_EQ(said, QByteArray("first"));
+}
+
+TEST_F(SingleInstanceTest, CopyThatCrashedDoesNotBlockTheNextStart) {
+    QByteArray said;
+    QProcess* crashed = startCopy(folderA.path(), &said);
+    ASSERT_EQ(said, QByteArray("first"));
+    ::kill(static_cast<pid_t>(crashed->processId()), SIGKILL); // leaves its socket behind
+    crashed->waitForFinished(5000);
+
+    QProcess* next = startCopy(folderA.path(), &said);
+    EXPECT_EQ(said, QByteArray("first"));
+    startCopy(folderA.path(), &said);
+    EXPECT_EQ(said, QByteArray("second"));
+    EXPECT_TRUE(next->waitForFinished(10000));
+}
+
+} // namespace
+
+namespace {
+
+// ---- The demo without a display ----
+
+TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
+    QTemporaryDir dir;
+    QProcess demo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    demo.setProcessEnvironment(environment);
+    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"), {dir.path()});
+    ASSERT_TRUE(demo.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(demo.readAllStandardOutput());
+    EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("AD / ADM123 / \"Sim\"")));
+    EXPECT_TRUE(output.contains(QStringLiteral("RE / REC1 / \"Não\"")));
+
+    const QDir pictures(dir.filePath(QStringLiteral("screenshots")));
+    const QStringList expected{QStringLiteral("01-apresentacao.png"),
+                               QStringLiteral("02-acesso.png"),
+                               QStringLiteral("03-acesso-preenchido.png"),
+                               QStringLiteral("04-principal.png"),
+                               QStringLiteral("05-sobre.png"),
+                               QStringLiteral("06-ficha.png")};
+    EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
+    for (const QString& name : expected) {
+        EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
+    }
+    EXPECT_TRUE(output.contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Palendra.udl"))));
+}
+
+} // namespace
