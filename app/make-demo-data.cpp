@@ -6,8 +6,7 @@
 
 #include <exception>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
@@ -23,7 +22,8 @@ int main(int argc, char** argv)
             << demo::enrolmentOf(made.members) << "\n";
         out << "Operators (code / password / right to open the sheet):\n";
         for (const demo::Operator& op : made.operators) {
-            out << "  " << op.code << " / " << op.password << " / \"" << op.right << "\"  " << op.name << "\n";
+            out << "  " << op.code << " / " << op.password << " / \"" << op.right << "\"  "
+                << op.name << "\n";
         }
     } catch (const std::exception& error) {
         err << "se-make-demo-data: " << error.what() << "\n";

@@ -1,7 +1,7 @@
 // Opening the member table and locating one enrolment number, at growing member counts.
 // The terminal does both after every enrolment number a member types.
-#include "Database.h"
 #include "DataLink.h"
+#include "Database.h"
 #include "DemoData.h"
 
 #include <QGuiApplication>
@@ -15,8 +15,7 @@
 
 namespace {
 
-long residentKilobytes()
-{
+long residentKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string key;
     while (status >> key) {
@@ -31,8 +30,7 @@ long residentKilobytes()
 }
 
 // One folder of demo databases per member count, made once.
-const QTemporaryDir& databasesWith(int members)
-{
+const QTemporaryDir& databasesWith(int members) {
     static std::map<int, std::unique_ptr<QTemporaryDir>> made;
     auto& dir = made[members];
     if (!dir) {
@@ -48,8 +46,8 @@ const QTemporaryDir& databasesWith(int members)
 
 struct MemberTable {
     explicit MemberTable(int members)
-        : connection(platform::dataLinkConnectionString(databasesWith(members).path(), "Quorvel.udl"))
-    {
+        : connection(
+              platform::dataLinkConnectionString(databasesWith(members).path(), "Quorvel.udl")) {
         connection.open();
         table.setConnection(&connection);
         table.setTableName("ALUNOS");
@@ -59,8 +57,7 @@ struct MemberTable {
     TableDataSet table;
 };
 
-void OpenMemberTable(benchmark::State& state)
-{
+void OpenMemberTable(benchmark::State& state) {
     MemberTable members(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         members.table.open();
@@ -70,8 +67,7 @@ void OpenMemberTable(benchmark::State& state)
     state.counters["rss_kB"] = static_cast<double>(residentKilobytes());
 }
 
-void LocateMember(benchmark::State& state)
-{
+void LocateMember(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     MemberTable members(count);
     members.table.open();
@@ -89,11 +85,20 @@ void LocateMember(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(OpenMemberTable)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(LocateMember)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(OpenMemberTable)
+    ->Arg(1000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(LocateMember)
+    ->Arg(1000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -5,22 +5,19 @@
 namespace platform {
 namespace {
 
-ClockFunction& installed()
-{
+ClockFunction& installed() {
     static ClockFunction current;
     return current;
 }
 
 } // namespace
 
-QDateTime now()
-{
+QDateTime now() {
     const ClockFunction& clock = installed();
     return clock ? clock() : QDateTime::currentDateTime();
 }
 
-ClockFunction setClock(ClockFunction clock)
-{
+ClockFunction setClock(ClockFunction clock) {
     return std::exchange(installed(), std::move(clock));
 }
 

@@ -9,13 +9,11 @@
 namespace platform {
 namespace {
 
-[[noreturn]] void fail(const QString& source, const QString& what)
-{
+[[noreturn]] void fail(const QString& source, const QString& what) {
     throw DataLinkError(QStringLiteral("%1: %2").arg(source, what).toStdString());
 }
 
-QString decode(const QByteArray& bytes)
-{
+QString decode(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xFE")) {
         return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
     }
@@ -28,8 +26,7 @@ QString decode(const QByteArray& bytes)
     return QString::fromUtf8(bytes);
 }
 
-QString propertyValue(const DataLinkProperties& properties, const QString& key)
-{
+QString propertyValue(const DataLinkProperties& properties, const QString& key) {
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         if (it.key().compare(key, Qt::CaseInsensitive) == 0) {
             return it.value();
@@ -39,8 +36,7 @@ QString propertyValue(const DataLinkProperties& properties, const QString& key)
 }
 
 // ODBC values holding ; { or } must be braced.
-QString odbcValue(const QString& value)
-{
+QString odbcValue(const QString& value) {
     if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
         value.contains(QLatin1Char('}')) || value.startsWith(QLatin1Char(' ')) ||
         value.endsWith(QLatin1Char(' '))) {
@@ -52,8 +48,7 @@ QString odbcValue(const QString& value)
 }
 
 // Data Source of SQL Server: server[\instance][,port]
-QString freeTdsConnectionString(const DataLinkProperties& properties)
-{
+QString freeTdsConnectionString(const DataLinkProperties& properties) {
     QString server = propertyValue(properties, QStringLiteral("Data Source")).trimmed();
     QString port;
     const qsizetype comma = server.indexOf(QLatin1Char(','));
@@ -61,7 +56,8 @@ QString freeTdsConnectionString(const DataLinkProperties& properties)
         port = server.mid(comma + 1).trimmed();
         server = server.left(comma).trimmed();
     }
-    QStringList parts{QStringLiteral("DRIVER={FreeTDS}"), QStringLiteral("SERVER=") + odbcValue(server)};
+    QStringList parts{QStringLiteral("DRIVER={FreeTDS}"),
+                      QStringLiteral("SERVER=") + odbcValue(server)};
     if (!port.isEmpty()) {
         parts << QStringLiteral("PORT=") + odbcValue(port);
     }
@@ -72,7 +68,8 @@ QString freeTdsConnectionString(const DataLinkProperties& properties)
     const QString user = propertyValue(properties, QStringLiteral("User ID"));
     if (!user.isEmpty()) {
         parts << QStringLiteral("UID=") + odbcValue(user);
-        parts << QStringLiteral("PWD=") + odbcValue(propertyValue(properties, QStringLiteral("Password")));
+        parts << QStringLiteral("PWD=") +
+                     odbcValue(propertyValue(properties, QStringLiteral("Password")));
     }
     parts << QStringLiteral("ClientCharset=UTF-8");
     return parts.join(QLatin1Char(';'));
@@ -80,8 +77,7 @@ QString freeTdsConnectionString(const DataLinkProperties& properties)
 
 } // namespace
 
-DataLinkProperties parseInitString(const QString& initString, const QString& source)
-{
+DataLinkProperties parseInitString(const QString& initString, const QString& source) {
     DataLinkProperties properties;
     qsizetype at = 0;
     const qsizetype length = initString.size();
@@ -91,7 +87,8 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
         if (equals < 0 || (semicolon >= 0 && semicolon < equals)) {
             const QString part = initString.mid(at, semicolon < 0 ? -1 : semicolon - at).trimmed();
             if (!part.isEmpty()) {
-                fail(source, QStringLiteral("malformed part \"%1\" (expected Key=Value)").arg(part));
+                fail(source,
+                     QStringLiteral("malformed part \"%1\" (expected Key=Value)").arg(part));
             }
             at = semicolon < 0 ? length : semicolon + 1;
             continue;
@@ -105,8 +102,8 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
             ++valueStart;
         }
         QString value;
-        if (valueStart < length &&
-            (initString.at(valueStart) == QLatin1Char('"') || initString.at(valueStart) == QLatin1Char('\''))) {
+        if (valueStart < length && (initString.at(valueStart) == QLatin1Char('"') ||
+                                    initString.at(valueStart) == QLatin1Char('\''))) {
             // A quoted value; a doubled quote stands for one quote.
             const QChar quote = initString.at(valueStart);
             qsizetype i = valueStart + 1;
@@ -144,8 +141,7 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
     return properties;
 }
 
-DataLinkProperties readDataLinkFile(const QString& path)
-{
+DataLinkProperties readDataLinkFile(const QString& path) {
     QFile file(path);
     if (!file.exists()) {
         fail(path, QStringLiteral("data-link file not found"));
@@ -153,7 +149,8 @@ DataLinkProperties readDataLinkFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly)) {
         fail(path, QStringLiteral("cannot read the data-link file: ") + file.errorString());
     }
-    const QStringList lines = decode(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    const QStringList lines =
+        decode(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
     QString initString;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
@@ -172,8 +169,7 @@ DataLinkProperties readDataLinkFile(const QString& path)
     return parseInitString(initString, path);
 }
 
-SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& dataLinkPath)
-{
+SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& dataLinkPath) {
     const QString provider = propertyValue(properties, QStringLiteral("Provider")).trimmed();
     const QString family = provider.section(QLatin1Char('.'), 0, 0).toUpper();
     if (family == QStringLiteral("SQLOLEDB") || family.startsWith(QStringLiteral("SQLNCLI")) ||
@@ -187,7 +183,8 @@ SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& data
             odbc = QStringLiteral("DSN=") + odbcValue(dsn);
         }
         if (odbc.isEmpty()) {
-            fail(dataLinkPath, QStringLiteral("provider MSDASQL without an ODBC connection string"));
+            fail(dataLinkPath,
+                 QStringLiteral("provider MSDASQL without an ODBC connection string"));
         }
         return {QStringLiteral("QODBC"), odbc};
     }
@@ -204,17 +201,16 @@ SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& data
     fail(dataLinkPath, QStringLiteral("unknown provider \"%1\"").arg(provider));
 }
 
-QString dataLinkConnectionString(const QString& folder, const QString& fileName)
-{
+QString dataLinkConnectionString(const QString& folder, const QString& fileName) {
     return QStringLiteral("FILE NAME=") + QDir(folder).filePath(fileName);
 }
 
-QString dataLinkPathOf(const QString& connectionString)
-{
+QString dataLinkPathOf(const QString& connectionString) {
     static const QString prefix = QStringLiteral("FILE NAME=");
     if (!connectionString.startsWith(prefix, Qt::CaseInsensitive)) {
-        throw DataLinkError(
-            QStringLiteral("not a data-link connection string: \"%1\"").arg(connectionString).toStdString());
+        throw DataLinkError(QStringLiteral("not a data-link connection string: \"%1\"")
+                                .arg(connectionString)
+                                .toStdString());
     }
     return connectionString.mid(prefix.size()).trimmed();
 }

@@ -36,8 +36,9 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
 
 // Maps the provider to a Qt SQL target:
 //   SQLOLEDB, SQLNCLI*, MSOLEDBSQL -> ODBC through FreeTDS;
-//   MSDASQL                        -> its own ODBC string (Extended Properties, or DSN=Data Source);
-//   SQLite                         -> the file in Data Source, relative to the data-link's folder.
+//   MSDASQL                        -> its own ODBC string (Extended Properties, or DSN=Data
+//   Source); SQLite                         -> the file in Data Source, relative to the data-link's
+//   folder.
 // Throws DataLinkError for an unknown or missing provider.
 SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& dataLinkPath);
 

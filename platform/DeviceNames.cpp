@@ -6,8 +6,7 @@
 
 namespace platform {
 
-QString resolveDeviceName(const QString& name, const QString& devRoot)
-{
+QString resolveDeviceName(const QString& name, const QString& devRoot) {
     if (QDir::isAbsolutePath(name)) {
         return name;
     }
@@ -21,7 +20,8 @@ QString resolveDeviceName(const QString& name, const QString& devRoot)
         const QRegularExpressionMatch match = portName.match(name);
         if (match.hasMatch()) {
             const int index = match.captured(2).toInt() - 1;
-            const bool serial = match.captured(1).compare(QStringLiteral("COM"), Qt::CaseInsensitive) == 0;
+            const bool serial =
+                match.captured(1).compare(QStringLiteral("COM"), Qt::CaseInsensitive) == 0;
             return devRoot + (serial ? QStringLiteral("/ttyS") : QStringLiteral("/lp")) +
                    QString::number(index);
         }

@@ -5,8 +5,7 @@
 namespace platform {
 namespace {
 
-QMessageBox::Icon toQtIcon(MessageIcon icon)
-{
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
         return QMessageBox::Information;
@@ -20,8 +19,7 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-int fromQtButton(int button)
-{
+int fromQtButton(int button) {
     switch (button) {
     case QMessageBox::Yes:
         return IdYes;
@@ -35,8 +33,7 @@ int fromQtButton(int button)
 }
 
 // Task-modal box without an owner window.
-int showQtMessageBox(const Message& message)
-{
+int showQtMessageBox(const Message& message) {
     QMessageBox box(toQtIcon(message.icon), message.caption, message.text);
     switch (message.buttons) {
     case MessageButtons::Ok:
@@ -53,22 +50,19 @@ int showQtMessageBox(const Message& message)
     return fromQtButton(box.exec());
 }
 
-MessagePresenter& presenter()
-{
+MessagePresenter& presenter() {
     static MessagePresenter current;
     return current;
 }
 
 } // namespace
 
-int showMessage(const Message& message)
-{
+int showMessage(const Message& message) {
     const MessagePresenter& installed = presenter();
     return installed ? installed(message) : showQtMessageBox(message);
 }
 
-MessagePresenter setMessagePresenter(MessagePresenter replacement)
-{
+MessagePresenter setMessagePresenter(MessagePresenter replacement) {
     return std::exchange(presenter(), std::move(replacement));
 }
 

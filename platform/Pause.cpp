@@ -7,16 +7,14 @@
 namespace platform {
 namespace {
 
-PauseFunction& installed()
-{
+PauseFunction& installed() {
     static PauseFunction current;
     return current;
 }
 
 } // namespace
 
-void pause(int milliseconds)
-{
+void pause(int milliseconds) {
     if (milliseconds <= 0) {
         return;
     }
@@ -27,8 +25,7 @@ void pause(int milliseconds)
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-PauseFunction setPauseFunction(PauseFunction function)
-{
+PauseFunction setPauseFunction(PauseFunction function) {
     return std::exchange(installed(), std::move(function));
 }
 

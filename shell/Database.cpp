@@ -11,36 +11,32 @@
 
 namespace {
 
-QString uniqueConnectionName()
-{
+QString uniqueConnectionName() {
     static std::atomic<int> counter{0};
     return QStringLiteral("se-connection-%1").arg(++counter);
 }
 
-QString errorText(const QSqlError& error)
-{
+QString errorText(const QSqlError& error) {
     const QString text = error.text().trimmed();
     return text.isEmpty() ? QStringLiteral("unknown database error") : text;
 }
 
 // Table and column names go into the statement text, so only plain identifiers are accepted.
-bool isIdentifier(const QString& name)
-{
+bool isIdentifier(const QString& name) {
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     return identifier.match(name).hasMatch();
 }
 
-bool isTextual(const QVariant& v)
-{
+bool isTextual(const QVariant& v) {
     return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray;
 }
 
-QDateTime parseDateTime(const QString& text)
-{
+QDateTime parseDateTime(const QString& text) {
     const QString trimmed = text.trimmed();
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd HH:mm:ss"),
-                                  QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"), QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
-                                  QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
+    for (const QString& format :
+         {QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd HH:mm:ss"),
+          QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"), QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
+          QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")}) {
         const QDateTime parsed = QDateTime::fromString(trimmed, format);
         if (parsed.isValid()) {
             return parsed;
@@ -55,25 +51,20 @@ QDateTime parseDateTime(const QString& text)
 
 Connection::Connection(QString connectionString)
     : m_connectionString(std::move(connectionString))
-    , m_name(uniqueConnectionName())
-{
-}
+    , m_name(uniqueConnectionName()) {}
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
     }
 }
 
-void Connection::setConnectionString(const QString& connectionString)
-{
+void Connection::setConnectionString(const QString& connectionString) {
     m_connectionString = connectionString;
 }
 
-void Connection::open()
-{
+void Connection::open() {
     platform::SqlTarget target;
     try {
         const QString path = platform::dataLinkPathOf(m_connectionString);
@@ -82,43 +73,48 @@ void Connection::open()
         throw DatabaseError(error.what());
     }
 
-    if (QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).driverName() != target.driver) {
+    if (QSqlDatabase::contains(m_name) &&
+        QSqlDatabase::database(m_name, false).driverName() != target.driver) {
         QSqlDatabase::removeDatabase(m_name);
     }
-    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
-                                                     : QSqlDatabase::addDatabase(target.driver, m_name);
+    QSqlDatabase db = QSqlDatabase::contains(m_name)
+                          ? QSqlDatabase::database(m_name, false)
+                          : QSqlDatabase::addDatabase(target.driver, m_name);
     if (!db.isValid()) {
-        throw DatabaseError(QStringLiteral("the %1 database driver is not installed").arg(target.driver).toStdString());
+        throw DatabaseError(QStringLiteral("the %1 database driver is not installed")
+                                .arg(target.driver)
+                                .toStdString());
     }
     db.close();
     db.setDatabaseName(target.databaseName);
     // The terminal only reads; SQLite must not create a missing file either.
-    db.setConnectOptions(target.driver == QStringLiteral("QSQLITE")
-                             ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
-                             : QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
+    db.setConnectOptions(
+        target.driver == QStringLiteral("QSQLITE")
+            ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+            : QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
     if (!db.open()) {
-        throw DatabaseError(QStringLiteral("cannot connect through %1: %2")
-                                .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
-                                .toStdString());
+        throw DatabaseError(
+            QStringLiteral("cannot connect through %1: %2")
+                .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
+                .toStdString());
     }
 }
 
-void Connection::close()
-{
+void Connection::close() {
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
     }
 }
 
-bool Connection::isOpen() const
-{
+bool Connection::isOpen() const {
     return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
 }
 
-QSqlDatabase Connection::database() const
-{
+QSqlDatabase Connection::database() const {
     if (!isOpen()) {
-        throw DatabaseError(QStringLiteral("the connection to %1 is not open").arg(m_connectionString).toStdString());
+        throw DatabaseError(QStringLiteral("the connection to %1 is not open")
+                                .arg(m_connectionString)
+                                .toStdString());
     }
     return QSqlDatabase::database(m_name, false);
 }
@@ -128,20 +124,17 @@ QSqlDatabase Connection::database() const
 DataSet::DataSet() = default;
 DataSet::~DataSet() = default;
 
-void DataSet::setConnection(Connection* connection)
-{
+void DataSet::setConnection(Connection* connection) {
     m_shared = connection;
     m_own.reset();
 }
 
-void DataSet::setConnectionString(const QString& connectionString)
-{
+void DataSet::setConnectionString(const QString& connectionString) {
     m_shared = nullptr;
     m_own = std::make_unique<Connection>(connectionString);
 }
 
-QSqlDatabase DataSet::connectedDatabase()
-{
+QSqlDatabase DataSet::connectedDatabase() {
     if (m_own) {
         if (!m_own->isOpen()) {
             m_own->open();
@@ -154,8 +147,7 @@ QSqlDatabase DataSet::connectedDatabase()
     fail(QStringLiteral("no connection"));
 }
 
-void DataSet::open()
-{
+void DataSet::open() {
     if (m_open) {
         return;
     }
@@ -165,8 +157,7 @@ void DataSet::open()
     m_open = true;
 }
 
-void DataSet::close()
-{
+void DataSet::close() {
     m_query.reset();
     m_record = {};
     m_open = false;
@@ -177,16 +168,14 @@ void DataSet::close()
     }
 }
 
-void DataSet::requery()
-{
+void DataSet::requery() {
     if (!m_open) {
         fail(QStringLiteral("requery of a closed data set"));
     }
     runStatement(selectText(), boundValues());
 }
 
-void DataSet::first()
-{
+void DataSet::first() {
     if (!m_open) {
         fail(QStringLiteral("not open"));
     }
@@ -195,8 +184,7 @@ void DataSet::first()
     }
 }
 
-void DataSet::next()
-{
+void DataSet::next() {
     if (!m_open) {
         fail(QStringLiteral("not open"));
     }
@@ -208,15 +196,15 @@ void DataSet::next()
 
 void DataSet::validate(QSqlDatabase&) {}
 
-void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values)
-{
+void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
     auto query = std::make_unique<QSqlQuery>(connectedDatabase());
     query->setForwardOnly(true);
     if (!query->prepare(text)) {
         fail(errorText(query->lastError()));
     }
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const QString placeholder = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+        const QString placeholder =
+            it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
         query->bindValue(placeholder, it.value());
     }
     if (!query->exec()) {
@@ -227,8 +215,7 @@ void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& v
     m_atFirst = true;
 }
 
-void DataSet::fetchRow()
-{
+void DataSet::fetchRow() {
     if (m_query->next()) {
         m_record = m_query->record();
         m_eof = false;
@@ -240,13 +227,11 @@ void DataSet::fetchRow()
     }
 }
 
-void DataSet::markMoved()
-{
+void DataSet::markMoved() {
     m_atFirst = false;
 }
 
-QStringList DataSet::fieldNames() const
-{
+QStringList DataSet::fieldNames() const {
     QStringList names;
     const QSqlRecord record = m_query ? m_query->record() : QSqlRecord();
     for (int i = 0; i < record.count(); ++i) {
@@ -255,13 +240,11 @@ QStringList DataSet::fieldNames() const
     return names;
 }
 
-bool DataSet::hasField(const QString& name) const
-{
+bool DataSet::hasField(const QString& name) const {
     return m_query && m_query->record().indexOf(name) >= 0;
 }
 
-QVariant DataSet::value(const QString& name) const
-{
+QVariant DataSet::value(const QString& name) const {
     if (!m_open) {
         fail(QStringLiteral("read of column %1 while closed").arg(name));
     }
@@ -275,13 +258,11 @@ QVariant DataSet::value(const QString& name) const
     return m_record.value(index);
 }
 
-bool DataSet::isNull(const QString& name) const
-{
+bool DataSet::isNull(const QString& name) const {
     return value(name).isNull();
 }
 
-QString DataSet::fieldText(const QString& name) const
-{
+QString DataSet::fieldText(const QString& name) const {
     const QVariant v = value(name);
     if (v.isNull()) {
         return {};
@@ -292,8 +273,7 @@ QString DataSet::fieldText(const QString& name) const
     return v.toString();
 }
 
-int DataSet::fieldInteger(const QString& name) const
-{
+int DataSet::fieldInteger(const QString& name) const {
     const QVariant v = value(name);
     if (v.isNull()) {
         return 0;
@@ -307,8 +287,7 @@ int DataSet::fieldInteger(const QString& name) const
     return static_cast<int>(std::lround(number));
 }
 
-double DataSet::fieldFloat(const QString& name) const
-{
+double DataSet::fieldFloat(const QString& name) const {
     const QVariant v = value(name);
     if (v.isNull()) {
         return 0.0;
@@ -321,8 +300,7 @@ double DataSet::fieldFloat(const QString& name) const
     return number;
 }
 
-bool DataSet::fieldBoolean(const QString& name) const
-{
+bool DataSet::fieldBoolean(const QString& name) const {
     const QVariant v = value(name);
     if (v.isNull()) {
         return false;
@@ -338,17 +316,18 @@ bool DataSet::fieldBoolean(const QString& name) const
         }
     }
     const QString text = v.toString().trimmed().toLower();
-    if (text == QStringLiteral("1") || text == QStringLiteral("true") || text == QStringLiteral("t")) {
+    if (text == QStringLiteral("1") || text == QStringLiteral("true") ||
+        text == QStringLiteral("t")) {
         return true;
     }
-    if (text == QStringLiteral("0") || text == QStringLiteral("false") || text == QStringLiteral("f")) {
+    if (text == QStringLiteral("0") || text == QStringLiteral("false") ||
+        text == QStringLiteral("f")) {
         return false;
     }
     fail(QStringLiteral("column %1: \"%2\" is not a Boolean").arg(name, v.toString()));
 }
 
-QDateTime DataSet::fieldDateTime(const QString& name) const
-{
+QDateTime DataSet::fieldDateTime(const QString& name) const {
     const QVariant v = value(name);
     if (v.isNull()) {
         return dayZero();
@@ -366,36 +345,30 @@ QDateTime DataSet::fieldDateTime(const QString& name) const
     return parsed;
 }
 
-QByteArray DataSet::fieldBlob(const QString& name) const
-{
+QByteArray DataSet::fieldBlob(const QString& name) const {
     const QVariant v = value(name);
     return v.isNull() ? QByteArray() : v.toByteArray();
 }
 
-QDateTime DataSet::dayZero()
-{
+QDateTime DataSet::dayZero() {
     return QDate(1899, 12, 30).startOfDay();
 }
 
-void DataSet::fail(const QString& what) const
-{
+void DataSet::fail(const QString& what) const {
     throw DatabaseError((describe() + QStringLiteral(": ") + what).toStdString());
 }
 
 // ---- TableDataSet ----
 
-QString TableDataSet::columnList() const
-{
+QString TableDataSet::columnList() const {
     return m_columns.isEmpty() ? QStringLiteral("*") : m_columns.join(QStringLiteral(", "));
 }
 
-QString TableDataSet::selectText() const
-{
+QString TableDataSet::selectText() const {
     return QStringLiteral("SELECT %1 FROM %2").arg(columnList(), m_table);
 }
 
-void TableDataSet::validate(QSqlDatabase& database)
-{
+void TableDataSet::validate(QSqlDatabase& database) {
     if (!isIdentifier(m_table)) {
         fail(QStringLiteral("not a table name"));
     }
@@ -411,38 +384,34 @@ void TableDataSet::validate(QSqlDatabase& database)
     }
 }
 
-bool TableDataSet::locate(const QString& column, const QVariant& value)
-{
+bool TableDataSet::locate(const QString& column, const QVariant& value) {
     if (!isOpen()) {
         fail(QStringLiteral("locate on a closed table"));
     }
     if (!isIdentifier(column)) {
         fail(QStringLiteral("not a column name: %1").arg(column));
     }
-    runStatement(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :located").arg(columnList(), m_table, column),
-                 {{QStringLiteral(":located"), value}});
+    runStatement(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :located").arg(columnList(), m_table, column),
+        {{QStringLiteral(":located"), value}});
     markMoved();
     return !eof();
 }
 
-QString TableDataSet::describe() const
-{
+QString TableDataSet::describe() const {
     return QStringLiteral("table %1").arg(m_table);
 }
 
 // ---- QueryDataSet, CommandDataSet ----
 
-QString QueryDataSet::selectText() const
-{
+QString QueryDataSet::selectText() const {
     return m_lines.join(QLatin1Char('\n'));
 }
 
-QString QueryDataSet::describe() const
-{
+QString QueryDataSet::describe() const {
     return QStringLiteral("query \"%1\"").arg(m_lines.join(QLatin1Char(' ')).simplified().left(60));
 }
 
-QString CommandDataSet::describe() const
-{
+QString CommandDataSet::describe() const {
     return QStringLiteral("command \"%1\"").arg(m_text.simplified().left(60));
 }

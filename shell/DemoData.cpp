@@ -23,19 +23,14 @@ namespace {
 class Random {
 public:
     explicit Random(quint64 seed)
-        : m_state(seed)
-    {
-    }
-    quint32 next()
-    {
+        : m_state(seed) {}
+    quint32 next() {
         m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<quint32>(m_state >> 33);
     }
     int below(int n) { return static_cast<int>(next() % static_cast<quint32>(n)); }
     bool chance(int percent) { return below(100) < percent; }
-    template <typename T>
-    const T& pick(const std::vector<T>& items)
-    {
+    template <typename T> const T& pick(const std::vector<T>& items) {
         return items[static_cast<size_t>(below(static_cast<int>(items.size())))];
     }
 
@@ -44,18 +39,22 @@ private:
 };
 
 const std::vector<QString> firstNames{
-    QStringLiteral("João"),    QStringLiteral("José"),     QStringLiteral("Antônio"),  QStringLiteral("Luíza"),
-    QStringLiteral("Márcia"),  QStringLiteral("Ângela"),   QStringLiteral("Sérgio"),   QStringLiteral("Fábio"),
-    QStringLiteral("Cláudia"), QStringLiteral("Conceição"), QStringLiteral("Letícia"), QStringLiteral("Vinícius"),
-    QStringLiteral("Otávio"),  QStringLiteral("Patrícia"), QStringLiteral("Débora"),   QStringLiteral("Mônica"),
-    QStringLiteral("Rafael"),  QStringLiteral("Bruna"),    QStringLiteral("Thiago"),   QStringLiteral("Camila"),
-    QStringLiteral("Lúcio"),   QStringLiteral("Inês"),     QStringLiteral("Cecília"),  QStringLiteral("Gonçalo")};
+    QStringLiteral("João"),      QStringLiteral("José"),     QStringLiteral("Antônio"),
+    QStringLiteral("Luíza"),     QStringLiteral("Márcia"),   QStringLiteral("Ângela"),
+    QStringLiteral("Sérgio"),    QStringLiteral("Fábio"),    QStringLiteral("Cláudia"),
+    QStringLiteral("Conceição"), QStringLiteral("Letícia"),  QStringLiteral("Vinícius"),
+    QStringLiteral("Otávio"),    QStringLiteral("Patrícia"), QStringLiteral("Débora"),
+    QStringLiteral("Mônica"),    QStringLiteral("Rafael"),   QStringLiteral("Bruna"),
+    QStringLiteral("Thiago"),    QStringLiteral("Camila"),   QStringLiteral("Lúcio"),
+    QStringLiteral("Inês"),      QStringLiteral("Cecília"),  QStringLiteral("Gonçalo")};
 const std::vector<QString> surnames{
-    QStringLiteral("Silva"),     QStringLiteral("Araújo"),   QStringLiteral("Gonçalves"), QStringLiteral("Conceição"),
-    QStringLiteral("Magalhães"), QStringLiteral("Brandão"),  QStringLiteral("Simões"),    QStringLiteral("Guimarães"),
-    QStringLiteral("Pereira"),   QStringLiteral("Assunção"), QStringLiteral("Lacerda"),   QStringLiteral("Românio"),
-    QStringLiteral("Sá"),        QStringLiteral("Falcão"),   QStringLiteral("Monteiro"),  QStringLiteral("Loureiro"),
-    QStringLiteral("Müller"),    QStringLiteral("Nóbrega"),  QStringLiteral("Quintão"),   QStringLiteral("Teixeira")};
+    QStringLiteral("Silva"),     QStringLiteral("Araújo"),    QStringLiteral("Gonçalves"),
+    QStringLiteral("Conceição"), QStringLiteral("Magalhães"), QStringLiteral("Brandão"),
+    QStringLiteral("Simões"),    QStringLiteral("Guimarães"), QStringLiteral("Pereira"),
+    QStringLiteral("Assunção"),  QStringLiteral("Lacerda"),   QStringLiteral("Românio"),
+    QStringLiteral("Sá"),        QStringLiteral("Falcão"),    QStringLiteral("Monteiro"),
+    QStringLiteral("Loureiro"),  QStringLiteral("Müller"),    QStringLiteral("Nóbrega"),
+    QStringLiteral("Quintão"),   QStringLiteral("Teixeira")};
 
 struct Exercise {
     const char* code;
@@ -97,28 +96,30 @@ const std::vector<Exercise> exercises{
 };
 
 const std::vector<QString> staffNames{
-    QStringLiteral("Ricardo Prado"), QStringLiteral("Fernanda Gusmão"), QStringLiteral("Paulo Sérgio Lima"),
-    QStringLiteral("Juliana Antunes"), QStringLiteral("Marcos Vinícius Rocha")};
+    QStringLiteral("Ricardo Prado"), QStringLiteral("Fernanda Gusmão"),
+    QStringLiteral("Paulo Sérgio Lima"), QStringLiteral("Juliana Antunes"),
+    QStringLiteral("Marcos Vinícius Rocha")};
 
-QString staffCode(int i) { return QStringLiteral("%1").arg(900 + i, 10, 10, QLatin1Char('0')); }
+QString staffCode(int i) {
+    return QStringLiteral("%1").arg(900 + i, 10, 10, QLatin1Char('0'));
+}
 
 class Writer {
 public:
     Writer(const QString& file)
-        : m_name(QStringLiteral("se-demo-") + file)
-    {
+        : m_name(QStringLiteral("se-demo-") + file) {
         QFile::remove(file);
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         m_db.setDatabaseName(file);
         if (!m_db.open()) {
-            throw std::runtime_error("cannot create " + file.toStdString() + ": " + m_db.lastError().text().toStdString());
+            throw std::runtime_error("cannot create " + file.toStdString() + ": " +
+                                     m_db.lastError().text().toStdString());
         }
         exec(QStringLiteral("PRAGMA journal_mode = OFF"));
         exec(QStringLiteral("PRAGMA synchronous = OFF"));
         m_db.transaction();
     }
-    ~Writer()
-    {
+    ~Writer() {
         m_statements.clear();
         m_db.close();
         m_db = QSqlDatabase();
@@ -127,41 +128,40 @@ public:
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    void exec(const QString& sql)
-    {
+    void exec(const QString& sql) {
         QSqlQuery q(m_db);
         if (!q.exec(sql)) {
-            throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
+            throw std::runtime_error(
+                (sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
         }
     }
-    void createTables(schema::Database database)
-    {
+    void createTables(schema::Database database) {
         for (const schema::Table* table : schema::tablesOf(database)) {
-            for (const QString& statement : schema::createTableSql(*table, schema::Dialect::SQLite)) {
+            for (const QString& statement :
+                 schema::createTableSql(*table, schema::Dialect::SQLite)) {
                 exec(statement);
             }
         }
     }
     // Inserts one row; values are bound in the order of columns.
-    void insert(const QString& table, const QStringList& columns, const QVariantList& values)
-    {
+    void insert(const QString& table, const QStringList& columns, const QVariantList& values) {
         QSqlQuery& q = prepared(table, columns);
         for (int i = 0; i < values.size(); ++i) {
             q.bindValue(i, values[i]);
         }
         if (!q.exec()) {
-            throw std::runtime_error(("insert into " + table + QStringLiteral(": ") + q.lastError().text()).toStdString());
+            throw std::runtime_error(
+                ("insert into " + table + QStringLiteral(": ") + q.lastError().text())
+                    .toStdString());
         }
     }
-    void commit()
-    {
+    void commit() {
         m_statements.clear();
         m_db.commit();
     }
 
 private:
-    QSqlQuery& prepared(const QString& table, const QStringList& columns)
-    {
+    QSqlQuery& prepared(const QString& table, const QStringList& columns) {
         const QString key = table + QLatin1Char('|') + columns.join(QLatin1Char(','));
         auto it = m_statements.find(key);
         if (it == m_statements.end()) {
@@ -170,8 +170,9 @@ private:
             for (qsizetype i = 0; i < columns.size(); ++i) {
                 marks << QStringLiteral("?");
             }
-            q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            q.prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
             it = m_statements.emplace(key, std::move(q)).first;
         }
         return it->second;
@@ -182,8 +183,7 @@ private:
     std::map<QString, QSqlQuery> m_statements;
 };
 
-QString memberName(Random& random)
-{
+QString memberName(Random& random) {
     QString name = random.pick(firstNames);
     const int parts = 1 + random.below(4); // some names run past 27 characters
     for (int i = 0; i < parts; ++i) {
@@ -195,8 +195,7 @@ QString memberName(Random& random)
     return name.left(35);
 }
 
-QByteArray photoOf(int member)
-{
+QByteArray photoOf(int member) {
     Random random(static_cast<quint64>(member) * 7919U);
     QImage image(120, 150, QImage::Format_RGB32);
     image.fill(QColor::fromHsv(random.below(360), 60, 230));
@@ -205,7 +204,8 @@ QByteArray photoOf(int member)
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor::fromHsv(random.below(360), 140, 150));
     painter.drawEllipse(QRect(10, 100, 100, 90)); // shoulders
-    painter.setBrush(QColor::fromHsv(20 + random.below(20), 80 + random.below(100), 120 + random.below(120)));
+    painter.setBrush(
+        QColor::fromHsv(20 + random.below(20), 80 + random.below(100), 120 + random.below(120)));
     painter.drawEllipse(QRect(33, 30, 54, 66)); // head
     painter.end();
     QByteArray bytes;
@@ -217,8 +217,7 @@ QByteArray photoOf(int member)
     return bytes;
 }
 
-QVariantList weekdayFlags(Random& random)
-{
+QVariantList weekdayFlags(Random& random) {
     QVariantList days;
     for (int i = 0; i < 7; ++i) {
         days << random.chance(45);
@@ -226,64 +225,100 @@ QVariantList weekdayFlags(Random& random)
     return days;
 }
 
-QStringList weekdayColumns()
-{
-    return {QStringLiteral("DOM"), QStringLiteral("SEG"), QStringLiteral("TER"), QStringLiteral("QUA"),
-            QStringLiteral("QUI"), QStringLiteral("SEX"), QStringLiteral("SAB")};
+QStringList weekdayColumns() {
+    return {QStringLiteral("DOM"), QStringLiteral("SEG"), QStringLiteral("TER"),
+            QStringLiteral("QUA"), QStringLiteral("QUI"), QStringLiteral("SEX"),
+            QStringLiteral("SAB")};
 }
 
-void writeSettings(Writer& w, const QString& folder)
-{
-    const QStringList columns{
-        QStringLiteral("ACADEMIA"),       QStringLiteral("ENDERACADEMIA"),     QStringLiteral("CODIGOSEQ"),
-        QStringLiteral("SAIDAALUNO"),     QStringLiteral("CAMINHOCOPIA"),      QStringLiteral("PATH_EXERCICIO"),
-        QStringLiteral("COMPLEMENTO1"),   QStringLiteral("COMPLEMENTO2"),      QStringLiteral("TEMPO_REAVALIACAO"),
-        QStringLiteral("CNPJCPF"),        QStringLiteral("CAPTURA_WEB"),       QStringLiteral("ESPACO"),
-        QStringLiteral("PORTA_IMP"),      QStringLiteral("MSN_IMP"),           QStringLiteral("IMPRESSAOREDUZIDA"),
-        QStringLiteral("SERIEEMVIDEO"),   QStringLiteral("ENDERECO_PORTA"),    QStringLiteral("POR_CODIGO_APARELHO"),
-        QStringLiteral("Tempo_Serie"),    QStringLiteral("Caminho_Video"),     QStringLiteral("Terminal_Video_Aparelho"),
-        QStringLiteral("Caminho_Impressora"), QStringLiteral("AlunosAtivos"),  QStringLiteral("PINPAD"),
-        QStringLiteral("STOPBIT"),        QStringLiteral("VELOCIDADE"),        QStringLiteral("DATABIT"),
-        QStringLiteral("PARIDADE"),       QStringLiteral("Tec12USB")};
+void writeSettings(Writer& w, const QString& folder) {
+    const QStringList columns{QStringLiteral("ACADEMIA"),
+                              QStringLiteral("ENDERACADEMIA"),
+                              QStringLiteral("CODIGOSEQ"),
+                              QStringLiteral("SAIDAALUNO"),
+                              QStringLiteral("CAMINHOCOPIA"),
+                              QStringLiteral("PATH_EXERCICIO"),
+                              QStringLiteral("COMPLEMENTO1"),
+                              QStringLiteral("COMPLEMENTO2"),
+                              QStringLiteral("TEMPO_REAVALIACAO"),
+                              QStringLiteral("CNPJCPF"),
+                              QStringLiteral("CAPTURA_WEB"),
+                              QStringLiteral("ESPACO"),
+                              QStringLiteral("PORTA_IMP"),
+                              QStringLiteral("MSN_IMP"),
+                              QStringLiteral("IMPRESSAOREDUZIDA"),
+                              QStringLiteral("SERIEEMVIDEO"),
+                              QStringLiteral("ENDERECO_PORTA"),
+                              QStringLiteral("POR_CODIGO_APARELHO"),
+                              QStringLiteral("Tempo_Serie"),
+                              QStringLiteral("Caminho_Video"),
+                              QStringLiteral("Terminal_Video_Aparelho"),
+                              QStringLiteral("Caminho_Impressora"),
+                              QStringLiteral("AlunosAtivos"),
+                              QStringLiteral("PINPAD"),
+                              QStringLiteral("STOPBIT"),
+                              QStringLiteral("VELOCIDADE"),
+                              QStringLiteral("DATABIT"),
+                              QStringLiteral("PARIDADE"),
+                              QStringLiteral("Tec12USB")};
     // PORTA_IMP "TKT" is a plain file in the working folder: the demo prints its tickets there.
-    const QVariantList values{
-        QStringLiteral("Academia Corpo & Movimento"), QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo"),
-        QStringLiteral("001"), 0, QString(), QStringLiteral("Não"),
-        QStringLiteral("Centro - Belo Horizonte - MG"), QString(), QStringLiteral("3"),
-        QStringLiteral("12.345.678/0001-90"), QStringLiteral("Não"), 3,
-        QStringLiteral("TKT"), QStringLiteral("Não"), QStringLiteral("Não"),
-        QStringLiteral("Não"), QStringLiteral("378"), false,
-        60, QDir(folder).filePath(QStringLiteral("videos")), QStringLiteral("Não"),
-        QString(), QStringLiteral("Sim"), QStringLiteral("NADA"),
-        QStringLiteral("1"), 9600, QStringLiteral("8"),
-        QStringLiteral("NADA"), QStringLiteral("Não")};
+    const QVariantList values{QStringLiteral("Academia Corpo & Movimento"),
+                              QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo"),
+                              QStringLiteral("001"),
+                              0,
+                              QString(),
+                              QStringLiteral("Não"),
+                              QStringLiteral("Centro - Belo Horizonte - MG"),
+                              QString(),
+                              QStringLiteral("3"),
+                              QStringLiteral("12.345.678/0001-90"),
+                              QStringLiteral("Não"),
+                              3,
+                              QStringLiteral("TKT"),
+                              QStringLiteral("Não"),
+                              QStringLiteral("Não"),
+                              QStringLiteral("Não"),
+                              QStringLiteral("378"),
+                              false,
+                              60,
+                              QDir(folder).filePath(QStringLiteral("videos")),
+                              QStringLiteral("Não"),
+                              QString(),
+                              QStringLiteral("Sim"),
+                              QStringLiteral("NADA"),
+                              QStringLiteral("1"),
+                              9600,
+                              QStringLiteral("8"),
+                              QStringLiteral("NADA"),
+                              QStringLiteral("Não")};
     w.insert(QStringLiteral("Secvar"), columns, values);
 }
 
-void writeOperators(Writer& w)
-{
+void writeOperators(Writer& w) {
     for (const Operator& op : operators()) {
         w.insert(QStringLiteral("Usuarios"),
-                 {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("SENHA"), QStringLiteral("IMP_SERIE_40")},
+                 {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("SENHA"),
+                  QStringLiteral("IMP_SERIE_40")},
                  {op.code, op.name, op.password, op.right});
     }
 }
 
-void writeCatalogue(Writer& w, const QString& folder)
-{
+void writeCatalogue(Writer& w, const QString& folder) {
     for (const Exercise& e : exercises) {
         const QString code = QString::fromLatin1(e.code);
         w.insert(QStringLiteral("EXERCICIOS"),
-                 {QStringLiteral("CODIGO"), QStringLiteral("DESCRICAO"), QStringLiteral("DESCRICAOABREVIADA"),
-                  QStringLiteral("APARELHO"), QStringLiteral("Caminho_Video"), QStringLiteral("TIPO")},
-                 {code, QString::fromUtf8(e.name), QString::fromUtf8(e.shortName), QString::fromLatin1(e.machine),
-                  QDir(folder).filePath(QStringLiteral("videos/%1.mp4").arg(code)), QString(QLatin1Char(e.kind))});
+                 {QStringLiteral("CODIGO"), QStringLiteral("DESCRICAO"),
+                  QStringLiteral("DESCRICAOABREVIADA"), QStringLiteral("APARELHO"),
+                  QStringLiteral("Caminho_Video"), QStringLiteral("TIPO")},
+                 {code, QString::fromUtf8(e.name), QString::fromUtf8(e.shortName),
+                  QString::fromLatin1(e.machine),
+                  QDir(folder).filePath(QStringLiteral("videos/%1.mp4").arg(code)),
+                  QString(QLatin1Char(e.kind))});
     }
 }
 
 // Members, photos and staff: the member-side tables, present in both databases.
-void writeMembers(Writer& w, const Options& options, bool activeTable)
-{
+void writeMembers(Writer& w, const Options& options, bool activeTable) {
     Random random(2026);
     const QStringList memberColumns{QStringLiteral("MATRICULA"), QStringLiteral("NOME")};
     for (int n = 1; n <= options.members; ++n) {
@@ -296,20 +331,22 @@ void writeMembers(Writer& w, const Options& options, bool activeTable)
             w.insert(QStringLiteral("ALUNOSATIVOS"), memberColumns, {enrolment, name});
         }
         if (options.photos && photoKind != 0) {
-            w.insert(QStringLiteral("FotosAlunos"), {QStringLiteral("MATRICULA"), QStringLiteral("FOTO1")},
-                     {enrolment, photoKind == 1 ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(photoOf(n))});
+            w.insert(QStringLiteral("FotosAlunos"),
+                     {QStringLiteral("MATRICULA"), QStringLiteral("FOTO1")},
+                     {enrolment, photoKind == 1 ? QVariant(QMetaType(QMetaType::QByteArray))
+                                                : QVariant(photoOf(n))});
         }
     }
     if (options.workouts) {
         for (int i = 0; i < static_cast<int>(staffNames.size()); ++i) {
-            w.insert(QStringLiteral("FUNCIONARIOS"), {QStringLiteral("matricula"), QStringLiteral("nome")},
+            w.insert(QStringLiteral("FUNCIONARIOS"),
+                     {QStringLiteral("matricula"), QStringLiteral("nome")},
                      {staffCode(i + 1), staffNames[static_cast<size_t>(i)]});
         }
     }
 }
 
-void writePrescriptions(Writer& w, const Options& options)
-{
+void writePrescriptions(Writer& w, const Options& options) {
     Random random(1899);
     const QDate start(2026, 3, 2);
     std::vector<const Exercise*> strength;
@@ -317,18 +354,21 @@ void writePrescriptions(Writer& w, const Options& options)
     for (const Exercise& e : exercises) {
         (e.kind == 'S' ? aerobic : strength).push_back(&e);
     }
-    const QStringList treino = QStringList{QStringLiteral("MATRICULA"), QStringLiteral("CODIGO_EXERCICIO"),
-                                           QStringLiteral("PROFESSOR"), QStringLiteral("REPETICOES"),
-                                           QStringLiteral("REGULAGEM"), QStringLiteral("ORDEM"), QStringLiteral("TREINO"),
-                                           QStringLiteral("SERIES"), QStringLiteral("PESO"), QStringLiteral("INTERVALO"),
-                                           QStringLiteral("OBS"), QStringLiteral("DATA")} +
-                               weekdayColumns() + QStringList{QStringLiteral("DATA_REAVALIACAO")};
-    const QStringList aerobica = QStringList{QStringLiteral("MATRICULA"), QStringLiteral("CODIGO_EXERCICIO"),
-                                             QStringLiteral("DURACAO"), QStringLiteral("VELOCIDADE"),
-                                             QStringLiteral("NIVEL_DIFICULDADE"), QStringLiteral("DATA")} +
-                                 weekdayColumns();
-    QStringList alongamento{QStringLiteral("Matricula"), QStringLiteral("Treino"), QStringLiteral("Data"),
-                            QStringLiteral("Obs")};
+    const QStringList treino =
+        QStringList{QStringLiteral("MATRICULA"), QStringLiteral("CODIGO_EXERCICIO"),
+                    QStringLiteral("PROFESSOR"), QStringLiteral("REPETICOES"),
+                    QStringLiteral("REGULAGEM"), QStringLiteral("ORDEM"),
+                    QStringLiteral("TREINO"),    QStringLiteral("SERIES"),
+                    QStringLiteral("PESO"),      QStringLiteral("INTERVALO"),
+                    QStringLiteral("OBS"),       QStringLiteral("DATA")} +
+        weekdayColumns() + QStringList{QStringLiteral("DATA_REAVALIACAO")};
+    const QStringList aerobica =
+        QStringList{QStringLiteral("MATRICULA"),         QStringLiteral("CODIGO_EXERCICIO"),
+                    QStringLiteral("DURACAO"),           QStringLiteral("VELOCIDADE"),
+                    QStringLiteral("NIVEL_DIFICULDADE"), QStringLiteral("DATA")} +
+        weekdayColumns();
+    QStringList alongamento{QStringLiteral("Matricula"), QStringLiteral("Treino"),
+                            QStringLiteral("Data"), QStringLiteral("Obs")};
     for (int i = 1; i <= 23; ++i) {
         alongamento << QStringLiteral("Alogamento_%1").arg(i, 2, 10, QLatin1Char('0'));
     }
@@ -341,26 +381,39 @@ void writePrescriptions(Writer& w, const Options& options)
         const int workouts = 1 + random.below(5);
         const int dates = 1 + random.below(2);
         for (int d = 0; d < dates; ++d) {
-            const QDateTime when = start.addDays(n % 60 + 45 * d).startOfDay().addSecs(8 * 3600 + 60 * (n % 50));
+            const QDateTime when =
+                start.addDays(n % 60 + 45 * d).startOfDay().addSecs(8 * 3600 + 60 * (n % 50));
             // One instructor in twelve has left the gym: the staff table no longer holds him.
-            const QString teacher = n % 12 == 0 ? staffCode(99) : staffCode(1 + random.below(static_cast<int>(staffNames.size())));
+            const QString teacher =
+                n % 12 == 0 ? staffCode(99)
+                            : staffCode(1 + random.below(static_cast<int>(staffNames.size())));
             for (int t = 0; t < workouts; ++t) {
                 const QString letter = QString(QLatin1Char(static_cast<char>('A' + t)));
                 const QVariantList days = weekdayFlags(random);
                 const int count = 4 + random.below(5);
                 for (int order = 1; order <= count; ++order) {
                     const Exercise* e = random.pick(strength);
-                    QVariantList row{enrolment, QString::fromLatin1(e->code), teacher,
-                                     QStringLiteral("%1").arg(8 + 2 * random.below(4)), QStringLiteral("Banco %1").arg(1 + random.below(6)),
-                                     order, letter, QString::number(2 + random.below(3)),
-                                     QStringLiteral("%1 kg").arg(5 * (1 + random.below(16))), 30 + 15 * random.below(4),
-                                     order == 1 ? QStringLiteral("Cuidado com a postura") : QString(), when};
+                    QVariantList row{enrolment,
+                                     QString::fromLatin1(e->code),
+                                     teacher,
+                                     QStringLiteral("%1").arg(8 + 2 * random.below(4)),
+                                     QStringLiteral("Banco %1").arg(1 + random.below(6)),
+                                     order,
+                                     letter,
+                                     QString::number(2 + random.below(3)),
+                                     QStringLiteral("%1 kg").arg(5 * (1 + random.below(16))),
+                                     30 + 15 * random.below(4),
+                                     order == 1 ? QStringLiteral("Cuidado com a postura")
+                                                : QString(),
+                                     when};
                     row += days;
                     row << when.addDays(90);
                     w.insert(QStringLiteral("TREINO"), treino, row);
                 }
                 QVariantList stretch{enrolment, letter, when,
-                                     random.chance(50) ? QStringLiteral("Alongar antes e depois do treino") : QString()};
+                                     random.chance(50)
+                                         ? QStringLiteral("Alongar antes e depois do treino")
+                                         : QString()};
                 for (int i = 0; i < 23; ++i) {
                     stretch << random.chance(30);
                 }
@@ -369,8 +422,12 @@ void writePrescriptions(Writer& w, const Options& options)
             if (random.chance(60)) {
                 const int rows = 1 + random.below(2);
                 for (int r = 0; r < rows; ++r) {
-                    QVariantList row{enrolment, QString::fromLatin1(random.pick(aerobic)->code), 10 + 5 * random.below(5),
-                                     5.0 + 0.5 * random.below(10), 1.0 + random.below(8), when};
+                    QVariantList row{enrolment,
+                                     QString::fromLatin1(random.pick(aerobic)->code),
+                                     10 + 5 * random.below(5),
+                                     5.0 + 0.5 * random.below(10),
+                                     1.0 + random.below(8),
+                                     when};
                     row += weekdayFlags(random);
                     w.insert(QStringLiteral("AEROBICA"), aerobica, row);
                 }
@@ -381,43 +438,45 @@ void writePrescriptions(Writer& w, const Options& options)
 
 } // namespace
 
-const std::vector<Operator>& operators()
-{
+const std::vector<Operator>& operators() {
     static const std::vector<Operator> all{
-        {QStringLiteral("AD"), QStringLiteral("Administrador"), QStringLiteral("ADM123"), QStringLiteral("Sim")},
-        {QStringLiteral("RE"), QStringLiteral("Recepção Manhã"), QStringLiteral("REC1"), QStringLiteral("Não")},
-        {QStringLiteral("GE"), QStringLiteral("Gerência"), QStringLiteral("GER77"), QStringLiteral("Sim")},
+        {QStringLiteral("AD"), QStringLiteral("Administrador"), QStringLiteral("ADM123"),
+         QStringLiteral("Sim")},
+        {QStringLiteral("RE"), QStringLiteral("Recepção Manhã"), QStringLiteral("REC1"),
+         QStringLiteral("Não")},
+        {QStringLiteral("GE"), QStringLiteral("Gerência"), QStringLiteral("GER77"),
+         QStringLiteral("Sim")},
         {QStringLiteral("ES"), QStringLiteral("Estagiário"), QStringLiteral("EST"), QString()},
-        {QStringLiteral("VI"), QStringLiteral("Visitante"), QStringLiteral("VIS"), QStringLiteral("sim")},
+        {QStringLiteral("VI"), QStringLiteral("Visitante"), QStringLiteral("VIS"),
+         QStringLiteral("sim")},
     };
     return all;
 }
 
-QString enrolmentOf(int n)
-{
+QString enrolmentOf(int n) {
     return QStringLiteral("%1").arg(1000 + n, 10, 10, QLatin1Char('0'));
 }
 
-void writeDataLinkFile(const QString& path, const QString& initString)
-{
-    const QString text = QStringLiteral("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n") +
-                         initString + QStringLiteral("\r\n");
+void writeDataLinkFile(const QString& path, const QString& initString) {
+    const QString text =
+        QStringLiteral("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n") +
+        initString + QStringLiteral("\r\n");
     QByteArray bytes("\xFF\xFE", 2);
     bytes += QStringEncoder(QStringEncoder::Utf16LE).encode(text);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
 }
 
-DemoDatabases writeDemoDatabases(const QString& folder, const Options& options)
-{
+DemoDatabases writeDemoDatabases(const QString& folder, const Options& options) {
     if (!QDir().mkpath(folder)) {
         throw std::runtime_error("cannot create the folder " + folder.toStdString());
     }
     const QDir dir(folder);
-    DemoDatabases result{dir.filePath(QStringLiteral("palendra.db")), dir.filePath(QStringLiteral("quorvel.db")),
-                         operators(), options.members};
+    DemoDatabases result{dir.filePath(QStringLiteral("palendra.db")),
+                         dir.filePath(QStringLiteral("quorvel.db")), operators(), options.members};
     {
         Writer palendra(result.palendraFile);
         palendra.createTables(schema::Database::Palendra);
@@ -436,8 +495,10 @@ DemoDatabases writeDemoDatabases(const QString& folder, const Options& options)
         writeMembers(quorvel, options, true);
         quorvel.commit();
     }
-    writeDataLinkFile(dir.filePath(QStringLiteral("Palendra.udl")), QStringLiteral("Provider=SQLite;Data Source=palendra.db"));
-    writeDataLinkFile(dir.filePath(QStringLiteral("Quorvel.udl")), QStringLiteral("Provider=SQLite;Data Source=quorvel.db"));
+    writeDataLinkFile(dir.filePath(QStringLiteral("Palendra.udl")),
+                      QStringLiteral("Provider=SQLite;Data Source=palendra.db"));
+    writeDataLinkFile(dir.filePath(QStringLiteral("Quorvel.udl")),
+                      QStringLiteral("Provider=SQLite;Data Source=quorvel.db"));
     return result;
 }
 

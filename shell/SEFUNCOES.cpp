@@ -8,20 +8,19 @@
 
 #include <cstdint>
 
-int MENSAGEM(const QString& kind, const QString& text1, const QString& text2)
-{
+int MENSAGEM(const QString& kind, const QString& text1, const QString& text2) {
     QApplication::beep();
     const bool information = kind == QStringLiteral("!");
     platform::Message message;
     message.caption = QStringLiteral("Palendra");
     message.text = text1 + QLatin1Char(' ') + text2;
-    message.icon = information ? platform::MessageIcon::Information : platform::MessageIcon::Question;
+    message.icon =
+        information ? platform::MessageIcon::Information : platform::MessageIcon::Question;
     message.buttons = information ? platform::MessageButtons::Ok : platform::MessageButtons::YesNo;
     return platform::showMessage(message);
 }
 
-bool COMPLETA_ESPACOS(QString& text, int width)
-{
+bool COMPLETA_ESPACOS(QString& text, int width) {
     const int length = static_cast<int>(text.size());
     if (length <= width) {
         text.prepend(QString(width - length + 1, QLatin1Char(' ')));
@@ -29,8 +28,7 @@ bool COMPLETA_ESPACOS(QString& text, int width)
     return true;
 }
 
-QString TIRA_ACENTOS(const QString& text)
-{
+QString TIRA_ACENTOS(const QString& text) {
     static const QString from = QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ");
     static const QString to = QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU");
     QString result = text;
@@ -46,8 +44,7 @@ QString TIRA_ACENTOS(const QString& text)
 namespace {
 
 // The address as a 16-bit port number; 278 (the second parallel port) when it is not one.
-std::uint16_t parallelPortAddress(const QString& address)
-{
+std::uint16_t parallelPortAddress(const QString& address) {
     static const QRegularExpression hexNumber(QStringLiteral("^[0-9A-Fa-f]+$"));
     bool converted = false;
     const uint value = address.toUInt(&converted, 16);
@@ -57,8 +54,7 @@ std::uint16_t parallelPortAddress(const QString& address)
 
 } // namespace
 
-bool IMPRESSORA_PRONTA(const QString& address)
-{
+bool IMPRESSORA_PRONTA(const QString& address) {
     try {
         const std::uint16_t base = parallelPortAddress(address);
         TVicPort port;

@@ -12,7 +12,8 @@ inline const QString FecheJanelas = QStringLiteral("Feche a(s) janelas abertas n
 inline const QString TemCertezaFechados =
     QStringLiteral("Tem certeza que os formulários forão fechados ?");
 inline const QString UsuarioSemAcesso = QStringLiteral("Usuário sem acesso !");
-inline const QString AssistenciaTecnica = QStringLiteral("Entre em contato com Assistência Técnica !\r");
+inline const QString AssistenciaTecnica =
+    QStringLiteral("Entre em contato com Assistência Técnica !\r");
 inline const QString CodigoNaoCadastrado = QStringLiteral("Código não cadastrado !");
 inline const QString SenhaNaoConfere = QStringLiteral("Senha não confere !");
 inline const QString CodigoIncorreto = QStringLiteral("Código INCORRETO !");

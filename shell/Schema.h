@@ -10,7 +10,17 @@
 // from the DDL generated here.
 namespace schema {
 
-enum class ColumnType { Text, Integer, SmallInt, Float, Boolean, DateTime, Blob, Memo, AutoIncrement };
+enum class ColumnType {
+    Text,
+    Integer,
+    SmallInt,
+    Float,
+    Boolean,
+    DateTime,
+    Blob,
+    Memo,
+    AutoIncrement
+};
 
 struct Column {
     QString name;

@@ -9,8 +9,7 @@
 
 namespace {
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.filePath(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -18,13 +17,11 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
-QByteArray utf16WithBom(const QString& text)
-{
+QByteArray utf16WithBom(const QString& text) {
     return QByteArray("\xFF\xFE", 2) + QStringEncoder(QStringEncoder::Utf16LE).encode(text);
 }
 
-std::string failureOf(const std::function<void()>& action)
-{
+std::string failureOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const platform::DataLinkError& error) {
@@ -35,8 +32,7 @@ std::string failureOf(const std::function<void()>& action)
 
 } // namespace
 
-TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt)
-{
+TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt) {
     QTemporaryDir dir;
     const QString path = writeFile(
         dir, "Palendra.udl",
@@ -44,7 +40,8 @@ TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt)
                      "Provider=SQLOLEDB.1;Password=s3cr;et;Persist Security Info=True;User ID=sa;"
                      "Initial Catalog=Palendra;Data Source=SERVIDOR\\SQLEXPRESS,1433\r\n"));
     // An unquoted value ends at the first semicolon: "et" alone is malformed.
-    EXPECT_NE(failureOf([&] { platform::readDataLinkFile(path); }).find("Palendra.udl"), std::string::npos);
+    EXPECT_NE(failureOf([&] { platform::readDataLinkFile(path); }).find("Palendra.udl"),
+              std::string::npos);
 
     const QString good = writeFile(
         dir, "Good.udl",
@@ -57,58 +54,63 @@ TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt)
 
     const platform::SqlTarget target = platform::sqlTargetFor(properties, good);
     EXPECT_EQ(target.driver, "QODBC");
-    EXPECT_EQ(target.databaseName, "DRIVER={FreeTDS};SERVER=SERVIDOR\\SQLEXPRESS;PORT=1433;DATABASE=Palendra;"
-                                   "UID=sa;PWD={s3cr;et};ClientCharset=UTF-8");
+    EXPECT_EQ(target.databaseName,
+              "DRIVER={FreeTDS};SERVER=SERVIDOR\\SQLEXPRESS;PORT=1433;DATABASE=Palendra;"
+              "UID=sa;PWD={s3cr;et};ClientCharset=UTF-8");
 }
 
-TEST(DataLinkFile, ReadsUtf8AndResolvesSqliteFilesBesideTheLink)
-{
+TEST(DataLinkFile, ReadsUtf8AndResolvesSqliteFilesBesideTheLink) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "Quorvel.udl", "\xEF\xBB\xBF[oledb]\nProvider=SQLite;Data Source=quorvel.db\n");
-    const platform::SqlTarget target = platform::sqlTargetFor(platform::readDataLinkFile(path), path);
+    const QString path = writeFile(dir, "Quorvel.udl",
+                                   "\xEF\xBB\xBF[oledb]\nProvider=SQLite;Data Source=quorvel.db\n");
+    const platform::SqlTarget target =
+        platform::sqlTargetFor(platform::readDataLinkFile(path), path);
     EXPECT_EQ(target.driver, "QSQLITE");
     EXPECT_EQ(target.databaseName, QDir(dir.path()).filePath("quorvel.db"));
 }
 
-TEST(DataLinkFile, PassesAnOdbcStringThrough)
-{
+TEST(DataLinkFile, PassesAnOdbcStringThrough) {
     const QString odbc = "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;DATABASE=palendra";
-    const auto properties =
-        platform::parseInitString("Provider=MSDASQL.1;Extended Properties=\"" + odbc + "\"", "x.udl");
+    const auto properties = platform::parseInitString(
+        "Provider=MSDASQL.1;Extended Properties=\"" + odbc + "\"", "x.udl");
     EXPECT_EQ(platform::sqlTargetFor(properties, "x.udl").databaseName, odbc);
     const auto dsn = platform::parseInitString("Provider=MSDASQL;Data Source=Academia", "x.udl");
     EXPECT_EQ(platform::sqlTargetFor(dsn, "x.udl").databaseName, "DSN=Academia");
 }
 
-TEST(DataLinkFile, NamesTheFileInEveryError)
-{
+TEST(DataLinkFile, NamesTheFileInEveryError) {
     QTemporaryDir dir;
     const QString missing = dir.filePath("Palendra.udl");
-    EXPECT_NE(failureOf([&] { platform::readDataLinkFile(missing); }).find(missing.toStdString()), std::string::npos);
+    EXPECT_NE(failureOf([&] { platform::readDataLinkFile(missing); }).find(missing.toStdString()),
+              std::string::npos);
 
-    const QString unknown = writeFile(dir, "Unknown.udl", "[oledb]\nProvider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb\n");
+    const QString unknown = writeFile(
+        dir, "Unknown.udl", "[oledb]\nProvider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb\n");
     const std::string unknownError =
         failureOf([&] { platform::sqlTargetFor(platform::readDataLinkFile(unknown), unknown); });
     EXPECT_NE(unknownError.find("Unknown.udl"), std::string::npos);
     EXPECT_NE(unknownError.find("Microsoft.Jet.OLEDB.4.0"), std::string::npos);
 
-    for (const QByteArray& bad : {QByteArray("[oledb]\nProvider=SQLite;this is not a pair\n"),
-                                  QByteArray("[oledb]\nProvider=\"SQLite\n"), QByteArray("[oledb]\n; only a comment\n"),
-                                  QByteArray("[oledb]\nProvider=SQLite;Data Source=a\nProvider=SQLite\n"),
-                                  QByteArray("[oledb]\n=SQLite\n")}) {
+    for (const QByteArray& bad :
+         {QByteArray("[oledb]\nProvider=SQLite;this is not a pair\n"),
+          QByteArray("[oledb]\nProvider=\"SQLite\n"), QByteArray("[oledb]\n; only a comment\n"),
+          QByteArray("[oledb]\nProvider=SQLite;Data Source=a\nProvider=SQLite\n"),
+          QByteArray("[oledb]\n=SQLite\n")}) {
         const QString path = writeFile(dir, "Bad.udl", bad);
-        EXPECT_NE(failureOf([&] { platform::readDataLinkFile(path); }).find("Bad.udl"), std::string::npos)
+        EXPECT_NE(failureOf([&] { platform::readDataLinkFile(path); }).find("Bad.udl"),
+                  std::string::npos)
             << bad.toStdString();
     }
     const QString noProvider = writeFile(dir, "NoProvider.udl", "Data Source=a.db\n");
-    EXPECT_NE(failureOf([&] { platform::sqlTargetFor(platform::readDataLinkFile(noProvider), noProvider); })
-                  .find("NoProvider.udl"),
+    EXPECT_NE(failureOf([&] {
+                  platform::sqlTargetFor(platform::readDataLinkFile(noProvider), noProvider);
+              }).find("NoProvider.udl"),
               std::string::npos);
 }
 
-TEST(DataLinkFile, ConnectionStringsNameTheFile)
-{
-    EXPECT_EQ(platform::dataLinkConnectionString("/etc/se", "Palendra.udl"), "FILE NAME=/etc/se/Palendra.udl");
+TEST(DataLinkFile, ConnectionStringsNameTheFile) {
+    EXPECT_EQ(platform::dataLinkConnectionString("/etc/se", "Palendra.udl"),
+              "FILE NAME=/etc/se/Palendra.udl");
     EXPECT_EQ(platform::dataLinkPathOf("FILE NAME=/etc/se/Quorvel.udl"), "/etc/se/Quorvel.udl");
     EXPECT_EQ(platform::dataLinkPathOf("file name=C:\\SE\\Quorvel.udl"), "C:\\SE\\Quorvel.udl");
     EXPECT_THROW(platform::dataLinkPathOf("Provider=SQLOLEDB.1"), platform::DataLinkError);

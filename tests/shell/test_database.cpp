@@ -21,25 +21,28 @@ namespace {
 // driver and the SQLite ODBC driver. Both must give the same answers.
 class DemoFolder {
 public:
-    static DemoFolder& instance()
-    {
+    static DemoFolder& instance() {
         static DemoFolder folder;
         return folder;
     }
     QString path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
-    QString connectionString(const QString& udl) const { return platform::dataLinkConnectionString(m_dir.path(), udl); }
+    QString connectionString(const QString& udl) const {
+        return platform::dataLinkConnectionString(m_dir.path(), udl);
+    }
 
 private:
-    DemoFolder()
-    {
+    DemoFolder() {
         demo::Options options;
         options.members = 60;
         demo::writeDemoDatabases(m_dir.path(), options);
-        demo::writeDataLinkFile(path("PalendraOdbc.udl"),
-                                "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
-                                    path("palendra.db") + "\"");
-        demo::writeDataLinkFile(path("QuorvelOdbc.udl"), "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
-                                                             path("quorvel.db") + "\"");
+        demo::writeDataLinkFile(
+            path("PalendraOdbc.udl"),
+            "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
+                path("palendra.db") + "\"");
+        demo::writeDataLinkFile(
+            path("QuorvelOdbc.udl"),
+            "Provider=MSDASQL.1;Extended Properties=\"DRIVER={SQLite3};Database=" +
+                path("quorvel.db") + "\"");
     }
     QTemporaryDir m_dir;
 };
@@ -52,8 +55,7 @@ struct Provider {
 
 class DataAccess : public ::testing::TestWithParam<Provider> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         DemoFolder& folder = DemoFolder::instance();
         palendra = std::make_unique<Connection>(folder.connectionString(GetParam().palendra));
         quorvel = std::make_unique<Connection>(folder.connectionString(GetParam().quorvel));
@@ -65,8 +67,7 @@ protected:
     std::unique_ptr<Connection> quorvel;
 };
 
-std::string errorOf(const std::function<void()>& action)
-{
+std::string errorOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const DatabaseError& error) {
@@ -77,8 +78,7 @@ std::string errorOf(const std::function<void()>& action)
 
 } // namespace
 
-TEST_P(DataAccess, SettingsTableReadsTypedValues)
-{
+TEST_P(DataAccess, SettingsTableReadsTypedValues) {
     TableDataSet settings;
     settings.setConnection(palendra.get());
     settings.setTableName("Secvar");
@@ -94,8 +94,10 @@ TEST_P(DataAccess, SettingsTableReadsTypedValues)
     EXPECT_FALSE(settings.fieldBoolean("POR_CODIGO_APARELHO"));
     EXPECT_TRUE(settings.isNull("LOGOACADEMIA1"));
     EXPECT_TRUE(settings.fieldBlob("LOGOACADEMIA1").isEmpty());
-    EXPECT_NE(errorOf([&] { settings.fieldInteger("ACADEMIA"); }).find("ACADEMIA"), std::string::npos);
-    EXPECT_NE(errorOf([&] { settings.fieldText("NO_SUCH_COLUMN"); }).find("NO_SUCH_COLUMN"), std::string::npos);
+    EXPECT_NE(errorOf([&] { settings.fieldInteger("ACADEMIA"); }).find("ACADEMIA"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { settings.fieldText("NO_SUCH_COLUMN"); }).find("NO_SUCH_COLUMN"),
+              std::string::npos);
     settings.next();
     EXPECT_TRUE(settings.eof());
     EXPECT_NE(errorOf([&] { settings.fieldText("ACADEMIA"); }), "no error");
@@ -106,8 +108,7 @@ TEST_P(DataAccess, SettingsTableReadsTypedValues)
     EXPECT_NE(errorOf([&] { settings.fieldText("ACADEMIA"); }), "no error");
 }
 
-TEST_P(DataAccess, TableOpensOnlyWithEveryDeclaredColumn)
-{
+TEST_P(DataAccess, TableOpensOnlyWithEveryDeclaredColumn) {
     TableDataSet settings;
     settings.setConnection(palendra.get());
     settings.setTableName("SECVAR");
@@ -127,8 +128,7 @@ TEST_P(DataAccess, TableOpensOnlyWithEveryDeclaredColumn)
     EXPECT_NE(errorOf([&] { hostile.open(); }), "no error");
 }
 
-TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly)
-{
+TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly) {
     TableDataSet members;
     members.setConnection(quorvel.get());
     members.setTableName("ALUNOSATIVOS");
@@ -149,8 +149,7 @@ TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly)
     EXPECT_EQ(members.fieldText("MATRICULA"), first);
 }
 
-TEST_P(DataAccess, RequerySeesTheTableAnew)
-{
+TEST_P(DataAccess, RequerySeesTheTableAnew) {
     TableDataSet members;
     members.setConnection(quorvel.get());
     members.setTableName("ALUNOS");
@@ -163,8 +162,7 @@ TEST_P(DataAccess, RequerySeesTheTableAnew)
     EXPECT_THROW(TableDataSet().requery(), DatabaseError);
 }
 
-TEST_P(DataAccess, QueryTakesTheLatestPrescriptionInOrder)
-{
+TEST_P(DataAccess, QueryTakesTheLatestPrescriptionInOrder) {
     // A member whose workout A was prescribed on two dates.
     QueryDataSet candidates;
     candidates.setConnection(palendra.get());
@@ -179,14 +177,15 @@ TEST_P(DataAccess, QueryTakesTheLatestPrescriptionInOrder)
 
     QueryDataSet exercises;
     exercises.setConnection(palendra.get());
-    exercises.sql()
-        << "SELECT A.MATRICULA, A.CODIGO_EXERCICIO, C.DESCRICAO AS EXERCICIO, A.PROFESSOR, A.ORDEM, A.DATA, A.DOM, C.APARELHO "
-        << "FROM TREINO A, EXERCICIOS C "
-        << "WHERE (A.CODIGO_EXERCICIO = C.CODIGO   ) AND"
-        << "      (A.MATRICULA        = :JMATRICULA) AND"
-        << "      (A.TREINO           = :JTREINO   ) AND "
-        << "      (DATA IN (SELECT MAX(DATA) FROM TREINO WHERE (MATRICULA = :MMATRICULA) AND (TREINO = :MTREINO)))"
-        << "ORDER BY A.ORDEM";
+    exercises.sql() << "SELECT A.MATRICULA, A.CODIGO_EXERCICIO, C.DESCRICAO AS EXERCICIO, "
+                       "A.PROFESSOR, A.ORDEM, A.DATA, A.DOM, C.APARELHO "
+                    << "FROM TREINO A, EXERCICIOS C "
+                    << "WHERE (A.CODIGO_EXERCICIO = C.CODIGO   ) AND"
+                    << "      (A.MATRICULA        = :JMATRICULA) AND"
+                    << "      (A.TREINO           = :JTREINO   ) AND "
+                    << "      (DATA IN (SELECT MAX(DATA) FROM TREINO WHERE (MATRICULA = "
+                       ":MMATRICULA) AND (TREINO = :MTREINO)))"
+                    << "ORDER BY A.ORDEM";
     exercises.setParameter("JMATRICULA", enrolment);
     exercises.setParameter("MMATRICULA", enrolment);
     exercises.setParameter("JTREINO", "A");
@@ -204,8 +203,7 @@ TEST_P(DataAccess, QueryTakesTheLatestPrescriptionInOrder)
     EXPECT_GE(rows, 4);
 }
 
-TEST_P(DataAccess, CommandReadsPhotosAndNullPhotos)
-{
+TEST_P(DataAccess, CommandReadsPhotosAndNullPhotos) {
     CommandDataSet photos;
     photos.setConnection(quorvel.get());
     photos.setCommandText("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA");
@@ -235,8 +233,7 @@ INSTANTIATE_TEST_SUITE_P(BothDrivers, DataAccess,
                                            Provider{"odbc", "PalendraOdbc.udl", "QuorvelOdbc.udl"}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.label); });
 
-TEST(DataAccessOwnConnection, CommandWithItsOwnConnectionString)
-{
+TEST(DataAccessOwnConnection, CommandWithItsOwnConnectionString) {
     CommandDataSet staff;
     staff.setConnectionString(DemoFolder::instance().connectionString("Quorvel.udl"));
     staff.setCommandText("SELECT nome FROM FUNCIONARIOS WHERE MATRICULA = :M");
@@ -250,15 +247,15 @@ TEST(DataAccessOwnConnection, CommandWithItsOwnConnectionString)
     EXPECT_TRUE(staff.eof());
 }
 
-TEST(DataAccessValues, NullsReadAsZeroAndBadValuesRaise)
-{
+TEST(DataAccessValues, NullsReadAsZeroAndBadValuesRaise) {
     QTemporaryDir dir;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "values-writer");
         db.setDatabaseName(dir.filePath("values.db"));
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        ASSERT_TRUE(q.exec("CREATE TABLE V (T VARCHAR(10), N INTEGER, D TIMESTAMP, B BOOLEAN, F DOUBLE PRECISION)"));
+        ASSERT_TRUE(q.exec("CREATE TABLE V (T VARCHAR(10), N INTEGER, D TIMESTAMP, B BOOLEAN, F "
+                           "DOUBLE PRECISION)"));
         ASSERT_TRUE(q.exec("INSERT INTO V VALUES (NULL, NULL, NULL, NULL, NULL)"));
         ASSERT_TRUE(q.exec("INSERT INTO V VALUES ('x1', 'abc', 'not a date', 'maybe', '1,5')"));
         ASSERT_TRUE(q.exec("INSERT INTO V VALUES (' 42 ', 7, '2026-03-02 08:15:00', 1, 2.5)"));
@@ -295,8 +292,7 @@ TEST(DataAccessValues, NullsReadAsZeroAndBadValuesRaise)
     EXPECT_DOUBLE_EQ(values.fieldFloat("F"), 2.5);
 }
 
-TEST(DataAccessFailures, ConnectionsFailWithAClearError)
-{
+TEST(DataAccessFailures, ConnectionsFailWithAClearError) {
     QTemporaryDir dir;
     Connection missingFile(platform::dataLinkConnectionString(dir.path(), "Palendra.udl"));
     EXPECT_NE(errorOf([&] { missingFile.open(); }).find("Palendra.udl"), std::string::npos);
@@ -309,11 +305,13 @@ TEST(DataAccessFailures, ConnectionsFailWithAClearError)
     EXPECT_FALSE(gone.isOpen());
 
     // Nothing listens on port 1: both server drivers must give up quickly.
-    demo::writeDataLinkFile(dir.filePath("Pg.udl"),
-                            "Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;"
-                            "PORT=1;DATABASE=x;UID=x;PWD=x\"");
-    demo::writeDataLinkFile(dir.filePath("Tds.udl"),
-                            "Provider=SQLOLEDB.1;User ID=sa;Password=x;Initial Catalog=x;Data Source=127.0.0.1,1");
+    demo::writeDataLinkFile(
+        dir.filePath("Pg.udl"),
+        "Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;"
+        "PORT=1;DATABASE=x;UID=x;PWD=x\"");
+    demo::writeDataLinkFile(
+        dir.filePath("Tds.udl"),
+        "Provider=SQLOLEDB.1;User ID=sa;Password=x;Initial Catalog=x;Data Source=127.0.0.1,1");
     for (const char* udl : {"Pg.udl", "Tds.udl"}) {
         Connection server(platform::dataLinkConnectionString(dir.path(), udl));
         QElapsedTimer timer;

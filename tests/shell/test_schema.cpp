@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Schema, SettingsRecordHasEveryColumnInOrder)
-{
+TEST(Schema, SettingsRecordHasEveryColumnInOrder) {
     const schema::Table& secvar = schema::table("SECVAR");
     ASSERT_EQ(secvar.columns.size(), 35u);
     EXPECT_EQ(secvar.columns.front().name, "ACADEMIA");
@@ -19,16 +18,14 @@ TEST(Schema, SettingsRecordHasEveryColumnInOrder)
     EXPECT_THROW(schema::column("Secvar", "NOPE"), std::out_of_range);
 }
 
-TEST(Schema, StretchingTableHasTwentyThreeExercises)
-{
+TEST(Schema, StretchingTableHasTwentyThreeExercises) {
     const schema::Table& stretching = schema::table("alongamento");
     EXPECT_EQ(stretching.columns.size(), 5u + 23u);
     EXPECT_EQ(schema::column("ALONGAMENTO", "Alogamento_01").type, schema::ColumnType::Boolean);
     EXPECT_EQ(schema::column("ALONGAMENTO", "Alogamento_23").type, schema::ColumnType::Boolean);
 }
 
-TEST(Schema, EachDatabaseHoldsItsTables)
-{
+TEST(Schema, EachDatabaseHoldsItsTables) {
     auto names = [](schema::Database db) {
         QStringList list;
         for (const schema::Table* t : schema::tablesOf(db)) {
@@ -43,8 +40,7 @@ TEST(Schema, EachDatabaseHoldsItsTables)
     EXPECT_FALSE(names(schema::Database::Palendra).contains("ALUNOSATIVOS"));
 }
 
-TEST(Schema, GeneratedSqliteDdlCreatesTablesReadableInAnyCase)
-{
+TEST(Schema, GeneratedSqliteDdlCreatesTablesReadableInAnyCase) {
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "schema-test");
     db.setDatabaseName(":memory:");
     ASSERT_TRUE(db.open());
@@ -52,7 +48,8 @@ TEST(Schema, GeneratedSqliteDdlCreatesTablesReadableInAnyCase)
         QSqlQuery q(db);
         for (const schema::Table& t : schema::tables()) {
             for (const QString& statement : schema::createTableSql(t, schema::Dialect::SQLite)) {
-                ASSERT_TRUE(q.exec(statement)) << statement.toStdString() << q.lastError().text().toStdString();
+                ASSERT_TRUE(q.exec(statement))
+                    << statement.toStdString() << q.lastError().text().toStdString();
             }
         }
         EXPECT_TRUE(q.exec("SELECT matricula, NOME FROM alunos"));
@@ -63,12 +60,17 @@ TEST(Schema, GeneratedSqliteDdlCreatesTablesReadableInAnyCase)
     QSqlDatabase::removeDatabase("schema-test");
 }
 
-TEST(Schema, DialectsUseTheirOwnTypes)
-{
+TEST(Schema, DialectsUseTheirOwnTypes) {
     const schema::Table& fotos = schema::table("FotosAlunos");
-    EXPECT_TRUE(schema::createTableSql(fotos, schema::Dialect::PostgreSQL).front().contains("FOTO1 BYTEA"));
-    EXPECT_TRUE(schema::createTableSql(fotos, schema::Dialect::SqlServer).front().contains("FOTO1 VARBINARY(MAX)"));
-    EXPECT_TRUE(schema::createTableSql(fotos, schema::Dialect::SqlServer).front().contains("MATRICULA NVARCHAR(10)"));
-    const QString alongamento = schema::createTableSql(schema::table("ALONGAMENTO"), schema::Dialect::PostgreSQL).front();
+    EXPECT_TRUE(
+        schema::createTableSql(fotos, schema::Dialect::PostgreSQL).front().contains("FOTO1 BYTEA"));
+    EXPECT_TRUE(schema::createTableSql(fotos, schema::Dialect::SqlServer)
+                    .front()
+                    .contains("FOTO1 VARBINARY(MAX)"));
+    EXPECT_TRUE(schema::createTableSql(fotos, schema::Dialect::SqlServer)
+                    .front()
+                    .contains("MATRICULA NVARCHAR(10)"));
+    const QString alongamento =
+        schema::createTableSql(schema::table("ALONGAMENTO"), schema::Dialect::PostgreSQL).front();
     EXPECT_TRUE(alongamento.contains("ID SERIAL PRIMARY KEY"));
 }

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk)
-{
+TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk) {
     MessageRecorder recorder;
     const int pressed = MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
     ASSERT_EQ(recorder.messages().size(), 1u);
@@ -17,26 +16,25 @@ TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk)
     EXPECT_EQ(pressed, platform::IdOk);
 }
 
-TEST(Mensagem, AnyOtherKindAsksYesOrNoAndReturnsTheAnswer)
-{
+TEST(Mensagem, AnyOtherKindAsksYesOrNoAndReturnsTheAnswer) {
     MessageRecorder recorder(platform::IdNo);
     for (const QString& kind : {QStringLiteral("?"), QStringLiteral(""), QStringLiteral("!!")}) {
         EXPECT_EQ(MENSAGEM(kind, msg::TemCertezaFechados, QStringLiteral("x")), platform::IdNo);
         EXPECT_EQ(recorder.messages().back().icon, platform::MessageIcon::Question);
         EXPECT_EQ(recorder.messages().back().buttons, platform::MessageButtons::YesNo);
     }
-    EXPECT_EQ(recorder.messages().back().text, QStringLiteral("Tem certeza que os formulários forão fechados ? x"));
+    EXPECT_EQ(recorder.messages().back().text,
+              QStringLiteral("Tem certeza que os formulários forão fechados ? x"));
 }
 
-TEST(MessageTexts, KeepTheirControlCharacters)
-{
+TEST(MessageTexts, KeepTheirControlCharacters) {
     EXPECT_TRUE(msg::AssistenciaTecnica.endsWith(QLatin1Char('\r')));
     EXPECT_TRUE(msg::VideoInexistente.endsWith(QLatin1Char('\r')));
-    EXPECT_EQ(msg::ImpressoraNaoPronta, QStringLiteral("A impressora não esta pronta ! Deseja continuar ?"));
+    EXPECT_EQ(msg::ImpressoraNaoPronta,
+              QStringLiteral("A impressora não esta pronta ! Deseja continuar ?"));
 }
 
-TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts)
-{
+TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
     struct Case {
         QString in;
         int width;
@@ -56,8 +54,7 @@ TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts)
     }
 }
 
-TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft)
-{
+TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
     QString shortCount = QStringLiteral("10");
     COMPLETA_ESPACOS(shortCount, 8);
     EXPECT_EQ(shortCount.right(8), QStringLiteral("      10"));
@@ -66,11 +63,11 @@ TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft)
     EXPECT_EQ(longCount.right(8), QStringLiteral(" a 15 rep").right(8));
 }
 
-TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse)
-{
+TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse) {
     EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
               QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU"));
-    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("Conceição Müller, 12")), QStringLiteral("Conceicao Muller, 12"));
+    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("Conceição Müller, 12")),
+              QStringLiteral("Conceicao Muller, 12"));
     // Letters outside the table stay, and the length never changes.
     const QString other = QStringLiteral("èñ ÈÑ abc 0123");
     EXPECT_EQ(TIRA_ACENTOS(other), other);

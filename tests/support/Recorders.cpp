@@ -3,21 +3,18 @@
 #include <QStringList>
 
 MessageRecorder::MessageRecorder(int answer)
-    : m_answer(answer)
-{
+    : m_answer(answer) {
     m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
         m_messages.push_back(message);
         return m_answer;
     });
 }
 
-MessageRecorder::~MessageRecorder()
-{
+MessageRecorder::~MessageRecorder() {
     platform::setMessagePresenter(std::move(m_previous));
 }
 
-QStringList MessageRecorder::texts() const
-{
+QStringList MessageRecorder::texts() const {
     QStringList result;
     for (const platform::Message& message : m_messages) {
         result << message.text;
@@ -25,12 +22,11 @@ QStringList MessageRecorder::texts() const
     return result;
 }
 
-PauseRecorder::PauseRecorder()
-{
-    m_previous = platform::setPauseFunction([this](int milliseconds) { m_pauses.push_back(milliseconds); });
+PauseRecorder::PauseRecorder() {
+    m_previous =
+        platform::setPauseFunction([this](int milliseconds) { m_pauses.push_back(milliseconds); });
 }
 
-PauseRecorder::~PauseRecorder()
-{
+PauseRecorder::~PauseRecorder() {
     platform::setPauseFunction(std::move(m_previous));
 }

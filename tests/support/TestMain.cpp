@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 // Every test runs with a QApplication on the offscreen platform.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
