@@ -1,12 +1,13 @@
-// The demo: writes the demo databases into a folder and runs the terminal on them, with that
-// folder as its data-link folder. Without a display it runs a scripted session instead and leaves
-// a picture of every window it passed through.
+// The demo: writes the demo databases into a folder (unless it holds them already) and runs the
+// terminal on them, with that folder as its data-link folder. Without a display it runs a scripted
+// session instead and leaves a picture of every window it passed through.
 #include "DemoData.h"
 #include "DemoScript.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 #include <cstring>
@@ -35,21 +36,29 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
 
-    demo::DemoDatabases made;
-    try {
-        made = demo::writeDemoDatabases(folder);
-    } catch (const std::exception& error) {
-        QTextStream(stderr) << "se-demo: " << error.what() << "\n";
-        return 1;
+    // A folder that already holds the demo keeps it: a terminal may be running on it, and the
+    // demo's databases are never replaced under a running copy. Delete the folder to start afresh.
+    const bool alreadyThere =
+        QFile::exists(QDir(folder).filePath(QStringLiteral("Palendra.udl"))) &&
+        QFile::exists(QDir(folder).filePath(QStringLiteral("Quorvel.udl")));
+    if (alreadyThere) {
+        out << "Using the demo databases already in " << folder << "\n";
+    } else {
+        try {
+            demo::writeDemoDatabases(folder);
+        } catch (const std::exception& error) {
+            QTextStream(stderr) << "se-demo: " << error.what() << "\n";
+            return 1;
+        }
+        out << "Demo databases and data-link files written to " << folder << "\n";
     }
-    out << "Demo databases and data-link files written to " << folder << "\n";
     out << "Operators (code / password / right to open the sheet):\n";
-    for (const demo::Operator& op : made.operators) {
+    for (const demo::Operator& op : demo::operators()) {
         out << "  " << op.code << " / " << op.password << " / \"" << op.right << "\"  " << op.name
             << "\n";
     }
     out << "Members' enrolment numbers: " << demo::enrolmentOf(1) << " to "
-        << demo::enrolmentOf(made.members) << "\n";
+        << demo::enrolmentOf(demo::Options().members) << "\n";
     out.flush();
 
     if (!scripted) {
@@ -57,7 +66,7 @@ int main(int argc, char** argv) {
     }
     out << "No display: running a scripted session on the offscreen platform.\n";
     out.flush();
-    const demo::Operator& administrator = made.operators.front();
+    const demo::Operator& administrator = demo::operators().front();
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,
                       administrator.password);
     script.start();

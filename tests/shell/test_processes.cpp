@@ -159,18 +159,28 @@ namespace {
 
 // ---- The demo without a display ----
 
-TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
-    QTemporaryDir dir;
+// Runs se-demo on folder without a display; returns what it printed.
+QString runDemoWithoutDisplay(const QString& folder) {
     QProcess demo;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     demo.setProcessEnvironment(environment);
-    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"), {dir.path()});
-    ASSERT_TRUE(demo.waitForFinished(60000));
-    const QString output = QString::fromLocal8Bit(demo.readAllStandardOutput());
+    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"), {folder});
+    EXPECT_TRUE(demo.waitForFinished(60000));
     EXPECT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().toStdString();
+    return QString::fromLocal8Bit(demo.readAllStandardOutput());
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
+    QTemporaryDir dir;
+    const QString output = runDemoWithoutDisplay(dir.path());
     EXPECT_TRUE(output.contains(QStringLiteral("AD / ADM123 / \"Sim\"")));
     EXPECT_TRUE(output.contains(QStringLiteral("RE / REC1 / \"Não\"")));
 
@@ -187,6 +197,16 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
     }
     EXPECT_TRUE(output.contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Palendra.udl"))));
+}
+
+TEST(DemoTest, ASecondRunKeepsTheDatabasesItFinds) {
+    QTemporaryDir dir;
+    runDemoWithoutDisplay(dir.path());
+    const QByteArray palendra = contentsOf(dir.filePath(QStringLiteral("palendra.db")));
+    ASSERT_FALSE(palendra.isEmpty());
+    const QString output = runDemoWithoutDisplay(dir.path());
+    EXPECT_TRUE(output.contains(QStringLiteral("Using the demo databases already in")));
+    EXPECT_EQ(contentsOf(dir.filePath(QStringLiteral("palendra.db"))), palendra);
 }
 
 } // namespace
