@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "Tprintfast.h"
 #include "VicPort.h"
+#include "Windows1252.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -161,8 +162,7 @@ void TPFPreview::loadJobFile(const QString& path) {
     if (file.open(QIODevice::ReadOnly)) {
         // Only CR LF ends a line: a lone CR is the overstrike of a bold line. A job that ends
         // with a line end leaves an empty last line, so the reprint sends it back unchanged.
-        RichEdit2->addItems(
-            printfast::fromWindows1252(file.readAll()).split(QStringLiteral("\r\n")));
+        RichEdit2->addItems(windows1252::decode(file.readAll()).split(QStringLiteral("\r\n")));
     }
 }
 

@@ -3,7 +3,9 @@
 #include "Clock.h"
 #include "DeviceNames.h"
 #include "MessageBox.h"
+#include "NumberMask.h"
 #include "PFPrev.h"
+#include "Windows1252.h"
 
 #include <QApplication>
 #include <QFile>
@@ -50,29 +52,6 @@ EInOutError::EInOutError(int errorCode, const std::string& what)
     : std::system_error(errorCode, std::generic_category(), what) {}
 
 namespace {
-
-// ---- Windows-1252 -------------------------------------------------------------------------
-
-// Characters of the bytes 80 to 9F; the unassigned 81, 8D, 8F, 90 and 9D keep their own value.
-constexpr std::array<char16_t, 32> high1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t characterOfByte(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? high1252[byte - 0x80] : char16_t(byte);
-}
-
-std::optional<char> byteOfCharacter(char16_t character) {
-    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
-        return char(character);
-    }
-    const auto found = std::find(high1252.begin(), high1252.end(), character);
-    if (found != high1252.end()) {
-        return char(0x80 + (found - high1252.begin()));
-    }
-    return std::nullopt;
-}
 
 // ---- The job in progress, one per program ---------------------------------------------------
 
@@ -197,7 +176,7 @@ Job& job() {
 }
 
 void writeText(const QString& text) {
-    job().output.write(printfast::toWindows1252(text));
+    job().output.write(windows1252::encode(text));
 }
 
 void writeAndFlush(const QString& text) {
@@ -307,119 +286,6 @@ QString previewFileName(const QDateTime& moment) {
                    time.mid(3, 2) + time.mid(6, 2);
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     return name;
-}
-
-// Decimal digits of a magnitude, rounded half away from zero to a number of decimals.
-struct Decimal {
-    QString integerDigits;  // without leading zeros, empty for zero
-    QString fractionDigits; // exactly `decimals` digits
-};
-
-Decimal roundedDecimal(double magnitude, int decimals) {
-    // 15 significant digits, as many as a double holds faithfully: 1.005 is taken as written.
-    char text[32];
-    std::snprintf(text, sizeof text, "%.14e", magnitude);
-    // A leading zero takes the carry of a rounding such as 9.6 -> 10.
-    std::string digits = "0"s + text[0] + std::string(text + 2, 14);
-    const int pointAt = std::atoi(text + 17) + 2; // digits before the decimal point
-    const int keep = pointAt + decimals;
-    if (keep <= 0) {
-        digits.clear();
-    } else if (keep < int(digits.size())) {
-        const bool up = digits[std::size_t(keep)] >= '5';
-        digits.resize(std::size_t(keep));
-        for (int at = keep - 1; up && at >= 0; --at) {
-            char& digit = digits[std::size_t(at)];
-            digit = digit == '9' ? '0' : char(digit + 1);
-            if (digit != '0') {
-                break;
-            }
-        }
-    }
-    auto digitAt = [&digits](int index) {
-        return index >= 0 && index < int(digits.size()) ? QLatin1Char(digits[std::size_t(index)])
-                                                        : QLatin1Char('0');
-    };
-    Decimal result;
-    for (int index = 0; index < pointAt; ++index) {
-        if (!result.integerDigits.isEmpty() || digitAt(index) != QLatin1Char('0')) {
-            result.integerDigits += digitAt(index);
-        }
-    }
-    for (int index = pointAt; index < keep; ++index) {
-        result.fractionDigits += digitAt(index);
-    }
-    return result;
-}
-
-QString grouped(const QString& digits, const QString& separator) {
-    QString result = digits;
-    for (qsizetype at = result.size() - 3; at > 0; at -= 3) {
-        result.insert(at, separator);
-    }
-    return result;
-}
-
-bool isPlaceholder(QChar c) {
-    return c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('.') ||
-           c == QLatin1Char(',');
-}
-
-// The format-float mask language: text before and after the placeholders is copied, "0" forces a
-// digit, "#" shows it when significant, the first "." places the decimal point and any "," groups
-// thousands.
-QString formatFloat(const QString& mask, double value) {
-    if (!std::isfinite(value)) {
-        return std::isnan(value) ? QStringLiteral("NAN")
-                                 : (value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF"));
-    }
-    qsizetype first = 0;
-    while (first < mask.size() && !isPlaceholder(mask.at(first))) {
-        ++first;
-    }
-    qsizetype last = mask.size();
-    while (last > first && !isPlaceholder(mask.at(last - 1))) {
-        --last;
-    }
-    const QString body = mask.mid(first, last - first);
-    const qsizetype point = body.indexOf(QLatin1Char('.'));
-    const QString integerMask = point < 0 ? body : body.left(point);
-    const QString fractionMask = point < 0 ? QString() : body.mid(point + 1);
-
-    const qsizetype firstZero = integerMask.indexOf(QLatin1Char('0'));
-    const int minimumIntegerDigits = firstZero < 0
-                                         ? 0
-                                         : int(integerMask.mid(firstZero).count(QLatin1Char('0')) +
-                                               integerMask.mid(firstZero).count(QLatin1Char('#')));
-    int maximumDecimals = 0;
-    int minimumDecimals = 0;
-    for (const QChar c : fractionMask) {
-        if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
-            ++maximumDecimals;
-        }
-        if (c == QLatin1Char('0')) {
-            minimumDecimals = maximumDecimals;
-        }
-    }
-
-    const Decimal decimal = roundedDecimal(std::fabs(value), maximumDecimals);
-    QString fraction = decimal.fractionDigits;
-    while (fraction.size() > minimumDecimals && fraction.endsWith(QLatin1Char('0'))) {
-        fraction.chop(1);
-    }
-    QString integer = decimal.integerDigits.rightJustified(minimumIntegerDigits, QLatin1Char('0'));
-    const QLocale locale;
-    if (integerMask.contains(QLatin1Char(','))) {
-        integer = grouped(integer, locale.groupSeparator());
-    }
-    const bool nonZero =
-        !decimal.integerDigits.isEmpty() ||
-        decimal.fractionDigits.count(QLatin1Char('0')) != decimal.fractionDigits.size();
-    QString number = (value < 0 && nonZero ? QStringLiteral("-") : QString()) + integer;
-    if (!fraction.isEmpty()) {
-        number += locale.decimalPoint() + fraction;
-    }
-    return mask.left(first) + number + mask.mid(last);
 }
 
 } // namespace
@@ -632,7 +498,7 @@ void TPrintFast::UpdatePrinter() {
 }
 
 QString TPrintFast::MascaraVlr(const QString& mascara, double Vlr) {
-    return formatFloat(mascara, Vlr).rightJustified(mascara.size(), QLatin1Char(' '));
+    return maskedNumber(mascara, Vlr);
 }
 
 QString TPrintFast::Repete(QChar Caractere, int nCaracteres) {
@@ -644,7 +510,7 @@ QString TPrintFast::ConvASC(const QString& aConverter) {
     for (QChar& character : result) {
         for (const AccentRow& row : accentRows) {
             if (character.unicode() == row.letter) {
-                character = QChar(characterOfByte(row.byte));
+                character = QChar(windows1252::characterOf(row.byte));
                 break;
             }
         }
@@ -655,29 +521,6 @@ QString TPrintFast::ConvASC(const QString& aConverter) {
 // ---- Helpers of the module -------------------------------------------------------------------
 
 namespace printfast {
-
-QByteArray toWindows1252(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const QChar character = text.at(at);
-        if (character.isHighSurrogate() && at + 1 < text.size() &&
-            text.at(at + 1).isLowSurrogate()) {
-            ++at; // one character outside the code page, one "?"
-        }
-        bytes.append(byteOfCharacter(character.unicode()).value_or('?'));
-    }
-    return bytes;
-}
-
-QString fromWindows1252(const QByteArray& bytes) {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        text.append(QChar(characterOfByte(static_cast<unsigned char>(byte))));
-    }
-    return text;
-}
 
 namespace {
 QString& chosenPrinter() {

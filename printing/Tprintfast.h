@@ -151,11 +151,6 @@ private:
 
 namespace printfast {
 
-// Windows-1252 with its five unassigned bytes carried as the code points of the same value, so
-// every byte has exactly one character. Characters outside it become "?".
-QByteArray toWindows1252(const QString& text);
-QString fromWindows1252(const QByteArray& bytes);
-
 // The printer the application chose in the printer set-up dialog (a CUPS queue); empty means the
 // system's default printer.
 void setCurrentPrinter(const QString& queueName);

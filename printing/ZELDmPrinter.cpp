@@ -1,6 +1,7 @@
 #include "ZELDmPrinter.h"
 
 #include "Spooler.h"
+#include "Windows1252.h"
 #include "ZELPreview.h"
 
 #include <QPrinter>
@@ -17,11 +18,6 @@ QByteArray escape(char command) {
 QByteArray escape(char command, int n) {
     const char code[] = {ESC, command, char(quint8(n))};
     return QByteArray(code, sizeof code);
-}
-
-// The printer's code page is Latin-1, which agrees with Windows-1252 on every Portuguese letter.
-QByteArray toPrinterBytes(const QString& text) {
-    return text.toLatin1();
 }
 
 QString withoutAccents(QString text) {
@@ -207,7 +203,7 @@ int TZELDmPrinter::usableWidth() const {
 
 QByteArray TZELDmPrinter::alignedText(const QString& AText) const {
     const QString text = CharMode == cmClear ? withoutAccents(AText) : AText;
-    QByteArray bytes = toPrinterBytes(text);
+    QByteArray bytes = windows1252::encode(text);
     if (Paper.Columns <= 0 || Font.Align == faLeft)
         return bytes;
     const int room = usableWidth() - int(bytes.size());
@@ -229,7 +225,7 @@ void TZELDmPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
 
     const QByteArray text = alignedText(AText);
     const QByteArray codes = FPendingCodes == FLastCodes ? QByteArray() : FPendingCodes;
-    WriteStr(codes + text, QString::fromLatin1(text));
+    WriteStr(codes + text, windows1252::decode(text));
 
     FEndColumn = AColumn + int(text.size());
     FLastCodes = FPendingCodes;

@@ -1,6 +1,7 @@
 #include "ZELPreview.h"
 
 #include "MessageBox.h"
+#include "Windows1252.h"
 #include "ZELDmPrinter.h"
 
 #include <QAction>
@@ -243,7 +244,7 @@ void TfrmZELPreview::NewLine(int ALines) {
 
 void TfrmZELPreview::addPiece(const QString& AText, int AColumn, const TZELPreviewFont& AFont) {
     TZELPreviewPage& page = FPages.back();
-    const QByteArray text = AText.toLatin1();
+    const QByteArray text = windows1252::encode(AText);
     FBlocks.push_back({false, AFont, FCurrentPage, FCurrentLine, AColumn, int(page.Stream.size()),
                        int(text.size())});
     page.Stream += text;
@@ -267,7 +268,7 @@ void TfrmZELPreview::ShowPage(int AIndex) {
         return;
     WaitCursor wait;
     rePage->hide();
-    rePage->setPlainText(QString::fromLatin1(FPages[size_t(AIndex)].Stream));
+    rePage->setPlainText(windows1252::decode(FPages[size_t(AIndex)].Stream));
     FCurrentPage = AIndex;
     QTextCursor cursor(rePage->document());
     for (const TZELTextBlock& block : FBlocks) {
@@ -336,7 +337,7 @@ void TfrmZELPreview::replayOnCanvas() {
             continue;
         CaPrinter->Font = canvasFont(block.Font);
         const QByteArray& stream = FPages[size_t(block.Page - 1)].Stream;
-        CaPrinter->Print(block.Column, QString::fromLatin1(stream.mid(block.Start, block.Len)),
+        CaPrinter->Print(block.Column, windows1252::decode(stream.mid(block.Start, block.Len)),
                          false);
     }
     CaPrinter->EndDoc();

@@ -1,79 +1,11 @@
 #include "ZELPrinter.h"
 
+#include "NumberMask.h"
 #include "ZELPrinterTypeDlg.h"
 
 #include <QLocale>
 
 #include <cmath>
-
-namespace {
-
-bool isDigitPlaceholder(QChar c) {
-    return c == QLatin1Char('0') || c == QLatin1Char('#');
-}
-
-qsizetype countPlaceholders(const QString& mask) {
-    return std::count_if(mask.begin(), mask.end(), isDigitPlaceholder);
-}
-
-QString groupThousands(const QString& digits, const QString& separator) {
-    QString grouped;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += separator;
-        grouped += digits.at(i);
-    }
-    return grouped;
-}
-
-// The format-float mask language: "0" a digit always shown, "#" a digit shown when significant,
-// "." the decimal separator, "," thousands grouping; other characters around the digits are
-// copied. The separators printed are the system's.
-QString formatFloat(const QString& mask, double value) {
-    static const QString special = QStringLiteral("0#.,");
-    qsizetype first = 0;
-    while (first < mask.size() && !special.contains(mask.at(first)))
-        ++first;
-    qsizetype last = mask.size() - 1;
-    while (last >= first && !special.contains(mask.at(last)))
-        --last;
-    const QString prefix = mask.left(first);
-    const QString suffix = mask.mid(last + 1);
-    const QString core = mask.mid(first, last - first + 1);
-
-    const qsizetype dot = core.indexOf(QLatin1Char('.'));
-    const QString integerMask = dot < 0 ? core : core.left(dot);
-    const QString fractionMask = dot < 0 ? QString() : core.mid(dot + 1);
-    const int maxDecimals = int(countPlaceholders(fractionMask));
-    const int minDecimals =
-        int(countPlaceholders(fractionMask.left(fractionMask.lastIndexOf(QLatin1Char('0')) + 1)));
-    const qsizetype firstZero = integerMask.indexOf(QLatin1Char('0'));
-    const int minIntegerDigits =
-        firstZero < 0 ? 0 : int(countPlaceholders(integerMask.mid(firstZero)));
-
-    const QString fixed = QString::number(std::fabs(value), 'f', maxDecimals);
-    const qsizetype point = fixed.indexOf(QLatin1Char('.'));
-    QString integerDigits = point < 0 ? fixed : fixed.left(point);
-    QString fractionDigits = point < 0 ? QString() : fixed.mid(point + 1);
-    while (fractionDigits.size() > minDecimals && fractionDigits.endsWith(QLatin1Char('0')))
-        fractionDigits.chop(1);
-    while (integerDigits.startsWith(QLatin1Char('0')))
-        integerDigits.remove(0, 1);
-    integerDigits = integerDigits.rightJustified(minIntegerDigits, QLatin1Char('0'));
-
-    const QLocale locale;
-    if (integerMask.contains(QLatin1Char(',')))
-        integerDigits = groupThousands(integerDigits, locale.groupSeparator());
-    QString number = integerDigits;
-    if (!fractionDigits.isEmpty())
-        number += locale.decimalPoint() + fractionDigits;
-    const bool significant = std::any_of(
-        number.begin(), number.end(), [](QChar c) { return c.isDigit() && c != QLatin1Char('0'); });
-    const QString sign = value < 0 && significant ? QStringLiteral("-") : QString();
-    return sign + prefix + number + suffix;
-}
-
-} // namespace
 
 TZELPrinter::TZELPrinter(QObject* AOwner)
     : TZELBasePrinter(AOwner)
@@ -259,7 +191,7 @@ void TZELPrinter::Abort() {
 }
 
 QString TZELPrinter::FormatMoeda(const QString& AMascara, double AValor) {
-    return formatFloat(AMascara, AValor).rightJustified(AMascara.size(), QLatin1Char(' '));
+    return maskedNumber(AMascara, AValor);
 }
 
 QString TZELPrinter::Repete(const QString& Caractere, int nCaracteres) {

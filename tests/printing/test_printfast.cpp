@@ -1,5 +1,6 @@
 #include "PrintJobFixture.h"
 #include "Tprintfast.h"
+#include "Windows1252.h"
 
 #include <QFileInfo>
 
@@ -348,6 +349,7 @@ TEST(PrintFastHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
     EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.##"), 1.5), QStringLiteral(" 1,5"));
     EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.0"), 9.96), QStringLiteral("10,0"));
     EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("R$ 0"), 4.5), QStringLiteral("R$ 5"));
+    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("R$ 0"), -4.5), QStringLiteral("-R$ 5"));
     QLocale::setDefault(previous);
 }
 
@@ -362,10 +364,10 @@ TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
     for (int byte = 0; byte < 256; ++byte) {
         all.append(char(byte));
     }
-    EXPECT_EQ(printfast::toWindows1252(printfast::fromWindows1252(all)), all);
-    EXPECT_EQ(printfast::toWindows1252(QStringLiteral("\u0081\u008D\u008F\u0090\u009D")),
+    EXPECT_EQ(windows1252::encode(windows1252::decode(all)), all);
+    EXPECT_EQ(windows1252::encode(QStringLiteral("\u0081\u008D\u008F\u0090\u009D")),
               QByteArray("\x81\x8D\x8F\x90\x9D"));
-    EXPECT_EQ(printfast::toWindows1252(QStringLiteral("\u0080\u0100")), QByteArray("??"));
+    EXPECT_EQ(windows1252::encode(QStringLiteral("\u0080\u0100")), QByteArray("??"));
 }
 
 TEST(PrintFastHelpers, PortOfTheSystemPrinter) {

@@ -1,6 +1,7 @@
 // Settings, consistency rules, the facade's dispatch and events and the text helpers of the
 // text printing library. Documents go to the preview, so no printer is needed.
 #include "Recorders.h"
+#include "Windows1252.h"
 #include "ZELPreview.h"
 #include "ZELPrinter.h"
 #include "ZelTestSupport.h"
@@ -73,7 +74,8 @@ TEST(ZelText, FormatMoedaPadsTheFormattedNumberToTheMask) {
     EXPECT_EQ(TZELPrinter::FormatMoeda("####0", 0), "    0");
     EXPECT_EQ(TZELPrinter::FormatMoeda("#####0", 123456789), "123456789"); // longer: unpadded
     EXPECT_EQ(TZELPrinter::FormatMoeda("#,##0.00", 1234.5), "1.234,50");
-    EXPECT_EQ(TZELPrinter::FormatMoeda("#,##0.00", 1.005), "    1,00");
+    // A double's 15 significant digits are taken as written, as the matrix driver's mask does.
+    EXPECT_EQ(TZELPrinter::FormatMoeda("#,##0.00", 1.005), "    1,01");
     EXPECT_EQ(TZELPrinter::FormatMoeda("R$ #,##0.00", -12.5), "  -R$ 12,50");
     EXPECT_EQ(TZELPrinter::FormatMoeda("0.##", 2.5), " 2,5");
     EXPECT_EQ(TZELPrinter::FormatMoeda("0.00", -0.001), "0,00"); // no minus for a zero
@@ -114,7 +116,7 @@ protected:
 };
 
 QString pageText(const TfrmZELPreview* preview, int page) {
-    return QString::fromLatin1(preview->Pages().at(size_t(page)).Stream);
+    return windows1252::decode(preview->Pages().at(size_t(page)).Stream);
 }
 
 TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
@@ -192,6 +194,19 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
         EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(),
                                 [](const TZELTextBlock& block) { return block.IsCRLF; }),
                   1);
+    });
+}
+
+TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
+    printer.PrinterType = ptDotMatrix;
+    printer.DotMatrixSets.Paper.Lines = 0;
+    printer.DotMatrixSets.CharMode = cmNormal;
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("a\u2013\u20AC\u2026\u00E7\u0100"), true);
+    endAndInspect([](TfrmZELPreview* preview) {
+        EXPECT_EQ(pageText(preview, 0), QStringLiteral("a\u2013\u20AC\u2026\u00E7?\n"));
+        const QByteArray& raw = preview->Pages().at(0).DmStream;
+        EXPECT_TRUE(raw.contains("a\x96\x80\x85\xE7?\r\n")) << raw.toHex(' ').toStdString();
     });
 }
 
