@@ -160,9 +160,13 @@ void TPFPreview::loadJobFile(const QString& path) {
     RichEdit2->clear();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        // Only CR LF ends a line: a lone CR is the overstrike of a bold line. A job that ends
-        // with a line end leaves an empty last line, so the reprint sends it back unchanged.
-        RichEdit2->addItems(windows1252::decode(file.readAll()).split(QStringLiteral("\r\n")));
+        // Only CR LF ends a line: a lone CR is the overstrike of a bold line, which splitting
+        // there would print on two lines. The line end after the last line ends no line.
+        QStringList lines = windows1252::decode(file.readAll()).split(QStringLiteral("\r\n"));
+        if (lines.size() > 1 && lines.constLast().isEmpty()) {
+            lines.removeLast();
+        }
+        RichEdit2->addItems(lines);
     }
 }
 

@@ -67,5 +67,8 @@ codes '\x0f|\x12|\x1b\x4d\x0f|\x1b\x50|\x1b\x4d|\x1b\x50|\x1b\x45|\x1b\x46|K|\x1
 codes '\x1b\x50|\x1b\x50|\x1b\x4d\x0f|\x1b\x50|\x1b\x4d|\x1b\x50|\x1b\x45|\x1b\x46|K|\x1b\x57\x01|\x1b\x57\x00|\x1b\x30|\x1b\x32|\x0c|\x1b\x43|' > codes-imp40.bin
 codes '\x1b\x50|\x1b\x50|\x1b\x4d\x0f|\x1b\x50|\x1b\x4d|\x1b\x50|\x1b\x45|\x1b\x46|K|\x1b\x57\x01|\x1b\x57\x00|\x1b\x30|\x1b\x32|\x1b\x32|\x1b\x32|' > codes-bema.bin
 
-# A preview job: "Força", "NegritoEPSON" at 2, an eject, "fim". The reprint sends it unchanged.
+# A preview job: "Força", "NegritoEPSON" at 2, an eject, "fim".
 printf 'For\x87a\r\n  Bold\r  Bold\r\n\x0cfim\r\n' > preview.bin
+# Its reprint: the job's lines (the overstrike's lone CR stays inside its line), each ended by
+# CR LF but the last.
+printf 'For\x87a\r\n  Bold\r  Bold\r\n\x0cfim' > reprint.bin
