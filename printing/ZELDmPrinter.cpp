@@ -106,6 +106,8 @@ void TZELDmPrinter::BeginDoc() {
     FCurrentPage = 1;
     if (FIsPrinting)
         raiseError(zeltext::AlreadyPrinting.arg(PrinterName));
+    // A document starts at the start of a line, also after one that was aborted mid-line.
+    forgetLine();
     if (ShowPreview) {
         startPreview();
         preview().DmPrinter = this;
@@ -278,6 +280,12 @@ void TZELDmPrinter::NewPage(int APages) {
     }
 }
 
+void TZELDmPrinter::forgetLine() {
+    FPendingCodes.clear();
+    FLastCodes.clear();
+    FEndColumn = 0;
+}
+
 void TZELDmPrinter::forgetJob() {
     FJob.reset();
     FIsPrinting = false;
@@ -289,9 +297,7 @@ void TZELDmPrinter::EndDoc(bool EjectPage) {
     if (EjectPage)
         WriteStr(QByteArrayLiteral("\f"), QString());
     WriteStr(escape('@'), QString());
-    FPendingCodes.clear();
-    FLastCodes.clear();
-    FEndColumn = 0;
+    forgetLine();
     if (previewing()) {
         std::unique_ptr<TfrmZELPreview> shown = finishPreview();
         FIsPrinting = false;

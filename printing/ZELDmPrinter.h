@@ -98,6 +98,8 @@ private:
     QByteArray fontCodes() const;
     int usableWidth() const;
     QByteArray alignedText(const QString& AText) const;
+    // No codes sent and no column used on the current line.
+    void forgetLine();
     void forgetJob();
 
     std::unique_ptr<platform::RawPrintJob> FJob;

@@ -396,6 +396,23 @@ TEST_F(ZelCups, AbortCancelsTheHalfSentJob) {
     EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
 }
 
+TEST_F(ZelCups, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
+    TZELDmPrinter printer;
+    quiet(printer);
+    printer.BeginDoc();
+    printer.Print(5, QStringLiteral("abc"), false);
+    printer.Abort();
+    EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
+    printer.BeginDoc();
+    printer.Print(2, QStringLiteral("x"), true);
+    printer.EndDoc(false);
+    const QByteArray received = queue->listener().waitForJob();
+    // The fill counts from column 0, not from the aborted line's column 8, and the font codes
+    // are sent again before the text.
+    EXPECT_TRUE(received.contains("\x1b-0  \x1b")) << hex(received).toStdString();
+    EXPECT_TRUE(received.endsWith("\x1b-0x\r\n\x1b@")) << hex(received).toStdString();
+}
+
 TEST_F(ZelCups, DestroyingAPrintingPrinterCancelsItsJob) {
     {
         TZELDmPrinter printer;
