@@ -1,6 +1,7 @@
 #include "PFPrev.h"
 
 #include "MessageBox.h"
+#include "Spooler.h"
 #include "Tprintfast.h"
 #include "VicPort.h"
 #include "Windows1252.h"
@@ -147,12 +148,13 @@ void TPFPreview::SpeedButton2Click() {
 
 void TPFPreview::SpeedButton3Click() {
     QPrinter printer;
-    if (!printfast::currentPrinter().isEmpty()) {
-        printer.setPrinterName(printfast::currentPrinter());
+    const QString current = platform::currentPrinterName();
+    if (!current.isEmpty()) {
+        printer.setPrinterName(current);
     }
     QPrintDialog PrinterSetupDialog1(&printer, this);
     if (PrinterSetupDialog1.exec() == QDialog::Accepted) {
-        printfast::setCurrentPrinter(printer.printerName());
+        platform::setCurrentPrinterName(printer.printerName());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "NumberMask.h"
 #include "PFPrev.h"
+#include "Spooler.h"
 #include "Windows1252.h"
 
 #include <QApplication>
@@ -24,7 +25,6 @@
 #include <string_view>
 #include <utility>
 
-#include <cups/cups.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -77,17 +77,25 @@ ssize_t writeWithoutSigpipe(int fd, const char* data, size_t size) {
     return written;
 }
 
-// Buffered byte output on a port, device or file. Every failure raises EInOutError; the bytes of
-// a failed write are dropped, so that closing afterwards does not fail on them again.
+// Buffered byte output on a port, device or file, or as a raw job on a spooler queue (a
+// printer whose device is not a local port). Every failure raises EInOutError; the bytes of a
+// failed write are dropped, so that closing afterwards does not fail on them again.
 class PortOutput {
 public:
     PortOutput() = default;
     PortOutput(const PortOutput&) = delete;
     PortOutput& operator=(const PortOutput&) = delete;
-    ~PortOutput() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
+    ~PortOutput() { discard(); }
+
+    // Starts a raw job on the queue; false when the spooler refuses it.
+    bool openQueue(const QString& queue) {
+        discard();
+        m_job = platform::spooler().openRawPrinter(queue);
+        if (!m_job || !m_job->startDocument(queue) || !m_job->startPage()) {
+            m_job.reset(); // a started job is cancelled
+            return false;
         }
+        return true;
     }
 
     // Creates or truncates the target; false when it cannot be opened. A missing device is not
@@ -111,6 +119,12 @@ public:
     void flush() {
         requireOpen();
         const QByteArray pending = std::exchange(m_buffer, QByteArray());
+        if (m_job) {
+            if (m_job->write(pending) < pending.size()) {
+                throw EInOutError(EIO, "printer write: " + m_job->lastError().toStdString());
+            }
+            return;
+        }
         qsizetype done = 0;
         while (done < pending.size()) {
             const ssize_t written = writeWithoutSigpipe(m_fd, pending.constData() + done,
@@ -133,6 +147,13 @@ public:
             discard();
             throw;
         }
+        if (m_job) {
+            const std::unique_ptr<platform::RawPrintJob> finished = std::move(m_job);
+            if (!finished->endPage() || !finished->endDocument() || !finished->close()) {
+                throw EInOutError(EIO, "printer close: " + finished->lastError().toStdString());
+            }
+            return;
+        }
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0 && errno != EINTR) {
             throw EInOutError(errno, "printer close");
@@ -143,25 +164,29 @@ private:
     static constexpr qsizetype BufferSize = 4096;
 
     void requireOpen() const {
-        if (m_fd < 0) {
+        if (m_fd < 0 && !m_job) {
             throw EInOutError(EBADF, "printer not open");
         }
     }
 
     void discard() {
         m_buffer.clear();
+        m_job.reset();
         if (m_fd >= 0) {
             ::close(std::exchange(m_fd, -1));
         }
     }
 
     int m_fd = -1;
+    std::unique_ptr<platform::RawPrintJob> m_job;
     QByteArray m_buffer;
 };
 
 struct Job {
     PortOutput output;
     QString portName;
+    // The spooler queue the job goes to when the current printer has no local port.
+    QString queue;
     QString previewFileName;
     QString previewLine;
     int column = 0;
@@ -300,21 +325,26 @@ TPrintFast::~TPrintFast() = default;
 bool TPrintFast::IniciaImpr() {
     Job& state = job();
     state.portName = FPrinterPort;
+    state.queue.clear();
     if (state.portName.isEmpty()) {
         UpdatePrinter();
     }
     QString target = state.portName;
     m_previewWindow.reset();
     if (FPreview) {
+        // The reprint finds its printer the same way, when it is printed.
         m_previewWindow = std::make_unique<TPFPreview>();
-        m_previewWindow->PrintFast1->setPrinterPort(state.portName);
+        m_previewWindow->PrintFast1->setPrinterPort(FPrinterPort);
         state.previewFileName = previewFileName(platform::now());
         target = state.previewFileName;
     }
     if (target.size() > MaxTargetName) {
         throw EInOutError(ENAMETOOLONG, "printer open");
     }
-    if (!state.output.open(platform::resolveDeviceName(target))) {
+    const bool opened = !FPreview && !state.queue.isEmpty()
+                            ? state.output.openQueue(state.queue)
+                            : state.output.open(platform::resolveDeviceName(target));
+    if (!opened) {
         platform::showMessage({QApplication::applicationDisplayName(),
                                QStringLiteral("Impressora sendo utilizada ou não Pronta."),
                                platform::MessageIcon::Warning, platform::MessageButtons::Ok});
@@ -483,18 +513,11 @@ void TPrintFast::PegaPadroes() {
 }
 
 void TPrintFast::UpdatePrinter() {
-    cups_dest_t* destinations = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &destinations);
-    const QByteArray chosen = printfast::currentPrinter().toUtf8();
-    const cups_dest_t* printer =
-        cupsGetDest(chosen.isEmpty() ? nullptr : chosen.constData(), nullptr, count, destinations);
-    job().portName =
-        printer
-            ? printfast::portOfDevice(QString::fromUtf8(cupsGetOption(
-                                          "device-uri", printer->num_options, printer->options)),
-                                      QString::fromUtf8(printer->name))
-            : QString();
-    cupsFreeDests(count, destinations);
+    const QString printer = platform::currentPrinterName();
+    const QString port = printfast::portOfDevice(platform::spooler().deviceUri(printer), printer);
+    job().portName = port;
+    // A printer without a local port is reached through its queue, not a file of its name.
+    job().queue = port == printer ? printer : QString();
 }
 
 QString TPrintFast::MascaraVlr(const QString& mascara, double Vlr) {
@@ -521,21 +544,6 @@ QString TPrintFast::ConvASC(const QString& aConverter) {
 // ---- Helpers of the module -------------------------------------------------------------------
 
 namespace printfast {
-
-namespace {
-QString& chosenPrinter() {
-    static QString name;
-    return name;
-}
-} // namespace
-
-void setCurrentPrinter(const QString& queueName) {
-    chosenPrinter() = queueName;
-}
-
-QString currentPrinter() {
-    return chosenPrinter();
-}
 
 QString portOfDevice(const QString& deviceUri, const QString& queueName) {
     const QUrl uri(deviceUri);

@@ -151,11 +151,6 @@ private:
 
 namespace printfast {
 
-// The printer the application chose in the printer set-up dialog (a CUPS queue); empty means the
-// system's default printer.
-void setCurrentPrinter(const QString& queueName);
-QString currentPrinter();
-
 // Port name of a CUPS queue: the local device of its URI (parallel:, serial:, file:), otherwise
 // the queue name itself.
 QString portOfDevice(const QString& deviceUri, const QString& queueName);

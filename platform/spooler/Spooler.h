@@ -38,6 +38,9 @@ public:
     virtual QStringList printerNames() const = 0;
     // The system's default printer, empty when there is none.
     virtual QString defaultPrinterName() const = 0;
+    // The device URI of an installed printer ("parallel:/dev/lp0", "socket://host:9100"), empty
+    // when there is no such printer.
+    virtual QString deviceUri(const QString& printerName) const = 0;
     // Opens a printer for raw data; null when it cannot be opened, with the reason in lastError().
     virtual std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) = 0;
     // Queues a finished PDF document as one job; false with the reason in lastError().

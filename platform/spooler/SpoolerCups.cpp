@@ -132,6 +132,16 @@ public:
         return name;
     }
 
+    QString deviceUri(const QString& printerName) const override {
+        const QByteArray name = printerName.toUtf8();
+        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+        const char* uri =
+            dest ? cupsGetOption("device-uri", dest->num_options, dest->options) : nullptr;
+        const QString result = uri ? QString::fromUtf8(uri) : QString();
+        cupsFreeDests(dest ? 1 : 0, dest);
+        return result;
+    }
+
     std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) override {
         const QByteArray name = printerName.toUtf8();
         http_t* http = connectToServer();

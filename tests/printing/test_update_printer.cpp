@@ -1,5 +1,6 @@
 #include "PFPrev.h"
 #include "PrintJobFixture.h"
+#include "Spooler.h"
 #include "Tprintfast.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ protected:
         }
         m_socket = root + QStringLiteral("/cups.sock");
         writeFile(root + QStringLiteral("/cupsd.conf"),
-                  QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\n"
+                  QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nPreserveJobFiles Yes\n"
                                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
                       .arg(m_socket));
         writeFile(root + QStringLiteral("/cups-files.conf"),
@@ -51,7 +52,7 @@ protected:
         writeFile(root + QStringLiteral("/printers.conf"),
                   QStringLiteral("<DefaultPrinter Recibo>\nDeviceURI file:%1\nState Idle\n"
                                  "Accepting Yes\nShared No\n</DefaultPrinter>\n"
-                                 "<Printer Remota>\nDeviceURI ipp://192.0.2.1/printers/x\n"
+                                 "<Printer Remota>\nDeviceURI socket://127.0.0.1:9\n"
                                  "State Idle\nAccepting Yes\nShared No\n</Printer>\n")
                       .arg(receiptDevice()));
 
@@ -74,7 +75,7 @@ protected:
 
     void TearDown() override {
         cupsSetServer(nullptr);
-        printfast::setCurrentPrinter(QString());
+        platform::setCurrentPrinterName(QString());
         if (m_scheduler.state() != QProcess::NotRunning) {
             m_scheduler.terminate();
             m_scheduler.waitForFinished();
@@ -83,6 +84,19 @@ protected:
     }
 
     QString receiptDevice() const { return m_root.path() + QStringLiteral("/recibo.prn"); }
+    // The document of the first job the scheduler received, as it stored it.
+    QByteArray firstSpooledDocument() const {
+        const QString spool = m_root.path() + QStringLiteral("/spool");
+        for (int tries = 0; tries < 50; ++tries) {
+            const QStringList files =
+                QDir(spool).entryList({QStringLiteral("d*-001")}, QDir::Files);
+            if (!files.isEmpty()) {
+                return printed(spool + QLatin1Char('/') + files.constFirst());
+            }
+            QThread::msleep(50);
+        }
+        return {};
+    }
 
 private:
     QTemporaryDir m_root;
@@ -99,15 +113,17 @@ TEST_F(SystemPrinter, EmptyPortPrintsOnTheDefaultQueuesDevice) {
     EXPECT_EQ(printed(receiptDevice()), QByteArray(" Ol\xa0\r\n"));
 }
 
-TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceIsOpenedByName) {
-    // The queue chosen in the set-up dialog wins over the default; its name is the target.
-    printfast::setCurrentPrinter(QStringLiteral("Remota"));
+TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceGetsARawJob) {
+    // The queue chosen in the set-up dialog wins over the default; a printer on the network is
+    // reached through its queue, never through a file of its name.
+    platform::setCurrentPrinterName(QStringLiteral("Remota"));
     TPrintFast driver;
     driver.setPageHeader(false);
     ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("x"), 0, true);
+    driver.ImprString(QString(), QStringLiteral("Olá"), 0, true);
     driver.FimImpr();
-    EXPECT_EQ(printed(QStringLiteral("Remota")), QByteArray("x\r\n"));
+    EXPECT_EQ(firstSpooledDocument(), QByteArray("Ol\xa0\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Remota")));
     EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
 }
 
@@ -126,5 +142,5 @@ TEST_F(SystemPrinter, PrinterChosenInTheSetUpDialogBecomesCurrent) {
     });
     window.SpeedButton3Click();
     EXPECT_EQ(offered, QStringLiteral("Recibo")) << "the dialog opens on the default printer";
-    EXPECT_EQ(printfast::currentPrinter(), QStringLiteral("Remota"));
+    EXPECT_EQ(platform::currentPrinterName(), QStringLiteral("Remota"));
 }
