@@ -328,7 +328,8 @@ bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb) {
     // A driver may drop what its hardware cannot do; refuse rather than run on other settings.
     if (::tcgetattr(port->fd, &applied) != 0 ||
         (applied.c_cflag & termios_mapping::LineFormatBits) !=
-            (wanted.c_cflag & termios_mapping::LineFormatBits)) {
+            (wanted.c_cflag & termios_mapping::LineFormatBits) ||
+        !termios_mapping::rateTaken(dcb.BaudRate, linux_tty::baudRate(port->fd))) {
         ::tcsetattr(port->fd, TCSANOW, &previous);
         return fail(error::InvalidParameter);
     }
