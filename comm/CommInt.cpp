@@ -220,6 +220,7 @@ void TCustomComm::Open() {
         return;
     }
     FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+    ++FOpenCount;
     FEventThread->SetOnSignal([this](TCommEventThread* Sender, std::uint32_t Status) {
         DispatchCommEvents(Sender, Status);
     });
@@ -450,6 +451,7 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
     using namespace platform::commevent;
     // A handler may close the window that owns this component, and so free it.
     const QPointer<TCustomComm> alive(this);
+    const std::uint32_t openCount = FOpenCount;
     const std::pair<std::uint32_t, std::function<void()>> handlers[] = {
         {Break,
          [this] {
@@ -476,11 +478,11 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
              raise(FOnRlsd, this);
          }},
         {RxChar,
-         [this, &alive, Sender, count = status.InQue] {
+         [this, &alive, Sender, openCount, count = status.InQue] {
              if (count > 0) {
                  raise(FOnRxChar, this, static_cast<int>(count));
                  if (!alive.isNull()) {
-                     RaiseRxCharAgainForWhatIsLeft(Sender, count);
+                     RaiseRxCharAgainForWhatIsLeft(Sender, openCount, count);
                  }
              }
          }},
@@ -503,14 +505,16 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
 
 // The keypad forms read one byte an event. Bytes that arrived together would then wait for the
 // next key press: while the handler takes bytes and leaves some, the event comes again. A handler
-// that takes none is not called again for the same bytes, so nothing spins.
-void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before) {
+// that takes none is not called again for the same bytes, so nothing spins. Only the thread
+// whose hand-over is being served (Sender, of the same open) is asked: it waits for the handler.
+void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t OpenCount,
+                                                std::uint32_t Before) {
     std::uint32_t errors = 0;
     platform::ComStat status;
-    const bool stillOurThread = Sender != nullptr && Sender == FEventThread.get();
-    if (stillOurThread && FDriver->clearCommError(FHandle, errors, status) && status.InQue > 0 &&
+    const bool sameOpen = Sender != nullptr && FEventThread && OpenCount == FOpenCount;
+    if (sameOpen && FDriver->clearCommError(FHandle, errors, status) && status.InQue > 0 &&
         status.InQue < Before) {
-        Sender->SignalAgain(platform::commevent::RxChar);
+        FEventThread->SignalAgain(platform::commevent::RxChar);
     }
 }
 

@@ -313,11 +313,15 @@ protected:
     TCommNotifyEvent FOnTxEmpty;
 
 private:
-    void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before);
+    void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t OpenCount,
+                                       std::uint32_t Before);
     // Read and Write: one overlapped transfer bounded by its time-out.
     int Transfer(bool Reading, void* Buf, int Count);
 
     platform::SerialDriver* FDriver;
+    // Counts the opens: a handler that closed and reopened the port is on another port, whose
+    // thread is not the one being served (and may even sit at the old one's address).
+    std::uint32_t FOpenCount = 0;
 };
 
 // The component as placed on a window. Its properties are those of TCustomComm.
