@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -132,6 +133,10 @@ TCommEventThread::TCommEventThread(platform::SerialDriver& Driver, platform::Nat
     : FDriver(Driver)
     , FCommHandle(Handle)
     , FReceiver(Receiver) {
+    if (FEvent.Handle() == platform::InvalidHandleValue) {
+        // Every wait would fail at once, no pause would hold and nothing could stop a wait.
+        throw std::runtime_error("no event for the comm event thread");
+    }
     FDriver.setCommMask(FCommHandle, eventMaskOf(Events));
     FThread = std::thread([this] { Execute(); });
 }
@@ -219,7 +224,16 @@ void TCustomComm::Open() {
     if (!Enabled()) {
         return;
     }
-    FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+    try {
+        FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+    } catch (const std::exception&) {
+        // Out of threads or descriptors (Win32 reports both as not enough memory): a port
+        // without its thread would never raise an event.
+        ReportCommError(QStringLiteral("Error creating event thread"),
+                        static_cast<int>(platform::error::NotEnoughMemory));
+        CloseDeviceHandle();
+        return;
+    }
     ++FOpenCount;
     FEventThread->SetOnSignal([this](TCommEventThread* Sender, std::uint32_t Status) {
         DispatchCommEvents(Sender, Status);
@@ -258,9 +272,7 @@ void TCustomComm::Close() {
     if (!Enabled()) {
         return;
     }
-    FEventThread->StopWatching();
-    FEventThread->WaitFor();
-    FEventThread.reset();
+    FEventThread.reset(); // stops the thread, if any, and waits for it
     CloseDeviceHandle();
 }
 

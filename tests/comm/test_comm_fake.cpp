@@ -443,6 +443,26 @@ TEST_F(CommOnFakeDriver, AFailingEventWaitPausesBetweenRetriesAndCloseEndsThePau
     EXPECT_EQ(driver.callsOnClosedHandles(), 0);
 }
 
+// Out of descriptors the thread would have no event: it could neither wait for the port nor be
+// stopped, and would spin. The port is not opened; the failure is reported.
+TEST_F(CommOnFakeDriver, APortWhoseThreadCannotStartIsReportedAndClosedAgain) {
+    // A first open makes the calls once before (the sanitizers' own checks need descriptors
+    // the first time round).
+    comm.Open();
+    comm.Close();
+    {
+        const DescriptorsExhausted exhausted;
+        comm.Open();
+    }
+    EXPECT_FALSE(comm.Enabled());
+    EXPECT_EQ(driver.openHandles(), 0);
+    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Error creating event thread"),
+                                        int(platform::error::NotEnoughMemory)}}));
+    comm.Close();
+    comm.Open();
+    EXPECT_TRUE(comm.Enabled()) << "the next open works";
+}
+
 TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed) {
     comm.Open();
     comm.Close();
