@@ -159,9 +159,11 @@ void TCommEventThread::WaitFor() {
 }
 
 void TCommEventThread::Execute() {
+    bool waitsFailing = false; // a run of failed waits is reported once, at its start
     while (!FTerminated) {
         switch (FDriver.waitCommEvent(FCommHandle, FEventMask, FEvent.Handle())) {
         case platform::CommWaitResult::Event:
+            waitsFailing = false;
             while (FHandOver->Deliver(FReceiver) && FEventsAgain != 0) {
                 FEventMask = std::exchange(FEventsAgain, 0);
             }
@@ -169,8 +171,11 @@ void TCommEventThread::Execute() {
         case platform::CommWaitResult::Woken:
             break; // only StopWatching wakes the wait
         case platform::CommWaitResult::Failed:
-            // The device is gone or the wait is refused: retry, but never spin; StopWatching
-            // ends the pause.
+            // The device is gone or the wait is refused: retry (it may be plugged back), but
+            // never spin; StopWatching ends the pause.
+            if (!std::exchange(waitsFailing, true)) {
+                PostWaitError(platform::lastError());
+            }
             FEvent.WaitFor(RetryPause);
             break;
         }
@@ -189,6 +194,13 @@ void TCommEventThread::ServeHandOver() {
 
 void TCommEventThread::SignalOwner() {
     raise(FOnSignal, this, FEventMask);
+}
+
+// Not waited for: the retries go on meanwhile, and a receiver freed before the call runs
+// drops it.
+void TCommEventThread::PostWaitError(std::uint32_t Code) {
+    QMetaObject::invokeMethod(FReceiver, "ReportWaitError", Qt::QueuedConnection,
+                              Q_ARG(int, static_cast<int>(Code)));
 }
 
 // --- TCustomComm -----------------------------------------------------------------------------
@@ -280,6 +292,10 @@ void TCustomComm::DeliverCommSignal() {
     if (FEventThread) {
         FEventThread->ServeHandOver();
     }
+}
+
+void TCustomComm::ReportWaitError(int Code) {
+    ReportCommError(QStringLiteral("Error waiting for comm event"), Code);
 }
 
 int TCustomComm::Write(const void* Buf, int Count) {
