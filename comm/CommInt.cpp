@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -132,6 +133,10 @@ TCommEventThread::TCommEventThread(platform::SerialDriver& Driver, platform::Nat
     : FDriver(Driver)
     , FCommHandle(Handle)
     , FReceiver(Receiver) {
+    if (FEvent.Handle() == platform::InvalidHandleValue) {
+        // Every wait would fail at once, no pause would hold and nothing could stop a wait.
+        throw std::runtime_error("no event for the comm event thread");
+    }
     FDriver.setCommMask(FCommHandle, eventMaskOf(Events));
     FThread = std::thread([this] { Execute(); });
 }
@@ -154,9 +159,11 @@ void TCommEventThread::WaitFor() {
 }
 
 void TCommEventThread::Execute() {
+    bool waitsFailing = false; // a run of failed waits is reported once, at its start
     while (!FTerminated) {
         switch (FDriver.waitCommEvent(FCommHandle, FEventMask, FEvent.Handle())) {
         case platform::CommWaitResult::Event:
+            waitsFailing = false;
             while (FHandOver->Deliver(FReceiver) && FEventsAgain != 0) {
                 FEventMask = std::exchange(FEventsAgain, 0);
             }
@@ -164,8 +171,11 @@ void TCommEventThread::Execute() {
         case platform::CommWaitResult::Woken:
             break; // only StopWatching wakes the wait
         case platform::CommWaitResult::Failed:
-            // The device is gone or the wait is refused: retry, but never spin; StopWatching
-            // ends the pause.
+            // The device is gone or the wait is refused: retry (it may be plugged back), but
+            // never spin; StopWatching ends the pause.
+            if (!std::exchange(waitsFailing, true)) {
+                PostWaitError(platform::lastError());
+            }
             FEvent.WaitFor(RetryPause);
             break;
         }
@@ -184,6 +194,13 @@ void TCommEventThread::ServeHandOver() {
 
 void TCommEventThread::SignalOwner() {
     raise(FOnSignal, this, FEventMask);
+}
+
+// Not waited for: the retries go on meanwhile, and a receiver freed before the call runs
+// drops it.
+void TCommEventThread::PostWaitError(std::uint32_t Code) {
+    QMetaObject::invokeMethod(FReceiver, "ReportWaitError", Qt::QueuedConnection,
+                              Q_ARG(int, static_cast<int>(Code)));
 }
 
 // --- TCustomComm -----------------------------------------------------------------------------
@@ -219,7 +236,17 @@ void TCustomComm::Open() {
     if (!Enabled()) {
         return;
     }
-    FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+    try {
+        FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+    } catch (const std::exception&) {
+        // Out of threads or descriptors (Win32 reports both as not enough memory): a port
+        // without its thread would never raise an event.
+        ReportCommError(QStringLiteral("Error creating event thread"),
+                        static_cast<int>(platform::error::NotEnoughMemory));
+        CloseDeviceHandle();
+        return;
+    }
+    ++FOpenCount;
     FEventThread->SetOnSignal([this](TCommEventThread* Sender, std::uint32_t Status) {
         DispatchCommEvents(Sender, Status);
     });
@@ -257,9 +284,7 @@ void TCustomComm::Close() {
     if (!Enabled()) {
         return;
     }
-    FEventThread->StopWatching();
-    FEventThread->WaitFor();
-    FEventThread.reset();
+    FEventThread.reset(); // stops the thread, if any, and waits for it
     CloseDeviceHandle();
 }
 
@@ -267,6 +292,10 @@ void TCustomComm::DeliverCommSignal() {
     if (FEventThread) {
         FEventThread->ServeHandOver();
     }
+}
+
+void TCustomComm::ReportWaitError(int Code) {
+    ReportCommError(QStringLiteral("Error waiting for comm event"), Code);
 }
 
 int TCustomComm::Write(const void* Buf, int Count) {
@@ -450,6 +479,7 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
     using namespace platform::commevent;
     // A handler may close the window that owns this component, and so free it.
     const QPointer<TCustomComm> alive(this);
+    const std::uint32_t openCount = FOpenCount;
     const std::pair<std::uint32_t, std::function<void()>> handlers[] = {
         {Break,
          [this] {
@@ -476,11 +506,11 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
              raise(FOnRlsd, this);
          }},
         {RxChar,
-         [this, &alive, Sender, count = status.InQue] {
+         [this, &alive, Sender, openCount, count = status.InQue] {
              if (count > 0) {
                  raise(FOnRxChar, this, static_cast<int>(count));
                  if (!alive.isNull()) {
-                     RaiseRxCharAgainForWhatIsLeft(Sender, count);
+                     RaiseRxCharAgainForWhatIsLeft(Sender, openCount, count);
                  }
              }
          }},
@@ -503,14 +533,16 @@ void TCustomComm::DispatchCommEvents(TCommEventThread* Sender, std::uint32_t Sta
 
 // The keypad forms read one byte an event. Bytes that arrived together would then wait for the
 // next key press: while the handler takes bytes and leaves some, the event comes again. A handler
-// that takes none is not called again for the same bytes, so nothing spins.
-void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before) {
+// that takes none is not called again for the same bytes, so nothing spins. Only the thread
+// whose hand-over is being served (Sender, of the same open) is asked: it waits for the handler.
+void TCustomComm::RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t OpenCount,
+                                                std::uint32_t Before) {
     std::uint32_t errors = 0;
     platform::ComStat status;
-    const bool stillOurThread = Sender != nullptr && Sender == FEventThread.get();
-    if (stillOurThread && FDriver->clearCommError(FHandle, errors, status) && status.InQue > 0 &&
+    const bool sameOpen = Sender != nullptr && FEventThread && OpenCount == FOpenCount;
+    if (sameOpen && FDriver->clearCommError(FHandle, errors, status) && status.InQue > 0 &&
         status.InQue < Before) {
-        Sender->SignalAgain(platform::commevent::RxChar);
+        FEventThread->SignalAgain(platform::commevent::RxChar);
     }
 }
 

@@ -141,7 +141,8 @@ private:
 class TCommEventThread {
 public:
     // Sets the port's event mask from Events and starts the thread. Receiver lives on the
-    // user-interface thread and serves the hand-overs through its DeliverCommSignal().
+    // user-interface thread, serves the hand-overs through its DeliverCommSignal() and is told
+    // of failing waits through its ReportWaitError(int).
     TCommEventThread(platform::SerialDriver& Driver, platform::NativeHandle Handle,
                      TCommEventTypes Events, QObject* Receiver);
     ~TCommEventThread();
@@ -165,6 +166,7 @@ public:
 private:
     void Execute();
     void SignalOwner();
+    void PostWaitError(std::uint32_t Code);
 
     platform::SerialDriver& FDriver;
     const platform::NativeHandle FCommHandle;
@@ -268,6 +270,8 @@ public:
 
     // The event thread's hand-over arrives here, on the user-interface thread.
     Q_INVOKABLE void DeliverCommSignal();
+    // The event thread's waits began to fail (the device is gone): reported once a run.
+    Q_INVOKABLE void ReportWaitError(int Code);
 
 protected:
     virtual void OpenDeviceHandle();
@@ -313,11 +317,15 @@ protected:
     TCommNotifyEvent FOnTxEmpty;
 
 private:
-    void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t Before);
+    void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t OpenCount,
+                                       std::uint32_t Before);
     // Read and Write: one overlapped transfer bounded by its time-out.
     int Transfer(bool Reading, void* Buf, int Count);
 
     platform::SerialDriver* FDriver;
+    // Counts the opens: a handler that closed and reopened the port is on another port, whose
+    // thread is not the one being served (and may even sit at the old one's address).
+    std::uint32_t FOpenCount = 0;
 };
 
 // The component as placed on a window. Its properties are those of TCustomComm.

@@ -55,6 +55,11 @@ void FakeSerialDriver::unplug(const QString& name) {
     setEvent(device.signal);
 }
 
+void FakeSerialDriver::plugBack(const QString& name) {
+    std::lock_guard guard(m_lock);
+    m_devices.at(name).unplugged = false;
+}
+
 int FakeSerialDriver::failedWaits(const QString& name) {
     std::lock_guard guard(m_lock);
     return m_devices.at(name).failedWaits;

@@ -71,6 +71,7 @@ public:
     void receive(const QString& name, const std::string& bytes);
     void raiseEvents(const QString& name, std::uint32_t events);
     void unplug(const QString& name);
+    void plugBack(const QString& name);
     int failedWaits(const QString& name);
     int stalledWrites(const QString& name);
 

@@ -44,7 +44,8 @@ void drainDescriptor(int fd) {
     [[maybe_unused]] const auto taken = ::read(fd, &value, sizeof value);
 }
 
-// A Win32 port does no line processing: no echo, no canonical lines, no output mapping.
+// A Win32 port does no line processing: no echo, no canonical lines, no output mapping, and a
+// freshly opened one has no software flow control (XON and XOFF are data).
 // VMIN 1 with O_NONBLOCK makes an empty read fail with EAGAIN, so a read of 0 bytes means the
 // device hung up.
 void makeRaw(int fd) {
@@ -53,7 +54,7 @@ void makeRaw(int fd) {
         return;
     }
     settings.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | IGNPAR | PARMRK | ISTRIP | INLCR | IGNCR |
-                                  ICRNL | IXANY | IMAXBEL);
+                                  ICRNL | IXON | IXOFF | IXANY | IMAXBEL);
     settings.c_oflag &= ~tcflag_t(OPOST);
     settings.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     settings.c_cflag |= CLOCAL | CREAD;
@@ -327,7 +328,8 @@ bool PosixSerialDriver::setCommState(NativeHandle handle, const Dcb& dcb) {
     // A driver may drop what its hardware cannot do; refuse rather than run on other settings.
     if (::tcgetattr(port->fd, &applied) != 0 ||
         (applied.c_cflag & termios_mapping::LineFormatBits) !=
-            (wanted.c_cflag & termios_mapping::LineFormatBits)) {
+            (wanted.c_cflag & termios_mapping::LineFormatBits) ||
+        !termios_mapping::rateTaken(dcb.BaudRate, linux_tty::baudRate(port->fd))) {
         ::tcsetattr(port->fd, TCSANOW, &previous);
         return fail(error::InvalidParameter);
     }

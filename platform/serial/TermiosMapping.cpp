@@ -115,6 +115,11 @@ bool honourable(const Dcb& dcb) {
            !(softwareFlow && dcb.XonChar == dcb.XoffChar);
 }
 
+bool rateTaken(std::uint32_t asked, std::uint32_t reported) {
+    const std::uint64_t difference = asked > reported ? asked - reported : reported - asked;
+    return reported != 0 && difference * 50 <= asked;
+}
+
 void applyToTermios(const Dcb& dcb, termios& settings) {
     settings.c_cflag &= ~LineFormatBits;
     settings.c_cflag |= sizeFlag(dcb.ByteSize) | parityFlags(dcb.Parity);

@@ -17,6 +17,10 @@ speed_t standardSpeed(std::uint32_t rate);
 Dcb dcbFromTermios(const termios& settings);
 // True when termios can do what the DCB asks.
 bool honourable(const Dcb& dcb);
+// True when the rate a driver reports after a setting is the one asked: a driver that cannot
+// do a rate keeps another without failing, and one that derives the rate from a clock divisor
+// reports what it really gives. Both ends of a line stay in step within 2 %.
+bool rateTaken(std::uint32_t asked, std::uint32_t reported);
 // Writes the DCB's format, flow control, parity check and XON/XOFF characters into settings.
 void applyToTermios(const Dcb& dcb, termios& settings);
 

@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <stdexcept>
+#include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -86,6 +88,30 @@ void PseudoTerminal::closeMaster() {
         ::close(m_master);
         m_master = -1;
     }
+}
+
+// The limit comes down to just above the highest open descriptor; the free ones below it are
+// taken.
+DescriptorsExhausted::DescriptorsExhausted() {
+    ::getrlimit(RLIMIT_NOFILE, &m_limit);
+    int highest = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        highest = std::max(highest, std::stoi(entry.path().filename().string()));
+    }
+    rlimit lowered = m_limit;
+    lowered.rlim_cur = rlim_t(highest) + 1;
+    ::setrlimit(RLIMIT_NOFILE, &lowered);
+    for (int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0;
+         fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) {
+        m_taken.push_back(fd);
+    }
+}
+
+DescriptorsExhausted::~DescriptorsExhausted() {
+    for (const int fd : m_taken) {
+        ::close(fd);
+    }
+    ::setrlimit(RLIMIT_NOFILE, &m_limit);
 }
 
 CommErrorRecorder::CommErrorRecorder() {

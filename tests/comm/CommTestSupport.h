@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,19 @@ public:
 private:
     int m_master = -1;
     QString m_slavePath;
+};
+
+// While it lives, the process can open no more descriptors (so no more events either).
+class DescriptorsExhausted {
+public:
+    DescriptorsExhausted();
+    ~DescriptorsExhausted();
+    DescriptorsExhausted(const DescriptorsExhausted&) = delete;
+    DescriptorsExhausted& operator=(const DescriptorsExhausted&) = delete;
+
+private:
+    rlimit m_limit{};
+    std::vector<int> m_taken;
 };
 
 // Records what the component passes to ReportCommError.

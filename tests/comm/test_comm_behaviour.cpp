@@ -241,6 +241,32 @@ TYPED_TEST(CommBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadloc
     EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
 }
 
+// The bytes left by the first port are gone with it: the reopened port's bytes must not pass
+// for them and bring a second event for one arrival.
+TYPED_TEST(CommBehaviour, AHandlerThatReopensItsPortGetsOneEventForTheNewBytes) {
+    auto comm = this->makeComm();
+    std::vector<int> counts;
+    comm->SetOnRxChar([&](QObject*, int count) {
+        counts.push_back(count);
+        if (counts.size() > 1) {
+            return; // the new port's bytes are left unread
+        }
+        char key = 0;
+        comm->Read(&key, 1);
+        comm->Close();
+        comm->Open();
+        this->backend.send("45");
+        for (int tries = 0; tries < 2000 && comm->InQueCount() < 2; ++tries) {
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    comm->Open();
+    this->backend.send("123");
+    ASSERT_TRUE(waitUntil([&] { return counts.size() >= 2; }));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(counts, std::vector<int>({3, 2}));
+}
+
 TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
     auto comm = this->makeComm();
     comm->SetReadTimeout(100);

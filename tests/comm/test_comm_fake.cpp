@@ -443,6 +443,58 @@ TEST_F(CommOnFakeDriver, AFailingEventWaitPausesBetweenRetriesAndCloseEndsThePau
     EXPECT_EQ(driver.callsOnClosedHandles(), 0);
 }
 
+// Out of descriptors the thread would have no event: it could neither wait for the port nor be
+// stopped, and would spin. The port is not opened; the failure is reported.
+TEST_F(CommOnFakeDriver, APortWhoseThreadCannotStartIsReportedAndClosedAgain) {
+    // A first open makes the calls once before (the sanitizers' own checks need descriptors
+    // the first time round).
+    comm.Open();
+    comm.Close();
+    {
+        const DescriptorsExhausted exhausted;
+        comm.Open();
+    }
+    EXPECT_FALSE(comm.Enabled());
+    EXPECT_EQ(driver.openHandles(), 0);
+    EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("Error creating event thread"),
+                                        int(platform::error::NotEnoughMemory)}}));
+    comm.Close();
+    comm.Open();
+    EXPECT_TRUE(comm.Enabled()) << "the next open works";
+}
+
+// The keypad may be plugged back: the waits are retried until Close, and each time the device
+// goes the failure is reported once, not at every retry.
+TEST_F(CommOnFakeDriver, AnUnpluggedDeviceIsReportedOnceEachTimeItGoes) {
+    const QString name = QStringLiteral("Com1");
+    const auto retriesMeanwhile = [&](int retryPauses) {
+        const int before = driver.failedWaits(name);
+        waitUntil([] { return false; }, retryPauses * int(TCommEventThread::RetryPause) + 100);
+        return driver.failedWaits(name) - before;
+    };
+    int keys = 0;
+    comm.SetOnRxChar([&](QObject*, int count) {
+        char buffer[8];
+        keys += comm.Read(buffer, std::min(count, 8));
+    });
+    comm.Open();
+    driver.unplug(name);
+    ASSERT_TRUE(waitUntil([&] { return !errors.errors().empty(); }));
+    EXPECT_GE(retriesMeanwhile(1), 1);
+    const Errors waitFailed = {
+        {QStringLiteral("Error waiting for comm event"), int(platform::error::DeviceNotConnected)}};
+    EXPECT_EQ(errors.errors(), waitFailed);
+
+    driver.plugBack(name);
+    driver.receive(name, "5");
+    ASSERT_TRUE(waitUntil([&] { return keys == 1; })) << "the retries found the device again";
+    driver.unplug(name);
+    ASSERT_TRUE(waitUntil([&] { return errors.errors().size() == 2; }));
+    EXPECT_GE(retriesMeanwhile(1), 1);
+    EXPECT_EQ(errors.errors(), Errors(2, waitFailed.front()));
+    EXPECT_LT(millisecondsOf([&] { comm.Close(); }), 200);
+}
+
 TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed) {
     comm.Open();
     comm.Close();

@@ -150,6 +150,24 @@ TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStripp
                         "2");
 }
 
+// A freshly opened Win32 port has no software flow control: XON and XOFF are data.
+TEST_F(CommOnPseudoTerminal, XonAndXoffBytesArriveAsDataWithTheDefaultFlowControl) {
+    std::string received;
+    comm.SetOnRxChar([&](QObject*, int count) {
+        char buffer[32];
+        received.append(buffer, std::size_t(std::max(comm.Read(buffer, std::min(count, 32)), 0)));
+    });
+    comm.Open();
+    pty.send("A\x13"
+             "B\x11"
+             "C");
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= 5; }));
+    EXPECT_EQ(received, "A\x13"
+                        "B\x11"
+                        "C");
+    EXPECT_EQ(lineOf(pty.slavePath()).c_iflag & (IXON | IXOFF | IXANY), 0u);
+}
+
 TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag) {
     int flags = 0;
     comm.SetMonitorEvents(evRxChar | evRxFlag);

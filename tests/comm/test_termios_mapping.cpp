@@ -92,4 +92,16 @@ TEST(TermiosMapping, WhatTermiosCannotDoIsNotHonourable) {
     EXPECT_FALSE(termios_mapping::honourable(sameXonXoff));
 }
 
+// A 16550 keeps its previous rate (or its highest) for one it cannot do, and says so only
+// when the rate is read back; a USB adapter reports the rate its clock really gives.
+TEST(TermiosMapping, ARateReadBackFarFromTheAskedOneWasNotTaken) {
+    EXPECT_TRUE(termios_mapping::rateTaken(9600, 9600));
+    EXPECT_TRUE(termios_mapping::rateTaken(56000, 55944)) << "a divisor's rounding";
+    EXPECT_TRUE(termios_mapping::rateTaken(56000, 57120));
+    EXPECT_FALSE(termios_mapping::rateTaken(128000, 115200));
+    EXPECT_FALSE(termios_mapping::rateTaken(256000, 9600));
+    EXPECT_FALSE(termios_mapping::rateTaken(56000, 57600)) << "3 % off garbles the bytes";
+    EXPECT_FALSE(termios_mapping::rateTaken(9600, 0)) << "a rate that cannot be read";
+}
+
 } // namespace
