@@ -4,17 +4,17 @@
 #include "TerminalApplication.h"
 
 #include <QPointer>
-#include <QTimer>
+#include <QThread>
 
 int ModalWindow::exec() {
     if (shell::applicationTerminated()) {
         return Rejected;
     }
-    m_starting = true;
-    QTimer::singleShot(0, this, [this] { m_starting = false; });
     const QPointer<QWidget> below =
         parentWidget() != nullptr ? parentWidget()->window() : FRMSEPRINCIPAL;
+    m_levelBeforeLoop = QThread::currentThread()->loopLevel();
     const int result = QDialog::exec();
+    m_levelBeforeLoop = -1;
     // Without a window manager nobody gives the keyboard back to the window below.
     QWidget* window = below.data();
     if (window != nullptr && window->isVisible()) {
@@ -24,7 +24,7 @@ int ModalWindow::exec() {
 }
 
 void ModalWindow::done(int result) {
-    if (m_starting) {
+    if (m_levelBeforeLoop >= 0 && QThread::currentThread()->loopLevel() <= m_levelBeforeLoop) {
         // The modal loop does not run yet: a request to end it now would be lost. Hiding now
         // would lose it as well, since the loop ends when the window is hidden.
         QMetaObject::invokeMethod(

@@ -12,5 +12,8 @@ public:
     void done(int result) override;
 
 private:
-    bool m_starting = false;
+    // The event-loop level exec() was called at; -1 when not being shown. A done() at that level
+    // comes before the dialog's own loop runs (from its show, or after a message box shown there
+    // returned) and would be lost if passed on at once.
+    int m_levelBeforeLoop = -1;
 };

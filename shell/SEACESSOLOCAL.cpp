@@ -80,6 +80,10 @@ void TPDLGACESSOLOCAL::passwordSubmitted() {
 }
 
 void TPDLGACESSOLOCAL::giveUp() {
-    m_owner.TBLUSUARIOS.close();
     reject();
+}
+
+void TPDLGACESSOLOCAL::reject() {
+    m_owner.TBLUSUARIOS.close();
+    ModalWindow::reject();
 }

@@ -21,6 +21,10 @@ public:
     int MTENTATIVA_CODIGO = 1;
     int MTENTATIVA_SENHA = 1;
 
+    // Closed any other way than by an accepted password, the dialog gives up: the operators
+    // table is closed, so no sheet opens.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -187,6 +187,7 @@ void TFRMSEPRINCIPAL::FormShow() {
         showDatabaseMessage();
         shell::terminateApplication();
     }
+    m_databasesReached = !shell::applicationTerminated();
     QCoreApplication::processEvents();
 }
 
@@ -249,7 +250,9 @@ void TFRMSEPRINCIPAL::Timer1Timer() {
     setPanelText(3, systemTimeText(now.time()));
     setPanelText(0, marquee);
 
-    if (!heartbeat()) {
+    // Until start-up has reached the databases, and when the settings could not be read (the
+    // login then ends the program), a failure is start-up's to report, not a lost database.
+    if (m_databasesReached && MCONTROLE_OK && !heartbeat()) {
         // Stopped first, so that no second tick starts while the operator reads the message.
         Timer1->stop();
         mdiArea->closeAllSubWindows();

@@ -93,4 +93,5 @@ private:
 
     QString m_dataLinkFolder;
     std::vector<QLabel*> m_panels;
+    bool m_databasesReached = false; // showing the window opened both connections
 };

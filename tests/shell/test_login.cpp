@@ -207,6 +207,25 @@ TEST_F(LoginTest, SettingsWithoutADeclaredColumnEndTheProgram) {
     EXPECT_TRUE(terminated());
 }
 
+TEST_F(LoginTest, SettingsFailureEndsTheProgramWhileTheOperatorTakesTimeToRead) {
+    changeDatabase(palendraFile(), {QStringLiteral("ALTER TABLE Secvar DROP COLUMN CAPTURA_WEB")});
+    messages.takeTimeToAnswer(1200); // the one-second clock ticks while each box is up
+    showMainWindow();
+    TPDLGACESSO login;
+    bool hung = false;
+    QTimer::singleShot(10000, &login, [&] {
+        hung = true;
+        login.hide();
+    });
+    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_FALSE(hung) << "the login dialog never ended";
+    EXPECT_EQ(messages.texts(),
+              QStringList({QStringLiteral("Abertura de tabela ! Controle"),
+                           QStringLiteral("Entre em contato com Assistência Técnica !\r "
+                                          "Problema na Rede ou não está Ativa !")}));
+    EXPECT_TRUE(terminated());
+}
+
 // ---- Sheet request and the local access dialog ----
 
 class SheetRequestTest : public LoginTest {
@@ -336,6 +355,16 @@ TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
     EXPECT_EQ(messages.texts(), QStringList({wrongPassword, wrongPassword, wrongPassword}));
     EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
     EXPECT_FALSE(shell::applicationTerminated());
+}
+
+TEST_F(SheetRequestTest, LocalAccessClosedAfterACodeOpensNoSheet) {
+    loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
+    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
+        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD")); // an operator with the right
+        local.close();                                      // but no password
+    }));
+    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
 }
 
 TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {

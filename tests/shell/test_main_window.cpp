@@ -168,6 +168,15 @@ TEST_F(MainWindowTest, SettingsWithoutADeclaredColumnFailTheSettingsCheck) {
     EXPECT_FALSE(shell::applicationTerminated());
 }
 
+TEST_F(MainWindowTest, UnreachablePalendraAtStartUpEndsTheProgramWhileTheOperatorReads) {
+    QFile::remove(palendraFile());
+    messages.takeTimeToAnswer(1200); // the one-second clock ticks while each box is up
+    showMainWindow();
+    EXPECT_EQ(messages.texts(),
+              QStringList({QStringLiteral("Abertura de tabela ! Controle"), databaseMessage}));
+    EXPECT_TRUE(shell::applicationTerminated());
+}
+
 // ---- About and splash ----
 
 TEST_F(MainWindowTest, AboutShowsTheCurrentSettingsEachTime) {

@@ -1,11 +1,18 @@
 #include "Recorders.h"
 
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 
 MessageRecorder::MessageRecorder(int answer)
     : m_answer(answer) {
     m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
         m_messages.push_back(message);
+        if (m_answerAfterMs > 0) {
+            QEventLoop reading;
+            QTimer::singleShot(m_answerAfterMs, &reading, &QEventLoop::quit);
+            reading.exec();
+        }
         return m_answer;
     });
 }

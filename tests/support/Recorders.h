@@ -16,6 +16,9 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     void answerWith(int button) { m_answer = button; }
+    // Each box then stays up for a while before it is answered, running the event loop as a real
+    // box does while the operator reads it (timers fire meanwhile).
+    void takeTimeToAnswer(int milliseconds) { m_answerAfterMs = milliseconds; }
     const std::vector<platform::Message>& messages() const { return m_messages; }
     // The texts shown, in order.
     QStringList texts() const;
@@ -24,6 +27,7 @@ public:
 private:
     std::vector<platform::Message> m_messages;
     int m_answer;
+    int m_answerAfterMs = 0;
     platform::MessagePresenter m_previous;
 };
 
