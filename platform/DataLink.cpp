@@ -71,7 +71,9 @@ QString freeTdsConnectionString(const DataLinkProperties& properties) {
         parts << QStringLiteral("PWD=") +
                      odbcValue(propertyValue(properties, QStringLiteral("Password")));
     }
-    parts << QStringLiteral("ClientCharset=UTF-8");
+    // Several data sets read from one connection at a time (the login dialog holds the settings
+    // and the operators open together); SQL Server allows that only with MARS.
+    parts << QStringLiteral("ClientCharset=UTF-8") << QStringLiteral("MARS_Connection=Yes");
     return parts.join(QLatin1Char(';'));
 }
 

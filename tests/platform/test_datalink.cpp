@@ -56,7 +56,7 @@ TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt) {
     EXPECT_EQ(target.driver, "QODBC");
     EXPECT_EQ(target.databaseName,
               "DRIVER={FreeTDS};SERVER=SERVIDOR\\SQLEXPRESS;PORT=1433;DATABASE=Palendra;"
-              "UID=sa;PWD={s3cr;et};ClientCharset=UTF-8");
+              "UID=sa;PWD={s3cr;et};ClientCharset=UTF-8;MARS_Connection=Yes");
 }
 
 TEST(DataLinkFile, ReadsUtf8AndResolvesSqliteFilesBesideTheLink) {
