@@ -77,6 +77,13 @@ bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
     return true;
 }
 
+void TZELBasePrinter::startPosition() {
+    FCurrentLine = 1;
+    FCurrentPage = 1;
+    if (FIsPrinting)
+        raiseError(zeltext::AlreadyPrinting.arg(PrinterName));
+}
+
 void TZELBasePrinter::startPreview() {
     FPreview = std::make_unique<TfrmZELPreview>();
     FPreview->BeginDoc();

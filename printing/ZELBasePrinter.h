@@ -108,6 +108,8 @@ protected:
     // own document is closed.
     std::unique_ptr<TfrmZELPreview> finishPreview();
 
+    // A new document starts on line 1 of page 1; one that is already printing is an error.
+    void startPosition();
     void openProgress();
     void closeProgress();
 

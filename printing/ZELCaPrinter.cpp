@@ -45,10 +45,7 @@ TZELCaPrinter::~TZELCaPrinter() {
 }
 
 void TZELCaPrinter::BeginDoc() {
-    FCurrentLine = 1;
-    FCurrentPage = 1;
-    if (FIsPrinting)
-        raiseError(zeltext::AlreadyPrinting.arg(PrinterName));
+    startPosition();
     if (ShowPreview) {
         startPreview();
         preview().CaPrinter = this;

@@ -102,10 +102,7 @@ TZELDmPrinter::~TZELDmPrinter() {
 }
 
 void TZELDmPrinter::BeginDoc() {
-    FCurrentLine = 1;
-    FCurrentPage = 1;
-    if (FIsPrinting)
-        raiseError(zeltext::AlreadyPrinting.arg(PrinterName));
+    startPosition();
     // A document starts at the start of a line, also after one that was aborted mid-line.
     forgetLine();
     if (ShowPreview) {
