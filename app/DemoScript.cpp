@@ -2,9 +2,9 @@
 
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
 #include "SESOBRE.h"
-#include "SheetPlaceholder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +69,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
              later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
          }},
         {QStringLiteral("the exercise sheet"),
-         [] { return activeModal<SheetPlaceholder>() != nullptr; },
+         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
              QApplication::activeModalWidget()->close();

@@ -98,6 +98,7 @@ void Connection::open() {
                 .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
                 .toStdString());
     }
+    ++m_generation;
 }
 
 void Connection::close() {
@@ -147,8 +148,12 @@ QSqlDatabase DataSet::connectedDatabase() {
     fail(QStringLiteral("no connection"));
 }
 
+bool DataSet::isOpen() const {
+    return m_open && (m_shared == nullptr || m_shared->generation() == m_sharedGeneration);
+}
+
 void DataSet::open() {
-    if (m_open) {
+    if (isOpen()) {
         return;
     }
     QSqlDatabase db = connectedDatabase();
@@ -163,9 +168,6 @@ void DataSet::close() {
     m_open = false;
     m_eof = true;
     m_atFirst = false;
-    if (m_own) {
-        m_own->close();
-    }
 }
 
 void DataSet::requery() {
@@ -200,7 +202,7 @@ void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& v
     auto query = std::make_unique<QSqlQuery>(connectedDatabase());
     query->setForwardOnly(true);
     if (!query->prepare(text)) {
-        fail(errorText(query->lastError()));
+        failStatement(errorText(query->lastError()));
     }
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString placeholder =
@@ -208,9 +210,12 @@ void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& v
         query->bindValue(placeholder, it.value());
     }
     if (!query->exec()) {
-        fail(errorText(query->lastError()));
+        failStatement(errorText(query->lastError()));
     }
     m_query = std::move(query);
+    if (m_shared != nullptr) {
+        m_sharedGeneration = m_shared->generation();
+    }
     fetchRow();
     m_atFirst = true;
 }
@@ -223,8 +228,16 @@ void DataSet::fetchRow() {
     }
     m_eof = true;
     if (m_query->lastError().isValid()) {
-        fail(errorText(m_query->lastError()));
+        failStatement(errorText(m_query->lastError()));
     }
+}
+
+void DataSet::failStatement(const QString& what) {
+    // The server may have gone: the next open must not try the same dead connection again.
+    if (m_own) {
+        m_own->close();
+    }
+    fail(what);
 }
 
 void DataSet::markMoved() {

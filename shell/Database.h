@@ -40,9 +40,14 @@ public:
     // The live database, for the data sets; throws DatabaseError when not open.
     QSqlDatabase database() const;
 
+    // Counts the successful opens: a data set opened before the last one reads a connection
+    // that has since been replaced.
+    int generation() const { return m_generation; }
+
 private:
     QString m_connectionString;
     QString m_name; // Qt's connection name, unique per object
+    int m_generation = 0;
 };
 
 // A cursor over rows. Subclasses say which SELECT to run.
@@ -57,9 +62,13 @@ public:
     void setConnection(Connection* connection);
     void setConnectionString(const QString& connectionString);
 
+    // A data set with a connection of its own keeps that connection from one open to the next
+    // (no new login for every lookup) and drops it only when a statement fails, so the next
+    // open reaches the server afresh. One on a shared connection that has been reopened since
+    // counts as closed and opens again on the new one.
     void open();
     void close();
-    bool isOpen() const { return m_open; }
+    bool isOpen() const;
     void requery();
 
     void first();
@@ -95,6 +104,7 @@ protected:
     void markMoved();
     QSqlDatabase connectedDatabase();
     [[noreturn]] void fail(const QString& what) const;
+    [[noreturn]] void failStatement(const QString& what);
     virtual QString describe() const = 0;
 
 private:
@@ -102,6 +112,7 @@ private:
     void fetchRow();
 
     Connection* m_shared = nullptr;
+    int m_sharedGeneration = 0; // of the shared connection when the rows were read
     std::unique_ptr<Connection> m_own;
     std::unique_ptr<QSqlQuery> m_query;
     QSqlRecord m_record;

@@ -70,3 +70,12 @@ bool IMPRESSORA_PRONTA(const QString& address) {
         return false;
     }
 }
+
+qlonglong textToInteger(const QString& text) {
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]{1,18}$"));
+    if (!wholeNumber.match(text).hasMatch()) {
+        throw ConversionError(
+            QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+    }
+    return text.toLongLong();
+}

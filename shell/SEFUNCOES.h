@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <stdexcept>
+
 // What every window of the terminal shares: the one function through which messages reach the
 // user, the standard message texts, and the small text helpers of the ticket.
 
@@ -34,6 +36,17 @@ int MENSAGEM(const QString& kind, const QString& text1, const QString& text2);
 // Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
 // last characters of the result). Longer texts are left as they are. Always true.
 bool COMPLETA_ESPACOS(QString& text, int width);
+
+// A text read as a whole number that is not one ("12 3", "", "A"): the terminal's conversion
+// error, which reaches the error log.
+class ConversionError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// The whole number a text holds: an optional sign and digits, nothing else (no blanks).
+// Throws ConversionError otherwise.
+qlonglong textToInteger(const QString& text);
 
 // Copy of text with the Portuguese accented letters replaced by plain ones.
 QString TIRA_ACENTOS(const QString& text);

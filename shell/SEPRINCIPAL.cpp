@@ -6,8 +6,8 @@
 #include "SEACESSO.h"
 #include "SEACESSOLOCAL.h"
 #include "SEFUNCOES.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "SESOBRE.h"
-#include "SheetPlaceholder.h"
 #include "TerminalApplication.h"
 #include "WindowLook.h"
 
@@ -329,10 +329,12 @@ bool TFRMSEPRINCIPAL::sheetAllowed() {
 }
 
 void TFRMSEPRINCIPAL::openSheet() {
-    SheetPlaceholder sheet(this);
+    // The kiosk is freed when it closes.
+    auto* sheet = new TFRMIMPSERIE40COLUNAS(*this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
     MNImpressodeSrie->setEnabled(false);
     MNImpressodeSrie->setChecked(true);
-    sheet.exec();
+    sheet->exec();
     unsetCursor();
 }
 

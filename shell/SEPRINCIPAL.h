@@ -35,6 +35,9 @@ public:
     explicit TFRMSEPRINCIPAL(const QString& dataLinkFolder, QWidget* parent = nullptr);
     ~TFRMSEPRINCIPAL() override;
 
+    // The folder of Palendra.udl and Quorvel.udl.
+    const QString& dataLinkFolder() const { return m_dataLinkFolder; }
+
     // Called by the sheet window when it closes.
     bool VOLTA_USUARIO();
 

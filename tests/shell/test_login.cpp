@@ -1,7 +1,7 @@
 // The login dialog and the local access dialog, driven through their fields.
 #include "SEACESSO.h"
 #include "SEACESSOLOCAL.h"
-#include "SheetPlaceholder.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
 
@@ -249,7 +249,8 @@ protected:
         QTimer watch;
         watch.setInterval(5);
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (auto* sheet = dynamic_cast<SheetPlaceholder*>(QApplication::activeModalWidget())) {
+            if (auto* sheet =
+                    dynamic_cast<TFRMIMPSERIE40COLUNAS*>(QApplication::activeModalWidget())) {
                 watch.stop();
                 sheetOpened = true;
                 panelDuringSheet = main->panelText(1);
@@ -377,7 +378,7 @@ TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {
 
 TEST_F(SheetRequestTest, OperatorsTableLostWhileTheSheetIsOpenKeepsThePanel) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    onModal<SheetPlaceholder>([this](SheetPlaceholder& sheet) {
+    onModal<TFRMIMPSERIE40COLUNAS>([this](TFRMIMPSERIE40COLUNAS& sheet) {
         main->ADOConnectionPalendra.close();
         sheet.close();
     });

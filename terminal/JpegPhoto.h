@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <stdexcept>
+
+// The decoder's own complaint about a picture that is not a readable JPEG.
+class JpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Decodes a JPEG picture at the smallest of the decoder's scales (1, 1/2, 1/4, 1/8) that still
+// covers shownAt, so a large photo is never decoded in full for a small frame. An empty shownAt
+// decodes at full size. Throws JpegError with the decoder's message.
+QImage decodeJpeg(const QByteArray& data, QSize shownAt);

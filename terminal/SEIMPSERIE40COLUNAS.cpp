@@ -1,0 +1,409 @@
+#include "SEIMPSERIE40COLUNAS.h"
+
+#include "DataLink.h"
+#include "JpegPhoto.h"
+#include "Pause.h"
+#include "Pictures.h"
+#include "SEFUNCOES.h"
+#include "SEPRINCIPAL.h"
+#include "WindowLook.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+const QString palendraLink = QStringLiteral("Palendra.udl");
+const QString quorvelLink = QStringLiteral("Quorvel.udl");
+const QString yes = QStringLiteral("Sim");
+const QString noKeypad = QStringLiteral("NADA");
+
+constexpr QChar keyBackspace(8);
+constexpr QChar keyEnter(13);
+constexpr QChar keyEsc(27);
+constexpr QChar keySpace(32);
+constexpr QChar discarded(0);
+
+// The character a key press stands for, as the key handlers take it; null for keys that type
+// nothing (arrows, function keys), which the field handles by itself.
+QChar keyCharOf(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        return keyEsc;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return keyEnter;
+    case Qt::Key_Backspace:
+        return keyBackspace;
+    default:
+        return event.text().isEmpty() ? QChar() : event.text().at(0);
+    }
+}
+
+QLabel* label(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* created = new QLabel(text, parent);
+    created->setGeometry(geometry);
+    return created;
+}
+
+QLineEdit* entryField(QWidget* parent, int maxLength, const QRect& geometry) {
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(maxLength);
+    field->setGeometry(geometry);
+    field->setFont(arialFont(14, true));
+    return field;
+}
+
+QLabel* warningLabel(QWidget* parent, const QRect& geometry) {
+    QLabel* warning = label(parent, QString(), geometry);
+    warning->setAlignment(Qt::AlignCenter);
+    warning->setFont(arialFont(14, true));
+    warning->setStyleSheet(QStringLiteral("color: red;"));
+    warning->hide();
+    return warning;
+}
+
+QToolButton* exitButton(QWidget* parent, const QRect& geometry) {
+    auto* button = new QToolButton(parent);
+    button->setToolTip(QStringLiteral("Sair"));
+    button->setText(QStringLiteral("Sair"));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QFrame* panel(QWidget* parent) {
+    auto* created = new QFrame(parent);
+    created->setFrameShape(QFrame::NoFrame);
+    created->hide();
+    return created;
+}
+
+} // namespace
+
+TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
+    : ModalWindow(&owner)
+    , m_owner(owner) {
+    FRMIMPSERIE40COLUNAS = this;
+    setWindowTitle(QStringLiteral("Ficha de Exercícios"));
+    setFont(arialFont(12));
+    createMemberPanel();
+    createEquipmentPanel();
+
+    TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
+    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
+    TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
+    for (QueryDataSet* query : {&QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
+                                &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO}) {
+        query->setConnection(&owner.ADOConnectionPalendra);
+    }
+    TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
+}
+
+TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() {
+    if (FRMIMPSERIE40COLUNAS == this) {
+        FRMIMPSERIE40COLUNAS = nullptr;
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
+    PNLSERIE = panel(this);
+    LBLMATRICULA = label(PNLSERIE, QStringLiteral("Matrícula "), {16, 20, 90, 28});
+    EDTMATRICULA = entryField(PNLSERIE, 10, {110, 18, 160, 32});
+    LBLNOME = label(PNLSERIE, QString(), {16, 62, 310, 28});
+    LBLNOME->setFont(arialFont(12, true));
+    Label1 = label(PNLSERIE, QStringLiteral("Treino:"), {16, 104, 90, 28});
+    EDTTREINO = entryField(PNLSERIE, 1, {110, 102, 40, 32});
+    EDTTREINO->setEnabled(false);
+    Label2 =
+        label(PNLSERIE, QStringLiteral("A = 1, B = 2 , C = 3 , D = 4 e E = 5"), {16, 142, 310, 24});
+    Panel1 = new QFrame(PNLSERIE);
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    Panel1->setGeometry(340, 14, 150, 180);
+    Image1 = label(Panel1, QStringLiteral("Foto"), {2, 2, 146, 176});
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setScaledContents(true);
+    Image1->hide();
+    LBLAVISO = warningLabel(PNLSERIE, {8, 200, 489, 32});
+    SBSAIR = exitButton(PNLSERIE, {445, 238, 48, 36});
+    connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
+    for (QLineEdit* field : {EDTMATRICULA, EDTTREINO}) {
+        field->installEventFilter(this);
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
+    PNLAPARELHO = panel(this);
+    Label3 = label(PNLAPARELHO, QStringLiteral("Aparelho"), {16, 60, 120, 32});
+    Label3->setFont(arialFont(16, true));
+    EDTAPARELHO = entryField(PNLAPARELHO, 3, {150, 58, 80, 36});
+    LBLAVISOAP = warningLabel(PNLAPARELHO, {8, 150, 489, 32});
+    SBSAIRAPARELHO = exitButton(PNLAPARELHO, {445, 238, 48, 36});
+    connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
+            &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
+    EDTAPARELHO->installEventFilter(this);
+}
+
+QString TFRMIMPSERIE40COLUNAS::setting(const QString& field) const {
+    return TBLCONTROLE.fieldText(field);
+}
+
+bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
+    return setting(QStringLiteral("PINPAD")) != noKeypad;
+}
+
+bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
+    try {
+        TBLCONTROLE.open();
+    } catch (const DatabaseError&) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
+        return false;
+    }
+    const QString folder = m_owner.dataLinkFolder();
+    QString memberLink = quorvelLink;
+    QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
+                              ? QStringLiteral("ALUNOSATIVOS")
+                              : QStringLiteral("ALUNOS");
+    if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
+        memberLink = palendraLink;
+        memberTable = QStringLiteral("ALUNOS");
+    }
+    const QString memberSource = platform::dataLinkConnectionString(folder, memberLink);
+    TBLALUNOS.setConnectionString(memberSource);
+    TBLALUNOS.setTableName(memberTable);
+    TblFotosAlunosSEEK.setConnectionString(memberSource);
+    TBLFUNCSEEK.setConnectionString(memberSource);
+    try {
+        TBLALUNOS.open();
+    } catch (const DatabaseError&) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Alunos"));
+        return false;
+    }
+    return true;
+}
+
+void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
+    ModalWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::FormShow() {
+    VIDEO_DA_SERIE = false;
+    CAMINHO_VIDEO_ATUAL.clear();
+    LBLNOME->clear();
+    if (!ABRE_TABELAS()) {
+        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+        close();
+        return;
+    }
+    resize(505, 285);
+    const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
+    QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
+    shown->setGeometry(rect());
+    shown->show();
+    (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
+}
+
+bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return ModalWindow::eventFilter(watched, event);
+    }
+    QChar key = keyCharOf(*static_cast<QKeyEvent*>(event));
+    if (key.isNull()) {
+        return false;
+    }
+    if (watched == EDTMATRICULA) {
+        EDTMATRICULAKeyPress(key);
+    } else if (watched == EDTTREINO) {
+        EDTTREINOKeyPress(key);
+    } else {
+        return false;
+    }
+    // Enter and Esc have done their work in the handler; the field must not act on them again.
+    return key == discarded || key == keyEnter || key == keyEsc;
+}
+
+void TFRMIMPSERIE40COLUNAS::keyPressEvent(QKeyEvent* event) {
+    // Esc leaves only through the entry fields' handlers, never by the dialog's own rule.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    ModalWindow::keyPressEvent(event);
+}
+
+void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
+    if (Key == keyEsc && SBSAIR->isVisible()) {
+        Key = discarded;
+        SBSAIRClick();
+        return;
+    }
+    if (MPAD_KEYPRESS && keypadConfigured()) {
+        Key = discarded;
+        return;
+    }
+    if (Key != keyBackspace && Key != keyEnter && Key != keySpace &&
+        !(Key >= QLatin1Char('0') && Key <= QLatin1Char('9'))) {
+        Key = discarded;
+        return;
+    }
+    if (Key == keyEnter && !EDTMATRICULA->text().isEmpty()) {
+        findMember();
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::findMember() {
+    TBLALUNOS.requery();
+    const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
+    EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
+    if (TBLALUNOS.locate(QStringLiteral("MATRICULA"), EDTMATRICULA->text())) {
+        LBLNOME->setText(TBLALUNOS.fieldText(QStringLiteral("NOME")));
+        EDTMATRICULA->setEnabled(false);
+        EDTTREINO->setEnabled(true);
+        EDTTREINO->setFocus();
+        MOSTRA_FOTO();
+        return;
+    }
+    warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
+    EDTMATRICULA->clear();
+    EDTMATRICULA->setFocus();
+}
+
+void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const QString& boxText,
+                                 const QString& boxDetail) {
+    if (!keypadConfigured()) {
+        MENSAGEM(QStringLiteral("!"), boxText, boxDetail);
+        return;
+    }
+    label->setText(labelText);
+    label->show();
+    label->repaint();
+    platform::pause(2000);
+    label->hide();
+    label->repaint();
+}
+
+void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
+    TblFotosAlunosSEEK.close();
+    TblFotosAlunosSEEK.setCommandText(
+        QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"));
+    TblFotosAlunosSEEK.setParameter(QStringLiteral("MATRICULA"),
+                                    TBLALUNOS.fieldText(QStringLiteral("MATRICULA")));
+    TblFotosAlunosSEEK.open();
+    if (TblFotosAlunosSEEK.eof()) {
+        return;
+    }
+    if (TblFotosAlunosSEEK.isNull(QStringLiteral("FOTO1"))) {
+        hidePhoto();
+        return;
+    }
+    QImage photo;
+    if (LoadJpgFromTable(TblFotosAlunosSEEK, QStringLiteral("FOTO1"), photo)) {
+        showPhoto(photo);
+    } else {
+        hidePhoto();
+    }
+}
+
+bool TFRMIMPSERIE40COLUNAS::LoadFromBlob(const DataSet& table, const QString& field,
+                                         QByteArray& stream) {
+    try {
+        stream = table.fieldBlob(field);
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+}
+
+bool TFRMIMPSERIE40COLUNAS::LoadJpgFromTable(const DataSet& table, const QString& field,
+                                             QImage& image) {
+    QByteArray stream;
+    if (!LoadFromBlob(table, field, stream)) {
+        return false;
+    }
+    image = decodeJpeg(stream, Image1->size());
+    return true;
+}
+
+void TFRMIMPSERIE40COLUNAS::showPhoto(const QImage& photo) {
+    Image1->setPixmap(QPixmap::fromImage(photo));
+    Image1->show();
+}
+
+void TFRMIMPSERIE40COLUNAS::hidePhoto() {
+    Image1->clear();
+    Image1->hide();
+}
+
+void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
+    if (MPAD_KEYPRESS && keypadConfigured()) {
+        Key = discarded;
+        return;
+    }
+    if (Key != keyBackspace && Key != keyEnter && Key != keyEsc && Key != keySpace &&
+        !(Key >= QLatin1Char('1') && Key <= QLatin1Char('5'))) {
+        Key = discarded;
+        return;
+    }
+    if (Key == keyEnter && !EDTTREINO->text().isEmpty()) {
+        EDTTREINO->setEnabled(false);
+        // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
+        // member; its error still reaches the error log.
+        struct BackToRest {
+            TFRMIMPSERIE40COLUNAS& window;
+            ~BackToRest() { window.backToRest(); }
+        } rest{*this};
+        IMP_SERIE_40_COLUNOS();
+        return;
+    }
+    if (Key == keyEsc) {
+        EDTTREINO->setEnabled(false);
+        backToRest();
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::backToRest() {
+    EDTMATRICULA->clear();
+    EDTMATRICULA->setEnabled(true);
+    EDTMATRICULA->setFocus();
+    EDTTREINO->clear();
+    EDTTREINO->setEnabled(false);
+    LBLNOME->clear();
+    hidePhoto();
+}
+
+void TFRMIMPSERIE40COLUNAS::SBSAIRClick() {
+    close();
+}
+
+void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
+    close();
+}
+
+void TFRMIMPSERIE40COLUNAS::done(int result) {
+    if (!m_closed) {
+        m_closed = true;
+        FormClose();
+    }
+    ModalWindow::done(result);
+}
+
+void TFRMIMPSERIE40COLUNAS::FormClose() {
+    for (DataSet* dataSet : std::initializer_list<DataSet*>{
+             &TBLEXERCICIOSEEK, &QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
+             &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO, &TBLALUNOS, &TBLCONTROLE}) {
+        dataSet->close();
+    }
+    m_owner.MNImpressodeSrie->setEnabled(true);
+    m_owner.MNImpressodeSrie->setChecked(false);
+    if (!m_owner.VOLTA_USUARIO()) {
+        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+    }
+}

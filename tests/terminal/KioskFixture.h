@@ -1,0 +1,40 @@
+#pragma once
+
+#include "SEIMPSERIE40COLUNAS.h"
+#include "ShellFixture.h"
+
+#include <QLineEdit>
+
+#include <ostream>
+
+// Texts in failure messages as text, not as code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// The kiosk window over small databases of known rows: a few members, exercises and
+// prescriptions written by the test, on top of the demo's settings and operators.
+class KioskTest : public ShellTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sets one column of the settings record.
+    void setSetting(const QString& column, const QString& sqlValue);
+    // Runs statements on the Palendra or the Quorvel database.
+    void palendra(const QStringList& statements);
+    void quorvel(const QStringList& statements);
+    // Points both data-link files at the same databases through the SQLite ODBC driver.
+    void reachThroughOdbc();
+
+    // Shows the main window and the kiosk over it (not modally, so the test can type).
+    TFRMIMPSERIE40COLUNAS& openKiosk();
+    // Types text into a field and presses Enter.
+    static void enter(QLineEdit* field, const QString& text);
+
+    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+};
+
+// The rows every kiosk test starts with, as plain SQL that SQLite and PostgreSQL both run.
+QStringList knownPrescriptions();
+QStringList knownMembers(const QString& memberTable);

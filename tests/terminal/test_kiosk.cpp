@@ -1,0 +1,207 @@
+// The kiosk in member mode: finding a member, the photo, choosing a workout and fetching it.
+#include "JpegPhoto.h"
+#include "KioskFixture.h"
+#include "SEFUNCOES.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QLabel>
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+const QString notFound = QStringLiteral("Matrícula INCORRETA ! ");
+
+QByteArray jpegOf(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QPainter(&image).fillRect(QRect(QPoint(0, 0), size / 2), Qt::yellow);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 80);
+    return bytes;
+}
+
+// Writes a photo row through Qt's driver, so any bytes can go in.
+void storePhoto(const QString& file, const QString& enrolment, const QVariant& photo) {
+    const QString name = QStringLiteral("test-photo");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("INSERT INTO FotosAlunos (MATRICULA, FOTO1) VALUES (?, ?)"));
+        insert.addBindValue(enrolment);
+        insert.addBindValue(photo);
+        ASSERT_TRUE(insert.exec());
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool atRest(const TFRMIMPSERIE40COLUNAS& k) {
+    return k.EDTMATRICULA->isEnabled() && k.EDTMATRICULA->text().isEmpty() &&
+           !k.EDTTREINO->isEnabled() && k.EDTTREINO->text().isEmpty() &&
+           k.LBLNOME->text().isEmpty() && !k.Image1->isVisible();
+}
+
+class MemberMode : public KioskTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        KioskTest::SetUp();
+        if (GetParam()) {
+            reachThroughOdbc();
+        }
+    }
+};
+
+TEST_P(MemberMode, OpensOnTheMemberPanelAndClosesGivingTheMenuBack) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    EXPECT_EQ(k.windowTitle(), QStringLiteral("Ficha de Exercícios"));
+    EXPECT_EQ(k.size(), QSize(505, 285));
+    EXPECT_TRUE(k.PNLSERIE->isVisible());
+    EXPECT_FALSE(k.PNLAPARELHO->isVisible());
+    EXPECT_TRUE(atRest(k));
+    EXPECT_EQ(FRMIMPSERIE40COLUNAS, &k);
+    main->MNImpressodeSrie->setEnabled(false);
+    main->MNImpressodeSrie->setChecked(true);
+    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
+    EXPECT_FALSE(k.isVisible());
+    EXPECT_FALSE(k.TBLALUNOS.isOpen());
+    EXPECT_FALSE(k.TBLCONTROLE.isOpen());
+    EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
+    EXPECT_EQ(MJANELAS_ABERTAS, 0);
+    kiosk.reset();
+    EXPECT_EQ(FRMIMPSERIE40COLUNAS, nullptr);
+}
+
+TEST_P(MemberMode, EnrolmentIsPaddedToTenDigitsAndMatchedExactly) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("a4-2"));
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("0000000042"));
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_FALSE(k.EDTMATRICULA->isEnabled());
+    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+    EXPECT_EQ(k.focusWidget(), k.EDTTREINO);
+
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
+    EXPECT_TRUE(atRest(k));
+    enter(k.EDTMATRICULA, QStringLiteral("7")); // stored as "7", looked up as 0000000007
+    EXPECT_EQ(messages.texts(), QStringList{notFound});
+    EXPECT_TRUE(atRest(k));
+    EXPECT_TRUE(pauses.pauses().empty());
+}
+
+TEST_P(MemberMode, EnterOnEmptyFieldsAndASpaceInTheNumber) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Return);
+    EXPECT_TRUE(atRest(k));
+    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("4 2"));
+    QChar enterKey(13);
+    EXPECT_THROW(k.EDTMATRICULAKeyPress(enterKey), ConversionError);
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("4 2"));
+    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    k.EDTMATRICULAKeyPress(enterKey);
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Return);
+    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+    QTest::keyClicks(k.EDTTREINO, QStringLiteral("06789x-"));
+    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    enter(k.EDTTREINO, QStringLiteral(" ")); // accepted, fetches nothing, back to rest
+    EXPECT_TRUE(atRest(k));
+    EXPECT_FALSE(k.QRYEXERCICIOS.isOpen());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_P(MemberMode, MemberSourceFollowsTheSettings) {
+    palendra(knownMembers(QStringLiteral("ALUNOS")));
+    palendra(
+        {QStringLiteral("UPDATE ALUNOS SET NOME = 'Do Treino' WHERE MATRICULA = '0000000042'")});
+    quorvel(knownMembers(QStringLiteral("ALUNOSATIVOS")));
+    quorvel(
+        {QStringLiteral("UPDATE ALUNOSATIVOS SET NOME = 'Ativo' WHERE MATRICULA = '0000000042'")});
+    for (const auto& [pathExercicio, ativos, shown] :
+         {std::tuple{"'Sim'", "'Sim'", "Do Treino"}, std::tuple{"'Não'", "'Sim'", "Ativo"},
+          std::tuple{"'Não'", "'Não'", "Zé da Silva"}}) {
+        setSetting(QStringLiteral("PATH_EXERCICIO"), QString::fromUtf8(pathExercicio));
+        setSetting(QStringLiteral("AlunosAtivos"), QString::fromUtf8(ativos));
+        TFRMIMPSERIE40COLUNAS& k = openKiosk();
+        enter(k.EDTMATRICULA, QStringLiteral("42"));
+        EXPECT_EQ(k.LBLNOME->text(), QString::fromUtf8(shown)) << pathExercicio << ativos;
+        k.close();
+    }
+}
+
+TEST_P(MemberMode, UnreadableMemberTableClosesTheWindow) {
+    quorvel({QStringLiteral("DROP TABLE ALUNOS")});
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    QTest::qWait(20);
+    EXPECT_FALSE(k.isVisible());
+    EXPECT_EQ(messages.texts(), QStringList({
+                                    QStringLiteral("Abertura de tabela ! Alunos"),
+                                    QStringLiteral("Registro já alocado "),
+                                }));
+}
+
+INSTANTIATE_TEST_SUITE_P(SqliteAndOdbc, MemberMode, ::testing::Bool(),
+                         [](const auto& paramInfo) { return paramInfo.param ? "odbc" : "sqlite"; });
+
+TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
+    setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.MPAD_KEYPRESS = true;
+    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("42"));
+    EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
+    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
+    enter(k.EDTMATRICULA, QStringLiteral("99"));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(pauses.pauses(), std::vector<int>{2000});
+    EXPECT_TRUE(k.LBLAVISO->isHidden());
+    EXPECT_EQ(k.LBLAVISO->text(), QStringLiteral("Matrícula INCORRETA !"));
+    k.MPAD_KEYPRESS = true;
+    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
+    EXPECT_FALSE(k.isVisible());
+}
+
+TEST_F(KioskTest, PhotoIsDecodedSmallShownOrHidden) {
+    const QString quorvelFile = QDir(folder()).filePath(QStringLiteral("quorvel.db"));
+    storePhoto(quorvelFile, QStringLiteral("0000000042"), jpegOf({640, 480}));
+    storePhoto(quorvelFile, QStringLiteral("0000000007"),
+               QVariant(QMetaType(QMetaType::QByteArray)));
+    quorvel(
+        {QStringLiteral("UPDATE ALUNOS SET MATRICULA = '0000000007' WHERE MATRICULA = '7'"),
+         QStringLiteral("INSERT INTO ALUNOS (MATRICULA, NOME) VALUES ('0000000005', 'Sem Foto')")});
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    ASSERT_TRUE(k.Image1->isVisible());
+    // Scaled down by the decoder, yet never below the frame it fills.
+    const QSize decoded = k.Image1->pixmap().size();
+    EXPECT_EQ(decoded, QSize(320, 240));
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
+    enter(k.EDTMATRICULA, QStringLiteral("7")); // null photo
+    EXPECT_FALSE(k.Image1->isVisible());
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
+    enter(k.EDTMATRICULA, QStringLiteral("5")); // no photo row
+    EXPECT_FALSE(k.Image1->isVisible());
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Sem Foto"));
+}
+
+TEST_F(KioskTest, PhotoThatIsNotAJpegRaisesTheDecodersErrorAndKeepsTheMember) {
+    storePhoto(QDir(folder()).filePath(QStringLiteral("quorvel.db")), QStringLiteral("0000000042"),
+               QByteArray("\x89PNG\r\n\x1a\n not really", 20));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    QChar enterKey(13);
+    try {
+        k.EDTMATRICULAKeyPress(enterKey);
+        ADD_FAILURE() << "no error";
+    } catch (const JpegError& error) {
+        EXPECT_STREQ(error.what(), "Not a JPEG file: starts with 0x89 0x50");
+    }
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+    EXPECT_THROW(decodeJpeg(QByteArray(), {}), JpegError);
+}
+
+} // namespace
