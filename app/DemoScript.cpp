@@ -1,5 +1,6 @@
 #include "DemoScript.h"
 
+#include "DemoData.h"
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 
@@ -72,7 +75,24 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             QApplication::activeModalWidget()->close();
+             type(demo::showcaseMember().right(4));
+             pressEnter();
+         }},
+        {QStringLiteral("the member's name and photo"),
+         [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
+         [this] {
+             picture(QStringLiteral("07-ficha-foto.png"));
+             type(QStringLiteral("1"));
+             pressEnter();
+         }},
+        {QStringLiteral("the exercise sheet at rest after the workout"),
+         [] {
+             return FRMIMPSERIE40COLUNAS->EDTMATRICULA->isEnabled() &&
+                    activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr;
+         },
+         [this] {
+             picture(QStringLiteral("08-ficha-repouso.png"));
+             pressKey(Qt::Key_Escape);
          }},
         {QStringLiteral("the main window after the sheet"), mainWindowIdle,
          [] {
@@ -146,6 +166,10 @@ void DemoScript::type(const QString& text) {
 }
 
 void DemoScript::pressEnter() {
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(QApplication::focusWidget(), &enter);
+    pressKey(Qt::Key_Return);
+}
+
+void DemoScript::pressKey(Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
 }

@@ -32,6 +32,7 @@ private:
     void picture(const QString& name);
     void type(const QString& text);
     void pressEnter();
+    void pressKey(Qt::Key key);
     // Runs an action once the poll has returned, so that a modal window it opens does not block it.
     static void later(std::function<void()> action);
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstring>
@@ -58,8 +59,14 @@ int main(int argc, char** argv) {
             << "\n";
     }
     out << "Members' enrolment numbers: " << demo::enrolmentOf(1) << " to "
-        << demo::enrolmentOf(demo::Options().members) << "\n";
+        << demo::enrolmentOf(demo::Options().members) << "; " << demo::showcaseMember()
+        << " has a photo and workouts 1 to 5\n";
     out.flush();
+
+    // The demo's gym is Brazilian: month names in Portuguese whatever this machine's locale.
+    // Printer ports that are plain names (the demo's "TKT") are files in the demo folder.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QDir::setCurrent(folder);
 
     if (!scripted) {
         return runTerminal(folder);

@@ -324,8 +324,10 @@ void writeMembers(Writer& w, const Options& options, bool activeTable) {
     for (int n = 1; n <= options.members; ++n) {
         const QString enrolment = enrolmentOf(n);
         const QString name = memberName(random);
-        const bool active = random.chance(85);
-        const int photoKind = random.below(20); // 0: no photo row, 1: null photo
+        const bool showcase = enrolment == showcaseMember();
+        const bool active = random.chance(85) || showcase;
+        const int drawn = random.below(20);
+        const int photoKind = showcase ? 2 : drawn; // 0: no photo row, 1: null photo
         w.insert(QStringLiteral("ALUNOS"), memberColumns, {enrolment, name});
         if (activeTable && active) {
             w.insert(QStringLiteral("ALUNOSATIVOS"), memberColumns, {enrolment, name});
@@ -378,7 +380,9 @@ void writePrescriptions(Writer& w, const Options& options) {
             continue; // some members have no prescription at all
         }
         const QString enrolment = enrolmentOf(n);
-        const int workouts = 1 + random.below(5);
+        const bool showcase = enrolment == showcaseMember();
+        const int drawn = 1 + random.below(5);
+        const int workouts = showcase ? 5 : drawn;
         const int dates = 1 + random.below(2);
         for (int d = 0; d < dates; ++d) {
             const QDateTime when =
@@ -419,7 +423,7 @@ void writePrescriptions(Writer& w, const Options& options) {
                 }
                 w.insert(QStringLiteral("ALONGAMENTO"), alongamento, stretch);
             }
-            if (random.chance(60)) {
+            if (random.chance(60) || showcase) {
                 const int rows = 1 + random.below(2);
                 for (int r = 0; r < rows; ++r) {
                     QVariantList row{enrolment,
@@ -451,6 +455,10 @@ const std::vector<Operator>& operators() {
          QStringLiteral("sim")},
     };
     return all;
+}
+
+QString showcaseMember() {
+    return enrolmentOf(1);
 }
 
 QString enrolmentOf(int n) {

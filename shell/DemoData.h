@@ -34,6 +34,9 @@ const std::vector<Operator>& operators();
 // The enrolment number of the n-th member (n from 1), ten digits.
 QString enrolmentOf(int n);
 
+// A member the demo can show off: active, with a photo, workouts A to E and aerobic rows.
+QString showcaseMember();
+
 // Writes palendra.db, quorvel.db, Palendra.udl and Quorvel.udl into folder (created if needed,
 // existing databases replaced). Throws std::runtime_error when a file cannot be written.
 DemoDatabases writeDemoDatabases(const QString& folder, const Options& options = {});

@@ -10,9 +10,11 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 
 namespace {
@@ -204,6 +206,9 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
         return;
     }
     resize(505, 285);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
     const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
     QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
     shown->setGeometry(rect());

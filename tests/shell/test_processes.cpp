@@ -190,7 +190,9 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("03-acesso-preenchido.png"),
                                QStringLiteral("04-principal.png"),
                                QStringLiteral("05-sobre.png"),
-                               QStringLiteral("06-ficha.png")};
+                               QStringLiteral("06-ficha.png"),
+                               QStringLiteral("07-ficha-foto.png"),
+                               QStringLiteral("08-ficha-repouso.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
         EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
