@@ -75,15 +75,17 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             type(demo::showcaseMember().right(4));
-             pressEnter();
+             // Straight into the fields: a key lost to a window not yet focused would leave a
+             // message box that nobody answers.
+             type(demo::showcaseMember().right(4), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
         {QStringLiteral("the member's name and photo"),
          [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
          [this] {
              picture(QStringLiteral("07-ficha-foto.png"));
-             type(QStringLiteral("1"));
-             pressEnter();
+             type(QStringLiteral("1"), FRMIMPSERIE40COLUNAS->EDTTREINO);
+             pressEnter(FRMIMPSERIE40COLUNAS->EDTTREINO);
          }},
         {QStringLiteral("the exercise sheet at rest after the workout"),
          [] {
@@ -92,7 +94,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          },
          [this] {
              picture(QStringLiteral("08-ficha-repouso.png"));
-             pressKey(Qt::Key_Escape);
+             pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
         {QStringLiteral("the main window after the sheet"), mainWindowIdle,
          [] {
@@ -157,19 +159,19 @@ void DemoScript::picture(const QString& name) {
     }
 }
 
-void DemoScript::type(const QString& text) {
-    QWidget* field = QApplication::focusWidget();
+void DemoScript::type(const QString& text, QWidget* field) {
+    QWidget* target = field != nullptr ? field : QApplication::focusWidget();
     for (const QChar c : text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
+        QApplication::sendEvent(target, &press);
     }
 }
 
-void DemoScript::pressEnter() {
-    pressKey(Qt::Key_Return);
+void DemoScript::pressEnter(QWidget* field) {
+    pressKey(Qt::Key_Return, field);
 }
 
-void DemoScript::pressKey(Qt::Key key) {
+void DemoScript::pressKey(Qt::Key key, QWidget* field) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QApplication::sendEvent(field != nullptr ? field : QApplication::focusWidget(), &press);
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <vector>
@@ -30,9 +31,10 @@ private:
 
     void poll();
     void picture(const QString& name);
-    void type(const QString& text);
-    void pressEnter();
-    void pressKey(Qt::Key key);
+    // Keys go to field, or to the focused widget when none is given.
+    void type(const QString& text, QWidget* field = nullptr);
+    void pressEnter(QWidget* field = nullptr);
+    void pressKey(Qt::Key key, QWidget* field = nullptr);
     // Runs an action once the poll has returned, so that a modal window it opens does not block it.
     static void later(std::function<void()> action);
 
