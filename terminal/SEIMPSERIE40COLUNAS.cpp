@@ -6,7 +6,9 @@
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEPRINCIPAL.h"
+#include "Tprintfast.h"
 #include "WindowLook.h"
+#include "ZELPrinter.h"
 
 #include <QAction>
 #include <QFrame>
@@ -95,6 +97,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     setFont(arialFont(12));
     createMemberPanel();
     createEquipmentPanel();
+    createPrinters();
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
@@ -209,6 +212,8 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    PrintFast1->setPrinterPort(setting(QStringLiteral("PORTA_IMP")));
+    ZELPrinter1->PrinterName = setting(QStringLiteral("Caminho_Impressora"));
     const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
     QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
     shown->setGeometry(rect());

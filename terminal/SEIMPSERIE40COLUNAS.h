@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QFrame;
 class QImage;
@@ -13,6 +14,9 @@ class QLabel;
 class QLineEdit;
 class QToolButton;
 class TFRMSEPRINCIPAL;
+class TPrintFast;
+class TZELPrinter;
+class TicketOutput;
 
 // What the kiosk hands to the series and video windows, filled by the workout retrieval and by
 // equipment mode.
@@ -67,6 +71,11 @@ public:
     bool keypadConfigured() const;
 
     bool MPAD_KEYPRESS = false;
+
+    // The ticket's printers: the matrix driver on PORTA_IMP, the text printing library on the
+    // installed printer Caminho_Impressora.
+    TPrintFast* PrintFast1 = nullptr;
+    TZELPrinter* ZELPrinter1 = nullptr;
 
     // Member panel.
     QFrame* PNLSERIE = nullptr;
@@ -132,6 +141,18 @@ private:
     void fillSeriesData(const QueryDataSet& exercises);
     QString instructorName(const QString& staffCode);
     void showSeries();
+
+    // Ticket steps.
+    void createPrinters();
+    // The chosen printer with its document begun; null (after its message) when it cannot print.
+    std::unique_ptr<TicketOutput> startTicket();
+    void printTicket(TicketOutput& out);
+    void printAerobic(TicketOutput& out);
+    void printDays(TicketOutput& out, const QString& title, const DataSet& row);
+    void printStrength(TicketOutput& out, QueryDataSet& exercises);
+    void printFullRow(TicketOutput& out, const DataSet& row, const QString& letter);
+    void printReducedRow(TicketOutput& out, const DataSet& row, const QString& letter);
+    void printStretching(TicketOutput& out);
 
     TFRMSEPRINCIPAL& m_owner;
     bool m_closed = false;

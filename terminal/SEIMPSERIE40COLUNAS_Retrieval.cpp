@@ -3,7 +3,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "SEFUNCOES.h"
-#include "TerminalApplication.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -175,11 +174,4 @@ void TFRMIMPSERIE40COLUNAS::showSeries() {
     ModalWindow series(this);
     series.setWindowTitle(QStringLiteral("Série Video "));
     series.exec();
-}
-
-// Until the ticket exists, a workout to print only leaves a line in the error log.
-void TFRMIMPSERIE40COLUNAS::IMP_CUPOM() {
-    appendErrorLog(TerminalApplication::errorLogPath(),
-                   QStringLiteral("ticket of %1 workout %2 not printed: no ticket printing yet")
-                       .arg(EDTMATRICULA->text(), EDTTREINO->text()));
 }
