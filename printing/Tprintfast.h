@@ -1,21 +1,17 @@
 #pragma once
 
+#include "PrinterPort.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <string>
-#include <system_error>
 
 class TPFPreview;
 
-// A port, device or file of the printer could not be written, flushed or closed (or its name is
-// too long to open). Callers of the driver let it through to the error log.
-class EInOutError : public std::system_error {
-public:
-    EInOutError(int errorCode, const std::string& what);
-};
+// The driver raises EInOutError (PrinterPort.h) when its port cannot be written, flushed or
+// closed, or its name is too long to open; callers let it through to the error log.
 
 // Printer models; the model only selects the control codes loaded at the start of a job.
 enum TPrinterName {
