@@ -189,16 +189,18 @@ TPrintFast::~TPrintFast() = default;
 bool TPrintFast::IniciaImpr() {
     Job& state = job();
     state.portName = FPrinterPort;
-    state.queue.clear();
+    state.queue = FPrinterPort == m_queuePort ? m_queuePort : QString();
     if (state.portName.isEmpty()) {
         UpdatePrinter();
     }
     QString target = state.portName;
     m_previewWindow.reset();
     if (FPreview) {
-        // The reprint finds its printer the same way, when it is printed.
+        // The reprint goes where this job would have gone, whatever printer is current then.
         m_previewWindow = std::make_unique<TPFPreview>();
-        m_previewWindow->PrintFast1->setPrinterPort(FPrinterPort);
+        TPrintFast& reprint = *m_previewWindow->PrintFast1;
+        reprint.setPrinterPort(state.portName);
+        reprint.m_queuePort = state.queue;
         state.previewFileName = previewFileName(platform::now());
         target = state.previewFileName;
     }

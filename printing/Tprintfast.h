@@ -140,6 +140,9 @@ private:
     int FQtLines = 60;
     int FPageWidth = 80;
     QString FPrinterPort;
+    // A PrinterPort that names a spooler queue (the port in use of a job on a printer without
+    // a local port, handed to the preview's reprint).
+    QString m_queuePort;
 
     std::unique_ptr<TPFPreview> m_previewWindow;
     bool m_printingHeader = false;
