@@ -193,7 +193,7 @@ TEST_F(ZelCups, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     printer.BeginDoc();
     EXPECT_EQ(dialog.shown(), 1);
     EXPECT_FALSE(printer.IsPrinting());
-    EXPECT_TRUE(printer.PrinterName.isEmpty());
+    EXPECT_EQ(printer.PrinterName, queue->name()); // the facade keeps its own settings
     printer.Print(0, QStringLiteral("x"), true);
     printer.NewPage(1);
     printer.EndDoc(true);
@@ -201,6 +201,63 @@ TEST_F(ZelCups, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     EXPECT_EQ(printer.CurrentLine(), 1);
     EXPECT_EQ(queue->unfinishedJobs(), 0);
     EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
+}
+
+// The ticket's facade: canvas, no dialog, no windows.
+void ticketSettings(TZELPrinter& printer, const QString& queueName) {
+    printer.PrinterName = queueName;
+    printer.ShowDialog = false;
+    printer.ShowProgress = false;
+    printer.ShowTypeDialog = false;
+}
+
+TEST_F(ZelCups, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
+    // The spooler restarting lists no printer for a moment: that ticket gets the invalid-name
+    // box and the dialog, which nobody at a kiosk answers.
+    const QString name = queue->name() + QStringLiteral("_back");
+    TZELPrinter printer;
+    ticketSettings(printer, name);
+    PrintDialogAnswer dialog(false);
+    printer.BeginDoc();
+    EXPECT_EQ(dialog.shown(), 1);
+    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList{QStringLiteral("A impressora selecionada ( %1 ) não é válida").arg(name)});
+    EXPECT_EQ(printer.PrinterName, name);
+    EXPECT_FALSE(printer.ShowDialog);
+
+    CupsQueue back(name);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.IsPrinting());
+    printer.Print(1, QStringLiteral("proximo"), true);
+    printer.EndDoc(true);
+    EXPECT_EQ(dialog.shown(), 1) << "the next ticket asked for a dialog";
+    EXPECT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(back.listener().waitForJob().startsWith("%PDF"));
+}
+
+TEST_F(ZelCups, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
+    auto other = std::make_unique<CupsQueue>(queue->name() + QStringLiteral("_other"));
+    const QString name = queue->name() + QStringLiteral("_later");
+    TZELPrinter printer;
+    ticketSettings(printer, name);
+    {
+        PrintDialogAnswer dialog(true, other->name());
+        printer.BeginDoc();
+        ASSERT_TRUE(printer.IsPrinting());
+        printer.EndDoc(true);
+    }
+    EXPECT_TRUE(other->listener().waitForJob().startsWith("%PDF"));
+
+    CupsQueue own(name);
+    PrintDialogAnswer noDialog(false);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.IsPrinting());
+    printer.EndDoc(true);
+    EXPECT_EQ(noDialog.shown(), 0);
+    EXPECT_TRUE(own.listener().waitForJob().startsWith("%PDF"));
+    EXPECT_TRUE(other->listener().waitForJob(1500).isEmpty());
 }
 
 TEST_F(ZelCups, SystemPrintDialogOpensOnTheCurrentPrinter) {
