@@ -545,6 +545,26 @@ TEST_F(ZelCups, CanvasTextLinesUpInItsColumns) {
     EXPECT_TRUE(QFile::exists(image + ".png"));
 }
 
+TEST_F(ZelCups, CanvasLineBreakInsideATextKeepsItsCells) {
+    // The stretching memo is cut into pieces that count its CR and LF as characters.
+    TZELPrinter printer;
+    quiet(printer);
+    printer.ShowTypeDialog = false;
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("|"), false);
+    printer.Print(1, QStringLiteral("panturrilha.\r\nManter\tpor"), false);
+    printer.Print(25, QStringLiteral("fim"), true);
+    printer.EndDoc(true);
+    QTemporaryDir folder;
+    const QStringList lines = pdfLines(queue->listener().waitForJob(), folder.path());
+    const qsizetype origin = columnOf(lines, "|", 0);
+    ASSERT_GE(origin, 0) << lines.join('\n').toStdString();
+    EXPECT_EQ(columnOf(lines, "panturrilha.", 0) - origin, 1);
+    EXPECT_EQ(columnOf(lines, "Manter", 0) - origin, 15) << lines.join('\n').toStdString();
+    EXPECT_EQ(columnOf(lines, "por", 0) - origin, 22);
+    EXPECT_EQ(columnOf(lines, "fim", 0) - origin, 25);
+}
+
 // A right-aligned line between left-aligned ones, on a 47-column paper.
 void printAligned(TZELPrinter& printer) {
     printer.CanvasSets.Paper.Columns = 47;
