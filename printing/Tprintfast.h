@@ -10,9 +10,6 @@
 
 class TPFPreview;
 
-// The driver raises EInOutError (PrinterPort.h) when its port cannot be written, flushed or
-// closed, or its name is too long to open; callers let it through to the error log.
-
 // Printer models; the model only selects the control codes loaded at the start of a job.
 enum TPrinterName {
     pfPadraoIBM,
@@ -71,7 +68,9 @@ inline const QString NegritoEPSON = QStringLiteral("NegritoEPSON");
 // Driver for character printers written straight to a port, a device or a file: text placed by
 // column, Portuguese letters converted to the printer's bytes, an optional page header with
 // automatic ejects, and an optional on-screen preview. The job in progress is shared by the whole
-// program: only one job may be open at a time, whatever the instance.
+// program: only one job may be open at a time, whatever the instance. A port that cannot be
+// written, flushed or closed, or whose name is too long to open, raises EInOutError, which
+// callers let through to the error log.
 class TPrintFast : public QObject {
     Q_OBJECT
 
