@@ -186,10 +186,16 @@ void TCommEventThread::Execute() {
 void TCommEventThread::ServeHandOver() {
     // The handler may close the port, which frees this thread object: keep the hand-over.
     const std::shared_ptr<TCommHandOver> handOver = FHandOver;
-    if (handOver->Begin()) {
-        SignalOwner();
-        handOver->Finish();
+    if (!handOver->Begin()) {
+        return;
     }
+    // The event thread waits for Finish whatever the handler does. An exception goes on after
+    // it, to the application's error log, and the next key is still handed over.
+    struct FinishOnLeaving {
+        TCommHandOver& handOver;
+        ~FinishOnLeaving() { handOver.Finish(); }
+    } finish{*handOver};
+    SignalOwner();
 }
 
 void TCommEventThread::SignalOwner() {

@@ -18,17 +18,11 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
-
-#include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
 
 using namespace std::literals;
 
@@ -48,142 +42,12 @@ QString Espaco6;
 QString Ejecao;
 QString TamanhoPagina;
 
-EInOutError::EInOutError(int errorCode, const std::string& what)
-    : std::system_error(errorCode, std::generic_category(), what) {}
-
 namespace {
 
 // ---- The job in progress, one per program ---------------------------------------------------
 
-// Writing to a pipe whose reader has gone raises SIGPIPE, which would end the program; the signal
-// is held back during the write so that the failure comes back as EPIPE.
-ssize_t writeWithoutSigpipe(int fd, const char* data, size_t size) {
-    sigset_t pipeOnly;
-    sigset_t previous;
-    sigset_t pending;
-    sigemptyset(&pipeOnly);
-    sigaddset(&pipeOnly, SIGPIPE);
-    sigpending(&pending);
-    const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
-    const ssize_t written = ::write(fd, data, size);
-    const int error = errno;
-    if (written < 0 && error == EPIPE && !alreadyPending) {
-        const timespec noWait{0, 0};
-        sigtimedwait(&pipeOnly, nullptr, &noWait);
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    errno = error;
-    return written;
-}
-
-// Buffered byte output on a port, device or file, or as a raw job on a spooler queue (a
-// printer whose device is not a local port). Every failure raises EInOutError; the bytes of a
-// failed write are dropped, so that closing afterwards does not fail on them again.
-class PortOutput {
-public:
-    PortOutput() = default;
-    PortOutput(const PortOutput&) = delete;
-    PortOutput& operator=(const PortOutput&) = delete;
-    ~PortOutput() { discard(); }
-
-    // Starts a raw job on the queue; false when the spooler refuses it.
-    bool openQueue(const QString& queue) {
-        discard();
-        m_job = platform::spooler().openRawPrinter(queue);
-        if (!m_job || !m_job->startDocument(queue) || !m_job->startPage()) {
-            m_job.reset(); // a started job is cancelled
-            return false;
-        }
-        return true;
-    }
-
-    // Creates or truncates the target; false when it cannot be opened. A missing device is not
-    // created as a plain file under /dev, where the bytes would vanish without a printer.
-    bool open(const QString& path) {
-        discard();
-        const int create = path.startsWith(QLatin1String("/dev/")) ? 0 : O_CREAT;
-        m_fd = ::open(QFile::encodeName(path).constData(),
-                      O_WRONLY | create | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-        return m_fd >= 0;
-    }
-
-    void write(const QByteArray& bytes) {
-        requireOpen();
-        m_buffer.append(bytes);
-        if (m_buffer.size() >= BufferSize) {
-            flush();
-        }
-    }
-
-    void flush() {
-        requireOpen();
-        const QByteArray pending = std::exchange(m_buffer, QByteArray());
-        if (m_job) {
-            if (m_job->write(pending) < pending.size()) {
-                throw EInOutError(EIO, "printer write: " + m_job->lastError().toStdString());
-            }
-            return;
-        }
-        qsizetype done = 0;
-        while (done < pending.size()) {
-            const ssize_t written = writeWithoutSigpipe(m_fd, pending.constData() + done,
-                                                        size_t(pending.size() - done));
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                throw EInOutError(written < 0 ? errno : EIO, "printer write");
-            }
-            done += written;
-        }
-    }
-
-    void close() {
-        requireOpen();
-        try {
-            flush();
-        } catch (...) {
-            discard();
-            throw;
-        }
-        if (m_job) {
-            const std::unique_ptr<platform::RawPrintJob> finished = std::move(m_job);
-            if (!finished->endPage() || !finished->endDocument() || !finished->close()) {
-                throw EInOutError(EIO, "printer close: " + finished->lastError().toStdString());
-            }
-            return;
-        }
-        const int fd = std::exchange(m_fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) {
-            throw EInOutError(errno, "printer close");
-        }
-    }
-
-private:
-    static constexpr qsizetype BufferSize = 4096;
-
-    void requireOpen() const {
-        if (m_fd < 0 && !m_job) {
-            throw EInOutError(EBADF, "printer not open");
-        }
-    }
-
-    void discard() {
-        m_buffer.clear();
-        m_job.reset();
-        if (m_fd >= 0) {
-            ::close(std::exchange(m_fd, -1));
-        }
-    }
-
-    int m_fd = -1;
-    std::unique_ptr<platform::RawPrintJob> m_job;
-    QByteArray m_buffer;
-};
-
 struct Job {
-    PortOutput output;
+    platform::PrinterPort output;
     QString portName;
     // The spooler queue the job goes to when the current printer has no local port.
     QString queue;
@@ -325,16 +189,18 @@ TPrintFast::~TPrintFast() = default;
 bool TPrintFast::IniciaImpr() {
     Job& state = job();
     state.portName = FPrinterPort;
-    state.queue.clear();
+    state.queue = FPrinterPort == m_queuePort ? m_queuePort : QString();
     if (state.portName.isEmpty()) {
         UpdatePrinter();
     }
     QString target = state.portName;
     m_previewWindow.reset();
     if (FPreview) {
-        // The reprint finds its printer the same way, when it is printed.
+        // The reprint goes where this job would have gone, whatever printer is current then.
         m_previewWindow = std::make_unique<TPFPreview>();
-        m_previewWindow->PrintFast1->setPrinterPort(FPrinterPort);
+        TPrintFast& reprint = *m_previewWindow->PrintFast1;
+        reprint.setPrinterPort(state.portName);
+        reprint.m_queuePort = state.queue;
         state.previewFileName = previewFileName(platform::now());
         target = state.previewFileName;
     }
@@ -342,8 +208,8 @@ bool TPrintFast::IniciaImpr() {
         throw EInOutError(ENAMETOOLONG, "printer open");
     }
     const bool opened = !FPreview && !state.queue.isEmpty()
-                            ? state.output.openQueue(state.queue)
-                            : state.output.open(platform::resolveDeviceName(target));
+                            ? state.output.openQueue(state.queue, state.queue)
+                            : state.output.openPath(platform::resolveDeviceName(target));
     if (!opened) {
         platform::showMessage({QApplication::applicationDisplayName(),
                                QStringLiteral("Impressora sendo utilizada ou não Pronta."),

@@ -1,21 +1,14 @@
 #pragma once
 
+#include "PrinterPort.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <string>
-#include <system_error>
 
 class TPFPreview;
-
-// A port, device or file of the printer could not be written, flushed or closed (or its name is
-// too long to open). Callers of the driver let it through to the error log.
-class EInOutError : public std::system_error {
-public:
-    EInOutError(int errorCode, const std::string& what);
-};
 
 // Printer models; the model only selects the control codes loaded at the start of a job.
 enum TPrinterName {
@@ -75,7 +68,9 @@ inline const QString NegritoEPSON = QStringLiteral("NegritoEPSON");
 // Driver for character printers written straight to a port, a device or a file: text placed by
 // column, Portuguese letters converted to the printer's bytes, an optional page header with
 // automatic ejects, and an optional on-screen preview. The job in progress is shared by the whole
-// program: only one job may be open at a time, whatever the instance.
+// program: only one job may be open at a time, whatever the instance. A port that cannot be
+// written, flushed or closed, or whose name is too long to open, raises EInOutError, which
+// callers let through to the error log.
 class TPrintFast : public QObject {
     Q_OBJECT
 
@@ -144,6 +139,9 @@ private:
     int FQtLines = 60;
     int FPageWidth = 80;
     QString FPrinterPort;
+    // A PrinterPort that names a spooler queue (the port in use of a job on a printer without
+    // a local port, handed to the preview's reprint).
+    QString m_queuePort;
 
     std::unique_ptr<TPFPreview> m_previewWindow;
     bool m_printingHeader = false;

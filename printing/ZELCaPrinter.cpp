@@ -29,6 +29,17 @@ TZELPreviewFont previewFont(const TZELCaFont& font) {
     return {font.Color, font.Name, font.Size, font.Style};
 }
 
+// A line break or other control character counts as a column, as on a character printer, but a
+// font draws it with no width (or a tab to the next stop), so the text after it would slide
+// left. Each is drawn as one blank cell instead.
+QString withBlankControls(const QString& text) {
+    QString drawn = text;
+    for (QChar& character : drawn)
+        if (character.category() == QChar::Other_Control)
+            character = QLatin1Char(' ');
+    return drawn;
+}
+
 } // namespace
 
 TZELCaPrinter::TZELCaPrinter(QObject* AOwner)
@@ -123,18 +134,19 @@ void TZELCaPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
 void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
     if (!FIsPrinting)
         raiseError(zeltext::NotPrinting.arg(PrinterName));
+    const QString text = withBlankControls(AText);
     if (previewing()) {
         if (AColumn > FEndColumn)
             preview().Write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,
                             previewFont(Font));
-        preview().Write(AText, AColumn, previewFont(Font));
+        preview().Write(text, AColumn, previewFont(Font));
         return;
     }
     applyFont();
     const QFontMetricsF metrics(FPainter->font(), FPrinter.get());
     FX = metrics.horizontalAdvance(QLatin1Char(' ')) * (AColumn + Paper.MarginLeft);
     // The line position is the top of the text; drawing wants the baseline.
-    FPainter->drawText(QPointF(FX, FY + metrics.ascent()), AText);
+    FPainter->drawText(QPointF(FX, FY + metrics.ascent()), text);
     FTextHeight = textHeight();
 }
 

@@ -248,7 +248,7 @@ void TfrmZELPreview::addPiece(const QString& AText, int AColumn, const TZELPrevi
     FBlocks.push_back({false, AFont, FCurrentPage, FCurrentLine, AColumn, int(page.Stream.size()),
                        int(text.size())});
     page.Stream += text;
-    page.SaveStream += AText.toUtf8();
+    page.SaveStream += text;
     FLineLength = AColumn + int(text.size());
 }
 
@@ -356,8 +356,7 @@ void TfrmZELPreview::SaveDocument() {
     WaitCursor wait;
     if (!SaveToFile(fileName))
         platform::showMessage({QStringLiteral("Erro"),
-                               QStringLiteral("Não foi possível salvar o arquivo %1")
-                                   .arg(dialog.selectedFiles().constFirst()),
+                               QStringLiteral("Não foi possível salvar o arquivo %1").arg(fileName),
                                platform::MessageIcon::Error, platform::MessageButtons::Ok});
 }
 

@@ -24,7 +24,8 @@ struct TZELPreviewFont {
 
 // One page of the previewed document in three forms. Stream holds Windows-1252 text with one 0A per
 // line end, so a byte offset is a character position of the page box; DmStream the raw bytes a
-// dot-matrix printer receives; SaveStream the text written by "save", UTF-8 with 0D 0A line ends.
+// dot-matrix printer receives; SaveStream the text written by "save", in the same code page, with
+// 0D 0A line ends.
 struct TZELPreviewPage {
     QByteArray Stream;
     QByteArray DmStream;

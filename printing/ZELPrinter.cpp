@@ -90,9 +90,9 @@ void TZELPrinter::BeginDoc() {
         FCaPrinter->BeginDoc();
     else
         FDmPrinter->BeginDoc();
-    // The selection may have changed the printer, or emptied the name on a cancelled dialog.
-    PrinterName = printer.PrinterName;
-    ShowDialog = printer.ShowDialog;
+    // What this document's selection did to the printer's name and dialog (a printer missing
+    // for a moment, a cancelled dialog) stays with the printer: the next document starts from
+    // the facade's own settings again.
     FIsPrinting = printer.IsPrinting();
     if (!FIsPrinting)
         return;

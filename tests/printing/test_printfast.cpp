@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -233,33 +234,55 @@ TEST_F(PrintFastJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
     driver->FimImpr();
 }
 
-TEST_F(PrintFastJobs, JobOnADevicePath) {
-    // A pseudo-terminal in raw mode stands for a printer device.
+// Everything the far end of a pseudo-terminal has received, waiting briefly for more.
+QByteArray drain(int master) {
+    QByteArray received;
+    char buffer[64];
+    pollfd waiting{master, POLLIN, 0};
+    while (::poll(&waiting, 1, 300) > 0) {
+        const ssize_t got = ::read(master, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
+        }
+        received.append(buffer, got);
+    }
+    return received;
+}
+
+TEST_F(PrintFastJobs, SerialPrinterGetsExactlyTheDriversBytes) {
+    // A pseudo-terminal stands for a receipt printer on a serial port, left as the system set
+    // it up: output processing on, which would turn each line end into CR CR LF.
     int master = -1;
     int slave = -1;
     char name[256] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    termios line{};
+    ASSERT_EQ(tcgetattr(slave, &line), 0);
+    ASSERT_NE(line.c_oflag & OPOST, 0u);
+    ASSERT_NE(line.c_oflag & ONLCR, 0u);
 
     auto driver = fileDriver(QString::fromLatin1(name));
     ASSERT_TRUE(driver->IniciaImpr());
     driver->ImprString(Negrito, QStringLiteral("Ação"), 2, true);
+    driver->ImprString(QString(), QStringLiteral("fim\n"), 0, true);
     driver->FimImpr();
 
-    const QByteArray expected = "\x1b\x45  A\x87\x84o\r\n";
-    QByteArray received;
-    char buffer[64];
-    while (received.size() < expected.size()) {
-        const ssize_t got = ::read(master, buffer, sizeof buffer);
-        ASSERT_GT(got, 0);
-        received.append(buffer, got);
-    }
-    EXPECT_EQ(received, expected);
+    EXPECT_EQ(drain(master).toHex(' ').toStdString(),
+              "1b 45 20 20 41 87 84 6f 0d 0a 66 69 6d 0a 0d 0a");
+    ASSERT_EQ(tcgetattr(slave, &line), 0);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+    EXPECT_NE(line.c_cflag & CLOCAL, 0u) << "the modem lines are not waited for";
     ::close(slave);
     ::close(master);
+}
+
+TEST_F(PrintFastJobs, PipeWithoutReaderIsNotReadyInsteadOfWaiting) {
+    const QString fifo = inFolder(QStringLiteral("nobody.fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto driver = fileDriver(fifo);
+    EXPECT_FALSE(driver->IniciaImpr());
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
 }
 
 TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {

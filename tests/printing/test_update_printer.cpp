@@ -1,3 +1,4 @@
+#include "FakePortAccess.h"
 #include "PFPrev.h"
 #include "PrintJobFixture.h"
 #include "Spooler.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <cups/cups.h>
+#include <functional>
 
 namespace {
 
@@ -143,4 +145,41 @@ TEST_F(SystemPrinter, PrinterChosenInTheSetUpDialogBecomesCurrent) {
     window.SpeedButton3Click();
     EXPECT_EQ(offered, QStringLiteral("Recibo")) << "the dialog opens on the default printer";
     EXPECT_EQ(platform::currentPrinterName(), QStringLiteral("Remota"));
+}
+
+// A one-line job in preview mode, reprinted from its window after `meanwhile` has run.
+void reprintFromPreview(const std::function<void(TPFPreview&)>& meanwhile) {
+    FakePortInstalled fake;
+    fake.port->registers[0x378 + 1] = 0xD8; // a printer that can take data
+    TPrintFast driver;
+    driver.setPreview(true);
+    driver.setPageHeader(false);
+    ASSERT_TRUE(driver.IniciaImpr());
+    driver.ImprString(QString(), QStringLiteral("Olá"), 0, true);
+    QTimer::singleShot(0, [&] {
+        meanwhile(*driver.previewWindow());
+        driver.previewWindow()->SpeedButton2Click();
+        driver.previewWindow()->close();
+    });
+    driver.FimImpr();
+}
+
+TEST_F(SystemPrinter, ReprintGoesToThePortTheJobWouldHaveUsed) {
+    QString reprintPort;
+    reprintFromPreview([&](TPFPreview& window) {
+        reprintPort = window.PrintFast1->PrinterPort();
+        // Another printer became current while the preview was open.
+        platform::setCurrentPrinterName(QStringLiteral("Remota"));
+    });
+    EXPECT_EQ(reprintPort, receiptDevice());
+    EXPECT_EQ(printed(receiptDevice()), QByteArray("Ol\xa0"));
+    EXPECT_TRUE(firstSpooledDocument().isEmpty());
+}
+
+TEST_F(SystemPrinter, ReprintOfAJobOnAQueueGoesToThatQueue) {
+    platform::setCurrentPrinterName(QStringLiteral("Remota"));
+    reprintFromPreview([](TPFPreview&) { platform::setCurrentPrinterName(QString()); });
+    EXPECT_EQ(firstSpooledDocument(), QByteArray("Ol\xa0"));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Remota")));
+    EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
 }

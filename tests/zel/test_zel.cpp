@@ -129,7 +129,7 @@ TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
     EXPECT_EQ(printer.CurrentLine(), 4);
     endAndInspect([](TfrmZELPreview* preview) {
         EXPECT_EQ(pageText(preview, 0), " Olá    x\n\n  y  z\n");
-        EXPECT_EQ(preview->Pages().at(0).SaveStream, " Olá    x\r\n\r\n  y  z\r\n");
+        EXPECT_EQ(preview->Pages().at(0).SaveStream, " Ol\xe1    x\r\n\r\n  y  z\r\n");
         EXPECT_TRUE(preview->Pages().at(0).DmStream.isEmpty());
     });
     EXPECT_FALSE(printer.IsPrinting());

@@ -193,7 +193,7 @@ TEST_F(ZelCups, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     printer.BeginDoc();
     EXPECT_EQ(dialog.shown(), 1);
     EXPECT_FALSE(printer.IsPrinting());
-    EXPECT_TRUE(printer.PrinterName.isEmpty());
+    EXPECT_EQ(printer.PrinterName, queue->name()); // the facade keeps its own settings
     printer.Print(0, QStringLiteral("x"), true);
     printer.NewPage(1);
     printer.EndDoc(true);
@@ -201,6 +201,63 @@ TEST_F(ZelCups, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     EXPECT_EQ(printer.CurrentLine(), 1);
     EXPECT_EQ(queue->unfinishedJobs(), 0);
     EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
+}
+
+// The ticket's facade: canvas, no dialog, no windows.
+void ticketSettings(TZELPrinter& printer, const QString& queueName) {
+    printer.PrinterName = queueName;
+    printer.ShowDialog = false;
+    printer.ShowProgress = false;
+    printer.ShowTypeDialog = false;
+}
+
+TEST_F(ZelCups, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
+    // The spooler restarting lists no printer for a moment: that ticket gets the invalid-name
+    // box and the dialog, which nobody at a kiosk answers.
+    const QString name = queue->name() + QStringLiteral("_back");
+    TZELPrinter printer;
+    ticketSettings(printer, name);
+    PrintDialogAnswer dialog(false);
+    printer.BeginDoc();
+    EXPECT_EQ(dialog.shown(), 1);
+    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList{QStringLiteral("A impressora selecionada ( %1 ) não é válida").arg(name)});
+    EXPECT_EQ(printer.PrinterName, name);
+    EXPECT_FALSE(printer.ShowDialog);
+
+    CupsQueue back(name);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.IsPrinting());
+    printer.Print(1, QStringLiteral("proximo"), true);
+    printer.EndDoc(true);
+    EXPECT_EQ(dialog.shown(), 1) << "the next ticket asked for a dialog";
+    EXPECT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(back.listener().waitForJob().startsWith("%PDF"));
+}
+
+TEST_F(ZelCups, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
+    auto other = std::make_unique<CupsQueue>(queue->name() + QStringLiteral("_other"));
+    const QString name = queue->name() + QStringLiteral("_later");
+    TZELPrinter printer;
+    ticketSettings(printer, name);
+    {
+        PrintDialogAnswer dialog(true, other->name());
+        printer.BeginDoc();
+        ASSERT_TRUE(printer.IsPrinting());
+        printer.EndDoc(true);
+    }
+    EXPECT_TRUE(other->listener().waitForJob().startsWith("%PDF"));
+
+    CupsQueue own(name);
+    PrintDialogAnswer noDialog(false);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.IsPrinting());
+    printer.EndDoc(true);
+    EXPECT_EQ(noDialog.shown(), 0);
+    EXPECT_TRUE(own.listener().waitForJob().startsWith("%PDF"));
+    EXPECT_TRUE(other->listener().waitForJob(1500).isEmpty());
 }
 
 TEST_F(ZelCups, SystemPrintDialogOpensOnTheCurrentPrinter) {
@@ -486,6 +543,26 @@ TEST_F(ZelCups, CanvasTextLinesUpInItsColumns) {
     EXPECT_TRUE(runTool("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile",
                                      folder.path() + "/job.pdf", image}));
     EXPECT_TRUE(QFile::exists(image + ".png"));
+}
+
+TEST_F(ZelCups, CanvasLineBreakInsideATextKeepsItsCells) {
+    // The stretching memo is cut into pieces that count its CR and LF as characters.
+    TZELPrinter printer;
+    quiet(printer);
+    printer.ShowTypeDialog = false;
+    printer.BeginDoc();
+    printer.Print(0, QStringLiteral("|"), false);
+    printer.Print(1, QStringLiteral("panturrilha.\r\nManter\tpor"), false);
+    printer.Print(25, QStringLiteral("fim"), true);
+    printer.EndDoc(true);
+    QTemporaryDir folder;
+    const QStringList lines = pdfLines(queue->listener().waitForJob(), folder.path());
+    const qsizetype origin = columnOf(lines, "|", 0);
+    ASSERT_GE(origin, 0) << lines.join('\n').toStdString();
+    EXPECT_EQ(columnOf(lines, "panturrilha.", 0) - origin, 1);
+    EXPECT_EQ(columnOf(lines, "Manter", 0) - origin, 15) << lines.join('\n').toStdString();
+    EXPECT_EQ(columnOf(lines, "por", 0) - origin, 22);
+    EXPECT_EQ(columnOf(lines, "fim", 0) - origin, 25);
 }
 
 // A right-aligned line between left-aligned ones, on a 47-column paper.

@@ -149,6 +149,42 @@ TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
     EXPECT_EQ(saved.readAll(), "primeira\r\n  segunda\r\nterceira");
 }
 
+// Saves a one-line canvas document through a save dialog that answers `fileName` without
+// selecting anything in the dialog itself.
+void saveOneLine(const QString& text, const QString& fileName) {
+    const TZELSaveDialogFunction previous =
+        setZELSaveDialogFunction([&](QFileDialog&) { return fileName; });
+    TZELCaPrinter printer;
+    printer.ShowPreview = true;
+    printer.ShowProgress = false;
+    printer.BeginDoc();
+    printer.Print(1, text, true);
+    whenModal<TfrmZELPreview>([](TfrmZELPreview* preview) {
+        preview->SaveDocument();
+        preview->close();
+    });
+    printer.EndDoc();
+    setZELSaveDialogFunction(previous);
+}
+
+TEST(ZelPreview, SavedTextIsInThePrintersCodePage) {
+    QTemporaryDir folder;
+    saveOneLine(QStringLiteral("Força é 10º"), folder.filePath("ficha.txt"));
+    QFile saved(folder.filePath("ficha.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toHex(' ').toStdString(),
+              "20 46 6f 72 e7 61 20 e9 20 31 30 ba 0d 0a");
+}
+
+TEST(ZelPreview, FileThatCannotBeSavedIsNamedInTheBox) {
+    MessageRecorder messages;
+    QTemporaryDir folder;
+    const QString unwritable = folder.filePath("missing/ficha.txt");
+    saveOneLine(QStringLiteral("x"), unwritable);
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Não foi possível salvar o arquivo %1").arg(unwritable)});
+}
+
 TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
     TfrmZELPreview preview;
     preview.show();

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <system_error>
+
+// The run-time library's input/output error: a printer port, device or file could not be
+// opened, written, flushed or closed. Carries the system's error number.
+class EInOutError : public std::system_error {
+public:
+    EInOutError(int errorCode, const std::string& what);
+};
+
+namespace platform {
+
+class RawPrintJob;
+
+// Raw bytes for a printer, buffered: to a port, device, pipe or file opened by path, or as a raw
+// job on a spooler queue (a printer without a local port). The printer gets exactly the bytes
+// written. Every failure after opening raises EInOutError; the bytes of a failed write are
+// dropped, so that closing afterwards does not fail on them again.
+class PrinterPort {
+public:
+    PrinterPort();
+    ~PrinterPort();
+    PrinterPort(const PrinterPort&) = delete;
+    PrinterPort& operator=(const PrinterPort&) = delete;
+
+    // Creates or truncates a file, or opens a device; false when it cannot be opened. A missing
+    // device under /dev is not created as a plain file. A terminal (a serial port) is put in raw
+    // mode and its modem lines are ignored, so neither the open nor a write waits for them. A
+    // pipe without a reader cannot be opened.
+    bool openPath(const QString& path);
+    // Starts a raw job on the queue; false when the spooler refuses it.
+    bool openQueue(const QString& queue, const QString& title);
+
+    void write(const QByteArray& bytes);
+    void flush();
+    // Flushes and closes; a spooler job is then finished.
+    void close();
+
+private:
+    void requireOpen() const;
+    void writeToDescriptor(const QByteArray& bytes);
+    void discard();
+
+    int m_fd = -1;
+    std::unique_ptr<RawPrintJob> m_job;
+    QByteArray m_buffer;
+};
+
+} // namespace platform

@@ -1,0 +1,63 @@
+// A keypad handler that throws, under the terminal's own application object: the exception
+// becomes a line of the error log and the keypad goes on working.
+#include "CommTestSupport.h"
+#include "SerialDriverPosix.h"
+#include "TerminalApplication.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace commtest;
+
+namespace {
+
+QString errorLog() {
+    QFile log(TerminalApplication::errorLogPath());
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+}
+
+TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
+    QFile::remove(TerminalApplication::errorLogPath());
+    PseudoTerminal keypad;
+    platform::PosixSerialDriver driver;
+    TComm comm(nullptr, &driver);
+    comm.SetDeviceName(keypad.slavePath());
+    comm.SetMonitorEvents(evRxChar);
+    std::string keys;
+    comm.SetOnRxChar([&](QObject*, int) {
+        char key = 0;
+        if (comm.Read(&key, 1) != 1) {
+            return;
+        }
+        if (key == '#') {
+            throw std::runtime_error("ticket failed");
+        }
+        keys += key;
+    });
+    comm.Open();
+    ASSERT_TRUE(comm.Enabled());
+
+    keypad.send("#");
+    ASSERT_TRUE(waitUntil([] { return errorLog().contains(QStringLiteral(":ticket failed")); }))
+        << "the exception never reached the error log";
+    keypad.send("1");
+    EXPECT_TRUE(waitUntil([&] { return keys == "1"; })) << "the keypad fell silent";
+    keypad.send("#");
+    EXPECT_TRUE(waitUntil([] { return errorLog().count(QStringLiteral(":ticket failed")) == 2; }));
+    keypad.send("2");
+    EXPECT_TRUE(waitUntil([&] { return keys == "12"; }));
+    comm.Close();
+    QFile::remove(TerminalApplication::errorLogPath());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TerminalApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
