@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QSet>
+#include <QSpontaneKeyEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -147,6 +148,20 @@ TEST_F(MainWindowTest, AltF4IsSwallowedOtherKeysPass) {
     QApplication::sendEvent(main->mdiArea, &f4);
     EXPECT_FALSE(f4.isAccepted()); // went through the controls, nobody wanted it
     EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseRequestFromTheWindowManagerIsRefused) {
+    showMainWindow();
+    // A window manager's close request (Alt+F4, the frame's close box) reaches the window as a
+    // spontaneous close event.
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    static_cast<QObject*>(main.get())->event(&request);
+    EXPECT_FALSE(request.isAccepted());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(shell::applicationTerminated());
+    main->Sair1->trigger(); // its own exit sequence still closes it
+    EXPECT_FALSE(main->isVisible());
 }
 
 TEST_F(MainWindowTest, UnreachableQuorvelEndsTheProgramAfterTheMessage) {
