@@ -105,9 +105,10 @@ protected:
         }
         server.create(QStringLiteral("palendra"));
         createPalendra(server.odbcConnectionString());
-        createMainWindow(server.port());
+        createMainWindow(openWayToServer());
     }
-    // The terminal reaches the server through a port of 127.0.0.1: its own or a relay's.
+    // Opens the way the terminal reaches the server; returns its port of 127.0.0.1.
+    virtual int openWayToServer() { return server.port(); }
     void createMainWindow(int port) {
         const QString link = QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
                                  .arg(server.odbcConnectionString(port));
@@ -256,15 +257,9 @@ private:
 
 class HeartbeatBlackHoleTest : public HeartbeatPostgresTest {
 protected:
-    void SetUp() override {
-        const QString reason = PostgresServer::unavailableReason();
-        if (!reason.isEmpty()) {
-            GTEST_SKIP() << reason.toStdString();
-        }
-        server.create(QStringLiteral("palendra"));
-        createPalendra(server.odbcConnectionString());
+    int openWayToServer() override {
         relay = std::make_unique<TcpRelay>(server.port());
-        createMainWindow(relay->port());
+        return relay->port();
     }
     void TearDown() override {
         HeartbeatPostgresTest::TearDown();
