@@ -4,6 +4,10 @@
 
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlResult>
+
+#include <sql.h>
+#include <sqlext.h>
 
 #include <atomic>
 #include <cmath>
@@ -14,6 +18,50 @@ namespace {
 QString uniqueConnectionName() {
     static std::atomic<int> counter{0};
     return QStringLiteral("se-connection-%1").arg(++counter);
+}
+
+// The drivers' own time-outs, in whole seconds, end before the watch of a call cuts it.
+constexpr int driverTimeoutSeconds = 2;
+static_assert(driverTimeoutSeconds * 1000 < databaseCallLimit.count());
+
+const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                  .arg(driverTimeoutSeconds * 1000);
+const QString odbcOptions =
+    QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1;"
+                   "SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY")
+        .arg(driverTimeoutSeconds);
+
+bool isOdbc(const QSqlDatabase& db) {
+    return db.driverName() == QStringLiteral("QODBC");
+}
+
+// The PostgreSQL ODBC driver sends TCP keep-alives when asked: an idle connection whose server
+// is gone is noticed by the system too.
+QString withKeepAlive(const QString& odbc) {
+    static const QRegularExpression postgresDriver(
+        QStringLiteral("(^|;)\\s*DRIVER\\s*=\\s*\\{?[^;]*postgres"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression keepAliveGiven(QStringLiteral("(^|;)\\s*Keepalive"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    if (!postgresDriver.match(odbc).hasMatch() || keepAliveGiven.match(odbc).hasMatch()) {
+        return odbc;
+    }
+    const QString separator =
+        odbc.trimmed().endsWith(QLatin1Char(';')) ? QString() : QStringLiteral(";");
+    return odbc + separator + QStringLiteral("KeepaliveTime=5;KeepaliveInterval=1");
+}
+
+// ODBC's statement time-out, on the statement Qt has prepared.
+void limitStatementTime(const QSqlQuery& query) {
+    const QVariant handle = query.result()->handle();
+    if (handle.metaType() != QMetaType::fromType<SQLHANDLE>()) {
+        return; // not an ODBC statement
+    }
+    SQLHANDLE statement = *static_cast<const SQLHANDLE*>(handle.constData());
+    if (statement != nullptr) {
+        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(driverTimeoutSeconds)), 0);
+    }
 }
 
 QString errorText(const QSqlError& error) {
@@ -73,6 +121,7 @@ void Connection::open() {
         throw DatabaseError(error.what());
     }
 
+    close();
     if (QSqlDatabase::contains(m_name) &&
         QSqlDatabase::database(m_name, false).driverName() != target.driver) {
         QSqlDatabase::removeDatabase(m_name);
@@ -85,26 +134,40 @@ void Connection::open() {
                                 .arg(target.driver)
                                 .toStdString());
     }
-    db.close();
-    db.setDatabaseName(target.databaseName);
+    const bool odbc = isOdbc(db);
+    db.setDatabaseName(odbc ? withKeepAlive(target.databaseName) : target.databaseName);
     // The terminal only reads; SQLite must not create a missing file either.
-    db.setConnectOptions(
-        target.driver == QStringLiteral("QSQLITE")
-            ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
-            : QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
-    if (!db.open()) {
+    db.setConnectOptions(odbc ? odbcOptions : sqliteOptions);
+    const std::vector<platform::TcpSocket> before =
+        odbc ? platform::tcpSockets() : std::vector<platform::TcpSocket>();
+    bool opened = false;
+    {
+        const platform::CallWatch watch({{}, odbc ? std::optional(before) : std::nullopt},
+                                        databaseCallLimit);
+        opened = db.open();
+    }
+    if (!opened) {
         throw DatabaseError(
             QStringLiteral("cannot connect through %1: %2")
                 .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
                 .toStdString());
+    }
+    if (odbc) {
+        m_sockets = platform::socketsAdded(before, platform::tcpSockets());
     }
     ++m_generation;
 }
 
 void Connection::close() {
     if (QSqlDatabase::contains(m_name)) {
+        const platform::CallWatch watch = watchCall();
         QSqlDatabase::database(m_name, false).close();
     }
+    m_sockets.clear();
+}
+
+platform::CallWatch Connection::watchCall() const {
+    return platform::CallWatch({m_sockets, std::nullopt}, databaseCallLimit);
 }
 
 bool Connection::isOpen() const {
@@ -148,6 +211,12 @@ QSqlDatabase DataSet::connectedDatabase() {
     fail(QStringLiteral("no connection"));
 }
 
+platform::CallWatch DataSet::watchCall() const {
+    const Connection* connection = m_own ? m_own.get() : m_shared;
+    return connection != nullptr ? connection->watchCall()
+                                 : platform::CallWatch({}, databaseCallLimit);
+}
+
 bool DataSet::isOpen() const {
     return m_open && (m_shared == nullptr || m_shared->generation() == m_sharedGeneration);
 }
@@ -157,13 +226,17 @@ void DataSet::open() {
         return;
     }
     QSqlDatabase db = connectedDatabase();
+    const platform::CallWatch watch = watchCall();
     validate(db);
     runStatement(selectText(), boundValues());
     m_open = true;
 }
 
 void DataSet::close() {
-    m_query.reset();
+    {
+        const platform::CallWatch watch = watchCall();
+        m_query.reset();
+    }
     m_record = {};
     m_open = false;
     m_eof = true;
@@ -174,6 +247,7 @@ void DataSet::requery() {
     if (!m_open) {
         fail(QStringLiteral("requery of a closed data set"));
     }
+    const platform::CallWatch watch = watchCall();
     runStatement(selectText(), boundValues());
 }
 
@@ -182,6 +256,7 @@ void DataSet::first() {
         fail(QStringLiteral("not open"));
     }
     if (!m_atFirst) {
+        const platform::CallWatch watch = watchCall();
         runStatement(selectText(), boundValues());
     }
 }
@@ -191,6 +266,7 @@ void DataSet::next() {
         fail(QStringLiteral("not open"));
     }
     if (!m_eof) {
+        const platform::CallWatch watch = watchCall();
         fetchRow();
         m_atFirst = false;
     }
@@ -198,12 +274,10 @@ void DataSet::next() {
 
 void DataSet::validate(QSqlDatabase&) {}
 
-void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
+std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
+                                            const QMap<QString, QVariant>& values) {
     auto query = std::make_unique<QSqlQuery>(connectedDatabase());
-    query->setForwardOnly(true);
-    if (!query->prepare(text)) {
-        failStatement(errorText(query->lastError()));
-    }
+    prepare(*query, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString placeholder =
             it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
@@ -212,12 +286,39 @@ void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& v
     if (!query->exec()) {
         failStatement(errorText(query->lastError()));
     }
-    m_query = std::move(query);
     if (m_shared != nullptr) {
         m_sharedGeneration = m_shared->generation();
     }
+    return query;
+}
+
+void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
+    m_query = execute(text, values);
     fetchRow();
     m_atFirst = true;
+}
+
+bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& values) {
+    std::unique_ptr<QSqlQuery> lookup = execute(text, values);
+    if (!lookup->next()) {
+        if (lookup->lastError().isValid()) {
+            failStatement(errorText(lookup->lastError()));
+        }
+        return false;
+    }
+    m_query = std::move(lookup);
+    m_record = m_query->record();
+    m_eof = false;
+    m_atFirst = false;
+    return true;
+}
+
+void DataSet::prepare(QSqlQuery& query, const QString& text) {
+    query.setForwardOnly(true);
+    if (!query.prepare(text)) {
+        failStatement(errorText(query.lastError()));
+    }
+    limitStatementTime(query);
 }
 
 void DataSet::fetchRow() {
@@ -233,15 +334,10 @@ void DataSet::fetchRow() {
 }
 
 void DataSet::failStatement(const QString& what) {
-    // The server may have gone: the next open must not try the same dead connection again.
     if (m_own) {
         m_own->close();
     }
     fail(what);
-}
-
-void DataSet::markMoved() {
-    m_atFirst = false;
 }
 
 QStringList DataSet::fieldNames() const {
@@ -386,7 +482,8 @@ void TableDataSet::validate(QSqlDatabase& database) {
         fail(QStringLiteral("not a table name"));
     }
     QSqlQuery probe(database);
-    if (!probe.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table))) {
+    prepare(probe, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
+    if (!probe.exec()) {
         fail(QStringLiteral("cannot be read: ") + errorText(probe.lastError()));
     }
     const QSqlRecord record = probe.record();
@@ -404,11 +501,10 @@ bool TableDataSet::locate(const QString& column, const QVariant& value) {
     if (!isIdentifier(column)) {
         fail(QStringLiteral("not a column name: %1").arg(column));
     }
-    runStatement(
+    const platform::CallWatch watch = watchCall();
+    return runLookup(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :located").arg(columnList(), m_table, column),
         {{QStringLiteral(":located"), value}});
-    markMoved();
-    return !eof();
 }
 
 QString TableDataSet::describe() const {

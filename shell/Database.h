@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CallWatch.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QMap>
@@ -10,12 +12,19 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 // Read-only access to the gym's databases, in the terms the windows use: connections opened from
 // a "FILE NAME=" data-link connection string, and data sets over tables, queries and commands.
 // Every failure raises DatabaseError; nothing here ever writes to a database.
+//
+// No call holds the user-interface thread longer than databaseCallLimit when the network dies:
+// the drivers get their time-outs, and a watch cuts the connection of a call that outlives them.
+
+inline constexpr std::chrono::milliseconds databaseCallLimit{2500};
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -40,13 +49,17 @@ public:
     // The live database, for the data sets; throws DatabaseError when not open.
     QSqlDatabase database() const;
 
+    // Bounds the call made while the result lives to databaseCallLimit.
+    platform::CallWatch watchCall() const;
+
     // Counts the successful opens: a data set opened before the last one reads a connection
     // that has since been replaced.
     int generation() const { return m_generation; }
 
 private:
     QString m_connectionString;
-    QString m_name; // Qt's connection name, unique per object
+    QString m_name;                             // Qt's connection name, unique per object
+    std::vector<platform::TcpSocket> m_sockets; // those the driver opened for this connection
     int m_generation = 0;
 };
 
@@ -62,11 +75,11 @@ public:
     void setConnection(Connection* connection);
     void setConnectionString(const QString& connectionString);
 
+    void open();
     // A data set with a connection of its own keeps that connection from one open to the next
     // (no new login for every lookup) and drops it only when a statement fails, so the next
     // open reaches the server afresh. One on a shared connection that has been reopened since
     // counts as closed and opens again on the new one.
-    void open();
     void close();
     bool isOpen() const;
     void requery();
@@ -98,17 +111,23 @@ protected:
     virtual QMap<QString, QVariant> boundValues() const { return {}; }
     // Checks made once the database is reached, before the rows are read.
     virtual void validate(QSqlDatabase& database);
-    // Replaces the cursor with the rows of another statement (used by locate).
-    void runStatement(const QString& text, const QMap<QString, QVariant>& values);
-    // After a lookup the cursor no longer stands on the first row of selectText().
-    void markMoved();
+    // Moves to the first row of another statement (used by locate); when it has none, the
+    // current row stays and the result is false.
+    bool runLookup(const QString& text, const QMap<QString, QVariant>& values);
+    // Prepares a forward-only statement with the drivers' time-out.
+    void prepare(QSqlQuery& query, const QString& text);
     QSqlDatabase connectedDatabase();
+    platform::CallWatch watchCall() const;
     [[noreturn]] void fail(const QString& what) const;
+    // A statement failed: its own connection is dropped too, the server may have gone.
     [[noreturn]] void failStatement(const QString& what);
     virtual QString describe() const = 0;
 
 private:
     QVariant value(const QString& name) const;
+    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
+    // Replaces the cursor with the rows of a statement, standing on its first row.
+    void runStatement(const QString& text, const QMap<QString, QVariant>& values);
     void fetchRow();
 
     Connection* m_shared = nullptr;
@@ -129,9 +148,10 @@ public:
     // The columns the window reads; empty selects every column.
     void setDeclaredColumns(const QStringList& columns) { m_columns = columns; }
 
-    // Moves to the first row whose column equals value exactly; false (and at end) when none.
-    // The lookup asks the database for that row alone, so it costs the same on any table size;
-    // after it the data set holds the matching rows, and first() / requery() bring back the table.
+    // Moves to the first row whose column equals value exactly; when none does, the result is
+    // false and the current row stays. The lookup asks the database for that row alone, so it
+    // costs the same on any table size; after it the data set holds the matching rows, and
+    // first() / requery() bring back the table.
     bool locate(const QString& column, const QVariant& value);
 
 protected:

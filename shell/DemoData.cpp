@@ -232,66 +232,50 @@ QStringList weekdayColumns() {
 }
 
 void writeSettings(Writer& w, const QString& folder) {
-    const QStringList columns{QStringLiteral("ACADEMIA"),
-                              QStringLiteral("ENDERACADEMIA"),
-                              QStringLiteral("CODIGOSEQ"),
-                              QStringLiteral("SAIDAALUNO"),
-                              QStringLiteral("CAMINHOCOPIA"),
-                              QStringLiteral("PATH_EXERCICIO"),
-                              QStringLiteral("COMPLEMENTO1"),
-                              QStringLiteral("COMPLEMENTO2"),
-                              QStringLiteral("TEMPO_REAVALIACAO"),
-                              QStringLiteral("CNPJCPF"),
-                              QStringLiteral("CAPTURA_WEB"),
-                              QStringLiteral("ESPACO"),
-                              QStringLiteral("PORTA_IMP"),
-                              QStringLiteral("MSN_IMP"),
-                              QStringLiteral("IMPRESSAOREDUZIDA"),
-                              QStringLiteral("SERIEEMVIDEO"),
-                              QStringLiteral("ENDERECO_PORTA"),
-                              QStringLiteral("POR_CODIGO_APARELHO"),
-                              QStringLiteral("Tempo_Serie"),
-                              QStringLiteral("Caminho_Video"),
-                              QStringLiteral("Terminal_Video_Aparelho"),
-                              QStringLiteral("Caminho_Impressora"),
-                              QStringLiteral("AlunosAtivos"),
-                              QStringLiteral("PINPAD"),
-                              QStringLiteral("STOPBIT"),
-                              QStringLiteral("VELOCIDADE"),
-                              QStringLiteral("DATABIT"),
-                              QStringLiteral("PARIDADE"),
-                              QStringLiteral("Tec12USB")};
     // PORTA_IMP "TKT" is a plain file in the working folder: the demo prints its tickets there.
-    const QVariantList values{QStringLiteral("Academia Corpo & Movimento"),
-                              QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo"),
-                              QStringLiteral("001"),
-                              0,
-                              QString(),
-                              QStringLiteral("Não"),
-                              QStringLiteral("Centro - Belo Horizonte - MG"),
-                              QString(),
-                              QStringLiteral("3"),
-                              QStringLiteral("12.345.678/0001-90"),
-                              QStringLiteral("Não"),
-                              3,
-                              QStringLiteral("TKT"),
-                              QStringLiteral("Não"),
-                              QStringLiteral("Não"),
-                              QStringLiteral("Não"),
-                              QStringLiteral("378"),
-                              false,
-                              60,
-                              QDir(folder).filePath(QStringLiteral("videos")),
-                              QStringLiteral("Não"),
-                              QString(),
-                              QStringLiteral("Sim"),
-                              QStringLiteral("NADA"),
-                              QStringLiteral("1"),
-                              9600,
-                              QStringLiteral("8"),
-                              QStringLiteral("NADA"),
-                              QStringLiteral("Não")};
-    w.insert(QStringLiteral("Secvar"), columns, values);
+    const std::map<QString, QVariant> values{
+        {QStringLiteral("ACADEMIA"), QStringLiteral("Academia Corpo & Movimento")},
+        {QStringLiteral("ENDERACADEMIA"),
+         QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo")},
+        {QStringLiteral("CODIGOSEQ"), QStringLiteral("001")},
+        {QStringLiteral("SAIDAALUNO"), 0},
+        {QStringLiteral("CAMINHOCOPIA"), QString()},
+        {QStringLiteral("PATH_EXERCICIO"), QStringLiteral("Não")},
+        {QStringLiteral("COMPLEMENTO1"), QStringLiteral("Centro - Belo Horizonte - MG")},
+        {QStringLiteral("COMPLEMENTO2"), QString()},
+        {QStringLiteral("TEMPO_REAVALIACAO"), QStringLiteral("3")},
+        {QStringLiteral("CNPJCPF"), QStringLiteral("12.345.678/0001-90")},
+        {QStringLiteral("CAPTURA_WEB"), QStringLiteral("Não")},
+        {QStringLiteral("ESPACO"), 3},
+        {QStringLiteral("PORTA_IMP"), QStringLiteral("TKT")},
+        {QStringLiteral("MSN_IMP"), QStringLiteral("Não")},
+        {QStringLiteral("IMPRESSAOREDUZIDA"), QStringLiteral("Não")},
+        {QStringLiteral("SERIEEMVIDEO"), QStringLiteral("Não")},
+        {QStringLiteral("ENDERECO_PORTA"), QStringLiteral("378")},
+        {QStringLiteral("POR_CODIGO_APARELHO"), false},
+        {QStringLiteral("Tempo_Serie"), 60},
+        {QStringLiteral("Caminho_Video"), QDir(folder).filePath(QStringLiteral("videos"))},
+        {QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("Não")},
+        {QStringLiteral("Caminho_Impressora"), QString()},
+        {QStringLiteral("AlunosAtivos"), QStringLiteral("Sim")},
+        {QStringLiteral("PINPAD"), QStringLiteral("NADA")},
+        {QStringLiteral("STOPBIT"), QStringLiteral("1")},
+        {QStringLiteral("VELOCIDADE"), 9600},
+        {QStringLiteral("DATABIT"), QStringLiteral("8")},
+        {QStringLiteral("PARIDADE"), QStringLiteral("NADA")},
+        {QStringLiteral("Tec12USB"), QStringLiteral("Não")}};
+    for (const auto& [name, value] : values) {
+        schema::column(QStringLiteral("Secvar"), name); // throws for a column not in the catalogue
+    }
+    // The columns come from the catalogue; those the demo gives no value stay null.
+    QStringList columns;
+    QVariantList row;
+    for (const schema::Column& column : schema::table(QStringLiteral("Secvar")).columns) {
+        const auto value = values.find(column.name);
+        columns << column.name;
+        row << (value != values.end() ? value->second : QVariant());
+    }
+    w.insert(QStringLiteral("Secvar"), columns, row);
 }
 
 void writeOperators(Writer& w) {

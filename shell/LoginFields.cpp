@@ -52,6 +52,8 @@ void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
     EDTSENHA->setGeometry(16, 80, 80, 21);
     EDTSENHA->setMaxLength(6);
     EDTSENHA->setEchoMode(QLineEdit::Password);
+    // Shown as "*", whatever the style's own password character.
+    EDTSENHA->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     EDTSENHA->setToolTip(QStringLiteral("Digite sua senha"));
     EDTSENHA->setEnabled(false);
     convertToUpperCase(EDTSENHA);

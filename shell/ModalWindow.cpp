@@ -3,6 +3,7 @@
 #include "SEPRINCIPAL.h"
 #include "TerminalApplication.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QThread>
 
@@ -32,4 +33,12 @@ void ModalWindow::done(int result) {
         return;
     }
     QDialog::done(result);
+}
+
+void ModalWindow::keyPressEvent(QKeyEvent* event) {
+    if (!m_closedByEscape && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -11,7 +11,13 @@ public:
     int exec() override;
     void done(int result) override;
 
+protected:
+    // Escape closes a dialog; a window that closes only in its own ways turns that off.
+    void setClosedByEscape(bool closed) { m_closedByEscape = closed; }
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    bool m_closedByEscape = true;
     // The event-loop level exec() was called at; -1 when not being shown. A done() at that level
     // comes before the dialog's own loop runs (from its show, or after a message box shown there
     // returned) and would be lost if passed on at once.

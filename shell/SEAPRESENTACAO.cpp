@@ -11,6 +11,7 @@
 TFRMVERSAO::TFRMVERSAO(QWidget* parent)
     : ModalWindow(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setFixedSize(412, 210);
+    setClosedByEscape(false); // it stays its four seconds
     paintBackground(*this, colorFromBgr(16510423));
     Image1 = new QLabel(this);
     Image1->setPixmap(picture(QStringLiteral("apresentacao.jpg")));

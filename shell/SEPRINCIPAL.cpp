@@ -290,6 +290,8 @@ void TFRMSEPRINCIPAL::ReSetBanco() {
 }
 
 void TFRMSEPRINCIPAL::MNImpressodeSrieClick() {
+    // The item toggled itself when clicked; it is checked only while the sheet is open.
+    MNImpressodeSrie->setChecked(false);
     if (!ABRE_USUARIOS()) {
         MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
         return;
@@ -317,10 +319,9 @@ bool TFRMSEPRINCIPAL::sheetAllowed() {
         }
     }
     // An operator whose code is no longer in the table has no right at all (it would otherwise
-    // be judged by another operator's row).
+    // be judged by the row the table stands on).
     const bool allowed =
-        !TBLUSUARIOS.eof() &&
-        TBLUSUARIOS.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Sim");
+        found && TBLUSUARIOS.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Sim");
     if (!allowed) {
         MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
         TBLUSUARIOS.close();
@@ -397,6 +398,12 @@ void TFRMSEPRINCIPAL::Sair1Click() {
 }
 
 void TFRMSEPRINCIPAL::closeEvent(QCloseEvent* event) {
+    // A close request from outside (Alt+F4 or the frame, through a window manager) is refused:
+    // the window closes only through its own exit sequence.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     shell::terminateApplication();
 }

@@ -40,6 +40,7 @@ TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(414, 211);
+    setClosedByEscape(false); // closed by its picture, its close box or its system menu
     setFont(arialFont(8));
 
     Image1 = new QLabel(this);
@@ -53,9 +54,10 @@ TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
     Label2 = textAt(this, QStringLiteral("Licenciado para:"), 10, 83, 0, bold);
     DBText1 = textAt(this, QString(), 37, 104, 368, bold);
     DBText2 = textAt(this, QString(), 10, 123, 388, normal);
-    DBText3 = textAt(this, QString(), 10, 143, 248, normal);
+    // The gym's data have their rows to themselves, wide enough for the columns' longest values.
+    DBText3 = textAt(this, QString(), 10, 143, 388, normal);
     Label3 = textAt(this, QStringLiteral("CNPJ"), 10, 164, 0, bold);
-    DBText4 = textAt(this, QString(), 41, 164, 106, normal);
+    DBText4 = textAt(this, QString(), 41, 164, 357, normal);
     buildSupportBlock();
 
     if (owner != nullptr) {
@@ -67,12 +69,22 @@ TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
 }
 
 void TFRMSOBRE::buildSupportBlock() {
+    // A column at the upper right, each line below the one before, above the gym's data: the
+    // web site and e-mail, then the days and the hours, which end at the right edge.
     const QFont contact = arialFont(9);
     const QFont hours = arialFont(10);
-    textAt(this, QStringLiteral("www.terminalse.com.br"), 262, 10, 0, contact, maroon);
-    textAt(this, QStringLiteral("sac@terminalse.com.br"), 262, 26, 0, contact, maroon);
-    textAt(this, QStringLiteral("Segunda à Sexta "), 262, 104, 0, hours, red);
-    textAt(this, QStringLiteral("09:00 às 12:00 e 13:00 às 18:00"), 196, 143, 0, hours, red);
+    const auto below = [](const QLabel* label) {
+        return label->y() + label->height();
+    };
+    QLabel* site =
+        textAt(this, QStringLiteral("www.terminalse.com.br"), 262, 6, 0, contact, maroon);
+    QLabel* mail =
+        textAt(this, QStringLiteral("sac@terminalse.com.br"), 262, below(site), 0, contact, maroon);
+    QLabel* days =
+        textAt(this, QStringLiteral("Segunda à Sexta "), 262, below(mail), 0, hours, red);
+    QLabel* times = textAt(this, QStringLiteral("09:00 às 12:00 e 13:00 às 18:00"), 0, below(days),
+                           0, hours, red);
+    times->move(width() - 8 - times->width(), times->y());
     const QPixmap phone = picture(QStringLiteral("telefone.png"));
     const int bottom = 188;
     for (const auto& [x, number] : {std::pair{160, QStringLiteral("(31) 3555-0190")},

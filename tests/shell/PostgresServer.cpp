@@ -112,9 +112,9 @@ void PostgresServer::stop() {
     m_running = false;
 }
 
-QString PostgresServer::odbcConnectionString() const {
+QString PostgresServer::odbcConnectionString(int throughPort) const {
     return QStringLiteral(
                "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=%1;DATABASE=%2;UID=se;PWD=se")
-        .arg(m_port)
+        .arg(throughPort != 0 ? throughPort : m_port)
         .arg(m_database);
 }

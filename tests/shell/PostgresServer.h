@@ -20,8 +20,10 @@ public:
     void start();
     void stop();
 
-    // The ODBC connection string of the database, through the PostgreSQL ODBC driver.
-    QString odbcConnectionString() const;
+    int port() const { return m_port; }
+    // The ODBC connection string of the database, through the PostgreSQL ODBC driver; to another
+    // port of 127.0.0.1 (a relay to the server) when one is given.
+    QString odbcConnectionString(int throughPort = 0) const;
 
 private:
     QString run(const QString& program, const QStringList& arguments) const;

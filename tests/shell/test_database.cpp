@@ -141,9 +141,14 @@ TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly) {
 
     ASSERT_TRUE(members.locate("MATRICULA", second));
     EXPECT_EQ(members.fieldText("NOME"), secondName);
+    // A miss keeps the row the data set stood on.
     EXPECT_FALSE(members.locate("matricula", QString::number(second.toInt()))); // no leading zeros
-    EXPECT_TRUE(members.eof());
+    ASSERT_FALSE(members.eof());
+    EXPECT_EQ(members.fieldText("NOME"), secondName);
     EXPECT_FALSE(members.locate("MATRICULA", "0' OR '1'='1"));
+    EXPECT_EQ(members.fieldText("MATRICULA"), second);
+    members.next();
+    EXPECT_TRUE(members.eof()); // the located row was the only one the lookup held
     // first() brings back the whole table in its order.
     members.first();
     EXPECT_EQ(members.fieldText("MATRICULA"), first);

@@ -1,16 +1,20 @@
 // The heartbeat against a real database server that goes away and comes back: a PostgreSQL server
-// of the test's own, reached through its ODBC driver as a data-link file with Provider=MSDASQL.
+// of the test's own, reached through its ODBC driver as a data-link file with Provider=MSDASQL,
+// directly or through a relay that swallows the packets for a while.
+#include "CallWatch.h"
 #include "DemoData.h"
 #include "MessageBox.h"
 #include "PostgresServer.h"
 #include "SEPRINCIPAL.h"
 #include "SESOBRE.h"
 #include "Schema.h"
+#include "TcpRelay.h"
 #include "TerminalApplication.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSqlDatabase>
@@ -20,6 +24,11 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -96,8 +105,13 @@ protected:
         }
         server.create(QStringLiteral("palendra"));
         createPalendra(server.odbcConnectionString());
+        createMainWindow(openWayToServer());
+    }
+    // Opens the way the terminal reaches the server; returns its port of 127.0.0.1.
+    virtual int openWayToServer() { return server.port(); }
+    void createMainWindow(int port) {
         const QString link = QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
-                                 .arg(server.odbcConnectionString());
+                                 .arg(server.odbcConnectionString(port));
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Palendra.udl")), link);
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Quorvel.udl")), link);
         shell::clearTermination();
@@ -171,6 +185,130 @@ TEST_F(HeartbeatPostgresTest, ServerDyingUnderAModalWindowIsCaughtByTheRunningCl
     EXPECT_TRUE(aboutStillOpenAfterRecovery);
     EXPECT_TRUE(main->Timer1->isActive());
     EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
+}
+
+// ---- Time limits of the connections ----
+
+TEST_F(HeartbeatPostgresTest, StatementTheServerTakesTooLongOverIsCancelledAndTheConnectionLives) {
+    main->show();
+    CommandDataSet slow;
+    slow.setConnection(&main->ADOConnectionPalendra);
+    slow.setCommandText(QStringLiteral("SELECT pg_sleep(10)"));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_THROW(slow.open(), DatabaseError);
+    EXPECT_LT(elapsed.elapsed(), databaseCallLimit.count());
+    // Cancelled by the statement time-out, not cut: the connection still answers.
+    CommandDataSet quick;
+    quick.setConnection(&main->ADOConnectionPalendra);
+    quick.setCommandText(QStringLiteral("SELECT ACADEMIA FROM Secvar"));
+    quick.open();
+    EXPECT_EQ(quick.fieldText(QStringLiteral("ACADEMIA")), QStringLiteral("Academia Pulso"));
+}
+
+TEST_F(HeartbeatPostgresTest, ConnectionsToTheServerSendKeepAlives) {
+    main->show();
+    int checked = 0;
+    for (const platform::TcpSocket& socket : platform::tcpSockets()) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        getpeername(socket.descriptor, reinterpret_cast<sockaddr*>(&peer), &length);
+        if (ntohs(peer.sin_port) != server.port()) {
+            continue;
+        }
+        int keepAlive = 0;
+        int idle = 0;
+        socklen_t size = sizeof keepAlive;
+        getsockopt(socket.descriptor, SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size);
+        size = sizeof idle;
+        getsockopt(socket.descriptor, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size);
+        EXPECT_EQ(keepAlive, 1);
+        EXPECT_EQ(idle, 5);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2); // Palendra and Quorvel
+}
+
+// ---- A network that swallows the packets ----
+
+void runEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The longest time the user-interface thread went without serving its events.
+class FreezeMeter {
+public:
+    FreezeMeter() {
+        m_tick.setInterval(20);
+        QObject::connect(&m_tick, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_tick.start();
+    }
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
+
+class HeartbeatBlackHoleTest : public HeartbeatPostgresTest {
+protected:
+    int openWayToServer() override {
+        relay = std::make_unique<TcpRelay>(server.port());
+        return relay->port();
+    }
+    void TearDown() override {
+        HeartbeatPostgresTest::TearDown();
+        relay.reset();
+    }
+
+    std::unique_ptr<TcpRelay> relay;
+};
+
+TEST_F(HeartbeatBlackHoleTest, SwallowedPacketsAreReportedSoonWithoutFreezingTheWindow) {
+    QElapsedTimer sinceBlackHole;
+    qint64 firstMessageAfter = -1;
+    // The operator reads each box for a moment; while the first failed reconnection is shown the
+    // network comes back.
+    MessageScript script([&](int count) {
+        if (count == 1) {
+            firstMessageAfter = sinceBlackHole.elapsed();
+        }
+        if (count == 2) {
+            relay->setForwarding(true);
+        }
+        runEventsFor(300);
+    });
+    main->show();
+    main->Timer1->start(); // the real one-second clock
+    FreezeMeter freeze;
+    runEventsFor(1500);
+    ASSERT_TRUE(script.texts.isEmpty()) << script.texts.join(QLatin1Char('|')).toStdString();
+
+    relay->setForwarding(false);
+    sinceBlackHole.start();
+    QElapsedTimer waited;
+    waited.start();
+    while ((script.texts.size() < 2 || !main->Timer1->isActive()) && waited.elapsed() < 30000) {
+        runEventsFor(50);
+    }
+    EXPECT_EQ(script.texts, QStringList({databaseMessage, databaseMessage}));
+    EXPECT_GE(firstMessageAfter, 0);
+    EXPECT_LT(firstMessageAfter, 10000);
+    EXPECT_TRUE(main->Timer1->isActive());
+
+    // Reconnected: the heartbeat passes again and the clock moves on.
+    const QString clock = main->panelText(3);
+    runEventsFor(2100);
+    EXPECT_EQ(script.texts.size(), 2);
+    EXPECT_NE(main->panelText(3), clock);
+    EXPECT_LT(freeze.longestMs(), 3000);
+    RecordProperty("first_message_after_ms", static_cast<int>(firstMessageAfter));
+    RecordProperty("longest_freeze_ms", static_cast<int>(freeze.longestMs()));
 }
 
 } // namespace

@@ -60,6 +60,7 @@ TEST_F(LoginTest, FieldsLimitTheirLengthAndStartInCodeEntry) {
         QTest::keyClick(login.EDTCODIGOUSUARIO, Qt::Key_Escape); // Escape submits the code too
         QTest::keyClicks(login.EDTSENHA, QStringLiteral("ger77xyz"));
         EXPECT_EQ(login.EDTSENHA->text(), QStringLiteral("GER77X"));
+        EXPECT_EQ(login.EDTSENHA->displayText(), QStringLiteral("******"));
         login.EDTSENHA->clear();
         type(login.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Enter);
     });
@@ -126,6 +127,23 @@ TEST_F(LoginTest, EnterWithAnEmptyPasswordOnlyReenablesTheCode) {
         type(login.EDTSENHA, QStringLiteral("ADM123"));
     });
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(LoginTest, UnregisteredCodeAfterAnAcceptedOneKeepsTheAcceptedOperator) {
+    showMainWindow();
+    runLogin([](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        QTest::keyClick(login.EDTSENHA, Qt::Key_Return); // the code field is enabled again
+        login.EDTCODIGOUSUARIO->clear();
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("ZZ"));
+        EXPECT_EQ(login.LBLNOMEUSUARIO->text(), QStringLiteral("Administrador"));
+        type(login.EDTSENHA, QStringLiteral("GER77")); // another operator's password
+        EXPECT_EQ(login.MTENTATIVA_SENHA, 2);
+        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    });
+    EXPECT_EQ(messages.texts(), QStringList({unregistered, wrongPassword}));
+    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
 }
 
 TEST_F(LoginTest, StoredLowerCasePasswordNeverMatches) {
@@ -291,6 +309,7 @@ TEST_F(SheetRequestTest, EmptyOrOtherRightIsRefusedWithoutAskingAnyone) {
         loggedInAs(QString::fromLatin1(code), QString());
         EXPECT_FALSE(requestSheet()) << code;
         EXPECT_EQ(messages.texts(), QStringList({noAccess})) << code;
+        EXPECT_FALSE(main->MNImpressodeSrie->isChecked()) << code;
         EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
         EXPECT_EQ(MJANELAS_ABERTAS, 0);
     }
@@ -343,6 +362,7 @@ TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
         }
     }));
     EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered}));
+    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
     EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
     EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
 
@@ -374,6 +394,7 @@ TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {
     EXPECT_FALSE(requestSheet());
     EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! Usuarios"),
                                              QStringLiteral("Registro já alocado ")}));
+    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
 }
 
 TEST_F(SheetRequestTest, OperatorsTableLostWhileTheSheetIsOpenKeepsThePanel) {

@@ -17,7 +17,9 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QSet>
+#include <QSpontaneKeyEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -149,6 +151,20 @@ TEST_F(MainWindowTest, AltF4IsSwallowedOtherKeysPass) {
     EXPECT_TRUE(main->isVisible());
 }
 
+TEST_F(MainWindowTest, CloseRequestFromTheWindowManagerIsRefused) {
+    showMainWindow();
+    // A window manager's close request (Alt+F4, the frame's close box) reaches the window as a
+    // spontaneous close event.
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    static_cast<QObject*>(main.get())->event(&request);
+    EXPECT_FALSE(request.isAccepted());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(shell::applicationTerminated());
+    main->Sair1->trigger(); // its own exit sequence still closes it
+    EXPECT_FALSE(main->isVisible());
+}
+
 TEST_F(MainWindowTest, UnreachableQuorvelEndsTheProgramAfterTheMessage) {
     QFile::remove(QDir(folder()).filePath(QStringLiteral("quorvel.db")));
     showMainWindow();
@@ -235,6 +251,60 @@ TEST_F(MainWindowTest, AboutWithoutItsSettingsColumnsStaysOpenAndEmpty) {
     EXPECT_TRUE(main->MNSOBRE->isEnabled());
 }
 
+TEST_F(MainWindowTest, AboutIsNotClosedByEscape) {
+    showMainWindow();
+    bool openAfterEscape = false;
+    onModal<TFRMSOBRE>([&](TFRMSOBRE& about) {
+        QTest::keyClick(&about, Qt::Key_Escape);
+        openAfterEscape = about.isVisible();
+        about.close(); // its close box
+    });
+    main->MNSOBRE->trigger();
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(main->MNSOBRE->isEnabled());
+}
+
+// Where a label draws its text, in its window.
+QRect textRect(const QLabel& label) {
+    return QStyle::alignedRect(Qt::LeftToRight, label.alignment(),
+                               label.fontMetrics().size(0, label.text()), label.contentsRect())
+        .translated(label.pos());
+}
+
+// Every text of the about window, the settings at their full widths included, has a place of its
+// own.
+TEST_F(MainWindowTest, AboutTextsDoNotOverlapWithTheLongestSettings) {
+    // Names as the back office types them, upper case, to the columns' full widths.
+    changeDatabase(
+        palendraFile(),
+        {QStringLiteral("UPDATE Secvar SET ACADEMIA = 'ACADEMIA CORPO E MOVIMENTO MAXIMUS.', "
+                        "ENDERACADEMIA = 'AVENIDA PRESIDENTE JUSCELINO KUBITSCHEK,', "
+                        "COMPLEMENTO1 = 'SALA 1250 - BAIRRO SAVASSI - BELO HORIZO', "
+                        "CNPJCPF = '12.345.678/0001-90'")});
+    showMainWindow();
+    onModal<TFRMSOBRE>([](TFRMSOBRE& about) {
+        EXPECT_EQ(about.DBText1->text().size(), 35);
+        QList<QLabel*> texts;
+        for (QLabel* label : about.findChildren<QLabel*>()) {
+            if (label != about.Image1 && !label->text().isEmpty()) {
+                texts << label;
+            }
+        }
+        for (QLabel* label : texts) {
+            const QRect needed = textRect(*label);
+            EXPECT_TRUE(about.rect().contains(needed)) << label->text().toStdString();
+            EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+            for (QLabel* other : texts) {
+                const QRect otherNeeded = textRect(*other);
+                EXPECT_TRUE(label == other || !needed.intersects(otherNeeded))
+                    << label->text().toStdString() << " / " << other->text().toStdString();
+            }
+        }
+        about.close();
+    });
+    main->MNSOBRE->trigger();
+}
+
 TEST(SplashTest, ClosesItselfWhenItsTimerFires) {
     TFRMVERSAO splash;
     EXPECT_EQ(splash.Timer1->interval(), 4000);
@@ -242,11 +312,17 @@ TEST(SplashTest, ClosesItselfWhenItsTimerFires) {
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(splash.size(), QSize(412, 210));
     EXPECT_EQ(splash.Image1->pixmap().size(), QSize(413, 210));
-    splash.Timer1->setInterval(20); // the tests do not wait four seconds
+    splash.Timer1->setInterval(100); // the tests do not wait four seconds
+    bool visibleAfterEscape = false;
+    QTimer::singleShot(20, &splash, [&] {
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        visibleAfterEscape = splash.isVisible();
+    });
     QElapsedTimer elapsed;
     elapsed.start();
     splash.exec();
-    EXPECT_GE(elapsed.elapsed(), 20);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_GE(elapsed.elapsed(), 50);
     EXPECT_FALSE(splash.isVisible());
 }
 
