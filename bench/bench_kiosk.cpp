@@ -1,6 +1,7 @@
 // What a member waits for at the kiosk: from Enter on his enrolment number to his name and photo
 // on the screen, and from Enter on a workout digit to the last byte of his ticket on the port.
 #include "DemoData.h"
+#include "DemoFolders.h"
 #include "MessageBox.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
@@ -21,7 +22,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -98,19 +98,10 @@ void addMember(const QString& folder) {
     QSqlDatabase::removeDatabase(name);
 }
 
-// One folder of demo databases per member count, made once.
 const QTemporaryDir& databasesWith(int members) {
-    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
-    auto& dir = made[members];
-    if (!dir) {
-        dir = std::make_unique<QTemporaryDir>();
-        demo::Options options;
-        options.members = members;
-        options.photos = false;
-        demo::writeDemoDatabases(dir->path(), options);
-        addMember(dir->path());
-    }
-    return *dir;
+    demo::Options options;
+    options.photos = false;
+    return demoFolder(members, options, addMember);
 }
 
 // The main window and the kiosk over it, on the databases of one member count.
