@@ -1,10 +1,13 @@
 #include "DemoScript.h"
 
 #include "SEACESSO.h"
+#include "DemoData.h"
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
+#include "SESERIEVIDEO.h"
 #include "SESOBRE.h"
+#include "SEVIDEO.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,13 +77,61 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
              picture(QStringLiteral("06-ficha.png"));
              QApplication::activeModalWidget()->close();
          }},
-        {QStringLiteral("the main window after the sheet"), mainWindowIdle,
-         [] {
-             later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
-         }},
     };
+    addSeriesSteps();
+    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [] {
+                           later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
+                       }});
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
+}
+
+// ---- The workout on screen and an exercise video ----
+// The demo's settings print tickets; for these steps they show the workout on screen instead, as
+// the gym's back office would set them, and are put back afterwards.
+
+void DemoScript::addSeriesSteps() {
+    // The demo folder holds the pictures' folder.
+    const QString demoFolder = m_folder.absoluteFilePath(QStringLiteral(".."));
+    const auto onScreen = [demoFolder](bool yes) {
+        demo::changeSetting(demoFolder, QStringLiteral("SERIEEMVIDEO"),
+                            yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
+    };
+    const std::vector<Step> steps{
+        {QStringLiteral("the main window before the series"), mainWindowIdle,
+         [onScreen] {
+             onScreen(true);
+             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet for the series"),
+         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [this, demoFolder] {
+             type(demo::memberWithAerobicWorkout(demoFolder));
+             pressEnter();
+             type(QStringLiteral("1"));
+             later([this] { pressEnter(); });
+         }},
+        {QStringLiteral("the series window"),
+         [this] { return activeModal<TFRMSERIEVIDEO>() != nullptr && m_waitedMs >= 500; },
+         [this] {
+             picture(QStringLiteral("07-serie-video.png"));
+             later([] { FRMSERIEVIDEO->DBGEXERCICIOSDblClick(*FRMSERIEVIDEO->DBGEXERCICIOS[0]); });
+         }},
+        // The video closes by itself when it has ended.
+        {QStringLiteral("a playing video"),
+         [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
+         [this] { picture(QStringLiteral("08-video-aula.png")); }},
+        {QStringLiteral("the series window after the video"),
+         [] { return activeModal<TFRMSERIEVIDEO>() != nullptr; },
+         [] { QApplication::activeModalWidget()->close(); }},
+        {QStringLiteral("the exercise sheet after the series"),
+         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [onScreen] {
+             QApplication::activeModalWidget()->close();
+             onScreen(false);
+         }},
+    };
+    m_steps.insert(m_steps.end(), steps.begin(), steps.end());
 }
 
 void DemoScript::start() {

@@ -28,6 +28,8 @@ private:
         std::function<void()> act;
     };
 
+    // The workout on screen and one of its exercise videos.
+    void addSeriesSteps();
     void poll();
     void picture(const QString& name);
     void type(const QString& text);

@@ -3,6 +3,7 @@
 // session instead and leaves a picture of every window it passed through.
 #include "DemoData.h"
 #include "DemoScript.h"
+#include "DemoVideos.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 
@@ -51,6 +52,15 @@ int main(int argc, char** argv) {
             return 1;
         }
         out << "Demo databases and data-link files written to " << folder << "\n";
+    }
+    try {
+        const int made = demo::writeDemoVideos(folder);
+        if (made > 0) {
+            out << made << " exercise videos made in " << QDir(folder).filePath("videos") << "\n";
+        }
+    } catch (const std::exception& error) {
+        QTextStream(stderr) << "se-demo: the exercise videos are missing: " << error.what()
+                            << "\n";
     }
     out << "Operators (code / password / right to open the sheet):\n";
     for (const demo::Operator& op : demo::operators()) {

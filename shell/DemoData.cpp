@@ -1,5 +1,6 @@
 #include "DemoData.h"
 
+#include "DemoVideos.h"
 #include "Schema.h"
 
 #include <QBuffer>
@@ -304,15 +305,15 @@ void writeOperators(Writer& w) {
 }
 
 void writeCatalogue(Writer& w, const QString& folder) {
-    for (const Exercise& e : exercises) {
-        const QString code = QString::fromLatin1(e.code);
+    const std::vector<DemoVideo> videos = demoVideos(folder);
+    for (size_t i = 0; i < exercises.size(); ++i) {
+        const Exercise& e = exercises[i];
         w.insert(QStringLiteral("EXERCICIOS"),
                  {QStringLiteral("CODIGO"), QStringLiteral("DESCRICAO"),
                   QStringLiteral("DESCRICAOABREVIADA"), QStringLiteral("APARELHO"),
                   QStringLiteral("Caminho_Video"), QStringLiteral("TIPO")},
-                 {code, QString::fromUtf8(e.name), QString::fromUtf8(e.shortName),
-                  QString::fromLatin1(e.machine),
-                  QDir(folder).filePath(QStringLiteral("videos/%1.mp4").arg(code)),
+                 {QString::fromLatin1(e.code), QString::fromUtf8(e.name),
+                  QString::fromUtf8(e.shortName), QString::fromLatin1(e.machine), videos[i].file,
                   QString(QLatin1Char(e.kind))});
     }
 }
@@ -436,7 +437,50 @@ void writePrescriptions(Writer& w, const Options& options) {
     }
 }
 
+// Runs one statement on the training database of a demo folder; returns the first value it
+// selects, if any.
+QVariant runOnPalendra(const QString& folder, const QString& sql, const QVariantList& values) {
+    const QString name = QStringLiteral("se-demo-change");
+    QVariant first;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QDir(folder).filePath(QStringLiteral("palendra.db")));
+        QSqlQuery query(db);
+        if (!db.open() || !query.prepare(sql)) {
+            failure = db.lastError().text() + query.lastError().text();
+        } else {
+            for (const QVariant& value : values) {
+                query.addBindValue(value);
+            }
+            if (!query.exec()) {
+                failure = query.lastError().text();
+            } else if (query.next()) {
+                first = query.value(0);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty()) {
+        throw std::runtime_error((sql + QStringLiteral(": ") + failure).toStdString());
+    }
+    return first;
+}
+
 } // namespace
+
+void changeSetting(const QString& folder, const QString& column, const QVariant& value) {
+    runOnPalendra(folder, QStringLiteral("UPDATE Secvar SET %1 = ?").arg(column), {value});
+}
+
+QString memberWithAerobicWorkout(const QString& folder) {
+    return runOnPalendra(folder,
+                         QStringLiteral("SELECT A.MATRICULA FROM AEROBICA A JOIN TREINO T ON "
+                                        "T.MATRICULA = A.MATRICULA AND T.TREINO = 'A' GROUP BY "
+                                        "A.MATRICULA ORDER BY COUNT(*) DESC, A.MATRICULA LIMIT 1"),
+                         {})
+        .toString();
+}
 
 const std::vector<Operator>& operators() {
     static const std::vector<Operator> all{
@@ -450,6 +494,20 @@ const std::vector<Operator>& operators() {
         {QStringLiteral("VI"), QStringLiteral("Visitante"), QStringLiteral("VIS"),
          QStringLiteral("sim")},
     };
+    return all;
+}
+
+std::vector<DemoVideo> demoVideos(const QString& folder) {
+    // Each format in turn, so that the demo plays all of them.
+    const QStringList formats{QStringLiteral("mp4"), QStringLiteral("wmv"), QStringLiteral("avi"),
+                              QStringLiteral("webm")};
+    const QDir videos(QDir(folder).filePath(QStringLiteral("videos")));
+    std::vector<DemoVideo> all;
+    for (size_t i = 0; i < exercises.size(); ++i) {
+        const QString name = QStringLiteral("%1.%2").arg(QString::fromLatin1(exercises[i].code),
+                                                         formats[static_cast<int>(i % 4)]);
+        all.push_back({videos.absoluteFilePath(name), QString::fromUtf8(exercises[i].name)});
+    }
     return all;
 }
 
