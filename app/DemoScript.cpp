@@ -1,7 +1,7 @@
 #include "DemoScript.h"
 
-#include "SEACESSO.h"
 #include "DemoData.h"
+#include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
@@ -120,10 +120,19 @@ void DemoScript::addSeriesSteps() {
         // The video closes by itself when it has ended.
         {QStringLiteral("a playing video"),
          [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
-         [this] { picture(QStringLiteral("08-video-aula.png")); }},
+         [this] {
+             // The video is drawn outside the window's own painting: its frame goes on top.
+             picture(QStringLiteral("08-video-aula.png"), [](QPainter& painter) {
+                 QWidget* video = FRMVIDEO->WindowsMediaPlayer->widget();
+                 painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
+                                   FRMVIDEO->WindowsMediaPlayer->currentFrame());
+             });
+         }},
         {QStringLiteral("the series window after the video"),
          [] { return activeModal<TFRMSERIEVIDEO>() != nullptr; },
-         [] { QApplication::activeModalWidget()->close(); }},
+         [] {
+             QApplication::activeModalWidget()->close();
+         }},
         {QStringLiteral("the exercise sheet after the series"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [onScreen] {
@@ -165,12 +174,10 @@ void DemoScript::poll() {
     }
 }
 
-void DemoScript::picture(const QString& name) {
-    // The screen as it looks: the main window, then the modal windows over it.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QPixmap shot(screen.size());
-    shot.fill(QColor(40, 40, 40));
-    QPainter painter(&shot);
+void DemoScript::picture(const QString& name, const std::function<void(QPainter&)>& over) {
+    // The screen as it looks: the main window, then the modal windows over it; the picture
+    // grows to take in a window larger than the offscreen screen.
+    QRect screen = QGuiApplication::primaryScreen()->geometry();
     QList<QWidget*> windows;
     if (FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible()) {
         windows << FRMSEPRINCIPAL;
@@ -179,7 +186,16 @@ void DemoScript::picture(const QString& name) {
         windows << modal;
     }
     for (QWidget* window : windows) {
+        screen |= window->geometry();
+    }
+    QPixmap shot(screen.size());
+    shot.fill(QColor(40, 40, 40));
+    QPainter painter(&shot);
+    for (QWidget* window : windows) {
         painter.drawPixmap(window->geometry().topLeft(), window->grab());
+    }
+    if (over) {
+        over(painter);
     }
     painter.end();
     const QString path = m_folder.filePath(name);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QObject>
+#include <QPainter>
 #include <QString>
 #include <QTimer>
 
@@ -31,7 +32,8 @@ private:
     // The workout on screen and one of its exercise videos.
     void addSeriesSteps();
     void poll();
-    void picture(const QString& name);
+    // Saves a picture of the screen; over draws on it last.
+    void picture(const QString& name, const std::function<void(QPainter&)>& over = {});
     void type(const QString& text);
     void pressEnter();
     // Runs an action once the poll has returned, so that a modal window it opens does not block it.

@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
             out << made << " exercise videos made in " << QDir(folder).filePath("videos") << "\n";
         }
     } catch (const std::exception& error) {
-        QTextStream(stderr) << "se-demo: the exercise videos are missing: " << error.what()
-                            << "\n";
+        QTextStream(stderr) << "se-demo: the exercise videos are missing: " << error.what() << "\n";
     }
     out << "Operators (code / password / right to open the sheet):\n";
     for (const demo::Operator& op : demo::operators()) {

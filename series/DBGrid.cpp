@@ -22,7 +22,8 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem cell(option);
         initStyleOption(&cell, index);
-        const TColumn* column = m_grid.columnAt(m_grid.horizontalHeader()->visualIndex(index.column()));
+        const TColumn* column =
+            m_grid.columnAt(m_grid.horizontalHeader()->visualIndex(index.column()));
         painter->fillRect(cell.rect, cell.palette.base());
         if (column != nullptr) {
             painter->fillRect(cell.rect, column->TitleColor);
@@ -82,7 +83,8 @@ private:
             return;
         }
         const QPoint centre = rect.center();
-        const QPolygon arrow({centre + QPoint(-3, -4), centre + QPoint(-3, 4), centre + QPoint(2, 0)});
+        const QPolygon arrow(
+            {centre + QPoint(-3, -4), centre + QPoint(-3, 4), centre + QPoint(2, 0)});
         painter.setBrush(Qt::black);
         painter.setPen(Qt::NoPen);
         painter.drawPolygon(arrow);
@@ -122,7 +124,9 @@ void TDBGrid::bind(DataSet& dataSet) {
     m_model.bind(dataSet);
     arrangeColumns();
     if (m_model.rowCount() > 0) {
-        setCurrentIndex(m_model.index(0, std::max(0, m_model.fieldIndex(m_columns.empty() ? QString() : m_columns.front().FieldName))));
+        setCurrentIndex(m_model.index(
+            0, std::max(0, m_model.fieldIndex(m_columns.empty() ? QString()
+                                                                : m_columns.front().FieldName))));
     }
 }
 

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -29,10 +30,10 @@ constexpr QChar keyEnter(13);
 constexpr QChar keyEsc(27);
 
 const QString gridHint = QStringLiteral("Clique duplo ou Enter para exibir Video Aula");
-const QStringList weekdayNames{
-    QStringLiteral("Domingo"), QStringLiteral("Segunda "), QStringLiteral("Terça"),
-    QStringLiteral("Quarta"),  QStringLiteral("Quinta "),  QStringLiteral("Sexta"),
-    QStringLiteral("Sábado")};
+const QStringList weekdayNames{QStringLiteral("Domingo"), QStringLiteral("Segunda "),
+                               QStringLiteral("Terça"),   QStringLiteral("Quarta"),
+                               QStringLiteral("Quinta "), QStringLiteral("Sexta"),
+                               QStringLiteral("Sábado")};
 
 // The colours as the window has always given them (0x00BBGGRR).
 const QColor background = colorFromBgr(0xDFDFDF);
@@ -84,9 +85,8 @@ void setTextColour(QLabel& target, const QColor& colour) {
 std::array<QLabel*, 7> weekdayLabels(QWidget* parent, int x, int y) {
     std::array<QLabel*, 7> labels{};
     for (size_t day = 0; day < labels.size(); ++day) {
-        labels[day] =
-            label(parent, weekdayNames[static_cast<int>(day)],
-                  {x + static_cast<int>(day) * 76, y, 74, 18}, true);
+        labels[day] = label(parent, weekdayNames[static_cast<int>(day)],
+                            {x + static_cast<int>(day) * 76, y, 74, 18}, true);
     }
     return labels;
 }
@@ -138,8 +138,15 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
     setWindowTitle(QStringLiteral("Série Video "));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setWindowState(Qt::WindowMaximized);
+    // Maximised on the terminal's screen; a screen smaller than the layout gets it whole all the
+    // same (scrolled off the edge rather than cut).
     setMinimumSize(pageWidth, pageHeight);
+    const QSize available = screen()->availableGeometry().size();
+    if (available.width() >= pageWidth && available.height() >= pageHeight) {
+        setWindowState(Qt::WindowMaximized);
+    } else {
+        resize(pageWidth, pageHeight);
+    }
     paintBackground(*this, background);
     m_page = new QWidget(this);
     m_page->setFixedSize(pageWidth, pageHeight);
@@ -225,11 +232,19 @@ TDBGrid* TFRMSERIEVIDEO::createGrid(QWidget* parent, const QRect& geometry, bool
     grid->setTitleFont(arialFont(10, true));
     grid->setToolTip(gridHint);
     if (aerobic) {
-        grid->OnKeyPress = [this](QChar key) { DBGAEROBICAKeyPress(key); };
-        grid->OnDblClick = [this] { DBGAEROBICADblClick(); };
+        grid->OnKeyPress = [this](QChar key) {
+            DBGAEROBICAKeyPress(key);
+        };
+        grid->OnDblClick = [this] {
+            DBGAEROBICADblClick();
+        };
     } else {
-        grid->OnKeyPress = [this, grid](QChar key) { DBGEXERCICIOSKeyPress(*grid, key); };
-        grid->OnDblClick = [this, grid] { DBGEXERCICIOSDblClick(*grid); };
+        grid->OnKeyPress = [this, grid](QChar key) {
+            DBGEXERCICIOSKeyPress(*grid, key);
+        };
+        grid->OnDblClick = [this, grid] {
+            DBGEXERCICIOSDblClick(*grid);
+        };
     }
     return grid;
 }
@@ -349,7 +364,8 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         return;
     }
     if (!QFileInfo::exists(TBLEXERCICIOSEEK.fieldText(path))) {
-        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente, QStringLiteral("Windows Media Player"));
+        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
+                 QStringLiteral("Windows Media Player"));
         startIdleTimeOut();
         return;
     }

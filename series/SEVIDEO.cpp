@@ -5,8 +5,8 @@
 #include "SESERIEVIDEO.h"
 
 #include <QCoreApplication>
-#include <QShowEvent>
 #include <QLineEdit>
+#include <QShowEvent>
 #include <QTimer>
 
 namespace {
@@ -26,9 +26,15 @@ TFRMVIDEO::TFRMVIDEO(QWidget* owner)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     resize(clientSize);
     WindowsMediaPlayer->widget()->setGeometry(QRect(QPoint(0, 0), clientSize));
-    WindowsMediaPlayer->OnKeyPress = [this](QChar key) { WindowsMediaPlayerKeyPress(key); };
-    WindowsMediaPlayer->OnDoubleClick = [this] { WindowsMediaPlayerDoubleClick(); };
-    WindowsMediaPlayer->OnError = [this](const QString&) { refuseMedia(); };
+    WindowsMediaPlayer->OnKeyPress = [this](QChar key) {
+        WindowsMediaPlayerKeyPress(key);
+    };
+    WindowsMediaPlayer->OnDoubleClick = [this] {
+        WindowsMediaPlayerDoubleClick();
+    };
+    WindowsMediaPlayer->OnError = [this](const QString&) {
+        refuseMedia();
+    };
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMVIDEO::Timer1Timer);
     Timer1->start(watchMs);

@@ -437,15 +437,15 @@ void writePrescriptions(Writer& w, const Options& options) {
     }
 }
 
-// Runs one statement on the training database of a demo folder; returns the first value it
-// selects, if any.
-QVariant runOnPalendra(const QString& folder, const QString& sql, const QVariantList& values) {
+// Runs one statement on a database of a demo folder; returns the first column of the rows it
+// selects.
+QVariantList runOn(const QString& file, const QString& sql, const QVariantList& values) {
     const QString name = QStringLiteral("se-demo-change");
-    QVariant first;
+    QVariantList selected;
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(QDir(folder).filePath(QStringLiteral("palendra.db")));
+        db.setDatabaseName(file);
         QSqlQuery query(db);
         if (!db.open() || !query.prepare(sql)) {
             failure = db.lastError().text() + query.lastError().text();
@@ -455,8 +455,9 @@ QVariant runOnPalendra(const QString& folder, const QString& sql, const QVariant
             }
             if (!query.exec()) {
                 failure = query.lastError().text();
-            } else if (query.next()) {
-                first = query.value(0);
+            }
+            while (query.next()) {
+                selected << query.value(0);
             }
         }
     }
@@ -464,22 +465,34 @@ QVariant runOnPalendra(const QString& folder, const QString& sql, const QVariant
     if (!failure.isEmpty()) {
         throw std::runtime_error((sql + QStringLiteral(": ") + failure).toStdString());
     }
-    return first;
+    return selected;
 }
 
 } // namespace
 
 void changeSetting(const QString& folder, const QString& column, const QVariant& value) {
-    runOnPalendra(folder, QStringLiteral("UPDATE Secvar SET %1 = ?").arg(column), {value});
+    runOn(QDir(folder).filePath(QStringLiteral("palendra.db")),
+          QStringLiteral("UPDATE Secvar SET %1 = ?").arg(column), {value});
 }
 
 QString memberWithAerobicWorkout(const QString& folder) {
-    return runOnPalendra(folder,
-                         QStringLiteral("SELECT A.MATRICULA FROM AEROBICA A JOIN TREINO T ON "
-                                        "T.MATRICULA = A.MATRICULA AND T.TREINO = 'A' GROUP BY "
-                                        "A.MATRICULA ORDER BY COUNT(*) DESC, A.MATRICULA LIMIT 1"),
-                         {})
-        .toString();
+    const QDir dir(folder);
+    const QVariantList candidates =
+        runOn(dir.filePath(QStringLiteral("palendra.db")),
+              QStringLiteral("SELECT A.MATRICULA FROM AEROBICA A JOIN TREINO T ON T.MATRICULA = "
+                             "A.MATRICULA AND T.TREINO = 'A' GROUP BY A.MATRICULA ORDER BY "
+                             "COUNT(*) DESC, A.MATRICULA"),
+              {});
+    // The demo's settings take the active members only.
+    for (const QVariant& member : candidates) {
+        if (!runOn(dir.filePath(QStringLiteral("quorvel.db")),
+                   QStringLiteral("SELECT MATRICULA FROM ALUNOSATIVOS WHERE MATRICULA = ?"),
+                   {member})
+                 .isEmpty()) {
+            return member.toString();
+        }
+    }
+    return {};
 }
 
 const std::vector<Operator>& operators() {

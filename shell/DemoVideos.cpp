@@ -29,13 +29,12 @@ QStringList encoderArguments(const QString& extension) {
                 QStringLiteral("5")};
     }
     if (extension == QStringLiteral("webm")) {
-        return {QStringLiteral("-c:v"),      QStringLiteral("libvpx"),
-                QStringLiteral("-b:v"),      QStringLiteral("400k"),
-                QStringLiteral("-deadline"), QStringLiteral("realtime")};
+        return {QStringLiteral("-c:v"), QStringLiteral("libvpx"),    QStringLiteral("-b:v"),
+                QStringLiteral("400k"), QStringLiteral("-deadline"), QStringLiteral("realtime")};
     }
     if (extension == QStringLiteral("mp4")) {
-        return {QStringLiteral("-c:v"),    QStringLiteral("libx264"), QStringLiteral("-preset"),
-                QStringLiteral("veryfast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+        return {QStringLiteral("-c:v"),      QStringLiteral("libx264"),   QStringLiteral("-preset"),
+                QStringLiteral("veryfast"),  QStringLiteral("-pix_fmt"),  QStringLiteral("yuv420p"),
                 QStringLiteral("-movflags"), QStringLiteral("+faststart")};
     }
     throw std::runtime_error("no video format for " + extension.toStdString());
@@ -51,8 +50,7 @@ QImage frame(const QString& title, int index, int count) {
     painter.setPen(Qt::white);
     QFont font(QStringLiteral("DejaVu Sans"), 16, QFont::Bold);
     painter.setFont(font);
-    painter.drawText(QRect(10, 10, clipWidth - 20, 70), Qt::AlignCenter | Qt::TextWordWrap,
-                     title);
+    painter.drawText(QRect(10, 10, clipWidth - 20, 70), Qt::AlignCenter | Qt::TextWordWrap, title);
     font.setPointSize(10);
     font.setBold(false);
     painter.setFont(font);

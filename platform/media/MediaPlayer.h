@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -41,6 +42,9 @@ public:
     // refuses at once raises MediaError; one it refuses while loading is reported by OnError.
     virtual void setURL(const QString& path) = 0;
     virtual MediaControls& controls() = 0;
+    // The picture on show now (null when none), for screenshots: the video itself may be drawn
+    // where grabbing a window does not reach.
+    virtual QImage currentFrame() const = 0;
 
     // Keys typed on the player (27 Esc, 13 Enter, else the character) and double clicks on it.
     std::function<void(QChar key)> OnKeyPress;

@@ -9,6 +9,8 @@
 #include <QMediaPlayer>
 #include <QPointer>
 #include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
 #include <QVideoWidget>
 
 namespace platform {
@@ -54,6 +56,8 @@ public:
     }
 
     MediaControls& controls() override { return *this; }
+
+    QImage currentFrame() const override { return m_video->videoSink()->videoFrame().toImage(); }
 
     void play() override {
         if (m_player.source().isEmpty()) {

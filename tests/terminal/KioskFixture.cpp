@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
 
 QStringList knownPrescriptions() {

@@ -34,7 +34,8 @@ protected:
 
     // Points an exercise of the catalogue at a video file (a null path when empty) and gives it
     // its kind, "S" aerobic or "N" strength.
-    void setVideo(const QString& code, const QString& path, const QString& kind = QStringLiteral("N"));
+    void setVideo(const QString& code, const QString& path,
+                  const QString& kind = QStringLiteral("N"));
     // A real clip with the given extension (mp4, wmv, avi, webm) and length, made by ffmpeg once
     // for the whole test program.
     static QString clip(const QString& extension, double seconds = 1.5);

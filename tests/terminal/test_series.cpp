@@ -71,8 +71,8 @@ TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
         EXPECT_TRUE(s.PNLAEROBICO->isVisible());
         EXPECT_EQ(s.PNLEXERCICIO->y(), 230);
         for (int day = 0; day < 7; ++day) {
-            EXPECT_EQ(textColour(s.LBLAero[day]) == red, day >= 5) << day;   // Friday, Saturday
-            EXPECT_EQ(textColour(s.LBLExer[day]) == red, day <= 1) << day;   // Sunday, Monday
+            EXPECT_EQ(textColour(s.LBLAero[day]) == red, day >= 5) << day; // Friday, Saturday
+            EXPECT_EQ(textColour(s.LBLExer[day]) == red, day <= 1) << day; // Sunday, Monday
         }
         EXPECT_EQ(s.LBLTREINO->text(), QStringLiteral("A"));
         EXPECT_EQ(s.LBLREAVALIACAO->text(), QStringLiteral("05/06/2026"));
