@@ -3,31 +3,17 @@
 #include "DataLink.h"
 #include "Database.h"
 #include "DemoData.h"
+#include "ResidentMemory.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <map>
 #include <memory>
 
 namespace {
-
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            status >> kb;
-            return kb;
-        }
-        status.ignore(4096, '\n');
-    }
-    return 0;
-}
 
 // One folder of demo databases per member count, made once.
 const QTemporaryDir& databasesWith(int members) {

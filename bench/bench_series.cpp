@@ -5,6 +5,7 @@
 #include "DemoData.h"
 #include "DemoVideos.h"
 #include "MessageBox.h"
+#include "ResidentMemory.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
 #include "SESERIEVIDEO.h"
@@ -24,27 +25,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <memory>
 
 namespace {
 
 constexpr int exercisesInWorkout = 20;
-
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            status >> kb;
-            return kb;
-        }
-        status.ignore(4096, '\n');
-    }
-    return 0;
-}
 
 void run(QSqlDatabase& db, const QString& sql) {
     QSqlQuery query(db);

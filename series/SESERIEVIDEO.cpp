@@ -290,7 +290,7 @@ void TFRMSERIEVIDEO::FormShow() {
     if (workout >= 1 && workout <= 5) {
         const auto index = static_cast<size_t>(workout - 1);
         LBLTREINO->setText(QString(QLatin1Char(static_cast<char>('A' + index))));
-        DBGEXERCICIOS[index]->bind(*m_owner.exerciseQueryOf(m_owner.EDTTREINO->text()));
+        DBGEXERCICIOS[index]->bind(*m_owner.exerciseQueryOf(QString::number(workout)));
         DBGEXERCICIOS[index]->show();
     }
     markWeekdays(LBLExer, DIAS_TREINO);

@@ -24,7 +24,7 @@ TFRMVIDEO::TFRMVIDEO(QWidget* owner)
     setWindowTitle(QStringLiteral("Video Aula"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    resize(clientSize);
+    setFixedSize(clientSize);
     WindowsMediaPlayer->widget()->setGeometry(QRect(QPoint(0, 0), clientSize));
     WindowsMediaPlayer->OnKeyPress = [this](QChar key) {
         WindowsMediaPlayerKeyPress(key);
@@ -55,7 +55,7 @@ void TFRMVIDEO::showEvent(QShowEvent* event) {
 
 void TFRMVIDEO::FormShow() {
     // The outer size, frame included; the player follows the client area.
-    resize(outerSizeWhenShown - (frameGeometry().size() - size()));
+    setFixedSize(outerSizeWhenShown - (frameGeometry().size() - size()));
     WindowsMediaPlayer->widget()->setGeometry(rect());
     WindowsMediaPlayer->widget()->setFocus();
     WindowsMediaPlayer->close();
