@@ -32,7 +32,10 @@ public:
     ~QtMediaPlayer() override {
         m_player.stop();
         m_player.setVideoOutput(nullptr);
-        delete m_video.data();
+        if (m_video) {
+            m_video->removeEventFilter(this); // it sends events while it is torn down
+            delete m_video.data();
+        }
     }
     QtMediaPlayer(const QtMediaPlayer&) = delete;
     QtMediaPlayer& operator=(const QtMediaPlayer&) = delete;
