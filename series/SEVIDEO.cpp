@@ -78,7 +78,10 @@ void TFRMVIDEO::refuseMedia() {
 }
 
 void TFRMVIDEO::Timer1Timer() {
-    if (WindowsMediaPlayer->controls().currentPosition() == 0.0) {
+    // Qt may take more than the first second to load a media (building the video output on a
+    // slow display); a position of 0 before playback could start is no end of the video.
+    const platform::MediaControls& controls = WindowsMediaPlayer->controls();
+    if (controls.currentPosition() == 0.0 && !controls.loading()) {
         close();
     }
 }

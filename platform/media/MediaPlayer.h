@@ -28,6 +28,8 @@ public:
     // Seconds into the media; 0 while nothing plays: before playback has started, after it has
     // stopped and after the end of the media.
     virtual double currentPosition() const = 0;
+    // True while the player is still loading the media: playback has not been able to start.
+    virtual bool loading() const = 0;
 };
 
 class MediaPlayer {

@@ -79,6 +79,8 @@ public:
         return static_cast<double>(m_player.position()) / 1000.0;
     }
 
+    bool loading() const override { return m_player.mediaStatus() == QMediaPlayer::LoadingMedia; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == m_video && event->type() == QEvent::KeyPress && OnKeyPress) {
