@@ -66,11 +66,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries the programs link come from dpkg-shlibdeps; the plug-ins and drivers they load
-# at run time are named here.
+# The libraries the programs link come from dpkg-shlibdeps (Qt's X11 platform and JPEG plug-ins
+# with libqt6gui6, its GStreamer media plug-in with libqt6multimedia6 once the video window links
+# it); the drivers and plug-ins loaded at run time are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, init-system-helpers (>= 1.52), qt6-qpa-plugins, libqt6sql6-odbc, libqt6sql6-sqlite, tdsodbc, odbc-postgresql, libsqliteodbc, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fonts-dejavu-core")
+    "adduser, init-system-helpers (>= 1.52), libqt6sql6-odbc, libqt6sql6-sqlite, tdsodbc, odbc-postgresql, libsqliteodbc, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fonts-dejavu-core")
 # The kiosk session's X server and window manager.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xserver-xorg, xinit, matchbox-window-manager, libpam-systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
