@@ -57,10 +57,14 @@ void KioskTest::SetUp() {
     setSetting(QStringLiteral("AlunosAtivos"), QStringLiteral("'Não'"));
     quorvel(knownMembers(QStringLiteral("ALUNOS")));
     MJANELAS_ABERTAS = 0;
+    // Tickets go to "TKT", a file in the current folder: the test's own.
+    m_previousFolder = QDir::currentPath();
+    QDir::setCurrent(folder());
 }
 
 void KioskTest::TearDown() {
     kiosk.reset();
+    QDir::setCurrent(m_previousFolder);
     QLocale::setDefault(QLocale::system());
     ShellTest::TearDown();
 }

@@ -43,6 +43,7 @@ protected:
     QString notAVideo() const;
 
     std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+    QString m_previousFolder;
 };
 
 class TDBGrid;

@@ -45,12 +45,9 @@ void Ticket::SetUp() {
                             "'Conceição Aparecida Gonçalves Ribeiro')")});
     setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'TKT'"));
     setSetting(QStringLiteral("ESPACO"), QStringLiteral("0"));
-    m_previousFolder = QDir::currentPath();
-    QDir::setCurrent(folder()); // "TKT" is a file in the current folder
 }
 
 void Ticket::TearDown() {
-    QDir::setCurrent(m_previousFolder);
     platform::setPortAccessFactory({});
     KioskTest::TearDown();
 }

@@ -14,8 +14,6 @@ protected:
     // Serves member 1234 the workout digit and returns what reached the port.
     QByteArray printed(const QString& digit);
     bool kioskAtRest() const;
-
-    QString m_previousFolder;
 };
 
 // A ticket typed by hand, from tests/data/ticket.

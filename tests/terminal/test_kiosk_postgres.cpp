@@ -52,14 +52,6 @@ protected:
         for (const char* file : {"Palendra.udl", "Quorvel.udl"}) {
             demo::writeDataLinkFile(QDir(folder()).filePath(QString::fromLatin1(file)), link);
         }
-        m_previousFolder = QDir::currentPath();
-        QDir::setCurrent(folder());
-    }
-    void TearDown() override {
-        if (!m_previousFolder.isEmpty()) {
-            QDir::setCurrent(m_previousFolder);
-        }
-        KioskTest::TearDown();
     }
     // Serves member 42 workout A; returns the ticket's text.
     QByteArray serve(TFRMIMPSERIE40COLUNAS& k) {
@@ -71,7 +63,6 @@ protected:
     }
 
     PostgresServer server;
-    QString m_previousFolder;
 };
 
 TEST_F(KioskPostgres, ServesMembersBeforeAndAfterTheServerWasRestarted) {
