@@ -1,5 +1,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
+#include "CommInt.h"
 #include "DataLink.h"
 #include "JpegPhoto.h"
 #include "Pause.h"
@@ -98,6 +99,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     createMemberPanel();
     createEquipmentPanel();
     createPrinters();
+    createKeypad();
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
@@ -219,6 +221,9 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->setGeometry(rect());
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
+    if (keypadConfigured()) {
+        setUpKeypad();
+    }
 }
 
 bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
@@ -265,6 +270,9 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
         return;
     }
     if (Key == keyEnter && !EDTMATRICULA->text().isEmpty()) {
+        if (keypadConfigured()) {
+            Comm1->SetBREAKState(true);
+        }
         findMember();
     }
 }
@@ -400,6 +408,9 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
 void TFRMIMPSERIE40COLUNAS::done(int result) {
     if (!m_closed) {
         m_closed = true;
+        if (m_keypadSetUp) {
+            shutDownKeypad();
+        }
         FormClose();
     }
     ModalWindow::done(result);

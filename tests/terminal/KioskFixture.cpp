@@ -1,6 +1,7 @@
 #include "KioskFixture.h"
 
 #include "DataLink.h"
+#include "KeypadDevices.h"
 
 #include <QDir>
 #include <QLocale>
@@ -53,12 +54,25 @@ void KioskTest::SetUp() {
     setSetting(QStringLiteral("AlunosAtivos"), QStringLiteral("'Não'"));
     quorvel(knownMembers(QStringLiteral("ALUNOS")));
     MJANELAS_ABERTAS = 0;
+    QDir().mkpath(deviceFolder());
+    keypadDriver = std::make_unique<platform::PosixSerialDriver>(deviceFolder());
+    keypadSwitch = std::make_unique<platform::SerialUsbKeypadSwitch>(*keypadDriver);
+    platform::setKeypadSerialDriver(keypadDriver.get());
+    platform::setUsbKeypadSwitch(keypadSwitch.get());
 }
 
 void KioskTest::TearDown() {
     kiosk.reset();
+    platform::setUsbKeypadSwitch(nullptr);
+    platform::setKeypadSerialDriver(nullptr);
+    keypadSwitch.reset();
+    keypadDriver.reset();
     QLocale::setDefault(QLocale::system());
     ShellTest::TearDown();
+}
+
+QString KioskTest::deviceFolder() const {
+    return QDir(folder()).filePath(QStringLiteral("dev"));
 }
 
 void KioskTest::setSetting(const QString& column, const QString& sqlValue) {
