@@ -1,14 +1,18 @@
 #include "DemoScript.h"
 
 #include "DemoData.h"
+#include "DeviceNames.h"
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
 #include "SESOBRE.h"
+#include "TicketPicture.h"
+#include "Tprintfast.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -93,7 +97,8 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
                     activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr;
          },
          [this] {
-             picture(QStringLiteral("08-ficha-repouso.png"));
+             saveTicket(QStringLiteral("08-ticket"));
+             picture(QStringLiteral("09-ficha-repouso.png"));
              pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
         {QStringLiteral("the main window after the sheet"), mainWindowIdle,
@@ -155,6 +160,22 @@ void DemoScript::picture(const QString& name) {
     painter.end();
     const QString path = m_folder.filePath(name);
     if (shot.save(path)) {
+        m_pictures << path;
+    }
+}
+
+void DemoScript::saveTicket(const QString& name) {
+    QFile port(platform::resolveDeviceName(FRMIMPSERIE40COLUNAS->PrintFast1->PrinterPort()));
+    if (!port.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    m_ticketText = ticketPaperText(port.readAll());
+    QFile text(m_folder.filePath(name + QStringLiteral(".txt")));
+    if (text.open(QIODevice::WriteOnly)) {
+        text.write(m_ticketText.toUtf8() + '\n');
+    }
+    const QString path = m_folder.filePath(name + QStringLiteral(".png"));
+    if (ticketPicture(m_ticketText).save(path)) {
         m_pictures << path;
     }
 }

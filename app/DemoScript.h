@@ -21,6 +21,8 @@ public:
     bool failed() const { return m_failed; }
     // What the status bar said about the operator once the login was over.
     const QString& operatorShown() const { return m_operatorShown; }
+    // The last ticket printed, as on paper.
+    const QString& ticketText() const { return m_ticketText; }
 
 private:
     struct Step {
@@ -31,6 +33,8 @@ private:
 
     void poll();
     void picture(const QString& name);
+    // The ticket the kiosk just printed, as a picture and as text.
+    void saveTicket(const QString& name);
     // Keys go to field, or to the focused widget when none is given.
     void type(const QString& text, QWidget* field = nullptr);
     void pressEnter(QWidget* field = nullptr);
@@ -48,4 +52,5 @@ private:
     QTimer m_poll;
     QStringList m_pictures;
     QString m_operatorShown;
+    QString m_ticketText;
 };

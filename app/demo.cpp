@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     out << "Logged in, the status bar shows \"" << script.operatorShown() << "\"\n";
+    if (!script.ticketText().isEmpty()) {
+        out << "The ticket printed:\n" << script.ticketText() << "\n";
+    }
     out << "Pictures of the windows:\n";
     for (const QString& picture : script.pictures()) {
         out << "  " << picture << "\n";

@@ -276,6 +276,21 @@ void DataSet::validate(QSqlDatabase&) {}
 
 std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
                                             const QMap<QString, QVariant>& values) {
+    const bool reusingOwnConnection = m_own && m_own->isOpen();
+    try {
+        return executeOnce(text, values);
+    } catch (const DatabaseError&) {
+        // A connection kept from an earlier lookup may have died with the server or the
+        // network since; one fresh connection is tried before the failure is reported.
+        if (!reusingOwnConnection) {
+            throw;
+        }
+        return executeOnce(text, values);
+    }
+}
+
+std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
+                                                const QMap<QString, QVariant>& values) {
     auto query = std::make_unique<QSqlQuery>(connectedDatabase());
     prepare(*query, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {

@@ -126,6 +126,8 @@ protected:
 private:
     QVariant value(const QString& name) const;
     std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
+    std::unique_ptr<QSqlQuery> executeOnce(const QString& text,
+                                           const QMap<QString, QVariant>& values);
     // Replaces the cursor with the rows of a statement, standing on its first row.
     void runStatement(const QString& text, const QMap<QString, QVariant>& values);
     void fetchRow();

@@ -385,11 +385,11 @@ void writePrescriptions(Writer& w, const Options& options) {
                                      QString::fromLatin1(e->code),
                                      teacher,
                                      QStringLiteral("%1").arg(8 + 2 * random.below(4)),
-                                     QStringLiteral("Banco %1").arg(1 + random.below(6)),
+                                     QString::number(1 + random.below(6)), // machine setting
                                      order,
                                      letter,
                                      QString::number(2 + random.below(3)),
-                                     QStringLiteral("%1 kg").arg(5 * (1 + random.below(16))),
+                                     QString::number(5 * (1 + random.below(16))), // kg
                                      30 + 15 * random.below(4),
                                      order == 1 ? QStringLiteral("Cuidado com a postura")
                                                 : QString(),

@@ -166,6 +166,10 @@ std::unique_ptr<TicketOutput> TFRMIMPSERIE40COLUNAS::startTicket() {
             MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
             return nullptr;
         }
+        // A printer the spooler did not know, and whose dialog was cancelled: no document.
+        if (!ZELPrinter1->IsPrinting()) {
+            return nullptr;
+        }
         return std::make_unique<LibraryTicket>(*ZELPrinter1);
     }
     if (!IMPRESSORA_PRONTA(setting(QStringLiteral("ENDERECO_PORTA")))) {

@@ -192,7 +192,8 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("05-sobre.png"),
                                QStringLiteral("06-ficha.png"),
                                QStringLiteral("07-ficha-foto.png"),
-                               QStringLiteral("08-ficha-repouso.png")};
+                               QStringLiteral("08-ticket.png"),
+                               QStringLiteral("09-ficha-repouso.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
         EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "KioskFixture.h"
+
+#include <QDir>
+
+// Member 1234, "Conceição Aparecida Gonçalves Ribeiro", with workouts A and C, aerobic and
+// stretching rows written for the tickets; the ticket's port is the file "TKT" of the test's
+// folder.
+class Ticket : public KioskTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Serves member 1234 the workout digit and returns what reached the port.
+    QByteArray printed(const QString& digit);
+    bool kioskAtRest() const;
+
+    QString m_previousFolder;
+};
+
+// A ticket typed by hand, from tests/data/ticket.
+QByteArray golden(const QString& name);
