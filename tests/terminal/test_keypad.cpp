@@ -235,11 +235,3 @@ TEST_F(Keypad, SettingsMapOntoTheLine) {
 }
 
 } // namespace
-
-// Under the terminal's own application object, whose error log catches what handlers let out.
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TerminalApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
