@@ -3,6 +3,7 @@
 #include "DataLink.h"
 #include "Database.h"
 #include "DemoData.h"
+#include "DemoFolders.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
-#include <map>
 #include <memory>
 
 namespace {
@@ -29,19 +29,11 @@ long residentKilobytes() {
     return 0;
 }
 
-// One folder of demo databases per member count, made once.
 const QTemporaryDir& databasesWith(int members) {
-    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
-    auto& dir = made[members];
-    if (!dir) {
-        dir = std::make_unique<QTemporaryDir>();
-        demo::Options options;
-        options.members = members;
-        options.workouts = false;
-        options.photos = false;
-        demo::writeDemoDatabases(dir->path(), options);
-    }
-    return *dir;
+    demo::Options options;
+    options.workouts = false;
+    options.photos = false;
+    return demoFolder(members, options);
 }
 
 struct MemberTable {

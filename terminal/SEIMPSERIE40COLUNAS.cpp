@@ -132,8 +132,9 @@ void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Sunken);
     Panel1->setGeometry(340, 14, 150, 180);
-    Image1 = label(Panel1, QStringLiteral("Foto"), {2, 2, 146, 176});
-    Image1->setAlignment(Qt::AlignCenter);
+    // The panel's caption shows while there is no photo over it.
+    label(Panel1, QStringLiteral("Foto"), {2, 2, 146, 176})->setAlignment(Qt::AlignCenter);
+    Image1 = label(Panel1, QString(), {2, 2, 146, 176});
     Image1->setScaledContents(true);
     Image1->hide();
     LBLAVISO = warningLabel(PNLSERIE, {8, 200, 489, 32});

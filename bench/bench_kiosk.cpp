@@ -1,0 +1,190 @@
+// What a member waits for at the kiosk: from Enter on his enrolment number to his name and photo
+// on the screen, and from Enter on a workout digit to the last byte of his ticket on the port.
+#include "DemoData.h"
+#include "DemoFolders.h"
+#include "MessageBox.h"
+#include "SEIMPSERIE40COLUNAS.h"
+#include "SEPRINCIPAL.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+const QString member = QStringLiteral("0000424242");
+
+// A 640 x 480 photo of about 40 KB, as a camera at the front desk takes them.
+QByteArray cameraPhoto() {
+    QImage image(640, 480, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    QPainter painter(&image);
+    image.fill(QColor(170, 200, 190));
+    for (int i = 0; i < 400; ++i) {
+        painter.fillRect(int(random.bounded(640)), int(random.bounded(480)), 24, 18,
+                         QColor::fromHsv(int(random.bounded(360)), 90, 200));
+    }
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 80);
+    return bytes;
+}
+
+void run(QSqlDatabase& db, const QString& statement, const QVariantList& values = {}) {
+    QSqlQuery query(db);
+    query.prepare(statement);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        throw std::runtime_error((statement + ": " + query.lastError().text()).toStdString());
+    }
+}
+
+// The demo's databases with one member of a photo and a workout A of 20 exercises.
+void addMember(const QString& folder) {
+    const QString name = QStringLiteral("bench-kiosk");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QDir(folder).filePath("quorvel.db"));
+        db.open();
+        run(db, "INSERT INTO ALUNOS (MATRICULA, NOME) VALUES (?, 'Conceição Aparecida Ribeiro')",
+            {member});
+        run(db, "INSERT INTO FotosAlunos (MATRICULA, FOTO1) VALUES (?, ?)",
+            {member, cameraPhoto()});
+        db.close();
+        db.setDatabaseName(QDir(folder).filePath("palendra.db"));
+        db.open();
+        run(db, "UPDATE Secvar SET AlunosAtivos = 'Não', PORTA_IMP = 'TKT', ESPACO = 3");
+        for (int order = 1; order <= 20; ++order) {
+            run(db,
+                "INSERT INTO TREINO (MATRICULA, CODIGO_EXERCICIO, PROFESSOR, REPETICOES, "
+                "REGULAGEM, ORDEM, TREINO, SERIES, PESO, INTERVALO, OBS, DATA, DOM, SEG, TER, "
+                "QUA, QUI, SEX, SAB) SELECT ?, CODIGO, '0000000901', '12', '3', ?, 'A', '3', "
+                "'20', 60, 'Devagar', '2026-03-05 08:00:00', 0, 1, 0, 1, 0, 1, 0 FROM EXERCICIOS "
+                "WHERE TIPO <> 'S' LIMIT 1 OFFSET ?",
+                {member, order, order % 10});
+        }
+        run(db,
+            "INSERT INTO AEROBICA (MATRICULA, CODIGO_EXERCICIO, DURACAO, VELOCIDADE, "
+            "NIVEL_DIFICULDADE, DATA, DOM, SEG, TER, QUA, QUI, SEX, SAB) SELECT ?, CODIGO, 20, "
+            "6.5, 3, '2026-03-05 08:00:00', 0, 1, 0, 1, 0, 1, 0 FROM EXERCICIOS WHERE TIPO = 'S' "
+            "LIMIT 1",
+            {member});
+        run(db,
+            "INSERT INTO ALONGAMENTO (Matricula, Treino, Data, Obs) VALUES (?, 'A', "
+            "'2026-03-05 08:00:00', 'Alongar panturrilha e posterior de coxa, 20 segundos "
+            "cada, sem balanço, respirando devagar.')",
+            {member});
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+const QTemporaryDir& databasesWith(int members) {
+    demo::Options options;
+    options.photos = false;
+    return demoFolder(members, options, addMember);
+}
+
+// The main window and the kiosk over it, on the databases of one member count.
+struct Kiosk {
+    explicit Kiosk(int members)
+        : folder(databasesWith(members).path()) {
+        QDir::setCurrent(folder); // the ticket's port "TKT" is a file there
+        platform::setMessagePresenter([](const platform::Message& message) -> int {
+            throw std::runtime_error("unexpected message: " + message.text.toStdString());
+        });
+        main = std::make_unique<TFRMSEPRINCIPAL>(folder);
+        main->Timer1->stop();
+        main->show();
+        MJANELAS_ABERTAS = 1;
+        kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
+        kiosk->show();
+    }
+    ~Kiosk() {
+        kiosk.reset();
+        main.reset();
+        platform::setMessagePresenter({});
+    }
+    void enter(QLineEdit* field, const QString& text) {
+        field->setText(text);
+        QChar key(13);
+        field == kiosk->EDTMATRICULA ? kiosk->EDTMATRICULAKeyPress(key)
+                                     : kiosk->EDTTREINOKeyPress(key);
+    }
+    void backToRest() {
+        QChar esc(27);
+        kiosk->EDTTREINOKeyPress(esc);
+    }
+
+    QString folder;
+    std::unique_ptr<TFRMSEPRINCIPAL> main;
+    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+};
+
+void EnrolmentToNameAndPhoto(benchmark::State& state) {
+    Kiosk k(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        k.enter(k.kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        if (!k.kiosk->Image1->isVisible()) {
+            state.SkipWithError("no photo shown");
+            break;
+        }
+        state.PauseTiming();
+        k.backToRest();
+        state.ResumeTiming();
+    }
+}
+
+void WorkoutToLastTicketByte(benchmark::State& state) {
+    Kiosk k(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        k.enter(k.kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        state.ResumeTiming();
+        k.enter(k.kiosk->EDTTREINO, QStringLiteral("1"));
+    }
+    state.counters["ticket_bytes"] = double(QFileInfo(QDir(k.folder).filePath("TKT")).size());
+}
+
+} // namespace
+
+BENCHMARK(EnrolmentToNameAndPhoto)
+    ->Arg(1000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(WorkoutToLastTicketByte)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
