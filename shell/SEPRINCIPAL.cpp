@@ -330,12 +330,11 @@ bool TFRMSEPRINCIPAL::sheetAllowed() {
 }
 
 void TFRMSEPRINCIPAL::openSheet() {
-    // The kiosk is freed when it closes.
-    auto* sheet = new TFRMIMPSERIE40COLUNAS(*this);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    // The kiosk is freed once it has closed.
+    TFRMIMPSERIE40COLUNAS sheet(*this);
     MNImpressodeSrie->setEnabled(false);
     MNImpressodeSrie->setChecked(true);
-    sheet->exec();
+    sheet.exec();
     unsetCursor();
 }
 
