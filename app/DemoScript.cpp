@@ -7,7 +7,9 @@
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
+#include "SESERIEVIDEO.h"
 #include "SESOBRE.h"
+#include "SEVIDEO.h"
 #include "TicketPicture.h"
 #include "Tprintfast.h"
 #include "VirtualKeypad.h"
@@ -103,13 +105,70 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
              picture(QStringLiteral("09-ficha-repouso.png"));
              pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
-        {QStringLiteral("the main window after the sheet"), mainWindowIdle,
-         [] {
-             later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
-         }},
     };
+    addSeriesSteps();
+    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [] {
+                           later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
+                       }});
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
+}
+
+// ---- The workout on screen and an exercise video ----
+// The demo's settings print tickets; for these steps they show the workout on screen instead, as
+// the gym's back office would set them, and are put back afterwards.
+
+void DemoScript::addSeriesSteps() {
+    // The demo folder holds the pictures' folder.
+    const QString demoFolder = m_folder.absoluteFilePath(QStringLiteral(".."));
+    const auto onScreen = [demoFolder](bool yes) {
+        demo::changeSetting(demoFolder, QStringLiteral("SERIEEMVIDEO"),
+                            yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
+    };
+    const std::vector<Step> steps{
+        {QStringLiteral("the main window before the series"), mainWindowIdle,
+         [onScreen] {
+             onScreen(true);
+             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet for the series"),
+         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [this] {
+             type(demo::showcaseMember().right(4), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             type(QStringLiteral("1"), FRMIMPSERIE40COLUNAS->EDTTREINO);
+             later([this] { pressEnter(FRMIMPSERIE40COLUNAS->EDTTREINO); });
+         }},
+        {QStringLiteral("the series window"),
+         [this] { return activeModal<TFRMSERIEVIDEO>() != nullptr && m_waitedMs >= 500; },
+         [this] {
+             picture(QStringLiteral("10-serie-video.png"));
+             later([] { FRMSERIEVIDEO->DBGEXERCICIOSDblClick(*FRMSERIEVIDEO->DBGEXERCICIOS[0]); });
+         }},
+        // The video closes by itself when it has ended.
+        {QStringLiteral("a playing video"),
+         [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
+         [this] {
+             // The video is drawn outside the window's own painting: its frame goes on top.
+             picture(QStringLiteral("11-video-aula.png"), [](QPainter& painter) {
+                 QWidget* video = FRMVIDEO->WindowsMediaPlayer->widget();
+                 painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
+                                   FRMVIDEO->WindowsMediaPlayer->currentFrame());
+             });
+         }},
+        {QStringLiteral("the series window after the video"),
+         [] { return activeModal<TFRMSERIEVIDEO>() != nullptr; },
+         [] {
+             QApplication::activeModalWidget()->close();
+         }},
+        {QStringLiteral("the exercise sheet after the series"),
+         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [onScreen] {
+             QApplication::activeModalWidget()->close();
+             onScreen(false);
+         }},
+    };
+    m_steps.insert(m_steps.end(), steps.begin(), steps.end());
 }
 
 void DemoScript::start() {
@@ -143,12 +202,10 @@ void DemoScript::poll() {
     }
 }
 
-void DemoScript::picture(const QString& name) {
-    // The screen as it looks: the main window, then the modal windows over it.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QPixmap shot(screen.size());
-    shot.fill(QColor(40, 40, 40));
-    QPainter painter(&shot);
+void DemoScript::picture(const QString& name, const std::function<void(QPainter&)>& over) {
+    // The screen as it looks: the main window, then the modal windows over it; the picture
+    // grows to take in a window larger than the offscreen screen.
+    QRect screen = QGuiApplication::primaryScreen()->geometry();
     QList<QWidget*> windows;
     if (FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible()) {
         windows << FRMSEPRINCIPAL;
@@ -157,7 +214,16 @@ void DemoScript::picture(const QString& name) {
         windows << modal;
     }
     for (QWidget* window : windows) {
+        screen |= window->geometry();
+    }
+    QPixmap shot(screen.size());
+    shot.fill(QColor(40, 40, 40));
+    QPainter painter(&shot);
+    for (QWidget* window : windows) {
         painter.drawPixmap(window->geometry().topLeft(), window->grab());
+    }
+    if (over) {
+        over(painter);
     }
     painter.end();
     const QString path = m_folder.filePath(name);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QObject>
+#include <QPainter>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -36,8 +37,11 @@ private:
         std::function<void()> act;
     };
 
+    // The workout on screen and one of its exercise videos.
+    void addSeriesSteps();
     void poll();
-    void picture(const QString& name);
+    // Saves a picture of the screen; over draws on it last.
+    void picture(const QString& name, const std::function<void(QPainter&)>& over = {});
     // The ticket the kiosk just printed, as a picture and as text.
     void saveTicket(const QString& name);
     // Keys go to field, or to the focused widget when none is given.

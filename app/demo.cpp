@@ -3,7 +3,9 @@
 // session instead and leaves a picture of every window it passed through.
 #include "DemoData.h"
 #include "DemoScript.h"
+#include "DemoVideos.h"
 #include "KeypadDevices.h"
+#include "MessageBox.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
@@ -57,6 +59,14 @@ int main(int argc, char** argv) {
         }
         out << "Demo databases and data-link files written to " << folder << "\n";
     }
+    try {
+        const int made = demo::writeDemoVideos(folder);
+        if (made > 0) {
+            out << made << " exercise videos made in " << QDir(folder).filePath("videos") << "\n";
+        }
+    } catch (const std::exception& error) {
+        QTextStream(stderr) << "se-demo: the exercise videos are missing: " << error.what() << "\n";
+    }
     out << "Operators (code / password / right to open the sheet):\n";
     for (const demo::Operator& op : demo::operators()) {
         out << "  " << op.code << " / " << op.password << " / \"" << op.right << "\"  " << op.name
@@ -96,6 +106,12 @@ int main(int argc, char** argv) {
     }
     out << "No display: running a scripted session on the offscreen platform.\n";
     out.flush();
+    // Nobody is there to answer a message box: each is told and answered with its first button.
+    platform::setMessagePresenter([](const platform::Message& message) {
+        QTextStream(stdout) << "Message box: " << message.text << "\n";
+        return message.buttons == platform::MessageButtons::YesNo ? int(platform::IdYes)
+                                                                  : int(platform::IdOk);
+    });
     setDemoKeypadSetting(folder, QStringLiteral("NADA")); // the first visit types on the keyboard
     VirtualKeypad keypad(keypadLink);
     const demo::Operator& administrator = demo::operators().front();

@@ -1,5 +1,6 @@
 // Writes the demo databases and their two data-link files into a folder.
 #include "DemoData.h"
+#include "DemoVideos.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
         out << "Demo databases written: " << made.palendraFile << ", " << made.quorvelFile << "\n";
         out << made.members << " members, enrolment numbers " << demo::enrolmentOf(1) << " to "
             << demo::enrolmentOf(made.members) << "\n";
+        out << demo::writeDemoVideos(QString::fromLocal8Bit(argv[1]))
+            << " exercise videos made (the ones already there are kept)\n";
         out << "Operators (code / password / right to open the sheet):\n";
         for (const demo::Operator& op : made.operators) {
             out << "  " << op.code << " / " << op.password << " / \"" << op.right << "\"  "

@@ -4,30 +4,16 @@
 #include "Database.h"
 #include "DemoData.h"
 #include "DemoFolders.h"
+#include "ResidentMemory.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <memory>
 
 namespace {
-
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            status >> kb;
-            return kb;
-        }
-        status.ignore(4096, '\n');
-    }
-    return 0;
-}
 
 const QTemporaryDir& databasesWith(int members) {
     demo::Options options;

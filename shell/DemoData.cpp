@@ -1,5 +1,6 @@
 #include "DemoData.h"
 
+#include "DemoVideos.h"
 #include "Schema.h"
 
 #include <QBuffer>
@@ -288,15 +289,15 @@ void writeOperators(Writer& w) {
 }
 
 void writeCatalogue(Writer& w, const QString& folder) {
-    for (const Exercise& e : exercises) {
-        const QString code = QString::fromLatin1(e.code);
+    const std::vector<DemoVideo> videos = demoVideos(folder);
+    for (size_t i = 0; i < exercises.size(); ++i) {
+        const Exercise& e = exercises[i];
         w.insert(QStringLiteral("EXERCICIOS"),
                  {QStringLiteral("CODIGO"), QStringLiteral("DESCRICAO"),
                   QStringLiteral("DESCRICAOABREVIADA"), QStringLiteral("APARELHO"),
                   QStringLiteral("Caminho_Video"), QStringLiteral("TIPO")},
-                 {code, QString::fromUtf8(e.name), QString::fromUtf8(e.shortName),
-                  QString::fromLatin1(e.machine),
-                  QDir(folder).filePath(QStringLiteral("videos/%1.mp4").arg(code)),
+                 {QString::fromLatin1(e.code), QString::fromUtf8(e.name),
+                  QString::fromUtf8(e.shortName), QString::fromLatin1(e.machine), videos[i].file,
                   QString(QLatin1Char(e.kind))});
     }
 }
@@ -424,7 +425,43 @@ void writePrescriptions(Writer& w, const Options& options) {
     }
 }
 
+// Runs one statement on a database of a demo folder; returns the first column of the rows it
+// selects.
+QVariantList runOn(const QString& file, const QString& sql, const QVariantList& values) {
+    const QString name = QStringLiteral("se-demo-change");
+    QVariantList selected;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        QSqlQuery query(db);
+        if (!db.open() || !query.prepare(sql)) {
+            failure = db.lastError().text() + query.lastError().text();
+        } else {
+            for (const QVariant& value : values) {
+                query.addBindValue(value);
+            }
+            if (!query.exec()) {
+                failure = query.lastError().text();
+            }
+            while (query.next()) {
+                selected << query.value(0);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty()) {
+        throw std::runtime_error((sql + QStringLiteral(": ") + failure).toStdString());
+    }
+    return selected;
+}
+
 } // namespace
+
+void changeSetting(const QString& folder, const QString& column, const QVariant& value) {
+    runOn(QDir(folder).filePath(QStringLiteral("palendra.db")),
+          QStringLiteral("UPDATE Secvar SET %1 = ?").arg(column), {value});
+}
 
 const std::vector<Operator>& operators() {
     static const std::vector<Operator> all{
@@ -443,6 +480,20 @@ const std::vector<Operator>& operators() {
 
 QString showcaseMember() {
     return enrolmentOf(1);
+}
+
+std::vector<DemoVideo> demoVideos(const QString& folder) {
+    // Each format in turn, so that the demo plays all of them.
+    const QStringList formats{QStringLiteral("mp4"), QStringLiteral("wmv"), QStringLiteral("avi"),
+                              QStringLiteral("webm")};
+    const QDir videos(QDir(folder).filePath(QStringLiteral("videos")));
+    std::vector<DemoVideo> all;
+    for (size_t i = 0; i < exercises.size(); ++i) {
+        const QString name = QStringLiteral("%1.%2").arg(QString::fromLatin1(exercises[i].code),
+                                                         formats[static_cast<int>(i % 4)]);
+        all.push_back({videos.absoluteFilePath(name), QString::fromUtf8(exercises[i].name)});
+    }
+    return all;
 }
 
 QString enrolmentOf(int n) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <vector>
 
@@ -40,6 +41,10 @@ QString showcaseMember();
 // Writes palendra.db, quorvel.db, Palendra.udl and Quorvel.udl into folder (created if needed,
 // existing databases replaced). Throws std::runtime_error when a file cannot be written.
 DemoDatabases writeDemoDatabases(const QString& folder, const Options& options = {});
+
+// Changes one column of the settings record of a demo folder, as the gym's back office does (the
+// scripted demo shows the workout on screen this way).
+void changeSetting(const QString& folder, const QString& column, const QVariant& value);
 
 // Writes a data-link file as Windows does: UTF-16LE with a byte-order mark, CR LF line ends.
 void writeDataLinkFile(const QString& path, const QString& initString);

@@ -3,6 +3,7 @@
 #include "CommInt.h"
 #include "DataLink.h"
 #include "JpegPhoto.h"
+#include "KeyChar.h"
 #include "Pause.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
@@ -32,22 +33,6 @@ constexpr QChar keyEnter(13);
 constexpr QChar keyEsc(27);
 constexpr QChar keySpace(32);
 constexpr QChar discarded(0);
-
-// The character a key press stands for, as the key handlers take it; null for keys that type
-// nothing (arrows, function keys), which the field handles by itself.
-QChar keyCharOf(const QKeyEvent& event) {
-    switch (event.key()) {
-    case Qt::Key_Escape:
-        return keyEsc;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return keyEnter;
-    case Qt::Key_Backspace:
-        return keyBackspace;
-    default:
-        return event.text().isEmpty() ? QChar() : event.text().at(0);
-    }
-}
 
 QLabel* label(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* created = new QLabel(text, parent);
@@ -231,7 +216,7 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return ModalWindow::eventFilter(watched, event);
     }
-    QChar key = keyCharOf(*static_cast<QKeyEvent*>(event));
+    QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
     if (key.isNull()) {
         return false;
     }
@@ -239,6 +224,8 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
         EDTMATRICULAKeyPress(key);
     } else if (watched == EDTTREINO) {
         EDTTREINOKeyPress(key);
+    } else if (watched == EDTAPARELHO) {
+        EDTAPARELHOKeyPress(key);
     } else {
         return false;
     }

@@ -52,6 +52,7 @@ public:
     // handler sets it to 0 to discard it. The keypad calls them with Enter and Esc.
     void EDTMATRICULAKeyPress(QChar& Key);
     void EDTTREINOKeyPress(QChar& Key);
+    void EDTAPARELHOKeyPress(QChar& Key);
 
     // Loads the current member's photo into Image1.
     void MOSTRA_FOTO();
@@ -150,6 +151,9 @@ private:
     // A warning on the red label for 2000 ms with a keypad, in a message box without one.
     void warn(QLabel* label, const QString& labelText, const QString& boxText,
               const QString& boxDetail);
+
+    // Equipment mode: the video of the machine whose code is in EDTAPARELHO.
+    void playMachineVideo();
 
     // Keypad steps.
     void createKeypad();

@@ -3,6 +3,7 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "SEFUNCOES.h"
+#include "SESERIEVIDEO.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -169,9 +170,7 @@ QString TFRMIMPSERIE40COLUNAS::instructorName(const QString& staffCode) {
     return name;
 }
 
-// Until the series window exists: a plain window of its caption.
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    ModalWindow series(this);
-    series.setWindowTitle(QStringLiteral("Série Video "));
+    TFRMSERIEVIDEO series(*this);
     series.exec();
 }

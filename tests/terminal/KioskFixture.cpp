@@ -1,10 +1,14 @@
 #include "KioskFixture.h"
 
+#include "DBGrid.h"
 #include "DataLink.h"
+#include "DemoVideos.h"
 #include "KeypadDevices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
 
 QStringList knownPrescriptions() {
@@ -107,4 +111,41 @@ TFRMIMPSERIE40COLUNAS& KioskTest::openKiosk() {
 void KioskTest::enter(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+void KioskTest::setVideo(const QString& code, const QString& path, const QString& kind) {
+    const QString pathValue =
+        path.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(path);
+    palendra({QStringLiteral("UPDATE EXERCICIOS SET Caminho_Video = %1, TIPO = '%2' WHERE CODIGO "
+                             "= '%3'")
+                  .arg(pathValue, kind, code)});
+}
+
+QString KioskTest::clip(const QString& extension, double seconds) {
+    static QTemporaryDir clips;
+    const QString file =
+        clips.filePath(QStringLiteral("clip-%1ms.%2").arg(qRound(seconds * 1000)).arg(extension));
+    if (!QFile::exists(file)) {
+        demo::writeExerciseClip(file, QStringLiteral("Supino Reto"), seconds);
+    }
+    return file;
+}
+
+QString KioskTest::notAVideo() const {
+    const QString file = QDir(folder()).filePath(QStringLiteral("not-a-video.mp4"));
+    QFile text(file);
+    if (text.open(QIODevice::WriteOnly)) {
+        text.write("these are not the frames of a video\n");
+    }
+    return file;
+}
+
+QModelIndex cellOf(const TDBGrid& grid, int row) {
+    const auto* rows = static_cast<const DataSetModel*>(grid.model());
+    return rows->index(row, rows->fieldIndex(QStringLiteral("EXERCICIO")));
+}
+
+void doubleClickRow(TDBGrid& grid, int row) {
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                       grid.visualRect(cellOf(grid, row)).center());
 }

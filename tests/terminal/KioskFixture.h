@@ -39,8 +39,25 @@ protected:
 
     std::unique_ptr<platform::PosixSerialDriver> keypadDriver;
     std::unique_ptr<platform::SerialUsbKeypadSwitch> keypadSwitch;
+    // Points an exercise of the catalogue at a video file (a null path when empty) and gives it
+    // its kind, "S" aerobic or "N" strength.
+    void setVideo(const QString& code, const QString& path,
+                  const QString& kind = QStringLiteral("N"));
+    // A real clip with the given extension (mp4, wmv, avi, webm) and length, made by ffmpeg once
+    // for the whole test program.
+    static QString clip(const QString& extension, double seconds = 1.5);
+    // A file that no player accepts.
+    QString notAVideo() const;
+
     std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
 };
+
+class TDBGrid;
+class QModelIndex;
+// The cell of a grid's row in its description column, one that the grid shows.
+QModelIndex cellOf(const TDBGrid& grid, int row);
+// Double-clicks that cell.
+void doubleClickRow(TDBGrid& grid, int row);
 
 // The rows every kiosk test starts with, as plain SQL that SQLite and PostgreSQL both run.
 QStringList knownPrescriptions();

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DataSetModel.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+// One column of a grid: the field it shows, its title and how it is drawn.
+struct TColumn {
+    QString FieldName;
+    QString Title;
+    int Width = 64;
+    Qt::Alignment Alignment = Qt::AlignLeft;
+    QColor TitleColor;
+};
+
+// A read-only grid over the rows of a data set. Its one change to the standard grid: a cell of a
+// data column is painted in that column's title colour over the standard background; the
+// indicator column, at the left, keeps the fixed colour and marks the current row.
+class TDBGrid : public QTableView {
+public:
+    explicit TDBGrid(QWidget* parent);
+
+    void setColumns(std::vector<TColumn> columns);
+    const std::vector<TColumn>& columns() const { return m_columns; }
+    // The colour of the indicator column, and the font of the titles.
+    void setFixedColor(const QColor& color) { m_fixedColor = color; }
+    const QColor& fixedColor() const { return m_fixedColor; }
+    void setTitleFont(const QFont& font) { m_titleFont = font; }
+    const QFont& titleFont() const { return m_titleFont; }
+
+    // Shows the rows of the data set, read now; the first one becomes the current row.
+    void bind(DataSet& dataSet);
+    // A field of the current row as text; empty when the grid has no rows.
+    QString currentFieldText(const QString& field) const;
+    // The column shown at a visual place, or null.
+    const TColumn* columnAt(int visualIndex) const;
+
+    // Keys typed on the grid (27 Esc, 13 Enter, else the character) and double clicks.
+    std::function<void(QChar key)> OnKeyPress;
+    std::function<void()> OnDblClick;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void arrangeColumns();
+
+    DataSetModel m_model;
+    std::vector<TColumn> m_columns;
+    QColor m_fixedColor;
+    QFont m_titleFont;
+};

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Database.h"
+#include "ModalWindow.h"
+
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QTimer;
+class TDBGrid;
+class TFRMIMPSERIE40COLUNAS;
+
+class TFRMSERIEVIDEO;
+// The one series window, while it exists.
+inline TFRMSERIEVIDEO* FRMSERIEVIDEO = nullptr;
+
+// A member's workout on screen instead of on paper: the aerobic prescription (workout A), the
+// strength workout with its weekdays, the stretching positions. A double click or Enter on a row
+// plays that exercise's video. The window closes on Esc or after an idle time-out.
+class TFRMSERIEVIDEO : public ModalWindow {
+public:
+    // Shows the rows the kiosk's retrieval left open in its queries.
+    explicit TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner);
+    ~TFRMSERIEVIDEO() override;
+
+    // Fills the window from the kiosk. A workout digit or a re-assessment setting that is no
+    // integer raises ConversionError there, and the rest is not shown.
+    void FormShow();
+
+    // Keys typed on the grids and the memo (27 Esc, 13 Enter, else the character).
+    void DBGAEROBICAKeyPress(QChar Key);
+    void DBGAEROBICADblClick();
+    void DBGEXERCICIOSKeyPress(TDBGrid& Sender, QChar Key);
+    void DBGEXERCICIOSDblClick(TDBGrid& Sender);
+    void DBMEMOALONGAMENTOKeyPress(QChar Key);
+    void FormKeyPress(QChar Key);
+    void Timer1Timer();
+
+    // Starts the idle time-out again with its full interval; a time-out of 0 never runs.
+    void startIdleTimeOut();
+
+    // Header.
+    QLabel* Label1 = nullptr;
+    QLabel* LBLMATRICULA = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LBLNOME = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* LBLPROFESSOR = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* LBLDATAINICIO = nullptr;
+    QLabel* Label4 = nullptr;
+
+    // Aerobic section.
+    QFrame* PNLAEROBICO = nullptr;
+    QLabel* LBLAROBICA = nullptr;
+    QLabel* Label5 = nullptr;
+    std::array<QLabel*, 7> LBLAero{}; // LBLAeroDomingo ... LBLAeroSabado
+    TDBGrid* DBGAEROBICA = nullptr;
+
+    // Strength and stretching section.
+    QFrame* PNLEXERCICIO = nullptr;
+    QLabel* LBLEXERCICIO = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* LBLTREINO = nullptr;
+    QLabel* Label7 = nullptr;
+    std::array<QLabel*, 7> LBLExer{}; // LBLExerDomingo ... LBLExerSabado
+    QLabel* Label6 = nullptr;
+    QLabel* LBLREAVALIACAO = nullptr;
+    // DBGEXERCICIOS, DBGEXERCICIOS1 ... DBGEXERCICIOS4: workouts A to E.
+    std::array<TDBGrid*, 5> DBGEXERCICIOS{};
+    QLabel* Image3 = nullptr;
+    std::array<QCheckBox*, 23> DBCBAlogamento{}; // DBCBAlogamento_01 ... _23
+    QPlainTextEdit* DBMEMOALONGAMENTO = nullptr;
+
+    QTimer* Timer1 = nullptr;
+    CommandDataSet TBLEXERCICIOSEEK;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+
+private:
+    void createHeader();
+    void createAerobicSection();
+    void createExerciseSection();
+    void createStretching();
+    TDBGrid* createGrid(QWidget* parent, const QRect& geometry, bool aerobic);
+    void showStretching();
+    void FormClose();
+    // Plays the video of the current row's exercise; type "S" aerobic, "N" strength.
+    void lookUpVideo(const TDBGrid& grid, const QString& type);
+
+    TFRMIMPSERIE40COLUNAS& m_owner;
+    QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
+    bool m_closed = false;
+};

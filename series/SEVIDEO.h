@@ -1,0 +1,45 @@
+#pragma once
+
+#include "MediaPlayer.h"
+#include "ModalWindow.h"
+
+#include <memory>
+
+class QTimer;
+
+class TFRMVIDEO;
+// The one video window, while it exists.
+inline TFRMVIDEO* FRMVIDEO = nullptr;
+
+// Plays one exercise video, CAMINHO_VIDEO_ATUAL, and closes by itself when it has ended. On
+// closing it reports back to its opener: the series window's idle time-out starts again, or
+// the kiosk's machine-code field is emptied for the next code.
+class TFRMVIDEO : public ModalWindow {
+public:
+    explicit TFRMVIDEO(QWidget* owner);
+    ~TFRMVIDEO() override;
+
+    // Checks the playback once a second; a position of 0 means the video has ended.
+    void Timer1Timer();
+    void WindowsMediaPlayerKeyPress(QChar Key);
+    void WindowsMediaPlayerDoubleClick();
+
+    std::unique_ptr<platform::MediaPlayer> WindowsMediaPlayer;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    // The player will not play the file: say so and close.
+    void refuseMedia();
+
+    bool m_closed = false;
+};
+
+// Shows the video window over owner, modally, on CAMINHO_VIDEO_ATUAL; pending window messages
+// are handled when it returns, however it ends.
+void showVideoWindow(QWidget* owner);

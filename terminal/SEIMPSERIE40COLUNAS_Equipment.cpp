@@ -1,0 +1,58 @@
+// Equipment mode: a member types the code of a machine and watches the video of its exercise.
+#include "SEIMPSERIE40COLUNAS.h"
+
+#include "SEFUNCOES.h"
+#include "SEVIDEO.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
+    constexpr QChar keyEnter(13);
+    constexpr QChar keyEsc(27);
+    if (Key == keyEsc && SBSAIRAPARELHO->isVisible()) {
+        Key = QChar(0);
+        SBSAIRAPARELHOClick();
+        return;
+    }
+    if (MPAD_KEYPRESS && keypadConfigured()) {
+        Key = QChar(0);
+        return;
+    }
+    if (Key == keyEnter && !EDTAPARELHO->text().isEmpty()) {
+        playMachineVideo();
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
+    CAMINHO_VIDEO_ATUAL.clear();
+    const qlonglong code = textToInteger(EDTAPARELHO->text());
+    EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
+    TBLEXERCICIOSEEK.close();
+    TBLEXERCICIOSEEK.setCommandText(
+        QStringLiteral("select Caminho_Video from Exercicios WHERE (APARELHO = :APARELHO)"));
+    TBLEXERCICIOSEEK.setParameter(QStringLiteral("APARELHO"), EDTAPARELHO->text());
+    TBLEXERCICIOSEEK.open();
+    if (TBLEXERCICIOSEEK.eof()) {
+        warn(LBLAVISOAP, QStringLiteral("Dado INCORRETO ! Aparelho"),
+             msg::CodigoIncorreto + QLatin1Char('\r'), QStringLiteral("Aparelho"));
+        EDTAPARELHO->clear();
+        return;
+    }
+    const QString pathField = QStringLiteral("Caminho_Video");
+    if (TBLEXERCICIOSEEK.isNull(pathField)) {
+        return;
+    }
+    const QString path = TBLEXERCICIOSEEK.fieldText(pathField);
+    if (!QFileInfo::exists(path)) {
+        warn(LBLAVISOAP, QStringLiteral("Arquivo Video inexistente ! "), msg::VideoInexistente,
+             QStringLiteral("Windows Media Player"));
+        EDTAPARELHO->clear();
+        return;
+    }
+    VIDEO_DA_SERIE = false;
+    CAMINHO_VIDEO_ATUAL = path;
+    showVideoWindow(this);
+}

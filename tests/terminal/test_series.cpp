@@ -1,0 +1,183 @@
+// The workout on screen: what the series window shows for each workout, the video look-up of its
+// rows and its idle time-out.
+#include "DBGrid.h"
+#include "KioskFixture.h"
+#include "SEFUNCOES.h"
+#include "SESERIEVIDEO.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QColor red(255, 0, 0);
+const QColor titleColour(0, 128, 255);
+const QColor fixedColour(215, 237, 251);
+
+QColor textColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+QStringList codesOf(const TDBGrid& grid) {
+    QStringList codes;
+    for (int row = 0; row < grid.model()->rowCount(); ++row) {
+        codes << grid.model()
+                     ->index(row, static_cast<const DataSetModel*>(grid.model())
+                                      ->fieldIndex(QStringLiteral("CODIGO_EXERCICIO")))
+                     .data()
+                     .toString();
+    }
+    return codes;
+}
+
+// A pixel of the grid as painted, in the grid's own coordinates.
+QColor pixelOf(TDBGrid& grid, QPoint where) {
+    return grid.grab().toImage().pixelColor(where);
+}
+
+class Series : public KioskTest {
+protected:
+    void SetUp() override {
+        KioskTest::SetUp();
+        setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+        setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("60"));
+    }
+
+    // Fetches a workout of member 42; action runs on the series window once it is up.
+    void showWorkout(const QString& digit, std::function<void(TFRMSERIEVIDEO&)> action) {
+        onModal<TFRMSERIEVIDEO>(std::move(action));
+        TFRMIMPSERIE40COLUNAS& k = kiosk ? *kiosk : openKiosk();
+        enter(k.EDTMATRICULA, QStringLiteral("42"));
+        enter(k.EDTTREINO, digit);
+        EXPECT_EQ(FRMSERIEVIDEO, nullptr);
+    }
+};
+
+TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
+    palendra({QStringLiteral("UPDATE ALONGAMENTO SET Alogamento_02 = TRUE, Alogamento_23 = TRUE")});
+    bool shown = false;
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        shown = true;
+        EXPECT_EQ(FRMSERIEVIDEO, &s);
+        EXPECT_TRUE(VIDEO_DA_SERIE);
+        EXPECT_EQ(s.LBLMATRICULA->text(), QStringLiteral("0000000042"));
+        EXPECT_EQ(s.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+        EXPECT_EQ(s.LBLPROFESSOR->text(), QStringLiteral("Ana Instrutora"));
+        EXPECT_EQ(s.LBLDATAINICIO->text(), QStringLiteral("05 / março / 2026"));
+        EXPECT_TRUE(s.PNLAEROBICO->isVisible());
+        EXPECT_EQ(s.PNLEXERCICIO->y(), 230);
+        for (int day = 0; day < 7; ++day) {
+            EXPECT_EQ(textColour(s.LBLAero[day]) == red, day >= 5) << day; // Friday, Saturday
+            EXPECT_EQ(textColour(s.LBLExer[day]) == red, day <= 1) << day; // Sunday, Monday
+        }
+        EXPECT_EQ(s.LBLTREINO->text(), QStringLiteral("A"));
+        EXPECT_EQ(s.LBLREAVALIACAO->text(), QStringLiteral("05/06/2026"));
+        EXPECT_TRUE(s.DBGEXERCICIOS[0]->isVisible());
+        for (int i = 1; i < 5; ++i) {
+            EXPECT_FALSE(s.DBGEXERCICIOS[i]->isVisible());
+        }
+        EXPECT_EQ(codesOf(*s.DBGEXERCICIOS[0]), (QStringList{"101", "102"}));
+        EXPECT_EQ(codesOf(*s.DBGAEROBICA), QStringList{"201"});
+        EXPECT_EQ(s.DBGEXERCICIOS[0]->currentFieldText(QStringLiteral("EXERCICIO")),
+                  QStringLiteral("Supino Reto"));
+        EXPECT_TRUE(s.DBCBAlogamento[1]->isChecked());
+        EXPECT_TRUE(s.DBCBAlogamento[22]->isChecked());
+        EXPECT_FALSE(s.DBCBAlogamento[0]->isChecked());
+        EXPECT_EQ(s.DBMEMOALONGAMENTO->toPlainText(), QStringLiteral("Manter 20 segundos"));
+        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_EQ(s.Timer1->interval(), 60000);
+
+        // Data cells in their column's title colour; the indicator column in the fixed colour.
+        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+        const QPoint viewport = grid.viewport()->geometry().topLeft();
+        const QRect cell = grid.visualRect(cellOf(grid, 1));
+        EXPECT_EQ(pixelOf(grid, viewport + cell.bottomLeft() + QPoint(2, -2)), titleColour);
+        const QPoint indicator = grid.verticalHeader()->geometry().topLeft() +
+                                 QPoint(2, grid.rowViewportPosition(1) + 2);
+        EXPECT_EQ(pixelOf(grid, indicator), fixedColour);
+        QTest::keyClick(s.DBMEMOALONGAMENTO, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(Series, WorkoutCMovesTheStrengthSectionUpAndHidesTheReassessmentDate) {
+    setSetting(QStringLiteral("TEMPO_REAVALIACAO"), QStringLiteral("'0'"));
+    bool shown = false;
+    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
+        shown = true;
+        EXPECT_FALSE(s.PNLAEROBICO->isVisible());
+        EXPECT_EQ(s.PNLEXERCICIO->y(), 46);
+        EXPECT_EQ(s.LBLTREINO->text(), QStringLiteral("C"));
+        EXPECT_TRUE(s.DBGEXERCICIOS[2]->isVisible());
+        EXPECT_FALSE(s.DBGEXERCICIOS[0]->isVisible());
+        EXPECT_EQ(codesOf(*s.DBGEXERCICIOS[2]), QStringList{"102"});
+        EXPECT_EQ(s.LBLREAVALIACAO->text(), QStringLiteral("    /       /"));
+        EXPECT_TRUE(s.DBMEMOALONGAMENTO->toPlainText().isEmpty());
+        QTest::keyClick(s.DBGEXERCICIOS[2], Qt::Key_Escape);
+    });
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(Series, EnterAndDoubleClickLookUpTheCodeOfTheirRow) {
+    setVideo(QStringLiteral("101"), QString());
+    setVideo(QStringLiteral("102"), QDir(folder()).filePath(QStringLiteral("gone.wmv")));
+    setVideo(QStringLiteral("201"), QDir(folder()).filePath(QStringLiteral("gone.avi")),
+             QStringLiteral("S"));
+    const QString missing = QStringLiteral("Arquivo Video inexistente !\r Windows Media Player");
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+        // No path: nothing shown, and the idle time-out runs again.
+        doubleClickRow(grid, 0);
+        EXPECT_TRUE(messages.texts().isEmpty());
+        EXPECT_TRUE(s.Timer1->isActive());
+        grid.setCurrentIndex(cellOf(grid, 1));
+        QTest::keyClick(&grid, Qt::Key_Return);
+        EXPECT_EQ(messages.texts(), QStringList{missing});
+        EXPECT_TRUE(s.Timer1->isActive());
+        // The aerobic grid looks among the aerobic exercises.
+        QTest::keyClick(s.DBGAEROBICA, Qt::Key_Return);
+        EXPECT_EQ(messages.texts(), (QStringList{missing, missing}));
+        EXPECT_TRUE(s.isVisible());
+        s.close();
+    });
+}
+
+TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
+        EXPECT_FALSE(s.Timer1->isActive());
+        s.close();
+    });
+    kiosk.reset();
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("2"));
+    QElapsedTimer open;
+    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
+        EXPECT_EQ(s.Timer1->interval(), 2000);
+        EXPECT_TRUE(s.Timer1->isActive());
+        s.Timer1->start(30); // the same timer, shortened
+        open.start();
+    });
+    EXPECT_LT(open.elapsed(), 1000);
+}
+
+TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
+    openKiosk().EDTTREINO->setText(QStringLiteral("x"));
+    {
+        TFRMSERIEVIDEO series(*kiosk);
+        EXPECT_THROW(series.FormShow(), ConversionError);
+        EXPECT_TRUE(series.LBLTREINO->text().isEmpty());
+    }
+    kiosk.reset();
+    setSetting(QStringLiteral("TEMPO_REAVALIACAO"), QStringLiteral("'3a'"));
+    openKiosk().EDTTREINO->setText(QStringLiteral("2"));
+    TFRMSERIEVIDEO series(*kiosk);
+    EXPECT_THROW(series.FormShow(), ConversionError);
+    EXPECT_EQ(series.LBLTREINO->text(), QStringLiteral("B"));
+    EXPECT_TRUE(series.LBLREAVALIACAO->text().isEmpty());
+}
+
+} // namespace

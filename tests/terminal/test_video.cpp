@@ -1,0 +1,149 @@
+// Exercise videos: real clips played by the video window, opened from equipment mode and from
+// the series window, and the machine-code look-up of equipment mode.
+#include "DBGrid.h"
+#include "KioskFixture.h"
+#include "SEFUNCOES.h"
+#include "SESERIEVIDEO.h"
+#include "SEVIDEO.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString missingVideo = QStringLiteral("Arquivo Video inexistente !\r Windows Media Player");
+
+class Equipment : public KioskTest {
+protected:
+    void SetUp() override {
+        KioskTest::SetUp();
+        setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    }
+    // Types a machine code whose video plays; returns how long its window was up.
+    qint64 playMachine(const QString& code, std::function<void(TFRMVIDEO&)> whileShown = {}) {
+        QElapsedTimer up;
+        onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
+            up.start();
+            if (whileShown) {
+                whileShown(video);
+            }
+        });
+        enter(machineField(), code);
+        EXPECT_TRUE(up.isValid()) << "no video window";
+        return up.isValid() ? up.elapsed() : 0;
+    }
+    QLineEdit* machineField() { return (kiosk ? *kiosk : openKiosk()).EDTAPARELHO; }
+};
+
+class EveryFormat : public Equipment, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EveryFormat, AVideoThatEndsClosesItsWindowAndEmptiesTheMachineField) {
+    const QString file = clip(QString::fromLatin1(GetParam()));
+    setVideo(QStringLiteral("101"), file);
+    const qint64 shownFor = playMachine(QStringLiteral("12"));
+    // Played to its end (1.5 s), then closed at the next check of the position.
+    EXPECT_GE(shownFor, 1200);
+    EXPECT_LE(shownFor, 3500);
+    EXPECT_EQ(CAMINHO_VIDEO_ATUAL, file);
+    EXPECT_FALSE(VIDEO_DA_SERIE);
+    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_EQ(FRMVIDEO, nullptr);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EveryFormat, ::testing::Values("mp4", "wmv", "avi", "webm"));
+
+TEST_F(Equipment, EscClosesAPlayingVideoAtOnce) {
+    setVideo(QStringLiteral("101"), clip(QStringLiteral("mp4"), 6.0));
+    playMachine(QStringLiteral("012"), [&](TFRMVIDEO& video) {
+        QTest::qWait(1200);
+        EXPECT_TRUE(video.isVisible());
+        EXPECT_GT(video.WindowsMediaPlayer->controls().currentPosition(), 0.0);
+        EXPECT_EQ(video.windowTitle(), QStringLiteral("Video Aula"));
+        QTest::keyClick(video.WindowsMediaPlayer->widget(), Qt::Key_Escape);
+        EXPECT_FALSE(video.isVisible());
+    });
+    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+}
+
+TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
+    setVideo(QStringLiteral("101"), notAVideo());
+    enter(machineField(), QStringLiteral("12"));
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
+    EXPECT_TRUE(kiosk->isVisible());
+    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_EQ(FRMVIDEO, nullptr);
+}
+
+TEST_F(Equipment, CodesArePaddedUnknownOnesWarnNullPathsDoNothing) {
+    setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    EXPECT_TRUE(k.PNLAPARELHO->isVisible());
+    enter(k.EDTAPARELHO, QStringLiteral("12")); // machine 012, its file is missing
+    EXPECT_EQ(messages.texts(), QStringList{missingVideo});
+    EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
+    enter(k.EDTAPARELHO, QStringLiteral("99"));
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("Código INCORRETO !\r Aparelho"));
+    EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
+    messages.clear();
+    enter(k.EDTAPARELHO, QStringLiteral("13")); // Leg Press, no video path
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(k.EDTAPARELHO->text(), QStringLiteral("013"));
+
+    k.EDTAPARELHO->setText(QStringLiteral("1a"));
+    QChar enterKey(13);
+    EXPECT_THROW(k.EDTAPARELHOKeyPress(enterKey), ConversionError);
+    EXPECT_EQ(k.EDTAPARELHO->text(), QStringLiteral("1a"));
+    QTest::keyClick(k.EDTAPARELHO, Qt::Key_Escape);
+    EXPECT_FALSE(k.isVisible());
+}
+
+TEST_F(Equipment, WithAKeypadTheWarningsGoToTheRedLabel) {
+    setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
+    setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTAPARELHO, QStringLiteral("99"));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    enter(k.EDTAPARELHO, QStringLiteral("12"));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Arquivo Video inexistente ! "));
+    EXPECT_TRUE(k.LBLAVISOAP->isHidden());
+    EXPECT_EQ(pauses.pauses(), (std::vector<int>{2000, 2000}));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Equipment, SeveralExercisesOnOneMachinePlayTheFirstOne) {
+    palendra({QStringLiteral("INSERT INTO EXERCICIOS (CODIGO, DESCRICAO, DESCRICAOABREVIADA, "
+                             "APARELHO, Caminho_Video, TIPO) VALUES ('103', 'Supino Fechado', "
+                             "'Supino F.', '012', '/nowhere/gone.mp4', 'N')")});
+    setVideo(QStringLiteral("101"), clip(QStringLiteral("webm")));
+    EXPECT_GT(playMachine(QStringLiteral("12")), 0);
+    EXPECT_EQ(CAMINHO_VIDEO_ATUAL, clip(QStringLiteral("webm")));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(KioskTest, AVideoFromTheSeriesRestartsItsIdleTimeOutWhenItEnds) {
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setVideo(QStringLiteral("102"), clip(QStringLiteral("mp4")));
+    bool played = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& s) {
+        onModal<TFRMVIDEO>([&](TFRMVIDEO&) {
+            played = true;
+            EXPECT_TRUE(VIDEO_DA_SERIE);
+            EXPECT_FALSE(s.Timer1->isActive()); // stopped by the look-up
+        });
+        doubleClickRow(*s.DBGEXERCICIOS[0], 1);
+        EXPECT_TRUE(played);
+        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_GT(s.Timer1->remainingTime(), s.Timer1->interval() - 1000); // a full interval
+        s.close();
+    });
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    EXPECT_TRUE(played);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+} // namespace
