@@ -5,8 +5,10 @@
 #include "KeypadDevices.h"
 #include "SEFUNCOES.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -80,4 +82,14 @@ void applyKeypadSettings(TComm& comm, const DataSet& settings) {
     if (parity == QStringLiteral("NADA")) {
         comm.SetParity(paNone);
     }
+}
+
+bool readKeypadByte(TComm& comm, char& byte) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(comm.ReadBufSize(), 1)), 0);
+    if (comm.Read(buffer.data(), 1) == -1) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QString());
+        return false;
+    }
+    byte = buffer[0];
+    return true;
 }

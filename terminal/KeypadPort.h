@@ -15,3 +15,7 @@ TComm* createKeypadComm(QObject* owner);
 // STOPBIT and PARIDADE as the line. Values the record may not hold leave the design value.
 // DATABIT and STOPBIT must be whole numbers: anything else raises ConversionError.
 void applyKeypadSettings(TComm& comm, const DataSet& settings);
+
+// Reads one key byte, as each received-data event of a keypad window does (into a zeroed buffer
+// of the port's read-buffer size); false, after "Abertura de tabela !", when the read timed out.
+bool readKeypadByte(TComm& comm, char& byte);

@@ -14,9 +14,6 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include <algorithm>
-#include <vector>
-
 namespace {
 
 constexpr QChar keyEnter(13);
@@ -127,10 +124,8 @@ void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
     if (!MPAD_KEYPRESS || !keypadConfigured()) {
         return;
     }
-    std::vector<char> buffer(static_cast<std::size_t>(std::max(Comm1->ReadBufSize(), 1)), 0);
-    if (Comm1->Read(buffer.data(), 1) == -1) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QString());
-    } else if (!keypadByte(buffer[0])) {
+    char byte = 0;
+    if (readKeypadByte(*Comm1, byte) && !keypadByte(byte)) {
         return;
     }
     QCoreApplication::processEvents();
@@ -170,7 +165,8 @@ void TFRMIMPSERIE40COLUNAS::keypadEsc() {
 
 // BREAK holds the keypad's line while the terminal works on the key.
 void TFRMIMPSERIE40COLUNAS::keypadEnter() {
-    if (equipmentPanelShown() || EDTMATRICULA->text().isEmpty()) {
+    const bool equipment = equipmentPanelShown();
+    if ((equipment ? EDTAPARELHO : EDTMATRICULA)->text().isEmpty()) {
         return;
     }
     Comm1->SetBREAKState(true);
@@ -178,9 +174,13 @@ void TFRMIMPSERIE40COLUNAS::keypadEnter() {
         TComm* comm;
         ~DropBreak() { comm->SetBREAKState(false); }
     } dropBreak{Comm1};
-    passKey(EDTMATRICULA->isEnabled() ? &TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress
-                                      : &TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress,
-            keyEnter);
+    if (equipment) {
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, keyEnter);
+    } else if (EDTMATRICULA->isEnabled()) {
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress, keyEnter);
+    } else {
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, keyEnter);
+    }
 }
 
 void TFRMIMPSERIE40COLUNAS::keypadDigit(QChar digit) {

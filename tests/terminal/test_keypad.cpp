@@ -8,6 +8,7 @@
 #include "KeypadPort.h"
 #include "KioskFixture.h"
 #include "SEFUNCOES.h"
+#include "SESERIEVIDEO.h"
 #include "TerminalApplication.h"
 
 #include <QFile>
@@ -116,6 +117,49 @@ TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
     other.SetDeviceName(QStringLiteral("KPD1"));
     other.Open();
     EXPECT_TRUE(other.Enabled()) << "the kiosk let go of the port";
+}
+
+TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    bool kioskLetGo = false;
+    bool seriesReads = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        kioskLetGo = !k.Comm1->Enabled();
+        seriesReads = series.Comm1->Enabled();
+        press("1#"); // a digit is ignored, "#" closes
+    });
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("1#");
+    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }));
+    EXPECT_TRUE(kioskLetGo);
+    EXPECT_TRUE(seriesReads);
+    EXPECT_TRUE(k.Comm1->Enabled());
+    EXPECT_EQ(pauses.pauses(), std::vector<int>{100});
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+        << "the kiosk did not get its keypad back";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
+TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
+    setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    const auto codes = history(k.EDTAPARELHO);
+    press("1234*");
+    ASSERT_TRUE(waitUntil([&] { return codes->size() == 4; }));
+    EXPECT_EQ(*codes, QStringList({QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"),
+                                   QString()}));
+    press("#"); // on an empty field: nothing
+    press("999#");
+    ASSERT_TRUE(waitUntil([&] { return !pauses.pauses().empty(); }));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
+    EXPECT_EQ(codes->last(), QString());
 }
 
 TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
