@@ -280,7 +280,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
          }},
         {QStringLiteral("the exercise sheet reading the virtual keypad"), kioskReading,
          [this, &keypad] {
-             const QString path = m_folder.filePath(QStringLiteral("10-teclado-virtual.png"));
+             const QString path = m_folder.filePath(QStringLiteral("12-teclado-virtual.png"));
              if (keypad.grab().save(path)) {
                  m_pictures << path;
              }
@@ -289,7 +289,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
         {QStringLiteral("the member found from the keypad"),
          [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
          [this, &keypad] {
-             picture(QStringLiteral("11-ficha-teclado.png"));
+             picture(QStringLiteral("13-ficha-teclado.png"));
              keypad.press(QStringLiteral("1#"));
          }},
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
