@@ -1,5 +1,6 @@
 #include "DemoScript.h"
 
+#include "CommInt.h"
 #include "DemoData.h"
 #include "DeviceNames.h"
 #include "SEACESSO.h"
@@ -11,6 +12,7 @@
 #include "SEVIDEO.h"
 #include "TicketPicture.h"
 #include "Tprintfast.h"
+#include "VirtualKeypad.h"
 
 #include <QAction>
 #include <QApplication>
@@ -261,4 +263,48 @@ void DemoScript::pressEnter(QWidget* field) {
 void DemoScript::pressKey(Qt::Key key, QWidget* field) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(field != nullptr ? field : QApplication::focusWidget(), &press);
+}
+
+// --- The keypad's visit -----------------------------------------------------------------------
+
+void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
+    const auto kioskReading = [] {
+        return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
+               FRMIMPSERIE40COLUNAS->Comm1->Enabled();
+    };
+    const std::vector<Step> visit = {
+        {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,
+         [folder] {
+             setDemoKeypadSetting(folder, demoKeypadName);
+             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet reading the virtual keypad"), kioskReading,
+         [this, &keypad] {
+             const QString path = m_folder.filePath(QStringLiteral("12-teclado-virtual.png"));
+             if (keypad.grab().save(path)) {
+                 m_pictures << path;
+             }
+             keypad.press(demo::showcaseMember().right(4) + QStringLiteral("#"));
+         }},
+        {QStringLiteral("the member found from the keypad"),
+         [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
+         [this, &keypad] {
+             picture(QStringLiteral("13-ficha-teclado.png"));
+             keypad.press(QStringLiteral("1#"));
+         }},
+        {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
+         [kioskReading] {
+             return kioskReading() && FRMIMPSERIE40COLUNAS->EDTMATRICULA->isEnabled() &&
+                    FRMIMPSERIE40COLUNAS->EDTMATRICULA->text().isEmpty();
+         },
+         [&keypad] {
+             keypad.press(QStringLiteral("*"));
+         }},
+        {QStringLiteral("the main window after the keypad's visit"), mainWindowIdle,
+         [folder] {
+             setDemoKeypadSetting(folder, QStringLiteral("NADA"));
+         }},
+    };
+    // The last step is the operator leaving.
+    m_steps.insert(m_steps.end() - 1, visit.begin(), visit.end());
 }

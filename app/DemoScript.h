@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class VirtualKeypad;
+
 // The scripted session of the demo on a machine without a display: it walks the terminal through
 // its windows as an operator would, taking a picture of each into a folder.
 class DemoScript : public QObject {
@@ -17,6 +19,9 @@ public:
     DemoScript(const QString& pictureFolder, const QString& operatorCode, const QString& password);
 
     void start();
+    // Before the operator leaves, the kiosk is opened again with the virtual keypad named in the
+    // settings of the demo's databases in folder, and a member is served from the pad alone.
+    void addKeypadVisit(VirtualKeypad& keypad, const QString& folder);
     // The pictures taken so far.
     const QStringList& pictures() const { return m_pictures; }
     bool failed() const { return m_failed; }

@@ -3,14 +3,18 @@
 // session instead and leaves a picture of every window it passed through.
 #include "DemoData.h"
 #include "DemoScript.h"
-#include "MessageBox.h"
 #include "DemoVideos.h"
+#include "KeypadDevices.h"
+#include "MessageBox.h"
+#include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
+#include "VirtualKeypad.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QTextStream>
 
 #include <cstring>
@@ -78,8 +82,27 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     QDir::setCurrent(folder);
 
+    // The keypad's devices are links in DIR/dev, where the virtual keypad links itself.
+    const QString devices = QDir(folder).filePath(QStringLiteral("dev"));
+    const QString keypadLink = QDir(devices).filePath(demoKeypadName);
+    platform::PosixSerialDriver keypadDriver(devices);
+    platform::SerialUsbKeypadSwitch keypadSwitch(keypadDriver);
+    platform::setKeypadSerialDriver(&keypadDriver);
+    platform::setUsbKeypadSwitch(&keypadSwitch);
+
     if (!scripted) {
-        return runTerminal(folder);
+        // A program of its own, so that the kiosk's modal window does not shut its keys out.
+        setDemoKeypadSetting(folder, demoKeypadName);
+        QProcess keypad;
+        keypad.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-virtual-keypad"),
+                     {keypadLink});
+        out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
+            << "\"); the keyboard only leaves it with Esc\n";
+        out.flush();
+        const int result = runTerminal(folder);
+        keypad.terminate();
+        keypad.waitForFinished(2000);
+        return result;
     }
     out << "No display: running a scripted session on the offscreen platform.\n";
     out.flush();
@@ -89,9 +112,12 @@ int main(int argc, char** argv) {
         return message.buttons == platform::MessageButtons::YesNo ? int(platform::IdYes)
                                                                   : int(platform::IdOk);
     });
+    setDemoKeypadSetting(folder, QStringLiteral("NADA")); // the first visit types on the keyboard
+    VirtualKeypad keypad(keypadLink);
     const demo::Operator& administrator = demo::operators().front();
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,
                       administrator.password);
+    script.addKeypadVisit(keypad, folder);
     script.start();
     const int result = runTerminal(folder);
     if (script.failed()) {

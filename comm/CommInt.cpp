@@ -129,10 +129,12 @@ void TCommHandOver::Cancel() {
 // --- TCommEventThread ------------------------------------------------------------------------
 
 TCommEventThread::TCommEventThread(platform::SerialDriver& Driver, platform::NativeHandle Handle,
-                                   TCommEventTypes Events, QObject* Receiver)
+                                   TCommEventTypes Events, QObject* Receiver,
+                                   std::uint32_t OpenNumber)
     : FDriver(Driver)
     , FCommHandle(Handle)
-    , FReceiver(Receiver) {
+    , FReceiver(Receiver)
+    , FOpenNumber(OpenNumber) {
     if (FEvent.Handle() == platform::InvalidHandleValue) {
         // Every wait would fail at once, no pause would hold and nothing could stop a wait.
         throw std::runtime_error("no event for the comm event thread");
@@ -206,7 +208,7 @@ void TCommEventThread::SignalOwner() {
 // drops it.
 void TCommEventThread::PostWaitError(std::uint32_t Code) {
     QMetaObject::invokeMethod(FReceiver, "ReportWaitError", Qt::QueuedConnection,
-                              Q_ARG(int, static_cast<int>(Code)));
+                              Q_ARG(int, static_cast<int>(Code)), Q_ARG(uint, FOpenNumber));
 }
 
 // --- TCustomComm -----------------------------------------------------------------------------
@@ -243,7 +245,8 @@ void TCustomComm::Open() {
         return;
     }
     try {
-        FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this);
+        FEventThread = std::make_unique<TCommEventThread>(*FDriver, FHandle, FMonitorEvents, this,
+                                                          FOpenCount + 1);
     } catch (const std::exception&) {
         // Out of threads or descriptors (Win32 reports both as not enough memory): a port
         // without its thread would never raise an event.
@@ -300,8 +303,12 @@ void TCustomComm::DeliverCommSignal() {
     }
 }
 
-void TCustomComm::ReportWaitError(int Code) {
+void TCustomComm::ReportWaitError(int Code, uint OpenNumber) {
+    if (!FEventThread || OpenNumber != FOpenCount) {
+        return; // that port was closed meanwhile
+    }
     ReportCommError(QStringLiteral("Error waiting for comm event"), Code);
+    raise(FOnDeviceLost, this, Code);
 }
 
 int TCustomComm::Write(const void* Buf, int Count) {

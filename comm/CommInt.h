@@ -142,9 +142,10 @@ class TCommEventThread {
 public:
     // Sets the port's event mask from Events and starts the thread. Receiver lives on the
     // user-interface thread, serves the hand-overs through its DeliverCommSignal() and is told
-    // of failing waits through its ReportWaitError(int).
+    // of failing waits through its ReportWaitError(int Code, uint OpenNumber), OpenNumber saying
+    // which open of the port the thread watches.
     TCommEventThread(platform::SerialDriver& Driver, platform::NativeHandle Handle,
-                     TCommEventTypes Events, QObject* Receiver);
+                     TCommEventTypes Events, QObject* Receiver, std::uint32_t OpenNumber);
     ~TCommEventThread();
     TCommEventThread(const TCommEventThread&) = delete;
     TCommEventThread& operator=(const TCommEventThread&) = delete;
@@ -177,6 +178,7 @@ private:
     std::atomic<bool> FTerminated{false};
     std::shared_ptr<TCommHandOver> FHandOver = std::make_shared<TCommHandOver>();
     QObject* const FReceiver;
+    const std::uint32_t FOpenNumber;
     std::thread FThread; // last: the thread starts when everything else is ready
 };
 
@@ -264,14 +266,19 @@ public:
     void SetOnRxFlag(TCommNotifyEvent Value) { FOnRxFlag = std::move(Value); }
     const TCommNotifyEvent& OnTxEmpty() const { return FOnTxEmpty; }
     void SetOnTxEmpty(TCommNotifyEvent Value) { FOnTxEmpty = std::move(Value); }
+    // Not one of the port's events: the event waits of the open port began to fail, so the
+    // device is gone (unplugged). Raised once, with the error code; the port stays open.
+    const TCommErrorEvent& OnDeviceLost() const { return FOnDeviceLost; }
+    void SetOnDeviceLost(TCommErrorEvent Value) { FOnDeviceLost = std::move(Value); }
 
     // Writes the line settings and special characters into the port (nothing while closed).
     void ApplyPortSettings();
 
     // The event thread's hand-over arrives here, on the user-interface thread.
     Q_INVOKABLE void DeliverCommSignal();
-    // The event thread's waits began to fail (the device is gone): reported once a run.
-    Q_INVOKABLE void ReportWaitError(int Code);
+    // The event thread's waits began to fail (the device is gone): reported once a run. A report
+    // of an earlier open comes late and is dropped.
+    Q_INVOKABLE void ReportWaitError(int Code, uint OpenNumber);
 
 protected:
     virtual void OpenDeviceHandle();
@@ -315,6 +322,7 @@ protected:
     TCommRxCharEvent FOnRxChar;
     TCommNotifyEvent FOnRxFlag;
     TCommNotifyEvent FOnTxEmpty;
+    TCommErrorEvent FOnDeviceLost;
 
 private:
     void RaiseRxCharAgainForWhatIsLeft(TCommEventThread* Sender, std::uint32_t OpenCount,

@@ -157,6 +157,7 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
     createStretching();
 
     TBLEXERCICIOSEEK.setConnection(&FRMSEPRINCIPAL->ADOConnectionPalendra);
+    createKeypad();
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMSERIEVIDEO::Timer1Timer);
     Timer1->start(designIdleMs);
@@ -299,6 +300,7 @@ void TFRMSERIEVIDEO::FormShow() {
         textToInteger(m_owner.TBLCONTROLE.fieldText(QStringLiteral("TEMPO_REAVALIACAO")));
     LBLREAVALIACAO->setText(reassessment != 0 ? DATA_REAVALIACAO_TEXTO
                                               : QStringLiteral("    /       /"));
+    takeKeypadOver();
     QCoreApplication::processEvents();
 }
 
@@ -417,4 +419,5 @@ void TFRMSERIEVIDEO::done(int result) {
 void TFRMSERIEVIDEO::FormClose() {
     Timer1->stop();
     TBLEXERCICIOSEEK.close();
+    giveKeypadBack();
 }

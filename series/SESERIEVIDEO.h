@@ -10,6 +10,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
+class TComm;
 class TDBGrid;
 class TFRMIMPSERIE40COLUNAS;
 
@@ -78,6 +79,10 @@ public:
     QTimer* Timer1 = nullptr;
     CommandDataSet TBLEXERCICIOSEEK;
 
+    // The keypad while this window is open: "*" or "#" closes the window, other keys are ignored.
+    TComm* Comm1 = nullptr;
+    void Comm1RxChar(QObject* Sender, int Count);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -96,7 +101,13 @@ private:
     // Plays the video of the current row's exercise; type "S" aerobic, "N" strength.
     void lookUpVideo(const TDBGrid& grid, const QString& type);
 
+    // The kiosk's keypad port is this window's while it is open.
+    void createKeypad();
+    void takeKeypadOver();
+    void giveKeypadBack();
+
     TFRMIMPSERIE40COLUNAS& m_owner;
+    bool m_keypadTaken = false;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
     bool m_closed = false;
 };

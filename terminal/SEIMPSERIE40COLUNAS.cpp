@@ -1,5 +1,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
+#include "CommInt.h"
 #include "DataLink.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
@@ -83,6 +84,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     createMemberPanel();
     createEquipmentPanel();
     createPrinters();
+    createKeypad();
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
@@ -205,6 +207,9 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->setGeometry(rect());
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
+    if (keypadConfigured()) {
+        setUpKeypad();
+    }
 }
 
 bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
@@ -253,6 +258,9 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
         return;
     }
     if (Key == keyEnter && !EDTMATRICULA->text().isEmpty()) {
+        if (keypadConfigured()) {
+            Comm1->SetBREAKState(true);
+        }
         findMember();
     }
 }
@@ -388,6 +396,9 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
 void TFRMIMPSERIE40COLUNAS::done(int result) {
     if (!m_closed) {
         m_closed = true;
+        if (m_keypadSetUp) {
+            shutDownKeypad();
+        }
         FormClose();
     }
     ModalWindow::done(result);

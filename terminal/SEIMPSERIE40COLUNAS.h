@@ -12,7 +12,9 @@ class QFrame;
 class QImage;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class QToolButton;
+class TComm;
 class TFRMSEPRINCIPAL;
 class TPrintFast;
 class TZELPrinter;
@@ -72,6 +74,18 @@ public:
     bool keypadConfigured() const;
 
     bool MPAD_KEYPRESS = false;
+
+    // The serial keypad: one key byte a received-data event.
+    TComm* Comm1 = nullptr;
+    void Comm1RxChar(QObject* Sender, int Count);
+    // The decimal codes of the text's characters, one after the other ("\x1b" gives "27").
+    static QString MyStrToAscii(const QString& text);
+    // Switches the USB keypad model on (mode 0) or off (mode 1).
+    void Ativa_Destasiva_Tec12USB(int mode);
+    // The series window takes the keypad's port over while it is open: it closes the kiosk's
+    // port, and opens it again when it is done (a port that does not open is tried again later).
+    void closeKeypadPort();
+    void reopenKeypadPort();
 
     // The ticket's printers: the matrix driver on PORTA_IMP, the text printing library on the
     // installed printer Caminho_Impressora.
@@ -141,6 +155,25 @@ private:
     // Equipment mode: the video of the machine whose code is in EDTAPARELHO.
     void playMachineVideo();
 
+    // Keypad steps.
+    void createKeypad();
+    void setUpKeypad();
+    void shutDownKeypad();
+    bool usbKeypad() const;
+    // Sends a code to the USB keypad model; false when its port did not open.
+    bool sendUsbKeypadCode(int code);
+    // A port that failed or did not open is closed and tried again by name every two seconds.
+    void keypadLost();
+    void retryKeypad();
+    // One byte from the keypad; false for a byte that ends the handling of the event.
+    bool keypadByte(char byte);
+    void keypadEsc();
+    void keypadEnter();
+    void keypadDigit(QChar digit);
+    // Calls a key handler as the keyboard would, with the keypad's hold on the fields let go.
+    void passKey(void (TFRMIMPSERIE40COLUNAS::*handler)(QChar&), QChar key);
+    bool equipmentPanelShown() const;
+
     // Retrieval steps.
     void fillSeriesData(const QueryDataSet& exercises);
     QString instructorName(const QString& staffCode);
@@ -160,4 +193,6 @@ private:
 
     TFRMSEPRINCIPAL& m_owner;
     bool m_closed = false;
+    bool m_keypadSetUp = false;
+    QTimer* m_keypadRetry = nullptr;
 };

@@ -54,10 +54,3 @@ TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TerminalApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 using namespace commtest;
@@ -464,7 +465,7 @@ TEST_F(CommOnFakeDriver, APortWhoseThreadCannotStartIsReportedAndClosedAgain) {
 }
 
 // The keypad may be plugged back: the waits are retried until Close, and each time the device
-// goes the failure is reported once, not at every retry.
+// goes the failure is reported once, not at every retry, and so is OnDeviceLost.
 TEST_F(CommOnFakeDriver, AnUnpluggedDeviceIsReportedOnceEachTimeItGoes) {
     const QString name = QStringLiteral("Com1");
     const auto retriesMeanwhile = [&](int retryPauses) {
@@ -477,6 +478,8 @@ TEST_F(CommOnFakeDriver, AnUnpluggedDeviceIsReportedOnceEachTimeItGoes) {
         char buffer[8];
         keys += comm.Read(buffer, std::min(count, 8));
     });
+    std::vector<int> lost;
+    comm.SetOnDeviceLost([&](QObject*, int code) { lost.push_back(code); });
     comm.Open();
     driver.unplug(name);
     ASSERT_TRUE(waitUntil([&] { return !errors.errors().empty(); }));
@@ -492,7 +495,28 @@ TEST_F(CommOnFakeDriver, AnUnpluggedDeviceIsReportedOnceEachTimeItGoes) {
     ASSERT_TRUE(waitUntil([&] { return errors.errors().size() == 2; }));
     EXPECT_GE(retriesMeanwhile(1), 1);
     EXPECT_EQ(errors.errors(), Errors(2, waitFailed.front()));
+    EXPECT_EQ(lost, std::vector<int>(2, int(platform::error::DeviceNotConnected)));
     EXPECT_LT(millisecondsOf([&] { comm.Close(); }), 200);
+}
+
+// A failure noticed just before Close is not reported after it, to whoever owns the port then.
+TEST_F(CommOnFakeDriver, ALossNoticedBeforeCloseIsNotReportedAfterIt) {
+    const QString name = QStringLiteral("Com1");
+    int lost = 0;
+    comm.SetOnDeviceLost([&](QObject*, int) { ++lost; });
+    comm.Open();
+    driver.unplug(name);
+    // Without serving events: the report stays queued until after Close.
+    for (int tries = 0; driver.failedWaits(name) == 0 && tries < 1000; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GT(driver.failedWaits(name), 0);
+    comm.Close();
+    driver.plugBack(name);
+    comm.Open();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(lost, 0);
+    EXPECT_TRUE(errors.errors().empty());
 }
 
 TEST_F(CommOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed) {

@@ -3,6 +3,7 @@
 #include "DBGrid.h"
 #include "DataLink.h"
 #include "DemoVideos.h"
+#include "KeypadDevices.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,13 +61,26 @@ void KioskTest::SetUp() {
     // Tickets go to "TKT", a file in the current folder: the test's own.
     m_previousFolder = QDir::currentPath();
     QDir::setCurrent(folder());
+    QDir().mkpath(deviceFolder());
+    keypadDriver = std::make_unique<platform::PosixSerialDriver>(deviceFolder());
+    keypadSwitch = std::make_unique<platform::SerialUsbKeypadSwitch>(*keypadDriver);
+    platform::setKeypadSerialDriver(keypadDriver.get());
+    platform::setUsbKeypadSwitch(keypadSwitch.get());
 }
 
 void KioskTest::TearDown() {
     kiosk.reset();
     QDir::setCurrent(m_previousFolder);
+    platform::setUsbKeypadSwitch(nullptr);
+    platform::setKeypadSerialDriver(nullptr);
+    keypadSwitch.reset();
+    keypadDriver.reset();
     QLocale::setDefault(QLocale::system());
     ShellTest::TearDown();
+}
+
+QString KioskTest::deviceFolder() const {
+    return QDir(folder()).filePath(QStringLiteral("dev"));
 }
 
 void KioskTest::setSetting(const QString& column, const QString& sqlValue) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "SEIMPSERIE40COLUNAS.h"
+#include "SerialDriverPosix.h"
 #include "ShellFixture.h"
+#include "UsbKeypadSwitch.h"
 
 #include <QLineEdit>
 
@@ -32,6 +34,11 @@ protected:
     // Types text into a field and presses Enter.
     static void enter(QLineEdit* field, const QString& text);
 
+    // The kiosk's serial devices are links in this folder, never the machine's own ports.
+    QString deviceFolder() const;
+
+    std::unique_ptr<platform::PosixSerialDriver> keypadDriver;
+    std::unique_ptr<platform::SerialUsbKeypadSwitch> keypadSwitch;
     // Points an exercise of the catalogue at a video file (a null path when empty) and gives it
     // its kind, "S" aerobic or "N" strength.
     void setVideo(const QString& code, const QString& path,

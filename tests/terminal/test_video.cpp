@@ -104,6 +104,7 @@ TEST_F(Equipment, WithAKeypadTheWarningsGoToTheRedLabel) {
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
     setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
     enter(k.EDTAPARELHO, QStringLiteral("99"));
     EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
     enter(k.EDTAPARELHO, QStringLiteral("12"));

@@ -1,0 +1,281 @@
+// The serial keypad end to end: bytes written to the far end of a pseudo-terminal, found by the
+// kiosk under its settings' name through a folder of device links, reach the fields and print
+// tickets; the pad survives handlers that fail and cables that are pulled.
+#include "CommTestSupport.h"
+#include "DataLink.h"
+#include "FakeSerialDriver.h"
+#include "KeypadDevices.h"
+#include "KeypadPort.h"
+#include "KioskFixture.h"
+#include "SEFUNCOES.h"
+#include "SESERIEVIDEO.h"
+#include "TerminalApplication.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+using commtest::PseudoTerminal;
+using commtest::waitUntil;
+
+namespace {
+
+QString errorLog() {
+    QFile log(TerminalApplication::errorLogPath());
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+}
+
+class Keypad : public KioskTest {
+protected:
+    void SetUp() override {
+        KioskTest::SetUp();
+        plugIn(QStringLiteral("KPD1"));
+        setSetting(QStringLiteral("PINPAD"), QStringLiteral("'KPD1'"));
+        setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(ticketFile()));
+        setSetting(QStringLiteral("ESPACO"), QStringLiteral("0"));
+        QFile::remove(TerminalApplication::errorLogPath());
+    }
+    void TearDown() override {
+        KioskTest::TearDown();
+        QFile::remove(TerminalApplication::errorLogPath());
+    }
+
+    // A new pseudo-terminal under the device name, as a USB adapter plugged in comes back.
+    void plugIn(const QString& name) {
+        pad = std::make_unique<PseudoTerminal>();
+        const QString link = QDir(deviceFolder()).filePath(name);
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(pad->slavePath(), link));
+    }
+    void press(const std::string& keys) { pad->send(keys); }
+    // Every text the field shows, in order.
+    static std::shared_ptr<QStringList> history(QLineEdit* field) {
+        auto texts = std::make_shared<QStringList>();
+        QObject::connect(field, &QLineEdit::textChanged,
+                         [texts](const QString& text) { texts->append(text); });
+        return texts;
+    }
+    QString ticketFile() const { return QDir(folder()).filePath(QStringLiteral("ticket.prn")); }
+    QByteArray ticket() const {
+        QFile file(ticketFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool atRest() const {
+        return kiosk->EDTMATRICULA->isEnabled() && kiosk->EDTMATRICULA->text().isEmpty() &&
+               !kiosk->EDTTREINO->isEnabled() && kiosk->LBLNOME->text().isEmpty();
+    }
+    bool memberFound() const { return kiosk->LBLNOME->text() == QStringLiteral("Zé da Silva"); }
+
+    std::unique_ptr<PseudoTerminal> pad;
+};
+
+TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    ASSERT_TRUE(k.Comm1->Enabled());
+    EXPECT_EQ(k.Comm1->BaudRate(), br9600);
+    EXPECT_TRUE(k.MPAD_KEYPRESS);
+    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("99"));
+    press("42");
+    ASSERT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("42"); }));
+    press("#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("0000000042"));
+    press("1");
+    ASSERT_TRUE(waitUntil([&] { return k.EDTTREINO->text() == QStringLiteral("1"); }));
+    press("#");
+    ASSERT_TRUE(waitUntil([&] { return atRest(); }));
+    EXPECT_TRUE(ticket().contains("Supino")) << ticket().toStdString();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+    EXPECT_TRUE(k.MPAD_KEYPRESS);
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }));
+}
+
+TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    const auto enrolments = history(k.EDTMATRICULA);
+    const auto workouts = history(k.EDTTREINO);
+    press("12345678901*");
+    ASSERT_TRUE(waitUntil([&] { return !enrolments->isEmpty() && enrolments->last().isEmpty(); }));
+    EXPECT_EQ(enrolments->size(), 11);
+    EXPECT_EQ(enrolments->at(9), QStringLiteral("1234567890"));
+    press("#"); // on an empty field: nothing
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("7");  // no workout
+    press("0");  // accepted here, unlike on the keyboard
+    press("3");  // a second digit
+    press("x9"); // anything else is ignored; the 9 is a second digit too
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return atRest(); }));
+    EXPECT_EQ(*workouts, QStringList({QStringLiteral("0"), QString()}));
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
+    EXPECT_FALSE(k.Comm1->Enabled());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+    TComm other(nullptr, keypadDriver.get());
+    other.SetDeviceName(QStringLiteral("KPD1"));
+    other.Open();
+    EXPECT_TRUE(other.Enabled()) << "the kiosk let go of the port";
+}
+
+TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    bool kioskLetGo = false;
+    bool seriesReads = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        kioskLetGo = !k.Comm1->Enabled();
+        seriesReads = series.Comm1->Enabled();
+        press("1#"); // a digit is ignored, "#" closes
+    });
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("1#");
+    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }));
+    EXPECT_TRUE(kioskLetGo);
+    EXPECT_TRUE(seriesReads);
+    EXPECT_TRUE(k.Comm1->Enabled());
+    EXPECT_EQ(pauses.pauses(), std::vector<int>{100});
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+        << "the kiosk did not get its keypad back";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
+TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
+    setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    const auto codes = history(k.EDTAPARELHO);
+    press("1234*");
+    ASSERT_TRUE(waitUntil([&] { return codes->size() == 4; }));
+    EXPECT_EQ(*codes, QStringList({QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"),
+                                   QString()}));
+    press("#"); // on an empty field: nothing
+    press("999#");
+    ASSERT_TRUE(waitUntil([&] { return !pauses.pauses().empty(); }));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
+    EXPECT_EQ(codes->last(), QString());
+}
+
+TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
+    quorvel({QStringLiteral(
+        "INSERT INTO FotosAlunos (MATRICULA, FOTO1) VALUES ('0000000042', X'89504E470D0A')")});
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    press("42#");
+    ASSERT_TRUE(waitUntil([] { return errorLog().contains(QStringLiteral("Not a JPEG file")); }))
+        << "the decoder's error never reached the error log";
+    EXPECT_TRUE(k.MPAD_KEYPRESS);
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return atRest(); })) << "the keypad fell silent";
+    press("7");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("7"); }));
+}
+
+TEST_F(Keypad, ABarcodeScannersBurstArrivesWholeAndLooksUpOnce) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    const auto enrolments = history(k.EDTMATRICULA);
+    press("0000000042\r");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    EXPECT_EQ(enrolments->at(9), QStringLiteral("0000000042"));
+    EXPECT_FALSE(k.EDTMATRICULA->isEnabled());
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return atRest(); }));
+    EXPECT_TRUE(pauses.pauses().empty()) << "a second lookup warned";
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Keypad, APulledCableIsReopenedByNameQuietlyUntilItIsBack) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    press("1");
+    ASSERT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("1"); }));
+    pad->closeMaster();
+    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->Enabled(); }));
+    waitUntil([] { return false; }, 2500); // a retry fails while it is out
+    EXPECT_FALSE(k.Comm1->Enabled());
+    plugIn(QStringLiteral("KPD1"));
+    ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }, 3000));
+    press("2");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("12"); }));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_TRUE(pauses.pauses().empty());
+}
+
+TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
+    plugIn(QStringLiteral("COM3"));
+    setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
+    setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    EXPECT_EQ(pad->receive(1), std::string(1, '\x0f'));
+    ASSERT_TRUE(k.Comm1->Enabled()) << "the switch still held the port";
+    press("*");
+    ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
+    EXPECT_EQ(pad->receive(1), std::string(1, '\x0e'));
+    EXPECT_EQ(pauses.pauses(), std::vector<int>({100, 100}));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+
+    setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM4'")); // nothing there
+    kiosk.reset();
+    openKiosk();
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Problema na porta USB ")});
+}
+
+// A read that does not complete within its time-out, which a pseudo-terminal never does.
+TEST_F(Keypad, AReadThatTimesOutIsReported) {
+    platform::FakeSerialDriver fake;
+    fake.addDevice(QStringLiteral("KPD1")).failures[platform::FakeSerialDriver::Call::ReadFile] =
+        platform::error::DeviceNotConnected;
+    platform::setKeypadSerialDriver(&fake);
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.Comm1->SetReadTimeout(50);
+    fake.receive(QStringLiteral("KPD1"), "5");
+    EXPECT_TRUE(waitUntil([&] { return !messages.texts().isEmpty(); }));
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Abertura de tabela ! ")});
+    EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
+    kiosk.reset();
+}
+
+TEST_F(Keypad, SettingsMapOntoTheLine) {
+    TableDataSet settings;
+    settings.setConnectionString(
+        platform::dataLinkConnectionString(folder(), QStringLiteral("Palendra.udl")));
+    settings.setTableName(QStringLiteral("Secvar"));
+    const auto mapped = [&](const QString& column, const QString& value) {
+        setSetting(column, value);
+        settings.open();
+        auto comm = std::unique_ptr<TComm>(createKeypadComm(nullptr));
+        try {
+            applyKeypadSettings(*comm, settings);
+        } catch (...) {
+            settings.close();
+            throw;
+        }
+        settings.close();
+        return comm;
+    };
+    const std::unique_ptr<TComm> design(createKeypadComm(nullptr));
+    EXPECT_EQ(design->DeviceName(), QStringLiteral("Com1"));
+    EXPECT_EQ(design->MonitorEvents(), TCommEventTypes(evRxChar));
+    EXPECT_EQ(design->Options(),
+              coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
+    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("3600"))->BaudRate(), br2400);
+    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("300"))->BaudRate(), br1200);
+    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("256000"))->BaudRate(), br256000);
+    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'PAR'"))->Parity(), paOdd);
+    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'IMPAR'"))->Parity(), paEven);
+    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'MARCA'"))->Parity(), paNone);
+    EXPECT_EQ(mapped(QStringLiteral("STOPBIT"), QStringLiteral("'0'"))->Stopbits(), sb20);
+    EXPECT_EQ(mapped(QStringLiteral("STOPBIT"), QStringLiteral("'2'"))->Stopbits(), sb10);
+    EXPECT_EQ(mapped(QStringLiteral("DATABIT"), QStringLiteral("'7'"))->Databits(), da7);
+    EXPECT_EQ(mapped(QStringLiteral("DATABIT"), QStringLiteral("'6'"))->Databits(), da8);
+    const std::unique_ptr<TComm> named = mapped(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
+    EXPECT_EQ(named->DeviceName(), QStringLiteral("COM3"));
+    EXPECT_THROW(mapped(QStringLiteral("DATABIT"), QStringLiteral("'x'")), ConversionError);
+    EXPECT_EQ(TFRMIMPSERIE40COLUNAS::MyStrToAscii(QStringLiteral("\x1b#")), QStringLiteral("2735"));
+}
+
+} // namespace
