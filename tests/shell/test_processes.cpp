@@ -193,7 +193,9 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("08-ticket.png"),
                                QStringLiteral("09-ficha-repouso.png"),
                                QStringLiteral("10-serie-video.png"),
-                               QStringLiteral("11-video-aula.png")};
+                               QStringLiteral("11-video-aula.png"),
+                               QStringLiteral("12-teclado-virtual.png"),
+                               QStringLiteral("13-ficha-teclado.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
         EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
