@@ -408,12 +408,8 @@ bool TFRMSERIEVIDEO::eventFilter(QObject* watched, QEvent* event) {
     return ModalWindow::eventFilter(watched, event);
 }
 
-void TFRMSERIEVIDEO::done(int result) {
-    if (!m_closed) {
-        m_closed = true;
-        FormClose();
-    }
-    ModalWindow::done(result);
+void TFRMSERIEVIDEO::closing() {
+    FormClose();
 }
 
 void TFRMSERIEVIDEO::FormClose() {

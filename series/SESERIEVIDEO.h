@@ -88,7 +88,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void done(int result) override;
+    void closing() override;
 
 private:
     void createHeader();
@@ -109,5 +109,4 @@ private:
     TFRMIMPSERIE40COLUNAS& m_owner;
     bool m_keypadTaken = false;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
-    bool m_closed = false;
 };

@@ -94,12 +94,9 @@ void TFRMVIDEO::WindowsMediaPlayerKeyPress(QChar Key) {
 
 void TFRMVIDEO::WindowsMediaPlayerDoubleClick() {}
 
-void TFRMVIDEO::done(int result) {
-    if (!m_closed) {
-        m_closed = true;
-        FormClose();
-    }
-    ModalWindow::done(result);
+void TFRMVIDEO::closing() {
+    m_closed = true;
+    FormClose();
 }
 
 void TFRMVIDEO::FormClose() {

@@ -29,7 +29,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
+    void closing() override;
 
 private:
     void FormShow();
@@ -37,7 +37,7 @@ private:
     // The player will not play the file: say so and close.
     void refuseMedia();
 
-    bool m_closed = false;
+    bool m_closed = false; // a refused medium closing it once is enough
 };
 
 // Shows the video window over owner, modally, on CAMINHO_VIDEO_ATUAL; pending window messages

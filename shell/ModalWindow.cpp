@@ -25,6 +25,10 @@ int ModalWindow::exec() {
 }
 
 void ModalWindow::done(int result) {
+    if (!m_closingDone) {
+        m_closingDone = true;
+        closing();
+    }
     if (m_levelBeforeLoop >= 0 && QThread::currentThread()->loopLevel() <= m_levelBeforeLoop) {
         // The modal loop does not run yet: a request to end it now would be lost. Hiding now
         // would lose it as well, since the loop ends when the window is hidden.

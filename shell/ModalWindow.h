@@ -12,12 +12,15 @@ public:
     void done(int result) override;
 
 protected:
+    // The window's own closing steps, run once, on the first close whatever asked for it.
+    virtual void closing() {}
     // Escape closes a dialog; a window that closes only in its own ways turns that off.
     void setClosedByEscape(bool closed) { m_closedByEscape = closed; }
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_closedByEscape = true;
+    bool m_closingDone = false;
     // The event-loop level exec() was called at; -1 when not being shown. A done() at that level
     // comes before the dialog's own loop runs (from its show, or after a message box shown there
     // returned) and would be lost if passed on at once.

@@ -393,15 +393,11 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
     close();
 }
 
-void TFRMIMPSERIE40COLUNAS::done(int result) {
-    if (!m_closed) {
-        m_closed = true;
-        if (m_keypadSetUp) {
-            shutDownKeypad();
-        }
-        FormClose();
+void TFRMIMPSERIE40COLUNAS::closing() {
+    if (m_keypadSetUp) {
+        shutDownKeypad();
     }
-    ModalWindow::done(result);
+    FormClose();
 }
 
 void TFRMIMPSERIE40COLUNAS::FormClose() {

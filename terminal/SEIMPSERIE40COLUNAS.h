@@ -135,7 +135,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void done(int result) override;
+    void closing() override;
 
 private:
     void createMemberPanel();
@@ -192,7 +192,6 @@ private:
     void printStretching(TicketOutput& out);
 
     TFRMSEPRINCIPAL& m_owner;
-    bool m_closed = false;
     bool m_keypadSetUp = false;
     QTimer* m_keypadRetry = nullptr;
 };
