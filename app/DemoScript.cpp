@@ -3,6 +3,7 @@
 #include "CommInt.h"
 #include "DemoData.h"
 #include "DeviceNames.h"
+#include "MessageBox.h"
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEIMPSERIE40COLUNAS.h"
@@ -21,10 +22,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QTextStream>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -79,6 +83,19 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          [] {
              later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
          }},
+    };
+    addKioskSteps();
+    addSeriesSteps();
+    addEquipmentSteps();
+    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [] {
+                           later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
+                       }});
+    m_poll.setInterval(pollMs);
+    connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
+}
+
+void DemoScript::addKioskSteps() {
+    const std::vector<Step> steps{
         {QStringLiteral("the exercise sheet"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
@@ -103,26 +120,27 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          [this] {
              saveTicket(QStringLiteral("08-ticket"));
              picture(QStringLiteral("09-ficha-repouso.png"));
+             // The demo's numbers run from 1001 up; the box comes and is answered within Enter.
+             m_boxPicture = QStringLiteral("10-aluno-inexistente.png");
+             type(QStringLiteral("9999"), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
              pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
     };
-    addSeriesSteps();
-    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [] {
-                           later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
-                       }});
-    m_poll.setInterval(pollMs);
-    connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
+    m_steps.insert(m_steps.end(), steps.begin(), steps.end());
 }
 
-// ---- The workout on screen and an exercise video ----
-// The demo's settings print tickets; for these steps they show the workout on screen instead, as
-// the gym's back office would set them, and are put back afterwards.
+// ---- The workout on screen, an exercise video, equipment mode ----
+// The demo's settings print tickets; for these steps they show the workout on screen, or the
+// machines' videos, instead, as the gym's back office would set them, and are put back afterwards.
+
+QString DemoScript::demoFolder() const {
+    return m_folder.absoluteFilePath(QStringLiteral(".."));
+}
 
 void DemoScript::addSeriesSteps() {
-    // The demo folder holds the pictures' folder.
-    const QString demoFolder = m_folder.absoluteFilePath(QStringLiteral(".."));
-    const auto onScreen = [demoFolder](bool yes) {
-        demo::changeSetting(demoFolder, QStringLiteral("SERIEEMVIDEO"),
+    const auto onScreen = [folder = demoFolder()](bool yes) {
+        demo::changeSetting(folder, QStringLiteral("SERIEEMVIDEO"),
                             yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
     };
     const std::vector<Step> steps{
@@ -142,19 +160,14 @@ void DemoScript::addSeriesSteps() {
         {QStringLiteral("the series window"),
          [this] { return activeModal<TFRMSERIEVIDEO>() != nullptr && m_waitedMs >= 500; },
          [this] {
-             picture(QStringLiteral("10-serie-video.png"));
+             picture(QStringLiteral("11-serie-video.png"));
              later([] { FRMSERIEVIDEO->DBGEXERCICIOSDblClick(*FRMSERIEVIDEO->DBGEXERCICIOS[0]); });
          }},
         // The video closes by itself when it has ended.
         {QStringLiteral("a playing video"),
          [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
          [this] {
-             // The video is drawn outside the window's own painting: its frame goes on top.
-             picture(QStringLiteral("11-video-aula.png"), [](QPainter& painter) {
-                 QWidget* video = FRMVIDEO->WindowsMediaPlayer->widget();
-                 painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
-                                   FRMVIDEO->WindowsMediaPlayer->currentFrame());
-             });
+             videoPicture(QStringLiteral("12-video-aula.png"));
          }},
         {QStringLiteral("the series window after the video"),
          [] { return activeModal<TFRMSERIEVIDEO>() != nullptr; },
@@ -166,6 +179,46 @@ void DemoScript::addSeriesSteps() {
          [onScreen] {
              QApplication::activeModalWidget()->close();
              onScreen(false);
+         }},
+    };
+    m_steps.insert(m_steps.end(), steps.begin(), steps.end());
+}
+
+void DemoScript::addEquipmentSteps() {
+    const auto machineVideos = [folder = demoFolder()](bool yes) {
+        demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"),
+                            yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
+    };
+    const std::vector<Step> steps{
+        {QStringLiteral("the main window before equipment mode"), mainWindowIdle,
+         [machineVideos] {
+             machineVideos(true);
+             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet in equipment mode"),
+         [] {
+             return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
+                    FRMIMPSERIE40COLUNAS->PNLAPARELHO->isVisible();
+         },
+         [this] {
+             type(QStringLiteral("101"), FRMIMPSERIE40COLUNAS->EDTAPARELHO);
+             picture(QStringLiteral("13-aparelho.png"));
+             later([this] { pressEnter(FRMIMPSERIE40COLUNAS->EDTAPARELHO); });
+         }},
+        {QStringLiteral("the machine's video"),
+         [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
+         [this] {
+             videoPicture(QStringLiteral("14-aparelho-video.png"));
+         }},
+        // The field is emptied when the video has ended, ready for the next machine.
+        {QStringLiteral("the exercise sheet after the machine's video"),
+         [] {
+             return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
+                    FRMIMPSERIE40COLUNAS->EDTAPARELHO->text().isEmpty();
+         },
+         [this, machineVideos] {
+             pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTAPARELHO);
+             machineVideos(false);
          }},
     };
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());
@@ -232,6 +285,33 @@ void DemoScript::picture(const QString& name, const std::function<void(QPainter&
     }
 }
 
+void DemoScript::videoPicture(const QString& name) {
+    // The video is drawn outside the window's own painting: its frame goes on top.
+    picture(name, [](QPainter& painter) {
+        QWidget* video = FRMVIDEO->WindowsMediaPlayer->widget();
+        painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
+                          FRMVIDEO->WindowsMediaPlayer->currentFrame());
+    });
+}
+
+int DemoScript::answer(const platform::Message& message) {
+    QTextStream(stdout) << "Message box: " << message.text << "\n";
+    if (!m_boxPicture.isEmpty()) {
+        const std::unique_ptr<QMessageBox> box = platform::messageBoxFor(message);
+        box->adjustSize();
+        const QWidget* under = QApplication::activeModalWidget();
+        const QRect area =
+            under != nullptr ? under->geometry() : QGuiApplication::primaryScreen()->geometry();
+        picture(std::exchange(m_boxPicture, QString()), [&box, area](QPainter& painter) {
+            QRect placed(QPoint(), box->size());
+            placed.moveCenter(area.center());
+            painter.drawPixmap(placed.topLeft(), box->grab());
+        });
+    }
+    return message.buttons == platform::MessageButtons::YesNo ? int(platform::IdYes)
+                                                              : int(platform::IdOk);
+}
+
 void DemoScript::saveTicket(const QString& name) {
     QFile port(platform::resolveDeviceName(FRMIMPSERIE40COLUNAS->PrintFast1->PrinterPort()));
     if (!port.open(QIODevice::ReadOnly)) {
@@ -280,7 +360,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
          }},
         {QStringLiteral("the exercise sheet reading the virtual keypad"), kioskReading,
          [this, &keypad] {
-             const QString path = m_folder.filePath(QStringLiteral("12-teclado-virtual.png"));
+             const QString path = m_folder.filePath(QStringLiteral("15-teclado-virtual.png"));
              if (keypad.grab().save(path)) {
                  m_pictures << path;
              }
@@ -289,7 +369,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
         {QStringLiteral("the member found from the keypad"),
          [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
          [this, &keypad] {
-             picture(QStringLiteral("13-ficha-teclado.png"));
+             picture(QStringLiteral("16-ficha-teclado.png"));
              keypad.press(QStringLiteral("1#"));
          }},
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),

@@ -12,6 +12,10 @@
 
 class VirtualKeypad;
 
+namespace platform {
+struct Message;
+}
+
 // The scripted session of the demo on a machine without a display: it walks the terminal through
 // its windows as an operator would, taking a picture of each into a folder.
 class DemoScript : public QObject {
@@ -22,6 +26,9 @@ public:
     // Before the operator leaves, the kiosk is opened again with the virtual keypad named in the
     // settings of the demo's databases in folder, and a member is served from the pad alone.
     void addKeypadVisit(VirtualKeypad& keypad, const QString& folder);
+    // Nobody is there to answer a message box: it is told on the standard output, pictured over
+    // the screen when a step asked for it, and answered with its first button.
+    int answer(const platform::Message& message);
     // The pictures taken so far.
     const QStringList& pictures() const { return m_pictures; }
     bool failed() const { return m_failed; }
@@ -37,11 +44,19 @@ private:
         std::function<void()> act;
     };
 
+    // The folder of the demo's databases, which holds the pictures' folder.
+    QString demoFolder() const;
+    // The first visit to the kiosk: a member's photo and ticket, then a number nobody holds.
+    void addKioskSteps();
     // The workout on screen and one of its exercise videos.
     void addSeriesSteps();
+    // A machine's code and its video.
+    void addEquipmentSteps();
     void poll();
     // Saves a picture of the screen; over draws on it last.
     void picture(const QString& name, const std::function<void(QPainter&)>& over = {});
+    // A picture of the screen with the playing video's frame on it.
+    void videoPicture(const QString& name);
     // The ticket the kiosk just printed, as a picture and as text.
     void saveTicket(const QString& name);
     // Keys go to field, or to the focused widget when none is given.
@@ -62,4 +77,5 @@ private:
     QStringList m_pictures;
     QString m_operatorShown;
     QString m_ticketText;
+    QString m_boxPicture; // the name of the next message box's picture, if one is wanted
 };

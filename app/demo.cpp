@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTextStream>
 
 #include <cstring>
@@ -27,15 +29,76 @@ bool displayAvailable() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+struct Arguments {
+    bool valid = true;
+    bool scripted = false;
+    bool equipment = false;
+};
+
+Arguments readArguments(int argc, char** argv) {
+    Arguments arguments;
+    arguments.valid = argc >= 2;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--scripted") == 0) {
+            arguments.scripted = true;
+        } else if (std::strcmp(argv[i], "--equipment") == 0) {
+            arguments.equipment = true;
+        } else {
+            arguments.valid = false;
+        }
+    }
+    return arguments;
+}
+
+// Some members with workouts, one number nobody holds, and the machines' codes, read from the
+// demo's databases so that they hold whatever the folder holds.
+void printThingsToTry(QTextStream& out, const QString& folder) {
+    const QString connection = QStringLiteral("se-demo-hints");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(QDir(folder).filePath(QStringLiteral("palendra.db")));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery query(db);
+        if (!db.open() ||
+            !query.exec(QStringLiteral("ATTACH '%1' AS q")
+                            .arg(QDir(folder).filePath(QStringLiteral("quorvel.db"))))) {
+            out << "(the demo's databases cannot be read for examples)\n";
+            return;
+        }
+        out << "Members to try (on the pad: the number, #, the workout's digit, #):\n";
+        query.exec(QStringLiteral(
+            "SELECT substr(a.MATRICULA, 7), a.NOME, COUNT(DISTINCT t.TREINO) FROM q.ALUNOSATIVOS a "
+            "JOIN TREINO t ON t.MATRICULA = a.MATRICULA GROUP BY a.MATRICULA "
+            "ORDER BY a.MATRICULA LIMIT 6"));
+        while (query.next()) {
+            const int workouts = query.value(2).toInt();
+            const QChar last(QLatin1Char(char('A' + workouts - 1)));
+            out << "  " << query.value(0).toString() << "  " << query.value(1).toString() << ": "
+                << (workouts == 1
+                        ? QStringLiteral("workout 1 (A)")
+                        : QStringLiteral("workouts 1 to %1 (A to %2)").arg(workouts).arg(last))
+                << "\n";
+        }
+        out << "  9999  nobody: the kiosk says the number is wrong\n";
+        out << "Machine codes to try in equipment mode (se-demo FOLDER --equipment):";
+        query.exec(QStringLiteral("SELECT APARELHO FROM EXERCICIOS ORDER BY APARELHO"));
+        while (query.next()) {
+            out << " " << query.value(0).toString();
+        }
+        out << "\n";
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool forceScript = argc == 3 && std::strcmp(argv[2], "--scripted") == 0;
-    if (argc != 2 && !forceScript) {
-        QTextStream(stderr) << "usage: se-demo FOLDER [--scripted]\n";
+    const Arguments arguments = readArguments(argc, argv);
+    if (!arguments.valid) {
+        QTextStream(stderr) << "usage: se-demo FOLDER [--scripted] [--equipment]\n";
         return 2;
     }
-    const bool scripted = forceScript || !displayAvailable();
+    const bool scripted = arguments.scripted || !displayAvailable();
     if (scripted) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -73,8 +136,7 @@ int main(int argc, char** argv) {
             << "\n";
     }
     out << "Members' enrolment numbers: " << demo::enrolmentOf(1) << " to "
-        << demo::enrolmentOf(demo::Options().members) << "; " << demo::showcaseMember()
-        << " has a photo and workouts 1 to 5\n";
+        << demo::enrolmentOf(demo::Options().members) << " (the leading zeros may be left out)\n";
     out.flush();
 
     // The demo's gym is Brazilian: month names in Portuguese whatever this machine's locale.
@@ -96,6 +158,9 @@ int main(int argc, char** argv) {
         QProcess keypad;
         keypad.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-virtual-keypad"),
                      {keypadLink});
+        demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"),
+                            arguments.equipment ? QStringLiteral("Sim") : QStringLiteral("Não"));
+        printThingsToTry(out, folder);
         out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
             << "\"); the keyboard only leaves it with Esc\n";
         out.flush();
@@ -106,18 +171,16 @@ int main(int argc, char** argv) {
     }
     out << "No display: running a scripted session on the offscreen platform.\n";
     out.flush();
-    // Nobody is there to answer a message box: each is told and answered with its first button.
-    platform::setMessagePresenter([](const platform::Message& message) {
-        QTextStream(stdout) << "Message box: " << message.text << "\n";
-        return message.buttons == platform::MessageButtons::YesNo ? int(platform::IdYes)
-                                                                  : int(platform::IdOk);
-    });
-    setDemoKeypadSetting(folder, QStringLiteral("NADA")); // the first visit types on the keyboard
+    // The session starts from the printed ticket, typed on the keyboard.
+    setDemoKeypadSetting(folder, QStringLiteral("NADA"));
+    demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("Não"));
     VirtualKeypad keypad(keypadLink);
     const demo::Operator& administrator = demo::operators().front();
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,
                       administrator.password);
     script.addKeypadVisit(keypad, folder);
+    platform::setMessagePresenter(
+        [&script](const platform::Message& message) { return script.answer(message); });
     script.start();
     const int result = runTerminal(folder);
     if (script.failed()) {

@@ -34,20 +34,9 @@ int fromQtButton(int button) {
 
 // Task-modal box without an owner window.
 int showQtMessageBox(const Message& message) {
-    QMessageBox box(toQtIcon(message.icon), message.caption, message.text);
-    switch (message.buttons) {
-    case MessageButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MessageButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case MessageButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    }
-    box.setWindowModality(Qt::ApplicationModal);
-    return fromQtButton(box.exec());
+    const std::unique_ptr<QMessageBox> box = messageBoxFor(message);
+    box->setWindowModality(Qt::ApplicationModal);
+    return fromQtButton(box->exec());
 }
 
 MessagePresenter& presenter() {
@@ -56,6 +45,22 @@ MessagePresenter& presenter() {
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> messageBoxFor(const Message& message) {
+    auto box = std::make_unique<QMessageBox>(toQtIcon(message.icon), message.caption, message.text);
+    switch (message.buttons) {
+    case MessageButtons::Ok:
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MessageButtons::OkCancel:
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    return box;
+}
 
 int showMessage(const Message& message) {
     const MessagePresenter& installed = presenter();

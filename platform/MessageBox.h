@@ -3,6 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QMessageBox;
 
 // Every message box of the terminal and of its component libraries goes through one
 // replaceable presenter, so tests can answer boxes without a screen.
@@ -22,6 +25,9 @@ struct Message {
 };
 
 using MessagePresenter = std::function<int(const Message&)>;
+
+// The box the terminal shows for a message, not yet shown (the demo takes pictures of it).
+std::unique_ptr<QMessageBox> messageBoxFor(const Message& message);
 
 // Shows the box through the installed presenter and returns the pressed button.
 int showMessage(const Message& message);

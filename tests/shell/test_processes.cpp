@@ -192,15 +192,19 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("07-ficha-foto.png"),
                                QStringLiteral("08-ticket.png"),
                                QStringLiteral("09-ficha-repouso.png"),
-                               QStringLiteral("10-serie-video.png"),
-                               QStringLiteral("11-video-aula.png"),
-                               QStringLiteral("12-teclado-virtual.png"),
-                               QStringLiteral("13-ficha-teclado.png")};
+                               QStringLiteral("10-aluno-inexistente.png"),
+                               QStringLiteral("11-serie-video.png"),
+                               QStringLiteral("12-video-aula.png"),
+                               QStringLiteral("13-aparelho.png"),
+                               QStringLiteral("14-aparelho-video.png"),
+                               QStringLiteral("15-teclado-virtual.png"),
+                               QStringLiteral("16-ficha-teclado.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
         EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
     }
     EXPECT_TRUE(output.contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
+    EXPECT_TRUE(output.contains(QStringLiteral("Message box: Matrícula INCORRETA !")));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Palendra.udl"))));
 }
 
