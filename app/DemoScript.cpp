@@ -138,17 +138,18 @@ QString DemoScript::demoFolder() const {
     return m_folder.absoluteFilePath(QStringLiteral(".."));
 }
 
+DemoScript::Step DemoScript::openKioskSwitchingOn(const QString& column) const {
+    return {QStringLiteral("the main window before switching %1 on").arg(column), mainWindowIdle,
+            [folder = demoFolder(), column] {
+                demo::switchSetting(folder, column, true);
+                later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+            }};
+}
+
 void DemoScript::addSeriesSteps() {
-    const auto onScreen = [folder = demoFolder()](bool yes) {
-        demo::changeSetting(folder, QStringLiteral("SERIEEMVIDEO"),
-                            yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
-    };
+    const QString onScreen = QStringLiteral("SERIEEMVIDEO");
     const std::vector<Step> steps{
-        {QStringLiteral("the main window before the series"), mainWindowIdle,
-         [onScreen] {
-             onScreen(true);
-             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
-         }},
+        openKioskSwitchingOn(onScreen),
         {QStringLiteral("the exercise sheet for the series"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
@@ -176,25 +177,18 @@ void DemoScript::addSeriesSteps() {
          }},
         {QStringLiteral("the exercise sheet after the series"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
-         [onScreen] {
+         [folder = demoFolder(), onScreen] {
              QApplication::activeModalWidget()->close();
-             onScreen(false);
+             demo::switchSetting(folder, onScreen, false);
          }},
     };
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());
 }
 
 void DemoScript::addEquipmentSteps() {
-    const auto machineVideos = [folder = demoFolder()](bool yes) {
-        demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"),
-                            yes ? QStringLiteral("Sim") : QStringLiteral("Não"));
-    };
+    const QString machineVideos = QStringLiteral("Terminal_Video_Aparelho");
     const std::vector<Step> steps{
-        {QStringLiteral("the main window before equipment mode"), mainWindowIdle,
-         [machineVideos] {
-             machineVideos(true);
-             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
-         }},
+        openKioskSwitchingOn(machineVideos),
         {QStringLiteral("the exercise sheet in equipment mode"),
          [] {
              return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
@@ -218,7 +212,7 @@ void DemoScript::addEquipmentSteps() {
          },
          [this, machineVideos] {
              pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTAPARELHO);
-             machineVideos(false);
+             demo::switchSetting(demoFolder(), machineVideos, false);
          }},
     };
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());

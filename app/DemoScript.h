@@ -46,6 +46,9 @@ private:
 
     // The folder of the demo's databases, which holds the pictures' folder.
     QString demoFolder() const;
+    // Once the main window is idle, a yes-or-no setting is switched on as the back office would
+    // and the kiosk opened; a later step switches it off again.
+    Step openKioskSwitchingOn(const QString& column) const;
     // The first visit to the kiosk: a member's photo and ticket, then a number nobody holds.
     void addKioskSteps();
     // The workout on screen and one of its exercise videos.

@@ -158,8 +158,7 @@ int main(int argc, char** argv) {
         QProcess keypad;
         keypad.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-virtual-keypad"),
                      {keypadLink});
-        demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"),
-                            arguments.equipment ? QStringLiteral("Sim") : QStringLiteral("Não"));
+        demo::switchSetting(folder, QStringLiteral("Terminal_Video_Aparelho"), arguments.equipment);
         printThingsToTry(out, folder);
         out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
             << "\"); the keyboard only leaves it with Esc\n";
@@ -173,7 +172,7 @@ int main(int argc, char** argv) {
     out.flush();
     // The session starts from the printed ticket, typed on the keyboard.
     setDemoKeypadSetting(folder, QStringLiteral("NADA"));
-    demo::changeSetting(folder, QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("Não"));
+    demo::switchSetting(folder, QStringLiteral("Terminal_Video_Aparelho"), false);
     VirtualKeypad keypad(keypadLink);
     const demo::Operator& administrator = demo::operators().front();
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,

@@ -463,6 +463,10 @@ void changeSetting(const QString& folder, const QString& column, const QVariant&
           QStringLiteral("UPDATE Secvar SET %1 = ?").arg(column), {value});
 }
 
+void switchSetting(const QString& folder, const QString& column, bool on) {
+    changeSetting(folder, column, on ? QStringLiteral("Sim") : QStringLiteral("Não"));
+}
+
 const std::vector<Operator>& operators() {
     static const std::vector<Operator> all{
         {QStringLiteral("AD"), QStringLiteral("Administrador"), QStringLiteral("ADM123"),

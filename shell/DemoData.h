@@ -45,6 +45,8 @@ DemoDatabases writeDemoDatabases(const QString& folder, const Options& options =
 // Changes one column of the settings record of a demo folder, as the gym's back office does (the
 // scripted demo shows the workout on screen this way).
 void changeSetting(const QString& folder, const QString& column, const QVariant& value);
+// The same for a yes-or-no column: "Sim" or "Não".
+void switchSetting(const QString& folder, const QString& column, bool on);
 
 // Writes a data-link file as Windows does: UTF-16LE with a byte-order mark, CR LF line ends.
 void writeDataLinkFile(const QString& path, const QString& initString);
