@@ -372,6 +372,7 @@ protected:
 TEST_F(Soak, TheKioskServesMembersThroughRestartsPulledKeypadsAndRefusedTicketsLeavingNothing) {
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(warmUp());
+    waitUntil([] { return false; }, 1000); // a quiet second, as at the end
     const ProcessFigures before;
     tally.maxResidentKb = before.residentKb;
 
