@@ -403,14 +403,13 @@ TEST_F(Soak, TheKioskServesMembersThroughRestartsPulledKeypadsAndRefusedTicketsL
     runFor(soakSeconds());
     if (!HasFailure()) {
         serveWorkout('1');
-        // Threads and descriptors given back some time after their last use (a pool's idle
-        // threads) are let go first; a leak never comes down.
+        // What is given back a little after its last use is waited for; a leak never comes down.
         waitUntil(
             [&] {
                 const ProcessFigures now;
                 return now.threads <= before.threads && now.descriptors <= before.descriptors;
             },
-            40000);
+            10000);
     }
     const ProcessFigures after;
     report(before, after);
