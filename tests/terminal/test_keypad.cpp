@@ -4,6 +4,7 @@
 #include "CommTestSupport.h"
 #include "DataLink.h"
 #include "FakeSerialDriver.h"
+#include "KeypadCable.h"
 #include "KeypadDevices.h"
 #include "KeypadPort.h"
 #include "KioskFixture.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QTest>
 
-using commtest::PseudoTerminal;
 using commtest::waitUntil;
 
 namespace {
@@ -29,7 +29,7 @@ class Keypad : public KioskTest {
 protected:
     void SetUp() override {
         KioskTest::SetUp();
-        plugIn(QStringLiteral("KPD1"));
+        ASSERT_TRUE(cable.plugIn(QStringLiteral("KPD1")));
         setSetting(QStringLiteral("PINPAD"), QStringLiteral("'KPD1'"));
         setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(ticketFile()));
         setSetting(QStringLiteral("ESPACO"), QStringLiteral("0"));
@@ -40,14 +40,7 @@ protected:
         QFile::remove(TerminalApplication::errorLogPath());
     }
 
-    // A new pseudo-terminal under the device name, as a USB adapter plugged in comes back.
-    void plugIn(const QString& name) {
-        pad = std::make_unique<PseudoTerminal>();
-        const QString link = QDir(deviceFolder()).filePath(name);
-        QFile::remove(link);
-        ASSERT_TRUE(QFile::link(pad->slavePath(), link));
-    }
-    void press(const std::string& keys) { pad->send(keys); }
+    void press(const std::string& keys) { cable.press(keys); }
     // Every text the field shows, in order.
     static std::shared_ptr<QStringList> history(QLineEdit* field) {
         auto texts = std::make_shared<QStringList>();
@@ -66,7 +59,7 @@ protected:
     }
     bool memberFound() const { return kiosk->LBLNOME->text() == QStringLiteral("Zé da Silva"); }
 
-    std::unique_ptr<PseudoTerminal> pad;
+    KeypadCable cable{deviceFolder()};
 };
 
 TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut) {
@@ -193,11 +186,11 @@ TEST_F(Keypad, APulledCableIsReopenedByNameQuietlyUntilItIsBack) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     press("1");
     ASSERT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("1"); }));
-    pad->closeMaster();
+    cable.pull();
     ASSERT_TRUE(waitUntil([&] { return !k.Comm1->Enabled(); }));
     waitUntil([] { return false; }, 2500); // a retry fails while it is out
     EXPECT_FALSE(k.Comm1->Enabled());
-    plugIn(QStringLiteral("KPD1"));
+    ASSERT_TRUE(cable.plugIn(QStringLiteral("KPD1")));
     ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }, 3000));
     press("2");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("12"); }));
@@ -206,15 +199,15 @@ TEST_F(Keypad, APulledCableIsReopenedByNameQuietlyUntilItIsBack) {
 }
 
 TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
-    plugIn(QStringLiteral("COM3"));
+    ASSERT_TRUE(cable.plugIn(QStringLiteral("COM3")));
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
     setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    EXPECT_EQ(pad->receive(1), std::string(1, '\x0f'));
+    EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
     ASSERT_TRUE(k.Comm1->Enabled()) << "the switch still held the port";
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
-    EXPECT_EQ(pad->receive(1), std::string(1, '\x0e'));
+    EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0e'));
     EXPECT_EQ(pauses.pauses(), std::vector<int>({100, 100}));
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 

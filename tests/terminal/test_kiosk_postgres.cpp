@@ -1,58 +1,14 @@
 // The kiosk against a real database server that goes away and comes back: a PostgreSQL server of
 // the test's own holding both databases, reached through its ODBC driver.
-#include "KioskFixture.h"
-#include "PostgresServer.h"
-#include "Schema.h"
+#include "KioskPostgres.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QSqlError>
 
 namespace {
 
-void createDatabase(const QString& odbc, const QStringList& rows) {
-    const QString name = QStringLiteral("test-kiosk-postgres");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        db.setDatabaseName(odbc);
-        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
-        QStringList statements;
-        for (const schema::Table* table : schema::tablesOf(schema::Database::Palendra)) {
-            statements << schema::createTableSql(*table, schema::Dialect::PostgreSQL);
-        }
-        for (const QString& statement : statements + rows) {
-            QSqlQuery query(db);
-            ASSERT_TRUE(query.exec(statement))
-                << statement.toStdString() << ": " << query.lastError().text().toStdString();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
-class KioskPostgres : public KioskTest {
+class KioskPostgresRestart : public KioskPostgres {
 protected:
-    void SetUp() override {
-        const QString reason = PostgresServer::unavailableReason();
-        if (!reason.isEmpty()) {
-            GTEST_SKIP() << reason.toStdString();
-        }
-        KioskTest::SetUp();
-        server.create(QStringLiteral("palendra"));
-        // Members, photos and staff come from the training database too.
-        createDatabase(server.odbcConnectionString(),
-                       knownPrescriptions() + knownMembers(QStringLiteral("ALUNOS")) +
-                           QStringList{QStringLiteral(
-                               "INSERT INTO Secvar (PATH_EXERCICIO, AlunosAtivos, PINPAD, "
-                               "SERIEEMVIDEO, Terminal_Video_Aparelho, PORTA_IMP, ENDERECO_PORTA, "
-                               "ESPACO, POR_CODIGO_APARELHO, IMPRESSAOREDUZIDA) VALUES ('Sim', "
-                               "'Não', 'NADA', 'Não', 'Não', 'TKT', '378', 0, FALSE, 'Não')")});
-        const QString link = QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
-                                 .arg(server.odbcConnectionString());
-        for (const char* file : {"Palendra.udl", "Quorvel.udl"}) {
-            demo::writeDataLinkFile(QDir(folder()).filePath(QString::fromLatin1(file)), link);
-        }
-    }
     // Serves member 42 workout A; returns the ticket's text.
     QByteArray serve(TFRMIMPSERIE40COLUNAS& k) {
         enter(k.EDTMATRICULA, QStringLiteral("42"));
@@ -61,11 +17,9 @@ protected:
         QFile ticket(QDir(folder()).filePath(QStringLiteral("TKT")));
         return ticket.open(QIODevice::ReadOnly) ? ticket.readAll() : QByteArray();
     }
-
-    PostgresServer server;
 };
 
-TEST_F(KioskPostgres, ServesMembersBeforeAndAfterTheServerWasRestarted) {
+TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     const QByteArray ticket = serve(k);
     EXPECT_TRUE(ticket.contains("0000000042 - Ze da Silva\r\n")) << ticket.toStdString();
