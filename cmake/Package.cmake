@@ -8,17 +8,19 @@ set(SE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/se-terminal)
 
 # The terminal writes its error log next to the program. The program lives in its own folder
 # with a link from /usr/bin, and its log there is a link into /var/log, where the kiosk user may
-# write.
+# write. The demo lives there too, beside the virtual keypad it starts.
 set(SE_PACKAGE_LINKS ${CMAKE_BINARY_DIR}/package-links)
 file(MAKE_DIRECTORY ${SE_PACKAGE_LINKS}/bin ${SE_PACKAGE_LINKS}/libexec)
-file(CREATE_LINK ../libexec/se-terminal/se-terminal ${SE_PACKAGE_LINKS}/bin/se-terminal SYMBOLIC)
+foreach(program se-terminal se-demo)
+  file(CREATE_LINK ../libexec/se-terminal/${program} ${SE_PACKAGE_LINKS}/bin/${program} SYMBOLIC)
+  install(FILES ${SE_PACKAGE_LINKS}/bin/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
 file(CREATE_LINK /var/log/se-terminal/se-terminal.log
      ${SE_PACKAGE_LINKS}/libexec/se-terminal.log SYMBOLIC)
 
-install(TARGETS se-terminal RUNTIME DESTINATION ${SE_LIBEXEC_DIR})
+install(TARGETS se-terminal se-demo se-virtual-keypad RUNTIME DESTINATION ${SE_LIBEXEC_DIR})
 install(FILES ${SE_PACKAGE_LINKS}/libexec/se-terminal.log DESTINATION ${SE_LIBEXEC_DIR})
-install(FILES ${SE_PACKAGE_LINKS}/bin/se-terminal DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS se-demo se-make-demo-data RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS se-make-demo-data RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${SE_PACKAGING_DIR}/se-kiosk-session DESTINATION ${SE_LIBEXEC_DIR})
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.service DESTINATION /lib/systemd/system)
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.pam DESTINATION /etc/pam.d RENAME se-kiosk)
@@ -74,6 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "adduser, init-system-helpers (>= 1.52), libqt6sql6-odbc, libqt6sql6-sqlite, tdsodbc, odbc-postgresql, libsqliteodbc, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fonts-dejavu-core")
 # The kiosk session's X server and window manager.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xserver-xorg, xinit, matchbox-window-manager, libpam-systemd")
+# The demo makes its exercise clips with ffmpeg; without it the demo runs with no videos.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${SE_PACKAGING_DIR}/postinst ${SE_PACKAGING_DIR}/prerm ${SE_PACKAGING_DIR}/postrm
     ${SE_PACKAGING_DIR}/conffiles)
