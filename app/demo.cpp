@@ -59,9 +59,9 @@ void printThingsToTry(QTextStream& out, const QString& folder) {
         db.setDatabaseName(QDir(folder).filePath(QStringLiteral("palendra.db")));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         QSqlQuery query(db);
-        if (!db.open() ||
-            !query.exec(QStringLiteral("ATTACH '%1' AS q")
-                            .arg(QDir(folder).filePath(QStringLiteral("quorvel.db"))))) {
+        const bool opened = db.open() && query.prepare(QStringLiteral("ATTACH ? AS q"));
+        query.addBindValue(QDir(folder).filePath(QStringLiteral("quorvel.db")));
+        if (!opened || !query.exec()) {
             out << "(the demo's databases cannot be read for examples)\n";
             return;
         }
