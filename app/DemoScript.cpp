@@ -87,7 +87,8 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
     addKioskSteps();
     addSeriesSteps();
     addEquipmentSteps();
-    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [] {
+    m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [this] {
+                           picture(QStringLiteral("17-sair.png"));
                            later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
                        }});
     m_poll.setInterval(pollMs);
