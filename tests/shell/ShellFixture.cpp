@@ -5,11 +5,16 @@
 #include <QSqlError>
 
 void changeDatabase(const QString& file, const QStringList& statements) {
+    runStatements(QStringLiteral("QSQLITE"), file, statements);
+}
+
+void runStatements(const QString& driver, const QString& databaseName,
+                   const QStringList& statements) {
     const QString name = QStringLiteral("test-change");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+        db.setDatabaseName(databaseName);
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
         for (const QString& statement : statements) {
             QSqlQuery query(db);
             ASSERT_TRUE(query.exec(statement))

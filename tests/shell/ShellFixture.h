@@ -32,6 +32,9 @@ template <typename T> void onModal(std::function<void(T&)> action, int waitedMs 
 
 // Changes the test's own copy of a demo database with plain SQL.
 void changeDatabase(const QString& file, const QStringList& statements);
+// Runs plain SQL on a database of the test's own, through a Qt SQL driver.
+void runStatements(const QString& driver, const QString& databaseName,
+                   const QStringList& statements);
 
 // A folder of demo databases for one test, with the main window created and shown on it.
 class ShellTest : public ::testing::Test {

@@ -4,7 +4,6 @@
 #include "Schema.h"
 
 #include <QDir>
-#include <QSqlError>
 
 void KioskPostgres::SetUp() {
     const QString reason = PostgresServer::unavailableReason();
@@ -31,19 +30,7 @@ void KioskPostgres::SetUp() {
 }
 
 void KioskPostgres::onServer(const QStringList& statements) {
-    const QString name = QStringLiteral("test-kiosk-postgres");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        db.setDatabaseName(server.odbcConnectionString());
-        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
-        for (const QString& statement : statements) {
-            QSqlQuery query(db);
-            ASSERT_TRUE(query.exec(statement))
-                << statement.toStdString() << ": " << query.lastError().text().toStdString();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    runStatements(QStringLiteral("QODBC"), server.odbcConnectionString(), statements);
 }
 
 void KioskPostgres::setServerSetting(const QString& column, const QString& sqlValue) {
