@@ -11,6 +11,7 @@
 #include "SESERIEVIDEO.h"
 #include "SESOBRE.h"
 #include "SEVIDEO.h"
+#include "TerminalApplication.h"
 #include "TicketPicture.h"
 #include "Tprintfast.h"
 #include "VirtualKeypad.h"
@@ -60,11 +61,12 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
         {QStringLiteral("the login dialog"), [] { return activeModal<TPDLGACESSO>() != nullptr; },
          [this] {
              picture(QStringLiteral("02-acesso.png"));
-             type(m_code);
-             pressEnter();
-             type(m_password);
+             TPDLGACESSO* login = activeModal<TPDLGACESSO>();
+             type(m_code, login->EDTCODIGOUSUARIO);
+             pressEnter(login->EDTCODIGOUSUARIO);
+             type(m_password, login->EDTSENHA);
              picture(QStringLiteral("03-acesso-preenchido.png"));
-             pressEnter();
+             pressEnter(login->EDTSENHA);
          }},
         // A moment on the main window first, so that the clock and the marquee have moved.
         {QStringLiteral("the main window"),
@@ -101,8 +103,6 @@ void DemoScript::addKioskSteps() {
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             // Straight into the fields: a key lost to a window not yet focused would leave a
-             // message box that nobody answers.
              type(demo::showcaseMember().right(4), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
              pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
          }},
@@ -245,8 +245,8 @@ void DemoScript::poll() {
                      qPrintable(step.what));
         m_failed = true;
         m_poll.stop();
-        QApplication::closeAllWindows();
-        QCoreApplication::exit(1);
+        // Every window ends, whatever modal loop is running or about to run.
+        shell::terminateApplication();
     }
 }
 
@@ -324,10 +324,9 @@ void DemoScript::saveTicket(const QString& name) {
 }
 
 void DemoScript::type(const QString& text, QWidget* field) {
-    QWidget* target = field != nullptr ? field : QApplication::focusWidget();
     for (const QChar c : text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(target, &press);
+        QApplication::sendEvent(field, &press);
     }
 }
 
@@ -337,7 +336,7 @@ void DemoScript::pressEnter(QWidget* field) {
 
 void DemoScript::pressKey(Qt::Key key, QWidget* field) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(field != nullptr ? field : QApplication::focusWidget(), &press);
+    QApplication::sendEvent(field, &press);
 }
 
 // --- The keypad's visit -----------------------------------------------------------------------

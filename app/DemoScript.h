@@ -62,10 +62,10 @@ private:
     void videoPicture(const QString& name);
     // The ticket the kiosk just printed, as a picture and as text.
     void saveTicket(const QString& name);
-    // Keys go to field, or to the focused widget when none is given.
-    void type(const QString& text, QWidget* field = nullptr);
-    void pressEnter(QWidget* field = nullptr);
-    void pressKey(Qt::Key key, QWidget* field = nullptr);
+    // Keys go straight to a field: a window shown a moment ago may not have the focus yet.
+    void type(const QString& text, QWidget* field);
+    void pressEnter(QWidget* field);
+    void pressKey(Qt::Key key, QWidget* field);
     // Runs an action once the poll has returned, so that a modal window it opens does not block it.
     static void later(std::function<void()> action);
 
