@@ -5,8 +5,7 @@
 #include "CommInt.h"
 #include "DemoData.h"
 #include "KeypadDevices.h"
-#include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
+#include "KioskWindows.h"
 #include "SerialDriverPosix.h"
 
 #include <QApplication>
@@ -55,30 +54,24 @@ public:
         QFile::link(QString::fromLocal8Bit(::ptsname(m_master)),
                     QDir(m_dir.path()).filePath(QStringLiteral("dev/KPD1")));
         platform::setKeypadSerialDriver(&m_driver);
-        m_main = std::make_unique<TFRMSEPRINCIPAL>(m_dir.path());
-        m_main->show();
-        MJANELAS_ABERTAS = 1;
-        m_kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*m_main);
-        m_kiosk->show();
+        m_windows = std::make_unique<KioskWindows>(m_dir.path(), KioskWindows::Heartbeat::Running);
     }
     ~KioskWithKeypad() {
-        m_kiosk.reset();
-        m_main.reset();
+        m_windows.reset();
         platform::setKeypadSerialDriver(nullptr);
         ::close(m_master);
     }
     KioskWithKeypad(const KioskWithKeypad&) = delete;
     KioskWithKeypad& operator=(const KioskWithKeypad&) = delete;
 
-    TFRMIMPSERIE40COLUNAS& kiosk() { return *m_kiosk; }
+    TFRMIMPSERIE40COLUNAS& kiosk() { return *m_windows->kiosk; }
     void press(char key) const { [[maybe_unused]] const auto written = ::write(m_master, &key, 1); }
 
 private:
     QTemporaryDir m_dir;
     int m_master;
     platform::PosixSerialDriver m_driver;
-    std::unique_ptr<TFRMSEPRINCIPAL> m_main;
-    std::unique_ptr<TFRMIMPSERIE40COLUNAS> m_kiosk;
+    std::unique_ptr<KioskWindows> m_windows;
 };
 
 void BM_KeypadByteToDigitShown(benchmark::State& state) {

@@ -2,9 +2,8 @@
 // on the screen, and from Enter on a workout digit to the last byte of his ticket on the port.
 #include "DemoData.h"
 #include "DemoFolders.h"
+#include "KioskWindows.h"
 #include "MessageBox.h"
-#include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -112,39 +111,32 @@ struct Kiosk {
         platform::setMessagePresenter([](const platform::Message& message) -> int {
             throw std::runtime_error("unexpected message: " + message.text.toStdString());
         });
-        main = std::make_unique<TFRMSEPRINCIPAL>(folder);
-        main->Timer1->stop();
-        main->show();
-        MJANELAS_ABERTAS = 1;
-        kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
-        kiosk->show();
+        windows = std::make_unique<KioskWindows>(folder, KioskWindows::Heartbeat::Stopped);
     }
     ~Kiosk() {
-        kiosk.reset();
-        main.reset();
+        windows.reset();
         platform::setMessagePresenter({});
     }
     void enter(QLineEdit* field, const QString& text) {
         field->setText(text);
         QChar key(13);
-        field == kiosk->EDTMATRICULA ? kiosk->EDTMATRICULAKeyPress(key)
-                                     : kiosk->EDTTREINOKeyPress(key);
+        field == windows->kiosk->EDTMATRICULA ? windows->kiosk->EDTMATRICULAKeyPress(key)
+                                              : windows->kiosk->EDTTREINOKeyPress(key);
     }
     void backToRest() {
         QChar esc(27);
-        kiosk->EDTTREINOKeyPress(esc);
+        windows->kiosk->EDTTREINOKeyPress(esc);
     }
 
     QString folder;
-    std::unique_ptr<TFRMSEPRINCIPAL> main;
-    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+    std::unique_ptr<KioskWindows> windows;
 };
 
 void EnrolmentToNameAndPhoto(benchmark::State& state) {
     Kiosk k(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        k.enter(k.kiosk->EDTMATRICULA, QStringLiteral("424242"));
-        if (!k.kiosk->Image1->isVisible()) {
+        k.enter(k.windows->kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        if (!k.windows->kiosk->Image1->isVisible()) {
             state.SkipWithError("no photo shown");
             break;
         }
@@ -158,9 +150,9 @@ void WorkoutToLastTicketByte(benchmark::State& state) {
     Kiosk k(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        k.enter(k.kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        k.enter(k.windows->kiosk->EDTMATRICULA, QStringLiteral("424242"));
         state.ResumeTiming();
-        k.enter(k.kiosk->EDTTREINO, QStringLiteral("1"));
+        k.enter(k.windows->kiosk->EDTTREINO, QStringLiteral("1"));
     }
     state.counters["ticket_bytes"] = double(QFileInfo(QDir(k.folder).filePath("TKT")).size());
 }

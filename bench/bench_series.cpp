@@ -4,10 +4,9 @@
 #include "DBGrid.h"
 #include "DemoData.h"
 #include "DemoVideos.h"
+#include "KioskWindows.h"
 #include "MessageBox.h"
 #include "ResidentMemory.h"
-#include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
 #include "SESERIEVIDEO.h"
 #include "SEVIDEO.h"
 #include "TerminalApplication.h"
@@ -95,21 +94,15 @@ template <typename T> void whenShown(std::function<void(T&)> action) {
 struct Kiosk {
     Kiosk()
         : member(demoWithLongWorkout(dir))
-        , main(dir.path()) {
-        main.Timer1->stop();
-        main.show();
-        kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(main);
-        kiosk->show();
-    }
+        , windows(dir.path(), KioskWindows::Heartbeat::Stopped) {}
     void enterMember() {
-        kiosk->EDTMATRICULA->setText(member);
-        press(kiosk->EDTMATRICULA, Qt::Key_Return);
-        kiosk->EDTTREINO->setText("1");
+        windows.kiosk->EDTMATRICULA->setText(member);
+        press(windows.kiosk->EDTMATRICULA, Qt::Key_Return);
+        windows.kiosk->EDTTREINO->setText("1");
     }
     QTemporaryDir dir;
     QString member;
-    TFRMSEPRINCIPAL main;
-    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+    KioskWindows windows;
 };
 
 void SeriesWindowShownAndPainted(benchmark::State& state) {
@@ -127,7 +120,7 @@ void SeriesWindowShownAndPainted(benchmark::State& state) {
             rows = series.DBGEXERCICIOS[0]->model()->rowCount();
             series.close();
         });
-        press(k.kiosk->EDTTREINO, Qt::Key_Return);
+        press(k.windows.kiosk->EDTTREINO, Qt::Key_Return);
     }
     if (rows != exercisesInWorkout) {
         state.SkipWithError("the workout was not shown whole");
@@ -146,7 +139,7 @@ void ResidentMemoryWithAVideoPlaying(benchmark::State& state) {
             kilobytes = residentKilobytes();
             FRMVIDEO->close();
         });
-        showVideoWindow(k.kiosk.get());
+        showVideoWindow(k.windows.kiosk.get());
     }
     state.counters["rss_MB"] = static_cast<double>(kilobytes) / 1024.0;
 }
