@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 
 #include <netinet/in.h>
@@ -65,20 +64,30 @@ public:
         }
     }
 
+    ~Watcher() {
+        {
+            const std::scoped_lock lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
 private:
     Watcher() = default;
 
-    void run(const std::stop_token& stop) {
+    void run() {
         std::unique_lock lock(m_mutex);
-        while (!stop.stop_requested()) {
+        while (!m_stopping) {
             if (!m_armed) {
-                m_changed.wait(lock, stop, [this] { return m_armed; });
+                m_changed.wait(lock, [this] { return m_armed || m_stopping; });
                 continue;
             }
             const long generation = m_generation;
-            const bool ended = m_changed.wait_until(
-                lock, stop, m_deadline, [&] { return !m_armed || m_generation != generation; });
-            if (!ended && !stop.stop_requested()) {
+            const bool ended = m_changed.wait_until(lock, m_deadline, [&] {
+                return !m_armed || m_generation != generation || m_stopping;
+            });
+            if (!ended) {
                 cutWatched();
                 m_armed = false;
             }
@@ -98,14 +107,13 @@ private:
     }
 
     std::mutex m_mutex;
-    std::condition_variable_any m_changed;
+    std::condition_variable m_changed;
+    bool m_stopping = false;
     bool m_armed = false;
     long m_generation = 0;
     WatchedSockets m_sockets;
     std::chrono::steady_clock::time_point m_deadline;
-    std::jthread m_thread{[this](const std::stop_token& stop) {
-        run(stop);
-    }}; // started last
+    std::thread m_thread{[this] { run(); }}; // started last
 };
 
 } // namespace
