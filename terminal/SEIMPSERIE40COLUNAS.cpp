@@ -8,6 +8,7 @@
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEPRINCIPAL.h"
+#include "Schema.h"
 #include "Tprintfast.h"
 #include "WindowLook.h"
 #include "ZELPrinter.h"
@@ -66,6 +67,26 @@ QToolButton* exitButton(QWidget* parent, const QRect& geometry) {
     return button;
 }
 
+// The settings the kiosk and the windows it opens read. Declared, a record from an older back
+// office that lacks one fails the opening instead of the first read of it.
+QStringList settingsColumns() {
+    QStringList columns{QStringLiteral("ACADEMIA"),
+                        QStringLiteral("LOGOACADEMIA1"),
+                        QStringLiteral("PATH_EXERCICIO"),
+                        QStringLiteral("TEMPO_REAVALIACAO"),
+                        QStringLiteral("ENDERACADEMIA"),
+                        QStringLiteral("COMPLEMENTO1"),
+                        QStringLiteral("PORTA_IMP"),
+                        QStringLiteral("ESPACO"),
+                        QStringLiteral("MSN_IMP"),
+                        QStringLiteral("IMPRESSAOREDUZIDA"),
+                        QStringLiteral("SERIEEMVIDEO"),
+                        QStringLiteral("ENDERECO_PORTA"),
+                        QStringLiteral("POR_CODIGO_APARELHO")};
+    return columns + schema::columnRange(QStringLiteral("Secvar"), QStringLiteral("Tempo_Serie"),
+                                         QStringLiteral("Tec12USB"));
+}
+
 QFrame* panel(QWidget* parent) {
     auto* created = new QFrame(parent);
     created->setFrameShape(QFrame::NoFrame);
@@ -88,6 +109,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
+    TBLCONTROLE.setDeclaredColumns(settingsColumns());
     TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
     for (QueryDataSet* query : {&QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
                                 &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO}) {
@@ -150,10 +172,18 @@ bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
     return setting(QStringLiteral("PINPAD")) != noKeypad;
 }
 
-bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
+bool TFRMIMPSERIE40COLUNAS::openSettings() {
     try {
         TBLCONTROLE.open();
     } catch (const DatabaseError&) {
+        return false;
+    }
+    // Every setting is read from the first row: without one the kiosk cannot serve.
+    return !TBLCONTROLE.eof();
+}
+
+bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
+    if (!openSettings()) {
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }

@@ -143,6 +143,8 @@ private:
     void FormShow();
     void FormClose();
     QString setting(const QString& field) const;
+    // Opens the settings record; false when it cannot be read or holds no row.
+    bool openSettings();
 
     void findMember();
     void backToRest();

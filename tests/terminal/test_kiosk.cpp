@@ -144,6 +144,33 @@ TEST_P(MemberMode, UnreadableMemberTableClosesTheWindow) {
                                 }));
 }
 
+// A record from an older back office, or none at all: the kiosk does not open, and the menu
+// opens it again once the record is whole.
+TEST_F(KioskTest, SettingsWithoutAKioskColumnOrWithoutARowFailTheOpening) {
+    // A column read only once a workout is fetched; then the column back and no row.
+    for (const QStringList& broken :
+         {QStringList{QStringLiteral("ALTER TABLE Secvar DROP COLUMN SERIEEMVIDEO")},
+          QStringList{QStringLiteral("ALTER TABLE Secvar ADD COLUMN SERIEEMVIDEO VARCHAR(3)"),
+                      QStringLiteral("DELETE FROM Secvar")}}) {
+        palendra(broken);
+        showMainWindow();
+        main->MNImpressodeSrie->setEnabled(false);
+        main->MNImpressodeSrie->setChecked(true);
+        TFRMIMPSERIE40COLUNAS& k = openKiosk();
+        QTest::qWait(20);
+        EXPECT_FALSE(k.isVisible()) << broken.join('|').toStdString();
+        EXPECT_EQ(messages.texts(), QStringList({
+                                        QStringLiteral("Abertura de tabela ! Controle"),
+                                        QStringLiteral("Registro já alocado "),
+                                    }))
+            << broken.join('|').toStdString();
+        EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+        EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
+        EXPECT_EQ(MJANELAS_ABERTAS, 0);
+        messages.clear();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SqliteAndOdbc, MemberMode, ::testing::Bool(),
                          [](const auto& paramInfo) { return paramInfo.param ? "odbc" : "sqlite"; });
 
