@@ -148,7 +148,7 @@ void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
     SBSAIR = exitButton(PNLSERIE, {445, 238, 48, 36});
     connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
     for (QLineEdit* field : {EDTMATRICULA, EDTTREINO}) {
-        field->installEventFilter(this);
+        filterKeysOf(field);
     }
 }
 
@@ -161,7 +161,29 @@ void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
     SBSAIRAPARELHO = exitButton(PNLAPARELHO, {445, 238, 48, 36});
     connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
             &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
-    EDTAPARELHO->installEventFilter(this);
+    filterKeysOf(EDTAPARELHO);
+}
+
+void TFRMIMPSERIE40COLUNAS::filterKeysOf(QLineEdit* field) {
+    field->installEventFilter(this);
+    // Pasted and dropped text obeys the same filter as typed keys.
+    platform::filterUntypedText(*field, [this, field](QChar character) {
+        (this->*keyHandlerOf(field))(character);
+        return character != discarded;
+    });
+}
+
+TFRMIMPSERIE40COLUNAS::KeyHandler TFRMIMPSERIE40COLUNAS::keyHandlerOf(const QObject* field) const {
+    if (field == EDTMATRICULA) {
+        return &TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress;
+    }
+    if (field == EDTTREINO) {
+        return &TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress;
+    }
+    if (field == EDTAPARELHO) {
+        return &TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress;
+    }
+    return nullptr;
 }
 
 QString TFRMIMPSERIE40COLUNAS::setting(const QString& field) const {
@@ -246,19 +268,15 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return ModalWindow::eventFilter(watched, event);
     }
+    const KeyHandler handler = keyHandlerOf(watched);
+    if (handler == nullptr) {
+        return false;
+    }
     QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
     if (key.isNull()) {
         return false;
     }
-    if (watched == EDTMATRICULA) {
-        EDTMATRICULAKeyPress(key);
-    } else if (watched == EDTTREINO) {
-        EDTTREINOKeyPress(key);
-    } else if (watched == EDTAPARELHO) {
-        EDTAPARELHOKeyPress(key);
-    } else {
-        return false;
-    }
+    (this->*handler)(key);
     // Enter and Esc have done their work in the handler; the field must not act on them again.
     return key == discarded || key == keyEnter || key == keyEsc;
 }

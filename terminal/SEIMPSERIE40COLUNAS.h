@@ -140,6 +140,10 @@ protected:
 private:
     void createMemberPanel();
     void createEquipmentPanel();
+    // The entry fields' key handlers, which filter typed, pasted and dropped text alike.
+    using KeyHandler = void (TFRMIMPSERIE40COLUNAS::*)(QChar&);
+    void filterKeysOf(QLineEdit* field);
+    KeyHandler keyHandlerOf(const QObject* field) const;
     void FormShow();
     void FormClose();
     QString setting(const QString& field) const;

@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QTest>
 
@@ -179,6 +181,8 @@ TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     k.MPAD_KEYPRESS = true;
     QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("42"));
+    QApplication::clipboard()->setText(QStringLiteral("42"));
+    k.EDTMATRICULA->paste();
     EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
     k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
     enter(k.EDTMATRICULA, QStringLiteral("99"));
@@ -189,6 +193,41 @@ TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     k.MPAD_KEYPRESS = true;
     QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
+}
+
+// Delete types U+007F on some systems; pasted and dropped text meet the key filters.
+TEST_F(KioskTest, DeleteEditsTheFieldsAndPastedOrDroppedTextIsFilteredAsTyped) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("142"));
+    k.EDTMATRICULA->setCursorPosition(0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+    QApplication::sendEvent(k.EDTMATRICULA, &del);
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("42"));
+
+    QApplication::clipboard()->setText(QStringLiteral("a1-2\r"));
+    k.EDTMATRICULA->paste();
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("1242"));
+    EXPECT_EQ(k.EDTMATRICULA->cursorPosition(), 2);
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("x7y"));
+    const QPoint middle = k.EDTMATRICULA->rect().center();
+    QDragEnterEvent enterDrag(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(k.EDTMATRICULA, &enterDrag);
+    QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(k.EDTMATRICULA, &drop);
+    EXPECT_EQ(k.EDTMATRICULA->text().remove(QLatin1Char('7')), QStringLiteral("1242"));
+    EXPECT_EQ(k.EDTMATRICULA->text().size(), 5);
+    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Return);
+    QApplication::clipboard()->setText(QStringLiteral("86"));
+    k.EDTTREINO->paste();
+    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    QTest::keyClick(k.EDTTREINO, Qt::Key_3);
+    QApplication::sendEvent(k.EDTTREINO, &del);
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Home);
+    QApplication::sendEvent(k.EDTTREINO, &del);
+    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(KioskTest, PhotoIsDecodedSmallShownOrHidden) {
