@@ -20,7 +20,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
 
 namespace {
 
@@ -150,6 +155,9 @@ void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
     for (QLineEdit* field : {EDTMATRICULA, EDTTREINO}) {
         filterKeysOf(field);
     }
+    m_memberIdle = new QTimer(this);
+    m_memberIdle->setSingleShot(true);
+    connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
 }
 
 void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
@@ -272,6 +280,7 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
     if (handler == nullptr) {
         return false;
     }
+    memberStillThere();
     QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
     if (key.isNull()) {
         return false;
@@ -322,6 +331,7 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
         EDTMATRICULA->setEnabled(false);
         EDTTREINO->setEnabled(true);
         EDTTREINO->setFocus();
+        watchMemberIdle();
         MOSTRA_FOTO();
         return;
     }
@@ -408,6 +418,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
     if (Key == keyEnter && !EDTTREINO->text().isEmpty()) {
         EDTTREINO->setEnabled(false);
+        m_memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
         struct BackToRest {
@@ -423,7 +434,24 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
 }
 
+// A member who walks away leaves no name or photo for the next person: with no key for the series'
+// idle time, the panel goes back to rest.
+void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
+    const std::chrono::seconds idle(TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    if (idle.count() > 0) {
+        m_memberIdle->start(
+            std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::memberStillThere() {
+    if (m_memberIdle->isActive()) {
+        m_memberIdle->start();
+    }
+}
+
 void TFRMIMPSERIE40COLUNAS::backToRest() {
+    m_memberIdle->stop();
     EDTMATRICULA->clear();
     EDTMATRICULA->setEnabled(true);
     EDTMATRICULA->setFocus();

@@ -152,6 +152,10 @@ private:
 
     void findMember();
     void backToRest();
+    // The member panel goes back to rest after the series' idle time with no key; a key starts
+    // the time again.
+    void watchMemberIdle();
+    void memberStillThere();
     void showPhoto(const QImage& photo);
     void hidePhoto();
     // A warning on the red label for 2000 ms with a keypad, in a message box without one.
@@ -200,4 +204,5 @@ private:
     TFRMSEPRINCIPAL& m_owner;
     bool m_keypadSetUp = false;
     QTimer* m_keypadRetry = nullptr;
+    QTimer* m_memberIdle = nullptr;
 };

@@ -230,6 +230,28 @@ TEST_F(KioskTest, DeleteEditsTheFieldsAndPastedOrDroppedTextIsFilteredAsTyped) {
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
+TEST_F(KioskTest, TheMemberLeavesTheScreenAfterTheSeriesIdleTimeWithNoKey) {
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("2"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    ASSERT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    QTest::qWait(1500);
+    QTest::keyClick(k.EDTTREINO, Qt::Key_9); // refused by the field, yet someone is there
+    QTest::qWait(1500);
+    EXPECT_FALSE(atRest(k)) << "a key starts the time again";
+    EXPECT_TRUE(QTest::qWaitFor([&k] { return atRest(k); }, 3000));
+    k.close();
+
+    for (const char* never : {"0", "-1"}) {
+        setSetting(QStringLiteral("Tempo_Serie"), QString::fromLatin1(never));
+        TFRMIMPSERIE40COLUNAS& again = openKiosk();
+        enter(again.EDTMATRICULA, QStringLiteral("42"));
+        QTest::qWait(200);
+        EXPECT_EQ(again.LBLNOME->text(), QStringLiteral("Zé da Silva")) << never;
+        again.close();
+    }
+}
+
 TEST_F(KioskTest, PhotoIsDecodedSmallShownOrHidden) {
     const QString quorvelFile = QDir(folder()).filePath(QStringLiteral("quorvel.db"));
     storePhoto(quorvelFile, QStringLiteral("0000000042"), jpegOf({640, 480}));
