@@ -10,6 +10,7 @@
 #include "SEPRINCIPAL.h"
 #include "Schema.h"
 #include "Tprintfast.h"
+#include "UnattendedDialogs.h"
 #include "WindowLook.h"
 #include "ZELPrinter.h"
 
@@ -39,6 +40,9 @@ constexpr QChar keyEnter(13);
 constexpr QChar keyEsc(27);
 constexpr QChar keySpace(32);
 constexpr QChar discarded(0);
+
+// How long a box or dialog waits on a terminal with only a keypad in reach.
+constexpr std::chrono::seconds unattendedBoxTime{10};
 
 QLabel* label(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* created = new QLabel(text, parent);
@@ -268,6 +272,7 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
     if (keypadConfigured()) {
+        m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
         setUpKeypad();
     }
 }
@@ -474,6 +479,7 @@ void TFRMIMPSERIE40COLUNAS::closing() {
         shutDownKeypad();
     }
     FormClose();
+    m_unattendedDialogs.reset();
 }
 
 void TFRMIMPSERIE40COLUNAS::FormClose() {

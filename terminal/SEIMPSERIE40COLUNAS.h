@@ -19,6 +19,7 @@ class TFRMSEPRINCIPAL;
 class TPrintFast;
 class TZELPrinter;
 class TicketOutput;
+class UnattendedDialogs;
 
 // What the kiosk hands to the series and video windows, filled by the workout retrieval and by
 // equipment mode.
@@ -205,4 +206,6 @@ private:
     bool m_keypadSetUp = false;
     QTimer* m_keypadRetry = nullptr;
     QTimer* m_memberIdle = nullptr;
+    // Boxes close by themselves while the kiosk is open on a keypad.
+    std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;
 };
