@@ -2,12 +2,22 @@
 
 #include <QChar>
 
+#include <functional>
+
 class QKeyEvent;
+class QLineEdit;
 
 namespace platform {
 
 // The character a key press stands for, as the windows' key handlers take it: 27 Esc, 13 Enter,
-// 8 Backspace, else the typed character; null for keys that type nothing (arrows, function keys).
+// 8 Backspace, else the typed character; null for keys that type nothing (arrows, function keys,
+// Delete, whose text is U+007F on some systems).
 QChar keyCharOf(const QKeyEvent& event);
+
+// Text that reaches a field other than by typed keys (pasted, dropped, from an input method) goes
+// through the field's key filter as if each character were typed: `keeps` says whether the filter
+// keeps a character. What it refuses is taken out again at once, and so is every character that
+// is not printable (a pasted line end must not stand for Enter).
+void filterUntypedText(QLineEdit& field, std::function<bool(QChar)> keeps);
 
 } // namespace platform

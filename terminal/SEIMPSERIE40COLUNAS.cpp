@@ -8,7 +8,9 @@
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEPRINCIPAL.h"
+#include "Schema.h"
 #include "Tprintfast.h"
+#include "UnattendedDialogs.h"
 #include "WindowLook.h"
 #include "ZELPrinter.h"
 
@@ -19,7 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
 
 namespace {
 
@@ -33,6 +40,9 @@ constexpr QChar keyEnter(13);
 constexpr QChar keyEsc(27);
 constexpr QChar keySpace(32);
 constexpr QChar discarded(0);
+
+// How long a box or dialog waits on a terminal with only a keypad in reach.
+constexpr std::chrono::seconds unattendedBoxTime{10};
 
 QLabel* label(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* created = new QLabel(text, parent);
@@ -66,6 +76,26 @@ QToolButton* exitButton(QWidget* parent, const QRect& geometry) {
     return button;
 }
 
+// The settings the kiosk and the windows it opens read. Declared, a record from an older back
+// office that lacks one fails the opening instead of the first read of it.
+QStringList settingsColumns() {
+    QStringList columns{QStringLiteral("ACADEMIA"),
+                        QStringLiteral("LOGOACADEMIA1"),
+                        QStringLiteral("PATH_EXERCICIO"),
+                        QStringLiteral("TEMPO_REAVALIACAO"),
+                        QStringLiteral("ENDERACADEMIA"),
+                        QStringLiteral("COMPLEMENTO1"),
+                        QStringLiteral("PORTA_IMP"),
+                        QStringLiteral("ESPACO"),
+                        QStringLiteral("MSN_IMP"),
+                        QStringLiteral("IMPRESSAOREDUZIDA"),
+                        QStringLiteral("SERIEEMVIDEO"),
+                        QStringLiteral("ENDERECO_PORTA"),
+                        QStringLiteral("POR_CODIGO_APARELHO")};
+    return columns + schema::columnRange(QStringLiteral("Secvar"), QStringLiteral("Tempo_Serie"),
+                                         QStringLiteral("Tec12USB"));
+}
+
 QFrame* panel(QWidget* parent) {
     auto* created = new QFrame(parent);
     created->setFrameShape(QFrame::NoFrame);
@@ -88,6 +118,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
+    TBLCONTROLE.setDeclaredColumns(settingsColumns());
     TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
     for (QueryDataSet* query : {&QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
                                 &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO}) {
@@ -126,8 +157,11 @@ void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
     SBSAIR = exitButton(PNLSERIE, {445, 238, 48, 36});
     connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
     for (QLineEdit* field : {EDTMATRICULA, EDTTREINO}) {
-        field->installEventFilter(this);
+        filterKeysOf(field);
     }
+    m_memberIdle = new QTimer(this);
+    m_memberIdle->setSingleShot(true);
+    connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
 }
 
 void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
@@ -139,7 +173,29 @@ void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
     SBSAIRAPARELHO = exitButton(PNLAPARELHO, {445, 238, 48, 36});
     connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
             &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
-    EDTAPARELHO->installEventFilter(this);
+    filterKeysOf(EDTAPARELHO);
+}
+
+void TFRMIMPSERIE40COLUNAS::filterKeysOf(QLineEdit* field) {
+    field->installEventFilter(this);
+    // Pasted and dropped text obeys the same filter as typed keys.
+    platform::filterUntypedText(*field, [this, field](QChar character) {
+        (this->*keyHandlerOf(field))(character);
+        return character != discarded;
+    });
+}
+
+TFRMIMPSERIE40COLUNAS::KeyHandler TFRMIMPSERIE40COLUNAS::keyHandlerOf(const QObject* field) const {
+    if (field == EDTMATRICULA) {
+        return &TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress;
+    }
+    if (field == EDTTREINO) {
+        return &TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress;
+    }
+    if (field == EDTAPARELHO) {
+        return &TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress;
+    }
+    return nullptr;
 }
 
 QString TFRMIMPSERIE40COLUNAS::setting(const QString& field) const {
@@ -150,10 +206,18 @@ bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
     return setting(QStringLiteral("PINPAD")) != noKeypad;
 }
 
-bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
+bool TFRMIMPSERIE40COLUNAS::openSettings() {
     try {
         TBLCONTROLE.open();
     } catch (const DatabaseError&) {
+        return false;
+    }
+    // Every setting is read from the first row: without one the kiosk cannot serve.
+    return !TBLCONTROLE.eof();
+}
+
+bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
+    if (!openSettings()) {
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }
@@ -208,6 +272,7 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
     if (keypadConfigured()) {
+        m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
         setUpKeypad();
     }
 }
@@ -216,19 +281,16 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return ModalWindow::eventFilter(watched, event);
     }
+    const KeyHandler handler = keyHandlerOf(watched);
+    if (handler == nullptr) {
+        return false;
+    }
+    memberStillThere();
     QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
     if (key.isNull()) {
         return false;
     }
-    if (watched == EDTMATRICULA) {
-        EDTMATRICULAKeyPress(key);
-    } else if (watched == EDTTREINO) {
-        EDTTREINOKeyPress(key);
-    } else if (watched == EDTAPARELHO) {
-        EDTAPARELHOKeyPress(key);
-    } else {
-        return false;
-    }
+    (this->*handler)(key);
     // Enter and Esc have done their work in the handler; the field must not act on them again.
     return key == discarded || key == keyEnter || key == keyEsc;
 }
@@ -274,6 +336,7 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
         EDTMATRICULA->setEnabled(false);
         EDTTREINO->setEnabled(true);
         EDTTREINO->setFocus();
+        watchMemberIdle();
         MOSTRA_FOTO();
         return;
     }
@@ -360,6 +423,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
     if (Key == keyEnter && !EDTTREINO->text().isEmpty()) {
         EDTTREINO->setEnabled(false);
+        m_memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
         struct BackToRest {
@@ -375,7 +439,24 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
 }
 
+// A member who walks away leaves no name or photo for the next person: with no key for the series'
+// idle time, the panel goes back to rest.
+void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
+    const std::chrono::seconds idle(TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    if (idle.count() > 0) {
+        m_memberIdle->start(
+            std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
+    }
+}
+
+void TFRMIMPSERIE40COLUNAS::memberStillThere() {
+    if (m_memberIdle->isActive()) {
+        m_memberIdle->start();
+    }
+}
+
 void TFRMIMPSERIE40COLUNAS::backToRest() {
+    m_memberIdle->stop();
     EDTMATRICULA->clear();
     EDTMATRICULA->setEnabled(true);
     EDTMATRICULA->setFocus();
@@ -398,6 +479,7 @@ void TFRMIMPSERIE40COLUNAS::closing() {
         shutDownKeypad();
     }
     FormClose();
+    m_unattendedDialogs.reset();
 }
 
 void TFRMIMPSERIE40COLUNAS::FormClose() {

@@ -19,6 +19,7 @@ class TFRMSEPRINCIPAL;
 class TPrintFast;
 class TZELPrinter;
 class TicketOutput;
+class UnattendedDialogs;
 
 // What the kiosk hands to the series and video windows, filled by the workout retrieval and by
 // equipment mode.
@@ -140,12 +141,22 @@ protected:
 private:
     void createMemberPanel();
     void createEquipmentPanel();
+    // The entry fields' key handlers, which filter typed, pasted and dropped text alike.
+    using KeyHandler = void (TFRMIMPSERIE40COLUNAS::*)(QChar&);
+    void filterKeysOf(QLineEdit* field);
+    KeyHandler keyHandlerOf(const QObject* field) const;
     void FormShow();
     void FormClose();
     QString setting(const QString& field) const;
+    // Opens the settings record; false when it cannot be read or holds no row.
+    bool openSettings();
 
     void findMember();
     void backToRest();
+    // The member panel goes back to rest after the series' idle time with no key; a key starts
+    // the time again.
+    void watchMemberIdle();
+    void memberStillThere();
     void showPhoto(const QImage& photo);
     void hidePhoto();
     // A warning on the red label for 2000 ms with a keypad, in a message box without one.
@@ -194,4 +205,7 @@ private:
     TFRMSEPRINCIPAL& m_owner;
     bool m_keypadSetUp = false;
     QTimer* m_keypadRetry = nullptr;
+    QTimer* m_memberIdle = nullptr;
+    // Boxes close by themselves while the kiosk is open on a keypad.
+    std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;
 };

@@ -124,6 +124,7 @@ void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
     if (!MPAD_KEYPRESS || !keypadConfigured()) {
         return;
     }
+    memberStillThere();
     char byte = 0;
     if (readKeypadByte(*Comm1, byte) && !keypadByte(byte)) {
         return;

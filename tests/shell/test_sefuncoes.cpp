@@ -1,6 +1,12 @@
 #include "SEFUNCOES.h"
 
+#include "ModalWindow.h"
 #include "Recorders.h"
+#include "UnattendedDialogs.h"
+#include "ZELBasePrinter.h"
+
+#include <QPrinter>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -71,4 +77,23 @@ TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse) {
     // Letters outside the table stay, and the length never changes.
     const QString other = QStringLiteral("èñ ÈÑ abc 0123");
     EXPECT_EQ(TIRA_ACENTOS(other), other);
+}
+
+// Nobody at the keyboard: real boxes and dialogs close by themselves as Esc closes them, the
+// terminal's own windows stay.
+TEST(UnattendedDialogs, CloseBoxesAndDialogsAsEscDoesAndLeaveTheTerminalsWindows) {
+    const UnattendedDialogs unattended(std::chrono::milliseconds(50));
+    EXPECT_EQ(MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString()), platform::IdOk);
+    EXPECT_EQ(MENSAGEM(QStringLiteral("?"), msg::TemCertezaFechados, QString()), platform::IdNo);
+    QPrinter printer;
+    EXPECT_FALSE(runZELPrintDialog(printer));
+
+    ModalWindow window;
+    bool openLater = false;
+    QTimer::singleShot(300, &window, [&window, &openLater] {
+        openLater = window.isVisible();
+        window.accept();
+    });
+    EXPECT_EQ(window.exec(), QDialog::Accepted);
+    EXPECT_TRUE(openLater);
 }

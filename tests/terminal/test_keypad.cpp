@@ -12,8 +12,10 @@
 #include "SESERIEVIDEO.h"
 #include "TerminalApplication.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 
 using commtest::waitUntil;
@@ -153,6 +155,47 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
     EXPECT_EQ(codes->last(), QString());
+}
+
+// Only a keypad in reach: a real box closes by itself after 10 s, and the pad then serves the next
+// member.
+TEST_F(Keypad, ABoxClosesByItselfAndThePadServesTheNextMember) {
+    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'/dev/full'")); // every write fails
+    struct RealBoxes {
+        platform::MessagePresenter recorder = platform::setMessagePresenter({});
+        ~RealBoxes() { platform::setMessagePresenter(std::move(recorder)); }
+    } realBoxes;
+    QString shownText;
+    QElapsedTimer shown;
+    qint64 closedAfterMs = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && !shown.isValid()) {
+            shownText = box->text();
+            shown.start();
+        } else if (box == nullptr && shown.isValid() && closedAfterMs < 0) {
+            closedAfterMs = shown.elapsed();
+        } else if (box != nullptr && shown.elapsed() > 20000) {
+            box->close(); // the test ends even when the box does not close by itself
+        }
+    });
+    watch.start(20);
+    openKiosk();
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("1#");
+    ASSERT_TRUE(waitUntil([&] { return closedAfterMs >= 0; }, 25000));
+    EXPECT_EQ(shownText, QStringLiteral("Dado INCORRETO ! "));
+    EXPECT_GE(closedAfterMs, 9900);
+    EXPECT_LE(closedAfterMs, 13000);
+    ASSERT_TRUE(waitUntil([&] { return atRest(); }));
+    QElapsedTimer nextMember;
+    nextMember.start();
+    press("42#");
+    EXPECT_TRUE(waitUntil([&] { return memberFound(); }));
+    RecordProperty("box_shown_ms", static_cast<int>(closedAfterMs));
+    RecordProperty("next_member_found_ms", static_cast<int>(nextMember.elapsed()));
 }
 
 TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {

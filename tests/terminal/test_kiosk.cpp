@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QTest>
 
@@ -144,6 +146,33 @@ TEST_P(MemberMode, UnreadableMemberTableClosesTheWindow) {
                                 }));
 }
 
+// A record from an older back office, or none at all: the kiosk does not open, and the menu
+// opens it again once the record is whole.
+TEST_F(KioskTest, SettingsWithoutAKioskColumnOrWithoutARowFailTheOpening) {
+    // A column read only once a workout is fetched; then the column back and no row.
+    for (const QStringList& broken :
+         {QStringList{QStringLiteral("ALTER TABLE Secvar DROP COLUMN SERIEEMVIDEO")},
+          QStringList{QStringLiteral("ALTER TABLE Secvar ADD COLUMN SERIEEMVIDEO VARCHAR(3)"),
+                      QStringLiteral("DELETE FROM Secvar")}}) {
+        palendra(broken);
+        showMainWindow();
+        main->MNImpressodeSrie->setEnabled(false);
+        main->MNImpressodeSrie->setChecked(true);
+        TFRMIMPSERIE40COLUNAS& k = openKiosk();
+        QTest::qWait(20);
+        EXPECT_FALSE(k.isVisible()) << broken.join('|').toStdString();
+        EXPECT_EQ(messages.texts(), QStringList({
+                                        QStringLiteral("Abertura de tabela ! Controle"),
+                                        QStringLiteral("Registro já alocado "),
+                                    }))
+            << broken.join('|').toStdString();
+        EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+        EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
+        EXPECT_EQ(MJANELAS_ABERTAS, 0);
+        messages.clear();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SqliteAndOdbc, MemberMode, ::testing::Bool(),
                          [](const auto& paramInfo) { return paramInfo.param ? "odbc" : "sqlite"; });
 
@@ -152,6 +181,8 @@ TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     k.MPAD_KEYPRESS = true;
     QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("42"));
+    QApplication::clipboard()->setText(QStringLiteral("42"));
+    k.EDTMATRICULA->paste();
     EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
     k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
     enter(k.EDTMATRICULA, QStringLiteral("99"));
@@ -162,6 +193,63 @@ TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     k.MPAD_KEYPRESS = true;
     QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
+}
+
+// Delete types U+007F on some systems; pasted and dropped text meet the key filters.
+TEST_F(KioskTest, DeleteEditsTheFieldsAndPastedOrDroppedTextIsFilteredAsTyped) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("142"));
+    k.EDTMATRICULA->setCursorPosition(0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+    QApplication::sendEvent(k.EDTMATRICULA, &del);
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("42"));
+
+    QApplication::clipboard()->setText(QStringLiteral("a1-2\r"));
+    k.EDTMATRICULA->paste();
+    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("1242"));
+    EXPECT_EQ(k.EDTMATRICULA->cursorPosition(), 2);
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("x7y"));
+    const QPoint middle = k.EDTMATRICULA->rect().center();
+    QDragEnterEvent enterDrag(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(k.EDTMATRICULA, &enterDrag);
+    QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(k.EDTMATRICULA, &drop);
+    EXPECT_EQ(k.EDTMATRICULA->text().remove(QLatin1Char('7')), QStringLiteral("1242"));
+    EXPECT_EQ(k.EDTMATRICULA->text().size(), 5);
+    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Return);
+    QApplication::clipboard()->setText(QStringLiteral("86"));
+    k.EDTTREINO->paste();
+    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    QTest::keyClick(k.EDTTREINO, Qt::Key_3);
+    QApplication::sendEvent(k.EDTTREINO, &del);
+    QTest::keyClick(k.EDTTREINO, Qt::Key_Home);
+    QApplication::sendEvent(k.EDTTREINO, &del);
+    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(KioskTest, TheMemberLeavesTheScreenAfterTheSeriesIdleTimeWithNoKey) {
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("2"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    ASSERT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    QTest::qWait(1500);
+    QTest::keyClick(k.EDTTREINO, Qt::Key_9); // refused by the field, yet someone is there
+    QTest::qWait(1500);
+    EXPECT_FALSE(atRest(k)) << "a key starts the time again";
+    EXPECT_TRUE(QTest::qWaitFor([&k] { return atRest(k); }, 3000));
+    k.close();
+
+    for (const char* never : {"0", "-1"}) {
+        setSetting(QStringLiteral("Tempo_Serie"), QString::fromLatin1(never));
+        TFRMIMPSERIE40COLUNAS& again = openKiosk();
+        enter(again.EDTMATRICULA, QStringLiteral("42"));
+        QTest::qWait(200);
+        EXPECT_EQ(again.LBLNOME->text(), QStringLiteral("Zé da Silva")) << never;
+        again.close();
+    }
 }
 
 TEST_F(KioskTest, PhotoIsDecodedSmallShownOrHidden) {
