@@ -45,6 +45,9 @@ TEST_F(Ticket, PrinterThatIsNotReadyPrintsNothing) {
     EXPECT_TRUE(printed(QStringLiteral("1")).isEmpty());
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral(
                                     "Dado INCORRETO ! Endereço de Porta da Impressora Recibo")});
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket not started: the printer at port "
+                                                   "address '378' is not ready")))
+        << errorLog().toStdString();
     EXPECT_TRUE(kioskAtRest());
 }
 
