@@ -104,13 +104,13 @@ void waitUntilSent(int fd) {
     }
 }
 
-// Closes without waiting: what a terminal still holds is dropped first, so its close does not
-// wait to send it.
-bool closeAtOnce(int fd) {
+// Closes a port that failed without waiting: what a terminal still holds is dropped first, so
+// its close does not wait to send it.
+void closeAtOnce(int fd) {
     if (::isatty(fd)) {
         ::tcflush(fd, TCOFLUSH);
     }
-    return ::close(fd) == 0 || errno == EINTR;
+    ::close(fd);
 }
 
 } // namespace
@@ -166,7 +166,7 @@ void PrinterPort::flush() {
 }
 
 void PrinterPort::writeToDescriptor(const QByteArray& bytes) {
-    // Set until every byte is taken: the close of a port that failed does not wait on it again.
+    // Set until every byte is taken: a port that failed is closed without waiting on it again.
     m_writeFailed = true;
     qsizetype done = 0;
     auto deadline = Clock::now() + StallLimit;
@@ -200,15 +200,20 @@ void PrinterPort::close() {
         }
         return;
     }
+    if (m_writeFailed) {
+        discard();
+        return;
+    }
     try {
-        if (!m_writeFailed && ::isatty(m_fd)) {
+        if (::isatty(m_fd)) {
             waitUntilSent(m_fd);
         }
     } catch (...) {
         discard();
         throw;
     }
-    if (!closeAtOnce(std::exchange(m_fd, -1))) {
+    // Everything is sent by now, so the close has nothing to wait for.
+    if (::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR) {
         throw EInOutError(errno, "printer close");
     }
 }
