@@ -157,6 +157,9 @@ void PrinterPort::write(const QByteArray& bytes) {
 
 void PrinterPort::flush() {
     requireOpen();
+    if (m_buffer.isEmpty()) {
+        return; // nothing to send, and a port that failed stays failed
+    }
     const QByteArray pending = std::exchange(m_buffer, QByteArray());
     if (!m_job) {
         writeToDescriptor(pending);
