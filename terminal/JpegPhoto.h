@@ -14,5 +14,6 @@ public:
 
 // Decodes a JPEG picture at the smallest of the decoder's scales (1, 1/2, 1/4, 1/8) that still
 // covers shownAt, so a large photo is never decoded in full for a small frame. An empty shownAt
-// decodes at full size. Throws JpegError with the decoder's message.
+// decodes at full size. Throws JpegError with the decoder's message, or with the reason the picture
+// is refused: over 50 megapixels, more than 24 MB of the decoder's memory, more than 100 scans.
 QImage decodeJpeg(const QByteArray& data, QSize shownAt);

@@ -42,6 +42,11 @@ namespace {
 
 const QString yes = QStringLiteral("Sim");
 
+// Every ticket that does not print, and why, goes to the error log.
+void logTicketFailure(const QString& what) {
+    appendErrorLog(TerminalApplication::errorLogPath(), QStringLiteral("ticket ") + what);
+}
+
 class MatrixTicket : public TicketOutput {
 public:
     explicit MatrixTicket(TPrintFast& printer)
@@ -143,9 +148,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_CUPOM() {
             ticket->end();
         } catch (const std::exception& error) {
             // What was printed stays printed; the member is told and the kiosk carries on.
-            appendErrorLog(TerminalApplication::errorLogPath(),
-                           QStringLiteral("ticket stopped: ") +
-                               QString::fromLocal8Bit(error.what()));
+            logTicketFailure(QStringLiteral("stopped: ") + QString::fromLocal8Bit(error.what()));
             MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
             ticket->endAfterFailure();
         }
@@ -157,12 +160,15 @@ void TFRMIMPSERIE40COLUNAS::IMP_CUPOM() {
 std::unique_ptr<TicketOutput> TFRMIMPSERIE40COLUNAS::startTicket() {
     if (setting(QStringLiteral("PORTA_IMP")) == QStringLiteral("USBX")) {
         if (ZELPrinter1->PrinterName.isEmpty()) {
+            logTicketFailure(QStringLiteral("not started: no printer name"));
             MENSAGEM(QStringLiteral("!"), msg::ImpressoraNaoPronta, QString());
             return nullptr;
         }
         try {
             ZELPrinter1->BeginDoc();
-        } catch (const EZELPrinter&) {
+        } catch (const EZELPrinter& error) {
+            logTicketFailure(QStringLiteral("not started: ") +
+                             QString::fromLocal8Bit(error.what()));
             MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
             return nullptr;
         }
@@ -172,12 +178,18 @@ std::unique_ptr<TicketOutput> TFRMIMPSERIE40COLUNAS::startTicket() {
         }
         return std::make_unique<LibraryTicket>(*ZELPrinter1);
     }
-    if (!IMPRESSORA_PRONTA(setting(QStringLiteral("ENDERECO_PORTA")))) {
+    const QString address = setting(QStringLiteral("ENDERECO_PORTA"));
+    if (!IMPRESSORA_PRONTA(address)) {
+        logTicketFailure(
+            QStringLiteral("not started: the printer at port address '%1' is not ready")
+                .arg(address));
         MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto,
                  QStringLiteral("Endereço de Porta da Impressora Recibo"));
         return nullptr;
     }
     if (!PrintFast1->IniciaImpr()) {
+        logTicketFailure(QStringLiteral("not started: the port '%1' cannot be opened")
+                             .arg(PrintFast1->PrinterPort()));
         return nullptr;
     }
     return std::make_unique<MatrixTicket>(*PrintFast1);

@@ -1,6 +1,10 @@
 #include "PortAccessPpdev.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -19,6 +23,54 @@ constexpr std::uint8_t NotAck = 0x40;
 constexpr std::uint8_t PaperOut = 0x20;
 constexpr std::uint8_t Selected = 0x10;
 constexpr std::uint8_t NotError = 0x08;
+
+// What a port that cannot be claimed reads as: busy, every other line quiet.
+constexpr std::uint8_t HeldStatus = NotAck | Selected | NotError;
+
+void interrupted(int) {}
+
+// Interrupts a claim that waits: its handler does nothing and is installed without SA_RESTART,
+// so the waiting call returns.
+int interruptingSignal() {
+    static const int number = [] {
+        struct sigaction action {};
+        action.sa_handler = interrupted;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGRTMIN, &action, nullptr);
+        return SIGRTMIN;
+    }();
+    return number;
+}
+
+enum class Claim { Claimed, Failed, Held };
+
+// The claim waits for as long as another driver holds the port (the printer driver writing to a
+// printer that takes no data), so it is given up after 1 s. A timer of this thread interrupts
+// it every 100 ms; a tick that comes between two tries is lost, the next one is not.
+Claim claimWithinOneSecond(int fd) {
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = interruptingSignal();
+    event._sigev_un._tid = ::gettid();
+    timer_t timer{};
+    if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0) {
+        return Claim::Failed;
+    }
+    constexpr timespec tick{0, 100'000'000};
+    const itimerspec ticks{tick, tick};
+    timer_settime(timer, 0, &ticks, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    int result = 0;
+    int error = 0;
+    while ((result = ::ioctl(fd, PPCLAIM)) != 0 && (error = errno) == EINTR &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    timer_delete(timer);
+    if (result == 0) {
+        return Claim::Claimed;
+    }
+    return error == EINTR ? Claim::Held : Claim::Failed;
+}
 
 // parportN directories in the order of N.
 std::vector<std::filesystem::path> parportDirectories(const std::filesystem::path& procRoot) {
@@ -95,10 +147,9 @@ std::optional<PpdevPortAccess::KernelPort> PpdevPortAccess::kernelPortAt(std::ui
     return std::nullopt;
 }
 
-bool PpdevPortAccess::onClaimedPort(std::uint16_t base, unsigned long request,
-                                    void* argument) const {
+bool PpdevPortAccess::onClaimedPort(std::uint16_t base, unsigned long request, void* argument) {
     const std::optional<KernelPort> port = kernelPortAt(base);
-    if (!port) {
+    if (!port || isHeld(base)) {
         return false;
     }
     const int fd = ::open(port->device.c_str(), O_RDWR | O_CLOEXEC);
@@ -106,20 +157,32 @@ bool PpdevPortAccess::onClaimedPort(std::uint16_t base, unsigned long request,
         return false;
     }
     bool done = false;
-    if (::ioctl(fd, PPCLAIM) == 0) {
+    switch (claimWithinOneSecond(fd)) {
+    case Claim::Claimed:
         done = ::ioctl(fd, request, argument) == 0;
         ::ioctl(fd, PPRELEASE);
+        break;
+    case Claim::Held:
+        m_heldPorts.push_back(base);
+        break;
+    case Claim::Failed:
+        break;
     }
     ::close(fd);
     return done;
 }
 
-std::optional<std::uint8_t> PpdevPortAccess::readStatus() const {
+bool PpdevPortAccess::isHeld(std::uint16_t base) const {
+    return std::find(m_heldPorts.begin(), m_heldPorts.end(), base) != m_heldPorts.end();
+}
+
+std::optional<std::uint8_t> PpdevPortAccess::readStatus() {
     unsigned char status = 0;
-    if (!onClaimedPort(currentBase(), PPRSTATUS, &status)) {
-        return std::nullopt;
+    const std::uint16_t base = currentBase();
+    if (onClaimedPort(base, PPRSTATUS, &status)) {
+        return status;
     }
-    return status;
+    return isHeld(base) ? std::optional<std::uint8_t>(HeldStatus) : std::nullopt;
 }
 
 bool PpdevPortAccess::getLPTAckwl() {

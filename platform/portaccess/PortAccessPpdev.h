@@ -12,7 +12,8 @@ namespace platform {
 // in the order of /proc/sys/dev/parport/parportN; other base addresses can be registered but have
 // no device behind them, so their lines read false, as a driver that is not loaded answers.
 // Every reading claims the port, reads the register and releases it at once, so the printer
-// driver can keep writing to /dev/lpN meanwhile.
+// driver can keep writing to /dev/lpN meanwhile. A port that cannot be claimed within 1 s is held
+// by another driver: for the rest of the session it reads as busy without being asked again.
 class PpdevPortAccess final : public PortAccess {
 public:
     // The roots exist for tests; production uses the kernel's.
@@ -45,13 +46,16 @@ private:
 
     std::uint16_t currentBase() const;
     std::optional<KernelPort> kernelPortAt(std::uint16_t base) const;
-    std::optional<std::uint8_t> readStatus() const;
-    // Runs one ppdev request on the claimed port at base; false when there is no such port.
-    bool onClaimedPort(std::uint16_t base, unsigned long request, void* argument) const;
+    std::optional<std::uint8_t> readStatus();
+    // Runs one ppdev request on the claimed port at base; false when there is no such port or it
+    // cannot be claimed.
+    bool onClaimedPort(std::uint16_t base, unsigned long request, void* argument);
+    bool isHeld(std::uint16_t base) const;
 
     std::filesystem::path m_devRoot;
     std::vector<KernelPort> m_kernelPorts;
     std::vector<std::uint16_t> m_registered; // base address of LPT number index + 1
+    std::vector<std::uint16_t> m_heldPorts;
     std::uint8_t m_current = 1;
 };
 

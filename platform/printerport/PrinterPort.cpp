@@ -5,11 +5,16 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,6 +23,17 @@ EInOutError::EInOutError(int errorCode, const std::string& what)
 
 namespace platform {
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// A printer that takes no byte for this long (paper out, off line, holding the line's flow
+// control) is given up on; what it took stays printed.
+constexpr auto StallLimit = 5s;
+
+[[noreturn]] void throwStalled(const char* step) {
+    throw EInOutError(ETIMEDOUT, std::string(step) + ": the printer took nothing for 5 s");
+}
 
 // Writing to a pipe whose reader has gone raises SIGPIPE, which would end the program; the signal
 // is held back during the write so that the failure comes back as EPIPE.
@@ -54,10 +70,47 @@ bool makeRawLine(int fd) {
     return ::tcsetattr(fd, TCSANOW, &line) == 0;
 }
 
-// The open did not wait (for a carrier, or a reader); the writes do, as on any file.
-bool makeWritesBlock(int fd) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+// Waits until the device has room again, or throws once the deadline has passed. The parallel
+// printer driver cannot be waited on and reads as ready at once, so after such an answer the
+// device is asked again only after a short pause.
+void waitForRoom(int fd, Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= 0s) {
+        throwStalled("printer write");
+    }
+    constexpr auto Pause = 10ms;
+    pollfd room{fd, POLLOUT, 0};
+    const auto asked = Clock::now();
+    const int waitMs = int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    if (::poll(&room, 1, waitMs) > 0 && Clock::now() - asked < Pause) {
+        std::this_thread::sleep_for(Pause);
+    }
+}
+
+// A serial line's close waits until the kernel has sent what it holds, for up to half a minute
+// on a stalled port. It is waited for here instead, as long as the printer keeps taking bytes.
+void waitUntilSent(int fd) {
+    auto deadline = Clock::now() + StallLimit;
+    int fewest = INT_MAX;
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (queued < fewest) {
+            fewest = queued;
+            deadline = Clock::now() + StallLimit;
+        } else if (Clock::now() >= deadline) {
+            throwStalled("printer close");
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// Closes a port that failed without waiting: what a terminal still holds is dropped first, so
+// its close does not wait to send it.
+void closeAtOnce(int fd) {
+    if (::isatty(fd)) {
+        ::tcflush(fd, TCOFLUSH);
+    }
+    ::close(fd);
 }
 
 } // namespace
@@ -76,7 +129,7 @@ bool PrinterPort::openPath(const QString& path) {
     if (m_fd < 0) {
         return false;
     }
-    const bool ready = (!::isatty(m_fd) || makeRawLine(m_fd)) && makeWritesBlock(m_fd);
+    const bool ready = !::isatty(m_fd) || makeRawLine(m_fd);
     if (!ready) {
         discard();
     }
@@ -104,6 +157,9 @@ void PrinterPort::write(const QByteArray& bytes) {
 
 void PrinterPort::flush() {
     requireOpen();
+    if (m_buffer.isEmpty()) {
+        return; // nothing to send, and a port that failed stays failed
+    }
     const QByteArray pending = std::exchange(m_buffer, QByteArray());
     if (!m_job) {
         writeToDescriptor(pending);
@@ -113,18 +169,23 @@ void PrinterPort::flush() {
 }
 
 void PrinterPort::writeToDescriptor(const QByteArray& bytes) {
+    // Set until every byte is taken: a port that failed is closed without waiting on it again.
+    m_writeFailed = true;
     qsizetype done = 0;
+    auto deadline = Clock::now() + StallLimit;
     while (done < bytes.size()) {
         const ssize_t written =
             writeWithoutSigpipe(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
+        if (written > 0) {
+            done += written;
+            deadline = Clock::now() + StallLimit;
+        } else if (written < 0 && errno == EAGAIN) {
+            waitForRoom(m_fd, deadline);
+        } else if (written == 0 || errno != EINTR) {
             throw EInOutError(written < 0 ? errno : EIO, "printer write");
         }
-        done += written;
     }
+    m_writeFailed = false;
 }
 
 void PrinterPort::close() {
@@ -142,8 +203,20 @@ void PrinterPort::close() {
         }
         return;
     }
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0 && errno != EINTR) {
+    if (m_writeFailed) {
+        discard();
+        return;
+    }
+    try {
+        if (::isatty(m_fd)) {
+            waitUntilSent(m_fd);
+        }
+    } catch (...) {
+        discard();
+        throw;
+    }
+    // Everything is sent by now, so the close has nothing to wait for.
+    if (::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR) {
         throw EInOutError(errno, "printer close");
     }
 }
@@ -156,9 +229,10 @@ void PrinterPort::requireOpen() const {
 
 void PrinterPort::discard() {
     m_buffer.clear();
+    m_writeFailed = false;
     m_job.reset();
     if (m_fd >= 0) {
-        ::close(std::exchange(m_fd, -1));
+        closeAtOnce(std::exchange(m_fd, -1));
     }
 }
 

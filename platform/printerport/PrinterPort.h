@@ -21,7 +21,9 @@ class RawPrintJob;
 // Raw bytes for a printer, buffered: to a port, device, pipe or file opened by path, or as a raw
 // job on a spooler queue (a printer without a local port). The printer gets exactly the bytes
 // written. Every failure after opening raises EInOutError; the bytes of a failed write are
-// dropped, so that closing afterwards does not fail on them again.
+// dropped, so that closing afterwards does not fail on them again. A port that takes no byte for
+// 5 s fails the same way (ETIMEDOUT), in a write or in the close, which otherwise waits until a
+// serial line has sent what the system holds for it.
 class PrinterPort {
 public:
     PrinterPort();
@@ -48,6 +50,7 @@ private:
     void discard();
 
     int m_fd = -1;
+    bool m_writeFailed = false;
     std::unique_ptr<RawPrintJob> m_job;
     QByteArray m_buffer;
 };

@@ -1,30 +1,86 @@
 #include "Spooler.h"
 
+#include <QFile>
+
 #include <cups/cups.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace platform {
 namespace {
 
-QString cupsMessage() {
-    return QString::fromUtf8(cupsLastErrorString());
+// How long one wait on the spooler may last: connecting, an answer, room for a job's bytes.
+// CUPS waits up to a second more for an answer to begin, so a call that sends one request gives
+// up within 5 s.
+constexpr int WaitMs = 4000;
+
+int giveUp(http_t*, void*) {
+    return 0;
 }
 
+// Every call and job has a connection of its own, bounded as above. The library's shared one
+// waits 30 s to connect, a minute for an answer and for ever to send, and the library's
+// higher-level calls (a named destination, a job made by name) fall back on it when the spooler
+// does not answer; so only plain requests are sent here.
 http_t* connectToServer() {
-    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000,
-                        nullptr);
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                WaitMs, nullptr);
+    if (http) {
+        httpSetTimeout(http, WaitMs / 1000.0, giveUp, nullptr);
+    }
+    return http;
 }
 
-// A CUPS job in raw format. CUPS has no pages in a raw stream, so the page steps only check
-// that a document is open.
-class CupsRawJob final : public RawPrintJob {
+using Connection = std::unique_ptr<http_t, void (*)(http_t*)>;
+
+Connection connection() {
+    return Connection(connectToServer(), httpClose);
+}
+
+// Why a call failed: the connection's own error (a spooler that stopped answering), else the
+// spooler's message.
+QString failure(http_t* http) {
+    const int error = http ? httpError(http) : errno;
+    return error != 0 ? QString::fromLocal8Bit(strerror(error))
+                      : QString::fromUtf8(cupsLastErrorString());
+}
+
+using Answer = std::unique_ptr<ipp_t, void (*)(ipp_t*)>;
+
+// Sends a request and takes the spooler's answer; null when it did not answer or refused.
+Answer ask(http_t* http, ipp_t* request) {
+    Answer answer(cupsDoRequest(http, request, "/"), ippDelete);
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        answer.reset();
+    }
+    return answer;
+}
+
+// A request about one printer (or class) of the local spooler, asking for one attribute.
+ipp_t* printerRequest(ipp_op_t operation, const QByteArray& printer, const char* attribute) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", printer.constData());
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 attribute);
+    return request;
+}
+
+// A CUPS job of one document in the given format. CUPS has no pages in a raw stream, so the page
+// steps only check that a document is open.
+class CupsJob final : public RawPrintJob {
 public:
-    CupsRawJob(http_t* http, QByteArray printer)
+    CupsJob(http_t* http, QByteArray printer, const char* format)
         : m_http(http)
-        , m_printer(std::move(printer)) {}
-    ~CupsRawJob() override {
+        , m_printer(std::move(printer))
+        , m_format(format) {}
+    ~CupsJob() override {
         if (m_jobId != 0)
             abort();
         close();
@@ -34,12 +90,18 @@ public:
         if (!m_http)
             return fail("A conexão com o spooler está fechada");
         const QByteArray name = title.toUtf8();
-        m_jobId = cupsCreateJob(m_http, m_printer.constData(), name.constData(), 0, nullptr);
-        if (m_jobId == 0)
-            return fail(cupsMessage());
-        if (cupsStartDocument(m_http, m_printer.constData(), m_jobId, name.constData(),
-                              CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
-            const QString message = cupsMessage();
+        ipp_t* request = printerRequest(IPP_OP_CREATE_JOB, m_printer, "job-id");
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                     name.constData());
+        const Answer answer = ask(m_http, request);
+        ipp_attribute_t* jobId =
+            answer ? ippFindAttribute(answer.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+        if (!jobId)
+            return fail(failure(m_http));
+        m_jobId = ippGetInteger(jobId, 0);
+        if (cupsStartDocument(m_http, m_printer.constData(), m_jobId, name.constData(), m_format,
+                              1) != HTTP_STATUS_CONTINUE) {
+            const QString message = failure(m_http);
             abort();
             return fail(message);
         }
@@ -58,7 +120,7 @@ public:
             return 0;
         if (cupsWriteRequestData(m_http, bytes.constData(), size_t(bytes.size())) !=
             HTTP_STATUS_CONTINUE) {
-            fail(cupsMessage());
+            fail(failure(m_http));
             return 0;
         }
         return bytes.size();
@@ -69,7 +131,7 @@ public:
             return fail("Nenhum documento iniciado");
         const ipp_status_t status = cupsFinishDocument(m_http, m_printer.constData());
         if (status > IPP_STATUS_OK_CONFLICTING) {
-            const QString message = cupsMessage();
+            const QString message = failure(m_http);
             abort();
             return fail(message);
         }
@@ -86,9 +148,9 @@ public:
         close();
         m_http = connectToServer();
         if (!m_http)
-            return fail(cupsMessage());
+            return fail(failure(nullptr));
         if (cupsCancelJob2(m_http, m_printer.constData(), jobId, 0) > IPP_STATUS_OK_CONFLICTING)
-            return fail(cupsMessage());
+            return fail(failure(m_http));
         return true;
     }
 
@@ -108,6 +170,7 @@ private:
 
     http_t* m_http;
     QByteArray m_printer;
+    const char* m_format;
     int m_jobId = 0;
     QString m_lastError;
 };
@@ -115,63 +178,76 @@ private:
 class CupsSpooler final : public Spooler {
 public:
     QStringList printerNames() const override {
-        cups_dest_t* dests = nullptr;
-        const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+        const Connection http = connection();
+        if (!http)
+            return {};
+        ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                     "printer-name");
+        const Answer answer = ask(http.get(), request);
         QStringList names;
-        for (int i = 0; i < count; ++i)
-            if (!dests[i].instance)
-                names << QString::fromUtf8(dests[i].name);
-        cupsFreeDests(count, dests);
+        for (ipp_attribute_t* name =
+                 answer ? ippFindAttribute(answer.get(), "printer-name", IPP_TAG_NAME) : nullptr;
+             name; name = ippFindNextAttribute(answer.get(), "printer-name", IPP_TAG_NAME))
+            names << QString::fromUtf8(ippGetString(name, 0, nullptr));
         return names;
     }
 
     QString defaultPrinterName() const override {
-        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+        const Connection http = connection();
+        if (!http)
+            return {};
+        cups_dest_t* dest = cupsGetNamedDest(http.get(), nullptr, nullptr);
         const QString name = dest ? QString::fromUtf8(dest->name) : QString();
         cupsFreeDests(dest ? 1 : 0, dest);
         return name;
     }
 
     QString deviceUri(const QString& printerName) const override {
-        const QByteArray name = printerName.toUtf8();
-        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-        const char* uri =
-            dest ? cupsGetOption("device-uri", dest->num_options, dest->options) : nullptr;
-        const QString result = uri ? QString::fromUtf8(uri) : QString();
-        cupsFreeDests(dest ? 1 : 0, dest);
-        return result;
+        const Connection http = connection();
+        if (!http)
+            return {};
+        const Answer answer = ask(http.get(), printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES,
+                                                             printerName.toUtf8(), "device-uri"));
+        ipp_attribute_t* uri =
+            answer ? ippFindAttribute(answer.get(), "device-uri", IPP_TAG_URI) : nullptr;
+        return uri ? QString::fromUtf8(ippGetString(uri, 0, nullptr)) : QString();
     }
 
     std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) override {
         const QByteArray name = printerName.toUtf8();
-        http_t* http = connectToServer();
+        Connection http = connection();
         if (!http) {
-            m_lastError = QString::fromLocal8Bit(strerror(errno));
+            m_lastError = failure(nullptr);
             return nullptr;
         }
-        cups_dest_t* dest = cupsGetNamedDest(http, name.constData(), nullptr);
-        if (!dest) {
-            m_lastError = cupsMessage();
-            httpClose(http);
+        if (!ask(http.get(), printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, name, "printer-name"))) {
+            m_lastError = failure(http.get());
             return nullptr;
         }
-        cupsFreeDests(1, dest);
-        return std::make_unique<CupsRawJob>(http, name);
+        return std::make_unique<CupsJob>(http.release(), name, CUPS_FORMAT_RAW);
     }
 
     bool printPdfFile(const QString& printerName, const QString& path,
                       const QString& title) override {
-        const QByteArray name = printerName.toUtf8();
-        const QByteArray file = path.toLocal8Bit();
-        const QByteArray jobTitle = title.toUtf8();
-        cups_option_t* options = nullptr;
-        const int count = cupsAddOption("document-format", "application/pdf", 0, &options);
-        const int jobId = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), file.constData(),
-                                         jobTitle.constData(), count, options);
-        cupsFreeOptions(count, options);
-        if (jobId == 0)
-            m_lastError = cupsMessage();
-        return jobId != 0;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_lastError = file.errorString();
+            return false;
+        }
+        const QByteArray document = file.readAll();
+        http_t* http = connectToServer();
+        if (!http) {
+            m_lastError = failure(nullptr);
+            return false;
+        }
+        CupsJob job(http, printerName.toUtf8(), CUPS_FORMAT_PDF);
+        if (!job.startDocument(title) || job.write(document) < document.size() ||
+            !job.endDocument()) {
+            m_lastError = job.lastError();
+            return false;
+        }
+        return true;
     }
 
     QString lastError() const override { return m_lastError; }

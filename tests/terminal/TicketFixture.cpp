@@ -1,5 +1,6 @@
 #include "TicketFixture.h"
 
+#include "TerminalApplication.h"
 #include "portaccess/PortAccess.h"
 
 #include <QFile>
@@ -45,9 +46,11 @@ void Ticket::SetUp() {
                             "'Conceição Aparecida Gonçalves Ribeiro')")});
     setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'TKT'"));
     setSetting(QStringLiteral("ESPACO"), QStringLiteral("0"));
+    QFile::remove(TerminalApplication::errorLogPath());
 }
 
 void Ticket::TearDown() {
+    QFile::remove(TerminalApplication::errorLogPath());
     platform::setPortAccessFactory({});
     KioskTest::TearDown();
 }
@@ -58,6 +61,11 @@ QByteArray Ticket::printed(const QString& digit) {
     enter(k.EDTTREINO, digit);
     QFile port(QDir(folder()).filePath(QStringLiteral("TKT")));
     return port.open(QIODevice::ReadOnly) ? port.readAll() : QByteArray();
+}
+
+QString Ticket::errorLog() {
+    QFile log(TerminalApplication::errorLogPath());
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
 bool Ticket::kioskAtRest() const {

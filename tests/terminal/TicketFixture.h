@@ -14,6 +14,8 @@ protected:
     // Serves member 1234 the workout digit and returns what reached the port.
     QByteArray printed(const QString& digit);
     bool kioskAtRest() const;
+    // The terminal's error log, emptied before each test.
+    static QString errorLog();
 };
 
 // A ticket typed by hand, from tests/data/ticket.

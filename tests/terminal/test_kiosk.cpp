@@ -6,10 +6,17 @@
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QImageWriter>
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QTest>
+
+#include <chrono>
+#include <ctime>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -24,6 +31,72 @@ QByteArray jpegOf(QSize size) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 80);
     return bytes;
+}
+
+// A progressive JPEG: the decoder keeps every coefficient of the picture until its last scan.
+QByteArray progressiveJpegOf(QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPG");
+    writer.setProgressiveScanWrite(true);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    writer.write(image);
+    return bytes;
+}
+
+// The same data with other dimensions in the frame header: the decoder takes the picture for
+// that large, whatever the data holds.
+QByteArray declaredAs(QByteArray jpeg, QSize size) {
+    const qsizetype frame = jpeg.indexOf("\xFF\xC2");
+    if (frame < 0) {
+        return {};
+    }
+    jpeg[frame + 5] = char(size.height() >> 8);
+    jpeg[frame + 6] = char(size.height() & 0xFF);
+    jpeg[frame + 7] = char(size.width() >> 8);
+    jpeg[frame + 8] = char(size.width() & 0xFF);
+    return jpeg;
+}
+
+// Every scan after the first repeated: the decoder goes over the whole picture again for each.
+QByteArray withLaterScansRepeated(const QByteArray& jpeg, int times) {
+    // The first marker after the first scan's data: not a stuffed 0xFF and not a restart.
+    qsizetype end = jpeg.indexOf("\xFF\xDA") + 2;
+    while (end + 1 < jpeg.size() && !(uchar(jpeg[end]) == 0xFF && jpeg[end + 1] != 0 &&
+                                      (uchar(jpeg[end + 1]) & 0xF8) != 0xD0)) {
+        ++end;
+    }
+    const QByteArray laterScans = jpeg.mid(end, jpeg.size() - 2 - end);
+    return jpeg.left(end) + laterScans.repeated(times) + QByteArray("\xFF\xD9");
+}
+
+long procStatusKb(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    while (status >> name) {
+        if (name == key) {
+            long kb = 0;
+            status >> kb;
+            return kb;
+        }
+        status.ignore(4096, '\n');
+    }
+    return 0;
+}
+
+// The resident memory now, the peak counted again from here.
+long residentKbFromHere() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return procStatusKb("VmRSS:");
+}
+
+std::chrono::milliseconds threadCpuTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                  std::chrono::nanoseconds(now.tv_nsec));
 }
 
 // Writes a photo row through Qt's driver, so any bytes can go in.
@@ -290,6 +363,50 @@ TEST_F(KioskTest, PhotoThatIsNotAJpegRaisesTheDecodersErrorAndKeepsTheMember) {
     EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
     EXPECT_TRUE(k.EDTTREINO->isEnabled());
     EXPECT_THROW(decodeJpeg(QByteArray(), {}), JpegError);
+}
+
+TEST_F(KioskTest, PhotoLargerThanAMemberPhotoIsRefusedLikeOneThatIsNotAJpeg) {
+    // 20000 x 20000 pixels declared in a few hundred bytes.
+    storePhoto(QDir(folder()).filePath(QStringLiteral("quorvel.db")), QStringLiteral("0000000042"),
+               declaredAs(progressiveJpegOf({64, 64}), {20000, 20000}));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    QChar enterKey(13);
+    QElapsedTimer held;
+    held.start();
+    EXPECT_THROW(k.EDTMATRICULAKeyPress(enterKey), JpegError);
+    EXPECT_LT(held.elapsed(), 3000) << "the window waited on the decoder";
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+}
+
+// Decompression bombs, each stopped by one of the decoder's limits: a picture declared larger
+// than a member photo can be, one whose coefficients need more memory than the decoder gets,
+// and one that goes over the same picture scan after scan.
+TEST(Photo, DecompressionBombsAreRefusedQuicklyInLittleMemory) {
+    const QByteArray photo = progressiveJpegOf({64, 64});
+    ASSERT_EQ(decodeJpeg(photo, {}).size(), QSize(64, 64));
+    const struct {
+        QByteArray data;
+        std::string refusal;
+    } bombs[] = {
+        {declaredAs(photo, {20000, 20000}), "over 50 megapixels"},
+        {declaredAs(photo, {7000, 7000}), "more than 24 MB"},
+        {declaredAs(withLaterScansRepeated(photo, 12), {1000, 1000}), "more than 100 scans"},
+    };
+    for (const auto& bomb : bombs) {
+        const long residentKb = residentKbFromHere();
+        const std::chrono::milliseconds cpu = threadCpuTime();
+        try {
+            decodeJpeg(bomb.data, {146, 176});
+            ADD_FAILURE() << bomb.refusal << ": decoded";
+        } catch (const JpegError& error) {
+            EXPECT_NE(std::string(error.what()).find(bomb.refusal), std::string::npos)
+                << error.what();
+        }
+        EXPECT_LT(threadCpuTime() - cpu, std::chrono::seconds(1)) << bomb.refusal;
+        EXPECT_LT(procStatusKb("VmHWM:") - residentKb, 64 * 1024) << bomb.refusal;
+    }
 }
 
 } // namespace

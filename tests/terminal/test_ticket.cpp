@@ -4,10 +4,12 @@
 #include "TicketFixture.h"
 #include "portaccess/PortAccess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,9 @@ TEST_F(Ticket, PrinterThatIsNotReadyPrintsNothing) {
     EXPECT_TRUE(printed(QStringLiteral("1")).isEmpty());
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral(
                                     "Dado INCORRETO ! Endereço de Porta da Impressora Recibo")});
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket not started: the printer at port "
+                                                   "address '378' is not ready")))
+        << errorLog().toStdString();
     EXPECT_TRUE(kioskAtRest());
 }
 
@@ -81,6 +86,32 @@ TEST_F(Ticket, PortThatFailsMidwayStopsTheTicketAndTheKioskServesTheNextMember) 
     setSetting(QStringLiteral("ESPACO"), QStringLiteral("0"));
     EXPECT_EQ(printed(QStringLiteral("1")), golden(QStringLiteral("full-by-name-a.bin")));
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Ticket, SerialPrinterThatStopsTakingBytesEndsTheTicketWithinSixSeconds) {
+    // A serial printer gone off line: the far end of a pseudo-terminal that is never read. Its
+    // buffers hold some 20 kB; the ticket is longer (30000 blank lines after it). (What the far
+    // end holds cannot be read back afterwards: dropping the rest at close empties it too.)
+    int far = -1;
+    int near = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&far, &near, name, nullptr, nullptr), 0);
+    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(QString::fromLatin1(name)));
+    setSetting(QStringLiteral("ESPACO"), QStringLiteral("30000"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("1234"));
+    QElapsedTimer held;
+    held.start();
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    const qint64 heldMs = held.elapsed();
+
+    EXPECT_GE(heldMs, 5000);
+    EXPECT_LT(heldMs, 15000) << "the window waited on the printer";
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
+    EXPECT_TRUE(kioskAtRest());
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("took nothing for 5 s")));
+    ::close(near);
+    ::close(far);
 }
 
 } // namespace

@@ -94,6 +94,23 @@ TEST_F(LibraryTicket, NoPrinterNameIsRefusedBeforeAnythingPrints) {
     printed(QStringLiteral("1"));
     EXPECT_EQ(messages.texts(),
               QStringList{QStringLiteral("A impressora não esta pronta ! Deseja continuar ? ")});
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket not started: no printer name")));
+    EXPECT_TRUE(kioskAtRest());
+}
+
+TEST_F(LibraryTicket, DocumentThatCannotStartIsReportedAndLogged) {
+    CupsQueue queue(queueName);
+    // The document is written to a temporary file first, and the temporary folder is a file.
+    const QString notAFolder = QDir(folder()).filePath(QStringLiteral("not-a-folder"));
+    ASSERT_TRUE(QFile(notAFolder).open(QIODevice::WriteOnly));
+    const QByteArray temporaryFolder = qgetenv("TMPDIR");
+    qputenv("TMPDIR", notAFolder.toLocal8Bit());
+    printed(QStringLiteral("1"));
+    temporaryFolder.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporaryFolder);
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket not started: Não foi possível iniciar "
+                                                   "o documento")))
+        << errorLog().toStdString();
     EXPECT_TRUE(kioskAtRest());
 }
 

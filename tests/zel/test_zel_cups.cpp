@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPrintDialog>
@@ -19,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -360,6 +364,56 @@ TEST_F(ZelCups, StoppedSpoolerListsNoPrinterAndOpensNone) {
     EXPECT_EQ(beginDocError(facade), "Nenhuma impressora está instalada");
     EXPECT_EQ(reportedBy, &facade);
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// Points the spooler calls of this thread at a scheduler that takes the connection and never
+// answers, as a hung scheduler or a link that loses the replies does.
+class SilentSpooler {
+public:
+    SilentSpooler() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (m_socket < 0 || ::bind(m_socket, any, length) != 0 || ::listen(m_socket, 16) != 0 ||
+            ::getsockname(m_socket, any, &length) != 0) {
+            ADD_FAILURE() << "no listening socket";
+        }
+        cupsSetServer(QByteArray("127.0.0.1:" + QByteArray::number(ntohs(address.sin_port))));
+    }
+    ~SilentSpooler() {
+        cupsSetServer(nullptr);
+        ::close(m_socket);
+    }
+    SilentSpooler(const SilentSpooler&) = delete;
+    SilentSpooler& operator=(const SilentSpooler&) = delete;
+
+private:
+    int m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+};
+
+TEST(Spooler, SilentSchedulerIsGivenUpOnWithinFiveSeconds) {
+    QTemporaryDir folder;
+    const QString document = folder.filePath(QStringLiteral("job.pdf"));
+    ASSERT_TRUE(QFile(document).open(QIODevice::WriteOnly));
+    platform::Spooler& spooler = platform::spooler();
+    SilentSpooler silent;
+    const auto milliseconds = [](const auto& call) {
+        QElapsedTimer clock;
+        clock.start();
+        call();
+        return clock.elapsed();
+    };
+    // The installed printer's list, a raw job on a queue, a finished document.
+    EXPECT_LT(milliseconds([&] { EXPECT_TRUE(spooler.printerNames().isEmpty()); }), 8000);
+    EXPECT_LT(
+        milliseconds([&] { EXPECT_EQ(spooler.openRawPrinter(QStringLiteral("q")), nullptr); }),
+        8000);
+    EXPECT_LT(milliseconds([&] {
+                  EXPECT_FALSE(spooler.printPdfFile(QStringLiteral("q"), document, QString()));
+              }),
+              8000);
 }
 
 TEST_F(ZelCups, QueueRefusingJobsGivesTheDocumentError) {
