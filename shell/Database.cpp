@@ -2,6 +2,7 @@
 
 #include "DataLink.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlResult>
@@ -225,9 +226,7 @@ void DataSet::open() {
     if (isOpen()) {
         return;
     }
-    QSqlDatabase db = connectedDatabase();
-    const platform::CallWatch watch = watchCall();
-    validate(db);
+    validate();
     runStatement(selectText(), boundValues());
     m_open = true;
 }
@@ -247,7 +246,6 @@ void DataSet::requery() {
     if (!m_open) {
         fail(QStringLiteral("requery of a closed data set"));
     }
-    const platform::CallWatch watch = watchCall();
     runStatement(selectText(), boundValues());
 }
 
@@ -256,7 +254,6 @@ void DataSet::first() {
         fail(QStringLiteral("not open"));
     }
     if (!m_atFirst) {
-        const platform::CallWatch watch = watchCall();
         runStatement(selectText(), boundValues());
     }
 }
@@ -267,22 +264,28 @@ void DataSet::next() {
     }
     if (!m_eof) {
         const platform::CallWatch watch = watchCall();
-        fetchRow();
+        if (!m_query->next() && m_query->lastError().isValid()) {
+            failStatement(errorText(m_query->lastError()));
+        }
+        takeRow();
         m_atFirst = false;
     }
 }
 
-void DataSet::validate(QSqlDatabase&) {}
+void DataSet::validate() {}
 
 std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
                                             const QMap<QString, QVariant>& values) {
     const bool reusingOwnConnection = m_own && m_own->isOpen();
+    QElapsedTimer waited;
+    waited.start();
     try {
         return executeOnce(text, values);
     } catch (const DatabaseError&) {
-        // A connection kept from an earlier lookup may have died with the server or the
-        // network since; one fresh connection is tried before the failure is reported.
-        if (!reusingOwnConnection) {
+        // A connection kept from an earlier lookup may have died with the server or the network
+        // since: when it failed at once, one fresh connection is tried before the failure is
+        // reported. Not after a time-out: the wait would double, and the next lookup reconnects.
+        if (!reusingOwnConnection || waited.elapsed() >= driverTimeoutSeconds * 1000) {
             throw;
         }
         return executeOnce(text, values);
@@ -291,14 +294,17 @@ std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
 
 std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
                                                 const QMap<QString, QVariant>& values) {
-    auto query = std::make_unique<QSqlQuery>(connectedDatabase());
+    QSqlDatabase db = connectedDatabase();
+    // Every statement has a budget of its own, watched on the connection it runs on.
+    const platform::CallWatch watch = watchCall();
+    auto query = std::make_unique<QSqlQuery>(db);
     prepare(*query, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString placeholder =
             it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
         query->bindValue(placeholder, it.value());
     }
-    if (!query->exec()) {
+    if (!query->exec() || (!query->next() && query->lastError().isValid())) {
         failStatement(errorText(query->lastError()));
     }
     if (m_shared != nullptr) {
@@ -307,23 +313,24 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
     return query;
 }
 
+void DataSet::keepQuery(std::unique_ptr<QSqlQuery> query) {
+    // Ending the statement read before may wait on the server too (a driver cancels its rows).
+    const platform::CallWatch watch = watchCall();
+    m_query = std::move(query);
+    takeRow();
+}
+
 void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
-    m_query = execute(text, values);
-    fetchRow();
+    keepQuery(execute(text, values));
     m_atFirst = true;
 }
 
 bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& values) {
     std::unique_ptr<QSqlQuery> lookup = execute(text, values);
-    if (!lookup->next()) {
-        if (lookup->lastError().isValid()) {
-            failStatement(errorText(lookup->lastError()));
-        }
+    if (!lookup->isValid()) {
         return false;
     }
-    m_query = std::move(lookup);
-    m_record = m_query->record();
-    m_eof = false;
+    keepQuery(std::move(lookup));
     m_atFirst = false;
     return true;
 }
@@ -336,15 +343,10 @@ void DataSet::prepare(QSqlQuery& query, const QString& text) {
     limitStatementTime(query);
 }
 
-void DataSet::fetchRow() {
-    if (m_query->next()) {
+void DataSet::takeRow() {
+    m_eof = !m_query->isValid();
+    if (!m_eof) {
         m_record = m_query->record();
-        m_eof = false;
-        return;
-    }
-    m_eof = true;
-    if (m_query->lastError().isValid()) {
-        failStatement(errorText(m_query->lastError()));
     }
 }
 
@@ -492,16 +494,12 @@ QString TableDataSet::selectText() const {
     return QStringLiteral("SELECT %1 FROM %2").arg(columnList(), m_table);
 }
 
-void TableDataSet::validate(QSqlDatabase& database) {
+void TableDataSet::validate() {
     if (!isIdentifier(m_table)) {
         fail(QStringLiteral("not a table name"));
     }
-    QSqlQuery probe(database);
-    prepare(probe, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
-    if (!probe.exec()) {
-        fail(QStringLiteral("cannot be read: ") + errorText(probe.lastError()));
-    }
-    const QSqlRecord record = probe.record();
+    const QSqlRecord record =
+        execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table), {})->record();
     for (const QString& column : m_columns) {
         if (!isIdentifier(column) || record.indexOf(column) < 0) {
             fail(QStringLiteral("missing column %1").arg(column));
@@ -516,7 +514,6 @@ bool TableDataSet::locate(const QString& column, const QVariant& value) {
     if (!isIdentifier(column)) {
         fail(QStringLiteral("not a column name: %1").arg(column));
     }
-    const platform::CallWatch watch = watchCall();
     return runLookup(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :located").arg(columnList(), m_table, column),
         {{QStringLiteral(":located"), value}});

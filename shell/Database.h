@@ -110,27 +110,32 @@ protected:
     virtual QString selectText() const = 0;
     virtual QMap<QString, QVariant> boundValues() const { return {}; }
     // Checks made once the database is reached, before the rows are read.
-    virtual void validate(QSqlDatabase& database);
+    virtual void validate();
     // Moves to the first row of another statement (used by locate); when it has none, the
     // current row stays and the result is false.
     bool runLookup(const QString& text, const QMap<QString, QVariant>& values);
-    // Prepares a forward-only statement with the drivers' time-out.
-    void prepare(QSqlQuery& query, const QString& text);
-    QSqlDatabase connectedDatabase();
-    platform::CallWatch watchCall() const;
+    // Runs a statement, standing on its first row. A kept connection that fails at once is
+    // replaced and the statement run again; one that timed out is not.
+    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
     [[noreturn]] void fail(const QString& what) const;
-    // A statement failed: its own connection is dropped too, the server may have gone.
-    [[noreturn]] void failStatement(const QString& what);
     virtual QString describe() const = 0;
 
 private:
     QVariant value(const QString& name) const;
-    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
+    // Prepares a forward-only statement with the drivers' time-out.
+    void prepare(QSqlQuery& query, const QString& text);
+    QSqlDatabase connectedDatabase();
+    // Bounds the driver call made while the result lives to databaseCallLimit.
+    platform::CallWatch watchCall() const;
+    // A statement failed: its own connection is dropped too, the server may have gone.
+    [[noreturn]] void failStatement(const QString& what);
     std::unique_ptr<QSqlQuery> executeOnce(const QString& text,
                                            const QMap<QString, QVariant>& values);
     // Replaces the cursor with the rows of a statement, standing on its first row.
     void runStatement(const QString& text, const QMap<QString, QVariant>& values);
-    void fetchRow();
+    void keepQuery(std::unique_ptr<QSqlQuery> query);
+    // The cursor's current row, or the end of its rows.
+    void takeRow();
 
     Connection* m_shared = nullptr;
     int m_sharedGeneration = 0; // of the shared connection when the rows were read
@@ -158,7 +163,7 @@ public:
 
 protected:
     QString selectText() const override;
-    void validate(QSqlDatabase& database) override;
+    void validate() override;
     QString describe() const override;
 
 private:
