@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "DataLink.h"
+#include "ServerAddress.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -24,6 +25,11 @@ QString uniqueConnectionName() {
 // The drivers' own time-outs, in whole seconds, end before the watch of a call cuts it.
 constexpr int driverTimeoutSeconds = 2;
 static_assert(driverTimeoutSeconds * 1000 < databaseCallLimit.count());
+// Connecting finds the server's address and port first; the driver's login has what is left,
+// and a login still waiting is cut a moment before the bound, so that the driver is back by then.
+constexpr auto serverLookupLimit = databaseConnectLimit - std::chrono::seconds(driverTimeoutSeconds);
+static_assert(serverLookupLimit.count() > 0);
+constexpr auto loginCutAt = databaseConnectLimit - std::chrono::milliseconds(200);
 
 const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                   .arg(driverTimeoutSeconds * 1000);
@@ -123,6 +129,7 @@ void Connection::open() {
     }
 
     close();
+    const auto started = std::chrono::steady_clock::now();
     if (QSqlDatabase::contains(m_name) &&
         QSqlDatabase::database(m_name, false).driverName() != target.driver) {
         QSqlDatabase::removeDatabase(m_name);
@@ -136,7 +143,17 @@ void Connection::open() {
                                 .toStdString());
     }
     const bool odbc = isOdbc(db);
-    db.setDatabaseName(odbc ? withKeepAlive(target.databaseName) : target.databaseName);
+    if (odbc) {
+        // The drivers would look the server up themselves, with waits that nothing bounds.
+        try {
+            db.setDatabaseName(platform::withServerAddress(withKeepAlive(target.databaseName),
+                                                           started + serverLookupLimit));
+        } catch (const platform::ServerLookupError& error) {
+            failToConnect(QString::fromLocal8Bit(error.what()));
+        }
+    } else {
+        db.setDatabaseName(target.databaseName);
+    }
     // The terminal only reads; SQLite must not create a missing file either.
     db.setConnectOptions(odbc ? odbcOptions : sqliteOptions);
     const std::vector<platform::TcpSocket> before =
@@ -144,19 +161,24 @@ void Connection::open() {
     bool opened = false;
     {
         const platform::CallWatch watch({{}, odbc ? std::optional(before) : std::nullopt},
-                                        databaseCallLimit);
+                                        std::chrono::ceil<std::chrono::milliseconds>(
+                                            started + loginCutAt -
+                                            std::chrono::steady_clock::now()));
         opened = db.open();
     }
     if (!opened) {
-        throw DatabaseError(
-            QStringLiteral("cannot connect through %1: %2")
-                .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
-                .toStdString());
+        failToConnect(errorText(db.lastError()));
     }
     if (odbc) {
         m_sockets = platform::socketsAdded(before, platform::tcpSockets());
     }
     ++m_generation;
+}
+
+void Connection::failToConnect(const QString& why) const {
+    throw DatabaseError(QStringLiteral("cannot connect through %1: %2")
+                            .arg(platform::dataLinkPathOf(m_connectionString), why)
+                            .toStdString());
 }
 
 void Connection::close() {

@@ -21,10 +21,13 @@
 // a "FILE NAME=" data-link connection string, and data sets over tables, queries and commands.
 // Every failure raises DatabaseError; nothing here ever writes to a database.
 //
-// No call holds the user-interface thread longer than databaseCallLimit when the network dies:
-// the drivers get their time-outs, and a watch cuts the connection of a call that outlives them.
+// No statement holds the user-interface thread longer than databaseCallLimit when the network
+// dies, and no attempt to connect longer than databaseConnectLimit: the server's name and a named
+// instance's port are looked up with a deadline, the drivers get their time-outs, and a watch
+// cuts the connection of a call that outlives them.
 
 inline constexpr std::chrono::milliseconds databaseCallLimit{2500};
+inline constexpr std::chrono::milliseconds databaseConnectLimit{3000};
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -57,6 +60,8 @@ public:
     int generation() const { return m_generation; }
 
 private:
+    [[noreturn]] void failToConnect(const QString& why) const;
+
     QString m_connectionString;
     QString m_name;                             // Qt's connection name, unique per object
     std::vector<platform::TcpSocket> m_sockets; // those the driver opened for this connection
