@@ -32,6 +32,21 @@ struct OdbcPart {
     qsizetype valueEnd = 0;
 };
 
+// The value of a braced part whose brace is at; at is left on the closing brace.
+QString bracedValue(const QString& odbc, qsizetype& at) {
+    QString value;
+    for (++at; at < odbc.size(); ++at) {
+        if (odbc.at(at) == QLatin1Char('}')) {
+            if (at + 1 >= odbc.size() || odbc.at(at + 1) != QLatin1Char('}')) {
+                break;
+            }
+            ++at; // a doubled brace stands for one
+        }
+        value += odbc.at(at);
+    }
+    return value;
+}
+
 QList<OdbcPart> odbcParts(const QString& odbc) {
     QList<OdbcPart> parts;
     qsizetype at = 0;
@@ -46,16 +61,7 @@ QList<OdbcPart> odbcParts(const QString& odbc) {
             ++at;
         }
         if (at < odbc.size() && odbc.at(at) == QLatin1Char('{')) {
-            for (++at; at < odbc.size(); ++at) {
-                if (odbc.at(at) == QLatin1Char('}')) {
-                    if (at + 1 < odbc.size() && odbc.at(at + 1) == QLatin1Char('}')) {
-                        ++at;
-                    } else {
-                        break;
-                    }
-                }
-                part.value += odbc.at(at);
-            }
+            part.value = bracedValue(odbc, at);
             at = odbc.indexOf(QLatin1Char(';'), at);
         } else {
             const qsizetype end = odbc.indexOf(QLatin1Char(';'), at);
@@ -128,8 +134,7 @@ int browserSocket(const QString& address, int browserPort) {
         fail(QStringLiteral("%1 is not an address").arg(address));
     }
     const int socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const bool connected =
-        socket >= 0 && ::connect(socket, found->ai_addr, found->ai_addrlen) == 0;
+    const bool connected = socket >= 0 && ::connect(socket, found->ai_addr, found->ai_addrlen) == 0;
     freeaddrinfo(found);
     if (!connected) {
         if (socket >= 0) {
@@ -147,8 +152,8 @@ std::optional<int> portInReply(const QByteArray& reply, const QString& instance)
     if (reply.size() < 3 || static_cast<unsigned char>(reply.at(0)) != 0x05) {
         return std::nullopt;
     }
-    const int size = static_cast<unsigned char>(reply.at(1)) |
-                     static_cast<unsigned char>(reply.at(2)) << 8;
+    const int size =
+        static_cast<unsigned char>(reply.at(1)) | static_cast<unsigned char>(reply.at(2)) << 8;
     const QString text = QString::fromLocal8Bit(reply.mid(3, size));
     for (const QString& record : text.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
         const QStringList fields = record.split(QLatin1Char(';'));
@@ -181,8 +186,8 @@ QString hostAddress(const QString& host, Deadline deadline) {
     if (!numeric.empty()) {
         return QString::fromStdString(numeric);
     }
-    const std::optional<std::string> address = resultBefore<std::string>(
-        deadline, [name] { return firstAddress(name, 0); });
+    const std::optional<std::string> address =
+        resultBefore<std::string>(deadline, [name] { return firstAddress(name, 0); });
     if (!address) {
         fail(QStringLiteral("the name %1 was not looked up in time").arg(host));
     }
@@ -237,8 +242,8 @@ QString withServerAddress(const QString& odbc, Deadline deadline, int browserPor
     const QString instance = server->value.section(QLatin1Char('\\'), 1);
     const QString address = hostAddress(host, deadline);
     // The rest of the string stays as it was written.
-    QString result = odbc.left(server->valueStart) + odbcValue(address) +
-                     odbc.mid(server->valueEnd);
+    QString result =
+        odbc.left(server->valueStart) + odbcValue(address) + odbc.mid(server->valueEnd);
     if (!instance.isEmpty() && !partNamed(parts, QStringLiteral("PORT"))) {
         const int port = instancePort(address, instance, deadline, browserPort);
         if (!result.trimmed().endsWith(QLatin1Char(';'))) {

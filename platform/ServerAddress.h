@@ -32,8 +32,7 @@ inline constexpr int sqlBrowserPort = 1434;
 // ("host\instance") with no PORT, the instance's port asked of the browser service. A string
 // that names no SERVER (a DSN) is given back as it is. Throws ServerLookupError when a look-up
 // fails or is still waiting at the deadline.
-QString withServerAddress(const QString& odbc, Deadline deadline,
-                          int browserPort = sqlBrowserPort);
+QString withServerAddress(const QString& odbc, Deadline deadline, int browserPort = sqlBrowserPort);
 
 // The first address of a host name, as text; a numeric address as it is.
 QString hostAddress(const QString& host, Deadline deadline);

@@ -27,7 +27,8 @@ constexpr int driverTimeoutSeconds = 2;
 static_assert(driverTimeoutSeconds * 1000 < databaseCallLimit.count());
 // Connecting finds the server's address and port first; the driver's login has what is left,
 // and a login still waiting is cut a moment before the bound, so that the driver is back by then.
-constexpr auto serverLookupLimit = databaseConnectLimit - std::chrono::seconds(driverTimeoutSeconds);
+constexpr auto serverLookupLimit =
+    databaseConnectLimit - std::chrono::seconds(driverTimeoutSeconds);
 static_assert(serverLookupLimit.count() > 0);
 constexpr auto loginCutAt = databaseConnectLimit - std::chrono::milliseconds(200);
 
@@ -160,10 +161,10 @@ void Connection::open() {
         odbc ? platform::tcpSockets() : std::vector<platform::TcpSocket>();
     bool opened = false;
     {
-        const platform::CallWatch watch({{}, odbc ? std::optional(before) : std::nullopt},
-                                        std::chrono::ceil<std::chrono::milliseconds>(
-                                            started + loginCutAt -
-                                            std::chrono::steady_clock::now()));
+        const platform::CallWatch watch(
+            {{}, odbc ? std::optional(before) : std::nullopt},
+            std::chrono::ceil<std::chrono::milliseconds>(started + loginCutAt -
+                                                         std::chrono::steady_clock::now()));
         opened = db.open();
     }
     if (!opened) {

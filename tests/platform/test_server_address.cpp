@@ -21,8 +21,8 @@ TEST(ServerAddress, DriverIsHandedAnAddressAndTheRestOfTheStringStays) {
     EXPECT_EQ(withServerAddress("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;UID=se",
                                 inOneSecond()),
               "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;UID=se");
-    const QString local = withServerAddress("Driver={FreeTDS};Server=localhost;Port=1433",
-                                            inOneSecond());
+    const QString local =
+        withServerAddress("Driver={FreeTDS};Server=localhost;Port=1433", inOneSecond());
     EXPECT_TRUE(local == "Driver={FreeTDS};Server=127.0.0.1;Port=1433" ||
                 local == "Driver={FreeTDS};Server=::1;Port=1433")
         << local.toStdString();
