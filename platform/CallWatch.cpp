@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 #include <netinet/in.h>
@@ -34,8 +36,7 @@ QByteArray tcpAddresses(int descriptor) {
            QByteArray(reinterpret_cast<const char*>(&peer), peerLength);
 }
 
-// The one thread that waits for the limit of the watched call. Only the user-interface thread
-// talks to the databases, so there is at most one call to watch.
+// The one thread that waits for the limits of the watched calls.
 class Watcher {
 public:
     static Watcher& instance() {
@@ -45,60 +46,54 @@ public:
 
     long arm(WatchedSockets sockets, std::chrono::steady_clock::time_point deadline) {
         const std::scoped_lock lock(m_mutex);
-        if (m_armed) {
-            return 0;
-        }
-        m_armed = true;
-        m_sockets = std::move(sockets);
-        m_deadline = deadline;
-        ++m_generation;
+        const long id = ++m_lastId;
+        m_watches.emplace(id, Watch{std::move(sockets), deadline});
+        ++m_changes;
         m_changed.notify_all();
-        return m_generation;
+        return id;
     }
 
-    void disarm(long generation) {
+    void disarm(long id) {
         const std::scoped_lock lock(m_mutex);
-        if (m_generation == generation) {
-            m_armed = false;
+        if (m_watches.erase(id) != 0) {
+            ++m_changes;
             m_changed.notify_all();
         }
     }
 
-    ~Watcher() {
-        {
-            const std::scoped_lock lock(m_mutex);
-            m_stopping = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-
 private:
+    struct Watch {
+        WatchedSockets sockets;
+        std::chrono::steady_clock::time_point deadline;
+    };
+
     Watcher() = default;
 
-    void run() {
+    void run(const std::stop_token& stop) {
         std::unique_lock lock(m_mutex);
-        while (!m_stopping) {
-            if (!m_armed) {
-                m_changed.wait(lock, [this] { return m_armed || m_stopping; });
+        while (!stop.stop_requested()) {
+            if (m_watches.empty()) {
+                m_changed.wait(lock, stop, [this] { return !m_watches.empty(); });
                 continue;
             }
-            const long generation = m_generation;
-            const bool ended = m_changed.wait_until(lock, m_deadline, [&] {
-                return !m_armed || m_generation != generation || m_stopping;
-            });
-            if (!ended) {
-                cutWatched();
-                m_armed = false;
+            const auto first = std::min_element(
+                m_watches.begin(), m_watches.end(),
+                [](const auto& a, const auto& b) { return a.second.deadline < b.second.deadline; });
+            const auto deadline = first->second.deadline; // the watch may go while waiting
+            if (std::chrono::steady_clock::now() >= deadline) {
+                cut(first->second.sockets);
+                m_watches.erase(first);
+                continue;
             }
+            const long changes = m_changes;
+            m_changed.wait_until(lock, stop, deadline, [&] { return m_changes != changes; });
         }
     }
 
-    void cutWatched() const {
-        std::vector<TcpSocket> targets = m_sockets.known;
-        if (m_sockets.openedAfter) {
-            const std::vector<TcpSocket> opened =
-                socketsAdded(*m_sockets.openedAfter, tcpSockets());
+    static void cut(const WatchedSockets& sockets) {
+        std::vector<TcpSocket> targets = sockets.known;
+        if (sockets.openedAfter) {
+            const std::vector<TcpSocket> opened = socketsAdded(*sockets.openedAfter, tcpSockets());
             targets.insert(targets.end(), opened.begin(), opened.end());
         }
         for (const TcpSocket& socket : targets) {
@@ -107,13 +102,13 @@ private:
     }
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_stopping = false;
-    bool m_armed = false;
-    long m_generation = 0;
-    WatchedSockets m_sockets;
-    std::chrono::steady_clock::time_point m_deadline;
-    std::thread m_thread{[this] { run(); }}; // started last
+    std::condition_variable_any m_changed;
+    std::map<long, Watch> m_watches;
+    long m_lastId = 0;
+    long m_changes = 0;
+    std::jthread m_thread{[this](const std::stop_token& stop) {
+        run(stop);
+    }}; // started last
 };
 
 } // namespace
@@ -156,13 +151,12 @@ CallWatch::CallWatch(WatchedSockets sockets, std::chrono::milliseconds limit) {
     if (sockets.known.empty() && !sockets.openedAfter) {
         return;
     }
-    m_generation =
-        Watcher::instance().arm(std::move(sockets), std::chrono::steady_clock::now() + limit);
+    m_id = Watcher::instance().arm(std::move(sockets), std::chrono::steady_clock::now() + limit);
 }
 
 CallWatch::~CallWatch() {
-    if (m_generation != 0) {
-        Watcher::instance().disarm(m_generation);
+    if (m_id != 0) {
+        Watcher::instance().disarm(m_id);
     }
 }
 

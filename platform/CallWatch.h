@@ -37,8 +37,8 @@ struct WatchedSockets {
 };
 
 // While a watch lives, a thread of its own waits for the limit; if the watch is still there then,
-// the thread cuts the watched sockets and the call waiting on them returns with an error. A watch
-// made while another one lives does nothing: the outer one bounds the whole call.
+// the thread cuts the watched sockets and the call waiting on them returns with an error. Each
+// watch bounds its own call, also one made within another's.
 class CallWatch {
 public:
     CallWatch(WatchedSockets sockets, std::chrono::milliseconds limit);
@@ -47,7 +47,7 @@ public:
     CallWatch& operator=(const CallWatch&) = delete;
 
 private:
-    long m_generation = 0; // 0 when this watch does not bound anything
+    long m_id = 0; // 0 when this watch does not bound anything
 };
 
 } // namespace platform

@@ -35,18 +35,6 @@ QString propertyValue(const DataLinkProperties& properties, const QString& key) 
     return {};
 }
 
-// ODBC values holding ; { or } must be braced.
-QString odbcValue(const QString& value) {
-    if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
-        value.contains(QLatin1Char('}')) || value.startsWith(QLatin1Char(' ')) ||
-        value.endsWith(QLatin1Char(' '))) {
-        QString escaped = value;
-        escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
-        return QLatin1Char('{') + escaped + QLatin1Char('}');
-    }
-    return value;
-}
-
 // Data Source of SQL Server: server[\instance][,port]
 QString freeTdsConnectionString(const DataLinkProperties& properties) {
     QString server = propertyValue(properties, QStringLiteral("Data Source")).trimmed();
@@ -78,6 +66,17 @@ QString freeTdsConnectionString(const DataLinkProperties& properties) {
 }
 
 } // namespace
+
+QString odbcValue(const QString& value) {
+    if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
+        value.contains(QLatin1Char('}')) || value.startsWith(QLatin1Char(' ')) ||
+        value.endsWith(QLatin1Char(' '))) {
+        QString escaped = value;
+        escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
+        return QLatin1Char('{') + escaped + QLatin1Char('}');
+    }
+    return value;
+}
 
 DataLinkProperties parseInitString(const QString& initString, const QString& source) {
     DataLinkProperties properties;

@@ -1,7 +1,9 @@
 #include "Database.h"
 
 #include "DataLink.h"
+#include "ServerAddress.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlResult>
@@ -23,6 +25,12 @@ QString uniqueConnectionName() {
 // The drivers' own time-outs, in whole seconds, end before the watch of a call cuts it.
 constexpr int driverTimeoutSeconds = 2;
 static_assert(driverTimeoutSeconds * 1000 < databaseCallLimit.count());
+// Connecting finds the server's address and port first; the driver's login has what is left,
+// and a login still waiting is cut a moment before the bound, so that the driver is back by then.
+constexpr auto serverLookupLimit =
+    databaseConnectLimit - std::chrono::seconds(driverTimeoutSeconds);
+static_assert(serverLookupLimit.count() > 0);
+constexpr auto loginCutAt = databaseConnectLimit - std::chrono::milliseconds(200);
 
 const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                   .arg(driverTimeoutSeconds * 1000);
@@ -122,6 +130,7 @@ void Connection::open() {
     }
 
     close();
+    const auto started = std::chrono::steady_clock::now();
     if (QSqlDatabase::contains(m_name) &&
         QSqlDatabase::database(m_name, false).driverName() != target.driver) {
         QSqlDatabase::removeDatabase(m_name);
@@ -135,27 +144,42 @@ void Connection::open() {
                                 .toStdString());
     }
     const bool odbc = isOdbc(db);
-    db.setDatabaseName(odbc ? withKeepAlive(target.databaseName) : target.databaseName);
+    if (odbc) {
+        // The drivers would look the server up themselves, with waits that nothing bounds.
+        try {
+            db.setDatabaseName(platform::withServerAddress(withKeepAlive(target.databaseName),
+                                                           started + serverLookupLimit));
+        } catch (const platform::ServerLookupError& error) {
+            failToConnect(QString::fromLocal8Bit(error.what()));
+        }
+    } else {
+        db.setDatabaseName(target.databaseName);
+    }
     // The terminal only reads; SQLite must not create a missing file either.
     db.setConnectOptions(odbc ? odbcOptions : sqliteOptions);
     const std::vector<platform::TcpSocket> before =
         odbc ? platform::tcpSockets() : std::vector<platform::TcpSocket>();
     bool opened = false;
     {
-        const platform::CallWatch watch({{}, odbc ? std::optional(before) : std::nullopt},
-                                        databaseCallLimit);
+        const platform::CallWatch watch(
+            {{}, odbc ? std::optional(before) : std::nullopt},
+            std::chrono::ceil<std::chrono::milliseconds>(started + loginCutAt -
+                                                         std::chrono::steady_clock::now()));
         opened = db.open();
     }
     if (!opened) {
-        throw DatabaseError(
-            QStringLiteral("cannot connect through %1: %2")
-                .arg(platform::dataLinkPathOf(m_connectionString), errorText(db.lastError()))
-                .toStdString());
+        failToConnect(errorText(db.lastError()));
     }
     if (odbc) {
         m_sockets = platform::socketsAdded(before, platform::tcpSockets());
     }
     ++m_generation;
+}
+
+void Connection::failToConnect(const QString& why) const {
+    throw DatabaseError(QStringLiteral("cannot connect through %1: %2")
+                            .arg(platform::dataLinkPathOf(m_connectionString), why)
+                            .toStdString());
 }
 
 void Connection::close() {
@@ -225,9 +249,7 @@ void DataSet::open() {
     if (isOpen()) {
         return;
     }
-    QSqlDatabase db = connectedDatabase();
-    const platform::CallWatch watch = watchCall();
-    validate(db);
+    validate();
     runStatement(selectText(), boundValues());
     m_open = true;
 }
@@ -247,7 +269,6 @@ void DataSet::requery() {
     if (!m_open) {
         fail(QStringLiteral("requery of a closed data set"));
     }
-    const platform::CallWatch watch = watchCall();
     runStatement(selectText(), boundValues());
 }
 
@@ -256,7 +277,6 @@ void DataSet::first() {
         fail(QStringLiteral("not open"));
     }
     if (!m_atFirst) {
-        const platform::CallWatch watch = watchCall();
         runStatement(selectText(), boundValues());
     }
 }
@@ -267,22 +287,28 @@ void DataSet::next() {
     }
     if (!m_eof) {
         const platform::CallWatch watch = watchCall();
-        fetchRow();
+        if (!m_query->next() && m_query->lastError().isValid()) {
+            failStatement(errorText(m_query->lastError()));
+        }
+        takeRow();
         m_atFirst = false;
     }
 }
 
-void DataSet::validate(QSqlDatabase&) {}
+void DataSet::validate() {}
 
 std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
                                             const QMap<QString, QVariant>& values) {
     const bool reusingOwnConnection = m_own && m_own->isOpen();
+    QElapsedTimer waited;
+    waited.start();
     try {
         return executeOnce(text, values);
     } catch (const DatabaseError&) {
-        // A connection kept from an earlier lookup may have died with the server or the
-        // network since; one fresh connection is tried before the failure is reported.
-        if (!reusingOwnConnection) {
+        // A connection kept from an earlier lookup may have died with the server or the network
+        // since: when it failed at once, one fresh connection is tried before the failure is
+        // reported. Not after a time-out: the wait would double, and the next lookup reconnects.
+        if (!reusingOwnConnection || waited.elapsed() >= driverTimeoutSeconds * 1000) {
             throw;
         }
         return executeOnce(text, values);
@@ -291,14 +317,17 @@ std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
 
 std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
                                                 const QMap<QString, QVariant>& values) {
-    auto query = std::make_unique<QSqlQuery>(connectedDatabase());
+    QSqlDatabase db = connectedDatabase();
+    // Every statement has a budget of its own, watched on the connection it runs on.
+    const platform::CallWatch watch = watchCall();
+    auto query = std::make_unique<QSqlQuery>(db);
     prepare(*query, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString placeholder =
             it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
         query->bindValue(placeholder, it.value());
     }
-    if (!query->exec()) {
+    if (!query->exec() || (!query->next() && query->lastError().isValid())) {
         failStatement(errorText(query->lastError()));
     }
     if (m_shared != nullptr) {
@@ -307,23 +336,24 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
     return query;
 }
 
+void DataSet::keepQuery(std::unique_ptr<QSqlQuery> query) {
+    // Ending the statement read before may wait on the server too (a driver cancels its rows).
+    const platform::CallWatch watch = watchCall();
+    m_query = std::move(query);
+    takeRow();
+}
+
 void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
-    m_query = execute(text, values);
-    fetchRow();
+    keepQuery(execute(text, values));
     m_atFirst = true;
 }
 
 bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& values) {
     std::unique_ptr<QSqlQuery> lookup = execute(text, values);
-    if (!lookup->next()) {
-        if (lookup->lastError().isValid()) {
-            failStatement(errorText(lookup->lastError()));
-        }
+    if (!lookup->isValid()) {
         return false;
     }
-    m_query = std::move(lookup);
-    m_record = m_query->record();
-    m_eof = false;
+    keepQuery(std::move(lookup));
     m_atFirst = false;
     return true;
 }
@@ -336,15 +366,10 @@ void DataSet::prepare(QSqlQuery& query, const QString& text) {
     limitStatementTime(query);
 }
 
-void DataSet::fetchRow() {
-    if (m_query->next()) {
+void DataSet::takeRow() {
+    m_eof = !m_query->isValid();
+    if (!m_eof) {
         m_record = m_query->record();
-        m_eof = false;
-        return;
-    }
-    m_eof = true;
-    if (m_query->lastError().isValid()) {
-        failStatement(errorText(m_query->lastError()));
     }
 }
 
@@ -492,16 +517,12 @@ QString TableDataSet::selectText() const {
     return QStringLiteral("SELECT %1 FROM %2").arg(columnList(), m_table);
 }
 
-void TableDataSet::validate(QSqlDatabase& database) {
+void TableDataSet::validate() {
     if (!isIdentifier(m_table)) {
         fail(QStringLiteral("not a table name"));
     }
-    QSqlQuery probe(database);
-    prepare(probe, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table));
-    if (!probe.exec()) {
-        fail(QStringLiteral("cannot be read: ") + errorText(probe.lastError()));
-    }
-    const QSqlRecord record = probe.record();
+    const QSqlRecord record =
+        execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table), {})->record();
     for (const QString& column : m_columns) {
         if (!isIdentifier(column) || record.indexOf(column) < 0) {
             fail(QStringLiteral("missing column %1").arg(column));
@@ -516,7 +537,6 @@ bool TableDataSet::locate(const QString& column, const QVariant& value) {
     if (!isIdentifier(column)) {
         fail(QStringLiteral("not a column name: %1").arg(column));
     }
-    const platform::CallWatch watch = watchCall();
     return runLookup(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :located").arg(columnList(), m_table, column),
         {{QStringLiteral(":located"), value}});

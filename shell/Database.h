@@ -21,10 +21,13 @@
 // a "FILE NAME=" data-link connection string, and data sets over tables, queries and commands.
 // Every failure raises DatabaseError; nothing here ever writes to a database.
 //
-// No call holds the user-interface thread longer than databaseCallLimit when the network dies:
-// the drivers get their time-outs, and a watch cuts the connection of a call that outlives them.
+// No statement holds the user-interface thread longer than databaseCallLimit when the network
+// dies, and no attempt to connect longer than databaseConnectLimit: the server's name and a named
+// instance's port are looked up with a deadline, the drivers get their time-outs, and a watch
+// cuts the connection of a call that outlives them.
 
 inline constexpr std::chrono::milliseconds databaseCallLimit{2500};
+inline constexpr std::chrono::milliseconds databaseConnectLimit{3000};
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -57,6 +60,8 @@ public:
     int generation() const { return m_generation; }
 
 private:
+    [[noreturn]] void failToConnect(const QString& why) const;
+
     QString m_connectionString;
     QString m_name;                             // Qt's connection name, unique per object
     std::vector<platform::TcpSocket> m_sockets; // those the driver opened for this connection
@@ -110,27 +115,32 @@ protected:
     virtual QString selectText() const = 0;
     virtual QMap<QString, QVariant> boundValues() const { return {}; }
     // Checks made once the database is reached, before the rows are read.
-    virtual void validate(QSqlDatabase& database);
+    virtual void validate();
     // Moves to the first row of another statement (used by locate); when it has none, the
     // current row stays and the result is false.
     bool runLookup(const QString& text, const QMap<QString, QVariant>& values);
-    // Prepares a forward-only statement with the drivers' time-out.
-    void prepare(QSqlQuery& query, const QString& text);
-    QSqlDatabase connectedDatabase();
-    platform::CallWatch watchCall() const;
+    // Runs a statement, standing on its first row. A kept connection that fails at once is
+    // replaced and the statement run again; one that timed out is not.
+    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
     [[noreturn]] void fail(const QString& what) const;
-    // A statement failed: its own connection is dropped too, the server may have gone.
-    [[noreturn]] void failStatement(const QString& what);
     virtual QString describe() const = 0;
 
 private:
     QVariant value(const QString& name) const;
-    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
+    // Prepares a forward-only statement with the drivers' time-out.
+    void prepare(QSqlQuery& query, const QString& text);
+    QSqlDatabase connectedDatabase();
+    // Bounds the driver call made while the result lives to databaseCallLimit.
+    platform::CallWatch watchCall() const;
+    // A statement failed: its own connection is dropped too, the server may have gone.
+    [[noreturn]] void failStatement(const QString& what);
     std::unique_ptr<QSqlQuery> executeOnce(const QString& text,
                                            const QMap<QString, QVariant>& values);
     // Replaces the cursor with the rows of a statement, standing on its first row.
     void runStatement(const QString& text, const QMap<QString, QVariant>& values);
-    void fetchRow();
+    void keepQuery(std::unique_ptr<QSqlQuery> query);
+    // The cursor's current row, or the end of its rows.
+    void takeRow();
 
     Connection* m_shared = nullptr;
     int m_sharedGeneration = 0; // of the shared connection when the rows were read
@@ -158,7 +168,7 @@ public:
 
 protected:
     QString selectText() const override;
-    void validate(QSqlDatabase& database) override;
+    void validate() override;
     QString describe() const override;
 
 private:

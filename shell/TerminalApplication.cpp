@@ -7,10 +7,15 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <csignal>
 #include <exception>
 
 TerminalApplication::TerminalApplication(int& argc, char** argv)
-    : QApplication(argc, argv) {}
+    : QApplication(argc, argv) {
+    // A driver writing to a connection the network or a watch has cut must get an error, not
+    // end the terminal.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool TerminalApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -6,6 +6,7 @@
 
 // The application object of the terminal. Every exception that an event handler lets out ends up
 // here and becomes one line of the error log next to the program; nothing is shown.
+// SIGPIPE is ignored in the whole process: a write to a cut connection fails as an error.
 class TerminalApplication : public QApplication {
 public:
     TerminalApplication(int& argc, char** argv);

@@ -1,5 +1,7 @@
 #include "TcpRelay.h"
 
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -30,17 +32,12 @@ int connectTo(int port) {
     return socket;
 }
 
-// Passes what one side has to the other; false when that side has closed.
-bool pass(int from, int to) {
-    char buffer[65536];
-    const ssize_t count = ::read(from, buffer, sizeof buffer);
-    if (count <= 0) {
-        return false;
-    }
+// Sends all of count bytes; false when the other side has gone.
+bool sendAll(int to, const char* bytes, ssize_t count) {
     ssize_t written = 0;
     while (written < count) {
         const ssize_t now =
-            ::send(to, buffer + written, static_cast<size_t>(count - written), MSG_NOSIGNAL);
+            ::send(to, bytes + written, static_cast<size_t>(count - written), MSG_NOSIGNAL);
         if (now <= 0) {
             return false;
         }
@@ -72,32 +69,64 @@ TcpRelay::~TcpRelay() {
     ::close(m_listener);
 }
 
+struct TcpRelay::Link {
+    int terminal;
+    int server;
+    std::optional<std::chrono::steady_clock::time_point> swallowedSince;
+};
+
+void TcpRelay::swallowConnectionsSending(const QByteArray& text) {
+    const std::scoped_lock lock(m_swallowMutex);
+    m_swallowed = text;
+}
+
+// Passes what one side has to the other; false when that side has closed.
+bool TcpRelay::passesOn(Link& link, int from, int to) {
+    char buffer[65536];
+    const ssize_t count = ::read(from, buffer, sizeof buffer);
+    if (count <= 0) {
+        return false;
+    }
+    if (from == link.terminal) {
+        const std::scoped_lock lock(m_swallowMutex);
+        if (!m_swallowed.isEmpty() &&
+            QByteArray::fromRawData(buffer, count).contains(m_swallowed)) {
+            link.swallowedSince = std::chrono::steady_clock::now();
+            return true;
+        }
+    }
+    return sendAll(to, buffer, count);
+}
+
 void TcpRelay::run(const std::stop_token& stop) {
-    std::vector<std::pair<int, int>> links; // terminal side, server side
+    std::vector<Link> links;
     while (!stop.stop_requested()) {
         const bool forwarding = m_forwarding;
         std::vector<pollfd> watched{{m_listener, POLLIN, 0}};
-        for (const auto& [terminal, server] : links) {
-            const short events = forwarding ? POLLIN : 0;
-            watched.push_back({terminal, events, 0});
-            watched.push_back({server, events, 0});
+        for (const Link& link : links) {
+            const short events = forwarding && !link.swallowedSince ? POLLIN : 0;
+            watched.push_back({link.terminal, events, 0});
+            watched.push_back({link.server, events, 0});
         }
         // A short wait, so that a change of forwarding or a stop is seen soon.
-        if (::poll(watched.data(), watched.size(), 20) <= 0) {
-            continue;
-        }
-        std::vector<std::pair<int, int>> open;
+        ::poll(watched.data(), watched.size(), 20);
+        std::vector<Link> open;
         for (size_t i = 0; i < links.size(); ++i) {
-            const auto [terminal, server] = links[i];
-            const bool alive = (!(watched[1 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) ||
-                                pass(terminal, server)) &&
-                               (!(watched[2 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) ||
-                                pass(server, terminal));
+            Link& link = links[i];
+            const auto ready = [&](size_t at) {
+                return !link.swallowedSince &&
+                       (watched[at].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+            };
+            const bool alive =
+                (!ready(1 + 2 * i) || passesOn(link, link.terminal, link.server)) &&
+                (!ready(2 + 2 * i) || passesOn(link, link.server, link.terminal)) &&
+                (!link.swallowedSince || std::chrono::steady_clock::now() - *link.swallowedSince <
+                                             std::chrono::milliseconds(swallowedLifetimeMs));
             if (alive) {
-                open.push_back(links[i]);
+                open.push_back(link);
             } else {
-                ::close(terminal);
-                ::close(server);
+                ::close(link.terminal);
+                ::close(link.server);
             }
         }
         links = std::move(open);
@@ -105,15 +134,15 @@ void TcpRelay::run(const std::stop_token& stop) {
             const int terminal = ::accept(m_listener, nullptr, nullptr);
             const int server = connectTo(m_serverPort);
             if (terminal >= 0 && server >= 0) {
-                links.emplace_back(terminal, server);
+                links.push_back({terminal, server, std::nullopt});
             } else {
                 ::close(terminal);
                 ::close(server);
             }
         }
     }
-    for (const auto& [terminal, server] : links) {
-        ::close(terminal);
-        ::close(server);
+    for (const Link& link : links) {
+        ::close(link.terminal);
+        ::close(link.server);
     }
 }

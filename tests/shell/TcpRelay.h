@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <atomic>
+#include <mutex>
 #include <stop_token>
 #include <thread>
 
@@ -19,13 +22,24 @@ public:
     int port() const { return m_port; }
     // While off, connections are still accepted but no byte goes either way.
     void setForwarding(bool forwarding) { m_forwarding = forwarding; }
+    // A half-dead link, as a path that drops large packets: new connections and logins pass, but
+    // a connection whose terminal sends these bytes is swallowed from then on, both ways. Such a
+    // connection is closed after swallowedLifetimeMs, so that a terminal that would wait for ever
+    // fails its test instead of hanging it. Empty text makes the link whole again for the
+    // connections made since.
+    void swallowConnectionsSending(const QByteArray& text);
+    static constexpr int swallowedLifetimeMs = 20000;
 
 private:
+    struct Link;
     void run(const std::stop_token& stop);
+    bool passesOn(Link& link, int from, int to);
 
     int m_listener = -1;
     int m_port = 0;
     int m_serverPort;
     std::atomic<bool> m_forwarding{true};
+    std::mutex m_swallowMutex;
+    QByteArray m_swallowed; // guarded by m_swallowMutex
     std::jthread m_thread;
 };

@@ -3,6 +3,8 @@
 //   shell_probe instance FOLDER  the terminal's single-instance test on a data-link folder:
 //                                prints "second" and ends with 3 when a copy runs, otherwise
 //                                prints "first" and runs until asked to come to the top ("raised").
+//   shell_probe cut-socket       writes to a socket whose other end is closed, as a database
+//                                driver may; prints "write failed" when the program lives on.
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
 
@@ -10,6 +12,9 @@
 
 #include <cstdio>
 #include <stdexcept>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +48,18 @@ int runInstance(const QString& folder) {
     return QCoreApplication::exec();
 }
 
+int writeToCutSocket() {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0) {
+        return 2;
+    }
+    close(ends[1]);
+    if (write(ends[0], "x", 1) < 0) {
+        say("write failed");
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +72,9 @@ int main(int argc, char** argv) {
     if (mode == QStringLiteral("instance") && argc == 3) {
         return runInstance(QString::fromLocal8Bit(argv[2]));
     }
-    std::fprintf(stderr, "usage: shell_probe throw TEXT... | instance FOLDER\n");
+    if (mode == QStringLiteral("cut-socket")) {
+        return writeToCutSocket();
+    }
+    std::fprintf(stderr, "usage: shell_probe throw TEXT... | instance FOLDER | cut-socket\n");
     return 2;
 }

@@ -13,7 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -65,6 +72,80 @@ protected:
 
     std::unique_ptr<Connection> palendra;
     std::unique_ptr<Connection> quorvel;
+};
+
+// A socket of the test's own on 127.0.0.1, closed with the object.
+class LocalSocket {
+public:
+    LocalSocket(int type, int port) {
+        m_descriptor = ::socket(AF_INET, type | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+            (type == SOCK_STREAM && ::listen(m_descriptor, 4) != 0) ||
+            ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            ADD_FAILURE() << "port " << port << " of 127.0.0.1 cannot be taken";
+        }
+        m_port = ntohs(address.sin_port);
+    }
+    ~LocalSocket() { ::close(m_descriptor); }
+    LocalSocket(const LocalSocket&) = delete;
+    LocalSocket& operator=(const LocalSocket&) = delete;
+
+    int descriptor() const { return m_descriptor; }
+    int port() const { return m_port; }
+    // A listening socket: whether a connection has come.
+    bool reached() const { return ::accept(m_descriptor, nullptr, nullptr) >= 0; }
+
+private:
+    int m_descriptor = -1;
+    int m_port = 0;
+};
+
+// The SQL Server Browser of 127.0.0.1 (UDP 1434): answers each request with these records, or
+// keeps silent when there are none, as a browser behind a firewall does.
+class BrowserService {
+public:
+    explicit BrowserService(const QByteArray& records)
+        : m_thread([this, records](const std::stop_token& stop) { serve(stop, records); }) {}
+    QByteArray requests() const {
+        const std::scoped_lock lock(m_mutex);
+        return m_requests;
+    }
+
+private:
+    void serve(const std::stop_token& stop, const QByteArray& records) {
+        while (!stop.stop_requested()) {
+            pollfd readable{m_socket.descriptor(), POLLIN, 0};
+            if (::poll(&readable, 1, 20) <= 0) {
+                continue;
+            }
+            char request[512];
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const ssize_t count = ::recvfrom(m_socket.descriptor(), request, sizeof request, 0,
+                                             reinterpret_cast<sockaddr*>(&from), &length);
+            {
+                const std::scoped_lock lock(m_mutex);
+                m_requests.append(request, std::max<ssize_t>(count, 0));
+            }
+            if (!records.isEmpty()) {
+                const QByteArray reply = QByteArray("\x05") +
+                                         static_cast<char>(records.size() & 0xFF) +
+                                         static_cast<char>(records.size() >> 8) + records;
+                ::sendto(m_socket.descriptor(), reply.constData(), reply.size(), 0,
+                         reinterpret_cast<const sockaddr*>(&from), length);
+            }
+        }
+    }
+
+    LocalSocket m_socket{SOCK_DGRAM, 1434};
+    mutable std::mutex m_mutex;
+    QByteArray m_requests;
+    std::jthread m_thread; // started last
 };
 
 std::string errorOf(const std::function<void()>& action) {
@@ -331,4 +412,37 @@ TEST(DataAccessFailures, ConnectionsFailWithAClearError) {
     Connection closed(platform::dataLinkConnectionString(dir.path(), "Gone.udl"));
     unconnected.setConnection(&closed);
     EXPECT_NE(errorOf([&] { unconnected.open(); }), "no error");
+}
+
+// A SQL Server named instance with no port: the instance's port is asked of the server's browser
+// service within the bound of connecting, and the driver is handed the port it names.
+TEST(DataAccessFailures, NamedInstanceIsFoundOrGivenUpWithinTheBoundOfConnecting) {
+    QTemporaryDir dir;
+    demo::writeDataLinkFile(dir.filePath("Named.udl"),
+                            "Provider=SQLOLEDB.1;User ID=sa;Password=x;Initial Catalog=x;"
+                            "Data Source=127.0.0.1\\PALENDRA");
+    Connection named(platform::dataLinkConnectionString(dir.path(), "Named.udl"));
+    QElapsedTimer timer;
+    {
+        const BrowserService silent({});
+        timer.start();
+        EXPECT_NE(errorOf([&] { named.open(); }).find("Named.udl"), std::string::npos);
+        EXPECT_LT(timer.elapsed(), 3000);
+        RecordProperty("silent_browser_ms", static_cast<int>(timer.elapsed()));
+        EXPECT_TRUE(silent.requests().startsWith(QByteArray("\x04PALENDRA\0", 10)));
+    }
+
+    // The instance's port takes the connection but never answers the login.
+    const LocalSocket instance(SOCK_STREAM, 0);
+    const QByteArray record = "ServerName;DB;InstanceName;%1;IsClustered;No;Version;16.0.1000.6;"
+                              "tcp;%2;;";
+    const BrowserService browser(QByteArray(record).replace("%1", "OUTRA").replace("%2", "1") +
+                                 QByteArray(record)
+                                     .replace("%1", "PALENDRA")
+                                     .replace("%2", QByteArray::number(instance.port())));
+    timer.restart();
+    EXPECT_NE(errorOf([&] { named.open(); }).find("Named.udl"), std::string::npos);
+    EXPECT_LT(timer.elapsed(), 3000);
+    RecordProperty("unanswered_login_ms", static_cast<int>(timer.elapsed()));
+    EXPECT_TRUE(instance.reached());
 }

@@ -90,6 +90,14 @@ TEST(ErrorLogTest, UncaughtExceptionsOfARunningProgramGoToItsLogOnly) {
     QFile::remove(log);
 }
 
+TEST(TerminalProcess, WriteToACutSocketDoesNotEndTheProgram) {
+    QProcess probe;
+    probe.start(probePath(), {QStringLiteral("cut-socket")});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.readAllStandardOutput(), QByteArray("write failed\n"));
+}
+
 // ---- Single instance ----
 
 class SingleInstanceTest : public ::testing::Test {

@@ -22,11 +22,14 @@ void KioskPostgres::SetUp() {
                  "Terminal_Video_Aparelho, PORTA_IMP, ENDERECO_PORTA, ESPACO, "
                  "POR_CODIGO_APARELHO, IMPRESSAOREDUZIDA) VALUES ('Sim', 'Não', 'NADA', 'Não', "
                  "'Não', 'TKT', '378', 0, FALSE, 'Não')")});
-    const QString link = QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
-                             .arg(server.odbcConnectionString());
-    for (const char* file : {"Palendra.udl", "Quorvel.udl"}) {
-        demo::writeDataLinkFile(QDir(folder()).filePath(QString::fromLatin1(file)), link);
-    }
+    writeDataLink(QStringLiteral("Palendra.udl"));
+    writeDataLink(QStringLiteral("Quorvel.udl"));
+}
+
+void KioskPostgres::writeDataLink(const QString& file, int throughPort) {
+    demo::writeDataLinkFile(QDir(folder()).filePath(file),
+                            QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
+                                .arg(server.odbcConnectionString(throughPort)));
 }
 
 void KioskPostgres::onServer(const QStringList& statements) {

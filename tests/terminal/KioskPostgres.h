@@ -10,6 +10,8 @@ class KioskPostgres : public KioskTest {
 protected:
     void SetUp() override;
 
+    // Points a data-link file at the server, through another port of 127.0.0.1 when one is given.
+    void writeDataLink(const QString& file, int throughPort = 0);
     // Runs statements on the server's database.
     void onServer(const QStringList& statements);
     // Sets one column of the server's settings record.

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+// Finding a database server before its driver connects to it. The drivers look up host names
+// and SQL Server instances themselves, with waits that no watch can cut: a resolver whose DNS
+// server is gone, or FreeTDS asking a named instance's port 16 times a second apart. So the
+// terminal does both look-ups first, each within a deadline, and hands the driver an address
+// and a port.
+namespace platform {
+
+class ServerLookupError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+// The port of the SQL Server Browser service, which tells the TCP port of a named instance.
+inline constexpr int sqlBrowserPort = 1434;
+
+// The ODBC connection string with its SERVER named by address and, for a named instance
+// ("host\instance") with no PORT, the instance's port asked of the browser service. A string
+// that names no SERVER (a DSN) is given back as it is. Throws ServerLookupError when a look-up
+// fails or is still waiting at the deadline.
+QString withServerAddress(const QString& odbc, Deadline deadline, int browserPort = sqlBrowserPort);
+
+// The first address of a host name, as text; a numeric address as it is.
+QString hostAddress(const QString& host, Deadline deadline);
+
+// The TCP port the browser service at address gives for the instance.
+int instancePort(const QString& address, const QString& instance, Deadline deadline,
+                 int browserPort = sqlBrowserPort);
+
+// Runs work on a thread of its own and waits for its result until the deadline. Work that cannot
+// be interrupted (a call into the resolver) and outlives the deadline finishes alone: it holds
+// nothing of the caller's, and its result is dropped.
+template <typename Result>
+std::optional<Result> resultBefore(Deadline deadline, std::function<Result()> work) {
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<Result> result;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::thread([outcome, work = std::move(work)] {
+        Result result = work();
+        const std::scoped_lock lock(outcome->mutex);
+        outcome->result = std::move(result);
+        outcome->done.notify_all();
+    }).detach();
+    std::unique_lock lock(outcome->mutex);
+    outcome->done.wait_until(lock, deadline, [&] { return outcome->result.has_value(); });
+    return outcome->result;
+}
+
+} // namespace platform
