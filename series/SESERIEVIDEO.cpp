@@ -351,6 +351,29 @@ void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& Sender) {
 void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
     CAMINHO_VIDEO_ATUAL.clear();
     Timer1->stop();
+    std::optional<QString> path;
+    try {
+        path = videoPathOf(grid, type);
+    } catch (...) {
+        // Without a video the window must still close by itself.
+        startIdleTimeOut();
+        throw;
+    }
+    if (!path) {
+        startIdleTimeOut();
+        return;
+    }
+    if (!QFileInfo::exists(*path)) {
+        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
+                 QStringLiteral("Windows Media Player"));
+        startIdleTimeOut();
+        return;
+    }
+    CAMINHO_VIDEO_ATUAL = *path;
+    showVideoWindow(this);
+}
+
+std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {
     TBLEXERCICIOSEEK.close();
     TBLEXERCICIOSEEK.setCommandText(
         QStringLiteral("select Caminho_Video from Exercicios WHERE (TIPO = :TIPO) AND (CODIGO = "
@@ -361,18 +384,9 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
     TBLEXERCICIOSEEK.open();
     const QString path = QStringLiteral("Caminho_Video");
     if (TBLEXERCICIOSEEK.eof() || TBLEXERCICIOSEEK.isNull(path)) {
-        // Without a video the window must still close by itself.
-        startIdleTimeOut();
-        return;
+        return std::nullopt;
     }
-    if (!QFileInfo::exists(TBLEXERCICIOSEEK.fieldText(path))) {
-        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
-                 QStringLiteral("Windows Media Player"));
-        startIdleTimeOut();
-        return;
-    }
-    CAMINHO_VIDEO_ATUAL = TBLEXERCICIOSEEK.fieldText(path);
-    showVideoWindow(this);
+    return TBLEXERCICIOSEEK.fieldText(path);
 }
 
 void TFRMSERIEVIDEO::DBMEMOALONGAMENTOKeyPress(QChar Key) {

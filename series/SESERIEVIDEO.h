@@ -4,6 +4,7 @@
 #include "ModalWindow.h"
 
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -100,6 +101,8 @@ private:
     void FormClose();
     // Plays the video of the current row's exercise; type "S" aerobic, "N" strength.
     void lookUpVideo(const TDBGrid& grid, const QString& type);
+    // The video path of the current row's exercise; none when it has none.
+    std::optional<QString> videoPathOf(const TDBGrid& grid, const QString& type);
 
     // The kiosk's keypad port is this window's while it is open.
     void createKeypad();

@@ -1,6 +1,7 @@
 // The workout on screen: what the series window shows for each workout, the video look-up of its
 // rows and its idle time-out.
 #include "DBGrid.h"
+#include "DataLink.h"
 #include "KioskFixture.h"
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
@@ -142,6 +143,31 @@ TEST_F(Series, EnterAndDoubleClickLookUpTheCodeOfTheirRow) {
         QTest::keyClick(s.DBGAEROBICA, Qt::Key_Return);
         EXPECT_EQ(messages.texts(), (QStringList{missing, missing}));
         EXPECT_TRUE(s.isVisible());
+        s.close();
+    });
+}
+
+TEST_F(Series, LettersAndDigitsDoNotMoveTheCurrentRowArrowsDo) {
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+        grid.setCurrentIndex(cellOf(grid, 0));
+        QTest::keyClicks(&grid, QStringLiteral("L1")); // "Leg Press" is the second row
+        EXPECT_EQ(grid.currentIndex().row(), 0);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        EXPECT_EQ(grid.currentIndex().row(), 1);
+        QTest::keyClick(&grid, Qt::Key_PageUp);
+        EXPECT_EQ(grid.currentIndex().row(), 0);
+        s.close();
+    });
+}
+
+TEST_F(Series, AVideoLookUpWhoseQueryFailsLeavesTheIdleTimeOutRunning) {
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        s.TBLEXERCICIOSEEK.setConnectionString(
+            platform::dataLinkConnectionString(folder(), QStringLiteral("missing.udl")));
+        QChar enterKey(13);
+        EXPECT_ANY_THROW(s.DBGEXERCICIOSKeyPress(*s.DBGEXERCICIOS[0], enterKey));
+        EXPECT_TRUE(s.Timer1->isActive());
         s.close();
     });
 }
