@@ -164,6 +164,8 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
 }
 
 TFRMSERIEVIDEO::~TFRMSERIEVIDEO() {
+    // Also when the window goes without having closed (an error out of its modal loop).
+    giveKeypadBack();
     if (FRMSERIEVIDEO == this) {
         FRMSERIEVIDEO = nullptr;
     }

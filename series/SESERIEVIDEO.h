@@ -10,6 +10,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class KeypadPort;
 class QTimer;
 class TComm;
 class TDBGrid;
@@ -110,6 +111,7 @@ private:
     void giveKeypadBack();
 
     TFRMIMPSERIE40COLUNAS& m_owner;
+    KeypadPort* m_keypadPort = nullptr;
     bool m_keypadTaken = false;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
 };
