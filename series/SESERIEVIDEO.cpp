@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "KeyChar.h"
+#include "MediaPlayer.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEIMPSERIE40COLUNAS.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -365,7 +365,11 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         startIdleTimeOut();
         return;
     }
-    if (!QFileInfo::exists(*path)) {
+    const bool found = platform::isVideoFile(*path);
+    if (!isVisible()) {
+        return; // closed from the keypad while the file was looked for
+    }
+    if (!found) {
         MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
                  QStringLiteral("Windows Media Player"));
         startIdleTimeOut();

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using commtest::waitUntil;
 
 namespace {
@@ -207,6 +209,9 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
 
 TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("pipe.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    setVideo(QStringLiteral("101"), fifo);
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     const auto codes = history(k.EDTAPARELHO);
     press("1234*");
@@ -217,6 +222,9 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     press("999#");
     ASSERT_TRUE(waitUntil([&] { return !pauses.pauses().empty(); }));
     EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    press("12#"); // its video path is a FIFO, looked at off the window's thread
+    ASSERT_TRUE(waitUntil([&] { return pauses.pauses().size() == 2; }));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Arquivo Video inexistente ! "));
     EXPECT_TRUE(messages.texts().isEmpty());
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
