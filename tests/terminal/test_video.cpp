@@ -99,7 +99,7 @@ private:
 };
 
 TEST_F(Equipment, AVideoStillLoadingAtTheTenthSecondIsRefused) {
-    setVideo(QStringLiteral("101"), clip(QStringLiteral("mp4")));
+    setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
     struct Stalled {
         platform::MediaPlayerFactory previous = platform::setMediaPlayerFactory(
             [](QWidget* parent) { return std::make_unique<StalledPlayer>(parent); });
