@@ -6,11 +6,11 @@
 #include <array>
 #include <optional>
 
+class KeypadPort;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
-class KeypadPort;
 class QTimer;
 class TComm;
 class TDBGrid;
