@@ -46,6 +46,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Typed letters and digits do not jump to a matching row: the grid is a prescription read on
+    // a kiosk, moved through with the arrow and page keys only.
+    void keyboardSearch(const QString& search) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "KeyChar.h"
+#include "MediaPlayer.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEIMPSERIE40COLUNAS.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -164,6 +164,8 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
 }
 
 TFRMSERIEVIDEO::~TFRMSERIEVIDEO() {
+    // Also when the window goes without having closed (an error out of its modal loop).
+    giveKeypadBack();
     if (FRMSERIEVIDEO == this) {
         FRMSERIEVIDEO = nullptr;
     }
@@ -351,6 +353,33 @@ void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& Sender) {
 void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
     CAMINHO_VIDEO_ATUAL.clear();
     Timer1->stop();
+    std::optional<QString> path;
+    try {
+        path = videoPathOf(grid, type);
+    } catch (...) {
+        // Without a video the window must still close by itself.
+        startIdleTimeOut();
+        throw;
+    }
+    if (!path) {
+        startIdleTimeOut();
+        return;
+    }
+    const bool found = platform::isVideoFile(*path);
+    if (!isVisible()) {
+        return; // closed from the keypad while the file was looked for
+    }
+    if (!found) {
+        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
+                 QStringLiteral("Windows Media Player"));
+        startIdleTimeOut();
+        return;
+    }
+    CAMINHO_VIDEO_ATUAL = *path;
+    showVideoWindow(this);
+}
+
+std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {
     TBLEXERCICIOSEEK.close();
     TBLEXERCICIOSEEK.setCommandText(
         QStringLiteral("select Caminho_Video from Exercicios WHERE (TIPO = :TIPO) AND (CODIGO = "
@@ -361,18 +390,9 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
     TBLEXERCICIOSEEK.open();
     const QString path = QStringLiteral("Caminho_Video");
     if (TBLEXERCICIOSEEK.eof() || TBLEXERCICIOSEEK.isNull(path)) {
-        // Without a video the window must still close by itself.
-        startIdleTimeOut();
-        return;
+        return std::nullopt;
     }
-    if (!QFileInfo::exists(TBLEXERCICIOSEEK.fieldText(path))) {
-        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
-                 QStringLiteral("Windows Media Player"));
-        startIdleTimeOut();
-        return;
-    }
-    CAMINHO_VIDEO_ATUAL = TBLEXERCICIOSEEK.fieldText(path);
-    showVideoWindow(this);
+    return TBLEXERCICIOSEEK.fieldText(path);
 }
 
 void TFRMSERIEVIDEO::DBMEMOALONGAMENTOKeyPress(QChar Key) {

@@ -4,7 +4,9 @@
 #include "ModalWindow.h"
 
 #include <array>
+#include <optional>
 
+class KeypadPort;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -100,6 +102,8 @@ private:
     void FormClose();
     // Plays the video of the current row's exercise; type "S" aerobic, "N" strength.
     void lookUpVideo(const TDBGrid& grid, const QString& type);
+    // The video path of the current row's exercise; none when it has none.
+    std::optional<QString> videoPathOf(const TDBGrid& grid, const QString& type);
 
     // The kiosk's keypad port is this window's while it is open.
     void createKeypad();
@@ -107,6 +111,7 @@ private:
     void giveKeypadBack();
 
     TFRMIMPSERIE40COLUNAS& m_owner;
+    KeypadPort* m_keypadPort = nullptr;
     bool m_keypadTaken = false;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
 };

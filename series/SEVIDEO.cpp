@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int watchMs = 1000;
+// A media still loading at the tenth check (10 s) will not play.
+constexpr int checksWhileLoading = platform::videoWaitMs / watchMs;
 const QSize clientSize(409, 328);
 const QSize outerSizeWhenShown(418, 362);
 
@@ -81,7 +83,13 @@ void TFRMVIDEO::Timer1Timer() {
     // Qt may take more than the first second to load a media (building the video output on a
     // slow display); a position of 0 before playback could start is no end of the video.
     const platform::MediaControls& controls = WindowsMediaPlayer->controls();
-    if (controls.currentPosition() == 0.0 && !controls.loading()) {
+    if (controls.loading()) {
+        if (++m_checksWhileLoading >= checksWhileLoading) {
+            refuseMedia();
+        }
+        return;
+    }
+    if (controls.currentPosition() == 0.0) {
         close();
     }
 }

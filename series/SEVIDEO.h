@@ -19,7 +19,8 @@ public:
     explicit TFRMVIDEO(QWidget* owner);
     ~TFRMVIDEO() override;
 
-    // Checks the playback once a second; a position of 0 means the video has ended.
+    // Checks the playback once a second; a position of 0 means the video has ended, and a video
+    // still loading after 10 s is refused.
     void Timer1Timer();
     void WindowsMediaPlayerKeyPress(QChar Key);
     void WindowsMediaPlayerDoubleClick();
@@ -38,6 +39,7 @@ private:
     void refuseMedia();
 
     bool m_closed = false; // a refused medium closing it once is enough
+    int m_checksWhileLoading = 0;
 };
 
 // Shows the video window over owner, modally, on CAMINHO_VIDEO_ATUAL; pending window messages

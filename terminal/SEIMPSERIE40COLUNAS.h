@@ -12,8 +12,8 @@ class QFrame;
 class QImage;
 class QLabel;
 class QLineEdit;
-class QTimer;
 class QToolButton;
+class KeypadPort;
 class TComm;
 class TFRMSEPRINCIPAL;
 class TPrintFast;
@@ -87,6 +87,9 @@ public:
     // port, and opens it again when it is done (a port that does not open is tried again later).
     void closeKeypadPort();
     void reopenKeypadPort();
+    // Before a lost keypad's port is opened again: the USB model comes back switched off, so it
+    // is switched on; false when its switch could not reach the port.
+    bool readyToReopenKeypad();
 
     // The ticket's printers: the matrix driver on PORTA_IMP, the text printing library on the
     // installed printer Caminho_Impressora.
@@ -173,9 +176,6 @@ private:
     bool usbKeypad() const;
     // Sends a code to the USB keypad model; false when its port did not open.
     bool sendUsbKeypadCode(int code);
-    // A port that failed or did not open is closed and tried again by name every two seconds.
-    void keypadLost();
-    void retryKeypad();
     // One byte from the keypad; false for a byte that ends the handling of the event.
     bool keypadByte(char byte);
     void keypadEsc();
@@ -204,7 +204,7 @@ private:
 
     TFRMSEPRINCIPAL& m_owner;
     bool m_keypadSetUp = false;
-    QTimer* m_keypadRetry = nullptr;
+    KeypadPort* m_keypadPort = nullptr;
     QTimer* m_memberIdle = nullptr;
     // Boxes close by themselves while the kiosk is open on a keypad.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;

@@ -1,10 +1,10 @@
 // Equipment mode: a member types the code of a machine and watches the video of its exercise.
 #include "SEIMPSERIE40COLUNAS.h"
 
+#include "MediaPlayer.h"
 #include "SEFUNCOES.h"
 #include "SEVIDEO.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -46,7 +46,11 @@ void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
         return;
     }
     const QString path = TBLEXERCICIOSEEK.fieldText(pathField);
-    if (!QFileInfo::exists(path)) {
+    const bool found = platform::isVideoFile(path);
+    if (!isVisible()) {
+        return; // left while the file was looked for
+    }
+    if (!found) {
         warn(LBLAVISOAP, QStringLiteral("Arquivo Video inexistente ! "), msg::VideoInexistente,
              QStringLiteral("Windows Media Player"));
         EDTAPARELHO->clear();

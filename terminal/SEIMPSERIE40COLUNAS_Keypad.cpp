@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLineEdit>
-#include <QTimer>
 
 namespace {
 
@@ -20,7 +19,6 @@ constexpr QChar keyEnter(13);
 constexpr QChar keyEsc(27);
 constexpr int usbKeypadOn = 15;
 constexpr int usbKeypadOff = 14;
-constexpr int keypadRetryMs = 2000;
 
 void append(QLineEdit* field, QChar digit) {
     field->setText(field->text() + digit);
@@ -31,10 +29,10 @@ void append(QLineEdit* field, QChar digit) {
 void TFRMIMPSERIE40COLUNAS::createKeypad() {
     Comm1 = createKeypadComm(this);
     Comm1->SetOnRxChar([this](QObject* Sender, int Count) { Comm1RxChar(Sender, Count); });
-    Comm1->SetOnDeviceLost([this](QObject*, int) { keypadLost(); });
-    m_keypadRetry = new QTimer(this);
-    m_keypadRetry->setInterval(keypadRetryMs);
-    connect(m_keypadRetry, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::retryKeypad);
+    m_keypadPort = new KeypadPort(*Comm1, this);
+    m_keypadPort->BeforeRetry = [this] {
+        return readyToReopenKeypad();
+    };
 }
 
 void TFRMIMPSERIE40COLUNAS::setUpKeypad() {
@@ -84,32 +82,15 @@ bool TFRMIMPSERIE40COLUNAS::sendUsbKeypadCode(int code) {
 }
 
 void TFRMIMPSERIE40COLUNAS::closeKeypadPort() {
-    m_keypadRetry->stop();
-    Comm1->Close();
+    m_keypadPort->close();
 }
 
 void TFRMIMPSERIE40COLUNAS::reopenKeypadPort() {
-    Comm1->Open();
-    if (!Comm1->Enabled()) {
-        m_keypadRetry->start();
-    }
+    m_keypadPort->open();
 }
 
-void TFRMIMPSERIE40COLUNAS::keypadLost() {
-    closeKeypadPort();
-    m_keypadRetry->start();
-}
-
-// Quietly: a keypad still unplugged is no news. A USB adapter comes back under the same name.
-void TFRMIMPSERIE40COLUNAS::retryKeypad() {
-    // The USB model comes back switched off; the switch must let go of the port before it opens.
-    if (usbKeypad() && !sendUsbKeypadCode(usbKeypadOn)) {
-        return;
-    }
-    Comm1->Open();
-    if (Comm1->Enabled()) {
-        m_keypadRetry->stop();
-    }
+bool TFRMIMPSERIE40COLUNAS::readyToReopenKeypad() {
+    return !usbKeypad() || sendUsbKeypadCode(usbKeypadOn);
 }
 
 QString TFRMIMPSERIE40COLUNAS::MyStrToAscii(const QString& text) {

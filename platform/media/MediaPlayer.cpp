@@ -1,5 +1,9 @@
 #include "MediaPlayer.h"
 
+#include "OffThread.h"
+
+#include <QFileInfo>
+
 namespace platform {
 
 namespace {
@@ -18,6 +22,10 @@ std::unique_ptr<MediaPlayer> createMediaPlayer(QWidget* parent) {
 
 MediaPlayerFactory setMediaPlayerFactory(MediaPlayerFactory factory) {
     return std::exchange(installedFactory(), std::move(factory));
+}
+
+bool isVideoFile(const QString& path) {
+    return askOffThread([path] { return QFileInfo(path).isFile(); }, videoWaitMs).value_or(false);
 }
 
 } // namespace platform

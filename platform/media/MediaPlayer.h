@@ -66,4 +66,13 @@ MediaPlayerFactory setMediaPlayerFactory(MediaPlayerFactory factory);
 // The QtMultimedia player.
 std::unique_ptr<MediaPlayer> createQtMediaPlayer(QWidget* parent);
 
+// How long a video may take to be found, and to load, before it counts as one that cannot play.
+inline constexpr int videoWaitMs = 10000;
+
+// True when path names a regular file (links followed), the only thing a video can be: a player
+// opening a FIFO waits for a writer for ever, one opening a folder or a device fails or hangs.
+// Looked at off this thread (a look at a path on a dead network mount never returns), without
+// blocking its windows; false when no answer came within videoWaitMs.
+bool isVideoFile(const QString& path);
+
 } // namespace platform

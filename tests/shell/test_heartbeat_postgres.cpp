@@ -5,6 +5,7 @@
 #include "DemoData.h"
 #include "MessageBox.h"
 #include "PostgresServer.h"
+#include "Recorders.h"
 #include "SEPRINCIPAL.h"
 #include "SESOBRE.h"
 #include "Schema.h"
@@ -236,24 +237,6 @@ void runEventsFor(int ms) {
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
-
-// The longest time the user-interface thread went without serving its events.
-class FreezeMeter {
-public:
-    FreezeMeter() {
-        m_tick.setInterval(20);
-        QObject::connect(&m_tick, &QTimer::timeout,
-                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
-        m_sinceTick.start();
-        m_tick.start();
-    }
-    qint64 longestMs() const { return m_longest; }
-
-private:
-    QTimer m_tick;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-};
 
 class HeartbeatBlackHoleTest : public HeartbeatPostgresTest {
 protected:

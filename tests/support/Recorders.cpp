@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
+
 MessageRecorder::MessageRecorder(int answer)
     : m_answer(answer) {
     m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
@@ -36,4 +38,12 @@ PauseRecorder::PauseRecorder() {
 
 PauseRecorder::~PauseRecorder() {
     platform::setPauseFunction(std::move(m_previous));
+}
+
+FreezeMeter::FreezeMeter() {
+    m_tick.setInterval(20);
+    QObject::connect(&m_tick, &QTimer::timeout,
+                     [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+    m_sinceTick.start();
+    m_tick.start();
 }

@@ -3,7 +3,9 @@
 #include "MessageBox.h"
 #include "Pause.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 #include <vector>
 
@@ -44,4 +46,16 @@ public:
 private:
     std::vector<int> m_pauses;
     platform::PauseFunction m_previous;
+};
+
+// The longest time the user-interface thread went without serving its events while it lives.
+class FreezeMeter {
+public:
+    FreezeMeter();
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
 };

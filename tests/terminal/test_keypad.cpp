@@ -18,6 +18,8 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using commtest::waitUntil;
 
 namespace {
@@ -139,8 +141,79 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
+TEST_F(Keypad, ThePadPulledUnderTheSeriesWindowComesBackThereAndThenToTheKiosk) {
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    bool lost = false;
+    bool back = false;
+    bool closedByPad = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        cable.pull();
+        lost = waitUntil([&] { return !series.Comm1->Enabled(); });
+        waitUntil([] { return false; }, 2500); // a retry fails while it is out
+        if (!cable.plugIn(QStringLiteral("KPD1"))) {
+            return;
+        }
+        back = waitUntil([&] { return series.Comm1->Enabled(); }, 3000);
+        press("#");
+        closedByPad = waitUntil([&] { return !series.isVisible(); });
+        series.close();
+    });
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("1#");
+    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }, 15000));
+    EXPECT_TRUE(lost);
+    EXPECT_TRUE(back);
+    EXPECT_TRUE(closedByPad);
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+        << "the kiosk did not get its keypad back";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
+// The pad is out when the series window opens: the window's port is tried until it is back, and
+// the kiosk's is given back all the same.
+TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    bool refused = false;
+    bool back = false;
+    bool closedByPad = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        refused = !series.Comm1->Enabled();
+        if (!cable.plugIn(QStringLiteral("KPD1"))) {
+            return;
+        }
+        back = waitUntil([&] { return series.Comm1->Enabled(); }, 3000);
+        press("*");
+        closedByPad = waitUntil([&] { return !series.isVisible(); });
+        series.close();
+    });
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    cable.pull();
+    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->Enabled(); }));
+    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    k.MPAD_KEYPRESS = true;
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(back);
+    EXPECT_TRUE(closedByPad);
+    EXPECT_EQ(FRMSERIEVIDEO, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }));
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+        << "the kiosk did not get its keypad back";
+}
+
 TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("pipe.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    setVideo(QStringLiteral("101"), fifo);
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     const auto codes = history(k.EDTAPARELHO);
     press("1234*");
@@ -151,6 +224,9 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     press("999#");
     ASSERT_TRUE(waitUntil([&] { return !pauses.pauses().empty(); }));
     EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    press("12#"); // its video path is a FIFO, looked at off the window's thread
+    ASSERT_TRUE(waitUntil([&] { return pauses.pauses().size() == 2; }));
+    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Arquivo Video inexistente ! "));
     EXPECT_TRUE(messages.texts().isEmpty());
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));

@@ -1,6 +1,7 @@
 // The workout on screen: what the series window shows for each workout, the video look-up of its
 // rows and its idle time-out.
 #include "DBGrid.h"
+#include "DataLink.h"
 #include "KioskFixture.h"
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
@@ -12,11 +13,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QColor red(255, 0, 0);
 const QColor titleColour(0, 128, 255);
 const QColor fixedColour(215, 237, 251);
+const QString missingVideo = QStringLiteral("Arquivo Video inexistente !\r Windows Media Player");
 
 QColor textColour(const QLabel* label) {
     return label->palette().color(QPalette::WindowText);
@@ -127,7 +131,6 @@ TEST_F(Series, EnterAndDoubleClickLookUpTheCodeOfTheirRow) {
     setVideo(QStringLiteral("102"), QDir(folder()).filePath(QStringLiteral("gone.wmv")));
     setVideo(QStringLiteral("201"), QDir(folder()).filePath(QStringLiteral("gone.avi")),
              QStringLiteral("S"));
-    const QString missing = QStringLiteral("Arquivo Video inexistente !\r Windows Media Player");
     showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
         TDBGrid& grid = *s.DBGEXERCICIOS[0];
         // No path: nothing shown, and the idle time-out runs again.
@@ -136,12 +139,57 @@ TEST_F(Series, EnterAndDoubleClickLookUpTheCodeOfTheirRow) {
         EXPECT_TRUE(s.Timer1->isActive());
         grid.setCurrentIndex(cellOf(grid, 1));
         QTest::keyClick(&grid, Qt::Key_Return);
-        EXPECT_EQ(messages.texts(), QStringList{missing});
+        EXPECT_EQ(messages.texts(), QStringList{missingVideo});
         EXPECT_TRUE(s.Timer1->isActive());
         // The aerobic grid looks among the aerobic exercises.
         QTest::keyClick(s.DBGAEROBICA, Qt::Key_Return);
-        EXPECT_EQ(messages.texts(), (QStringList{missing, missing}));
+        EXPECT_EQ(messages.texts(), (QStringList{missingVideo, missingVideo}));
         EXPECT_TRUE(s.isVisible());
+        s.close();
+    });
+}
+
+// The player would wait for ever on a FIFO nobody writes to.
+TEST_F(Series, AFifoIsNoVideoAndTheWindowNeverFreezes) {
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("pipe.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    setVideo(QStringLiteral("101"), fifo);
+    qint64 longestFreeze = -1;
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        FreezeMeter freeze;
+        doubleClickRow(*s.DBGEXERCICIOS[0], 0);
+        QTest::qWait(50); // the meter's next turn
+        longestFreeze = freeze.longestMs();
+        EXPECT_EQ(messages.texts(), QStringList{missingVideo});
+        EXPECT_TRUE(s.Timer1->isActive());
+        s.close();
+    });
+    EXPECT_GE(longestFreeze, 0);
+    EXPECT_LT(longestFreeze, 1000);
+    RecordProperty("fifo_longest_freeze_ms", static_cast<int>(longestFreeze));
+}
+
+TEST_F(Series, LettersAndDigitsDoNotMoveTheCurrentRowArrowsDo) {
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+        grid.setCurrentIndex(cellOf(grid, 0));
+        QTest::keyClicks(&grid, QStringLiteral("L1")); // "Leg Press" is the second row
+        EXPECT_EQ(grid.currentIndex().row(), 0);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        EXPECT_EQ(grid.currentIndex().row(), 1);
+        QTest::keyClick(&grid, Qt::Key_PageUp);
+        EXPECT_EQ(grid.currentIndex().row(), 0);
+        s.close();
+    });
+}
+
+TEST_F(Series, AVideoLookUpWhoseQueryFailsLeavesTheIdleTimeOutRunning) {
+    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+        s.TBLEXERCICIOSEEK.setConnectionString(
+            platform::dataLinkConnectionString(folder(), QStringLiteral("missing.udl")));
+        QChar enterKey(13);
+        EXPECT_ANY_THROW(s.DBGEXERCICIOSKeyPress(*s.DBGEXERCICIOS[0], enterKey));
+        EXPECT_TRUE(s.Timer1->isActive());
         s.close();
     });
 }

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString missingVideo = QStringLiteral("Arquivo Video inexistente !\r Windows Media Player");
@@ -74,6 +76,76 @@ TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
               QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
     EXPECT_TRUE(kiosk->isVisible());
     EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_EQ(FRMVIDEO, nullptr);
+}
+
+// A player whose media never finishes loading, as one on a stalled network mount: no such load
+// can be brought about at will here.
+class StalledPlayer : public platform::MediaPlayer, public platform::MediaControls {
+public:
+    explicit StalledPlayer(QWidget* parent)
+        : m_widget(new QWidget(parent)) {}
+    QWidget* widget() override { return m_widget; }
+    void close() override {}
+    void setURL(const QString&) override {}
+    platform::MediaControls& controls() override { return *this; }
+    QImage currentFrame() const override { return {}; }
+    void play() override {}
+    double currentPosition() const override { return 0; }
+    bool loading() const override { return true; }
+
+private:
+    QWidget* m_widget; // its parent's
+};
+
+TEST_F(Equipment, AVideoStillLoadingAtTheTenthSecondIsRefused) {
+    setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
+    struct Stalled {
+        platform::MediaPlayerFactory previous = platform::setMediaPlayerFactory(
+            [](QWidget* parent) { return std::make_unique<StalledPlayer>(parent); });
+        ~Stalled() { platform::setMediaPlayerFactory(std::move(previous)); }
+    } stalled;
+    int checks = 0;
+    playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
+        EXPECT_EQ(video.Timer1->interval(), 1000);
+        QObject::connect(video.Timer1, &QTimer::timeout, [&] { ++checks; });
+        video.Timer1->start(20); // the same once-a-second check, quicker
+        if (!QTest::qWaitFor([&] { return !video.isVisible(); }, 3000)) {
+            video.close();
+        }
+    });
+    EXPECT_EQ(checks, 10);
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
+    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+}
+
+// Only a regular file is a video: the player would wait for ever on a FIFO nobody writes to.
+TEST_F(Equipment, AFifoAFolderOrADeviceIsNoVideoAndTheWindowNeverFreezes) {
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("pipe.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QStringList paths{fifo, folder(), QStringLiteral("/dev/null")};
+    QString machine = QStringLiteral("020");
+    for (const QString& path : paths) {
+        palendra({QStringLiteral("INSERT INTO EXERCICIOS (CODIGO, DESCRICAO, DESCRICAOABREVIADA, "
+                                 "APARELHO, Caminho_Video, TIPO) VALUES ('%1', 'x', 'x', '%1', "
+                                 "'%2', 'N')")
+                      .arg(machine, path)});
+        machine = QString::number(machine.toInt() + 1).rightJustified(3, QLatin1Char('0'));
+    }
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    for (int i = 0; i < paths.size(); ++i) {
+        messages.clear();
+        FreezeMeter freeze;
+        enter(k.EDTAPARELHO, QString::number(20 + i));
+        QTest::qWait(50); // the meter's next turn
+        EXPECT_EQ(messages.texts(), QStringList{missingVideo}) << paths[i].toStdString();
+        EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
+        EXPECT_LT(freeze.longestMs(), 1000) << paths[i].toStdString();
+        if (i == 0) {
+            RecordProperty("fifo_longest_freeze_ms", static_cast<int>(freeze.longestMs()));
+        }
+    }
     EXPECT_EQ(FRMVIDEO, nullptr);
 }
 

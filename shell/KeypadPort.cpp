@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int retryMs = 2000;
+
 TBaudrate baudRateOf(int speed, TBaudrate otherwise) {
     static constexpr std::array<std::pair<int, TBaudrate>, 13> rates = {{
         {1200, br1200},
@@ -92,4 +94,39 @@ bool readKeypadByte(TComm& comm, char& byte) {
     }
     byte = buffer[0];
     return true;
+}
+
+KeypadPort::KeypadPort(TComm& comm, QObject* owner)
+    : QObject(owner)
+    , m_comm(comm) {
+    m_comm.SetOnDeviceLost([this](QObject*, int) { lost(); });
+    m_retry.setInterval(retryMs);
+    connect(&m_retry, &QTimer::timeout, this, &KeypadPort::retry);
+}
+
+void KeypadPort::open() {
+    m_comm.Open();
+    if (!m_comm.Enabled()) {
+        m_retry.start();
+    }
+}
+
+void KeypadPort::close() {
+    m_retry.stop();
+    m_comm.Close();
+}
+
+void KeypadPort::lost() {
+    close();
+    m_retry.start();
+}
+
+void KeypadPort::retry() {
+    if (BeforeRetry && !BeforeRetry()) {
+        return;
+    }
+    m_comm.Open();
+    if (m_comm.Enabled()) {
+        m_retry.stop();
+    }
 }
