@@ -18,12 +18,19 @@ TerminalApplication::TerminalApplication(int& argc, char** argv)
 }
 
 bool TerminalApplication::notify(QObject* receiver, QEvent* event) {
+    bool delivered = false;
+    runLoggingFailures([&] { delivered = QApplication::notify(receiver, event); });
+    return delivered;
+}
+
+bool runLoggingFailures(const std::function<void()>& handler) {
     try {
-        return QApplication::notify(receiver, event);
+        handler();
+        return true;
     } catch (const std::exception& error) {
-        appendErrorLog(errorLogPath(), QString::fromLocal8Bit(error.what()));
+        appendErrorLog(TerminalApplication::errorLogPath(), QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        appendErrorLog(errorLogPath(), QStringLiteral("unknown exception"));
+        appendErrorLog(TerminalApplication::errorLogPath(), QStringLiteral("unknown exception"));
     }
     return false;
 }

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 // The application object of the terminal. Every exception that an event handler lets out ends up
 // here and becomes one line of the error log next to the program; nothing is shown.
 // SIGPIPE is ignored in the whole process: a write to a cut connection fails as an error.
@@ -16,6 +18,12 @@ public:
     // The log of this program: its path with the extension replaced by ".log".
     static QString errorLogPath();
 };
+
+// Runs an event handler and writes what it lets out to the error log, as the application object
+// does; false when it let something out. Qt's own frames are built without exception clean-ups,
+// so an exception that unwinds through them leaks what they hold: a handler that may throw on
+// every failed look-up is run through this where Qt calls it.
+bool runLoggingFailures(const std::function<void()>& handler);
 
 // The log path of a program: extension replaced by ".log", or ".log" appended when the file name
 // has none (as on Linux).

@@ -9,6 +9,7 @@
 #include "SEFUNCOES.h"
 #include "SEPRINCIPAL.h"
 #include "Schema.h"
+#include "TerminalApplication.h"
 #include "Tprintfast.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
@@ -290,7 +291,9 @@ bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
     if (key.isNull()) {
         return false;
     }
-    (this->*handler)(key);
+    if (!runLoggingFailures([&] { (this->*handler)(key); })) {
+        return true;
+    }
     // Enter and Esc have done their work in the handler; the field must not act on them again.
     return key == discarded || key == keyEnter || key == keyEsc;
 }
