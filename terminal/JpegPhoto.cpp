@@ -1,5 +1,6 @@
 #include "JpegPhoto.h"
 
+#include <chrono>
 #include <csetjmp>
 #include <cstdio>
 
@@ -15,6 +16,14 @@ namespace {
 constexpr unsigned long long MaxPixels = 50'000'000;
 constexpr long MaxDecoderMemory = 24L * 1024 * 1024;
 constexpr int MaxScans = 100;
+// A member photo decodes in a few milliseconds; a file within every limit above can still be
+// made to take a second (a large progressive picture of noise).
+constexpr std::chrono::milliseconds MaxDecodeTime{150};
+
+struct Progress {
+    jpeg_progress_mgr standard; // first: the decoder knows only this part
+    std::chrono::steady_clock::time_point deadline;
+};
 
 struct ErrorManager {
     jpeg_error_mgr standard;
@@ -52,6 +61,10 @@ void onProgress(j_common_ptr common) {
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
     if (info->input_scan_number > MaxScans) {
         refuse(info, "Photo refused: more than %d scans", MaxScans);
+    }
+    if (std::chrono::steady_clock::now() > reinterpret_cast<Progress*>(info->progress)->deadline) {
+        refuse(info, "Photo refused: takes more than %d ms to decode",
+               static_cast<int>(MaxDecodeTime.count()));
     }
 }
 
@@ -108,13 +121,14 @@ QImage decodeJpeg(const QByteArray& data, QSize shownAt) {
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = onError;
     errors.standard.emit_message = onMessage;
-    jpeg_progress_mgr progress{};
-    progress.progress_monitor = onProgress;
+    Progress progress{};
+    progress.standard.progress_monitor = onProgress;
+    progress.deadline = std::chrono::steady_clock::now() + MaxDecodeTime;
     jpeg_create_decompress(&info);
     // A picture that needs more than this (a progressive one keeps all of its coefficients)
     // fails for want of a backing store, which this decoder has none of.
     info.mem->max_memory_to_use = MaxDecoderMemory;
-    info.progress = &progress;
+    info.progress = &progress.standard;
     QImage image;
     const bool decoded = decodeInto(errors, info, data, shownAt, image);
     jpeg_destroy_decompress(&info);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <chrono>
@@ -34,16 +35,34 @@ QByteArray jpegOf(QSize size) {
 }
 
 // A progressive JPEG: the decoder keeps every coefficient of the picture until its last scan.
-QByteArray progressiveJpegOf(QSize size) {
+QByteArray progressiveJpegOf(const QImage& image, int quality = -1) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "JPG");
     writer.setProgressiveScanWrite(true);
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
+    writer.setQuality(quality);
     writer.write(image);
     return bytes;
+}
+
+QByteArray progressiveJpegOf(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return progressiveJpegOf(image);
+}
+
+// A picture of noise at the best quality: the most data a picture of its size can hold.
+QByteArray noisyProgressiveJpegOf(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator noise(7);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            line[x] = noise.generate();
+        }
+    }
+    return progressiveJpegOf(image, 100);
 }
 
 // The same data with other dimensions in the frame header: the decoder takes the picture for
@@ -382,7 +401,8 @@ TEST_F(KioskTest, PhotoLargerThanAMemberPhotoIsRefusedLikeOneThatIsNotAJpeg) {
 
 // Decompression bombs, each stopped by one of the decoder's limits: a picture declared larger
 // than a member photo can be, one whose coefficients need more memory than the decoder gets,
-// and one that goes over the same picture scan after scan.
+// one that goes over the same picture scan after scan, and one within all of these that takes
+// long to decode.
 TEST(Photo, DecompressionBombsAreRefusedQuicklyInLittleMemory) {
     const QByteArray photo = progressiveJpegOf({64, 64});
     ASSERT_EQ(decodeJpeg(photo, {}).size(), QSize(64, 64));
@@ -393,6 +413,7 @@ TEST(Photo, DecompressionBombsAreRefusedQuicklyInLittleMemory) {
         {declaredAs(photo, {20000, 20000}), "over 50 megapixels"},
         {declaredAs(photo, {7000, 7000}), "more than 24 MB"},
         {declaredAs(withLaterScansRepeated(photo, 12), {1000, 1000}), "more than 100 scans"},
+        {noisyProgressiveJpegOf({2400, 2400}), "ms to decode"},
     };
     for (const auto& bomb : bombs) {
         const long residentKb = residentKbFromHere();
