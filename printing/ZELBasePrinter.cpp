@@ -57,9 +57,18 @@ void TZELBasePrinter::raiseError(const QString& message, const QString& systemMe
 }
 
 bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
+    return namedPrinterChosen() || choosePrinterInDialog(printer);
+}
+
+bool TZELBasePrinter::namedPrinterChosen() {
     if (!PrinterName.isEmpty()) {
-        if (PrintersList().contains(PrinterName)) {
+        const QStringList printers = PrintersList();
+        const QString spoolerError = platform::spooler().lastError();
+        if (printers.contains(PrinterName)) {
             platform::setCurrentPrinterName(PrinterName);
+        } else if (printers.isEmpty() && !spoolerError.isEmpty()) {
+            // The spooler did not answer: no dialog can help, and Qt's would wait on it.
+            raiseError(zeltext::CannotOpen.arg(PrinterName), spoolerError);
         } else {
             platform::showMessage({QStringLiteral("Erro"), zeltext::InvalidPrinter.arg(PrinterName),
                                    platform::MessageIcon::Error, platform::MessageButtons::Ok});
@@ -67,12 +76,18 @@ bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
         }
     }
     if (ShowDialog) {
-        PrinterName.clear();
-        printer.setPrinterName(platform::currentPrinterName());
-        if (!runZELPrintDialog(printer))
-            return false;
-        platform::setCurrentPrinterName(printer.printerName());
+        return false;
     }
+    PrinterName = platform::currentPrinterName();
+    return true;
+}
+
+bool TZELBasePrinter::choosePrinterInDialog(QPrinter& printer) {
+    PrinterName.clear();
+    printer.setPrinterName(platform::currentPrinterName());
+    if (!runZELPrintDialog(printer))
+        return false;
+    platform::setCurrentPrinterName(printer.printerName());
     PrinterName = platform::currentPrinterName();
     return true;
 }

@@ -98,7 +98,12 @@ protected:
 
     // Makes PrinterName the application's printer, or shows the print dialog on `printer`.
     // False when the user cancelled the dialog. Afterwards PrinterName is the chosen printer.
+    // A spooler that does not answer raises the error instead of showing the dialog.
     bool selectPrinter(QPrinter& printer);
+    // Its two halves: the named (or current) printer taken, false when the dialog must choose;
+    // then the dialog.
+    bool namedPrinterChosen();
+    bool choosePrinterInDialog(QPrinter& printer);
 
     // The preview window of a document built for the screen; null when printing for real.
     bool previewing() const { return FPreview != nullptr; }

@@ -109,9 +109,12 @@ void TZELDmPrinter::BeginDoc() {
         startPreview();
         preview().DmPrinter = this;
     } else {
-        QPrinter dialogPrinter;
-        if (!selectPrinter(dialogPrinter))
-            return;
+        if (!namedPrinterChosen()) {
+            // Made for the dialog alone: Qt's printer asks the spooler on its own, unbounded.
+            QPrinter dialogPrinter;
+            if (!choosePrinterInDialog(dialogPrinter))
+                return;
+        }
         openJob();
     }
     FIsPrinting = true;

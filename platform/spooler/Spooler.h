@@ -34,7 +34,8 @@ class Spooler {
 public:
     virtual ~Spooler() = default;
 
-    // Names of all installed printers (queues), read afresh on every call.
+    // Names of all installed printers (queues), read afresh on every call. When the spooler did
+    // not answer, the list is empty and lastError() says why.
     virtual QStringList printerNames() const = 0;
     // The system's default printer, empty when there is none.
     virtual QString defaultPrinterName() const = 0;

@@ -178,13 +178,19 @@ private:
 class CupsSpooler final : public Spooler {
 public:
     QStringList printerNames() const override {
+        m_lastError.clear();
         const Connection http = connection();
-        if (!http)
+        if (!http) {
+            m_lastError = failure(nullptr);
             return {};
+        }
         ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                      "printer-name");
         const Answer answer = ask(http.get(), request);
+        if (!answer && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
+            m_lastError = failure(http.get());
+        }
         QStringList names;
         for (ipp_attribute_t* name =
                  answer ? ippFindAttribute(answer.get(), "printer-name", IPP_TAG_NAME) : nullptr;
@@ -253,7 +259,8 @@ public:
     QString lastError() const override { return m_lastError; }
 
 private:
-    QString m_lastError;
+    // Also of the calls that only read: a list that could not be read is not an empty one.
+    mutable QString m_lastError;
 };
 
 } // namespace

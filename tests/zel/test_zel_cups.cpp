@@ -393,6 +393,31 @@ private:
     int m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
 };
 
+// A printer named in the settings while the scheduler hangs: the ticket fails as when the
+// printer cannot be opened, with no box and no dialog (Qt's print dialog and printer would wait on
+// the scheduler without a limit).
+TEST(Spooler, SilentSchedulerFailsANamedPrinterWithoutItsDialog) {
+    MessageRecorder messages;
+    bool dialogShown = false;
+    const TZELPrintDialogFunction previous = setZELPrintDialogFunction([&](QPrinter&) {
+        dialogShown = true;
+        return false;
+    });
+    TZELDmPrinter printer;
+    printer.PrinterName = QStringLiteral("Recepcao");
+    printer.ShowDialog = false;
+    printer.ShowProgress = false;
+    SilentSpooler silent;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(beginDocError(printer).startsWith(
+        QStringLiteral("Não foi possível abrir a impressora Recepcao\n")));
+    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_TRUE(messages.texts().isEmpty());
+    setZELPrintDialogFunction(previous);
+}
+
 TEST(Spooler, SilentSchedulerIsGivenUpOnWithinFiveSeconds) {
     QTemporaryDir folder;
     const QString document = folder.filePath(QStringLiteral("job.pdf"));
