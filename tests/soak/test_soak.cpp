@@ -123,8 +123,8 @@ struct Tally {
     int serverRestarts = 0;
     int databaseMessages = 0; // the heartbeat's, while the server was away
     int pulls = 0;
-    int notReadyTickets = 0; // the port did not open
-    int refusedTickets = 0;  // the port took no bytes: one error log line each
+    int notReadyTickets = 0; // the port did not open: one error log line each
+    int refusedTickets = 0;  // the port took no bytes: one line each too
     long maxResidentKb = 0;
 };
 
@@ -364,14 +364,19 @@ protected:
             lines = QString::fromLocal8Bit(log.readAll())
                         .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         }
-        const QString refused = QStringLiteral("ticket stopped: printer write: ") +
-                                QString::fromStdString(std::generic_category().message(ENOSPC));
-        int expected = tally.refusedTickets;
-        lines.removeIf(
-            [&](const QString& line) { return line.endsWith(refused) && expected-- > 0; });
-        if (expected > 0) {
-            lines << QStringLiteral("(%1 refused tickets left no line)").arg(expected);
-        }
+        const auto removeExpected = [&lines](const QString& ending, int expected,
+                                             const char* what) {
+            lines.removeIf(
+                [&](const QString& line) { return line.endsWith(ending) && expected-- > 0; });
+            if (expected > 0) {
+                lines << QStringLiteral("(%1 %2 left no line)").arg(expected).arg(what);
+            }
+        };
+        removeExpected(QStringLiteral("ticket stopped: printer write: ") +
+                           QString::fromStdString(std::generic_category().message(ENOSPC)),
+                       tally.refusedTickets, "refused tickets");
+        removeExpected(QStringLiteral("ticket not started: the port 'TKT' cannot be opened"),
+                       tally.notReadyTickets, "tickets on a port that did not open");
         return lines;
     }
 
