@@ -1,11 +1,48 @@
 #include "LoginFields.h"
 
+#include "Clock.h"
+#include "SEFUNCOES.h"
 #include "WindowLook.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 
 namespace {
+
+constexpr int maxWrongPasswordsPerMinute = 12;
+constexpr qint64 minuteMs = 60 * 1000;
+
+// ~/.local/state/se-terminal/wrong-passwords, or the same under $XDG_STATE_HOME; the folder is
+// the user's alone.
+QString wrongPasswordsFile() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty()) {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    QDir().mkpath(state);
+    QDir(state).mkdir(QStringLiteral("se-terminal"), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner);
+    return state + QStringLiteral("/se-terminal/wrong-passwords");
+}
+
+// The times (ms since the epoch) of the wrong passwords of the last minute, one a line.
+QList<qint64> recentWrongPasswords() {
+    const qint64 minuteAgo = platform::now().toMSecsSinceEpoch() - minuteMs;
+    QList<qint64> times;
+    QFile file(wrongPasswordsFile());
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            bool ok = false;
+            const qint64 time = line.toLongLong(&ok);
+            if (ok && time > minuteAgo) {
+                times.append(time);
+            }
+        }
+    }
+    return times;
+}
 
 // Upper case as typed, keeping the cursor where it was.
 void convertToUpperCase(QLineEdit* edit) {
@@ -73,6 +110,29 @@ void LoginFields::startPasswordEntry(const QString& operatorName) {
     EDTCODIGOUSUARIO->setEnabled(false);
     EDTSENHA->setEnabled(true);
     EDTSENHA->setFocus();
+}
+
+bool LoginFields::passwordRefused() {
+    if (recentWrongPasswords().size() < maxWrongPasswordsPerMinute) {
+        return false;
+    }
+    MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
+    EDTSENHA->clear();
+    EDTSENHA->setFocus();
+    return true;
+}
+
+void LoginFields::recordWrongPassword() {
+    QList<qint64> times = recentWrongPasswords();
+    times.append(platform::now().toMSecsSinceEpoch());
+    QFile file(wrongPasswordsFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner)) {
+        return; // a terminal that cannot keep the count still logs operators in
+    }
+    for (const qint64 time : times) {
+        file.write(QByteArray::number(time) + '\n');
+    }
 }
 
 FieldKey fieldKeyOf(const QEvent* event) {
