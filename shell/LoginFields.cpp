@@ -22,8 +22,8 @@ QString wrongPasswordsFile() {
         state = QDir::homePath() + QStringLiteral("/.local/state");
     }
     QDir().mkpath(state);
-    QDir(state).mkdir(QStringLiteral("se-terminal"), QFile::ReadOwner | QFile::WriteOwner |
-                                                         QFile::ExeOwner);
+    QDir(state).mkdir(QStringLiteral("se-terminal"),
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return state + QStringLiteral("/se-terminal/wrong-passwords");
 }
 

@@ -16,8 +16,8 @@
 #include <QDateTime>
 #include <QSocketNotifier>
 #include <QThread>
-#include <QWidget>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <stdexcept>
