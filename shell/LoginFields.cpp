@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace {
@@ -14,17 +15,15 @@ namespace {
 constexpr int maxWrongPasswordsPerMinute = 12;
 constexpr qint64 minuteMs = 60 * 1000;
 
-// ~/.local/state/se-terminal/wrong-passwords, or the same under $XDG_STATE_HOME; the folder is
-// the user's alone.
+// ~/.local/state/se-terminal, or the same under $XDG_STATE_HOME.
+QString stateFolder() {
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    return (state.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/state") : state) +
+           QStringLiteral("/se-terminal");
+}
+
 QString wrongPasswordsFile() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty()) {
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    }
-    QDir().mkpath(state);
-    QDir(state).mkdir(QStringLiteral("se-terminal"),
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return state + QStringLiteral("/se-terminal/wrong-passwords");
+    return stateFolder() + QStringLiteral("/wrong-passwords");
 }
 
 // The times (ms since the epoch) of the wrong passwords of the last minute, one a line.
@@ -125,6 +124,10 @@ bool LoginFields::passwordRefused() {
 void LoginFields::recordWrongPassword() {
     QList<qint64> times = recentWrongPasswords();
     times.append(platform::now().toMSecsSinceEpoch());
+    // The folder and the file are the user's alone.
+    const QString folder = stateFolder();
+    QDir().mkpath(QFileInfo(folder).path());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile file(wrongPasswordsFile());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
                    QFile::ReadOwner | QFile::WriteOwner)) {
