@@ -1,11 +1,47 @@
 #include "LoginFields.h"
 
+#include "Clock.h"
+#include "SEFUNCOES.h"
 #include "WindowLook.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace {
+
+constexpr int maxWrongPasswordsPerMinute = 12;
+constexpr qint64 minuteMs = 60 * 1000;
+
+// ~/.local/state/se-terminal, or the same under $XDG_STATE_HOME.
+QString stateFolder() {
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    return (state.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/state") : state) +
+           QStringLiteral("/se-terminal");
+}
+
+QString wrongPasswordsFile() {
+    return stateFolder() + QStringLiteral("/wrong-passwords");
+}
+
+// The times (ms since the epoch) of the wrong passwords of the last minute, one a line.
+QList<qint64> recentWrongPasswords() {
+    const qint64 minuteAgo = platform::now().toMSecsSinceEpoch() - minuteMs;
+    QList<qint64> times;
+    QFile file(wrongPasswordsFile());
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            bool ok = false;
+            const qint64 time = line.toLongLong(&ok);
+            if (ok && time > minuteAgo) {
+                times.append(time);
+            }
+        }
+    }
+    return times;
+}
 
 // Upper case as typed, keeping the cursor where it was.
 void convertToUpperCase(QLineEdit* edit) {
@@ -73,6 +109,33 @@ void LoginFields::startPasswordEntry(const QString& operatorName) {
     EDTCODIGOUSUARIO->setEnabled(false);
     EDTSENHA->setEnabled(true);
     EDTSENHA->setFocus();
+}
+
+bool LoginFields::passwordRefused() {
+    if (recentWrongPasswords().size() < maxWrongPasswordsPerMinute) {
+        return false;
+    }
+    MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
+    EDTSENHA->clear();
+    EDTSENHA->setFocus();
+    return true;
+}
+
+void LoginFields::recordWrongPassword() {
+    QList<qint64> times = recentWrongPasswords();
+    times.append(platform::now().toMSecsSinceEpoch());
+    // The folder and the file are the user's alone.
+    const QString folder = stateFolder();
+    QDir().mkpath(QFileInfo(folder).path());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(wrongPasswordsFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner)) {
+        return; // a terminal that cannot keep the count still logs operators in
+    }
+    for (const qint64 time : times) {
+        file.write(QByteArray::number(time) + '\n');
+    }
 }
 
 FieldKey fieldKeyOf(const QEvent* event) {

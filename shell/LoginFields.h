@@ -20,6 +20,13 @@ struct LoginFields {
     void startCodeEntry();
     // Code accepted: its field disabled, the password's enabled and focused.
     void startPasswordEntry(const QString& operatorName);
+
+    // Restarting the terminal must not give new password tries: the wrong passwords of the last
+    // minute are kept in a file of the user's own, and past 12 of them a password is not checked.
+    // When that is so, says "Usuário sem acesso !", empties the password and returns true.
+    bool passwordRefused();
+    // Counts a wrong password in that file.
+    void recordWrongPassword();
 };
 
 // Enter and Escape in a field, taken before the dialog sees them.

@@ -129,9 +129,13 @@ void TPDLGACESSO::passwordKey(FieldKey key) {
 
 void TPDLGACESSO::passwordSubmitted() {
     if (MTENTATIVA_SENHA < 4) {
+        if (m_fields.passwordRefused()) {
+            return;
+        }
         if (EDTSENHA->text() == TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             MLOGIN_OK = true;
         } else {
+            m_fields.recordWrongPassword();
             MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
             EDTSENHA->clear();
             EDTSENHA->setFocus();

@@ -62,9 +62,13 @@ void TPDLGACESSOLOCAL::codeSubmitted() {
 void TPDLGACESSOLOCAL::passwordSubmitted() {
     bool accepted = false;
     if (MTENTATIVA_SENHA < 4) {
+        if (m_fields.passwordRefused()) {
+            return;
+        }
         if (EDTSENHA->text() == m_owner.TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             accepted = true;
         } else {
+            m_fields.recordWrongPassword();
             ++MTENTATIVA_SENHA;
             MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
             EDTSENHA->clear();

@@ -3,10 +3,12 @@
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEPRINCIPAL.h"
+#include "ServiceNotifier.h"
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -34,6 +36,7 @@ int runTerminal(const QString& dataLinkFolder) {
         return 0;
     }
     shell::clearTermination();
+    platform::ServiceNotifier service;
 
     auto splash = std::make_unique<TFRMVERSAO>();
     splash->exec();
@@ -47,6 +50,8 @@ int runTerminal(const QString& dataLinkFolder) {
 
     {
         TPDLGACESSO login;
+        // Runs in the dialog's own loop, that is once it shows.
+        QTimer::singleShot(0, &login, [&service] { service.ready(); });
         login.exec();
     }
     return shell::runMessageLoop();

@@ -4,6 +4,7 @@
 
 // The program start: refuses a second copy, shows the splash, creates the main window on the
 // data-link folder, asks for the login and runs the message loop until the operator leaves.
+// Under systemd it says it is ready once the login shows and pings the watchdog meanwhile.
 // Needs the TerminalApplication to exist. Returns the program's exit code.
 int runTerminal(const QString& dataLinkFolder);
 

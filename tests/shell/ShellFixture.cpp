@@ -32,6 +32,8 @@ void ShellTest::SetUp() {
     options.workouts = false;
     options.photos = false;
     demo::writeDemoDatabases(m_dir.path(), options);
+    // The count of wrong passwords is the test's own.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("state"))));
     shell::clearTermination();
     MCODIGO_USUARIO.clear();
     MCODIGO_USUARIO_SALVO.clear();

@@ -5,10 +5,19 @@
 //                                prints "first" and runs until asked to come to the top ("raised").
 //   shell_probe cut-socket       writes to a socket whose other end is closed, as a database
 //                                driver may; prints "write failed" when the program lives on.
+//   shell_probe terminal FOLDER  the terminal on a data-link folder. A line "block MS" on its
+//                                input blocks its window thread that long, between the lines
+//                                "blocking T0 CAPTION" and "unblocked T1" (times in ms since the
+//                                epoch, CAPTION that of the modal window).
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
+#include "TerminalStart.h"
 
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 #include <stdexcept>
@@ -60,6 +69,28 @@ int writeToCutSocket() {
     return 0;
 }
 
+// Blocks the window thread on each "block MS" line of the input.
+int runTerminalBlockingOnRequest(const QString& folder) {
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&input] {
+        char line[64] = {};
+        const ssize_t size = read(STDIN_FILENO, line, sizeof line - 1);
+        int milliseconds = 0;
+        if (size <= 0 || std::sscanf(line, "block %d", &milliseconds) != 1) {
+            input.setEnabled(false);
+            return;
+        }
+        const QWidget* modal = QApplication::activeModalWidget();
+        const QString caption = modal != nullptr ? modal->windowTitle() : QString();
+        std::printf("blocking %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                    caption.toLocal8Bit().constData());
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+        std::printf("unblocked %lld\n", QDateTime::currentMSecsSinceEpoch());
+        std::fflush(stdout);
+    });
+    return runTerminal(folder);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +106,10 @@ int main(int argc, char** argv) {
     if (mode == QStringLiteral("cut-socket")) {
         return writeToCutSocket();
     }
-    std::fprintf(stderr, "usage: shell_probe throw TEXT... | instance FOLDER | cut-socket\n");
+    if (mode == QStringLiteral("terminal") && argc == 3) {
+        return runTerminalBlockingOnRequest(QString::fromLocal8Bit(argv[2]));
+    }
+    std::fprintf(stderr, "usage: shell_probe throw TEXT... | instance FOLDER | cut-socket | "
+                         "terminal FOLDER\n");
     return 2;
 }

@@ -1,4 +1,5 @@
 // The login dialog and the local access dialog, driven through their fields.
+#include "Clock.h"
 #include "SEACESSO.h"
 #include "SEACESSOLOCAL.h"
 #include "SEIMPSERIE40COLUNAS.h"
@@ -6,6 +7,7 @@
 #include "TerminalApplication.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QTest>
 #include <QToolButton>
 
@@ -187,6 +189,42 @@ TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
     EXPECT_FALSE(messages.texts().contains(noAccess));
     EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("ES"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Estagiário")));
+}
+
+TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
+    QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
+    const platform::ClockFunction previous = platform::setClock([&] { return now; });
+    // Four starts of the terminal, each ended by three wrong passwords.
+    for (int start = 0; start < 4; ++start) {
+        shell::clearTermination();
+        showMainWindow();
+        runLogin([](TPDLGACESSO& login) {
+            type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+            for (int i = 0; i < 3; ++i) {
+                type(login.EDTSENHA, QStringLiteral("BAD"));
+            }
+        });
+        now = now.addSecs(10);
+    }
+    messages.clear();
+    shell::clearTermination();
+    showMainWindow();
+    QStringList refusedTries;
+    runLogin([&](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        type(login.EDTSENHA, QStringLiteral("ADM123")); // not even checked
+        EXPECT_TRUE(login.EDTSENHA->text().isEmpty());
+        refusedTries = messages.texts();
+        now = now.addSecs(30); // the first six wrong passwords are a minute old
+        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    });
+    platform::setClock(previous);
+    EXPECT_EQ(refusedTries, QStringList({noAccess}));
+    EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
+    const QFileInfo count(folder() + QStringLiteral("/state/se-terminal/wrong-passwords"));
+    ASSERT_TRUE(count.exists());
+    EXPECT_EQ(count.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+              QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(LoginTest, ChangeOfOperatorButtonOpensTheDialogInChangeMode) {

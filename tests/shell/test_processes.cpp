@@ -1,5 +1,7 @@
-// What needs real processes: the error log of uncaught exceptions and the single-instance test.
+// What needs real processes: the error log of uncaught exceptions, the single-instance test and
+// the systemd watchdog.
 #include "Clock.h"
+#include "DemoData.h"
 #include "TerminalApplication.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <optional>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -166,6 +175,125 @@ TEST_F(SingleInstanceTest, CopyThatCrashedDoesNotBlockTheNextStart) {
 } // namespace
 
 namespace {
+
+// ---- The systemd watchdog ----
+
+// A datagram socket in the place of systemd's notification socket. Each message comes with the
+// time the kernel queued it, so that what the terminal sent can be placed against its own clock.
+class NotifySocket {
+public:
+    struct Message {
+        QByteArray text;
+        qint64 sentMs = 0;
+    };
+
+    explicit NotifySocket(const QString& path) {
+        m_fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(m_fd, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+        m_bound = bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~NotifySocket() { close(m_fd); }
+    NotifySocket(const NotifySocket&) = delete;
+    NotifySocket& operator=(const NotifySocket&) = delete;
+
+    bool bound() const { return m_bound; }
+
+    // The next message, or none within timeoutMs.
+    std::optional<Message> receive(int timeoutMs) {
+        pollfd ready{m_fd, POLLIN, 0};
+        if (poll(&ready, 1, timeoutMs) != 1) {
+            return std::nullopt;
+        }
+        char text[256];
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timeval))];
+        iovec part{text, sizeof text};
+        msghdr header{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = sizeof control;
+        const ssize_t size = recvmsg(m_fd, &header, 0);
+        if (size < 0) {
+            return std::nullopt;
+        }
+        Message message{QByteArray(text, static_cast<int>(size)), 0};
+        for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMP) {
+                timeval sent{};
+                std::memcpy(&sent, CMSG_DATA(c), sizeof sent);
+                message.sentMs = qint64(sent.tv_sec) * 1000 + sent.tv_usec / 1000;
+            }
+        }
+        return message;
+    }
+
+    // Waits for count messages with the given text; the others are kept in seen as well.
+    bool waitFor(const QByteArray& text, int count, std::vector<Message>& seen) {
+        while (count > 0) {
+            const std::optional<Message> message = receive(60000);
+            if (!message) {
+                return false;
+            }
+            seen.push_back(*message);
+            count -= message->text == text ? 1 : 0;
+        }
+        return true;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_bound = false;
+};
+
+// The probe's next output line, split at spaces.
+QList<QByteArray> nextLine(QProcess& process) {
+    while (!process.canReadLine() && process.waitForReadyRead(60000)) {
+    }
+    return process.readLine().trimmed().split(' ');
+}
+
+TEST(TerminalProcess, TellsSystemdItIsReadyAndPingsTheWatchdogOnlyWhileItsWindowsAnswer) {
+    QTemporaryDir dir;
+    demo::writeDemoDatabases(dir.path(), {.members = 5, .workouts = false, .photos = false});
+    NotifySocket systemd(dir.filePath(QStringLiteral("notify")));
+    ASSERT_TRUE(systemd.bound());
+
+    QProcess terminal;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NOTIFY_SOCKET"), dir.filePath(QStringLiteral("notify")));
+    environment.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("600000")); // every 200 ms
+    terminal.setProcessEnvironment(environment);
+    terminal.start(probePath(), {QStringLiteral("terminal"), dir.path()});
+
+    std::vector<NotifySocket::Message> seen;
+    ASSERT_TRUE(systemd.waitFor("READY=1", 1, seen)) << "never ready";
+    seen.clear();
+    ASSERT_TRUE(systemd.waitFor("WATCHDOG=1", 3, seen)) << "no pings while it answers";
+
+    terminal.write("block 2000\n");
+    const QList<QByteArray> blocking = nextLine(terminal);
+    ASSERT_EQ(blocking.size(), 3);
+    EXPECT_EQ(blocking[2], QByteArray("Acesso")); // ready while the login shows
+    const QList<QByteArray> unblocked = nextLine(terminal);
+    ASSERT_EQ(unblocked.size(), 2);
+    const qint64 blockedFrom = blocking[1].toLongLong();
+    const qint64 blockedUntil = unblocked[1].toLongLong();
+
+    // Pings again once the thread runs, and none between.
+    std::optional<NotifySocket::Message> message;
+    while ((message = systemd.receive(20000)) && message->sentMs <= blockedUntil) {
+        EXPECT_LT(message->sentMs, blockedFrom + 1) << message->text.toStdString();
+    }
+    ASSERT_TRUE(message) << "no ping after the window thread ran again";
+    EXPECT_EQ(message->text, QByteArray("WATCHDOG=1"));
+    terminal.kill();
+    terminal.waitForFinished(10000);
+}
 
 // ---- The demo without a display ----
 
