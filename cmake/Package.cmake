@@ -24,6 +24,8 @@ install(TARGETS se-make-demo-data RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${SE_PACKAGING_DIR}/se-kiosk-session DESTINATION ${SE_LIBEXEC_DIR})
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.service DESTINATION /lib/systemd/system)
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.pam DESTINATION /etc/pam.d RENAME se-kiosk)
+install(FILES ${SE_PACKAGING_DIR}/se-terminal.logrotate DESTINATION /etc/logrotate.d
+        RENAME se-terminal)
 install(FILES ${SE_PACKAGING_DIR}/se-terminal.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${SE_PACKAGING_DIR}/copyright DESTINATION ${SE_DOC_DIR})

@@ -72,6 +72,45 @@ TEST(ErrorLogTest, AppendsToAnExistingLogAndCreatesAMissingOne) {
                                 errorLogLine(when, QStringLiteral("second")));
 }
 
+TEST(ErrorLogTest, EntryStaysOnOneLineAndKeepsNoPassword) {
+    const QString driverText =
+        QStringLiteral("[unixODBC]Login failed\r\nDRIVER={FreeTDS};UID=sa;PWD=segredo1;SERVER=s\n"
+                       "Provider=SQLOLEDB;Password=\"segr;edo2\";User ID=sa;pwd = {segr}}edo3}\r");
+    const QString text = errorLogText(driverText);
+    EXPECT_EQ(text, QStringLiteral("[unixODBC]Login failed\\r\\nDRIVER={FreeTDS};UID=sa;PWD=***;"
+                                   "SERVER=s\\nProvider=SQLOLEDB;Password=***;User ID=sa;"
+                                   "pwd = ***\\r"));
+    const QByteArray line = errorLogLine(QDateTime::currentDateTime(), driverText);
+    EXPECT_EQ(line.count('\n'), 1);
+    EXPECT_EQ(line.count('\r'), 1);
+    EXPECT_FALSE(line.contains("segr"));
+}
+
+TEST(ErrorLogTest, WrittenThroughTheLinkBesideTheProgramNeverThroughALinkItNames) {
+    // As installed: the program's log is a link into a log folder its user owns.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("log")));
+    const QString beside = dir.filePath(QStringLiteral("se-terminal.log"));
+    const QString logged = dir.filePath(QStringLiteral("log/se-terminal.log"));
+    ASSERT_TRUE(QFile::link(logged, beside));
+    appendErrorLog(beside, QStringLiteral("first"));
+    EXPECT_TRUE(readAll(logged).endsWith(":first\r\n"));
+    EXPECT_EQ(QFile::permissions(logged) & 0x0FFF,
+              QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+
+    // The folder's owner swaps the log for a link to a file of the system's.
+    const QString system = dir.filePath(QStringLiteral("shadow"));
+    {
+        QFile file(system);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("root:x\n");
+    }
+    QFile::remove(logged);
+    ASSERT_TRUE(QFile::link(system, logged));
+    appendErrorLog(beside, QStringLiteral("second"));
+    EXPECT_EQ(readAll(system), QByteArray("root:x\n"));
+}
+
 TEST(ErrorLogTest, UncaughtExceptionsOfARunningProgramGoToItsLogOnly) {
     const QString log = probePath() + QStringLiteral(".log");
     QFile::remove(log);
@@ -215,12 +254,11 @@ TEST_F(SingleInstanceTest, SocketFolderOthersCanEnterOrOwnIsNotUsed) {
     const QString own = temporary.filePath(QStringLiteral("se-terminal-%1").arg(getuid()));
 
     EXPECT_TRUE(SingleInstance::keyFor(folderA.path()).startsWith(runtime.path() + '/'));
-    QFile::setPermissions(runtime.path(), QFile::permissions(runtime.path()) | QFile::ReadOther |
-                                              QFile::ExeOther);
+    QFile::setPermissions(runtime.path(),
+                          QFile::permissions(runtime.path()) | QFile::ReadOther | QFile::ExeOther);
     EXPECT_TRUE(SingleInstance::keyFor(folderA.path()).startsWith(own + '/'));
-    EXPECT_EQ(QFile::permissions(own),
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-                  QFile::WriteUser | QFile::ExeUser);
+    EXPECT_EQ(QFile::permissions(own), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
     QFile::setPermissions(own, QFile::permissions(own) | QFile::WriteOther);
     EXPECT_EQ(SingleInstance::keyFor(folderA.path()), QString());
 
@@ -248,10 +286,10 @@ TEST_F(SingleInstanceTest, PeerOfAnotherUserIsToldApart) {
         std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
         const int peer = socket(AF_UNIX, SOCK_STREAM, 0);
         char byte = 0;
-        const bool done = setgid(65534) == 0 && setuid(65534) == 0 &&
-                          connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address) ==
-                              0 &&
-                          read(peer, &byte, 1) >= 0;
+        const bool done =
+            setgid(65534) == 0 && setuid(65534) == 0 &&
+            connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            read(peer, &byte, 1) >= 0;
         _exit(done ? 0 : 1);
     }
     ASSERT_TRUE(server.waitForNewConnection(10000));
@@ -371,9 +409,8 @@ TEST(DemoTest, MakeDemoDataKeepsAFolderThatHoldsDataLinkFiles) {
     demo::writeDataLinkFile(gymLink, QStringLiteral("Provider=SQLOLEDB;Password=segredo"));
     const QByteArray gymText = readAll(gymLink);
     // Its password is for the owner and the folder's group only.
-    EXPECT_EQ(QFile::permissions(gymLink), QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ReadUser | QFile::WriteUser |
-                                                        QFile::ReadGroup);
+    EXPECT_EQ(QFile::permissions(gymLink), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                               QFile::WriteUser | QFile::ReadGroup);
 
     QProcess make;
     make.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-make-demo-data"),
