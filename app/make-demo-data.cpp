@@ -12,16 +12,27 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: se-make-demo-data FOLDER\n";
+    QStringList arguments = app.arguments().mid(1);
+    const bool force = arguments.removeAll(QStringLiteral("--force")) > 0;
+    if (arguments.size() != 1) {
+        err << "usage: se-make-demo-data [--force] FOLDER\n";
         return 2;
     }
+    const QString folder = arguments.first();
+    // The folder may be the gym's own /etc/se: its data-link files and databases are not lost to
+    // a mistyped command.
+    const QStringList existing = demo::demoFilesIn(folder);
+    if (!existing.isEmpty() && !force) {
+        err << "se-make-demo-data: " << folder << " already holds " << existing.join(", ")
+            << "; nothing was written (--force replaces them)\n";
+        return 1;
+    }
     try {
-        const demo::DemoDatabases made = demo::writeDemoDatabases(QString::fromLocal8Bit(argv[1]));
+        const demo::DemoDatabases made = demo::writeDemoDatabases(folder);
         out << "Demo databases written: " << made.palendraFile << ", " << made.quorvelFile << "\n";
         out << made.members << " members, enrolment numbers " << demo::enrolmentOf(1) << " to "
             << demo::enrolmentOf(made.members) << "\n";
-        out << demo::writeDemoVideos(QString::fromLocal8Bit(argv[1]))
+        out << demo::writeDemoVideos(folder)
             << " exercise videos made (the ones already there are kept)\n";
         out << "Operators (code / password / right to open the sheet):\n";
         for (const demo::Operator& op : made.operators) {

@@ -27,6 +27,8 @@ install(FILES ${SE_PACKAGING_DIR}/se-kiosk.pam DESTINATION /etc/pam.d RENAME se-
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk-xorg.conf
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/X11/xorg.conf.d
         RENAME 50-se-kiosk.conf)
+install(FILES ${SE_PACKAGING_DIR}/se-terminal.logrotate DESTINATION /etc/logrotate.d
+        RENAME se-terminal)
 install(FILES ${SE_PACKAGING_DIR}/se-terminal.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${SE_PACKAGING_DIR}/copyright DESTINATION ${SE_DOC_DIR})

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSqlDatabase>
@@ -16,6 +17,8 @@
 
 #include <map>
 #include <stdexcept>
+
+#include <unistd.h>
 
 namespace demo {
 namespace {
@@ -510,11 +513,30 @@ void writeDataLinkFile(const QString& path, const QString& initString) {
         initString + QStringLiteral("\r\n");
     QByteArray bytes("\xFF\xFE", 2);
     bytes += QStringEncoder(QStringEncoder::Utf16LE).encode(text);
+    const QFile::Permissions ownerAndGroup =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, ownerAndGroup) ||
+        !file.setPermissions(ownerAndGroup) || file.write(bytes) != bytes.size()) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
+    // The folder's group is the one that runs the terminal (se-kiosk for /etc/se). Only root or a
+    // member of that group may hand the file over; otherwise it stays in the writer's own group.
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    [[maybe_unused]] const int handedOver =
+        fchown(file.handle(), static_cast<uid_t>(-1), folder.groupId());
+}
+
+QStringList demoFilesIn(const QString& folder) {
+    const QDir dir(folder);
+    QStringList found;
+    for (const QString& name : {QStringLiteral("palendra.db"), QStringLiteral("quorvel.db"),
+                                QStringLiteral("Palendra.udl"), QStringLiteral("Quorvel.udl")}) {
+        if (QFileInfo::exists(dir.filePath(name))) {
+            found.append(name);
+        }
+    }
+    return found;
 }
 
 DemoDatabases writeDemoDatabases(const QString& folder, const Options& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -42,13 +43,17 @@ QString showcaseMember();
 // existing databases replaced). Throws std::runtime_error when a file cannot be written.
 DemoDatabases writeDemoDatabases(const QString& folder, const Options& options = {});
 
+// The names of the files writeDemoDatabases writes that folder already holds.
+QStringList demoFilesIn(const QString& folder);
+
 // Changes one column of the settings record of a demo folder, as the gym's back office does (the
 // scripted demo shows the workout on screen this way).
 void changeSetting(const QString& folder, const QString& column, const QVariant& value);
 // The same for a yes-or-no column: "Sim" or "Não".
 void switchSetting(const QString& folder, const QString& column, bool on);
 
-// Writes a data-link file as Windows does: UTF-16LE with a byte-order mark, CR LF line ends.
+// Writes a data-link file as Windows does: UTF-16LE with a byte-order mark, CR LF line ends. It
+// holds a password: readable by its owner and the folder's group only.
 void writeDataLinkFile(const QString& path, const QString& initString);
 
 } // namespace demo

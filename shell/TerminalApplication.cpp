@@ -6,9 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <csignal>
 #include <exception>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TerminalApplication::TerminalApplication(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -58,18 +63,45 @@ QString systemTimeText(const QTime& time) {
     return QLocale::system().toString(time, format.trimmed());
 }
 
+QString errorLogText(QString message) {
+    // Connection strings and the drivers' texts about them may carry the database password, in
+    // ODBC's or OLE DB's spelling, bare, quoted or in braces.
+    static const QRegularExpression password(
+        QStringLiteral(
+            R"(\b(pwd|password)(\s*=\s*)(\{([^}]|\}\})*\}?|"[^"]*"?|'[^']*'?|[^;\r\n]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    message.replace(password, QStringLiteral("\\1\\2***"));
+    message.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    message.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return message;
+}
+
 QByteArray errorLogLine(const QDateTime& when, const QString& message) {
     const QString text = systemDateText(when.date()) + QLatin1Char(' ') +
-                         systemTimeText(when.time()) + QLatin1Char(':') + message +
+                         systemTimeText(when.time()) + QLatin1Char(':') + errorLogText(message) +
                          QStringLiteral("\r\n");
     return text.toLocal8Bit();
 }
 
 void appendErrorLog(const QString& logPath, const QString& message) {
-    QFile log(logPath);
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write(errorLogLine(platform::now(), message));
+    // The installed program's log is a link, in the program's own folder, to the log in
+    // /var/log, a folder the kiosk user owns. That link is as trusted as the program and is
+    // followed; the file it names is not when it is a link or not a plain file, or a terminal run
+    // by root could be made to append to any file of the system.
+    const QFileInfo beside(logPath);
+    const QString file = beside.isSymLink() ? beside.symLinkTarget() : logPath;
+    const int log = ::open(QFile::encodeName(file).constData(),
+                           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                           S_IRUSR | S_IWUSR | S_IRGRP);
+    if (log < 0) {
+        return;
     }
+    struct stat info {};
+    if (::fstat(log, &info) == 0 && S_ISREG(info.st_mode)) {
+        const QByteArray line = errorLogLine(platform::now(), message);
+        [[maybe_unused]] const ssize_t written = ::write(log, line.constData(), line.size());
+    }
+    ::close(log);
 }
 
 namespace shell {

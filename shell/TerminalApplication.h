@@ -29,11 +29,16 @@ bool runLoggingFailures(const std::function<void()>& handler);
 // has none (as on Linux).
 QString errorLogPathFor(const QString& programPath);
 
+// A message as the log keeps it: passwords (PWD=, Password=) hidden as "***", carriage returns
+// and line feeds written as \r and \n, so that an entry stays on one line.
+QString errorLogText(QString message);
+
 // One log line: the date and time in the system's format, ":" and the message, CR LF.
 QByteArray errorLogLine(const QDateTime& when, const QString& message);
 
-// Appends one line to the log file, creating it when missing. A log that cannot be written is
-// given up silently: there is nowhere else to report it.
+// Appends one line to the log file, creating it (0640) when missing. A link at logPath is
+// followed, the file it names never through another link. A log that cannot be written is given
+// up silently: there is nowhere else to report it.
 void appendErrorLog(const QString& logPath, const QString& message);
 
 // The system's standard date-time text: short date, a space, long time.

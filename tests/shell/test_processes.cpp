@@ -2,12 +2,16 @@
 // the systemd watchdog.
 #include "Clock.h"
 #include "DemoData.h"
+#include "SingleInstance.h"
 #include "TerminalApplication.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -23,6 +27,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +73,45 @@ TEST(ErrorLogTest, AppendsToAnExistingLogAndCreatesAMissingOne) {
     platform::setClock(previous);
     EXPECT_EQ(readAll(log), errorLogLine(when, QStringLiteral("first")) +
                                 errorLogLine(when, QStringLiteral("second")));
+}
+
+TEST(ErrorLogTest, EntryStaysOnOneLineAndKeepsNoPassword) {
+    const QString driverText =
+        QStringLiteral("[unixODBC]Login failed\r\nDRIVER={FreeTDS};UID=sa;PWD=segredo1;SERVER=s\n"
+                       "Provider=SQLOLEDB;Password=\"segr;edo2\";User ID=sa;pwd = {segr}}edo3}\r");
+    const QString text = errorLogText(driverText);
+    EXPECT_EQ(text, QStringLiteral("[unixODBC]Login failed\\r\\nDRIVER={FreeTDS};UID=sa;PWD=***;"
+                                   "SERVER=s\\nProvider=SQLOLEDB;Password=***;User ID=sa;"
+                                   "pwd = ***\\r"));
+    const QByteArray line = errorLogLine(QDateTime::currentDateTime(), driverText);
+    EXPECT_EQ(line.count('\n'), 1);
+    EXPECT_EQ(line.count('\r'), 1);
+    EXPECT_FALSE(line.contains("segr"));
+}
+
+TEST(ErrorLogTest, WrittenThroughTheLinkBesideTheProgramNeverThroughALinkItNames) {
+    // As installed: the program's log is a link into a log folder its user owns.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("log")));
+    const QString beside = dir.filePath(QStringLiteral("se-terminal.log"));
+    const QString logged = dir.filePath(QStringLiteral("log/se-terminal.log"));
+    ASSERT_TRUE(QFile::link(logged, beside));
+    appendErrorLog(beside, QStringLiteral("first"));
+    EXPECT_TRUE(readAll(logged).endsWith(":first\r\n"));
+    EXPECT_EQ(QFile::permissions(logged) & 0x0FFF,
+              QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+
+    // The folder's owner swaps the log for a link to a file of the system's.
+    const QString system = dir.filePath(QStringLiteral("shadow"));
+    {
+        QFile file(system);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("root:x\n");
+    }
+    QFile::remove(logged);
+    ASSERT_TRUE(QFile::link(system, logged));
+    appendErrorLog(beside, QStringLiteral("second"));
+    EXPECT_EQ(readAll(system), QByteArray("root:x\n"));
 }
 
 TEST(ErrorLogTest, UncaughtExceptionsOfARunningProgramGoToItsLogOnly) {
@@ -170,6 +214,100 @@ TEST_F(SingleInstanceTest, CopyThatCrashedDoesNotBlockTheNextStart) {
     startCopy(folderA.path(), &said);
     EXPECT_EQ(said, QByteArray("second"));
     EXPECT_TRUE(next->waitForFinished(10000));
+}
+
+TEST_F(SingleInstanceTest, CopiesStartedAtTheSameMomentRunOnce) {
+    // Two: a third could start after the first has been raised and has ended.
+    std::vector<QProcess*> copies;
+    for (int i = 0; i < 2; ++i) {
+        auto* process = new QProcess;
+        m_processes.push_back(process);
+        process->start(probePath(), {QStringLiteral("instance"), folderA.path()});
+        copies.push_back(process);
+    }
+    int first = 0;
+    for (QProcess* copy : copies) {
+        copy->waitForReadyRead(10000);
+        first += copy->readLine().trimmed() == "first" ? 1 : 0;
+    }
+    EXPECT_EQ(first, 1);
+}
+
+TEST_F(SingleInstanceTest, ListeningSocketAtTheOldSharedNameDoesNotKeepTheTerminalFromStarting) {
+    // Anyone could listen at the name in /tmp the terminal once used.
+    const QByteArray digest = QCryptographicHash::hash(QDir(folderA.path()).absolutePath().toUtf8(),
+                                                       QCryptographicHash::Sha1)
+                                  .toHex()
+                                  .left(16);
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(
+        QStringLiteral("se-terminal-%1-%2").arg(getuid()).arg(QString::fromLatin1(digest))));
+    QByteArray said;
+    startCopy(folderA.path(), &said);
+    EXPECT_EQ(said, QByteArray("first"));
+}
+
+TEST_F(SingleInstanceTest, SocketFolderOthersCanEnterOrOwnIsNotUsed) {
+    QTemporaryDir runtime;
+    QTemporaryDir temporary;
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray temporaryBefore = qgetenv("TMPDIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    qputenv("TMPDIR", temporary.path().toLocal8Bit());
+    const QString own = temporary.filePath(QStringLiteral("se-terminal-%1").arg(getuid()));
+
+    EXPECT_TRUE(SingleInstance::keyFor(folderA.path()).startsWith(runtime.path() + '/'));
+    QFile::setPermissions(runtime.path(),
+                          QFile::permissions(runtime.path()) | QFile::ReadOther | QFile::ExeOther);
+    EXPECT_TRUE(SingleInstance::keyFor(folderA.path()).startsWith(own + '/'));
+    EXPECT_EQ(QFile::permissions(own), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    QFile::setPermissions(own, QFile::permissions(own) | QFile::WriteOther);
+    EXPECT_EQ(SingleInstance::keyFor(folderA.path()), QString());
+
+    qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+    qputenv("TMPDIR", temporaryBefore);
+}
+
+TEST_F(SingleInstanceTest, PeerOfAnotherUserIsToldApart) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a peer of another user needs root to switch users";
+    }
+    QTemporaryDir open;
+    QFile::setPermissions(open.path(), QFile::permissions(open.path()) | QFile::ReadOther |
+                                           QFile::WriteOther | QFile::ExeOther);
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::WorldAccessOption);
+    ASSERT_TRUE(server.listen(open.filePath(QStringLiteral("socket"))));
+    const QByteArray path = QFile::encodeName(server.fullServerName());
+
+    const pid_t child = fork();
+    if (child == 0) {
+        // As nobody: connects and waits until the other end closes.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        const int peer = socket(AF_UNIX, SOCK_STREAM, 0);
+        char byte = 0;
+        const bool done =
+            setgid(65534) == 0 && setuid(65534) == 0 &&
+            connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            read(peer, &byte, 1) >= 0;
+        _exit(done ? 0 : 1);
+    }
+    ASSERT_TRUE(server.waitForNewConnection(10000));
+    QLocalSocket* nobody = server.nextPendingConnection();
+    EXPECT_FALSE(SingleInstance::fromThisUser(nobody->socketDescriptor()));
+    nobody->abort();
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+
+    QLocalSocket self;
+    self.connectToServer(server.fullServerName());
+    ASSERT_TRUE(server.waitForNewConnection(10000));
+    EXPECT_TRUE(SingleInstance::fromThisUser(server.nextPendingConnection()->socketDescriptor()));
+    EXPECT_TRUE(SingleInstance::fromThisUser(self.socketDescriptor()));
 }
 
 } // namespace
@@ -385,6 +523,25 @@ TEST(DemoTest, ASecondRunKeepsTheDatabasesItFinds) {
     EXPECT_TRUE(output.contains("Using the demo databases already in")) << output.toStdString();
     EXPECT_EQ(onDemoDatabase(palendra, "SELECT NOME FROM Usuarios WHERE CODIGO = 'ZZ'"),
               QVariant(QStringLiteral("Marca")));
+}
+
+TEST(DemoTest, MakeDemoDataKeepsAFolderThatHoldsDataLinkFiles) {
+    QTemporaryDir dir;
+    const QString gymLink = dir.filePath(QStringLiteral("Quorvel.udl"));
+    demo::writeDataLinkFile(gymLink, QStringLiteral("Provider=SQLOLEDB;Password=segredo"));
+    const QByteArray gymText = readAll(gymLink);
+    // Its password is for the owner and the folder's group only.
+    EXPECT_EQ(QFile::permissions(gymLink), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                               QFile::WriteUser | QFile::ReadGroup);
+
+    QProcess make;
+    make.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-make-demo-data"),
+               {dir.path()});
+    ASSERT_TRUE(make.waitForFinished(60000));
+    EXPECT_EQ(make.exitCode(), 1);
+    EXPECT_TRUE(make.readAllStandardError().contains("already holds Quorvel.udl"));
+    EXPECT_EQ(readAll(gymLink), gymText);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("palendra.db"))));
 }
 
 } // namespace
