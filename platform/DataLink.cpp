@@ -88,8 +88,8 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
         if (equals < 0 || (semicolon >= 0 && semicolon < equals)) {
             const QString part = initString.mid(at, semicolon < 0 ? -1 : semicolon - at).trimmed();
             if (!part.isEmpty()) {
-                fail(source,
-                     QStringLiteral("malformed part \"%1\" (expected Key=Value)").arg(part));
+                // The part is not quoted: it may be the tail of a password cut at a semicolon.
+                fail(source, QStringLiteral("a part without Key=Value"));
             }
             at = semicolon < 0 ? length : semicolon + 1;
             continue;

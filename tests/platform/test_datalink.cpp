@@ -37,11 +37,13 @@ TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt) {
     const QString path = writeFile(
         dir, "Palendra.udl",
         utf16WithBom("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
-                     "Provider=SQLOLEDB.1;Password=s3cr;et;Persist Security Info=True;User ID=sa;"
-                     "Initial Catalog=Palendra;Data Source=SERVIDOR\\SQLEXPRESS,1433\r\n"));
-    // An unquoted value ends at the first semicolon: "et" alone is malformed.
-    EXPECT_NE(failureOf([&] { platform::readDataLinkFile(path); }).find("Palendra.udl"),
-              std::string::npos);
+                     "Provider=SQLOLEDB.1;Password=s3cr;Qz7et;Persist Security Info=True;"
+                     "User ID=sa;Initial Catalog=Palendra;Data Source=SERVIDOR\\SQLEXPRESS,1433\r\n"));
+    // An unquoted value ends at the first semicolon: "Qz7et" alone is malformed, and as a piece
+    // of the password it stays out of the message, which reaches the error log.
+    const std::string failure = failureOf([&] { platform::readDataLinkFile(path); });
+    EXPECT_NE(failure.find("Palendra.udl"), std::string::npos);
+    EXPECT_EQ(failure.find("Qz7et"), std::string::npos) << failure;
 
     const QString good = writeFile(
         dir, "Good.udl",
