@@ -80,7 +80,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "adduser, init-system-helpers (>= 1.52), libqt6sql6-odbc, libqt6sql6-sqlite, tdsodbc, odbc-postgresql, libsqliteodbc, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fonts-dejavu-core")
 # The kiosk session's X server and window manager.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xserver-xorg, xinit, matchbox-window-manager, libpam-systemd")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xserver-xorg, xinit, matchbox-window-manager, libpam-systemd, logrotate")
 # The demo makes its exercise clips with ffmpeg; without it the demo runs with no videos.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
