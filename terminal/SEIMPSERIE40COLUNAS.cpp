@@ -328,7 +328,8 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
 }
 
 void TFRMIMPSERIE40COLUNAS::findMember() {
-    TBLALUNOS.requery();
+    // The look-up asks the server for the typed number alone: a member added in the back office
+    // since the window opened is found, and the table's size costs nothing.
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
     if (TBLALUNOS.locate(QStringLiteral("MATRICULA"), EDTMATRICULA->text())) {

@@ -41,6 +41,15 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
+TEST_F(KioskPostgresRestart, FindsAMemberAddedInTheBackOfficeWhileTheKioskIsOpen) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    onServer({QStringLiteral("INSERT INTO ALUNOS (MATRICULA, NOME) VALUES ('0000000051', "
+                             "'Recém Chegada')")});
+    enter(k.EDTMATRICULA, QStringLiteral("51"));
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Recém Chegada"));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
 // The member database reached through a link where logins pass but the look-up's replies are
 // swallowed (a path that drops large packets).
 class KioskHalfDeadLink : public KioskPostgres {
