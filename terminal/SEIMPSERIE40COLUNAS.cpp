@@ -1,7 +1,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "CommInt.h"
-#include "DataLink.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
 #include "Pause.h"
@@ -30,8 +29,6 @@
 
 namespace {
 
-const QString palendraLink = QStringLiteral("Palendra.udl");
-const QString quorvelLink = QStringLiteral("Quorvel.udl");
 const QString yes = QStringLiteral("Sim");
 const QString noKeypad = QStringLiteral("NADA");
 
@@ -221,20 +218,21 @@ bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }
-    const QString folder = m_owner.dataLinkFolder();
-    QString memberLink = quorvelLink;
+    // The look-ups share the main window's connection to the members' database: one login per
+    // database for the whole terminal.
+    Connection* members = &m_owner.ADOConnectionQuorvel;
     QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
                               ? QStringLiteral("ALUNOSATIVOS")
                               : QStringLiteral("ALUNOS");
     if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
-        memberLink = palendraLink;
+        members = &m_owner.ADOConnectionPalendra;
         memberTable = QStringLiteral("ALUNOS");
     }
-    const QString memberSource = platform::dataLinkConnectionString(folder, memberLink);
-    TBLALUNOS.setConnectionString(memberSource);
+    for (DataSet* lookUp :
+         std::initializer_list<DataSet*>{&TBLALUNOS, &TblFotosAlunosSEEK, &TBLFUNCSEEK}) {
+        lookUp->keepConnection(members);
+    }
     TBLALUNOS.setTableName(memberTable);
-    TblFotosAlunosSEEK.setConnectionString(memberSource);
-    TBLFUNCSEEK.setConnectionString(memberSource);
     try {
         TBLALUNOS.open();
     } catch (const DatabaseError&) {
