@@ -104,9 +104,8 @@ void PostgresServer::start() {
     }
     run(QStringLiteral("pg_ctl"),
         {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-l"),
-         logPath(), QStringLiteral("-o"), options,
-         QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("30"),
-         QStringLiteral("start")});
+         logPath(), QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"),
+         QStringLiteral("30"), QStringLiteral("start")});
     m_running = true;
 }
 
@@ -147,7 +146,8 @@ QStringList PostgresServer::statementsSince(qint64 mark) const {
 }
 
 int PostgresServer::loginsSince(qint64 mark) const {
-    return static_cast<int>(logLinesSince(mark).filter(QStringLiteral("connection authorized")).size());
+    return static_cast<int>(
+        logLinesSince(mark).filter(QStringLiteral("connection authorized")).size());
 }
 
 QString PostgresServer::odbcConnectionString(int throughPort) const {
