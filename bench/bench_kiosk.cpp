@@ -4,6 +4,8 @@
 #include "DemoFolders.h"
 #include "KioskWindows.h"
 #include "MessageBox.h"
+#include "PostgresServer.h"
+#include "Schema.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -21,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -106,7 +109,9 @@ const QTemporaryDir& databasesWith(int members) {
 // The main window and the kiosk over it, on the databases of one member count.
 struct Kiosk {
     explicit Kiosk(int members)
-        : folder(databasesWith(members).path()) {
+        : Kiosk(databasesWith(members).path()) {}
+    explicit Kiosk(const QString& databases)
+        : folder(databases) {
         QDir::setCurrent(folder); // the ticket's port "TKT" is a file there
         platform::setMessagePresenter([](const platform::Message& message) -> int {
             throw std::runtime_error("unexpected message: " + message.text.toStdString());
@@ -146,6 +151,88 @@ void EnrolmentToNameAndPhoto(benchmark::State& state) {
     }
 }
 
+// The same databases on a PostgreSQL server of the benchmark's own, reached through its ODBC
+// driver as a chain's central server is: members, photos and staff in the training database.
+struct PostgresDatabases {
+    explicit PostgresDatabases(int members) {
+        server.create(QStringLiteral("palendra"));
+        const QString name = QStringLiteral("bench-postgres");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+            db.setDatabaseName(server.odbcConnectionString());
+            if (!db.open()) {
+                throw std::runtime_error(db.lastError().text().toStdString());
+            }
+            for (const schema::Table* table : schema::tablesOf(schema::Database::Palendra)) {
+                for (const QString& statement :
+                     schema::createTableSql(*table, schema::Dialect::PostgreSQL)) {
+                    run(db, statement);
+                }
+            }
+            run(db,
+                "INSERT INTO ALUNOS (MATRICULA, NOME) SELECT lpad(g::text, 10, '0'), "
+                "'Membro ' || g FROM generate_series(1, ?) AS g WHERE g <> 424242",
+                {members});
+            run(db,
+                "INSERT INTO ALUNOS (MATRICULA, NOME) VALUES (?, 'Conceição Aparecida Ribeiro')",
+                {member});
+            run(db, "CREATE INDEX IF NOT EXISTS alunos_matricula ON ALUNOS (MATRICULA)");
+            run(db, "CREATE INDEX IF NOT EXISTS fotos_matricula ON FotosAlunos (MATRICULA)");
+            run(db, "INSERT INTO FotosAlunos (MATRICULA, FOTO1) VALUES (?, ?)",
+                {member, cameraPhoto()});
+            run(db, "INSERT INTO Secvar (PATH_EXERCICIO, AlunosAtivos, PINPAD, SERIEEMVIDEO, "
+                    "Terminal_Video_Aparelho, PORTA_IMP, ENDERECO_PORTA, ESPACO, "
+                    "POR_CODIGO_APARELHO, IMPRESSAOREDUZIDA, CAPTURA_WEB) VALUES ('Sim', 'Não', "
+                    "'NADA', 'Não', 'Não', 'TKT', '378', 0, FALSE, 'Não', 'Não')");
+            run(db, "ANALYZE");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        for (const QString& file :
+             {QStringLiteral("Palendra.udl"), QStringLiteral("Quorvel.udl")}) {
+            demo::writeDataLinkFile(QDir(folder.path()).filePath(file),
+                                    QStringLiteral("Provider=MSDASQL;Extended Properties=\"%1\"")
+                                        .arg(server.odbcConnectionString()));
+        }
+    }
+
+    PostgresServer server;
+    QTemporaryDir folder;
+};
+
+// Made once per member count; the servers stop before the program ends.
+std::map<int, std::unique_ptr<PostgresDatabases>>& postgresDatabases() {
+    static std::map<int, std::unique_ptr<PostgresDatabases>> made;
+    return made;
+}
+
+QString postgresFolderWith(int members) {
+    auto& databases = postgresDatabases()[members];
+    if (!databases) {
+        databases = std::make_unique<PostgresDatabases>(members);
+    }
+    return databases->folder.path();
+}
+
+void EnrolmentToNameAndPhotoOnPostgres(benchmark::State& state) {
+    const QString reason = PostgresServer::unavailableReason();
+    if (!reason.isEmpty()) {
+        state.SkipWithError(reason.toStdString().c_str());
+        return;
+    }
+    Kiosk k(postgresFolderWith(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        k.enter(k.windows->kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        if (!k.windows->kiosk->Image1->isVisible()) {
+            state.SkipWithError("no photo shown");
+            break;
+        }
+        state.PauseTiming();
+        k.backToRest();
+        state.ResumeTiming();
+    }
+}
+
 void WorkoutToLastTicketByte(benchmark::State& state) {
     Kiosk k(static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -165,6 +252,12 @@ BENCHMARK(EnrolmentToNameAndPhoto)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
+BENCHMARK(EnrolmentToNameAndPhotoOnPostgres)
+    ->Arg(1000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 BENCHMARK(WorkoutToLastTicketByte)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond)
@@ -177,6 +270,7 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    postgresDatabases().clear();
     benchmark::Shutdown();
     return 0;
 }

@@ -43,20 +43,23 @@ bool isOdbc(const QSqlDatabase& db) {
     return db.driverName() == QStringLiteral("QODBC");
 }
 
-// The PostgreSQL ODBC driver sends TCP keep-alives when asked: an idle connection whose server
-// is gone is noticed by the system too.
-QString withKeepAlive(const QString& odbc) {
+bool isPostgresOdbc(const QString& odbc) {
     static const QRegularExpression postgresDriver(
         QStringLiteral("(^|;)\\s*DRIVER\\s*=\\s*\\{?[^;]*postgres"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression keepAliveGiven(QStringLiteral("(^|;)\\s*Keepalive"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    if (!postgresDriver.match(odbc).hasMatch() || keepAliveGiven.match(odbc).hasMatch()) {
-        return odbc;
-    }
+    return postgresDriver.match(odbc).hasMatch();
+}
+
+bool givesOption(const QString& odbc, const QString& key) {
+    const QRegularExpression given(QStringLiteral("(^|;)\\s*") + key,
+                                   QRegularExpression::CaseInsensitiveOption);
+    return given.match(odbc).hasMatch();
+}
+
+QString withOptions(const QString& odbc, const QString& options) {
     const QString separator =
         odbc.trimmed().endsWith(QLatin1Char(';')) ? QString() : QStringLiteral(";");
-    return odbc + separator + QStringLiteral("KeepaliveTime=5;KeepaliveInterval=1");
+    return odbc + separator + options;
 }
 
 // ODBC's statement time-out, on the statement Qt has prepared.
@@ -144,11 +147,27 @@ void Connection::open() {
                                 .toStdString());
     }
     const bool odbc = isOdbc(db);
+    const bool postgres = odbc && isPostgresOdbc(target.databaseName);
+    QString odbcString = target.databaseName;
+    // The PostgreSQL ODBC driver's options, unless the data-link file sets them itself. It sends
+    // TCP keep-alives when asked: an idle connection whose server is gone is noticed by the
+    // system too. The statement time-out that ODBC sets on each statement costs two statements
+    // more around every one ("SET statement_timeout"): the server is given it once instead, as
+    // the connection's setting.
+    if (postgres && !givesOption(odbcString, QStringLiteral("Keepalive"))) {
+        odbcString = withOptions(odbcString, QStringLiteral("KeepaliveTime=5;KeepaliveInterval=1"));
+    }
+    m_serverLimitsStatements = postgres && !givesOption(odbcString, QStringLiteral("ConnSettings"));
+    if (m_serverLimitsStatements) {
+        odbcString =
+            withOptions(odbcString, QStringLiteral("ConnSettings={SET statement_timeout = %1}")
+                                        .arg(driverTimeoutSeconds * 1000));
+    }
     if (odbc) {
         // The drivers would look the server up themselves, with waits that nothing bounds.
         try {
-            db.setDatabaseName(platform::withServerAddress(withKeepAlive(target.databaseName),
-                                                           started + serverLookupLimit));
+            db.setDatabaseName(
+                platform::withServerAddress(odbcString, started + serverLookupLimit));
         } catch (const platform::ServerLookupError& error) {
             failToConnect(QString::fromLocal8Bit(error.what()));
         }
@@ -214,20 +233,27 @@ DataSet::~DataSet() = default;
 
 void DataSet::setConnection(Connection* connection) {
     m_shared = connection;
+    m_kept = nullptr;
     m_own.reset();
+}
+
+void DataSet::keepConnection(Connection* connection) {
+    setConnection(connection);
+    m_kept = connection;
 }
 
 void DataSet::setConnectionString(const QString& connectionString) {
     m_shared = nullptr;
+    m_kept = nullptr;
     m_own = std::make_unique<Connection>(connectionString);
 }
 
 QSqlDatabase DataSet::connectedDatabase() {
-    if (m_own) {
-        if (!m_own->isOpen()) {
-            m_own->open();
+    if (Connection* kept = keptConnection()) {
+        if (!kept->isOpen()) {
+            kept->open();
         }
-        return m_own->database();
+        return kept->database();
     }
     if (m_shared) {
         return m_shared->database();
@@ -235,14 +261,20 @@ QSqlDatabase DataSet::connectedDatabase() {
     fail(QStringLiteral("no connection"));
 }
 
+int DataSet::connectionGeneration() {
+    connectedDatabase();
+    return connection()->generation();
+}
+
 platform::CallWatch DataSet::watchCall() const {
-    const Connection* connection = m_own ? m_own.get() : m_shared;
-    return connection != nullptr ? connection->watchCall()
-                                 : platform::CallWatch({}, databaseCallLimit);
+    return connection() != nullptr ? connection()->watchCall()
+                                   : platform::CallWatch({}, databaseCallLimit);
 }
 
 bool DataSet::isOpen() const {
-    return m_open && (m_shared == nullptr || m_shared->generation() == m_sharedGeneration);
+    // Rows read on a kept connection stay as they are when it is replaced, as on one's own.
+    return m_open && (m_shared == nullptr || m_kept != nullptr ||
+                      m_shared->generation() == m_sharedGeneration);
 }
 
 void DataSet::open() {
@@ -255,9 +287,8 @@ void DataSet::open() {
 }
 
 void DataSet::close() {
-    {
-        const platform::CallWatch watch = watchCall();
-        m_query.reset();
+    if (m_query) {
+        keepPrepared(std::move(m_query));
     }
     m_record = {};
     m_open = false;
@@ -299,7 +330,7 @@ void DataSet::validate() {}
 
 std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
                                             const QMap<QString, QVariant>& values) {
-    const bool reusingOwnConnection = m_own && m_own->isOpen();
+    const bool reusingKeptConnection = keptConnection() && keptConnection()->isOpen();
     QElapsedTimer waited;
     waited.start();
     try {
@@ -308,7 +339,7 @@ std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
         // A connection kept from an earlier lookup may have died with the server or the network
         // since: when it failed at once, one fresh connection is tried before the failure is
         // reported. Not after a time-out: the wait would double, and the next lookup reconnects.
-        if (!reusingOwnConnection || waited.elapsed() >= driverTimeoutSeconds * 1000) {
+        if (!reusingKeptConnection || waited.elapsed() >= driverTimeoutSeconds * 1000) {
             throw;
         }
         return executeOnce(text, values);
@@ -320,8 +351,7 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
     QSqlDatabase db = connectedDatabase();
     // Every statement has a budget of its own, watched on the connection it runs on.
     const platform::CallWatch watch = watchCall();
-    auto query = std::make_unique<QSqlQuery>(db);
-    prepare(*query, text);
+    std::unique_ptr<QSqlQuery> query = preparedStatement(db, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString placeholder =
             it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
@@ -337,10 +367,46 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
 }
 
 void DataSet::keepQuery(std::unique_ptr<QSqlQuery> query) {
-    // Ending the statement read before may wait on the server too (a driver cancels its rows).
-    const platform::CallWatch watch = watchCall();
+    if (m_query) {
+        keepPrepared(std::move(m_query));
+    }
     m_query = std::move(query);
     takeRow();
+}
+
+std::unique_ptr<QSqlQuery> DataSet::preparedStatement(const QSqlDatabase& db, const QString& text) {
+    if (m_preparedGeneration != connection()->generation()) {
+        m_prepared.clear(); // made on a connection since closed
+        m_preparedGeneration = connection()->generation();
+    }
+    const auto kept = m_prepared.find(text);
+    if (kept != m_prepared.end()) {
+        std::unique_ptr<QSqlQuery> query = std::move(kept->second);
+        m_prepared.erase(kept);
+        return query;
+    }
+    auto query = std::make_unique<QSqlQuery>(db);
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+        failStatement(errorText(query->lastError()));
+    }
+    if (!connection()->serverLimitsStatements()) {
+        limitStatementTime(*query);
+    }
+    return query;
+}
+
+void DataSet::keepPrepared(std::unique_ptr<QSqlQuery> query) {
+    // Ending the rows read may wait on the server too (a driver cancels what is left of them).
+    const platform::CallWatch watch = watchCall();
+    query->finish();
+    // A data set runs a few statements of its own; more texts than that are not worth keeping.
+    constexpr std::size_t keptStatements = 4;
+    if (m_prepared.size() >= keptStatements) {
+        m_prepared.clear();
+    }
+    const QString text = query->lastQuery();
+    m_prepared.insert_or_assign(text, std::move(query));
 }
 
 void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
@@ -351,19 +417,12 @@ void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& v
 bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& values) {
     std::unique_ptr<QSqlQuery> lookup = execute(text, values);
     if (!lookup->isValid()) {
+        keepPrepared(std::move(lookup));
         return false;
     }
     keepQuery(std::move(lookup));
     m_atFirst = false;
     return true;
-}
-
-void DataSet::prepare(QSqlQuery& query, const QString& text) {
-    query.setForwardOnly(true);
-    if (!query.prepare(text)) {
-        failStatement(errorText(query.lastError()));
-    }
-    limitStatementTime(query);
 }
 
 void DataSet::takeRow() {
@@ -374,8 +433,8 @@ void DataSet::takeRow() {
 }
 
 void DataSet::failStatement(const QString& what) {
-    if (m_own) {
-        m_own->close();
+    if (Connection* kept = keptConnection()) {
+        kept->close();
     }
     fail(what);
 }
@@ -521,6 +580,9 @@ void TableDataSet::validate() {
     if (!isIdentifier(m_table)) {
         fail(QStringLiteral("not a table name"));
     }
+    if (m_checkedGeneration == connectionGeneration()) {
+        return;
+    }
     const QSqlRecord record =
         execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table), {})->record();
     for (const QString& column : m_columns) {
@@ -528,6 +590,7 @@ void TableDataSet::validate() {
             fail(QStringLiteral("missing column %1").arg(column));
         }
     }
+    m_checkedGeneration = connectionGeneration();
 }
 
 bool TableDataSet::locate(const QString& column, const QVariant& value) {

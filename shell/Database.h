@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -58,6 +59,8 @@ public:
     // Counts the successful opens: a data set opened before the last one reads a connection
     // that has since been replaced.
     int generation() const { return m_generation; }
+    // The server bounds each statement's time itself, as a setting of the connection.
+    bool serverLimitsStatements() const { return m_serverLimitsStatements; }
 
 private:
     [[noreturn]] void failToConnect(const QString& why) const;
@@ -66,6 +69,7 @@ private:
     QString m_name;                             // Qt's connection name, unique per object
     std::vector<platform::TcpSocket> m_sockets; // those the driver opened for this connection
     int m_generation = 0;
+    bool m_serverLimitsStatements = false;
 };
 
 // A cursor over rows. Subclasses say which SELECT to run.
@@ -79,12 +83,15 @@ public:
     // Either a shared connection, or a connection string of the data set's own.
     void setConnection(Connection* connection);
     void setConnectionString(const QString& connectionString);
+    // A shared connection the data set keeps as if it were its own: it opens it when closed and
+    // replaces it when a statement fails (see close()), for every data set that shares it.
+    void keepConnection(Connection* connection);
 
     void open();
-    // A data set with a connection of its own keeps that connection from one open to the next
-    // (no new login for every lookup) and drops it only when a statement fails, so the next
-    // open reaches the server afresh. One on a shared connection that has been reopened since
-    // counts as closed and opens again on the new one.
+    // A data set with a connection of its own, or a shared one it keeps, keeps that connection
+    // from one open to the next (no new login for every lookup) and drops it only when a
+    // statement fails, so the next open reaches the server afresh. One on a shared connection that
+    // has been reopened since counts as closed and opens again on the new one.
     void close();
     bool isOpen() const;
     void requery();
@@ -125,10 +132,20 @@ protected:
     [[noreturn]] void fail(const QString& what) const;
     virtual QString describe() const = 0;
 
+    // The connection's generation (see Connection), connecting first when the data set has its
+    // own connection and it is closed.
+    int connectionGeneration();
+
 private:
     QVariant value(const QString& name) const;
-    // Prepares a forward-only statement with the drivers' time-out.
-    void prepare(QSqlQuery& query, const QString& text);
+    const Connection* connection() const { return m_own ? m_own.get() : m_shared; }
+    // The connection the data set opens and replaces itself, if any.
+    Connection* keptConnection() const { return m_own ? m_own.get() : m_kept; }
+    // A statement prepared before on the same connection, or a new one, forward-only with the
+    // drivers' time-out. Preparing anew costs the server a parse and, later, a deallocation.
+    std::unique_ptr<QSqlQuery> preparedStatement(const QSqlDatabase& db, const QString& text);
+    // Keeps a statement whose rows are no longer read for its next run.
+    void keepPrepared(std::unique_ptr<QSqlQuery> query);
     QSqlDatabase connectedDatabase();
     // Bounds the driver call made while the result lives to databaseCallLimit.
     platform::CallWatch watchCall() const;
@@ -143,9 +160,13 @@ private:
     void takeRow();
 
     Connection* m_shared = nullptr;
-    int m_sharedGeneration = 0; // of the shared connection when the rows were read
+    Connection* m_kept = nullptr; // the shared connection, when the data set keeps it
+    int m_sharedGeneration = 0;   // of the shared connection when the rows were read
     std::unique_ptr<Connection> m_own;
     std::unique_ptr<QSqlQuery> m_query;
+    // Statements prepared on the connection's generation, by their text.
+    int m_preparedGeneration = 0;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
     QSqlRecord m_record;
     bool m_open = false;
     bool m_eof = true;
@@ -155,10 +176,16 @@ private:
 // All rows of one table. Its declared columns must exist for it to open.
 class TableDataSet : public DataSet {
 public:
-    void setTableName(const QString& name) { m_table = name; }
+    void setTableName(const QString& name) {
+        m_table = name;
+        m_checkedGeneration = 0;
+    }
     const QString& tableName() const { return m_table; }
     // The columns the window reads; empty selects every column.
-    void setDeclaredColumns(const QStringList& columns) { m_columns = columns; }
+    void setDeclaredColumns(const QStringList& columns) {
+        m_columns = columns;
+        m_checkedGeneration = 0;
+    }
 
     // Moves to the first row whose column equals value exactly; when none does, the result is
     // false and the current row stays. The lookup asks the database for that row alone, so it
@@ -176,6 +203,8 @@ private:
 
     QString m_table;
     QStringList m_columns;
+    // The columns are checked once per connection: the generation they were checked on.
+    int m_checkedGeneration = 0;
 };
 
 // A statement with named parameters (":NAME"), given as lines and text values.

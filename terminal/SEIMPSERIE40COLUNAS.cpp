@@ -1,7 +1,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "CommInt.h"
-#include "DataLink.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
 #include "Pause.h"
@@ -31,8 +30,6 @@
 
 namespace {
 
-const QString palendraLink = QStringLiteral("Palendra.udl");
-const QString quorvelLink = QStringLiteral("Quorvel.udl");
 const QString yes = QStringLiteral("Sim");
 const QString noKeypad = QStringLiteral("NADA");
 
@@ -222,20 +219,21 @@ bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }
-    const QString folder = m_owner.dataLinkFolder();
-    QString memberLink = quorvelLink;
+    // The look-ups share the main window's connection to the members' database: one login per
+    // database for the whole terminal.
+    Connection* members = &m_owner.ADOConnectionQuorvel;
     QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
                               ? QStringLiteral("ALUNOSATIVOS")
                               : QStringLiteral("ALUNOS");
     if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
-        memberLink = palendraLink;
+        members = &m_owner.ADOConnectionPalendra;
         memberTable = QStringLiteral("ALUNOS");
     }
-    const QString memberSource = platform::dataLinkConnectionString(folder, memberLink);
-    TBLALUNOS.setConnectionString(memberSource);
+    for (DataSet* lookUp :
+         std::initializer_list<DataSet*>{&TBLALUNOS, &TblFotosAlunosSEEK, &TBLFUNCSEEK}) {
+        lookUp->keepConnection(members);
+    }
     TBLALUNOS.setTableName(memberTable);
-    TblFotosAlunosSEEK.setConnectionString(memberSource);
-    TBLFUNCSEEK.setConnectionString(memberSource);
     try {
         TBLALUNOS.open();
     } catch (const DatabaseError&) {
@@ -331,7 +329,8 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
 }
 
 void TFRMIMPSERIE40COLUNAS::findMember() {
-    TBLALUNOS.requery();
+    // The look-up asks the server for the typed number alone: a member added in the back office
+    // since the window opened is found, and the table's size costs nothing.
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
     if (TBLALUNOS.locate(QStringLiteral("MATRICULA"), EDTMATRICULA->text())) {

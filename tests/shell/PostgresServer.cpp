@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTcpServer>
 
 #include <stdexcept>
@@ -159,14 +161,16 @@ void PostgresServer::create(const QString& database) {
 }
 
 void PostgresServer::start() {
-    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                                .arg(m_port)
-                                .arg(m_dir.path());
+    QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+                          .arg(m_port)
+                          .arg(m_dir.path());
+    if (m_logStatements) {
+        options += QStringLiteral(" -c log_statement=all -c log_connections=on");
+    }
     run(QStringLiteral("pg_ctl"),
         {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-l"),
-         m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-o"), options,
-         QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("30"),
-         QStringLiteral("start")});
+         logPath(), QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"),
+         QStringLiteral("30"), QStringLiteral("start")});
     m_running = true;
 }
 
@@ -175,6 +179,40 @@ void PostgresServer::stop() {
         {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
          QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
     m_running = false;
+}
+
+QString PostgresServer::logPath() const {
+    return m_dir.filePath(QStringLiteral("server.log"));
+}
+
+qint64 PostgresServer::logMark() const {
+    return QFileInfo(logPath()).size();
+}
+
+QStringList PostgresServer::logLinesSince(qint64 mark) const {
+    QFile log(logPath());
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(mark)) {
+        throw std::runtime_error("cannot read the server's log");
+    }
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList PostgresServer::statementsSince(qint64 mark) const {
+    // A statement of the simple protocol logs as "statement: ...", one of the extended protocol as
+    // "execute <name>: ..." when it runs (not when it is parsed or bound).
+    static const QRegularExpression statement(QStringLiteral("LOG:  (statement|execute [^:]*): "));
+    QStringList statements;
+    for (const QString& line : logLinesSince(mark)) {
+        if (statement.match(line).hasMatch()) {
+            statements << line;
+        }
+    }
+    return statements;
+}
+
+int PostgresServer::loginsSince(qint64 mark) const {
+    return static_cast<int>(
+        logLinesSince(mark).filter(QStringLiteral("connection authorized")).size());
 }
 
 QString PostgresServer::odbcConnectionString(int throughPort) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A throw-away PostgreSQL server of the test's own, on a free port of 127.0.0.1, that the test can
@@ -20,6 +21,14 @@ public:
     void start();
     void stop();
 
+    // The server logs every statement and login into its log file (from the next start).
+    void logStatements() { m_logStatements = true; }
+    // The size of the log so far, to count from.
+    qint64 logMark() const;
+    // The statements the server ran and the logins it accepted since a mark of the log.
+    QStringList statementsSince(qint64 mark) const;
+    int loginsSince(qint64 mark) const;
+
     int port() const { return m_port; }
     // The ODBC connection string of the database, through the PostgreSQL ODBC driver; to another
     // port of 127.0.0.1 (a relay to the server) when one is given.
@@ -27,9 +36,12 @@ public:
 
 private:
     QString run(const QString& program, const QStringList& arguments) const;
+    QString logPath() const;
+    QStringList logLinesSince(qint64 mark) const;
 
     QTemporaryDir m_dir;
     int m_port = 0;
     QString m_database;
     bool m_running = false;
+    bool m_logStatements = false;
 };

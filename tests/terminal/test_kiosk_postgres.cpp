@@ -41,6 +41,62 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
+TEST_F(KioskPostgresRestart, FindsAMemberAddedInTheBackOfficeWhileTheKioskIsOpen) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    onServer({QStringLiteral("INSERT INTO ALUNOS (MATRICULA, NOME) VALUES ('0000000051', "
+                             "'Recém Chegada')")});
+    enter(k.EDTMATRICULA, QStringLiteral("51"));
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Recém Chegada"));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
+// What one terminal costs the server, from the server's own log of statements and logins.
+class KioskServerLoad : public KioskPostgresRestart {
+protected:
+    void SetUp() override {
+        server.logStatements();
+        KioskPostgresRestart::SetUp();
+    }
+    // The statements the server ran for an action, and the logins it took.
+    struct Cost {
+        QStringList statements;
+        int logins = 0;
+    };
+    template <typename Action> Cost costOf(Action action) {
+        const qint64 mark = server.logMark();
+        action();
+        return {server.statementsSince(mark), server.loginsSince(mark)};
+    }
+};
+
+TEST_F(KioskServerLoad, AMemberServedAndAMinuteAtRestCostAFewStatementsAndNoNewLogin) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    // The driver reads the columns of each table from the catalogue once per connection: the
+    // first member served pays for that, every later one costs the same as the second.
+    for (int member = 1; member <= 2; ++member) {
+        const Cost lookUp = costOf([&] { enter(k.EDTMATRICULA, QStringLiteral("42")); });
+        EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+        const Cost ticket = costOf([&] { enter(k.EDTTREINO, QStringLiteral("1")); });
+        const std::string which = "member_" + std::to_string(member);
+        RecordProperty(which + "_look_up_statements", static_cast<int>(lookUp.statements.size()));
+        RecordProperty(which + "_ticket_statements", static_cast<int>(ticket.statements.size()));
+        EXPECT_EQ(lookUp.logins + ticket.logins, 0) << which;
+        if (member == 2) {
+            EXPECT_LE(lookUp.statements.size(), 3) << lookUp.statements.join('\n').toStdString();
+            EXPECT_LE(ticket.statements.size(), 8) << ticket.statements.join('\n').toStdString();
+        }
+    }
+    // The heartbeat ticks once a second: five ticks stand for five seconds of a minute at rest.
+    const Cost rest = costOf([&] {
+        for (int tick = 0; tick < 5; ++tick) {
+            main->Timer1Timer();
+        }
+    });
+    EXPECT_LE(rest.statements.size(), 5) << rest.statements.join('\n').toStdString();
+    EXPECT_EQ(rest.logins, 0);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
 // The member database reached through a link where logins pass but the look-up's replies are
 // swallowed (a path that drops large packets).
 class KioskHalfDeadLink : public KioskPostgres {
