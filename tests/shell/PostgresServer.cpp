@@ -167,6 +167,9 @@ void PostgresServer::start() {
     if (m_logStatements) {
         options += QStringLiteral(" -c log_statement=all -c log_connections=on");
     }
+    for (const QString& setting : m_settings) {
+        options += QLatin1Char(' ') + setting;
+    }
     run(QStringLiteral("pg_ctl"),
         {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-l"),
          logPath(), QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"),

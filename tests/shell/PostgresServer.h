@@ -23,6 +23,10 @@ public:
 
     // The server logs every statement and login into its log file (from the next start).
     void logStatements() { m_logStatements = true; }
+    // A setting of the server's own ("max_connections", say), from the next start.
+    void setSetting(const QString& name, const QString& value) {
+        m_settings << QStringLiteral("-c %1=%2").arg(name, value);
+    }
     // The size of the log so far, to count from.
     qint64 logMark() const;
     // The statements the server ran and the logins it accepted since a mark of the log.
@@ -44,4 +48,5 @@ private:
     QString m_database;
     bool m_running = false;
     bool m_logStatements = false;
+    QStringList m_settings;
 };
