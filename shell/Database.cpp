@@ -192,7 +192,8 @@ void Connection::open() {
     if (odbc) {
         m_sockets = platform::socketsAdded(before, platform::tcpSockets());
     }
-    ++m_generation;
+    static int opens = 0; // connections live on the window thread only
+    m_generation = ++opens;
 }
 
 void Connection::failToConnect(const QString& why) const {
