@@ -31,7 +31,9 @@ void notifyService(const QByteArray& state) {
     if (fd < 0) {
         return;
     }
-    sendto(fd, state.constData(), static_cast<size_t>(state.size()), MSG_NOSIGNAL,
+    // Never waits: a systemd that reads nothing must not hold the window thread; a lost ping
+    // only lets the watchdog do its work.
+    sendto(fd, state.constData(), static_cast<size_t>(state.size()), MSG_NOSIGNAL | MSG_DONTWAIT,
            reinterpret_cast<const sockaddr*>(&address), length);
     close(fd);
 }
