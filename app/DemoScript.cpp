@@ -40,8 +40,18 @@ template <typename T> T* activeModal() {
     return dynamic_cast<T*>(QApplication::activeModalWidget());
 }
 
+// The shown window of type T, modal or not; null when there is none.
+template <typename T> T* shownWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* shown = dynamic_cast<T*>(window); shown != nullptr && shown->isVisible()) {
+            return shown;
+        }
+    }
+    return nullptr;
+}
+
 bool mainWindowIdle() {
-    return FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible() &&
+    return shownWindow<TFRMSEPRINCIPAL>() != nullptr &&
            QApplication::activeModalWidget() == nullptr;
 }
 
@@ -72,9 +82,9 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
         {QStringLiteral("the main window"),
          [this] { return mainWindowIdle() && m_waitedMs >= 1500; },
          [this] {
-             m_operatorShown = FRMSEPRINCIPAL->panelText(1);
+             m_operatorShown = shownWindow<TFRMSEPRINCIPAL>()->panelText(1);
              picture(QStringLiteral("04-principal.png"));
-             later([] { FRMSEPRINCIPAL->MNSOBRE->trigger(); });
+             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNSOBRE->trigger(); });
          }},
         {QStringLiteral("the about window"), [] { return activeModal<TFRMSOBRE>() != nullptr; },
          [this] {
@@ -83,7 +93,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
          }},
         {QStringLiteral("the main window after the about window"), mainWindowIdle,
          [] {
-             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
          }},
     };
     addKioskSteps();
@@ -91,7 +101,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
     addEquipmentSteps();
     m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [this] {
                            picture(QStringLiteral("17-sair.png"));
-                           later([] { FRMSEPRINCIPAL->Sair1->trigger(); });
+                           later([] { shownWindow<TFRMSEPRINCIPAL>()->Sair1->trigger(); });
                        }});
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
@@ -103,19 +113,19 @@ void DemoScript::addKioskSteps() {
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             type(demo::showcaseMember().right(4), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
-             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             type(demo::showcaseMember().right(4), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
          }},
         {QStringLiteral("the member's name and photo"),
-         [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
+         [] { return shownWindow<TFRMIMPSERIE40COLUNAS>()->Image1->isVisible(); },
          [this] {
              picture(QStringLiteral("07-ficha-foto.png"));
-             type(QStringLiteral("1"), FRMIMPSERIE40COLUNAS->EDTTREINO);
-             pressEnter(FRMIMPSERIE40COLUNAS->EDTTREINO);
+             type(QStringLiteral("1"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
+             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
          }},
         {QStringLiteral("the exercise sheet at rest after the workout"),
          [] {
-             return FRMIMPSERIE40COLUNAS->EDTMATRICULA->isEnabled() &&
+             return shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
                     activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr;
          },
          [this] {
@@ -123,9 +133,9 @@ void DemoScript::addKioskSteps() {
              picture(QStringLiteral("09-ficha-repouso.png"));
              // The demo's numbers run from 1001 up; the box comes and is answered within Enter.
              m_boxPicture = QStringLiteral("10-aluno-inexistente.png");
-             type(QStringLiteral("9999"), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
-             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
-             pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTMATRICULA);
+             type(QStringLiteral("9999"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             pressKey(Qt::Key_Escape, shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
          }},
     };
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());
@@ -143,7 +153,7 @@ DemoScript::Step DemoScript::openKioskSwitchingOn(const QString& column) const {
     return {QStringLiteral("the main window before switching %1 on").arg(column), mainWindowIdle,
             [folder = demoFolder(), column] {
                 demo::switchSetting(folder, column, true);
-                later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+                later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
             }};
 }
 
@@ -154,16 +164,19 @@ void DemoScript::addSeriesSteps() {
         {QStringLiteral("the exercise sheet for the series"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
-             type(demo::showcaseMember().right(4), FRMIMPSERIE40COLUNAS->EDTMATRICULA);
-             pressEnter(FRMIMPSERIE40COLUNAS->EDTMATRICULA);
-             type(QStringLiteral("1"), FRMIMPSERIE40COLUNAS->EDTTREINO);
-             later([this] { pressEnter(FRMIMPSERIE40COLUNAS->EDTTREINO); });
+             type(demo::showcaseMember().right(4), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             type(QStringLiteral("1"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
+             later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO); });
          }},
         {QStringLiteral("the series window"),
          [this] { return activeModal<TFRMSERIEVIDEO>() != nullptr && m_waitedMs >= 500; },
          [this] {
              picture(QStringLiteral("11-serie-video.png"));
-             later([] { FRMSERIEVIDEO->DBGEXERCICIOSDblClick(*FRMSERIEVIDEO->DBGEXERCICIOS[0]); });
+             later([] {
+                 TFRMSERIEVIDEO* series = shownWindow<TFRMSERIEVIDEO>();
+                 series->DBGEXERCICIOSDblClick(*series->DBGEXERCICIOS[0]);
+             });
          }},
         // The video closes by itself when it has ended.
         {QStringLiteral("a playing video"),
@@ -193,12 +206,12 @@ void DemoScript::addEquipmentSteps() {
         {QStringLiteral("the exercise sheet in equipment mode"),
          [] {
              return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-                    FRMIMPSERIE40COLUNAS->PNLAPARELHO->isVisible();
+                    shownWindow<TFRMIMPSERIE40COLUNAS>()->PNLAPARELHO->isVisible();
          },
          [this] {
-             type(QStringLiteral("101"), FRMIMPSERIE40COLUNAS->EDTAPARELHO);
+             type(QStringLiteral("101"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO);
              picture(QStringLiteral("13-aparelho.png"));
-             later([this] { pressEnter(FRMIMPSERIE40COLUNAS->EDTAPARELHO); });
+             later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO); });
          }},
         {QStringLiteral("the machine's video"),
          [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
@@ -209,10 +222,10 @@ void DemoScript::addEquipmentSteps() {
         {QStringLiteral("the exercise sheet after the machine's video"),
          [] {
              return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-                    FRMIMPSERIE40COLUNAS->EDTAPARELHO->text().isEmpty();
+                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO->text().isEmpty();
          },
          [this, machineVideos] {
-             pressKey(Qt::Key_Escape, FRMIMPSERIE40COLUNAS->EDTAPARELHO);
+             pressKey(Qt::Key_Escape, shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO);
              demo::switchSetting(demoFolder(), machineVideos, false);
          }},
     };
@@ -255,8 +268,8 @@ void DemoScript::picture(const QString& name, const std::function<void(QPainter&
     // grows to take in a window larger than the offscreen screen.
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     QList<QWidget*> windows;
-    if (FRMSEPRINCIPAL != nullptr && FRMSEPRINCIPAL->isVisible()) {
-        windows << FRMSEPRINCIPAL;
+    if (shownWindow<TFRMSEPRINCIPAL>() != nullptr) {
+        windows << shownWindow<TFRMSEPRINCIPAL>();
     }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         windows << modal;
@@ -283,9 +296,10 @@ void DemoScript::picture(const QString& name, const std::function<void(QPainter&
 void DemoScript::videoPicture(const QString& name) {
     // The video is drawn outside the window's own painting: its frame goes on top.
     picture(name, [](QPainter& painter) {
-        QWidget* video = FRMVIDEO->WindowsMediaPlayer->widget();
+        platform::MediaPlayer& player = *shownWindow<TFRMVIDEO>()->WindowsMediaPlayer;
+        QWidget* video = player.widget();
         painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
-                          FRMVIDEO->WindowsMediaPlayer->currentFrame());
+                          player.currentFrame());
     });
 }
 
@@ -308,7 +322,7 @@ int DemoScript::answer(const platform::Message& message) {
 }
 
 void DemoScript::saveTicket(const QString& name) {
-    QFile port(platform::resolveDeviceName(FRMIMPSERIE40COLUNAS->PrintFast1->PrinterPort()));
+    QFile port(platform::resolveDeviceName(shownWindow<TFRMIMPSERIE40COLUNAS>()->PrintFast1->PrinterPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }
@@ -344,13 +358,13 @@ void DemoScript::pressKey(Qt::Key key, QWidget* field) {
 void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
     const auto kioskReading = [] {
         return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-               FRMIMPSERIE40COLUNAS->Comm1->Enabled();
+               shownWindow<TFRMIMPSERIE40COLUNAS>()->Comm1->Enabled();
     };
     const std::vector<Step> visit = {
         {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,
          [folder] {
              setDemoKeypadSetting(folder, demoKeypadName);
-             later([] { FRMSEPRINCIPAL->MNImpressodeSrie->trigger(); });
+             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
          }},
         {QStringLiteral("the exercise sheet reading the virtual keypad"), kioskReading,
          [this, &keypad] {
@@ -361,15 +375,15 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
              keypad.press(demo::showcaseMember().right(4) + QStringLiteral("#"));
          }},
         {QStringLiteral("the member found from the keypad"),
-         [] { return FRMIMPSERIE40COLUNAS->Image1->isVisible(); },
+         [] { return shownWindow<TFRMIMPSERIE40COLUNAS>()->Image1->isVisible(); },
          [this, &keypad] {
              picture(QStringLiteral("16-ficha-teclado.png"));
              keypad.press(QStringLiteral("1#"));
          }},
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
          [kioskReading] {
-             return kioskReading() && FRMIMPSERIE40COLUNAS->EDTMATRICULA->isEnabled() &&
-                    FRMIMPSERIE40COLUNAS->EDTMATRICULA->text().isEmpty();
+             return kioskReading() && shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
+                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->text().isEmpty();
          },
          [&keypad] {
              keypad.press(QStringLiteral("*"));

@@ -5,6 +5,7 @@
 #include "DemoScript.h"
 #include "DemoVideos.h"
 #include "KeypadDevices.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "MessageBox.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
         out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
             << "\"); the keyboard only leaves it with Esc\n";
         out.flush();
-        const int result = runTerminal(folder);
+        const int result = runTerminal(folder, openExerciseSheet);
         keypad.terminate();
         keypad.waitForFinished(2000);
         return result;
@@ -181,7 +182,7 @@ int main(int argc, char** argv) {
     platform::setMessagePresenter(
         [&script](const platform::Message& message) { return script.answer(message); });
     script.start();
-    const int result = runTerminal(folder);
+    const int result = runTerminal(folder, openExerciseSheet);
     if (script.failed()) {
         return 1;
     }

@@ -14,7 +14,7 @@ struct KioskWindows {
     enum class Heartbeat { Running, Stopped };
 
     KioskWindows(const QString& folder, Heartbeat heartbeat)
-        : main(std::make_unique<TFRMSEPRINCIPAL>(folder)) {
+        : main(std::make_unique<TFRMSEPRINCIPAL>(folder, openExerciseSheet)) {
         if (heartbeat == Heartbeat::Stopped) {
             main->Timer1->stop();
         }

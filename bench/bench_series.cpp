@@ -130,16 +130,15 @@ void SeriesWindowShownAndPainted(benchmark::State& state) {
 void ResidentMemoryWithAVideoPlaying(benchmark::State& state) {
     Kiosk k;
     QTemporaryDir clips;
-    CAMINHO_VIDEO_ATUAL = clips.filePath("clip.mp4");
-    demo::writeExerciseClip(CAMINHO_VIDEO_ATUAL, "Supino reto com barra", 4.0);
-    VIDEO_DA_SERIE = false;
+    const QString clip = clips.filePath("clip.mp4");
+    demo::writeExerciseClip(clip, "Supino reto com barra", 4.0);
     long kilobytes = 0;
     for (auto _ : state) {
         QTimer::singleShot(2000, qApp, [&] {
             kilobytes = residentKilobytes();
-            FRMVIDEO->close();
+            QApplication::activeModalWidget()->close();
         });
-        showVideoWindow(k.windows.kiosk.get());
+        showVideoWindow(k.windows.kiosk.get(), clip, {});
     }
     state.counters["rss_MB"] = static_cast<double>(kilobytes) / 1024.0;
 }

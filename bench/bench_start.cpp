@@ -6,6 +6,7 @@
 #include "DemoFolders.h"
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 
@@ -75,7 +76,7 @@ int runStartedProcess(int argc, char** argv) {
     TerminalApplication app(argc, argv);
     StartWatch watch(start);
     app.installEventFilter(&watch);
-    return runTerminal(QString::fromLocal8Bit(argv[3]));
+    return runTerminal(QString::fromLocal8Bit(argv[3]), openExerciseSheet);
 }
 
 void StartToLoginDialog(benchmark::State& state) {

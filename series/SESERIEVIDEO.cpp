@@ -6,7 +6,6 @@
 #include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
 #include "SEVIDEO.h"
 #include "WindowLook.h"
 
@@ -131,10 +130,12 @@ std::vector<TColumn> strengthColumns() {
 
 } // namespace
 
-TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
+TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, const SheetData& sheet,
+                               SeriesRows rows, Connection& catalogue)
     : ModalWindow(&owner)
-    , m_owner(owner) {
-    FRMSERIEVIDEO = this;
+    , m_owner(owner)
+    , m_sheet(sheet)
+    , m_rows(rows) {
     setWindowTitle(QStringLiteral("Série Video "));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -156,7 +157,7 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
     createExerciseSection();
     createStretching();
 
-    TBLEXERCICIOSEEK.setConnection(&FRMSEPRINCIPAL->ADOConnectionPalendra);
+    TBLEXERCICIOSEEK.setConnection(&catalogue);
     createKeypad();
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMSERIEVIDEO::Timer1Timer);
@@ -166,9 +167,6 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
 TFRMSERIEVIDEO::~TFRMSERIEVIDEO() {
     // Also when the window goes without having closed (an error out of its modal loop).
     giveKeypadBack();
-    if (FRMSERIEVIDEO == this) {
-        FRMSERIEVIDEO = nullptr;
-    }
 }
 
 void TFRMSERIEVIDEO::createHeader() {
@@ -265,20 +263,19 @@ void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
 }
 
 void TFRMSERIEVIDEO::FormShow() {
-    VIDEO_DA_SERIE = true;
-    Timer1->setInterval(1000 * m_owner.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    Timer1->setInterval(1000 * m_sheet.Tempo_Serie);
     startIdleTimeOut();
 
-    LBLMATRICULA->setText(m_owner.EDTMATRICULA->text());
-    LBLNOME->setText(NOME_ALUNO);
-    LBLDATAINICIO->setText(DATA_TREINO);
-    LBLPROFESSOR->setText(NOME_PROFESSOR);
+    LBLMATRICULA->setText(m_sheet.MATRICULA);
+    LBLNOME->setText(m_sheet.NOME_ALUNO);
+    LBLDATAINICIO->setText(m_sheet.DATA_TREINO);
+    LBLPROFESSOR->setText(m_sheet.NOME_PROFESSOR);
     showStretching();
 
-    if (m_owner.QRYAEROBICA.isOpen()) {
-        DBGAEROBICA->bind(m_owner.QRYAEROBICA);
+    if (m_rows.aerobic.isOpen()) {
+        DBGAEROBICA->bind(m_rows.aerobic);
         LBLAROBICA->setGeometry(0, LBLAROBICA->y(), pageWidth, LBLAROBICA->height());
-        markWeekdays(LBLAero, DIAS_AEROBICA);
+        markWeekdays(LBLAero, m_sheet.DIAS_AEROBICA);
         PNLAEROBICO->show();
         PNLEXERCICIO->move(PNLEXERCICIO->x(), 230);
     } else {
@@ -289,18 +286,17 @@ void TFRMSERIEVIDEO::FormShow() {
     for (TDBGrid* grid : DBGEXERCICIOS) {
         grid->hide();
     }
-    const qlonglong workout = textToInteger(m_owner.EDTTREINO->text());
+    const qlonglong workout = textToInteger(m_sheet.TREINO);
     if (workout >= 1 && workout <= 5) {
         const auto index = static_cast<size_t>(workout - 1);
-        LBLTREINO->setText(QString(QLatin1Char(static_cast<char>('A' + index))));
-        DBGEXERCICIOS[index]->bind(*m_owner.exerciseQueryOf(QString::number(workout)));
+        LBLTREINO->setText(m_sheet.LETRA_TREINO);
+        DBGEXERCICIOS[index]->bind(m_rows.exercises);
         DBGEXERCICIOS[index]->show();
     }
-    markWeekdays(LBLExer, DIAS_TREINO);
+    markWeekdays(LBLExer, m_sheet.DIAS_TREINO);
 
-    const qlonglong reassessment =
-        textToInteger(m_owner.TBLCONTROLE.fieldText(QStringLiteral("TEMPO_REAVALIACAO")));
-    LBLREAVALIACAO->setText(reassessment != 0 ? DATA_REAVALIACAO_TEXTO
+    const qlonglong reassessment = textToInteger(m_sheet.TEMPO_REAVALIACAO);
+    LBLREAVALIACAO->setText(reassessment != 0 ? m_sheet.DATA_REAVALIACAO_TEXTO
                                               : QStringLiteral("    /       /"));
     takeKeypadOver();
     QCoreApplication::processEvents();
@@ -308,7 +304,7 @@ void TFRMSERIEVIDEO::FormShow() {
 
 // The check boxes and the memo show the first stretching row.
 void TFRMSERIEVIDEO::showStretching() {
-    DataSet& stretching = m_owner.QRYALONGAMENTO;
+    DataSet& stretching = m_rows.stretching;
     const bool hasRow = stretching.isOpen() && (stretching.first(), !stretching.eof());
     for (size_t i = 0; i < DBCBAlogamento.size(); ++i) {
         const QString field = QStringLiteral("Alogamento_%1").arg(i + 1, 2, 10, QLatin1Char('0'));
@@ -351,7 +347,6 @@ void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& Sender) {
 }
 
 void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
-    CAMINHO_VIDEO_ATUAL.clear();
     Timer1->stop();
     std::optional<QString> path;
     try {
@@ -375,8 +370,7 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         startIdleTimeOut();
         return;
     }
-    CAMINHO_VIDEO_ATUAL = *path;
-    showVideoWindow(this);
+    showVideoWindow(this, *path, [this] { startIdleTimeOut(); });
 }
 
 std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "ModalWindow.h"
+#include "SheetData.h"
 
 #include <array>
 #include <optional>
@@ -16,20 +17,25 @@ class TComm;
 class TDBGrid;
 class TFRMIMPSERIE40COLUNAS;
 
-class TFRMSERIEVIDEO;
-// The one series window, while it exists.
-inline TFRMSERIEVIDEO* FRMSERIEVIDEO = nullptr;
+// The fetched rows the series window shows, left open by the retrieval: the aerobic
+// prescription (open for workout A only), the chosen workout's exercises, the stretching.
+struct SeriesRows {
+    DataSet& aerobic;
+    DataSet& exercises;
+    DataSet& stretching;
+};
 
 // A member's workout on screen instead of on paper: the aerobic prescription (workout A), the
 // strength workout with its weekdays, the stretching positions. A double click or Enter on a row
 // plays that exercise's video. The window closes on Esc or after an idle time-out.
 class TFRMSERIEVIDEO : public ModalWindow {
 public:
-    // Shows the rows the kiosk's retrieval left open in its queries.
-    explicit TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner);
+    // Shows sheet and rows; an exercise's video is looked up in catalogue.
+    TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, const SheetData& sheet, SeriesRows rows,
+                   Connection& catalogue);
     ~TFRMSERIEVIDEO() override;
 
-    // Fills the window from the kiosk. A workout digit or a re-assessment setting that is no
+    // Fills the window from the sheet. A workout digit or a re-assessment setting that is no
     // integer raises ConversionError there, and the rest is not shown.
     void FormShow();
 
@@ -111,6 +117,8 @@ private:
     void giveKeypadBack();
 
     TFRMIMPSERIE40COLUNAS& m_owner;
+    const SheetData m_sheet;
+    const SeriesRows m_rows;
     KeypadPort* m_keypadPort = nullptr;
     bool m_keypadTaken = false;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window

@@ -1,11 +1,9 @@
 #include "SEVIDEO.h"
 
 #include "SEFUNCOES.h"
-#include "SEIMPSERIE40COLUNAS.h"
-#include "SESERIEVIDEO.h"
 
 #include <QCoreApplication>
-#include <QLineEdit>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -19,10 +17,11 @@ const QSize outerSizeWhenShown(418, 362);
 
 } // namespace
 
-TFRMVIDEO::TFRMVIDEO(QWidget* owner)
+TFRMVIDEO::TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed)
     : ModalWindow(owner)
-    , WindowsMediaPlayer(platform::createMediaPlayer(this)) {
-    FRMVIDEO = this;
+    , WindowsMediaPlayer(platform::createMediaPlayer(this))
+    , CAMINHO_VIDEO_ATUAL(videoPath)
+    , m_closed(std::move(closed)) {
     setWindowTitle(QStringLiteral("Video Aula"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -42,11 +41,7 @@ TFRMVIDEO::TFRMVIDEO(QWidget* owner)
     Timer1->start(watchMs);
 }
 
-TFRMVIDEO::~TFRMVIDEO() {
-    if (FRMVIDEO == this) {
-        FRMVIDEO = nullptr;
-    }
-}
+TFRMVIDEO::~TFRMVIDEO() = default;
 
 void TFRMVIDEO::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
@@ -70,7 +65,7 @@ void TFRMVIDEO::FormShow() {
 }
 
 void TFRMVIDEO::refuseMedia() {
-    if (m_closed) {
+    if (m_closing) {
         return;
     }
     // The watch would close the window under the message.
@@ -103,18 +98,14 @@ void TFRMVIDEO::WindowsMediaPlayerKeyPress(QChar Key) {
 void TFRMVIDEO::WindowsMediaPlayerDoubleClick() {}
 
 void TFRMVIDEO::closing() {
-    m_closed = true;
+    m_closing = true;
     FormClose();
 }
 
 void TFRMVIDEO::FormClose() {
     Timer1->stop();
-    if (VIDEO_DA_SERIE) {
-        if (FRMSERIEVIDEO != nullptr) {
-            FRMSERIEVIDEO->startIdleTimeOut();
-        }
-    } else if (FRMIMPSERIE40COLUNAS != nullptr) {
-        FRMIMPSERIE40COLUNAS->EDTAPARELHO->clear();
+    if (m_closed) {
+        m_closed();
     }
     WindowsMediaPlayer->close();
     WindowsMediaPlayer->setURL(QString());
@@ -122,10 +113,8 @@ void TFRMVIDEO::FormClose() {
     WindowsMediaPlayer->widget()->hide();
 }
 
-void showVideoWindow(QWidget* owner) {
-    struct HandlePendingMessages {
-        ~HandlePendingMessages() { QCoreApplication::processEvents(); }
-    } afterwards;
-    TFRMVIDEO video(owner);
+void showVideoWindow(QWidget* owner, const QString& videoPath, std::function<void()> closed) {
+    const auto handlePendingMessages = qScopeGuard([] { QCoreApplication::processEvents(); });
+    TFRMVIDEO video(owner, videoPath, std::move(closed));
     video.exec();
 }

@@ -3,20 +3,19 @@
 #include "MediaPlayer.h"
 #include "ModalWindow.h"
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 class QTimer;
 
-class TFRMVIDEO;
-// The one video window, while it exists.
-inline TFRMVIDEO* FRMVIDEO = nullptr;
-
-// Plays one exercise video, CAMINHO_VIDEO_ATUAL, and closes by itself when it has ended. On
-// closing it reports back to its opener: the series window's idle time-out starts again, or
-// the kiosk's machine-code field is emptied for the next code.
+// Plays one exercise video and closes by itself when it has ended. On closing it tells its
+// opener, which goes on from there (the series window's idle time-out starts again, the kiosk's
+// machine-code field is emptied for the next code).
 class TFRMVIDEO : public ModalWindow {
 public:
-    explicit TFRMVIDEO(QWidget* owner);
+    TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed);
     ~TFRMVIDEO() override;
 
     // Checks the playback once a second; a position of 0 means the video has ended, and a video
@@ -27,6 +26,7 @@ public:
 
     std::unique_ptr<platform::MediaPlayer> WindowsMediaPlayer;
     QTimer* Timer1 = nullptr;
+    const QString CAMINHO_VIDEO_ATUAL; // the file it plays
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,10 +38,11 @@ private:
     // The player will not play the file: say so and close.
     void refuseMedia();
 
-    bool m_closed = false; // a refused medium closing it once is enough
+    std::function<void()> m_closed;
+    bool m_closing = false; // a refused medium closing it once is enough
     int m_checksWhileLoading = 0;
 };
 
-// Shows the video window over owner, modally, on CAMINHO_VIDEO_ATUAL; pending window messages
-// are handled when it returns, however it ends.
-void showVideoWindow(QWidget* owner);
+// Shows the video window over owner, modally, on videoPath; closed runs when it closes. Pending
+// window messages are handled when it returns, however it ends.
+void showVideoWindow(QWidget* owner, const QString& videoPath, std::function<void()> closed);

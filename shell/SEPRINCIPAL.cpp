@@ -6,7 +6,6 @@
 #include "SEACESSO.h"
 #include "SEACESSOLOCAL.h"
 #include "SEFUNCOES.h"
-#include "SEIMPSERIE40COLUNAS.h"
 #include "SESOBRE.h"
 #include "TerminalApplication.h"
 #include "WindowLook.h"
@@ -49,9 +48,11 @@ int screenWidth() {
 
 } // namespace
 
-TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, QWidget* parent)
+TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener openSheet,
+                                 QWidget* parent)
     : QMainWindow(parent)
-    , m_dataLinkFolder(dataLinkFolder) {
+    , m_dataLinkFolder(dataLinkFolder)
+    , m_openSheet(std::move(openSheet)) {
     FRMSEPRINCIPAL = this;
     setWindowTitle(QStringLiteral("Terminal de Exercício"));
     setFont(arialFont(8));
@@ -330,11 +331,9 @@ bool TFRMSEPRINCIPAL::sheetAllowed() {
 }
 
 void TFRMSEPRINCIPAL::openSheet() {
-    // The kiosk is freed once it has closed.
-    TFRMIMPSERIE40COLUNAS sheet(*this);
     MNImpressodeSrie->setEnabled(false);
     MNImpressodeSrie->setChecked(true);
-    sheet.exec();
+    m_openSheet(*this);
     unsetCursor();
 }
 

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -26,13 +27,18 @@ class TFRMSEPRINCIPAL;
 // The one main window, while it exists.
 inline TFRMSEPRINCIPAL* FRMSEPRINCIPAL = nullptr;
 
+// Shows the exercise sheet modally over the main window; returns once it has closed.
+using SheetOpener = std::function<void(TFRMSEPRINCIPAL& owner)>;
+
 // The main window: stays maximised behind everything, owns the two database connections, keeps
 // the clock, the marquee and the database heartbeat, and opens the other windows modally.
 class TFRMSEPRINCIPAL : public QMainWindow {
 public:
     // dataLinkFolder holds Palendra.udl and Quorvel.udl. Creating the window opens the
-    // connection to the Palendra database.
-    explicit TFRMSEPRINCIPAL(const QString& dataLinkFolder, QWidget* parent = nullptr);
+    // connection to the Palendra database. The menu's sheet item opens the sheet through
+    // openSheet.
+    TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener openSheet,
+                    QWidget* parent = nullptr);
     ~TFRMSEPRINCIPAL() override;
 
     // The folder of Palendra.udl and Quorvel.udl.
@@ -95,6 +101,7 @@ private:
     void openSheet();
 
     QString m_dataLinkFolder;
+    SheetOpener m_openSheet;
     std::vector<QLabel*> m_panels;
     bool m_databasesReached = false; // showing the window opened both connections
 };

@@ -30,7 +30,7 @@ void bringTerminalToFront() {
     bringToTop(QApplication::activeModalWidget());
 }
 
-int runTerminal(const QString& dataLinkFolder) {
+int runTerminal(const QString& dataLinkFolder, const SheetOpener& openSheet) {
     SingleInstance instance(SingleInstance::keyFor(dataLinkFolder), bringTerminalToFront);
     if (instance.anotherCopyRunning()) {
         return 0;
@@ -43,7 +43,7 @@ int runTerminal(const QString& dataLinkFolder) {
     splash->repaint();
     splash->hide();
 
-    TFRMSEPRINCIPAL mainWindow(dataLinkFolder);
+    TFRMSEPRINCIPAL mainWindow(dataLinkFolder, openSheet);
     mainWindow.show();
     mainWindow.activateWindow();
     splash.reset();

@@ -106,7 +106,6 @@ QFrame* panel(QWidget* parent) {
 TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     : ModalWindow(&owner)
     , m_owner(owner) {
-    FRMIMPSERIE40COLUNAS = this;
     setWindowTitle(QStringLiteral("Ficha de Exercícios"));
     setFont(arialFont(12));
     createMemberPanel();
@@ -125,11 +124,7 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
 }
 
-TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() {
-    if (FRMIMPSERIE40COLUNAS == this) {
-        FRMIMPSERIE40COLUNAS = nullptr;
-    }
-}
+TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
 
 void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
     PNLSERIE = panel(this);
@@ -251,8 +246,6 @@ void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
 }
 
 void TFRMIMPSERIE40COLUNAS::FormShow() {
-    VIDEO_DA_SERIE = false;
-    CAMINHO_VIDEO_ATUAL.clear();
     LBLNOME->clear();
     if (!ABRE_TABELAS()) {
         MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
@@ -334,7 +327,10 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
     if (TBLALUNOS.locate(QStringLiteral("MATRICULA"), EDTMATRICULA->text())) {
-        LBLNOME->setText(TBLALUNOS.fieldText(QStringLiteral("NOME")));
+        m_sheet = SheetData{};
+        m_sheet.MATRICULA = EDTMATRICULA->text();
+        m_sheet.NOME_ALUNO = TBLALUNOS.fieldText(QStringLiteral("NOME"));
+        LBLNOME->setText(m_sheet.NOME_ALUNO);
         EDTMATRICULA->setEnabled(false);
         EDTTREINO->setEnabled(true);
         EDTTREINO->setFocus();
@@ -495,4 +491,9 @@ void TFRMIMPSERIE40COLUNAS::FormClose() {
     if (!m_owner.VOLTA_USUARIO()) {
         MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
     }
+}
+
+void openExerciseSheet(TFRMSEPRINCIPAL& owner) {
+    TFRMIMPSERIE40COLUNAS sheet(owner);
+    sheet.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "ModalWindow.h"
+#include "SheetData.h"
 
 #include <QString>
 
@@ -20,22 +21,6 @@ class TPrintFast;
 class TZELPrinter;
 class TicketOutput;
 class UnattendedDialogs;
-
-// What the kiosk hands to the series and video windows, filled by the workout retrieval and by
-// equipment mode.
-using WeekdayFlags = std::array<bool, 7>; // Sunday first
-inline QString NOME_ALUNO;
-inline QString NOME_PROFESSOR;
-inline QString DATA_TREINO;
-inline QString DATA_REAVALIACAO_TEXTO;
-inline WeekdayFlags DIAS_AEROBICA{};
-inline WeekdayFlags DIAS_TREINO{};
-inline QString CAMINHO_VIDEO_ATUAL; // the file the video window plays
-inline bool VIDEO_DA_SERIE = false; // the video window was opened by the series window
-
-class TFRMIMPSERIE40COLUNAS;
-// The one kiosk window, while it exists.
-inline TFRMIMPSERIE40COLUNAS* FRMIMPSERIE40COLUNAS = nullptr;
 
 // The kiosk: members type their enrolment number and workout and get it printed or shown;
 // in equipment mode they type a machine's code and watch its video. Opened modally from the main
@@ -65,6 +50,8 @@ public:
 
     // Fetches the chosen workout and prints it or shows it on screen.
     void IMP_SERIE_40_COLUNOS();
+    // What the last fetch found, as the series window is given it.
+    const SheetData& sheetData() const { return m_sheet; }
     // Prints the fetched workout as a receipt ticket.
     void IMP_CUPOM();
 
@@ -203,9 +190,14 @@ private:
     void printStretching(TicketOutput& out);
 
     TFRMSEPRINCIPAL& m_owner;
+    SheetData m_sheet;
     bool m_keypadSetUp = false;
     KeypadPort* m_keypadPort = nullptr;
     QTimer* m_memberIdle = nullptr;
     // Boxes close by themselves while the kiosk is open on a keypad.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;
 };
+
+// Opens the kiosk modally over the main window: the main window's sheet. The kiosk is freed once
+// it has closed.
+void openExerciseSheet(TFRMSEPRINCIPAL& owner);

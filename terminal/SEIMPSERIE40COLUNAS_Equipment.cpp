@@ -27,7 +27,6 @@ void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
 }
 
 void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
-    CAMINHO_VIDEO_ATUAL.clear();
     const qlonglong code = textToInteger(EDTAPARELHO->text());
     EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
     TBLEXERCICIOSEEK.close();
@@ -56,7 +55,5 @@ void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
         EDTAPARELHO->clear();
         return;
     }
-    VIDEO_DA_SERIE = false;
-    CAMINHO_VIDEO_ATUAL = path;
-    showVideoWindow(this);
+    showVideoWindow(this, path, [this] { EDTAPARELHO->clear(); });
 }

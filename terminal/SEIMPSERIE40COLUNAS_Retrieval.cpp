@@ -3,6 +3,7 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "SEFUNCOES.h"
+#include "SEPRINCIPAL.h"
 #include "SESERIEVIDEO.h"
 
 #include <QApplication>
@@ -101,12 +102,12 @@ QueryDataSet* TFRMIMPSERIE40COLUNAS::exerciseQueryOf(const QString& digit) {
 }
 
 void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
-    NOME_ALUNO = LBLNOME->text();
-    NOME_PROFESSOR.clear();
-    DATA_TREINO.clear();
-    DATA_REAVALIACAO_TEXTO.clear();
-    DIAS_AEROBICA = {};
-    DIAS_TREINO = {};
+    const SheetData member = m_sheet;
+    m_sheet = SheetData{};
+    m_sheet.MATRICULA = member.MATRICULA;
+    m_sheet.NOME_ALUNO = member.NOME_ALUNO;
+    m_sheet.Tempo_Serie = TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie"));
+    m_sheet.TEMPO_REAVALIACAO = setting(QStringLiteral("TEMPO_REAVALIACAO"));
 
     BusyCursor busy;
     QRYAEROBICA.close();
@@ -114,13 +115,15 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     if (exercises == nullptr) {
         return;
     }
-    const QString enrolment = EDTMATRICULA->text();
+    const QString enrolment = m_sheet.MATRICULA;
     const QString letter = workoutLetters.at(EDTTREINO->text()[0].unicode() - '1');
+    m_sheet.TREINO = EDTTREINO->text();
+    m_sheet.LETRA_TREINO = letter;
     const bool workoutA = letter == QStringLiteral("A");
     if (workoutA) {
         openQuery(QRYAEROBICA, aerobicSql, enrolment, QString());
         if (!QRYAEROBICA.eof()) {
-            DIAS_AEROBICA = weekdaysOf(QRYAEROBICA);
+            m_sheet.DIAS_AEROBICA = weekdaysOf(QRYAEROBICA);
         }
     }
     openQuery(*exercises, exerciseSql, enrolment, letter);
@@ -150,12 +153,12 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
 
 void TFRMIMPSERIE40COLUNAS::fillSeriesData(const QueryDataSet& exercises) {
     const QLocale locale;
-    DATA_TREINO = locale.toString(exercises.fieldDateTime(QStringLiteral("DATA")).date(),
+    m_sheet.DATA_TREINO = locale.toString(exercises.fieldDateTime(QStringLiteral("DATA")).date(),
                                   QStringLiteral("dd / MMMM / yyyy"));
-    DATA_REAVALIACAO_TEXTO = exercises.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"))
+    m_sheet.DATA_REAVALIACAO_TEXTO = exercises.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"))
                                  .toString(QStringLiteral("dd/MM/yyyy"));
-    DIAS_TREINO = weekdaysOf(exercises);
-    NOME_PROFESSOR = instructorName(exercises.fieldText(QStringLiteral("PROFESSOR")));
+    m_sheet.DIAS_TREINO = weekdaysOf(exercises);
+    m_sheet.NOME_PROFESSOR = instructorName(exercises.fieldText(QStringLiteral("PROFESSOR")));
 }
 
 QString TFRMIMPSERIE40COLUNAS::instructorName(const QString& staffCode) {
@@ -171,6 +174,8 @@ QString TFRMIMPSERIE40COLUNAS::instructorName(const QString& staffCode) {
 }
 
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    TFRMSERIEVIDEO series(*this);
+    TFRMSERIEVIDEO series(*this, m_sheet,
+                          {QRYAEROBICA, *exerciseQueryOf(m_sheet.TREINO), QRYALONGAMENTO},
+                          m_owner.ADOConnectionPalendra);
     series.exec();
 }

@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 
+#include "SEIMPSERIE40COLUNAS.h"
 #include "TerminalApplication.h"
 
 #include <QSqlError>
@@ -45,7 +46,7 @@ void ShellTest::TearDown() {
 }
 
 void ShellTest::createMainWindow() {
-    main = std::make_unique<TFRMSEPRINCIPAL>(folder());
+    main = std::make_unique<TFRMSEPRINCIPAL>(folder(), openExerciseSheet);
     // The tests tick the clock themselves.
     main->Timer1->stop();
 }

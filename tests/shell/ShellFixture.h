@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,13 @@ template <typename T> void onModal(std::function<void(T&)> action, int waitedMs 
             ADD_FAILURE() << "the expected modal window never came";
         }
     });
+}
+
+// True when no window of type T exists: the modal windows are freed once they close.
+template <typename T> bool noWindowOf() {
+    const QWidgetList widgets = QApplication::allWidgets();
+    return std::none_of(widgets.begin(), widgets.end(),
+                        [](QWidget* widget) { return dynamic_cast<T*>(widget) != nullptr; });
 }
 
 // Changes the test's own copy of a demo database with plain SQL.

@@ -9,6 +9,7 @@
 //                                input blocks its window thread that long, between the lines
 //                                "blocking T0 CAPTION" and "unblocked T1" (times in ms since the
 //                                epoch, CAPTION that of the modal window).
+#include "SEIMPSERIE40COLUNAS.h"
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
@@ -88,7 +89,7 @@ int runTerminalBlockingOnRequest(const QString& folder) {
         std::printf("unblocked %lld\n", QDateTime::currentMSecsSinceEpoch());
         std::fflush(stdout);
     });
-    return runTerminal(folder);
+    return runTerminal(folder, openExerciseSheet);
 }
 
 } // namespace

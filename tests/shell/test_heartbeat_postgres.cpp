@@ -4,6 +4,7 @@
 #include "CallWatch.h"
 #include "DemoData.h"
 #include "MessageBox.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "PostgresServer.h"
 #include "Recorders.h"
 #include "SEPRINCIPAL.h"
@@ -116,7 +117,7 @@ protected:
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Palendra.udl")), link);
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Quorvel.udl")), link);
         shell::clearTermination();
-        main = std::make_unique<TFRMSEPRINCIPAL>(links.path());
+        main = std::make_unique<TFRMSEPRINCIPAL>(links.path(), openExerciseSheet);
         main->Timer1->stop();
     }
     void TearDown() override {

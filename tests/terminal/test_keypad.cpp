@@ -130,7 +130,7 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     press("1#");
-    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }));
     EXPECT_TRUE(kioskLetGo);
     EXPECT_TRUE(seriesReads);
     EXPECT_TRUE(k.Comm1->Enabled());
@@ -163,7 +163,7 @@ TEST_F(Keypad, ThePadPulledUnderTheSeriesWindowComesBackThereAndThenToTheKiosk) 
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     press("1#");
-    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }, 15000));
     EXPECT_TRUE(lost);
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
@@ -202,7 +202,7 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     EXPECT_TRUE(refused);
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
-    EXPECT_EQ(FRMSERIEVIDEO, nullptr);
+    EXPECT_TRUE(noWindowOf<TFRMSERIEVIDEO>());
     ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }));
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))

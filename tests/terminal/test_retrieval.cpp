@@ -37,12 +37,12 @@ TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
     EXPECT_EQ(rowsOf(k.QRYAEROBICA), 1);
     EXPECT_EQ(rowsOf(k.QRYALONGAMENTO), 1);
     // Taken from the first row in ORDEM order, even for a ticket.
-    EXPECT_EQ(NOME_ALUNO, QStringLiteral("Zé da Silva"));
-    EXPECT_EQ(DATA_TREINO, QStringLiteral("05 / março / 2026"));
-    EXPECT_EQ(DATA_REAVALIACAO_TEXTO, QStringLiteral("05/06/2026"));
-    EXPECT_EQ(NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
-    EXPECT_EQ(DIAS_TREINO, (WeekdayFlags{true, true, false, false, false, false, false}));
-    EXPECT_EQ(DIAS_AEROBICA, (WeekdayFlags{false, false, false, false, false, true, true}));
+    EXPECT_EQ(kiosk->sheetData().NOME_ALUNO, QStringLiteral("Zé da Silva"));
+    EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("05 / março / 2026"));
+    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO, QStringLiteral("05/06/2026"));
+    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
+    EXPECT_EQ(kiosk->sheetData().DIAS_TREINO, (WeekdayFlags{true, true, false, false, false, false, false}));
+    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA, (WeekdayFlags{false, false, false, false, false, true, true}));
     EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
     EXPECT_TRUE(k.LBLNOME->text().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -54,9 +54,9 @@ TEST_F(Retrieval, OtherWorkoutsLeaveTheAerobicQueryClosedAndFillNothingForATicke
     EXPECT_FALSE(k.QRYAEROBICA.isOpen());
     EXPECT_EQ(rowsOf(k.QRYEXERCICIOS2), 1);
     EXPECT_EQ(rowsOf(k.QRYALONGAMENTO), 0);
-    EXPECT_TRUE(DATA_TREINO.isEmpty());
-    EXPECT_TRUE(NOME_PROFESSOR.isEmpty());
-    EXPECT_EQ(DIAS_AEROBICA, WeekdayFlags{});
+    EXPECT_TRUE(kiosk->sheetData().DATA_TREINO.isEmpty());
+    EXPECT_TRUE(kiosk->sheetData().NOME_PROFESSOR.isEmpty());
+    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA, WeekdayFlags{});
 }
 
 TEST_F(Retrieval, OnScreenTheSeriesDataAndInstructorAreLookedUp) {
@@ -69,12 +69,12 @@ TEST_F(Retrieval, OnScreenTheSeriesDataAndInstructorAreLookedUp) {
     };
     onModal<ModalWindow>(closeSeries);
     fetch(QStringLiteral("3")); // an instructor no longer on the staff
-    EXPECT_EQ(NOME_PROFESSOR, QStringLiteral("Excluído"));
-    EXPECT_EQ(DATA_TREINO, QStringLiteral("01 / fevereiro / 2026"));
-    EXPECT_EQ(DATA_REAVALIACAO_TEXTO, QStringLiteral("30/12/1899")); // a null date
+    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
+    EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("01 / fevereiro / 2026"));
+    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO, QStringLiteral("30/12/1899")); // a null date
     onModal<ModalWindow>(closeSeries);
     fetch(QStringLiteral("4")); // an empty instructor code finds nobody, and is no error
-    EXPECT_EQ(NOME_PROFESSOR, QStringLiteral("Excluído"));
+    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
     EXPECT_EQ(seriesShown, 2);
     EXPECT_TRUE(messages.texts().isEmpty());
 }

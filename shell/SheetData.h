@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+using WeekdayFlags = std::array<bool, 7>; // Sunday first
+
+// One member's fetched workout as the kiosk hands it to the series window: filled once by the
+// retrieval, read-only afterwards. The names are those of the back office.
+struct SheetData {
+    QString MATRICULA; // as the member typed it
+    QString NOME_ALUNO;
+    QString TREINO; // the workout's digit as typed, "1" to "5"
+    QString LETRA_TREINO; // its letter, "A" to "E"
+    QString NOME_PROFESSOR;
+    QString DATA_TREINO;
+    QString DATA_REAVALIACAO_TEXTO;
+    WeekdayFlags DIAS_AEROBICA{};
+    WeekdayFlags DIAS_TREINO{};
+    // From the settings record: the series window's idle time in seconds, and the re-assessment
+    // period as the record holds it (a text that need not be a number).
+    int Tempo_Serie = 0;
+    QString TEMPO_REAVALIACAO;
+};
