@@ -113,7 +113,8 @@ void DemoScript::addKioskSteps() {
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             type(demo::showcaseMember().right(4), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             type(demo::showcaseMember().right(4),
+                  shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
              pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
          }},
         {QStringLiteral("the member's name and photo"),
@@ -164,7 +165,8 @@ void DemoScript::addSeriesSteps() {
         {QStringLiteral("the exercise sheet for the series"),
          [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
          [this] {
-             type(demo::showcaseMember().right(4), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             type(demo::showcaseMember().right(4),
+                  shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
              pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
              type(QStringLiteral("1"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
              later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO); });
@@ -322,7 +324,8 @@ int DemoScript::answer(const platform::Message& message) {
 }
 
 void DemoScript::saveTicket(const QString& name) {
-    QFile port(platform::resolveDeviceName(shownWindow<TFRMIMPSERIE40COLUNAS>()->PrintFast1->PrinterPort()));
+    QFile port(platform::resolveDeviceName(
+        shownWindow<TFRMIMPSERIE40COLUNAS>()->PrintFast1->PrinterPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }
@@ -382,7 +385,8 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
          }},
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
          [kioskReading] {
-             return kioskReading() && shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
+             return kioskReading() &&
+                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
                     shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->text().isEmpty();
          },
          [&keypad] {

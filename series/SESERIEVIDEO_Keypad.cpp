@@ -25,7 +25,7 @@ void TFRMSERIEVIDEO::takeKeypadOver() {
     }
     m_keypadTaken = true;
     m_owner.closeKeypadPort();
-    applyKeypadSettings(*Comm1, m_owner.TBLCONTROLE);
+    applyKeypadSettings(*Comm1, m_owner.tables.TBLCONTROLE);
     m_keypadPort->open();
 }
 

@@ -11,7 +11,7 @@ using WeekdayFlags = std::array<bool, 7>; // Sunday first
 struct SheetData {
     QString MATRICULA; // as the member typed it
     QString NOME_ALUNO;
-    QString TREINO; // the workout's digit as typed, "1" to "5"
+    QString TREINO;       // the workout's digit as typed, "1" to "5"
     QString LETRA_TREINO; // its letter, "A" to "E"
     QString NOME_PROFESSOR;
     QString DATA_TREINO;

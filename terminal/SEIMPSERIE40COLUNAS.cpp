@@ -31,7 +31,6 @@
 namespace {
 
 const QString yes = QStringLiteral("Sim");
-const QString noKeypad = QStringLiteral("NADA");
 
 constexpr QChar keyBackspace(8);
 constexpr QChar keyEnter(13);
@@ -74,26 +73,6 @@ QToolButton* exitButton(QWidget* parent, const QRect& geometry) {
     return button;
 }
 
-// The settings the kiosk and the windows it opens read. Declared, a record from an older back
-// office that lacks one fails the opening instead of the first read of it.
-QStringList settingsColumns() {
-    QStringList columns{QStringLiteral("ACADEMIA"),
-                        QStringLiteral("LOGOACADEMIA1"),
-                        QStringLiteral("PATH_EXERCICIO"),
-                        QStringLiteral("TEMPO_REAVALIACAO"),
-                        QStringLiteral("ENDERACADEMIA"),
-                        QStringLiteral("COMPLEMENTO1"),
-                        QStringLiteral("PORTA_IMP"),
-                        QStringLiteral("ESPACO"),
-                        QStringLiteral("MSN_IMP"),
-                        QStringLiteral("IMPRESSAOREDUZIDA"),
-                        QStringLiteral("SERIEEMVIDEO"),
-                        QStringLiteral("ENDERECO_PORTA"),
-                        QStringLiteral("POR_CODIGO_APARELHO")};
-    return columns + schema::columnRange(QStringLiteral("Secvar"), QStringLiteral("Tempo_Serie"),
-                                         QStringLiteral("Tec12USB"));
-}
-
 QFrame* panel(QWidget* parent) {
     auto* created = new QFrame(parent);
     created->setFrameShape(QFrame::NoFrame);
@@ -105,6 +84,8 @@ QFrame* panel(QWidget* parent) {
 
 TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     : ModalWindow(&owner)
+    , tables(owner)
+    , queries(owner.ADOConnectionPalendra)
     , m_owner(owner) {
     setWindowTitle(QStringLiteral("Ficha de Exercícios"));
     setFont(arialFont(12));
@@ -112,16 +93,6 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     createEquipmentPanel();
     createPrinters();
     createKeypad();
-
-    TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
-    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
-    TBLCONTROLE.setDeclaredColumns(settingsColumns());
-    TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
-    for (QueryDataSet* query : {&QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
-                                &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO}) {
-        query->setConnection(&owner.ADOConnectionPalendra);
-    }
-    TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
 }
 
 TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
@@ -191,53 +162,6 @@ TFRMIMPSERIE40COLUNAS::KeyHandler TFRMIMPSERIE40COLUNAS::keyHandlerOf(const QObj
     return nullptr;
 }
 
-QString TFRMIMPSERIE40COLUNAS::setting(const QString& field) const {
-    return TBLCONTROLE.fieldText(field);
-}
-
-bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
-    return setting(QStringLiteral("PINPAD")) != noKeypad;
-}
-
-bool TFRMIMPSERIE40COLUNAS::openSettings() {
-    try {
-        TBLCONTROLE.open();
-    } catch (const DatabaseError&) {
-        return false;
-    }
-    // Every setting is read from the first row: without one the kiosk cannot serve.
-    return !TBLCONTROLE.eof();
-}
-
-bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
-    if (!openSettings()) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
-        return false;
-    }
-    // The look-ups share the main window's connection to the members' database: one login per
-    // database for the whole terminal.
-    Connection* members = &m_owner.ADOConnectionQuorvel;
-    QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
-                              ? QStringLiteral("ALUNOSATIVOS")
-                              : QStringLiteral("ALUNOS");
-    if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
-        members = &m_owner.ADOConnectionPalendra;
-        memberTable = QStringLiteral("ALUNOS");
-    }
-    for (DataSet* lookUp :
-         std::initializer_list<DataSet*>{&TBLALUNOS, &TblFotosAlunosSEEK, &TBLFUNCSEEK}) {
-        lookUp->keepConnection(members);
-    }
-    TBLALUNOS.setTableName(memberTable);
-    try {
-        TBLALUNOS.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Alunos"));
-        return false;
-    }
-    return true;
-}
-
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
@@ -247,7 +171,7 @@ void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
 
 void TFRMIMPSERIE40COLUNAS::FormShow() {
     LBLNOME->clear();
-    if (!ABRE_TABELAS()) {
+    if (!tables.ABRE_TABELAS()) {
         MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
         close();
         return;
@@ -322,25 +246,27 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
 }
 
 void TFRMIMPSERIE40COLUNAS::findMember() {
-    // The look-up asks the server for the typed number alone: a member added in the back office
-    // since the window opened is found, and the table's size costs nothing.
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
-    if (TBLALUNOS.locate(QStringLiteral("MATRICULA"), EDTMATRICULA->text())) {
-        m_sheet = SheetData{};
-        m_sheet.MATRICULA = EDTMATRICULA->text();
-        m_sheet.NOME_ALUNO = TBLALUNOS.fieldText(QStringLiteral("NOME"));
-        LBLNOME->setText(m_sheet.NOME_ALUNO);
-        EDTMATRICULA->setEnabled(false);
-        EDTTREINO->setEnabled(true);
-        EDTTREINO->setFocus();
-        watchMemberIdle();
-        MOSTRA_FOTO();
+    if (const std::optional<QString> name = tables.memberName(EDTMATRICULA->text())) {
+        showMember(*name);
         return;
     }
     warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
     EDTMATRICULA->clear();
     EDTMATRICULA->setFocus();
+}
+
+void TFRMIMPSERIE40COLUNAS::showMember(const QString& name) {
+    m_sheet = SheetData{};
+    m_sheet.MATRICULA = EDTMATRICULA->text();
+    m_sheet.NOME_ALUNO = name;
+    LBLNOME->setText(name);
+    EDTMATRICULA->setEnabled(false);
+    EDTTREINO->setEnabled(true);
+    EDTTREINO->setFocus();
+    watchMemberIdle();
+    MOSTRA_FOTO();
 }
 
 void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const QString& boxText,
@@ -358,45 +284,15 @@ void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const 
 }
 
 void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
-    TblFotosAlunosSEEK.close();
-    TblFotosAlunosSEEK.setCommandText(
-        QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"));
-    TblFotosAlunosSEEK.setParameter(QStringLiteral("MATRICULA"),
-                                    TBLALUNOS.fieldText(QStringLiteral("MATRICULA")));
-    TblFotosAlunosSEEK.open();
-    if (TblFotosAlunosSEEK.eof()) {
+    const RowField<QByteArray> photo = tables.memberPhoto(m_sheet.MATRICULA);
+    if (!photo.found) {
         return;
     }
-    if (TblFotosAlunosSEEK.isNull(QStringLiteral("FOTO1"))) {
-        hidePhoto();
-        return;
-    }
-    QImage photo;
-    if (LoadJpgFromTable(TblFotosAlunosSEEK, QStringLiteral("FOTO1"), photo)) {
-        showPhoto(photo);
+    if (photo.value) {
+        showPhoto(decodeJpeg(*photo.value, Image1->size()));
     } else {
         hidePhoto();
     }
-}
-
-bool TFRMIMPSERIE40COLUNAS::LoadFromBlob(const DataSet& table, const QString& field,
-                                         QByteArray& stream) {
-    try {
-        stream = table.fieldBlob(field);
-        return true;
-    } catch (const DatabaseError&) {
-        return false;
-    }
-}
-
-bool TFRMIMPSERIE40COLUNAS::LoadJpgFromTable(const DataSet& table, const QString& field,
-                                             QImage& image) {
-    QByteArray stream;
-    if (!LoadFromBlob(table, field, stream)) {
-        return false;
-    }
-    image = decodeJpeg(stream, Image1->size());
-    return true;
 }
 
 void TFRMIMPSERIE40COLUNAS::showPhoto(const QImage& photo) {
@@ -440,7 +336,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 // A member who walks away leaves no name or photo for the next person: with no key for the series'
 // idle time, the panel goes back to rest.
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
-    const std::chrono::seconds idle(TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    const std::chrono::seconds idle(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
     if (idle.count() > 0) {
         m_memberIdle->start(
             std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
@@ -481,11 +377,8 @@ void TFRMIMPSERIE40COLUNAS::closing() {
 }
 
 void TFRMIMPSERIE40COLUNAS::FormClose() {
-    for (DataSet* dataSet : std::initializer_list<DataSet*>{
-             &TBLEXERCICIOSEEK, &QRYAEROBICA, &QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
-             &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO, &TBLALUNOS, &TBLCONTROLE}) {
-        dataSet->close();
-    }
+    queries.close();
+    tables.close();
     m_owner.MNImpressodeSrie->setEnabled(true);
     m_owner.MNImpressodeSrie->setChecked(false);
     if (!m_owner.VOLTA_USUARIO()) {

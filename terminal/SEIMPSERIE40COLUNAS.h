@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Database.h"
+#include "KioskTables.h"
 #include "ModalWindow.h"
 #include "SheetData.h"
+#include "WorkoutQueries.h"
 
 #include <QString>
 
@@ -30,23 +31,15 @@ public:
     explicit TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner);
     ~TFRMIMPSERIE40COLUNAS() override;
 
-    // Opens the settings table and the member table chosen by the settings; false (after its
-    // message) when either fails.
-    bool ABRE_TABELAS();
-
     // The entry fields' key handlers. Key is a character, 8 Backspace, 13 Enter, 27 Esc; a
     // handler sets it to 0 to discard it. The keypad calls them with Enter and Esc.
     void EDTMATRICULAKeyPress(QChar& Key);
     void EDTTREINOKeyPress(QChar& Key);
     void EDTAPARELHOKeyPress(QChar& Key);
 
-    // Loads the current member's photo into Image1.
+    // Loads the current member's photo into Image1. A photo that is not a JPEG picture raises
+    // the decoder's error.
     void MOSTRA_FOTO();
-    // Copies a blob into a stream; false when it cannot.
-    static bool LoadFromBlob(const DataSet& table, const QString& field, QByteArray& stream);
-    // Decodes a blob holding a JPEG picture, about the size of Image1; false when the blob could
-    // not be read. A blob that is not a JPEG picture raises the decoder's error.
-    bool LoadJpgFromTable(const DataSet& table, const QString& field, QImage& image);
 
     // Fetches the chosen workout and prints it or shows it on screen.
     void IMP_SERIE_40_COLUNOS();
@@ -59,7 +52,7 @@ public:
     void SBSAIRAPARELHOClick();
 
     // True when the settings name a serial keypad.
-    bool keypadConfigured() const;
+    bool keypadConfigured() const { return tables.keypadConfigured(); }
 
     bool MPAD_KEYPRESS = false;
 
@@ -103,24 +96,10 @@ public:
     QLabel* LBLAVISOAP = nullptr;
     QToolButton* SBSAIRAPARELHO = nullptr;
 
-    // Settings, members, photos, staff.
-    TableDataSet TBLCONTROLE;
-    TableDataSet TBLALUNOS;
-    CommandDataSet TblFotosAlunosSEEK;
-    CommandDataSet TBLFUNCSEEK;
-    // The video of a machine.
-    CommandDataSet TBLEXERCICIOSEEK;
-    // The fetched workout: aerobic, strength of workouts A to E, stretching.
-    QueryDataSet QRYAEROBICA;
-    QueryDataSet QRYEXERCICIOS;
-    QueryDataSet QRYEXERCICIOS1;
-    QueryDataSet QRYEXERCICIOS2;
-    QueryDataSet QRYEXERCICIOS3;
-    QueryDataSet QRYEXERCICIOS4;
-    QueryDataSet QRYALONGAMENTO;
-
-    // The exercise query of a workout digit "1" to "5"; null for any other text.
-    QueryDataSet* exerciseQueryOf(const QString& digit);
+    // Settings, members, photos, staff, machines.
+    KioskTables tables;
+    // The fetched workout.
+    WorkoutQueries queries;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -137,11 +116,10 @@ private:
     KeyHandler keyHandlerOf(const QObject* field) const;
     void FormShow();
     void FormClose();
-    QString setting(const QString& field) const;
-    // Opens the settings record; false when it cannot be read or holds no row.
-    bool openSettings();
+    QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();
+    void showMember(const QString& name);
     void backToRest();
     // The member panel goes back to rest after the series' idle time with no key; a key starts
     // the time again.
@@ -174,7 +152,6 @@ private:
 
     // Retrieval steps.
     void fillSeriesData(const QueryDataSet& exercises);
-    QString instructorName(const QString& staffCode);
     void showSeries();
 
     // Ticket steps.

@@ -29,22 +29,17 @@ void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
 void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
     const qlonglong code = textToInteger(EDTAPARELHO->text());
     EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
-    TBLEXERCICIOSEEK.close();
-    TBLEXERCICIOSEEK.setCommandText(
-        QStringLiteral("select Caminho_Video from Exercicios WHERE (APARELHO = :APARELHO)"));
-    TBLEXERCICIOSEEK.setParameter(QStringLiteral("APARELHO"), EDTAPARELHO->text());
-    TBLEXERCICIOSEEK.open();
-    if (TBLEXERCICIOSEEK.eof()) {
+    const RowField<QString> video = tables.machineVideo(EDTAPARELHO->text());
+    if (!video.found) {
         warn(LBLAVISOAP, QStringLiteral("Dado INCORRETO ! Aparelho"),
              msg::CodigoIncorreto + QLatin1Char('\r'), QStringLiteral("Aparelho"));
         EDTAPARELHO->clear();
         return;
     }
-    const QString pathField = QStringLiteral("Caminho_Video");
-    if (TBLEXERCICIOSEEK.isNull(pathField)) {
+    if (!video.value) {
         return;
     }
-    const QString path = TBLEXERCICIOSEEK.fieldText(pathField);
+    const QString& path = *video.value;
     const bool found = platform::isVideoFile(path);
     if (!isVisible()) {
         return; // left while the file was looked for

@@ -38,7 +38,7 @@ void TFRMIMPSERIE40COLUNAS::createKeypad() {
 void TFRMIMPSERIE40COLUNAS::setUpKeypad() {
     m_keypadSetUp = true;
     MPAD_KEYPRESS = true;
-    applyKeypadSettings(*Comm1, TBLCONTROLE);
+    applyKeypadSettings(*Comm1, tables.TBLCONTROLE);
     if (usbKeypad()) {
         Ativa_Destasiva_Tec12USB(0);
     }
@@ -72,7 +72,7 @@ void TFRMIMPSERIE40COLUNAS::Ativa_Destasiva_Tec12USB(int mode) {
 // The switch knows ports by number: the digit after "COM" (only COM1 to COM9 work).
 bool TFRMIMPSERIE40COLUNAS::sendUsbKeypadCode(int code) {
     const int port = static_cast<int>(textToInteger(setting(QStringLiteral("PINPAD")).mid(3, 1)));
-    const int speed = TBLCONTROLE.fieldInteger(QStringLiteral("VELOCIDADE"));
+    const int speed = tables.TBLCONTROLE.fieldInteger(QStringLiteral("VELOCIDADE"));
     const int dataBits = static_cast<int>(textToInteger(setting(QStringLiteral("DATABIT"))));
     platform::UsbKeypadSwitch& usb = platform::usbKeypadSwitch();
     const bool opened = usb.Open_Comm(port, speed, dataBits, 0, 0, 0);

@@ -13,40 +13,6 @@
 
 namespace {
 
-const QStringList aerobicSql{
-    QStringLiteral("SELECT A.MATRICULA, A.DURACAO, A.VELOCIDADE, A.NIVEL_DIFICULDADE, "
-                   "C.DESCRICAOABREVIADA,"),
-    QStringLiteral("       A.CODIGO_EXERCICIO, C.DESCRICAO AS EXERCICIO, A.DATA, A.DOM, A.SEG, "
-                   "A.TER, A.QUA, A.QUI, A.SEX, A.SAB"),
-    QStringLiteral("FROM AEROBICA A, EXERCICIOS C"),
-    QStringLiteral("WHERE (A.CODIGO_EXERCICIO = C.CODIGO   ) AND"),
-    QStringLiteral("      (A.MATRICULA        = :JMATRICULA) AND"),
-    QStringLiteral(
-        "      (DATA IN (SELECT MAX(DATA) FROM AEROBICA WHERE MATRICULA = :MMATRICULA))"),
-};
-
-const QStringList exerciseSql{
-    QStringLiteral("SELECT A.MATRICULA, A.CODIGO_EXERCICIO, C.DESCRICAO AS EXERCICIO, A.PROFESSOR, "
-                   "A.REPETICOES, C.DESCRICAOABREVIADA, A.REGULAGEM,"),
-    QStringLiteral("       A.ORDEM,A.TREINO, A.SERIES, A.PESO, A.INTERVALO, A.OBS, A.DATA, A.DOM, "
-                   "A.SEG, A.TER, A.QUA, A.QUI, A.SEX, A.SAB, A.DATA_REAVALIACAO, C.APARELHO "),
-    QStringLiteral("FROM TREINO A, EXERCICIOS C "),
-    QStringLiteral("WHERE (A.CODIGO_EXERCICIO = C.CODIGO   ) AND"),
-    QStringLiteral("      (A.MATRICULA        = :JMATRICULA) AND"),
-    QStringLiteral("      (A.TREINO           = :JTREINO   ) AND "),
-    QStringLiteral("      (DATA IN (SELECT MAX(DATA) FROM TREINO WHERE (MATRICULA = :MMATRICULA) "
-                   "AND (TREINO = :MTREINO)))"),
-    QStringLiteral("ORDER BY A.ORDEM"),
-};
-
-const QStringList stretchingSql{
-    QStringLiteral("SELECT A.*"),
-    QStringLiteral("FROM ALONGAMENTO A"),
-    QStringLiteral("WHERE ((A.MATRICULA = :JMATRICULA) AND (DATA IN (SELECT MAX(DATA) FROM "
-                   "ALONGAMENTO WHERE (MATRICULA = :MMATRICULA) AND (TREINO = :MTREINO))))"),
-    QStringLiteral("AND (A.TREINO = :JTREINO )"),
-};
-
 const QString workoutLetters = QStringLiteral("ABCDE");
 
 WeekdayFlags weekdaysOf(const DataSet& row) {
@@ -76,42 +42,19 @@ private:
     bool m_busy = true;
 };
 
-void openQuery(QueryDataSet& query, const QStringList& lines, const QString& enrolment,
-               const QString& letter) {
-    query.close();
-    query.sql() = lines;
-    query.clearParameters();
-    query.setParameter(QStringLiteral("JMATRICULA"), enrolment);
-    query.setParameter(QStringLiteral("MMATRICULA"), enrolment);
-    if (!letter.isEmpty()) {
-        query.setParameter(QStringLiteral("JTREINO"), letter);
-        query.setParameter(QStringLiteral("MTREINO"), letter);
-    }
-    query.open();
-}
-
 } // namespace
-
-QueryDataSet* TFRMIMPSERIE40COLUNAS::exerciseQueryOf(const QString& digit) {
-    QueryDataSet* const queries[] = {&QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
-                                     &QRYEXERCICIOS3, &QRYEXERCICIOS4};
-    if (digit.size() != 1 || digit[0] < QLatin1Char('1') || digit[0] > QLatin1Char('5')) {
-        return nullptr;
-    }
-    return queries[digit[0].unicode() - '1'];
-}
 
 void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     const SheetData member = m_sheet;
     m_sheet = SheetData{};
     m_sheet.MATRICULA = member.MATRICULA;
     m_sheet.NOME_ALUNO = member.NOME_ALUNO;
-    m_sheet.Tempo_Serie = TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie"));
+    m_sheet.Tempo_Serie = tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie"));
     m_sheet.TEMPO_REAVALIACAO = setting(QStringLiteral("TEMPO_REAVALIACAO"));
 
     BusyCursor busy;
-    QRYAEROBICA.close();
-    QueryDataSet* exercises = exerciseQueryOf(EDTTREINO->text());
+    queries.QRYAEROBICA.close();
+    QueryDataSet* exercises = queries.exerciseQueryOf(EDTTREINO->text());
     if (exercises == nullptr) {
         return;
     }
@@ -121,14 +64,14 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     m_sheet.LETRA_TREINO = letter;
     const bool workoutA = letter == QStringLiteral("A");
     if (workoutA) {
-        openQuery(QRYAEROBICA, aerobicSql, enrolment, QString());
-        if (!QRYAEROBICA.eof()) {
-            m_sheet.DIAS_AEROBICA = weekdaysOf(QRYAEROBICA);
+        queries.openAerobic(enrolment);
+        if (!queries.QRYAEROBICA.eof()) {
+            m_sheet.DIAS_AEROBICA = weekdaysOf(queries.QRYAEROBICA);
         }
     }
-    openQuery(*exercises, exerciseSql, enrolment, letter);
+    queries.openExercises(*exercises, enrolment, letter);
     if (workoutA) {
-        openQuery(QRYALONGAMENTO, stretchingSql, enrolment, letter);
+        queries.openStretching(enrolment, letter);
     }
     busy.restore();
     if (exercises->eof()) {
@@ -137,7 +80,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
         return;
     }
     if (!workoutA) {
-        openQuery(QRYALONGAMENTO, stretchingSql, enrolment, letter);
+        queries.openStretching(enrolment, letter);
     }
     const bool onScreen = setting(QStringLiteral("SERIEEMVIDEO")) == QStringLiteral("Sim");
     if (workoutA || onScreen) {
@@ -154,28 +97,18 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
 void TFRMIMPSERIE40COLUNAS::fillSeriesData(const QueryDataSet& exercises) {
     const QLocale locale;
     m_sheet.DATA_TREINO = locale.toString(exercises.fieldDateTime(QStringLiteral("DATA")).date(),
-                                  QStringLiteral("dd / MMMM / yyyy"));
+                                          QStringLiteral("dd / MMMM / yyyy"));
     m_sheet.DATA_REAVALIACAO_TEXTO = exercises.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"))
-                                 .toString(QStringLiteral("dd/MM/yyyy"));
+                                         .toString(QStringLiteral("dd/MM/yyyy"));
     m_sheet.DIAS_TREINO = weekdaysOf(exercises);
-    m_sheet.NOME_PROFESSOR = instructorName(exercises.fieldText(QStringLiteral("PROFESSOR")));
-}
-
-QString TFRMIMPSERIE40COLUNAS::instructorName(const QString& staffCode) {
-    TBLFUNCSEEK.close();
-    TBLFUNCSEEK.setCommandText(
-        QStringLiteral("SELECT nome FROM FUNCIONARIOS WHERE MATRICULA = :MATRICULA"));
-    TBLFUNCSEEK.setParameter(QStringLiteral("MATRICULA"), staffCode);
-    TBLFUNCSEEK.open();
-    const QString name = TBLFUNCSEEK.eof() ? QStringLiteral("Excluído")
-                                           : TBLFUNCSEEK.fieldText(QStringLiteral("nome"));
-    TBLFUNCSEEK.close();
-    return name;
+    m_sheet.NOME_PROFESSOR =
+        tables.instructorName(exercises.fieldText(QStringLiteral("PROFESSOR")));
 }
 
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    TFRMSERIEVIDEO series(*this, m_sheet,
-                          {QRYAEROBICA, *exerciseQueryOf(m_sheet.TREINO), QRYALONGAMENTO},
-                          m_owner.ADOConnectionPalendra);
+    TFRMSERIEVIDEO series(
+        *this, m_sheet,
+        {queries.QRYAEROBICA, *queries.exerciseQueryOf(m_sheet.TREINO), queries.QRYALONGAMENTO},
+        m_owner.ADOConnectionPalendra);
     series.exec();
 }

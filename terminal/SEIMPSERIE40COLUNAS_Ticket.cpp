@@ -202,34 +202,35 @@ void TFRMIMPSERIE40COLUNAS::printTicket(TicketOutput& out) {
              EDTMATRICULA->text() + QStringLiteral(" - ") + TIRA_ACENTOS(LBLNOME->text()).left(27),
              true);
     out.rule();
-    if (QRYAEROBICA.isOpen() && !QRYAEROBICA.eof()) {
+    if (queries.QRYAEROBICA.isOpen() && !queries.QRYAEROBICA.eof()) {
         printAerobic(out);
     }
-    QueryDataSet* exercises = exerciseQueryOf(EDTTREINO->text());
+    QueryDataSet* exercises = queries.exerciseQueryOf(EDTTREINO->text());
     if (exercises != nullptr && !exercises->eof()) {
         printStrength(out, *exercises);
     }
-    if (EDTTREINO->text() == QStringLiteral("1") && !QRYALONGAMENTO.eof()) {
+    if (EDTTREINO->text() == QStringLiteral("1") && !queries.QRYALONGAMENTO.eof()) {
         printStretching(out);
     }
     out.rule();
-    for (int line = 0; line < TBLCONTROLE.fieldInteger(QStringLiteral("ESPACO")); ++line) {
+    for (int line = 0; line < tables.TBLCONTROLE.fieldInteger(QStringLiteral("ESPACO")); ++line) {
         out.blankLine();
     }
 }
 
 void TFRMIMPSERIE40COLUNAS::printAerobic(TicketOutput& out) {
-    const bool byCode = TBLCONTROLE.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO"));
+    const bool byCode = tables.TBLCONTROLE.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO"));
     const QString reduced = setting(QStringLiteral("IMPRESSAOREDUZIDA"));
     out.text(12, QStringLiteral("ATIVIDADE AEROBICA"), true);
-    printDays(out, QStringLiteral("Dias: "), QRYAEROBICA);
+    printDays(out, QStringLiteral("Dias: "), queries.QRYAEROBICA);
     out.text(out.left(), QStringLiteral("Aparelho Duracao(min) Velocidade   Nivel"), true);
     out.rule();
-    for (; !QRYAEROBICA.eof(); QRYAEROBICA.next()) {
-        const QString code = QRYAEROBICA.fieldText(QStringLiteral("CODIGO_EXERCICIO"));
+    for (; !queries.QRYAEROBICA.eof(); queries.QRYAEROBICA.next()) {
+        const QString code = queries.QRYAEROBICA.fieldText(QStringLiteral("CODIGO_EXERCICIO"));
         const QString shortName =
-            QRYAEROBICA.fieldText(QStringLiteral("DESCRICAOABREVIADA")).trimmed();
-        const QString name = TIRA_ACENTOS(QRYAEROBICA.fieldText(QStringLiteral("EXERCICIO")));
+            queries.QRYAEROBICA.fieldText(QStringLiteral("DESCRICAOABREVIADA")).trimmed();
+        const QString name =
+            TIRA_ACENTOS(queries.QRYAEROBICA.fieldText(QStringLiteral("EXERCICIO")));
         if (out.matrix && !byCode) {
             out.text(0, name, true);
         } else if (out.matrix) {
@@ -240,7 +241,7 @@ void TFRMIMPSERIE40COLUNAS::printAerobic(TicketOutput& out) {
             reduced == yes ? out.text(1, shortName, false) : out.text(4, code, false);
         }
         const auto figure = [&](const char* column) {
-            const double value = QRYAEROBICA.fieldFloat(QString::fromLatin1(column));
+            const double value = queries.QRYAEROBICA.fieldFloat(QString::fromLatin1(column));
             return out.matrix ? TPrintFast::MascaraVlr(QStringLiteral("####0"), value)
                               : rightAligned(wholeNumber(value), 5);
         };
@@ -282,7 +283,7 @@ void TFRMIMPSERIE40COLUNAS::printStrength(TicketOutput& out, QueryDataSet& exerc
 
 void TFRMIMPSERIE40COLUNAS::printFullRow(TicketOutput& out, const DataSet& row,
                                          const QString& letter) {
-    if (TBLCONTROLE.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO"))) {
+    if (tables.TBLCONTROLE.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO"))) {
         out.text(out.at(3, 4), row.fieldText(QStringLiteral("CODIGO_EXERCICIO")), false);
     } else {
         out.text(out.left(), TIRA_ACENTOS(row.fieldText(QStringLiteral("EXERCICIO"))), true);
@@ -323,11 +324,11 @@ void TFRMIMPSERIE40COLUNAS::printReducedRow(TicketOutput& out, const DataSet& ro
 
 void TFRMIMPSERIE40COLUNAS::printStretching(TicketOutput& out) {
     out.text(out.at(15, 16), QStringLiteral("ALONGAMENTO"), true);
-    if (QRYALONGAMENTO.isNull(QStringLiteral("Obs"))) {
+    if (queries.QRYALONGAMENTO.isNull(QStringLiteral("Obs"))) {
         return;
     }
     // Line breaks inside the memo count as characters, as they always have.
-    const QString memo = TIRA_ACENTOS(QRYALONGAMENTO.fieldText(QStringLiteral("Obs")));
+    const QString memo = TIRA_ACENTOS(queries.QRYALONGAMENTO.fieldText(QStringLiteral("Obs")));
     qsizetype start = 0;
     for (; memo.size() - start >= 40; start += 40) {
         out.text(out.left(), memo.mid(start, 40), true);

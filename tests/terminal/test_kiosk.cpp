@@ -161,8 +161,8 @@ TEST_P(MemberMode, OpensOnTheMemberPanelAndClosesGivingTheMenuBack) {
     main->MNImpressodeSrie->setChecked(true);
     QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
-    EXPECT_FALSE(k.TBLALUNOS.isOpen());
-    EXPECT_FALSE(k.TBLCONTROLE.isOpen());
+    EXPECT_FALSE(k.tables.TBLALUNOS.isOpen());
+    EXPECT_FALSE(k.tables.TBLCONTROLE.isOpen());
     EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
     EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
     EXPECT_EQ(MJANELAS_ABERTAS, 0);
@@ -201,7 +201,7 @@ TEST_P(MemberMode, EnterOnEmptyFieldsAndASpaceInTheNumber) {
     EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
     enter(k.EDTTREINO, QStringLiteral(" ")); // accepted, fetches nothing, back to rest
     EXPECT_TRUE(atRest(k));
-    EXPECT_FALSE(k.QRYEXERCICIOS.isOpen());
+    EXPECT_FALSE(k.queries.QRYEXERCICIOS.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

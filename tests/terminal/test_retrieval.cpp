@@ -28,21 +28,24 @@ protected:
 
 TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
-    EXPECT_EQ(rowsOf(k.QRYEXERCICIOS), 2);
-    k.QRYEXERCICIOS.first();
-    EXPECT_EQ(k.QRYEXERCICIOS.fieldText(QStringLiteral("CODIGO_EXERCICIO")), QStringLiteral("101"));
-    EXPECT_EQ(k.QRYEXERCICIOS.fieldText(QStringLiteral("EXERCICIO")),
+    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS), 2);
+    k.queries.QRYEXERCICIOS.first();
+    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
+              QStringLiteral("101"));
+    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("EXERCICIO")),
               QStringLiteral("Supino Reto"));
-    EXPECT_EQ(k.QRYEXERCICIOS.fieldText(QStringLiteral("APARELHO")), QStringLiteral("012"));
-    EXPECT_EQ(rowsOf(k.QRYAEROBICA), 1);
-    EXPECT_EQ(rowsOf(k.QRYALONGAMENTO), 1);
+    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("APARELHO")), QStringLiteral("012"));
+    EXPECT_EQ(rowsOf(k.queries.QRYAEROBICA), 1);
+    EXPECT_EQ(rowsOf(k.queries.QRYALONGAMENTO), 1);
     // Taken from the first row in ORDEM order, even for a ticket.
     EXPECT_EQ(kiosk->sheetData().NOME_ALUNO, QStringLiteral("Zé da Silva"));
     EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("05 / março / 2026"));
     EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO, QStringLiteral("05/06/2026"));
     EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
-    EXPECT_EQ(kiosk->sheetData().DIAS_TREINO, (WeekdayFlags{true, true, false, false, false, false, false}));
-    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA, (WeekdayFlags{false, false, false, false, false, true, true}));
+    EXPECT_EQ(kiosk->sheetData().DIAS_TREINO,
+              (WeekdayFlags{true, true, false, false, false, false, false}));
+    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA,
+              (WeekdayFlags{false, false, false, false, false, true, true}));
     EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
     EXPECT_TRUE(k.LBLNOME->text().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -51,9 +54,9 @@ TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
 TEST_F(Retrieval, OtherWorkoutsLeaveTheAerobicQueryClosedAndFillNothingForATicket) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
     fetch(QStringLiteral("3"));
-    EXPECT_FALSE(k.QRYAEROBICA.isOpen());
-    EXPECT_EQ(rowsOf(k.QRYEXERCICIOS2), 1);
-    EXPECT_EQ(rowsOf(k.QRYALONGAMENTO), 0);
+    EXPECT_FALSE(k.queries.QRYAEROBICA.isOpen());
+    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS2), 1);
+    EXPECT_EQ(rowsOf(k.queries.QRYALONGAMENTO), 0);
     EXPECT_TRUE(kiosk->sheetData().DATA_TREINO.isEmpty());
     EXPECT_TRUE(kiosk->sheetData().NOME_PROFESSOR.isEmpty());
     EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA, WeekdayFlags{});
@@ -71,7 +74,8 @@ TEST_F(Retrieval, OnScreenTheSeriesDataAndInstructorAreLookedUp) {
     fetch(QStringLiteral("3")); // an instructor no longer on the staff
     EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
     EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("01 / fevereiro / 2026"));
-    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO, QStringLiteral("30/12/1899")); // a null date
+    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO,
+              QStringLiteral("30/12/1899")); // a null date
     onModal<ModalWindow>(closeSeries);
     fetch(QStringLiteral("4")); // an empty instructor code finds nobody, and is no error
     EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
@@ -98,9 +102,9 @@ TEST_F(Retrieval, ServesTheNextMemberAfterTheDatabaseConnectionWasReplaced) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
     main->ADOConnectionPalendra.close(); // what the heartbeat does when it reconnects
     main->ADOConnectionPalendra.open();
-    EXPECT_FALSE(k.QRYEXERCICIOS.isOpen());
+    EXPECT_FALSE(k.queries.QRYEXERCICIOS.isOpen());
     fetch(QStringLiteral("1"));
-    EXPECT_EQ(rowsOf(k.QRYEXERCICIOS), 2);
+    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS), 2);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

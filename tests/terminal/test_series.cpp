@@ -212,7 +212,8 @@ TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
 
 TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    const SeriesRows rows{k.QRYAEROBICA, k.QRYEXERCICIOS1, k.QRYALONGAMENTO};
+    const SeriesRows rows{k.queries.QRYAEROBICA, k.queries.QRYEXERCICIOS1,
+                          k.queries.QRYALONGAMENTO};
     SheetData sheet;
     sheet.TREINO = QStringLiteral("x");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("30");

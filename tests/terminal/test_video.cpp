@@ -44,8 +44,8 @@ TEST_P(EveryFormat, AVideoThatEndsClosesItsWindowAndEmptiesTheMachineField) {
     const QString file = clip(QString::fromLatin1(GetParam()));
     setVideo(QStringLiteral("101"), file);
     QString played;
-    const qint64 shownFor =
-        playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) { played = video.CAMINHO_VIDEO_ATUAL; });
+    const qint64 shownFor = playMachine(
+        QStringLiteral("12"), [&](TFRMVIDEO& video) { played = video.CAMINHO_VIDEO_ATUAL; });
     // Played to its end (1.5 s), then closed at the next check of the position.
     EXPECT_GE(shownFor, 1200);
     EXPECT_LE(shownFor, 3500);

@@ -1,0 +1,154 @@
+#include "KioskTables.h"
+
+#include "SEFUNCOES.h"
+#include "SEPRINCIPAL.h"
+#include "Schema.h"
+
+namespace {
+
+const QString yes = QStringLiteral("Sim");
+
+// The settings the kiosk and the windows it opens read. Declared, a record from an older back
+// office that lacks one fails the opening instead of the first read of it.
+QStringList settingsColumns() {
+    QStringList columns{QStringLiteral("ACADEMIA"),
+                        QStringLiteral("LOGOACADEMIA1"),
+                        QStringLiteral("PATH_EXERCICIO"),
+                        QStringLiteral("TEMPO_REAVALIACAO"),
+                        QStringLiteral("ENDERACADEMIA"),
+                        QStringLiteral("COMPLEMENTO1"),
+                        QStringLiteral("PORTA_IMP"),
+                        QStringLiteral("ESPACO"),
+                        QStringLiteral("MSN_IMP"),
+                        QStringLiteral("IMPRESSAOREDUZIDA"),
+                        QStringLiteral("SERIEEMVIDEO"),
+                        QStringLiteral("ENDERECO_PORTA"),
+                        QStringLiteral("POR_CODIGO_APARELHO")};
+    return columns + schema::columnRange(QStringLiteral("Secvar"), QStringLiteral("Tempo_Serie"),
+                                         QStringLiteral("Tec12USB"));
+}
+
+// Runs a look-up's statement with one parameter.
+void lookUp(CommandDataSet& seek, const QString& sql, const QString& parameter,
+            const QString& value) {
+    seek.close();
+    seek.setCommandText(sql);
+    seek.setParameter(parameter, value);
+    seek.open();
+}
+
+} // namespace
+
+KioskTables::KioskTables(TFRMSEPRINCIPAL& owner)
+    : m_owner(owner) {
+    TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
+    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
+    TBLCONTROLE.setDeclaredColumns(settingsColumns());
+    TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
+    TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
+}
+
+QString KioskTables::setting(const QString& field) const {
+    return TBLCONTROLE.fieldText(field);
+}
+
+bool KioskTables::keypadConfigured() const {
+    return setting(QStringLiteral("PINPAD")) != QStringLiteral("NADA");
+}
+
+bool KioskTables::openSettings() {
+    try {
+        TBLCONTROLE.open();
+    } catch (const DatabaseError&) {
+        return false;
+    }
+    // Every setting is read from the first row: without one the kiosk cannot serve.
+    return !TBLCONTROLE.eof();
+}
+
+bool KioskTables::ABRE_TABELAS() {
+    if (!openSettings()) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
+        return false;
+    }
+    Connection* members = &m_owner.ADOConnectionQuorvel;
+    QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
+                              ? QStringLiteral("ALUNOSATIVOS")
+                              : QStringLiteral("ALUNOS");
+    if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
+        members = &m_owner.ADOConnectionPalendra;
+        memberTable = QStringLiteral("ALUNOS");
+    }
+    for (DataSet* seek :
+         std::initializer_list<DataSet*>{&TBLALUNOS, &TblFotosAlunosSEEK, &TBLFUNCSEEK}) {
+        seek->keepConnection(members);
+    }
+    TBLALUNOS.setTableName(memberTable);
+    try {
+        TBLALUNOS.open();
+    } catch (const DatabaseError&) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Alunos"));
+        return false;
+    }
+    return true;
+}
+
+void KioskTables::close() {
+    for (DataSet* dataSet :
+         std::initializer_list<DataSet*>{&TBLEXERCICIOSEEK, &TBLALUNOS, &TBLCONTROLE}) {
+        dataSet->close();
+    }
+}
+
+std::optional<QString> KioskTables::memberName(const QString& enrolment) {
+    if (!TBLALUNOS.locate(QStringLiteral("MATRICULA"), enrolment)) {
+        return std::nullopt;
+    }
+    return TBLALUNOS.fieldText(QStringLiteral("NOME"));
+}
+
+RowField<QByteArray> KioskTables::memberPhoto(const QString& enrolment) {
+    lookUp(TblFotosAlunosSEEK,
+           QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"),
+           QStringLiteral("MATRICULA"), enrolment);
+    RowField<QByteArray> photo;
+    photo.found = !TblFotosAlunosSEEK.eof();
+    QByteArray jpeg;
+    if (photo.found && !TblFotosAlunosSEEK.isNull(QStringLiteral("FOTO1")) &&
+        LoadFromBlob(TblFotosAlunosSEEK, QStringLiteral("FOTO1"), jpeg)) {
+        photo.value = jpeg;
+    }
+    return photo;
+}
+
+QString KioskTables::instructorName(const QString& staffCode) {
+    lookUp(TBLFUNCSEEK,
+           QStringLiteral("SELECT nome FROM FUNCIONARIOS WHERE MATRICULA = :MATRICULA"),
+           QStringLiteral("MATRICULA"), staffCode);
+    const QString name = TBLFUNCSEEK.eof() ? QStringLiteral("Excluído")
+                                           : TBLFUNCSEEK.fieldText(QStringLiteral("nome"));
+    TBLFUNCSEEK.close();
+    return name;
+}
+
+RowField<QString> KioskTables::machineVideo(const QString& machineCode) {
+    lookUp(TBLEXERCICIOSEEK,
+           QStringLiteral("select Caminho_Video from Exercicios WHERE (APARELHO = :APARELHO)"),
+           QStringLiteral("APARELHO"), machineCode);
+    RowField<QString> video;
+    video.found = !TBLEXERCICIOSEEK.eof();
+    const QString pathField = QStringLiteral("Caminho_Video");
+    if (video.found && !TBLEXERCICIOSEEK.isNull(pathField)) {
+        video.value = TBLEXERCICIOSEEK.fieldText(pathField);
+    }
+    return video;
+}
+
+bool LoadFromBlob(const DataSet& table, const QString& field, QByteArray& stream) {
+    try {
+        stream = table.fieldBlob(field);
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+}
