@@ -292,7 +292,7 @@ void TFRMSERIEVIDEO::FormShow() {
     const qlonglong workout = textToInteger(m_owner.EDTTREINO->text());
     if (workout >= 1 && workout <= 5) {
         const auto index = static_cast<size_t>(workout - 1);
-        LBLTREINO->setText(QString(QLatin1Char(static_cast<char>('A' + index))));
+        LBLTREINO->setText(workoutLetter(int(workout)));
         DBGEXERCICIOS[index]->bind(*m_owner.exerciseQueryOf(QString::number(workout)));
         DBGEXERCICIOS[index]->show();
     }

@@ -1,6 +1,8 @@
 #include "SEFUNCOES.h"
 
+#include "Database.h"
 #include "MessageBox.h"
+#include "Schema.h"
 #include "VicPort.h"
 
 #include <QApplication>
@@ -78,4 +80,16 @@ qlonglong textToInteger(const QString& text) {
             QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
     }
     return text.toLongLong();
+}
+
+QString workoutLetter(int number) {
+    return number >= 1 && number <= 5 ? QString(QChar(u'A' + number - 1)) : QString();
+}
+
+WeekdayFlags weekdaysOf(const DataSet& row) {
+    WeekdayFlags days{};
+    for (size_t day = 0; day < days.size(); ++day) {
+        days[day] = row.fieldBoolean(schema::weekdayColumns().at(qsizetype(day)));
+    }
+    return days;
 }

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "ModalWindow.h"
+#include "SEFUNCOES.h"
 
 #include <QString>
 
@@ -23,7 +24,6 @@ class UnattendedDialogs;
 
 // What the kiosk hands to the series and video windows, filled by the workout retrieval and by
 // equipment mode.
-using WeekdayFlags = std::array<bool, 7>; // Sunday first
 inline QString NOME_ALUNO;
 inline QString NOME_PROFESSOR;
 inline QString DATA_TREINO;
@@ -194,13 +194,6 @@ private:
     void createPrinters();
     // The chosen printer with its document begun; null (after its message) when it cannot print.
     std::unique_ptr<TicketOutput> startTicket();
-    void printTicket(TicketOutput& out);
-    void printAerobic(TicketOutput& out);
-    void printDays(TicketOutput& out, const QString& title, const DataSet& row);
-    void printStrength(TicketOutput& out, QueryDataSet& exercises);
-    void printFullRow(TicketOutput& out, const DataSet& row, const QString& letter);
-    void printReducedRow(TicketOutput& out, const DataSet& row, const QString& letter);
-    void printStretching(TicketOutput& out);
 
     TFRMSEPRINCIPAL& m_owner;
     bool m_keypadSetUp = false;
