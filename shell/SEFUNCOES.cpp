@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "MessageBox.h"
+#include "PlainLetters.h"
 #include "Schema.h"
 #include "VicPort.h"
 
@@ -33,14 +34,7 @@ bool COMPLETA_ESPACOS(QString& text, int width) {
 QString TIRA_ACENTOS(const QString& text) {
     static const QString from = QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ");
     static const QString to = QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU");
-    QString result = text;
-    for (QChar& c : result) {
-        const qsizetype at = from.indexOf(c);
-        if (at >= 0) {
-            c = to.at(at);
-        }
-    }
-    return result;
+    return replaceLetters(text, from, to);
 }
 
 namespace {
