@@ -6,7 +6,6 @@
 
 #include <QString>
 
-#include <array>
 #include <memory>
 
 class QFrame;

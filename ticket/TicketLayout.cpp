@@ -80,8 +80,9 @@ private:
         m_out.text(m_at.left, QStringLiteral("Aparelho Duracao(min) Velocidade   Nivel"), true);
         m_out.rule();
         const QString& reduced = m_settings.IMPRESSAOREDUZIDA;
-        const bool byName = !m_settings.POR_CODIGO_APARELHO &&
-                            (!m_at.aerobicNameOnlyWhenNotReduced || reduced == QStringLiteral("Não"));
+        const bool byName =
+            !m_settings.POR_CODIGO_APARELHO &&
+            (!m_at.aerobicNameOnlyWhenNotReduced || reduced == QStringLiteral("Não"));
         for (const AerobicRow& row : m_workout.aerobic) {
             if (byName) {
                 m_out.text(m_at.left, TIRA_ACENTOS(row.EXERCICIO), true);

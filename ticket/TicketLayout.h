@@ -8,8 +8,8 @@
 // The settings the ticket's layout reads from the settings record.
 struct TicketSettings {
     bool POR_CODIGO_APARELHO = false; // machines by their code rather than by name
-    QString IMPRESSAOREDUZIDA; // "Sim": the reduced strength rows
-    int ESPACO = 0; // blank lines fed after the ticket
+    QString IMPRESSAOREDUZIDA;        // "Sim": the reduced strength rows
+    int ESPACO = 0;                   // blank lines fed after the ticket
 };
 
 // The receipt ticket of a workout, about 40 columns wide: the member, the aerobic section, the

@@ -40,14 +40,14 @@ struct StretchingRow {
 struct TicketWorkout {
     QString MATRICULA; // as the member panel shows it
     QString NOME;
-    QString TREINO; // the workout's letter, "A" to "E"
+    QString TREINO;    // the workout's letter, "A" to "E"
     QString PROFESSOR; // the instructor's staff code
     QDateTime DATA;
     QDateTime DATA_REAVALIACAO;
     WeekdayFlags DIAS_AEROBICA{}; // of the first aerobic row
     std::vector<AerobicRow> aerobic;
-    WeekdayFlags DIAS_TREINO{}; // of the first strength row
-    std::vector<StrengthRow> strength; // in ORDEM order
+    WeekdayFlags DIAS_TREINO{};              // of the first strength row
+    std::vector<StrengthRow> strength;       // in ORDEM order
     std::optional<StretchingRow> stretching; // workout A only
 };
 

@@ -119,14 +119,12 @@ QByteArray libraryTicket(const TicketWorkout& workout, const TicketSettings& set
     return library.page.toUtf8();
 }
 
-const TicketSettings byCodeReduced{.POR_CODIGO_APARELHO = true,
-                                   .IMPRESSAOREDUZIDA = QStringLiteral("Sim"),
-                                   .ESPACO = 0};
+const TicketSettings byCodeReduced{
+    .POR_CODIGO_APARELHO = true, .IMPRESSAOREDUZIDA = QStringLiteral("Sim"), .ESPACO = 0};
 
 TEST(MatrixTicketLayout, FullFormByCodeWorkoutCWithFiveBlankLinesAfter) {
-    const TicketSettings settings{.POR_CODIGO_APARELHO = true,
-                                  .IMPRESSAOREDUZIDA = QStringLiteral("Não"),
-                                  .ESPACO = 5};
+    const TicketSettings settings{
+        .POR_CODIGO_APARELHO = true, .IMPRESSAOREDUZIDA = QStringLiteral("Não"), .ESPACO = 5};
     EXPECT_EQ(matrixTicket(member1234("C"), settings), golden("full-by-code-c.bin"));
 }
 
@@ -140,9 +138,8 @@ TEST(LibraryTicketLayout, ReducedFormByCodeWorkoutA) {
 }
 
 TEST(LibraryTicketLayout, FullFormByCodeWorkoutCWithTwoBlankLinesAfter) {
-    const TicketSettings settings{.POR_CODIGO_APARELHO = true,
-                                  .IMPRESSAOREDUZIDA = QStringLiteral("Não"),
-                                  .ESPACO = 2};
+    const TicketSettings settings{
+        .POR_CODIGO_APARELHO = true, .IMPRESSAOREDUZIDA = QStringLiteral("Não"), .ESPACO = 2};
     EXPECT_EQ(libraryTicket(member1234("C"), settings), golden("library-full-by-code-c.txt"));
 }
 
