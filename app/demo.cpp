@@ -7,6 +7,7 @@
 #include "KeypadDevices.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "MessageBox.h"
+#include "SEFUNCOES.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
@@ -73,7 +74,7 @@ void printThingsToTry(QTextStream& out, const QString& folder) {
             "ORDER BY a.MATRICULA LIMIT 6"));
         while (query.next()) {
             const int workouts = query.value(2).toInt();
-            const QChar last(QLatin1Char(char('A' + workouts - 1)));
+            const QString last = workoutLetter(workouts);
             out << "  " << query.value(0).toString() << "  " << query.value(1).toString() << ": "
                 << (workouts == 1
                         ? QStringLiteral("workout 1 (A)")

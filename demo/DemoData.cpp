@@ -1,6 +1,7 @@
 #include "DemoData.h"
 
 #include "DemoVideos.h"
+#include "SEFUNCOES.h"
 #include "Schema.h"
 
 #include <QBuffer>
@@ -229,12 +230,6 @@ QVariantList weekdayFlags(Random& random) {
     return days;
 }
 
-QStringList weekdayColumns() {
-    return {QStringLiteral("DOM"), QStringLiteral("SEG"), QStringLiteral("TER"),
-            QStringLiteral("QUA"), QStringLiteral("QUI"), QStringLiteral("SEX"),
-            QStringLiteral("SAB")};
-}
-
 void writeSettings(Writer& w, const QString& folder) {
     // PORTA_IMP "TKT" is a plain file in the working folder: the demo prints its tickets there.
     const std::map<QString, QVariant> values{
@@ -351,12 +346,12 @@ void writePrescriptions(Writer& w, const Options& options) {
                     QStringLiteral("TREINO"),    QStringLiteral("SERIES"),
                     QStringLiteral("PESO"),      QStringLiteral("INTERVALO"),
                     QStringLiteral("OBS"),       QStringLiteral("DATA")} +
-        weekdayColumns() + QStringList{QStringLiteral("DATA_REAVALIACAO")};
+        schema::weekdayColumns() + QStringList{QStringLiteral("DATA_REAVALIACAO")};
     const QStringList aerobica =
         QStringList{QStringLiteral("MATRICULA"),         QStringLiteral("CODIGO_EXERCICIO"),
                     QStringLiteral("DURACAO"),           QStringLiteral("VELOCIDADE"),
                     QStringLiteral("NIVEL_DIFICULDADE"), QStringLiteral("DATA")} +
-        weekdayColumns();
+        schema::weekdayColumns();
     QStringList alongamento{QStringLiteral("Matricula"), QStringLiteral("Treino"),
                             QStringLiteral("Data"), QStringLiteral("Obs")};
     for (int i = 1; i <= 23; ++i) {
@@ -380,7 +375,7 @@ void writePrescriptions(Writer& w, const Options& options) {
                 n % 12 == 0 ? staffCode(99)
                             : staffCode(1 + random.below(static_cast<int>(staffNames.size())));
             for (int t = 0; t < workouts; ++t) {
-                const QString letter = QString(QLatin1Char(static_cast<char>('A' + t)));
+                const QString letter = workoutLetter(t + 1);
                 const QVariantList days = weekdayFlags(random);
                 const int count = 4 + random.below(5);
                 for (int order = 1; order <= count; ++order) {

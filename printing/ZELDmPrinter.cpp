@@ -1,5 +1,6 @@
 #include "ZELDmPrinter.h"
 
+#include "PlainLetters.h"
 #include "Spooler.h"
 #include "Windows1252.h"
 #include "ZELPreview.h"
@@ -20,16 +21,11 @@ QByteArray escape(char command, int n) {
     return QByteArray(code, sizeof code);
 }
 
-QString withoutAccents(QString text) {
+QString withoutAccents(const QString& text) {
     static const QString accented =
         QStringLiteral("áéíóúÁÉÍÓÚàèìòùÀÈÌÒÙâêîôûÂÊÎÔÛäëïöüÄËÏÖÜãõÃÕçÇ");
     static const QString plain = QStringLiteral("aeiouAEIOUaeiouAEIOUaeiouAEIOUaeiouAEIOUaoAOcC");
-    for (QChar& c : text) {
-        const qsizetype at = accented.indexOf(c);
-        if (at >= 0)
-            c = plain.at(at);
-    }
-    return text;
+    return replaceLetters(text, accented, plain);
 }
 
 double sizeFactor(TZELDmFontSize size, TZELDmFontPitch pitch) {

@@ -1,6 +1,9 @@
 #include "SEFUNCOES.h"
 
+#include "Database.h"
 #include "MessageBox.h"
+#include "PlainLetters.h"
+#include "Schema.h"
 #include "VicPort.h"
 
 #include <QApplication>
@@ -31,14 +34,7 @@ bool COMPLETA_ESPACOS(QString& text, int width) {
 QString TIRA_ACENTOS(const QString& text) {
     static const QString from = QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ");
     static const QString to = QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU");
-    QString result = text;
-    for (QChar& c : result) {
-        const qsizetype at = from.indexOf(c);
-        if (at >= 0) {
-            c = to.at(at);
-        }
-    }
-    return result;
+    return replaceLetters(text, from, to);
 }
 
 namespace {
@@ -78,4 +74,16 @@ qlonglong textToInteger(const QString& text) {
             QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
     }
     return text.toLongLong();
+}
+
+QString workoutLetter(int number) {
+    return number >= 1 && number <= 5 ? QString(QChar(u'A' + number - 1)) : QString();
+}
+
+WeekdayFlags weekdaysOf(const DataSet& row) {
+    WeekdayFlags days{};
+    for (size_t day = 0; day < days.size(); ++day) {
+        days[day] = row.fieldBoolean(schema::weekdayColumns().at(qsizetype(day)));
+    }
+    return days;
 }

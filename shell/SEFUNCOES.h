@@ -2,10 +2,14 @@
 
 #include <QString>
 
+#include <array>
 #include <stdexcept>
 
+class DataSet;
+
 // What every window of the terminal shares: the one function through which messages reach the
-// user, the standard message texts, and the small text helpers of the ticket.
+// user, the standard message texts, the small text helpers of the ticket, and the workouts'
+// letters and weekdays.
 
 // The standard message texts ("\r" is a carriage return that the boxes show as is).
 namespace msg {
@@ -55,3 +59,11 @@ QString TIRA_ACENTOS(const QString& text);
 // prefix, as ENDERECO_PORTA holds them) is ready to take data. Text that is not a hexadecimal
 // number tests the second parallel port (278). Any failure of the port access means not ready.
 bool IMPRESSORA_PRONTA(const QString& address);
+
+// The workout a member picks by its number 1 to 5: "A" to "E"; empty for any other number.
+QString workoutLetter(int number);
+
+// The weekdays a workout is done on, Sunday first.
+using WeekdayFlags = std::array<bool, 7>;
+// The flags of a workout row's weekday columns.
+WeekdayFlags weekdaysOf(const DataSet& row);

@@ -14,8 +14,8 @@ Column of(const char* name, ColumnType type) {
 
 std::vector<Column> weekdays() {
     std::vector<Column> days;
-    for (const char* day : {"DOM", "SEG", "TER", "QUA", "QUI", "SEX", "SAB"}) {
-        days.push_back(of(day, ColumnType::Boolean));
+    for (const QString& day : weekdayColumns()) {
+        days.push_back({day, ColumnType::Boolean, 0});
     }
     return days;
 }
@@ -158,6 +158,14 @@ QString sqlType(const Column& column, Dialect dialect) {
 }
 
 } // namespace
+
+const QStringList& weekdayColumns() {
+    static const QStringList days{QStringLiteral("DOM"), QStringLiteral("SEG"),
+                                  QStringLiteral("TER"), QStringLiteral("QUA"),
+                                  QStringLiteral("QUI"), QStringLiteral("SEX"),
+                                  QStringLiteral("SAB")};
+    return days;
+}
 
 const std::vector<Table>& tables() {
     static const std::vector<Table> catalogue = makeCatalogue();

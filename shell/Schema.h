@@ -47,6 +47,9 @@ const std::vector<Table>& tables();
 const Table& table(const QString& name);
 const Column& column(const QString& tableName, const QString& columnName);
 
+// The weekday flag columns of the workout tables, Sunday first: "DOM" to "SAB".
+const QStringList& weekdayColumns();
+
 // Column names of a table from `first` to `last` inclusive, in catalogue order.
 QStringList columnRange(const QString& tableName, const QString& first, const QString& last);
 

@@ -1,10 +1,8 @@
 #pragma once
 
+#include "SEFUNCOES.h"
+
 #include <QString>
-
-#include <array>
-
-using WeekdayFlags = std::array<bool, 7>; // Sunday first
 
 // One member's fetched workout as the kiosk hands it to the series window: filled once by the
 // retrieval, read-only afterwards. The names are those of the back office.

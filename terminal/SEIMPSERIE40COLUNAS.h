@@ -7,7 +7,6 @@
 
 #include <QString>
 
-#include <array>
 #include <memory>
 
 class QFrame;
@@ -158,13 +157,6 @@ private:
     void createPrinters();
     // The chosen printer with its document begun; null (after its message) when it cannot print.
     std::unique_ptr<TicketOutput> startTicket();
-    void printTicket(TicketOutput& out);
-    void printAerobic(TicketOutput& out);
-    void printDays(TicketOutput& out, const QString& title, const DataSet& row);
-    void printStrength(TicketOutput& out, QueryDataSet& exercises);
-    void printFullRow(TicketOutput& out, const DataSet& row, const QString& letter);
-    void printReducedRow(TicketOutput& out, const DataSet& row, const QString& letter);
-    void printStretching(TicketOutput& out);
 
     TFRMSEPRINCIPAL& m_owner;
     SheetData m_sheet;

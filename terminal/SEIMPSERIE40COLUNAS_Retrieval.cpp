@@ -13,17 +13,6 @@
 
 namespace {
 
-const QString workoutLetters = QStringLiteral("ABCDE");
-
-WeekdayFlags weekdaysOf(const DataSet& row) {
-    WeekdayFlags days{};
-    int day = 0;
-    for (const char* name : {"DOM", "SEG", "TER", "QUA", "QUI", "SEX", "SAB"}) {
-        days[static_cast<size_t>(day++)] = row.fieldBoolean(QString::fromLatin1(name));
-    }
-    return days;
-}
-
 // The busy cursor while the queries run, given back however they end.
 class BusyCursor {
 public:
@@ -59,7 +48,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
         return;
     }
     const QString enrolment = m_sheet.MATRICULA;
-    const QString letter = workoutLetters.at(EDTTREINO->text()[0].unicode() - '1');
+    const QString letter = workoutLetter(EDTTREINO->text().toInt());
     m_sheet.TREINO = EDTTREINO->text();
     m_sheet.LETRA_TREINO = letter;
     const bool workoutA = letter == QStringLiteral("A");

@@ -1,5 +1,6 @@
-// The receipt ticket through the matrix driver into a file port, compared byte for byte with
-// tickets typed by hand (tests/data/ticket/golden.sh), and its failures.
+// The receipt ticket end to end, from the kiosk's database through the matrix driver into a file
+// port, compared byte for byte with a ticket typed by hand (tests/data/ticket/golden.sh), and its
+// failures. The other layouts are checked in memory (tests/ticket).
 #include "FakePortAccess.h"
 #include "TicketFixture.h"
 #include "portaccess/PortAccess.h"
@@ -22,19 +23,6 @@ TEST_F(Ticket, FullFormByNameWorkoutA) {
     EXPECT_EQ(printed(QStringLiteral("1")), golden(QStringLiteral("full-by-name-a.bin")));
     EXPECT_TRUE(kioskAtRest());
     EXPECT_TRUE(messages.texts().isEmpty());
-}
-
-TEST_F(Ticket, FullFormByCodeWorkoutCWithFiveBlankLinesAfter) {
-    setSetting(QStringLiteral("POR_CODIGO_APARELHO"), QStringLiteral("TRUE"));
-    setSetting(QStringLiteral("ESPACO"), QStringLiteral("5"));
-    EXPECT_EQ(printed(QStringLiteral("3")), golden(QStringLiteral("full-by-code-c.bin")));
-}
-
-TEST_F(Ticket, ReducedFormWorkoutsAAndC) {
-    setSetting(QStringLiteral("POR_CODIGO_APARELHO"), QStringLiteral("TRUE"));
-    setSetting(QStringLiteral("IMPRESSAOREDUZIDA"), QStringLiteral("'Sim'"));
-    EXPECT_EQ(printed(QStringLiteral("1")), golden(QStringLiteral("reduced-a.bin")));
-    EXPECT_EQ(printed(QStringLiteral("3")), golden(QStringLiteral("reduced-c.bin")));
 }
 
 TEST_F(Ticket, PrinterThatIsNotReadyPrintsNothing) {

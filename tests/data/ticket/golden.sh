@@ -98,3 +98,57 @@ stretching() {
   printf 'Leg Press      '; printf '     2'; printf '       15'; printf '   40'; printf '   5\r\n'
   rule
 } > reduced-c.bin
+
+# The text printing library's pages: each text at its column counted from the margin, one page
+# line a line of the ticket, a form feed for the eject. Its blank line is " " at column 1.
+lnl() { printf '  \n'; }
+lrule() { printf ' '; printf -- '-%.0s' $(seq 1 47); printf '\n'; }
+lheader() {
+  lnl
+  lrule
+  printf ' 0000001234 - Conceicao Aparecida Goncalv\n'
+  lrule
+}
+
+# Workout A reduced and by code, ESPACO 0: figures right-aligned to 5 (six characters),
+# abbreviations filled to 14, repetitions cut to their last 8 characters at 22.
+{
+  lheader
+  sp 12; printf 'ATIVIDADE AEROBICA\n'
+  printf ' Dias: Ter Qui \n'
+  lnl
+  printf ' Aparelho Duracao(min) Velocidade   Nivel\n'
+  lrule
+  printf ' Esteira'; sp 8; printf '    20'; sp 5; printf '     7'; sp 2; printf '     2\n'
+  lnl
+  sp 16; printf 'MUSCULACAO\n'
+  printf ' Treino: A Dias: Seg Qua Sex \n'
+  lnl
+  printf ' Aparelho         Serie  Repet.  Peso Reg\n'
+  lrule
+  printf ' Supino        '; sp 1; printf '     3'; printf '      12'; sp 2; printf '   20'; printf '   3\n'
+  printf ' Obs.: Atencao a postura\n'
+  printf ' Extensao Joel '; sp 1; printf '     4'; printf '10-12-15'; sp 2; printf '   15'; printf '   2\n'
+  lnl
+  sp 16; printf 'ALONGAMENTO\n'
+  printf ' Alongar panturrilha.\r\nManter 20 segundos\n'
+  printf '  em cada posicao, respirando devagar e s\n'
+  printf ' em balanco.\n'
+  lrule
+  printf '\f'
+} > library-reduced-a.txt
+
+# Workout C by code in full, ESPACO 2: code at 4, rest right-aligned to 5 at 35, a blank line
+# after the rows.
+{
+  lheader
+  sp 16; printf 'MUSCULACAO\n'
+  printf ' Aparelho Serie Repeticoes Peso Reg Inter\n'
+  lrule
+  sp 4; printf '102'; sp 1; printf '     2'; sp 2; printf '       15'; sp 1; printf '   40'
+  printf '   5'; printf '    90\n'
+  lnl
+  lrule
+  lnl; lnl
+  printf '\f'
+} > library-full-by-code-c.txt
