@@ -131,7 +131,7 @@ std::vector<TColumn> strengthColumns() {
 
 } // namespace
 
-TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
+TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, KeypadSession* kioskKeypad)
     : ModalWindow(&owner)
     , m_owner(owner) {
     FRMSERIEVIDEO = this;
@@ -157,7 +157,7 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner)
     createStretching();
 
     TBLEXERCICIOSEEK.setConnection(&FRMSEPRINCIPAL->ADOConnectionPalendra);
-    createKeypad();
+    createKeypad(kioskKeypad);
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMSERIEVIDEO::Timer1Timer);
     Timer1->start(designIdleMs);

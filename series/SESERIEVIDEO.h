@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-class KeypadPort;
+class KeypadSession;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -25,8 +25,9 @@ inline TFRMSERIEVIDEO* FRMSERIEVIDEO = nullptr;
 // plays that exercise's video. The window closes on Esc or after an idle time-out.
 class TFRMSERIEVIDEO : public ModalWindow {
 public:
-    // Shows the rows the kiosk's retrieval left open in its queries.
-    explicit TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner);
+    // Shows the rows the kiosk's retrieval left open in its queries. While it is open the window
+    // reads the kiosk's keypad, when there is one, through a session of its own.
+    explicit TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, KeypadSession* kioskKeypad = nullptr);
     ~TFRMSERIEVIDEO() override;
 
     // Fills the window from the kiosk. A workout digit or a re-assessment setting that is no
@@ -81,7 +82,8 @@ public:
     QTimer* Timer1 = nullptr;
     CommandDataSet TBLEXERCICIOSEEK;
 
-    // The keypad while this window is open: "*" or "#" closes the window, other keys are ignored.
+    // The keypad while this window is open, when there is one (else null): "*" or "#" closes the
+    // window, other keys are ignored.
     TComm* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
 
@@ -106,12 +108,12 @@ private:
     std::optional<QString> videoPathOf(const TDBGrid& grid, const QString& type);
 
     // The kiosk's keypad port is this window's while it is open.
-    void createKeypad();
+    void createKeypad(KeypadSession* kioskKeypad);
     void takeKeypadOver();
     void giveKeypadBack();
 
     TFRMIMPSERIE40COLUNAS& m_owner;
-    KeypadPort* m_keypadPort = nullptr;
-    bool m_keypadTaken = false;
+    KeypadSession* m_kioskKeypad = nullptr;
+    KeypadSession* m_keypad = nullptr;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
 };

@@ -3,6 +3,7 @@
 #include "CommInt.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
+#include "KeypadSession.h"
 #include "Pause.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
@@ -31,7 +32,6 @@
 namespace {
 
 const QString yes = QStringLiteral("Sim");
-const QString noKeypad = QStringLiteral("NADA");
 
 constexpr QChar keyBackspace(8);
 constexpr QChar keyEnter(13);
@@ -112,7 +112,6 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     createMemberPanel();
     createEquipmentPanel();
     createPrinters();
-    createKeypad();
 
     TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
@@ -200,10 +199,6 @@ QString TFRMIMPSERIE40COLUNAS::setting(const QString& field) const {
     return TBLCONTROLE.fieldText(field);
 }
 
-bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
-    return setting(QStringLiteral("PINPAD")) != noKeypad;
-}
-
 bool TFRMIMPSERIE40COLUNAS::openSettings() {
     try {
         TBLCONTROLE.open();
@@ -270,9 +265,10 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->setGeometry(rect());
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
-    if (keypadConfigured()) {
+    const KeypadSettings keypad = KeypadSettings::read(TBLCONTROLE);
+    if (keypad.configured()) {
         m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
-        setUpKeypad();
+        setUpKeypad(keypad);
     }
 }
 
@@ -477,8 +473,8 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
 }
 
 void TFRMIMPSERIE40COLUNAS::closing() {
-    if (m_keypadSetUp) {
-        shutDownKeypad();
+    if (keypadConfigured()) {
+        m_keypad->shutDown();
     }
     FormClose();
     m_unattendedDialogs.reset();

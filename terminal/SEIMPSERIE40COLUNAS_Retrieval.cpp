@@ -171,6 +171,6 @@ QString TFRMIMPSERIE40COLUNAS::instructorName(const QString& staffCode) {
 }
 
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    TFRMSERIEVIDEO series(*this);
+    TFRMSERIEVIDEO series(*this, m_keypad);
     series.exec();
 }

@@ -6,7 +6,7 @@
 #include "FakeSerialDriver.h"
 #include "KeypadCable.h"
 #include "KeypadDevices.h"
-#include "KeypadPort.h"
+#include "KeypadSession.h"
 #include "KioskFixture.h"
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -351,43 +353,53 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
     kiosk.reset();
 }
 
-TEST_F(Keypad, SettingsMapOntoTheLine) {
-    TableDataSet settings;
-    settings.setConnectionString(
+TEST_F(Keypad, SettingsAreReadOnceAndMapOntoTheLine) {
+    setSetting(QStringLiteral("PARIDADE"), QStringLiteral("'PAR'"));
+    setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
+    TableDataSet record;
+    record.setConnectionString(
         platform::dataLinkConnectionString(folder(), QStringLiteral("Palendra.udl")));
-    settings.setTableName(QStringLiteral("Secvar"));
-    const auto mapped = [&](const QString& column, const QString& value) {
-        setSetting(column, value);
-        settings.open();
-        auto comm = std::unique_ptr<TComm>(createKeypadComm(nullptr));
-        try {
-            applyKeypadSettings(*comm, settings);
-        } catch (...) {
-            settings.close();
-            throw;
-        }
-        settings.close();
-        return comm;
-    };
+    record.setTableName(QStringLiteral("Secvar"));
+    record.open();
+    const KeypadSettings settings = KeypadSettings::read(record);
+    record.close();
+    EXPECT_EQ(settings.PINPAD, QStringLiteral("KPD1"));
+    EXPECT_EQ(settings.VELOCIDADE, 9600);
+    EXPECT_EQ(settings.DATABIT, QStringLiteral("8"));
+    EXPECT_EQ(settings.STOPBIT, QStringLiteral("1"));
+    EXPECT_EQ(settings.PARIDADE, QStringLiteral("PAR"));
+    EXPECT_TRUE(settings.configured());
+    EXPECT_TRUE(settings.usbModel());
+    KeypadSettings none = settings;
+    none.PINPAD = QStringLiteral("NADA");
+    EXPECT_FALSE(none.configured());
+
     const std::unique_ptr<TComm> design(createKeypadComm(nullptr));
     EXPECT_EQ(design->DeviceName(), QStringLiteral("Com1"));
     EXPECT_EQ(design->MonitorEvents(), TCommEventTypes(evRxChar));
     EXPECT_EQ(design->Options(),
               coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
-    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("3600"))->BaudRate(), br2400);
-    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("300"))->BaudRate(), br1200);
-    EXPECT_EQ(mapped(QStringLiteral("VELOCIDADE"), QStringLiteral("256000"))->BaudRate(), br256000);
-    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'PAR'"))->Parity(), paOdd);
-    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'IMPAR'"))->Parity(), paEven);
-    EXPECT_EQ(mapped(QStringLiteral("PARIDADE"), QStringLiteral("'MARCA'"))->Parity(), paNone);
-    EXPECT_EQ(mapped(QStringLiteral("STOPBIT"), QStringLiteral("'0'"))->Stopbits(), sb20);
-    EXPECT_EQ(mapped(QStringLiteral("STOPBIT"), QStringLiteral("'2'"))->Stopbits(), sb10);
-    EXPECT_EQ(mapped(QStringLiteral("DATABIT"), QStringLiteral("'7'"))->Databits(), da7);
-    EXPECT_EQ(mapped(QStringLiteral("DATABIT"), QStringLiteral("'6'"))->Databits(), da8);
-    const std::unique_ptr<TComm> named = mapped(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
-    EXPECT_EQ(named->DeviceName(), QStringLiteral("COM3"));
-    EXPECT_THROW(mapped(QStringLiteral("DATABIT"), QStringLiteral("'x'")), ConversionError);
-    EXPECT_EQ(TFRMIMPSERIE40COLUNAS::MyStrToAscii(QStringLiteral("\x1b#")), QStringLiteral("2735"));
+    const auto mapped = [&](const std::function<void(KeypadSettings&)>& change) {
+        KeypadSettings changed = settings;
+        change(changed);
+        auto comm = std::unique_ptr<TComm>(createKeypadComm(nullptr));
+        applyKeypadSettings(*comm, changed);
+        return comm;
+    };
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 3600; })->BaudRate(), br2400);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 300; })->BaudRate(), br1200);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 256000; })->BaudRate(), br256000);
+    EXPECT_EQ(mapped([](auto&) {})->Parity(), paOdd);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("IMPAR"); })->Parity(), paEven);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("MARCA"); })->Parity(), paNone);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("0"); })->Stopbits(), sb20);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("2"); })->Stopbits(), sb10);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("7"); })->Databits(), da7);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("6"); })->Databits(), da8);
+    EXPECT_EQ(mapped([](auto& s) { s.PINPAD = QStringLiteral("COM3"); })->DeviceName(),
+              QStringLiteral("COM3"));
+    EXPECT_THROW(mapped([](auto& s) { s.DATABIT = QStringLiteral("x"); }), ConversionError);
+    EXPECT_EQ(MyStrToAscii(QStringLiteral("\x1b#")), QStringLiteral("2735"));
 }
 
 } // namespace
