@@ -143,38 +143,6 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
-TEST_F(Keypad, ThePadPulledUnderTheSeriesWindowComesBackThereAndThenToTheKiosk) {
-    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
-    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    bool lost = false;
-    bool back = false;
-    bool closedByPad = false;
-    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
-        cable.pull();
-        lost = waitUntil([&] { return !series.Comm1->Enabled(); });
-        waitUntil([] { return false; }, 2500); // a retry fails while it is out
-        if (!cable.plugIn(QStringLiteral("KPD1"))) {
-            return;
-        }
-        back = waitUntil([&] { return series.Comm1->Enabled(); }, 3000);
-        press("#");
-        closedByPad = waitUntil([&] { return !series.isVisible(); });
-        series.close();
-    });
-    press("42#");
-    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
-    press("1#");
-    ASSERT_TRUE(waitUntil([&] { return atRest() && FRMSERIEVIDEO == nullptr; }, 15000));
-    EXPECT_TRUE(lost);
-    EXPECT_TRUE(back);
-    EXPECT_TRUE(closedByPad);
-    press("5");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
-        << "the kiosk did not get its keypad back";
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
-}
-
 // The pad is out when the series window opens: the window's port is tried until it is back, and
 // the kiosk's is given back all the same.
 TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
@@ -303,20 +271,43 @@ TEST_F(Keypad, ABarcodeScannersBurstArrivesWholeAndLooksUpOnce) {
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(Keypad, APulledCableIsReopenedByNameQuietlyUntilItIsBack) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    press("1");
-    ASSERT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("1"); }));
+// The recovery that the kiosk's and the series window's keypads share: a pulled pad is tried
+// again by name every 2 s, quietly; the USB model is switched on before each try, as it comes
+// back switched off; and its keys reach the window's handler again.
+TEST_F(Keypad, ASessionReopensAPulledUsbPadSwitchedOnAgainAndItsKeysComeThrough) {
+    ASSERT_TRUE(cable.plugIn(QStringLiteral("COM3")));
+    const KeypadSettings usbPad{QStringLiteral("COM3"), 9600,
+                                QStringLiteral("8"),    QStringLiteral("1"),
+                                QStringLiteral("NADA"), QStringLiteral("Sim")};
+    std::string keys;
+    std::unique_ptr<KeypadSession> session;
+    session = std::make_unique<KeypadSession>(
+        usbPad,
+        [&](QObject*, int) {
+            char byte = 0;
+            if (session->readByte(byte)) {
+                keys += byte;
+            }
+        },
+        nullptr);
+    session->setUp();
+    EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
+    ASSERT_TRUE(session->comm().Enabled());
+    cable.press("1");
+    ASSERT_TRUE(waitUntil([&] { return keys == "1"; }));
     cable.pull();
-    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->Enabled(); }));
-    waitUntil([] { return false; }, 2500); // a retry fails while it is out
-    EXPECT_FALSE(k.Comm1->Enabled());
-    ASSERT_TRUE(cable.plugIn(QStringLiteral("KPD1")));
-    ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }, 3000));
-    press("2");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("12"); }));
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_TRUE(pauses.pauses().empty());
+    ASSERT_TRUE(waitUntil([&] { return !session->comm().Enabled(); }));
+    waitUntil([] { return false; }, 2500); // a try fails while it is out
+    EXPECT_FALSE(session->comm().Enabled());
+    ASSERT_TRUE(cable.plugIn(QStringLiteral("COM3")));
+    ASSERT_TRUE(waitUntil([&] { return session->comm().Enabled(); }, 3000));
+    EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f')) << "not switched on again";
+    cable.press("2");
+    EXPECT_TRUE(waitUntil([&] { return keys == "12"; }));
+    session->shutDown();
+    EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0e'));
+    EXPECT_EQ(pauses.pauses(), std::vector<int>({100, 100}));
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
 TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
