@@ -11,8 +11,8 @@ void TFRMSERIEVIDEO::createKeypad(KeypadSession* kioskKeypad) {
         return;
     }
     m_keypad = new KeypadSession(
-        kioskKeypad->settings(),
-        [this](QObject* Sender, int Count) { Comm1RxChar(Sender, Count); }, this);
+        kioskKeypad->settings(), [this](QObject* Sender, int Count) { Comm1RxChar(Sender, Count); },
+        this);
     m_kioskKeypad = kioskKeypad;
     Comm1 = &m_keypad->comm();
 }
