@@ -5,7 +5,6 @@
 #include "MediaPlayer.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
-#include "SEIMPSERIE40COLUNAS.h"
 #include "SEVIDEO.h"
 #include "WindowLook.h"
 
@@ -130,10 +129,9 @@ std::vector<TColumn> strengthColumns() {
 
 } // namespace
 
-TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, const SheetData& sheet,
-                               SeriesRows rows, Connection& catalogue)
+TFRMSERIEVIDEO::TFRMSERIEVIDEO(QWidget& owner, const SheetData& sheet, SeriesRows rows,
+                               Connection& catalogue, KeypadSession* kioskKeypad)
     : ModalWindow(&owner)
-    , m_owner(owner)
     , m_sheet(sheet)
     , m_rows(rows) {
     setWindowTitle(QStringLiteral("Série Video "));
@@ -158,7 +156,7 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, const SheetData& sh
     createStretching();
 
     TBLEXERCICIOSEEK.setConnection(&catalogue);
-    createKeypad();
+    createKeypad(kioskKeypad);
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMSERIEVIDEO::Timer1Timer);
     Timer1->start(designIdleMs);

@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-class KeypadPort;
+class KeypadSession;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -15,7 +15,6 @@ class QPlainTextEdit;
 class QTimer;
 class TComm;
 class TDBGrid;
-class TFRMIMPSERIE40COLUNAS;
 
 // The fetched rows the series window shows, left open by the retrieval: the aerobic
 // prescription (open for workout A only), the chosen workout's exercises, the stretching.
@@ -30,9 +29,10 @@ struct SeriesRows {
 // plays that exercise's video. The window closes on Esc or after an idle time-out.
 class TFRMSERIEVIDEO : public ModalWindow {
 public:
-    // Shows sheet and rows; an exercise's video is looked up in catalogue.
-    TFRMSERIEVIDEO(TFRMIMPSERIE40COLUNAS& owner, const SheetData& sheet, SeriesRows rows,
-                   Connection& catalogue);
+    // Shows sheet and rows; an exercise's video is looked up in catalogue. While it is open the
+    // window reads the kiosk's keypad, when there is one, through a session of its own.
+    TFRMSERIEVIDEO(QWidget& owner, const SheetData& sheet, SeriesRows rows, Connection& catalogue,
+                   KeypadSession* kioskKeypad = nullptr);
     ~TFRMSERIEVIDEO() override;
 
     // Fills the window from the sheet. A workout digit or a re-assessment setting that is no
@@ -87,7 +87,8 @@ public:
     QTimer* Timer1 = nullptr;
     CommandDataSet TBLEXERCICIOSEEK;
 
-    // The keypad while this window is open: "*" or "#" closes the window, other keys are ignored.
+    // The keypad while this window is open, when there is one (else null): "*" or "#" closes the
+    // window, other keys are ignored.
     TComm* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
 
@@ -112,14 +113,13 @@ private:
     std::optional<QString> videoPathOf(const TDBGrid& grid, const QString& type);
 
     // The kiosk's keypad port is this window's while it is open.
-    void createKeypad();
+    void createKeypad(KeypadSession* kioskKeypad);
     void takeKeypadOver();
     void giveKeypadBack();
 
-    TFRMIMPSERIE40COLUNAS& m_owner;
     const SheetData m_sheet;
     const SeriesRows m_rows;
-    KeypadPort* m_keypadPort = nullptr;
-    bool m_keypadTaken = false;
+    KeypadSession* m_kioskKeypad = nullptr;
+    KeypadSession* m_keypad = nullptr;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window
 };

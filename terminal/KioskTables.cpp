@@ -52,10 +52,6 @@ QString KioskTables::setting(const QString& field) const {
     return TBLCONTROLE.fieldText(field);
 }
 
-bool KioskTables::keypadConfigured() const {
-    return setting(QStringLiteral("PINPAD")) != QStringLiteral("NADA");
-}
-
 bool KioskTables::openSettings() {
     try {
         TBLCONTROLE.open();

@@ -29,8 +29,6 @@ public:
 
     // A field of the settings record, as text.
     QString setting(const QString& field) const;
-    // True when the settings name a serial keypad.
-    bool keypadConfigured() const;
 
     // The name of the member holding the number; none when nobody does. The look-up asks the
     // server for that number alone, so a member added in the back office since the kiosk opened

@@ -3,6 +3,7 @@
 #include "CommInt.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
+#include "KeypadSession.h"
 #include "Pause.h"
 #include "Pictures.h"
 #include "SEFUNCOES.h"
@@ -92,7 +93,6 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     createMemberPanel();
     createEquipmentPanel();
     createPrinters();
-    createKeypad();
 }
 
 TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
@@ -187,9 +187,10 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     shown->setGeometry(rect());
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
-    if (keypadConfigured()) {
+    const KeypadSettings keypad = KeypadSettings::read(tables.TBLCONTROLE);
+    if (keypad.configured()) {
         m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
-        setUpKeypad();
+        setUpKeypad(keypad);
     }
 }
 
@@ -369,8 +370,8 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
 }
 
 void TFRMIMPSERIE40COLUNAS::closing() {
-    if (m_keypadSetUp) {
-        shutDownKeypad();
+    if (keypadConfigured()) {
+        m_keypad->shutDown();
     }
     FormClose();
     m_unattendedDialogs.reset();

@@ -14,7 +14,8 @@ class QImage;
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class KeypadPort;
+class KeypadSession;
+struct KeypadSettings;
 class TComm;
 class TFRMSEPRINCIPAL;
 class TPrintFast;
@@ -50,25 +51,12 @@ public:
     void SBSAIRClick();
     void SBSAIRAPARELHOClick();
 
-    // True when the settings name a serial keypad.
-    bool keypadConfigured() const { return tables.keypadConfigured(); }
-
     bool MPAD_KEYPRESS = false;
 
-    // The serial keypad: one key byte a received-data event.
+    // The serial keypad, when the settings name one (else null): one key byte a received-data
+    // event.
     TComm* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
-    // The decimal codes of the text's characters, one after the other ("\x1b" gives "27").
-    static QString MyStrToAscii(const QString& text);
-    // Switches the USB keypad model on (mode 0) or off (mode 1).
-    void Ativa_Destasiva_Tec12USB(int mode);
-    // The series window takes the keypad's port over while it is open: it closes the kiosk's
-    // port, and opens it again when it is done (a port that does not open is tried again later).
-    void closeKeypadPort();
-    void reopenKeypadPort();
-    // Before a lost keypad's port is opened again: the USB model comes back switched off, so it
-    // is switched on; false when its switch could not reach the port.
-    bool readyToReopenKeypad();
 
     // The ticket's printers: the matrix driver on PORTA_IMP, the text printing library on the
     // installed printer Caminho_Impressora.
@@ -134,12 +122,8 @@ private:
     void playMachineVideo();
 
     // Keypad steps.
-    void createKeypad();
-    void setUpKeypad();
-    void shutDownKeypad();
-    bool usbKeypad() const;
-    // Sends a code to the USB keypad model; false when its port did not open.
-    bool sendUsbKeypadCode(int code);
+    void setUpKeypad(const KeypadSettings& settings);
+    bool keypadConfigured() const;
     // One byte from the keypad; false for a byte that ends the handling of the event.
     bool keypadByte(char byte);
     void keypadEsc();
@@ -160,8 +144,7 @@ private:
 
     TFRMSEPRINCIPAL& m_owner;
     SheetData m_sheet;
-    bool m_keypadSetUp = false;
-    KeypadPort* m_keypadPort = nullptr;
+    KeypadSession* m_keypad = nullptr; // the series window takes it over while it is open
     QTimer* m_memberIdle = nullptr;
     // Boxes close by themselves while the kiosk is open on a keypad.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;

@@ -98,6 +98,6 @@ void TFRMIMPSERIE40COLUNAS::showSeries() {
     TFRMSERIEVIDEO series(
         *this, m_sheet,
         {queries.QRYAEROBICA, *queries.exerciseQueryOf(m_sheet.TREINO), queries.QRYALONGAMENTO},
-        m_owner.ADOConnectionPalendra);
+        m_owner.ADOConnectionPalendra, m_keypad);
     series.exec();
 }

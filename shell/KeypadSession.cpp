@@ -1,0 +1,228 @@
+#include "KeypadSession.h"
+
+#include "Database.h"
+#include "KeypadDevices.h"
+#include "Pause.h"
+#include "SEFUNCOES.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int retryMs = 2000;
+constexpr int usbKeypadOn = 15;
+constexpr int usbKeypadOff = 14;
+
+TBaudrate baudRateOf(int speed, TBaudrate otherwise) {
+    static constexpr std::array<std::pair<int, TBaudrate>, 13> rates = {{
+        {1200, br1200},
+        {2400, br2400},
+        {3600, br2400}, // the component has no 3600
+        {4800, br4800},
+        {9600, br9600},
+        {14400, br14400},
+        {19200, br19200},
+        {38400, br38400},
+        {56000, br56000},
+        {57600, br57600},
+        {115200, br115200},
+        {128000, br128000},
+        {256000, br256000},
+    }};
+    for (const auto& [rate, member] : rates) {
+        if (rate == speed) {
+            return member;
+        }
+    }
+    return otherwise;
+}
+
+} // namespace
+
+KeypadSettings KeypadSettings::read(const DataSet& settings) {
+    return {settings.fieldText(QStringLiteral("PINPAD")),
+            settings.fieldInteger(QStringLiteral("VELOCIDADE")),
+            settings.fieldText(QStringLiteral("DATABIT")),
+            settings.fieldText(QStringLiteral("STOPBIT")),
+            settings.fieldText(QStringLiteral("PARIDADE")),
+            settings.fieldText(QStringLiteral("Tec12USB"))};
+}
+
+bool KeypadSettings::configured() const {
+    return PINPAD != QStringLiteral("NADA");
+}
+
+bool KeypadSettings::usbModel() const {
+    return Tec12USB == QStringLiteral("Sim");
+}
+
+TComm* createKeypadComm(QObject* owner) {
+    auto* comm = new TComm(owner, &platform::keypadSerialDriver());
+    comm->SetDeviceName(QStringLiteral("Com1"));
+    comm->SetMonitorEvents(evRxChar);
+    comm->SetBaudRate(br1200);
+    comm->SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
+    return comm;
+}
+
+void applyKeypadSettings(TComm& comm, const KeypadSettings& settings) {
+    comm.SetDeviceName(settings.PINPAD);
+    comm.SetBaudRate(baudRateOf(settings.VELOCIDADE, comm.BaudRate()));
+    switch (textToInteger(settings.DATABIT)) {
+    case 7:
+        comm.SetDatabits(da7);
+        break;
+    case 8:
+        comm.SetDatabits(da8);
+        break;
+    default:
+        break;
+    }
+    switch (textToInteger(settings.STOPBIT)) {
+    case 0:
+        comm.SetStopbits(sb20); // the settings' 0 means two stop bits
+        break;
+    case 1:
+        comm.SetStopbits(sb10);
+        break;
+    default:
+        break;
+    }
+    // The settings' names are the other way round: "PAR" (even) gives odd parity.
+    if (settings.PARIDADE == QStringLiteral("PAR")) {
+        comm.SetParity(paOdd);
+    }
+    if (settings.PARIDADE == QStringLiteral("IMPAR")) {
+        comm.SetParity(paEven);
+    }
+    if (settings.PARIDADE == QStringLiteral("NADA")) {
+        comm.SetParity(paNone);
+    }
+}
+
+QString MyStrToAscii(const QString& text) {
+    QString codes;
+    for (const QChar character : text) {
+        codes += QString::number(character.unicode());
+    }
+    return codes;
+}
+
+KeypadSession::KeypadSession(KeypadSettings settings, TCommRxCharEvent received, QObject* owner)
+    : QObject(owner)
+    , m_settings(std::move(settings))
+    , m_comm(createKeypadComm(this)) {
+    m_comm->SetOnRxChar(std::move(received));
+    m_comm->SetOnDeviceLost([this](QObject*, int) { lost(); });
+    m_retry.setInterval(retryMs);
+    connect(&m_retry, &QTimer::timeout, this, &KeypadSession::retry);
+}
+
+// The USB keypad's switch is called before the port opens and after it closes: the switch and
+// the component never hold the port at the same time.
+void KeypadSession::setUp() {
+    applyKeypadSettings(*m_comm, m_settings);
+    if (m_settings.usbModel()) {
+        Ativa_Destasiva_Tec12USB(0);
+    }
+    open();
+}
+
+void KeypadSession::shutDown() {
+    try {
+        letGo();
+        if (m_settings.usbModel()) {
+            Ativa_Destasiva_Tec12USB(1);
+        }
+    } catch (const std::exception&) {
+        // Leaving a window never fails on the keypad.
+    }
+}
+
+void KeypadSession::takeOverFrom(KeypadSession& holder) {
+    m_holder = &holder;
+    holder.close();
+    applyKeypadSettings(*m_comm, m_settings);
+    open();
+}
+
+// Whatever becomes of this port, the holder's is opened again.
+void KeypadSession::giveBack() {
+    if (m_holder == nullptr) {
+        return;
+    }
+    KeypadSession& holder = *std::exchange(m_holder, nullptr);
+    try {
+        letGo();
+        platform::pause(100);
+    } catch (const std::exception&) {
+        // The window closes whatever happens to its port.
+    }
+    holder.open();
+}
+
+bool KeypadSession::readByte(char& byte) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(m_comm->ReadBufSize(), 1)), 0);
+    if (m_comm->Read(buffer.data(), 1) == -1) {
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QString());
+        return false;
+    }
+    byte = buffer[0];
+    return true;
+}
+
+void KeypadSession::Ativa_Destasiva_Tec12USB(int mode) {
+    platform::pause(100);
+    if (!sendUsbCode(mode == 0 ? usbKeypadOn : usbKeypadOff)) {
+        MENSAGEM(QStringLiteral("!"), QStringLiteral("Problema na porta USB"), QString());
+    }
+}
+
+// The switch knows ports by number: the digit after "COM" (only COM1 to COM9 work).
+bool KeypadSession::sendUsbCode(int code) {
+    const int port = static_cast<int>(textToInteger(m_settings.PINPAD.mid(3, 1)));
+    const int dataBits = static_cast<int>(textToInteger(m_settings.DATABIT));
+    platform::UsbKeypadSwitch& usb = platform::usbKeypadSwitch();
+    const bool opened = usb.Open_Comm(port, m_settings.VELOCIDADE, dataBits, 0, 0, 0);
+    usb.send_data_rs(port, code);
+    usb.Close_Comm(port);
+    return opened;
+}
+
+void KeypadSession::open() {
+    m_comm->Open();
+    if (!m_comm->Enabled()) {
+        m_retry.start();
+    }
+}
+
+void KeypadSession::close() {
+    m_retry.stop();
+    m_comm->Close();
+}
+
+void KeypadSession::letGo() {
+    close();
+    m_comm->SetBREAKState(true);
+    m_comm->SetOnRxChar({});
+}
+
+void KeypadSession::lost() {
+    close();
+    m_retry.start();
+}
+
+// A USB keypad model comes back switched off, and its switch must let go of the port before the
+// port opens; a switch that could not reach the port skips the try.
+void KeypadSession::retry() {
+    if (m_settings.usbModel() && !sendUsbCode(usbKeypadOn)) {
+        return;
+    }
+    m_comm->Open();
+    if (m_comm->Enabled()) {
+        m_retry.stop();
+    }
+}
