@@ -43,6 +43,24 @@ QList<qint64> recentWrongPasswords() {
     return times;
 }
 
+// Counts a wrong password in the file.
+void recordWrongPassword() {
+    QList<qint64> times = recentWrongPasswords();
+    times.append(platform::now().toMSecsSinceEpoch());
+    // The folder and the file are the user's alone.
+    const QString folder = stateFolder();
+    QDir().mkpath(QFileInfo(folder).path());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(wrongPasswordsFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner)) {
+        return; // a terminal that cannot keep the count still logs operators in
+    }
+    for (const qint64 time : times) {
+        file.write(QByteArray::number(time) + '\n');
+    }
+}
+
 // Upper case as typed, keeping the cursor where it was.
 void convertToUpperCase(QLineEdit* edit) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
@@ -121,21 +139,23 @@ bool LoginFields::passwordRefused() {
     return true;
 }
 
-void LoginFields::recordWrongPassword() {
-    QList<qint64> times = recentWrongPasswords();
-    times.append(platform::now().toMSecsSinceEpoch());
-    // The folder and the file are the user's alone.
-    const QString folder = stateFolder();
-    QDir().mkpath(QFileInfo(folder).path());
-    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile file(wrongPasswordsFile());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
-                   QFile::ReadOwner | QFile::WriteOwner)) {
-        return; // a terminal that cannot keep the count still logs operators in
+void LoginFields::codeNotRegistered(bool counted) {
+    if (counted) {
+        ++MTENTATIVA_CODIGO;
     }
-    for (const qint64 time : times) {
-        file.write(QByteArray::number(time) + '\n');
+    MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
+    EDTCODIGOUSUARIO->clear();
+    EDTCODIGOUSUARIO->setFocus();
+}
+
+void LoginFields::wrongPassword(bool counted) {
+    recordWrongPassword();
+    if (counted) {
+        ++MTENTATIVA_SENHA;
     }
+    MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
+    EDTSENHA->clear();
+    EDTSENHA->setFocus();
 }
 
 FieldKey fieldKeyOf(const QEvent* event) {

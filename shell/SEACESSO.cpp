@@ -95,21 +95,16 @@ bool TPDLGACESSO::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPDLGACESSO::codeSubmitted() {
-    if (MTENTATIVA_CODIGO < 4) {
+    if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
         if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), code)) {
             MCODIGO_USUARIO = code.left(2);
             m_fields.startPasswordEntry(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
         } else {
-            if (!MTROCA_USUARIO) {
-                ++MTENTATIVA_CODIGO;
-            }
-            MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
-            EDTCODIGOUSUARIO->clear();
-            EDTCODIGOUSUARIO->setFocus();
+            m_fields.codeNotRegistered(!MTROCA_USUARIO);
         }
     }
-    if (MTENTATIVA_CODIGO == 4) {
+    if (m_fields.codeTriesUsedUp()) {
         giveUp();
     }
 }
@@ -128,23 +123,17 @@ void TPDLGACESSO::passwordKey(FieldKey key) {
 }
 
 void TPDLGACESSO::passwordSubmitted() {
-    if (MTENTATIVA_SENHA < 4) {
+    if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
         if (EDTSENHA->text() == TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             MLOGIN_OK = true;
         } else {
-            m_fields.recordWrongPassword();
-            MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
-            EDTSENHA->clear();
-            EDTSENHA->setFocus();
-            if (!MTROCA_USUARIO) {
-                ++MTENTATIVA_SENHA;
-            }
+            m_fields.wrongPassword(!MTROCA_USUARIO);
         }
     }
-    if (MTENTATIVA_SENHA == 4) {
+    if (m_fields.passwordTriesUsedUp()) {
         giveUp();
     } else if (MLOGIN_OK) {
         if (FRMSEPRINCIPAL != nullptr) {
@@ -164,7 +153,7 @@ void TPDLGACESSO::giveUp() {
 }
 
 bool TPDLGACESSO::closeAllowed() const {
-    return MTENTATIVA_SENHA >= 4 || MLOGIN_OK;
+    return !m_fields.passwordTriesLeft() || MLOGIN_OK;
 }
 
 void TPDLGACESSO::closeEvent(QCloseEvent* event) {

@@ -40,7 +40,7 @@ bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
 
 void TPDLGACESSOLOCAL::codeSubmitted() {
     TableDataSet& operators = m_owner.TBLUSUARIOS;
-    if (MTENTATIVA_CODIGO < 4) {
+    if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
         operators.first();
         if (operators.locate(QStringLiteral("CODIGO"), code)) {
@@ -48,34 +48,27 @@ void TPDLGACESSOLOCAL::codeSubmitted() {
             MCODIGO_USUARIO = code.left(2);
             m_fields.startPasswordEntry(operators.fieldText(QStringLiteral("NOME")));
         } else {
-            ++MTENTATIVA_CODIGO;
-            MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
-            EDTCODIGOUSUARIO->clear();
-            EDTCODIGOUSUARIO->setFocus();
+            m_fields.codeNotRegistered(true);
         }
     }
-    if (MTENTATIVA_CODIGO == 4) {
+    if (m_fields.codeTriesUsedUp()) {
         giveUp();
     }
 }
 
 void TPDLGACESSOLOCAL::passwordSubmitted() {
     bool accepted = false;
-    if (MTENTATIVA_SENHA < 4) {
+    if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
         if (EDTSENHA->text() == m_owner.TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             accepted = true;
         } else {
-            m_fields.recordWrongPassword();
-            ++MTENTATIVA_SENHA;
-            MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
-            EDTSENHA->clear();
-            EDTSENHA->setFocus();
+            m_fields.wrongPassword(true);
         }
     }
-    if (MTENTATIVA_SENHA == 4) {
+    if (m_fields.passwordTriesUsedUp()) {
         giveUp();
     } else if (accepted) {
         m_owner.setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());
