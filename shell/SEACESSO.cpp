@@ -36,22 +36,8 @@ TPDLGACESSO::TPDLGACESSO(QWidget* owner)
 }
 
 bool TPDLGACESSO::ABRE_TABELAS() {
-    if (!MCONTROLE_OK) {
-        return false;
-    }
-    try {
-        TBLCONTROLE.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("CONTROLE"));
-        return false;
-    }
-    try {
-        TBLUSUARIOS.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("USUARIOS"));
-        return false;
-    }
-    return true;
+    return MCONTROLE_OK && openTableOrSay(TBLCONTROLE, QStringLiteral("CONTROLE")) &&
+           openTableOrSay(TBLUSUARIOS, QStringLiteral("USUARIOS"));
 }
 
 void TPDLGACESSO::showEvent(QShowEvent* event) {

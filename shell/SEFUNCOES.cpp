@@ -1,5 +1,6 @@
 #include "SEFUNCOES.h"
 
+#include "Database.h"
 #include "MessageBox.h"
 #include "VicPort.h"
 
@@ -18,6 +19,17 @@ int MENSAGEM(const QString& kind, const QString& text1, const QString& text2) {
         information ? platform::MessageIcon::Information : platform::MessageIcon::Question;
     message.buttons = information ? platform::MessageButtons::Ok : platform::MessageButtons::YesNo;
     return platform::showMessage(message);
+}
+
+bool openTableOrSay(DataSet& table, const QString& name) {
+    try {
+        table.open();
+        return true;
+    } catch (const DatabaseError&) {
+        table.close();
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, name);
+        return false;
+    }
 }
 
 bool COMPLETA_ESPACOS(QString& text, int width) {

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+class DataSet;
+
 // What every window of the terminal shares: the one function through which messages reach the
 // user, the standard message texts, and the small text helpers of the ticket.
 
@@ -32,6 +34,10 @@ inline const QString VideoInexistente = QStringLiteral("Arquivo Video inexistent
 // information box with OK, any other kind a question with Yes and No. Returns the button
 // pressed (platform::IdOk, IdYes or IdNo).
 int MENSAGEM(const QString& kind, const QString& text1, const QString& text2);
+
+// Opens the table; when it cannot, leaves it closed, says "Abertura de tabela !" with the
+// table's name and returns false.
+bool openTableOrSay(DataSet& table, const QString& name);
 
 // Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
 // last characters of the result). Longer texts are left as they are. Always true.

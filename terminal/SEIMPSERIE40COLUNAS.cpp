@@ -234,13 +234,7 @@ bool TFRMIMPSERIE40COLUNAS::ABRE_TABELAS() {
         lookUp->keepConnection(members);
     }
     TBLALUNOS.setTableName(memberTable);
-    try {
-        TBLALUNOS.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Alunos"));
-        return false;
-    }
-    return true;
+    return openTableOrSay(TBLALUNOS, QStringLiteral("Alunos"));
 }
 
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
