@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -123,9 +124,7 @@ void TFRMVIDEO::FormClose() {
 }
 
 void showVideoWindow(QWidget* owner) {
-    struct HandlePendingMessages {
-        ~HandlePendingMessages() { QCoreApplication::processEvents(); }
-    } afterwards;
+    const auto afterwards = qScopeGuard([] { QCoreApplication::processEvents(); });
     TFRMVIDEO video(owner);
     video.exec();
 }
