@@ -124,7 +124,7 @@ protected:
     bool previewing() const { return FPreview != nullptr; }
     TfrmZELPreview& preview() { return *FPreview; }
     void startPreview();
-    // Ends the preview's document, closes the printer's own and then shows the preview.
+    // Ends the preview's document and the printer's, then shows the preview.
     void showPreviewDocument();
 
     // A new document starts on line 1 of page 1; one that is already printing is an error.
