@@ -84,7 +84,16 @@ QLabel* captionLabel(QDialog& dialog, const QString& text) {
 
 } // namespace
 
-void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
+void LoginFields::build(QDialog& dialog, const QString& title, const QColor& background,
+                        const QColor& nameColor) {
+    dialog.setWindowTitle(title);
+    // No title-bar buttons: the dialog cannot be closed from its frame.
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    dialog.setFixedSize(272, 120);
+    dialog.setFont(arialFont(8));
+    paintBackground(dialog, background);
+
     Label1 = captionLabel(dialog, QStringLiteral(" Código do Usuário "));
     Label1->setGeometry(16, 14, 120, 16);
     EDTCODIGOUSUARIO = new QLineEdit(&dialog);
@@ -111,6 +120,8 @@ void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
     EDTSENHA->setToolTip(QStringLiteral("Digite sua senha"));
     EDTSENHA->setEnabled(false);
     convertToUpperCase(EDTSENHA);
+    EDTCODIGOUSUARIO->installEventFilter(&dialog);
+    EDTSENHA->installEventFilter(&dialog);
 }
 
 void LoginFields::startCodeEntry() {

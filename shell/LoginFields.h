@@ -17,8 +17,10 @@ struct LoginFields {
     int MTENTATIVA_CODIGO = 1;
     int MTENTATIVA_SENHA = 1;
 
-    // Builds them on the dialog; the name is shown in nameColor.
-    void build(QDialog& dialog, const QColor& nameColor);
+    // Makes the dialog a fixed frame with the title and background, and builds the fields on it
+    // with the dialog filtering their events; the name is shown in nameColor.
+    void build(QDialog& dialog, const QString& title, const QColor& background,
+               const QColor& nameColor);
     // Back to code entry with empty fields.
     void startCodeEntry();
     // Code accepted: its field disabled, the password's enabled and focused.

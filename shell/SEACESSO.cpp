@@ -11,16 +11,8 @@
 
 TPDLGACESSO::TPDLGACESSO(QWidget* owner)
     : ModalWindow(owner) {
-    setWindowTitle(QStringLiteral("Acesso"));
-    // A fixed frame without title-bar buttons: it cannot be closed from the frame.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(272, 120);
-    setFont(arialFont(8));
-    paintBackground(*this, colorFromBgr(16510423));
-    m_fields.build(*this, colorFromBgr(10485760));
-    EDTCODIGOUSUARIO->installEventFilter(this);
-    EDTSENHA->installEventFilter(this);
+    m_fields.build(*this, QStringLiteral("Acesso"), colorFromBgr(16510423),
+                   colorFromBgr(10485760));
 
     Connection* palendra =
         FRMSEPRINCIPAL != nullptr ? &FRMSEPRINCIPAL->ADOConnectionPalendra : nullptr;

@@ -9,15 +9,8 @@
 TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner)
     : ModalWindow(&owner)
     , m_owner(owner) {
-    setWindowTitle(QStringLiteral("Acesso Local"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(272, 120);
-    setFont(arialFont(8));
-    paintBackground(*this, colorFromBgr(16574927));
-    m_fields.build(*this, colorFromBgr(0x000080)); // maroon
-    EDTCODIGOUSUARIO->installEventFilter(this);
-    EDTSENHA->installEventFilter(this);
+    m_fields.build(*this, QStringLiteral("Acesso Local"), colorFromBgr(16574927),
+                   colorFromBgr(0x000080)); // the name in maroon
 }
 
 void TPDLGACESSOLOCAL::showEvent(QShowEvent* event) {
