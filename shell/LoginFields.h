@@ -32,9 +32,7 @@ struct LoginFields {
     bool passwordRefused();
 
     bool codeTriesLeft() const { return MTENTATIVA_CODIGO < 4; }
-    bool codeTriesUsedUp() const { return MTENTATIVA_CODIGO == 4; }
     bool passwordTriesLeft() const { return MTENTATIVA_SENHA < 4; }
-    bool passwordTriesUsedUp() const { return MTENTATIVA_SENHA == 4; }
     // Says "Código não cadastrado !" and empties the code for another try; `counted` says
     // whether the failure uses a try.
     void codeNotRegistered(bool counted);

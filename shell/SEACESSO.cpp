@@ -82,7 +82,7 @@ void TPDLGACESSO::codeSubmitted() {
             m_fields.codeNotRegistered(!MTROCA_USUARIO);
         }
     }
-    if (m_fields.codeTriesUsedUp()) {
+    if (!m_fields.codeTriesLeft()) {
         giveUp();
     }
 }
@@ -111,7 +111,7 @@ void TPDLGACESSO::passwordSubmitted() {
             m_fields.wrongPassword(!MTROCA_USUARIO);
         }
     }
-    if (m_fields.passwordTriesUsedUp()) {
+    if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (MLOGIN_OK) {
         if (FRMSEPRINCIPAL != nullptr) {

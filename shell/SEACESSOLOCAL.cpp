@@ -44,7 +44,7 @@ void TPDLGACESSOLOCAL::codeSubmitted() {
             m_fields.codeNotRegistered(true);
         }
     }
-    if (m_fields.codeTriesUsedUp()) {
+    if (!m_fields.codeTriesLeft()) {
         giveUp();
     }
 }
@@ -61,7 +61,7 @@ void TPDLGACESSOLOCAL::passwordSubmitted() {
             m_fields.wrongPassword(true);
         }
     }
-    if (m_fields.passwordTriesUsedUp()) {
+    if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (accepted) {
         m_owner.setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());
