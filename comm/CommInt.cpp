@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <array>
@@ -193,10 +194,7 @@ void TCommEventThread::ServeHandOver() {
     }
     // The event thread waits for Finish whatever the handler does. An exception goes on after
     // it, to the application's error log, and the next key is still handed over.
-    struct FinishOnLeaving {
-        TCommHandOver& handOver;
-        ~FinishOnLeaving() { handOver.Finish(); }
-    } finish{*handOver};
+    const auto finish = qScopeGuard([&handOver] { handOver->Finish(); });
     SignalOwner();
 }
 

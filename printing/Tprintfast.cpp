@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -318,10 +319,7 @@ void TPrintFast::Cabec() {
         ++state.pageNumber;
     }
     m_printingHeader = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_printingHeader};
+    const auto headerPrinted = qScopeGuard([this] { m_printingHeader = false; });
 
     const THeaderData& header = FHeaderData;
     const QDateTime moment = platform::now();

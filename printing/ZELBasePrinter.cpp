@@ -56,6 +56,28 @@ void TZELBasePrinter::raiseError(const QString& message, const QString& systemMe
     raiseError(systemMessage.isEmpty() ? message : message + QLatin1Char('\n') + systemMessage);
 }
 
+void TZELBasePrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
+    if (ALine - FCurrentLine > 0)
+        NewLine(ALine - FCurrentLine);
+    Print(AColumn, AText, ALineFeed);
+}
+
+void TZELBasePrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
+    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+void TZELBasePrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar,
+                                bool ALineFeed) {
+    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
+}
+
+void TZELBasePrinter::lineFed(bool autoNewPage, int lines, int freeLines) {
+    ++FCurrentLine;
+    fire(OnNewLine);
+    if (autoNewPage && lines > 0 && FCurrentLine > lines - freeLines)
+        NewPage(1);
+}
+
 bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
     return namedPrinterChosen() || choosePrinterInDialog(printer);
 }
@@ -104,10 +126,13 @@ void TZELBasePrinter::startPreview() {
     FPreview->BeginDoc();
 }
 
-std::unique_ptr<TfrmZELPreview> TZELBasePrinter::finishPreview() {
-    std::unique_ptr<TfrmZELPreview> finished = std::move(FPreview);
-    finished->EndDoc();
-    return finished;
+void TZELBasePrinter::showPreviewDocument() {
+    std::unique_ptr<TfrmZELPreview> shown = std::move(FPreview);
+    shown->EndDoc();
+    FIsPrinting = false;
+    fire(OnTerminate);
+    closeProgress();
+    shown->exec();
 }
 
 void TZELBasePrinter::openProgress() {
@@ -124,4 +149,11 @@ void TZELBasePrinter::closeProgress() {
     FProgress->setClosable(true);
     FProgress->close();
     FProgress.reset();
+}
+
+void TZELBasePrinter::abortUnreported() {
+    try {
+        Abort();
+    } catch (const EZELPrinter&) {
+    }
 }

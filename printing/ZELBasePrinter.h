@@ -88,7 +88,22 @@ public:
     // Device names of all installed printers, read afresh.
     QStringList PrintersList() const;
 
+    // Prints a text at a column of the current line, then feeds a line if asked.
+    virtual void Print(int AColumn, const QString& AText, bool ALineFeed) = 0;
+    // The same on a line further down the page; the lines up to it are fed first.
+    void Print(int ALine, int AColumn, const QString& AText, bool ALineFeed);
+    void Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed);
+    void Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed);
+    virtual void NewLine(int ALines) = 0;
+    virtual void NewPage(int APages) = 0;
+    // Drops the document being printed.
+    virtual void Abort() = 0;
+
 protected:
+    // Counts a line just fed, and starts a new page when automatic new pages are on and the
+    // line passed the page's `lines` less the `freeLines` kept free at its bottom.
+    void lineFed(bool autoNewPage, int lines, int freeLines);
+
     // Fires a job event unless the preview is printing.
     void fire(const TZELNotifyEvent& event);
     // Fires OnError, then raises EZELPrinter with the message.
@@ -109,14 +124,15 @@ protected:
     bool previewing() const { return FPreview != nullptr; }
     TfrmZELPreview& preview() { return *FPreview; }
     void startPreview();
-    // Ends the preview's document and hands the window over, to be shown once the printer's
-    // own document is closed.
-    std::unique_ptr<TfrmZELPreview> finishPreview();
+    // Ends the preview's document and the printer's, then shows the preview.
+    void showPreviewDocument();
 
     // A new document starts on line 1 of page 1; one that is already printing is an error.
     void startPosition();
     void openProgress();
     void closeProgress();
+    // For destructors, which cannot report a failure.
+    void abortUnreported();
 
     int FCurrentLine = 1;
     int FCurrentPage = 1;

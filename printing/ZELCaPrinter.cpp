@@ -45,14 +45,9 @@ QString withBlankControls(const QString& text) {
 TZELCaPrinter::TZELCaPrinter(QObject* AOwner)
     : TZELBasePrinter(AOwner) {}
 
-// A printer destroyed while printing aborts its document; a destructor cannot report failures.
+// A printer destroyed while printing aborts its document.
 TZELCaPrinter::~TZELCaPrinter() {
-    if (FIsPrinting && !previewing()) {
-        try {
-            Abort();
-        } catch (const EZELPrinter&) {
-        }
-    }
+    abortUnreported();
 }
 
 void TZELCaPrinter::BeginDoc() {
@@ -150,20 +145,6 @@ void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
     FTextHeight = textHeight();
 }
 
-void TZELCaPrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
-    if (ALine - FCurrentLine > 0)
-        NewLine(ALine - FCurrentLine);
-    Print(AColumn, AText, ALineFeed);
-}
-
-void TZELCaPrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
-void TZELCaPrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
 void TZELCaPrinter::NewLine(int ALines) {
     if (!FIsPrinting)
         return;
@@ -172,10 +153,7 @@ void TZELCaPrinter::NewLine(int ALines) {
         FY += FLineAdvance;
         if (previewing())
             preview().NewLine(1);
-        ++FCurrentLine;
-        fire(OnNewLine);
-        if (Paper.AutoNewPage && Paper.Lines > 0 && FCurrentLine > Paper.Lines)
-            NewPage(1);
+        lineFed(Paper.AutoNewPage, Paper.Lines, 0);
     }
     FEndColumn = 0;
 }
@@ -207,11 +185,7 @@ void TZELCaPrinter::EndDoc() {
         return;
     FEndColumn = 0;
     if (previewing()) {
-        std::unique_ptr<TfrmZELPreview> shown = finishPreview();
-        FIsPrinting = false;
-        fire(OnTerminate);
-        closeProgress();
-        shown->exec();
+        showPreviewDocument();
         return;
     }
     const bool ended = FPainter->end();

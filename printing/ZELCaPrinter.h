@@ -58,13 +58,11 @@ public:
 
     void BeginDoc();
     void EndDoc();
-    void Abort();
-    void Print(int AColumn, const QString& AText, bool ALineFeed);
-    void Print(int ALine, int AColumn, const QString& AText, bool ALineFeed);
-    void Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    void Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    void NewLine(int ALines);
-    void NewPage(int APages);
+    void Abort() override;
+    using TZELBasePrinter::Print;
+    void Print(int AColumn, const QString& AText, bool ALineFeed) override;
+    void NewLine(int ALines) override;
+    void NewPage(int APages) override;
     // Draws a text at a column of the current line.
     void WriteStr(int AColumn, const QString& AText);
 

@@ -87,14 +87,9 @@ void TZELDmSpacing::setLineSpacingCustomValue(quint8 value) {
 TZELDmPrinter::TZELDmPrinter(QObject* AOwner)
     : TZELBasePrinter(AOwner) {}
 
-// A printer destroyed while printing cancels its job; a destructor cannot report failures.
+// A printer destroyed while printing cancels its job.
 TZELDmPrinter::~TZELDmPrinter() {
-    if (FIsPrinting && !previewing()) {
-        try {
-            Abort();
-        } catch (const EZELPrinter&) {
-        }
-    }
+    abortUnreported();
 }
 
 void TZELDmPrinter::BeginDoc() {
@@ -232,20 +227,6 @@ void TZELDmPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
         NewLine(1);
 }
 
-void TZELDmPrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
-    if (ALine - FCurrentLine > 0)
-        NewLine(ALine - FCurrentLine);
-    Print(AColumn, AText, ALineFeed);
-}
-
-void TZELDmPrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
-void TZELDmPrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
 void TZELDmPrinter::NewLine(int ALines) {
     if (!FIsPrinting)
         return;
@@ -253,11 +234,7 @@ void TZELDmPrinter::NewLine(int ALines) {
         WriteStr(QByteArrayLiteral("\r\n"), QString());
         if (previewing())
             preview().NewLine(1);
-        ++FCurrentLine;
-        fire(OnNewLine);
-        if (Paper.AutoNewPage && Paper.Lines > 0 &&
-            FCurrentLine > Paper.Lines - Paper.AutoNewPageLines)
-            NewPage(1);
+        lineFed(Paper.AutoNewPage, Paper.Lines, Paper.AutoNewPageLines);
     }
     FEndColumn = 0;
 }
@@ -295,11 +272,7 @@ void TZELDmPrinter::EndDoc(bool EjectPage) {
     WriteStr(escape('@'), QString());
     forgetLine();
     if (previewing()) {
-        std::unique_ptr<TfrmZELPreview> shown = finishPreview();
-        FIsPrinting = false;
-        fire(OnTerminate);
-        closeProgress();
-        shown->exec();
+        showPreviewDocument();
         return;
     }
     if (!FJob->endPage())

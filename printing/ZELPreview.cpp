@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextCursor>
@@ -22,33 +23,22 @@
 
 namespace {
 
-// Wait cursor for the lifetime of the guard.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+// The wait cursor until the returned guard goes.
+auto waitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+}
 
-// Switches a printer to print for real and silently while the preview prints through it.
-class PrintingFromPreview {
-public:
-    explicit PrintingFromPreview(TZELBasePrinter& printer)
-        : m_printer(printer) {
-        m_printer.ShowPreview = false;
-        m_printer.FromPreview = true;
-    }
-    ~PrintingFromPreview() {
-        m_printer.FromPreview = false;
-        m_printer.ShowPreview = true;
-    }
-    PrintingFromPreview(const PrintingFromPreview&) = delete;
-    PrintingFromPreview& operator=(const PrintingFromPreview&) = delete;
-
-private:
-    TZELBasePrinter& m_printer;
-};
+// Switches a printer to print for real and silently while the preview prints through it, until
+// the returned guard goes.
+auto printingFromPreview(TZELBasePrinter& printer) {
+    printer.ShowPreview = false;
+    printer.FromPreview = true;
+    return qScopeGuard([&printer] {
+        printer.FromPreview = false;
+        printer.ShowPreview = true;
+    });
+}
 
 QString hint(const QString& text, const QString& keys) {
     return keys.isEmpty() ? text : text + QLatin1Char('\n') + keys;
@@ -266,7 +256,7 @@ void TfrmZELPreview::Write(const QString& AText, const QByteArray& ADmText,
 void TfrmZELPreview::ShowPage(int AIndex) {
     if (AIndex < 0 || AIndex >= PageCount())
         return;
-    WaitCursor wait;
+    const auto wait = waitCursor();
     rePage->hide();
     rePage->setPlainText(windows1252::decode(FPages[size_t(AIndex)].Stream));
     FCurrentPage = AIndex;
@@ -310,7 +300,7 @@ void TfrmZELPreview::PrintDocument() {
 }
 
 void TfrmZELPreview::printDotMatrix() {
-    PrintingFromPreview silenced(*DmPrinter);
+    const auto silenced = printingFromPreview(*DmPrinter);
     DmPrinter->BeginDoc();
     if (!DmPrinter->IsPrinting())
         return;
@@ -323,7 +313,7 @@ void TfrmZELPreview::printDotMatrix() {
 // page left empty has none, so the printer may have to skip more than one page. The pieces
 // already hold their alignment padding, so they are printed left-aligned.
 void TfrmZELPreview::replayOnCanvas() {
-    PrintingFromPreview silenced(*CaPrinter);
+    const auto silenced = printingFromPreview(*CaPrinter);
     const TZELCaFont original = CaPrinter->Font;
     CaPrinter->BeginDoc();
     if (!CaPrinter->IsPrinting())
@@ -353,7 +343,7 @@ void TfrmZELPreview::SaveDocument() {
     const QString fileName = runSaveDialog(dialog);
     if (fileName.isEmpty())
         return;
-    WaitCursor wait;
+    const auto wait = waitCursor();
     if (!SaveToFile(fileName))
         platform::showMessage({QStringLiteral("Erro"),
                                QStringLiteral("Não foi possível salvar o arquivo %1").arg(fileName),

@@ -23,10 +23,7 @@ TZELPrinter::TZELPrinter(QObject* AOwner)
 // The document is aborted while the facade is whole: its printers, freed after it as its
 // children, would otherwise abort it and report into a half-destroyed facade.
 TZELPrinter::~TZELPrinter() {
-    try {
-        Abort();
-    } catch (const EZELPrinter&) {
-    }
+    abortUnreported();
     FCaPrinter->OnError = nullptr;
     FDmPrinter->OnError = nullptr;
 }
@@ -115,53 +112,24 @@ void TZELPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
         NewLine(1);
 }
 
-void TZELPrinter::Print(int ALine, int AColumn, const QString& AText, bool ALineFeed) {
-    if (ALine - FCurrentLine > 0)
-        NewLine(ALine - FCurrentLine);
-    Print(AColumn, AText, ALineFeed);
-}
-
 void TZELPrinter::PrintCenter(int AColumn, const QString& AText, bool ALineFeed) {
     Print(AColumn / 2 - int(AText.size()) / 2, AText, ALineFeed);
 }
 
-void TZELPrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
-void TZELPrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
-    Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
-}
-
-bool TZELPrinter::pageIsFull() const {
-    if (PrinterType == ptCanvas) {
-        const TZELCaPaper& paper = CanvasSets.Paper;
-        return paper.AutoNewPage && paper.Lines > 0 && FCurrentLine > paper.Lines;
-    }
-    const TZELDmPaper& paper = DotMatrixSets.Paper;
-    return paper.AutoNewPage && paper.Lines > 0 &&
-           FCurrentLine > paper.Lines - paper.AutoNewPageLines;
-}
-
 void TZELPrinter::NewLine(int ALines) {
     for (int i = 0; i < ALines && chosenIsPrinting(); ++i) {
+        chosen().NewLine(1);
         if (PrinterType == ptCanvas)
-            FCaPrinter->NewLine(1);
+            lineFed(CanvasSets.Paper.AutoNewPage, CanvasSets.Paper.Lines, 0);
         else
-            FDmPrinter->NewLine(1);
-        ++FCurrentLine;
-        fire(OnNewLine);
-        if (pageIsFull())
-            NewPage(1);
+            lineFed(DotMatrixSets.Paper.AutoNewPage, DotMatrixSets.Paper.Lines,
+                    DotMatrixSets.Paper.AutoNewPageLines);
     }
 }
 
 void TZELPrinter::NewPage(int APages) {
     for (int i = 0; i < APages && chosenIsPrinting(); ++i) {
-        if (PrinterType == ptCanvas)
-            FCaPrinter->NewPage(1);
-        else
-            FDmPrinter->NewPage(1);
+        chosen().NewPage(1);
         ++FCurrentPage;
         FCurrentLine = 1;
         fire(OnNewPage);
@@ -182,10 +150,7 @@ void TZELPrinter::EndDoc(bool EjectPage) {
 void TZELPrinter::Abort() {
     if (!chosenIsPrinting())
         return;
-    if (PrinterType == ptCanvas)
-        FCaPrinter->Abort();
-    else
-        FDmPrinter->Abort();
+    chosen().Abort();
     FIsPrinting = chosen().IsPrinting();
     fire(OnAbort);
 }

@@ -19,15 +19,13 @@ public:
 
     void BeginDoc();
     void EndDoc(bool EjectPage);
-    void Abort();
-    void Print(int AColumn, const QString& AText, bool ALineFeed);
-    void Print(int ALine, int AColumn, const QString& AText, bool ALineFeed);
+    void Abort() override;
+    using TZELBasePrinter::Print;
+    void Print(int AColumn, const QString& AText, bool ALineFeed) override;
     // Centres the text on a line AColumn columns wide.
     void PrintCenter(int AColumn, const QString& AText, bool ALineFeed);
-    void Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    void Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    void NewLine(int ALines);
-    void NewPage(int APages);
+    void NewLine(int ALines) override;
+    void NewPage(int APages) override;
 
     // The number in the format-float mask, padded on the left to the mask's length.
     static QString FormatMoeda(const QString& AMascara, double AValor);
@@ -40,7 +38,6 @@ private:
     void prepareDotMatrix();
     TZELBasePrinter& chosen();
     bool chosenIsPrinting();
-    bool pageIsFull() const;
 
     TZELCaPrinter* FCaPrinter;
     TZELDmPrinter* FDmPrinter;

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -88,6 +89,13 @@ bool isIdentifier(const QString& name) {
 
 bool isTextual(const QVariant& v) {
     return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray;
+}
+
+// The number a value holds, a text read without its blanks; none when it holds no number.
+std::optional<double> numberOf(const QVariant& v) {
+    bool ok = false;
+    const double number = isTextual(v) ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+    return ok ? std::optional(number) : std::nullopt;
 }
 
 QDateTime parseDateTime(const QString& text) {
@@ -487,13 +495,12 @@ int DataSet::fieldInteger(const QString& name) const {
     if (v.isNull()) {
         return 0;
     }
-    bool ok = false;
-    const double number = isTextual(v) ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || number < std::numeric_limits<int>::min() ||
-        number > std::numeric_limits<int>::max()) {
+    const std::optional<double> number = numberOf(v);
+    if (!number || !std::isfinite(*number) || *number < std::numeric_limits<int>::min() ||
+        *number > std::numeric_limits<int>::max()) {
         fail(QStringLiteral("column %1: \"%2\" is not an integer").arg(name, v.toString()));
     }
-    return static_cast<int>(std::lround(number));
+    return static_cast<int>(std::lround(*number));
 }
 
 double DataSet::fieldFloat(const QString& name) const {
@@ -501,12 +508,11 @@ double DataSet::fieldFloat(const QString& name) const {
     if (v.isNull()) {
         return 0.0;
     }
-    bool ok = false;
-    const double number = isTextual(v) ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
-    if (!ok) {
+    const std::optional<double> number = numberOf(v);
+    if (!number) {
         fail(QStringLiteral("column %1: \"%2\" is not a number").arg(name, v.toString()));
     }
-    return number;
+    return *number;
 }
 
 bool DataSet::fieldBoolean(const QString& name) const {

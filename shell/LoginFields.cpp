@@ -43,6 +43,24 @@ QList<qint64> recentWrongPasswords() {
     return times;
 }
 
+// Counts a wrong password in the file.
+void recordWrongPassword() {
+    QList<qint64> times = recentWrongPasswords();
+    times.append(platform::now().toMSecsSinceEpoch());
+    // The folder and the file are the user's alone.
+    const QString folder = stateFolder();
+    QDir().mkpath(QFileInfo(folder).path());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(wrongPasswordsFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                   QFile::ReadOwner | QFile::WriteOwner)) {
+        return; // a terminal that cannot keep the count still logs operators in
+    }
+    for (const qint64 time : times) {
+        file.write(QByteArray::number(time) + '\n');
+    }
+}
+
 // Upper case as typed, keeping the cursor where it was.
 void convertToUpperCase(QLineEdit* edit) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
@@ -66,7 +84,16 @@ QLabel* captionLabel(QDialog& dialog, const QString& text) {
 
 } // namespace
 
-void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
+void LoginFields::build(QDialog& dialog, const QString& title, const QColor& background,
+                        const QColor& nameColor) {
+    dialog.setWindowTitle(title);
+    // No title-bar buttons: the dialog cannot be closed from its frame.
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    dialog.setFixedSize(272, 120);
+    dialog.setFont(arialFont(8));
+    paintBackground(dialog, background);
+
     Label1 = captionLabel(dialog, QStringLiteral(" Código do Usuário "));
     Label1->setGeometry(16, 14, 120, 16);
     EDTCODIGOUSUARIO = new QLineEdit(&dialog);
@@ -93,6 +120,8 @@ void LoginFields::build(QDialog& dialog, const QColor& nameColor) {
     EDTSENHA->setToolTip(QStringLiteral("Digite sua senha"));
     EDTSENHA->setEnabled(false);
     convertToUpperCase(EDTSENHA);
+    EDTCODIGOUSUARIO->installEventFilter(&dialog);
+    EDTSENHA->installEventFilter(&dialog);
 }
 
 void LoginFields::startCodeEntry() {
@@ -121,21 +150,23 @@ bool LoginFields::passwordRefused() {
     return true;
 }
 
-void LoginFields::recordWrongPassword() {
-    QList<qint64> times = recentWrongPasswords();
-    times.append(platform::now().toMSecsSinceEpoch());
-    // The folder and the file are the user's alone.
-    const QString folder = stateFolder();
-    QDir().mkpath(QFileInfo(folder).path());
-    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile file(wrongPasswordsFile());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate,
-                   QFile::ReadOwner | QFile::WriteOwner)) {
-        return; // a terminal that cannot keep the count still logs operators in
+void LoginFields::codeNotRegistered(bool counted) {
+    if (counted) {
+        ++MTENTATIVA_CODIGO;
     }
-    for (const qint64 time : times) {
-        file.write(QByteArray::number(time) + '\n');
+    MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
+    EDTCODIGOUSUARIO->clear();
+    EDTCODIGOUSUARIO->setFocus();
+}
+
+void LoginFields::wrongPassword(bool counted) {
+    recordWrongPassword();
+    if (counted) {
+        ++MTENTATIVA_SENHA;
     }
+    MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
+    EDTSENHA->clear();
+    EDTSENHA->setFocus();
 }
 
 FieldKey fieldKeyOf(const QEvent* event) {

@@ -5,17 +5,22 @@
 
 class QDialog;
 
-// The visible parts both login dialogs share: the code and password fields with their labels and
-// the label with the operator's name.
+// What both login dialogs share: the code and password fields with their labels, the label with
+// the operator's name, and the count of failed tries.
 struct LoginFields {
     QLabel* Label1 = nullptr;
     QLineEdit* EDTCODIGOUSUARIO = nullptr;
     QLabel* LBLNOMEUSUARIO = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* EDTSENHA = nullptr;
+    // The try under way, of the code and of the password; a third failure of either uses them up.
+    int MTENTATIVA_CODIGO = 1;
+    int MTENTATIVA_SENHA = 1;
 
-    // Builds them on the dialog; the name is shown in nameColor.
-    void build(QDialog& dialog, const QColor& nameColor);
+    // Makes the dialog a fixed frame with the title and background, and builds the fields on it
+    // with the dialog filtering their events; the name is shown in nameColor.
+    void build(QDialog& dialog, const QString& title, const QColor& background,
+               const QColor& nameColor);
     // Back to code entry with empty fields.
     void startCodeEntry();
     // Code accepted: its field disabled, the password's enabled and focused.
@@ -25,8 +30,15 @@ struct LoginFields {
     // minute are kept in a file of the user's own, and past 12 of them a password is not checked.
     // When that is so, says "Usuário sem acesso !", empties the password and returns true.
     bool passwordRefused();
-    // Counts a wrong password in that file.
-    void recordWrongPassword();
+
+    bool codeTriesLeft() const { return MTENTATIVA_CODIGO < 4; }
+    bool passwordTriesLeft() const { return MTENTATIVA_SENHA < 4; }
+    // Says "Código não cadastrado !" and empties the code for another try; `counted` says
+    // whether the failure uses a try.
+    void codeNotRegistered(bool counted);
+    // Keeps the wrong password in the file, says "Senha não confere !" and empties the password
+    // for another try; `counted` says whether the failure uses a try.
+    void wrongPassword(bool counted);
 };
 
 // Enter and Escape in a field, taken before the dialog sees them.

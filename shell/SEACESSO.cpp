@@ -11,16 +11,8 @@
 
 TPDLGACESSO::TPDLGACESSO(QWidget* owner)
     : ModalWindow(owner) {
-    setWindowTitle(QStringLiteral("Acesso"));
-    // A fixed frame without title-bar buttons: it cannot be closed from the frame.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(272, 120);
-    setFont(arialFont(8));
-    paintBackground(*this, colorFromBgr(16510423));
-    m_fields.build(*this, colorFromBgr(10485760));
-    EDTCODIGOUSUARIO->installEventFilter(this);
-    EDTSENHA->installEventFilter(this);
+    m_fields.build(*this, QStringLiteral("Acesso"), colorFromBgr(16510423),
+                   colorFromBgr(10485760));
 
     Connection* palendra =
         FRMSEPRINCIPAL != nullptr ? &FRMSEPRINCIPAL->ADOConnectionPalendra : nullptr;
@@ -36,22 +28,8 @@ TPDLGACESSO::TPDLGACESSO(QWidget* owner)
 }
 
 bool TPDLGACESSO::ABRE_TABELAS() {
-    if (!MCONTROLE_OK) {
-        return false;
-    }
-    try {
-        TBLCONTROLE.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("CONTROLE"));
-        return false;
-    }
-    try {
-        TBLUSUARIOS.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("USUARIOS"));
-        return false;
-    }
-    return true;
+    return MCONTROLE_OK && openTableOrSay(TBLCONTROLE, QStringLiteral("CONTROLE")) &&
+           openTableOrSay(TBLUSUARIOS, QStringLiteral("USUARIOS"));
 }
 
 void TPDLGACESSO::showEvent(QShowEvent* event) {
@@ -95,21 +73,16 @@ bool TPDLGACESSO::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPDLGACESSO::codeSubmitted() {
-    if (MTENTATIVA_CODIGO < 4) {
+    if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
         if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), code)) {
             MCODIGO_USUARIO = code.left(2);
             m_fields.startPasswordEntry(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
         } else {
-            if (!MTROCA_USUARIO) {
-                ++MTENTATIVA_CODIGO;
-            }
-            MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
-            EDTCODIGOUSUARIO->clear();
-            EDTCODIGOUSUARIO->setFocus();
+            m_fields.codeNotRegistered(!MTROCA_USUARIO);
         }
     }
-    if (MTENTATIVA_CODIGO == 4) {
+    if (!m_fields.codeTriesLeft()) {
         giveUp();
     }
 }
@@ -128,23 +101,17 @@ void TPDLGACESSO::passwordKey(FieldKey key) {
 }
 
 void TPDLGACESSO::passwordSubmitted() {
-    if (MTENTATIVA_SENHA < 4) {
+    if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
         if (EDTSENHA->text() == TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             MLOGIN_OK = true;
         } else {
-            m_fields.recordWrongPassword();
-            MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
-            EDTSENHA->clear();
-            EDTSENHA->setFocus();
-            if (!MTROCA_USUARIO) {
-                ++MTENTATIVA_SENHA;
-            }
+            m_fields.wrongPassword(!MTROCA_USUARIO);
         }
     }
-    if (MTENTATIVA_SENHA == 4) {
+    if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (MLOGIN_OK) {
         if (FRMSEPRINCIPAL != nullptr) {
@@ -164,7 +131,7 @@ void TPDLGACESSO::giveUp() {
 }
 
 bool TPDLGACESSO::closeAllowed() const {
-    return MTENTATIVA_SENHA >= 4 || MLOGIN_OK;
+    return !m_fields.passwordTriesLeft() || MLOGIN_OK;
 }
 
 void TPDLGACESSO::closeEvent(QCloseEvent* event) {

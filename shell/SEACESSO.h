@@ -20,8 +20,8 @@ public:
     TableDataSet TBLUSUARIOS;
     TableDataSet TBLCONTROLE;
 
-    int MTENTATIVA_CODIGO = 1;
-    int MTENTATIVA_SENHA = 1;
+    int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;
+    int& MTENTATIVA_SENHA = m_fields.MTENTATIVA_SENHA;
     bool MLOGIN_OK = false;
 
     void done(int result) override;

@@ -9,15 +9,8 @@
 TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner)
     : ModalWindow(&owner)
     , m_owner(owner) {
-    setWindowTitle(QStringLiteral("Acesso Local"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(272, 120);
-    setFont(arialFont(8));
-    paintBackground(*this, colorFromBgr(16574927));
-    m_fields.build(*this, colorFromBgr(0x000080)); // maroon
-    EDTCODIGOUSUARIO->installEventFilter(this);
-    EDTSENHA->installEventFilter(this);
+    m_fields.build(*this, QStringLiteral("Acesso Local"), colorFromBgr(16574927),
+                   colorFromBgr(0x000080)); // the name in maroon
 }
 
 void TPDLGACESSOLOCAL::showEvent(QShowEvent* event) {
@@ -40,7 +33,7 @@ bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
 
 void TPDLGACESSOLOCAL::codeSubmitted() {
     TableDataSet& operators = m_owner.TBLUSUARIOS;
-    if (MTENTATIVA_CODIGO < 4) {
+    if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
         operators.first();
         if (operators.locate(QStringLiteral("CODIGO"), code)) {
@@ -48,34 +41,27 @@ void TPDLGACESSOLOCAL::codeSubmitted() {
             MCODIGO_USUARIO = code.left(2);
             m_fields.startPasswordEntry(operators.fieldText(QStringLiteral("NOME")));
         } else {
-            ++MTENTATIVA_CODIGO;
-            MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
-            EDTCODIGOUSUARIO->clear();
-            EDTCODIGOUSUARIO->setFocus();
+            m_fields.codeNotRegistered(true);
         }
     }
-    if (MTENTATIVA_CODIGO == 4) {
+    if (!m_fields.codeTriesLeft()) {
         giveUp();
     }
 }
 
 void TPDLGACESSOLOCAL::passwordSubmitted() {
     bool accepted = false;
-    if (MTENTATIVA_SENHA < 4) {
+    if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
         if (EDTSENHA->text() == m_owner.TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             accepted = true;
         } else {
-            m_fields.recordWrongPassword();
-            ++MTENTATIVA_SENHA;
-            MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
-            EDTSENHA->clear();
-            EDTSENHA->setFocus();
+            m_fields.wrongPassword(true);
         }
     }
-    if (MTENTATIVA_SENHA == 4) {
+    if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (accepted) {
         m_owner.setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());

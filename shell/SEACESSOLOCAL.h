@@ -18,8 +18,8 @@ public:
     QLabel*& Label2 = m_fields.Label2;
     QLineEdit*& EDTSENHA = m_fields.EDTSENHA;
 
-    int MTENTATIVA_CODIGO = 1;
-    int MTENTATIVA_SENHA = 1;
+    int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;
+    int& MTENTATIVA_SENHA = m_fields.MTENTATIVA_SENHA;
 
     // Closed any other way than by an accepted password, the dialog gives up: the operators
     // table is closed, so no sheet opens.

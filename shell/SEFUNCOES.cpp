@@ -23,6 +23,17 @@ int MENSAGEM(const QString& kind, const QString& text1, const QString& text2) {
     return platform::showMessage(message);
 }
 
+bool openTableOrSay(DataSet& table, const QString& name) {
+    try {
+        table.open();
+        return true;
+    } catch (const DatabaseError&) {
+        table.close();
+        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, name);
+        return false;
+    }
+}
+
 bool COMPLETA_ESPACOS(QString& text, int width) {
     const int length = static_cast<int>(text.size());
     if (length <= width) {

@@ -37,6 +37,10 @@ inline const QString VideoInexistente = QStringLiteral("Arquivo Video inexistent
 // pressed (platform::IdOk, IdYes or IdNo).
 int MENSAGEM(const QString& kind, const QString& text1, const QString& text2);
 
+// Opens the table; when it cannot, leaves it closed, says "Abertura de tabela !" with the
+// table's name and returns false.
+bool openTableOrSay(DataSet& table, const QString& name);
+
 // Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
 // last characters of the result). Longer texts are left as they are. Always true.
 bool COMPLETA_ESPACOS(QString& text, int width);

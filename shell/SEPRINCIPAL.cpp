@@ -230,16 +230,7 @@ bool TFRMSEPRINCIPAL::ABRE_CONTROLE() {
 }
 
 bool TFRMSEPRINCIPAL::ABRE_USUARIOS() {
-    if (TBLUSUARIOS.isOpen()) {
-        return true;
-    }
-    try {
-        TBLUSUARIOS.open();
-        return true;
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Usuarios"));
-        return false;
-    }
+    return openTableOrSay(TBLUSUARIOS, QStringLiteral("Usuarios"));
 }
 
 void TFRMSEPRINCIPAL::Timer1Timer() {

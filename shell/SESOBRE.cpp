@@ -104,12 +104,7 @@ void TFRMSOBRE::showEvent(QShowEvent* event) {
 }
 
 void TFRMSOBRE::FormShow() {
-    try {
-        TBLCONTROLE.open();
-    } catch (const DatabaseError&) {
-        TBLCONTROLE.close();
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("SACONTROLE.DB"));
-    }
+    openTableOrSay(TBLCONTROLE, QStringLiteral("SACONTROLE.DB"));
     showSettings();
 }
 

@@ -80,13 +80,7 @@ bool KioskTables::ABRE_TABELAS() {
         seek->keepConnection(members);
     }
     TBLALUNOS.setTableName(memberTable);
-    try {
-        TBLALUNOS.open();
-    } catch (const DatabaseError&) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Alunos"));
-        return false;
-    }
-    return true;
+    return openTableOrSay(TBLALUNOS, QStringLiteral("Alunos"));
 }
 
 void KioskTables::close() {

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -321,10 +322,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
         m_memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
-        struct BackToRest {
-            TFRMIMPSERIE40COLUNAS& window;
-            ~BackToRest() { window.backToRest(); }
-        } rest{*this};
+        const auto rest = qScopeGuard([this] { backToRest(); });
         IMP_SERIE_40_COLUNOS();
         return;
     }

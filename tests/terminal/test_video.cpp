@@ -7,6 +7,7 @@
 #include "SEVIDEO.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -101,11 +102,10 @@ private:
 
 TEST_F(Equipment, AVideoStillLoadingAtTheTenthSecondIsRefused) {
     setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
-    struct Stalled {
-        platform::MediaPlayerFactory previous = platform::setMediaPlayerFactory(
-            [](QWidget* parent) { return std::make_unique<StalledPlayer>(parent); });
-        ~Stalled() { platform::setMediaPlayerFactory(std::move(previous)); }
-    } stalled;
+    platform::MediaPlayerFactory previous = platform::setMediaPlayerFactory(
+        [](QWidget* parent) { return std::make_unique<StalledPlayer>(parent); });
+    const auto restore =
+        qScopeGuard([&previous] { platform::setMediaPlayerFactory(std::move(previous)); });
     int checks = 0;
     playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
         EXPECT_EQ(video.Timer1->interval(), 1000);
