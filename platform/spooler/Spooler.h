@@ -50,8 +50,11 @@ public:
     virtual QString lastError() const = 0;
 };
 
-// The system's spooler.
+// The spooler of the installed back ends.
 Spooler& spooler();
+
+// The system's spooler.
+Spooler& systemSpooler();
 
 // The application's current printer: the default printer until the program chooses another
 // (the system print dialog, or a printer chosen by name).

@@ -51,7 +51,6 @@ void Ticket::SetUp() {
 
 void Ticket::TearDown() {
     QFile::remove(TerminalApplication::errorLogPath());
-    platform::setPortAccessFactory({});
     KioskTest::TearDown();
 }
 

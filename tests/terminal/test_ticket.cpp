@@ -1,6 +1,5 @@
 // The receipt ticket through the matrix driver into a file port, compared byte for byte with
 // tickets typed by hand (tests/data/ticket/golden.sh), and its failures.
-#include "FakePortAccess.h"
 #include "TicketFixture.h"
 #include "portaccess/PortAccess.h"
 
@@ -38,10 +37,8 @@ TEST_F(Ticket, ReducedFormWorkoutsAAndC) {
 }
 
 TEST_F(Ticket, PrinterThatIsNotReadyPrintsNothing) {
-    auto parallel = std::make_shared<FakeParallelPort>();
-    parallel->busy = true;
-    platform::setPortAccessFactory(
-        [parallel] { return std::make_unique<FakePortAccess>(parallel); });
+    FakePortInstalled parallel;
+    parallel.port->busy = true;
     EXPECT_TRUE(printed(QStringLiteral("1")).isEmpty());
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral(
                                     "Dado INCORRETO ! Endereço de Porta da Impressora Recibo")});
