@@ -1,7 +1,6 @@
 #include "TicketFixture.h"
 
 #include "TerminalApplication.h"
-#include "portaccess/PortAccess.h"
 
 #include <QFile>
 #include <QLabel>

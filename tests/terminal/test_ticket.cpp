@@ -1,7 +1,6 @@
 // The receipt ticket through the matrix driver into a file port, compared byte for byte with
 // tickets typed by hand (tests/data/ticket/golden.sh), and its failures.
 #include "TicketFixture.h"
-#include "portaccess/PortAccess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
