@@ -86,6 +86,11 @@ void FakeSpooler::removePrinter(const QString& name) {
     m_order.removeAll(name);
 }
 
+void FakeSpooler::refuseJobs(const QString& name) {
+    if (const auto printer = m_printers.find(name); printer != m_printers.end())
+        printer->second.accepting = false;
+}
+
 QStringList FakeSpooler::printerNames() const {
     m_lastError.clear();
     if (!m_answering) {

@@ -22,7 +22,7 @@ public:
     void addPrinter(const QString& name, const QString& deviceUri = QString());
     void removePrinter(const QString& name);
     void setDefaultPrinter(const QString& name) { m_default = name; }
-    void refuseJobs(const QString& name) { m_printers[name].accepting = false; }
+    void refuseJobs(const QString& name);
     void stop() { m_answering = false; }
 
     // The finished jobs in order, and the ones started and neither finished nor cancelled.

@@ -8,7 +8,8 @@
 
 // The system print spooler as the printing back-ends use it: the installed printers, the
 // application's current printer and raw jobs (bytes handed to the printer unchanged).
-// CUPS fills it on Linux (SpoolerCups.cpp); a Windows backend can fill it later.
+// CUPS fills it on Linux (SpoolerCups.cpp); a Windows backend can fill it later. Tests use one in
+// memory (FakeSpooler.h).
 namespace platform {
 
 // One raw job on one printer. Every step answers whether the spooler accepted it; on a refusal
