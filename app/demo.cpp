@@ -1,13 +1,12 @@
 // The demo: writes the demo databases into a folder (unless it holds them already) and runs the
 // terminal on them, with that folder as its data-link folder. Without a display it runs a scripted
 // session instead and leaves a picture of every window it passed through.
+#include "Backends.h"
 #include "DemoData.h"
 #include "DemoScript.h"
 #include "DemoVideos.h"
-#include "KeypadDevices.h"
-#include "SEIMPSERIE40COLUNAS.h"
-#include "MessageBox.h"
 #include "SEFUNCOES.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
@@ -151,10 +150,12 @@ int main(int argc, char** argv) {
     const QString keypadLink = QDir(devices).filePath(demoKeypadName);
     platform::PosixSerialDriver keypadDriver(devices);
     platform::SerialUsbKeypadSwitch keypadSwitch(keypadDriver);
-    platform::setKeypadSerialDriver(&keypadDriver);
-    platform::setUsbKeypadSwitch(&keypadSwitch);
+    platform::Backends backends;
+    backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return keypadDriver; };
+    backends.usbKeypadSwitch = [&]() -> platform::UsbKeypadSwitch& { return keypadSwitch; };
 
     if (!scripted) {
+        platform::installBackends(std::move(backends));
         // A program of its own, so that the kiosk's modal window does not shut its keys out.
         setDemoKeypadSetting(folder, demoKeypadName);
         QProcess keypad;
@@ -180,8 +181,10 @@ int main(int argc, char** argv) {
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,
                       administrator.password);
     script.addKeypadVisit(keypad, folder);
-    platform::setMessagePresenter(
-        [&script](const platform::Message& message) { return script.answer(message); });
+    backends.presentMessage = [&script](const platform::Message& message) {
+        return script.answer(message);
+    };
+    platform::installBackends(std::move(backends));
     script.start();
     const int result = runTerminal(folder, openExerciseSheet);
     if (script.failed()) {

@@ -1,10 +1,10 @@
 // The kiosk's keypad figures: from a byte written to the far end of the keypad's pseudo-terminal
 // to the digit shown in EDTMATRICULA, and the CPU the kiosk costs while it waits for a member
 // with its keypad open (the main window's one-second tick and database heartbeat included).
+#include "Backends.h"
 #include "BenchSupport.h"
 #include "CommInt.h"
 #include "DemoData.h"
-#include "KeypadDevices.h"
 #include "KioskWindows.h"
 #include "SerialDriverPosix.h"
 
@@ -53,12 +53,14 @@ public:
         QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
         QFile::link(QString::fromLocal8Bit(::ptsname(m_master)),
                     QDir(m_dir.path()).filePath(QStringLiteral("dev/KPD1")));
-        platform::setKeypadSerialDriver(&m_driver);
+        platform::Backends devices = platform::backends();
+        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& { return m_driver; };
+        m_previous = platform::installBackends(std::move(devices));
         m_windows = std::make_unique<KioskWindows>(m_dir.path(), KioskWindows::Heartbeat::Running);
     }
     ~KioskWithKeypad() {
         m_windows.reset();
-        platform::setKeypadSerialDriver(nullptr);
+        platform::installBackends(std::move(m_previous));
         ::close(m_master);
     }
     KioskWithKeypad(const KioskWithKeypad&) = delete;
@@ -71,6 +73,7 @@ private:
     QTemporaryDir m_dir;
     int m_master;
     platform::PosixSerialDriver m_driver;
+    platform::Backends m_previous;
     std::unique_ptr<KioskWindows> m_windows;
 };
 

@@ -1,9 +1,9 @@
 // What a member waits for at the kiosk: from Enter on his enrolment number to his name and photo
 // on the screen, and from Enter on a workout digit to the last byte of his ticket on the port.
+#include "Backends.h"
 #include "DemoData.h"
 #include "DemoFolders.h"
 #include "KioskWindows.h"
-#include "MessageBox.h"
 #include "PostgresDatabases.h"
 
 #include <QApplication>
@@ -80,14 +80,16 @@ struct Kiosk {
     explicit Kiosk(const QString& databases)
         : folder(databases) {
         QDir::setCurrent(folder); // the ticket's port "TKT" is a file there
-        platform::setMessagePresenter([](const platform::Message& message) -> int {
+        platform::Backends failing = platform::backends();
+        failing.presentMessage = [](const platform::Message& message) -> int {
             throw std::runtime_error("unexpected message: " + message.text.toStdString());
-        });
+        };
+        previous = platform::installBackends(std::move(failing));
         windows = std::make_unique<KioskWindows>(folder, KioskWindows::Heartbeat::Stopped);
     }
     ~Kiosk() {
         windows.reset();
-        platform::setMessagePresenter({});
+        platform::installBackends(std::move(previous));
     }
     void enter(QLineEdit* field, const QString& text) {
         field->setText(text);
@@ -101,6 +103,7 @@ struct Kiosk {
     }
 
     QString folder;
+    platform::Backends previous;
     std::unique_ptr<KioskWindows> windows;
 };
 

@@ -1,11 +1,11 @@
 // The workout on screen: from Enter on the workout digit to the series window shown and painted,
 // for a workout A of 20 exercises with aerobic and stretching rows; and the terminal's resident
 // memory while an exercise video plays.
+#include "Backends.h"
 #include "DBGrid.h"
 #include "DemoData.h"
 #include "DemoVideos.h"
 #include "KioskWindows.h"
-#include "MessageBox.h"
 #include "ResidentMemory.h"
 #include "SESERIEVIDEO.h"
 #include "SEVIDEO.h"
@@ -157,10 +157,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TerminalApplication app(argc, argv);
     // A message means the run went wrong: say so instead of waiting for an answer.
-    platform::setMessagePresenter([](const platform::Message& message) {
+    platform::Backends backends;
+    backends.presentMessage = [](const platform::Message& message) {
         std::fprintf(stderr, "bench_series: message \"%s\"\n", qPrintable(message.text));
         return static_cast<int>(platform::IdOk);
-    });
+    };
+    platform::installBackends(std::move(backends));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

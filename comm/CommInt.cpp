@@ -1,6 +1,7 @@
 #include "CommInt.h"
 
-#include <QLoggingCategory>
+#include "Backends.h"
+
 #include <QMetaObject>
 #include <QPointer>
 #include <QScopeGuard>
@@ -11,17 +12,6 @@
 #include <utility>
 
 namespace {
-
-Q_LOGGING_CATEGORY(commLog, "se.comm", QtWarningMsg)
-
-void logCommError(const TCustomComm& Comm, const QString& Message, int Code) {
-    qCDebug(commLog) << Comm.DeviceName() << Message << Code;
-}
-
-TCommErrorReporter& errorReporter() {
-    static TCommErrorReporter reporter = logCommError;
-    return reporter;
-}
 
 constexpr std::array<std::uint32_t, 15> BaudRates = {110,   300,   600,    1200,   2400,
                                                      4800,  9600,  14400,  19200,  38400,
@@ -59,12 +49,6 @@ void raise(const Handler& handler, Arguments... arguments) {
 }
 
 } // namespace
-
-TCommErrorReporter SetCommErrorReporter(TCommErrorReporter Reporter) {
-    TCommErrorReporter previous = std::move(errorReporter());
-    errorReporter() = Reporter ? std::move(Reporter) : logCommError;
-    return previous;
-}
 
 // --- TCommEventChars -------------------------------------------------------------------------
 
@@ -224,7 +208,7 @@ TCustomComm::~TCustomComm() {
 }
 
 void TCustomComm::ReportCommError(const QString& Message, int Code) {
-    errorReporter()(*this, Message, Code);
+    platform::backends().reportCommError(DeviceName(), Message, Code);
 }
 
 void TCustomComm::RequireClosed() {

@@ -75,14 +75,6 @@ using TCommRxCharEvent = std::function<void(QObject* Sender, int Count)>;
 using TCommErrorEvent = std::function<void(QObject* Sender, int Errors)>;
 using TCommEvent = std::function<void(TCommEventThread* Sender, std::uint32_t Status)>;
 
-// Where ReportCommError sends a failure. The component itself does nothing with it; by default
-// it goes to the debug log of the category "se.comm" (off unless enabled). Tests install their
-// own to see the messages and codes. Returns the reporter it replaces; an empty one restores the
-// default.
-using TCommErrorReporter =
-    std::function<void(const TCustomComm& Comm, const QString& Message, int Code)>;
-TCommErrorReporter SetCommErrorReporter(TCommErrorReporter Reporter);
-
 // The special characters of the line.
 class TCommEventChars {
 public:
@@ -282,6 +274,7 @@ public:
 
 protected:
     virtual void OpenDeviceHandle();
+    // Hands a failure to the installed back ends' reporter (by default a debug log).
     void ReportCommError(const QString& Message, int Code);
     void RequireClosed();
     void CloseDeviceHandle();

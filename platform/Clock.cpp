@@ -1,24 +1,11 @@
 #include "Clock.h"
 
-#include <utility>
+#include "Backends.h"
 
 namespace platform {
-namespace {
-
-ClockFunction& installed() {
-    static ClockFunction current;
-    return current;
-}
-
-} // namespace
 
 QDateTime now() {
-    const ClockFunction& clock = installed();
-    return clock ? clock() : QDateTime::currentDateTime();
-}
-
-ClockFunction setClock(ClockFunction clock) {
-    return std::exchange(installed(), std::move(clock));
+    return backends().clock();
 }
 
 } // namespace platform

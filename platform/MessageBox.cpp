@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "Backends.h"
+
 #include <QMessageBox>
 
 namespace platform {
@@ -32,18 +34,6 @@ int fromQtButton(int button) {
     }
 }
 
-// Task-modal box without an owner window.
-int showQtMessageBox(const Message& message) {
-    const std::unique_ptr<QMessageBox> box = messageBoxFor(message);
-    box->setWindowModality(Qt::ApplicationModal);
-    return fromQtButton(box->exec());
-}
-
-MessagePresenter& presenter() {
-    static MessagePresenter current;
-    return current;
-}
-
 } // namespace
 
 std::unique_ptr<QMessageBox> messageBoxFor(const Message& message) {
@@ -63,12 +53,13 @@ std::unique_ptr<QMessageBox> messageBoxFor(const Message& message) {
 }
 
 int showMessage(const Message& message) {
-    const MessagePresenter& installed = presenter();
-    return installed ? installed(message) : showQtMessageBox(message);
+    return backends().presentMessage(message);
 }
 
-MessagePresenter setMessagePresenter(MessagePresenter replacement) {
-    return std::exchange(presenter(), std::move(replacement));
+int showMessageBox(const Message& message) {
+    const std::unique_ptr<QMessageBox> box = messageBoxFor(message);
+    box->setWindowModality(Qt::ApplicationModal);
+    return fromQtButton(box->exec());
 }
 
 } // namespace platform

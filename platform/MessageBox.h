@@ -2,13 +2,12 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QMessageBox;
 
-// Every message box of the terminal and of its component libraries goes through one
-// replaceable presenter, so tests can answer boxes without a screen.
+// Every message box of the terminal and of its component libraries goes through the presenter of
+// the installed back ends, so tests can answer boxes without a screen.
 namespace platform {
 
 enum class MessageIcon { Information, Question, Warning, Error };
@@ -24,15 +23,13 @@ struct Message {
     MessageButtons buttons = MessageButtons::Ok;
 };
 
-using MessagePresenter = std::function<int(const Message&)>;
-
 // The box the terminal shows for a message, not yet shown (the demo takes pictures of it).
 std::unique_ptr<QMessageBox> messageBoxFor(const Message& message);
 
 // Shows the box through the installed presenter and returns the pressed button.
 int showMessage(const Message& message);
 
-// Installs a presenter and returns the one it replaces; an empty one restores the real box.
-MessagePresenter setMessagePresenter(MessagePresenter presenter);
+// The real box, task-modal without an owner window.
+int showMessageBox(const Message& message);
 
 } // namespace platform

@@ -1,32 +1,19 @@
 #include "Pause.h"
 
+#include "Backends.h"
+
 #include <QThread>
 
-#include <utility>
-
 namespace platform {
-namespace {
-
-PauseFunction& installed() {
-    static PauseFunction current;
-    return current;
-}
-
-} // namespace
 
 void pause(int milliseconds) {
-    if (milliseconds <= 0) {
-        return;
+    if (milliseconds > 0) {
+        backends().pause(milliseconds);
     }
-    if (const PauseFunction& function = installed()) {
-        function(milliseconds);
-        return;
-    }
-    QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-PauseFunction setPauseFunction(PauseFunction function) {
-    return std::exchange(installed(), std::move(function));
+void sleep(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
 } // namespace platform

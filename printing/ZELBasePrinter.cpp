@@ -1,36 +1,13 @@
 #include "ZELBasePrinter.h"
 
-#include "MessageBox.h"
-#include "Spooler.h"
+#include "Backends.h"
 #include "ZELPreview.h"
 #include "ZELPrintProgress.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 
 EZELPrinter::EZELPrinter(const QString& message)
     : std::runtime_error(message.toStdString()) {}
-
-namespace {
-
-TZELPrintDialogFunction& printDialogFunction() {
-    static TZELPrintDialogFunction installed;
-    return installed;
-}
-
-} // namespace
-
-bool runZELPrintDialog(QPrinter& printer) {
-    const TZELPrintDialogFunction& installed = printDialogFunction();
-    if (installed)
-        return installed(printer);
-    QPrintDialog dialog(&printer);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-TZELPrintDialogFunction setZELPrintDialogFunction(TZELPrintDialogFunction function) {
-    return std::exchange(printDialogFunction(), std::move(function));
-}
 
 TZELBasePrinter::TZELBasePrinter(QObject* AOwner)
     : QObject(AOwner) {}
@@ -107,9 +84,10 @@ bool TZELBasePrinter::namedPrinterChosen() {
 bool TZELBasePrinter::choosePrinterInDialog(QPrinter& printer) {
     PrinterName.clear();
     printer.setPrinterName(platform::currentPrinterName());
-    if (!runZELPrintDialog(printer))
+    const std::optional<QString> chosen = platform::backends().runPrintDialog(printer);
+    if (!chosen)
         return false;
-    platform::setCurrentPrinterName(printer.printerName());
+    platform::setCurrentPrinterName(*chosen);
     PrinterName = platform::currentPrinterName();
     return true;
 }

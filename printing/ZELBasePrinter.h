@@ -46,14 +46,6 @@ inline const QString CannotAbort =
     QStringLiteral("Não foi possível abortar o trabalho na impressora %1");
 } // namespace zeltext
 
-// Runs the system print dialog on a printer and answers whether the user confirmed it.
-// Replaceable so tests can answer the dialog without a screen.
-using TZELPrintDialogFunction = std::function<bool(QPrinter& printer)>;
-bool runZELPrintDialog(QPrinter& printer);
-// Installs a dialog function and returns the one it replaces; an empty one restores the real
-// dialog.
-TZELPrintDialogFunction setZELPrintDialogFunction(TZELPrintDialogFunction function);
-
 // What every printer of the library shares: the published settings, the events, the page
 // position, printer selection, the preview and progress windows and error reporting.
 class TZELBasePrinter : public QObject {

@@ -1,6 +1,6 @@
 #include "ZELPreview.h"
 
-#include "MessageBox.h"
+#include "Backends.h"
 #include "Windows1252.h"
 #include "ZELDmPrinter.h"
 
@@ -65,24 +65,7 @@ TZELCaFont canvasFont(const TZELPreviewFont& font) {
     return canvas;
 }
 
-TZELSaveDialogFunction& saveDialogFunction() {
-    static TZELSaveDialogFunction installed;
-    return installed;
-}
-
-QString runSaveDialog(QFileDialog& dialog) {
-    if (const TZELSaveDialogFunction& installed = saveDialogFunction())
-        return installed(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace
-
-TZELSaveDialogFunction setZELSaveDialogFunction(TZELSaveDialogFunction function) {
-    return std::exchange(saveDialogFunction(), std::move(function));
-}
 
 TfrmZELPreview::TfrmZELPreview(QWidget* parent)
     : QDialog(parent) {
@@ -340,7 +323,7 @@ void TfrmZELPreview::SaveDocument() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("Documento de texto (*.txt)"));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    const QString fileName = runSaveDialog(dialog);
+    const QString fileName = platform::backends().runSaveDialog(dialog);
     if (fileName.isEmpty())
         return;
     const auto wait = waitCursor();

@@ -5,11 +5,9 @@
 #include <QByteArray>
 #include <QDialog>
 
-#include <functional>
 #include <vector>
 
 class QAction;
-class QFileDialog;
 class QComboBox;
 class QLabel;
 class QTextEdit;
@@ -42,13 +40,6 @@ struct TZELTextBlock {
     int Start = 0; // offset in the page's Stream
     int Len = 0;
 };
-
-// Runs the preview's save dialog and answers the chosen file, or empty when cancelled.
-// Replaceable so tests can answer the dialog without a screen.
-using TZELSaveDialogFunction = std::function<QString(QFileDialog& dialog)>;
-// Installs a dialog function and returns the one it replaces; an empty one restores the real
-// dialog.
-TZELSaveDialogFunction setZELSaveDialogFunction(TZELSaveDialogFunction function);
 
 // Collects a document page by page and lets the user browse it, print it on the printer that
 // produced it, or save it as text.

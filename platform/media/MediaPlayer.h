@@ -55,13 +55,8 @@ public:
     std::function<void(const QString& error)> OnError;
 };
 
-using MediaPlayerFactory = std::function<std::unique_ptr<MediaPlayer>(QWidget* parent)>;
-
-// A player whose widget is a child of parent, made by the installed factory.
+// A player whose widget is a child of parent, made by the installed back ends.
 std::unique_ptr<MediaPlayer> createMediaPlayer(QWidget* parent);
-
-// Installs a factory and returns the one it replaces; an empty one restores QtMultimedia's.
-MediaPlayerFactory setMediaPlayerFactory(MediaPlayerFactory factory);
 
 // The QtMultimedia player.
 std::unique_ptr<MediaPlayer> createQtMediaPlayer(QWidget* parent);

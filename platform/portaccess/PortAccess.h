@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 // Direct access to hardware ports and to the lines of parallel (LPT) ports, one function per
@@ -75,15 +74,10 @@ public:
     virtual void getHDDInfo(std::uint8_t, bool, HDDInfo&) {}
 };
 
-using PortAccessFactory = std::function<std::unique_ptr<PortAccess>()>;
-
-// A new driver session of the installed backend (on Linux: ppdev).
+// A new driver session of the installed back ends.
 std::unique_ptr<PortAccess> createPortAccess();
 
-// Installs a factory and returns the one it replaces; an empty one restores the system backend.
-PortAccessFactory setPortAccessFactory(PortAccessFactory factory);
-
-// The system backend, whatever factory is installed.
+// A session of the system's driver (on Linux: ppdev).
 std::unique_ptr<PortAccess> createSystemPortAccess();
 
 } // namespace platform

@@ -1,30 +1,15 @@
 #include "KeypadDevices.h"
 
-#include <utility>
+#include "Backends.h"
 
 namespace platform {
 
-namespace {
-
-SerialDriver* installedDriver = nullptr;
-UsbKeypadSwitch* installedSwitch = nullptr;
-
-} // namespace
-
 SerialDriver& keypadSerialDriver() {
-    return installedDriver != nullptr ? *installedDriver : systemSerialDriver();
-}
-
-SerialDriver* setKeypadSerialDriver(SerialDriver* driver) {
-    return std::exchange(installedDriver, driver);
+    return backends().keypadSerialDriver();
 }
 
 UsbKeypadSwitch& usbKeypadSwitch() {
-    return installedSwitch != nullptr ? *installedSwitch : systemUsbKeypadSwitch();
-}
-
-UsbKeypadSwitch* setUsbKeypadSwitch(UsbKeypadSwitch* keypadSwitch) {
-    return std::exchange(installedSwitch, keypadSwitch);
+    return backends().usbKeypadSwitch();
 }
 
 } // namespace platform

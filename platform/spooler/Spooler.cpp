@@ -1,5 +1,7 @@
 #include "Spooler.h"
 
+#include "Backends.h"
+
 namespace platform {
 namespace {
 
@@ -9,6 +11,10 @@ QString& chosenPrinter() {
 }
 
 } // namespace
+
+Spooler& spooler() {
+    return backends().spooler();
+}
 
 QString currentPrinterName() {
     const QString& chosen = chosenPrinter();

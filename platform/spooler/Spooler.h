@@ -8,7 +8,8 @@
 
 // The system print spooler as the printing back-ends use it: the installed printers, the
 // application's current printer and raw jobs (bytes handed to the printer unchanged).
-// CUPS fills it on Linux (SpoolerCups.cpp); a Windows backend can fill it later.
+// CUPS fills it on Linux (SpoolerCups.cpp); a Windows backend can fill it later. Tests use one in
+// memory (FakeSpooler.h).
 namespace platform {
 
 // One raw job on one printer. Every step answers whether the spooler accepted it; on a refusal
@@ -50,8 +51,11 @@ public:
     virtual QString lastError() const = 0;
 };
 
-// The system's spooler.
+// The spooler of the installed back ends.
 Spooler& spooler();
+
+// The system's spooler.
+Spooler& systemSpooler();
 
 // The application's current printer: the default printer until the program chooses another
 // (the system print dialog, or a printer chosen by name).

@@ -265,7 +265,7 @@ private:
 
 } // namespace
 
-Spooler& spooler() {
+Spooler& systemSpooler() {
     static CupsSpooler cups;
     return cups;
 }

@@ -114,14 +114,11 @@ DescriptorsExhausted::~DescriptorsExhausted() {
     ::setrlimit(RLIMIT_NOFILE, &m_limit);
 }
 
-CommErrorRecorder::CommErrorRecorder() {
-    m_previous = SetCommErrorReporter([this](const TCustomComm&, const QString& message, int code) {
-        m_errors.emplace_back(message, code);
-    });
-}
-
-CommErrorRecorder::~CommErrorRecorder() {
-    SetCommErrorReporter(std::move(m_previous));
-}
+CommErrorRecorder::CommErrorRecorder()
+    : m_backends([this](platform::Backends& backends) {
+        backends.reportCommError = [this](const QString&, const QString& message, int code) {
+            m_errors.emplace_back(message, code);
+        };
+    }) {}
 
 } // namespace commtest

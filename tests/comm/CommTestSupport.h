@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommInt.h"
+#include "TestBackends.h"
 
 #include <QString>
 
@@ -61,7 +62,6 @@ private:
 class CommErrorRecorder {
 public:
     CommErrorRecorder();
-    ~CommErrorRecorder();
     CommErrorRecorder(const CommErrorRecorder&) = delete;
     CommErrorRecorder& operator=(const CommErrorRecorder&) = delete;
 
@@ -70,7 +70,7 @@ public:
 
 private:
     std::vector<std::pair<QString, int>> m_errors;
-    TCommErrorReporter m_previous;
+    TestBackends m_backends;
 };
 
 } // namespace commtest

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
 #include "Recorders.h"
+#include "TestBackends.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,12 +20,13 @@ protected:
         QDir::setCurrent(m_folder.path());
         m_previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        m_previousClock =
-            platform::setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)); });
+        m_clock.change([](platform::Backends& backends) {
+            backends.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)); };
+        });
     }
 
     void TearDown() override {
-        platform::setClock(std::move(m_previousClock));
+        m_clock.restore();
         QLocale::setDefault(m_previousLocale);
         QDir::setCurrent(m_previousFolder);
     }
@@ -50,5 +51,5 @@ private:
     QTemporaryDir m_folder;
     QString m_previousFolder;
     QLocale m_previousLocale;
-    platform::ClockFunction m_previousClock;
+    TestBackends m_clock;
 };

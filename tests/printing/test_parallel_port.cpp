@@ -1,5 +1,5 @@
-#include "FakePortAccess.h"
 #include "SEFUNCOES.h"
+#include "TestBackends.h"
 #include "VicPort.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +64,9 @@ TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
 }
 
 TEST(VicPortClass, ForwardsToThePortAccess) {
-    auto state = std::make_shared<FakeParallelPort>();
+    auto state = std::make_shared<platform::FakeParallelPort>();
     {
-        TVicPort port(std::make_unique<FakePortAccess>(state));
+        TVicPort port(std::make_unique<platform::FakePortAccess>(state));
         EXPECT_FALSE(port.ActiveHW());
         EXPECT_FALSE(port.LPTReadMode());
         EXPECT_TRUE(port.OpenDriver());

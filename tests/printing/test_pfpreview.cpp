@@ -1,6 +1,6 @@
-#include "FakePortAccess.h"
 #include "PFPrev.h"
 #include "PrintJobFixture.h"
+#include "TestBackends.h"
 #include "Tprintfast.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "FakePortAccess.h"
 #include "PFPrev.h"
 #include "PrintJobFixture.h"
 #include "Spooler.h"
+#include "TestBackends.h"
 #include "Tprintfast.h"
 
 #include <QApplication>
@@ -26,9 +26,35 @@ void writeFile(const QString& path, const QString& text) {
 
 } // namespace
 
-// A CUPS scheduler of the test's own, on a socket in a temporary folder, with a default queue
-// whose device is a file and a second queue on a network printer.
+// The system's printers on the fake spooler: a default printer whose device is a file and a
+// second one on a network printer.
 class SystemPrinter : public PrintJobTest {
+protected:
+    void SetUp() override {
+        PrintJobTest::SetUp();
+        fake.spooler.addPrinter(QStringLiteral("Recibo"),
+                                QStringLiteral("file:") + receiptDevice());
+        fake.spooler.addPrinter(QStringLiteral("Remota"), QStringLiteral("socket://127.0.0.1:9"));
+        fake.spooler.setDefaultPrinter(QStringLiteral("Recibo"));
+    }
+
+    void TearDown() override {
+        platform::setCurrentPrinterName(QString());
+        PrintJobTest::TearDown();
+    }
+
+    QString receiptDevice() const { return inFolder(QStringLiteral("recibo.prn")); }
+    // The bytes of the first raw job the spooler received.
+    QByteArray firstSpooledDocument() const {
+        return fake.spooler.jobs().empty() ? QByteArray() : fake.spooler.jobs().front().bytes;
+    }
+
+    FakeSpoolerInstalled fake;
+};
+
+// The same on a CUPS scheduler of the test's own, end to end: on a socket in a temporary folder,
+// the default queue's device a file and the second queue on a network printer.
+class CupsEndToEnd : public PrintJobTest {
 protected:
     void SetUp() override {
         PrintJobTest::SetUp();
@@ -115,7 +141,7 @@ TEST_F(SystemPrinter, EmptyPortPrintsOnTheDefaultQueuesDevice) {
     EXPECT_EQ(printed(receiptDevice()), QByteArray(" Ol\xa0\r\n"));
 }
 
-TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceGetsARawJob) {
+TEST_F(CupsEndToEnd, ChosenQueueWithoutLocalDeviceGetsARawJob) {
     // The queue chosen in the set-up dialog wins over the default; a printer on the network is
     // reached through its queue, never through a file of its name.
     platform::setCurrentPrinterName(QStringLiteral("Remota"));
@@ -129,7 +155,7 @@ TEST_F(SystemPrinter, ChosenQueueWithoutLocalDeviceGetsARawJob) {
     EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
 }
 
-TEST_F(SystemPrinter, PrinterChosenInTheSetUpDialogBecomesCurrent) {
+TEST_F(CupsEndToEnd, PrinterChosenInTheSetUpDialogBecomesCurrent) {
     TPFPreview window;
     QString offered;
     QTimer::singleShot(0, [&offered] {

@@ -80,14 +80,14 @@ void createPalendra(const QString& odbc) {
 class MessageScript {
 public:
     explicit MessageScript(std::function<void(int)> onMessage)
-        : m_onMessage(std::move(onMessage)) {
-        m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
-            texts << message.text;
-            m_onMessage(static_cast<int>(texts.size()));
-            return static_cast<int>(platform::IdOk);
-        });
-    }
-    ~MessageScript() { platform::setMessagePresenter(std::move(m_previous)); }
+        : m_onMessage(std::move(onMessage))
+        , m_backends([this](platform::Backends& backends) {
+            backends.presentMessage = [this](const platform::Message& message) {
+                texts << message.text;
+                m_onMessage(static_cast<int>(texts.size()));
+                return static_cast<int>(platform::IdOk);
+            };
+        }) {}
     MessageScript(const MessageScript&) = delete;
     MessageScript& operator=(const MessageScript&) = delete;
 
@@ -95,7 +95,7 @@ public:
 
 private:
     std::function<void(int)> m_onMessage;
-    platform::MessagePresenter m_previous;
+    TestBackends m_backends;
 };
 
 class HeartbeatPostgresTest : public ::testing::Test {

@@ -1,10 +1,10 @@
 // The login dialog and the local access dialog, driven through their fields.
-#include "Clock.h"
 #include "SEACESSO.h"
 #include "SEACESSOLOCAL.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
+#include "TestBackends.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -193,7 +193,7 @@ TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
 
 TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
     QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
-    const platform::ClockFunction previous = platform::setClock([&] { return now; });
+    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return now; }; });
     // Four starts of the terminal, each ended by three wrong passwords.
     for (int start = 0; start < 4; ++start) {
         shell::clearTermination();
@@ -218,7 +218,7 @@ TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
         now = now.addSecs(30); // the first six wrong passwords are a minute old
         type(login.EDTSENHA, QStringLiteral("ADM123"));
     });
-    platform::setClock(previous);
+    clock.restore();
     EXPECT_EQ(refusedTries, QStringList({noAccess}));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
     const QFileInfo count(folder() + QStringLiteral("/state/se-terminal/wrong-passwords"));

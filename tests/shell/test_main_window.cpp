@@ -1,11 +1,11 @@
 // The main window: its look, the clock and marquee, the exit sequence, keys, start-up faults, and
 // the about and splash windows.
-#include "Clock.h"
 #include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SESOBRE.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
+#include "TestBackends.h"
 
 #include <QAction>
 #include <QDir>
@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
     EXPECT_TRUE(line.endsWith(QStringLiteral("     ")));
 
     const QDateTime fixed(QDate(2026, 3, 7), QTime(14, 5, 9));
-    const platform::ClockFunction previous = platform::setClock([&] { return fixed; });
+    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return fixed; }; });
     QSet<QString> seen;
     for (int tick = 1; tick <= 55; ++tick) {
         main->Timer1Timer();
@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
         ASSERT_EQ(main->panelText(0), expected) << tick;
         seen.insert(main->panelText(0));
     }
-    platform::setClock(previous);
+    clock.restore();
     EXPECT_EQ(seen.size(), 55);
     EXPECT_EQ(main->panelText(0), line);
     EXPECT_EQ(main->panelText(2), QLocale::system().toString(fixed.date(), QLocale::ShortFormat));

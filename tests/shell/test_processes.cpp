@@ -1,9 +1,9 @@
 // What needs real processes: the error log of uncaught exceptions, the single-instance test and
 // the systemd watchdog.
-#include "Clock.h"
 #include "DemoData.h"
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
+#include "TestBackends.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -67,10 +67,10 @@ TEST(ErrorLogTest, AppendsToAnExistingLogAndCreatesAMissingOne) {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("se-terminal.log"));
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    const platform::ClockFunction previous = platform::setClock([&] { return when; });
+    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return when; }; });
     appendErrorLog(log, QStringLiteral("first"));
     appendErrorLog(log, QStringLiteral("second"));
-    platform::setClock(previous);
+    clock.restore();
     EXPECT_EQ(readAll(log), errorLogLine(when, QStringLiteral("first")) +
                                 errorLogLine(when, QStringLiteral("second")));
 }

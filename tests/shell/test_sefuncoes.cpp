@@ -1,9 +1,9 @@
 #include "SEFUNCOES.h"
 
+#include "Backends.h"
 #include "ModalWindow.h"
 #include "Recorders.h"
 #include "UnattendedDialogs.h"
-#include "ZELBasePrinter.h"
 
 #include <QPrinter>
 #include <QTimer>
@@ -86,7 +86,7 @@ TEST(UnattendedDialogs, CloseBoxesAndDialogsAsEscDoesAndLeaveTheTerminalsWindows
     EXPECT_EQ(MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString()), platform::IdOk);
     EXPECT_EQ(MENSAGEM(QStringLiteral("?"), msg::TemCertezaFechados, QString()), platform::IdNo);
     QPrinter printer;
-    EXPECT_FALSE(runZELPrintDialog(printer));
+    EXPECT_FALSE(platform::backends().runPrintDialog(printer).has_value());
 
     ModalWindow window;
     bool openLater = false;

@@ -7,21 +7,18 @@
 #include <algorithm>
 
 MessageRecorder::MessageRecorder(int answer)
-    : m_answer(answer) {
-    m_previous = platform::setMessagePresenter([this](const platform::Message& message) {
-        m_messages.push_back(message);
-        if (m_answerAfterMs > 0) {
-            QEventLoop reading;
-            QTimer::singleShot(m_answerAfterMs, &reading, &QEventLoop::quit);
-            reading.exec();
-        }
-        return m_answer;
-    });
-}
-
-MessageRecorder::~MessageRecorder() {
-    platform::setMessagePresenter(std::move(m_previous));
-}
+    : m_answer(answer)
+    , m_backends([this](platform::Backends& backends) {
+        backends.presentMessage = [this](const platform::Message& message) {
+            m_messages.push_back(message);
+            if (m_answerAfterMs > 0) {
+                QEventLoop reading;
+                QTimer::singleShot(m_answerAfterMs, &reading, &QEventLoop::quit);
+                reading.exec();
+            }
+            return m_answer;
+        };
+    }) {}
 
 QStringList MessageRecorder::texts() const {
     QStringList result;
@@ -31,14 +28,10 @@ QStringList MessageRecorder::texts() const {
     return result;
 }
 
-PauseRecorder::PauseRecorder() {
-    m_previous =
-        platform::setPauseFunction([this](int milliseconds) { m_pauses.push_back(milliseconds); });
-}
-
-PauseRecorder::~PauseRecorder() {
-    platform::setPauseFunction(std::move(m_previous));
-}
+PauseRecorder::PauseRecorder()
+    : m_backends([this](platform::Backends& backends) {
+        backends.pause = [this](int milliseconds) { m_pauses.push_back(milliseconds); };
+    }) {}
 
 FreezeMeter::FreezeMeter() {
     m_tick.setInterval(20);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MessageBox.h"
-#include "Pause.h"
+#include "TestBackends.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -13,7 +13,6 @@
 class MessageRecorder {
 public:
     explicit MessageRecorder(int answer = platform::IdOk);
-    ~MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
@@ -30,14 +29,13 @@ private:
     std::vector<platform::Message> m_messages;
     int m_answer;
     int m_answerAfterMs = 0;
-    platform::MessagePresenter m_previous;
+    TestBackends m_backends;
 };
 
 // Records the waits instead of sleeping.
 class PauseRecorder {
 public:
     PauseRecorder();
-    ~PauseRecorder();
     PauseRecorder(const PauseRecorder&) = delete;
     PauseRecorder& operator=(const PauseRecorder&) = delete;
 
@@ -45,7 +43,7 @@ public:
 
 private:
     std::vector<int> m_pauses;
-    platform::PauseFunction m_previous;
+    TestBackends m_backends;
 };
 
 // The longest time the user-interface thread went without serving its events while it lives.

@@ -3,7 +3,6 @@
 #include "DBGrid.h"
 #include "DataLink.h"
 #include "DemoVideos.h"
-#include "KeypadDevices.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,15 +63,16 @@ void KioskTest::SetUp() {
     QDir().mkpath(deviceFolder());
     keypadDriver = std::make_unique<platform::PosixSerialDriver>(deviceFolder());
     keypadSwitch = std::make_unique<platform::SerialUsbKeypadSwitch>(*keypadDriver);
-    platform::setKeypadSerialDriver(keypadDriver.get());
-    platform::setUsbKeypadSwitch(keypadSwitch.get());
+    testBackends.change([this](platform::Backends& devices) {
+        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& { return *keypadDriver; };
+        devices.usbKeypadSwitch = [this]() -> platform::UsbKeypadSwitch& { return *keypadSwitch; };
+    });
 }
 
 void KioskTest::TearDown() {
     kiosk.reset();
     QDir::setCurrent(m_previousFolder);
-    platform::setUsbKeypadSwitch(nullptr);
-    platform::setKeypadSerialDriver(nullptr);
+    testBackends.restore();
     keypadSwitch.reset();
     keypadDriver.reset();
     QLocale::setDefault(QLocale::system());

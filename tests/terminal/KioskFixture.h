@@ -3,6 +3,7 @@
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SerialDriverPosix.h"
 #include "ShellFixture.h"
+#include "TestBackends.h"
 #include "UsbKeypadSwitch.h"
 
 #include <QLineEdit>
@@ -39,6 +40,7 @@ protected:
 
     std::unique_ptr<platform::PosixSerialDriver> keypadDriver;
     std::unique_ptr<platform::SerialUsbKeypadSwitch> keypadSwitch;
+    TestBackends testBackends;
     // Points an exercise of the catalogue at a video file (a null path when empty) and gives it
     // its kind, "S" aerobic or "N" strength.
     void setVideo(const QString& code, const QString& path,

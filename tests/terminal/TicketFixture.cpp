@@ -1,7 +1,6 @@
 #include "TicketFixture.h"
 
 #include "TerminalApplication.h"
-#include "portaccess/PortAccess.h"
 
 #include <QFile>
 #include <QLabel>
@@ -51,7 +50,6 @@ void Ticket::SetUp() {
 
 void Ticket::TearDown() {
     QFile::remove(TerminalApplication::errorLogPath());
-    platform::setPortAccessFactory({});
     KioskTest::TearDown();
 }
 

@@ -11,6 +11,7 @@
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
 #include "TerminalApplication.h"
+#include "TestBackends.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -207,10 +208,9 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
 // member.
 TEST_F(Keypad, ABoxClosesByItselfAndThePadServesTheNextMember) {
     setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'/dev/full'")); // every write fails
-    struct RealBoxes {
-        platform::MessagePresenter recorder = platform::setMessagePresenter({});
-        ~RealBoxes() { platform::setMessagePresenter(std::move(recorder)); }
-    } realBoxes;
+    const TestBackends realBoxes([](platform::Backends& backends) {
+        backends.presentMessage = platform::showMessageBox;
+    });
     QString shownText;
     QElapsedTimer shown;
     qint64 closedAfterMs = -1;
@@ -334,7 +334,9 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
     platform::FakeSerialDriver fake;
     fake.addDevice(QStringLiteral("KPD1")).failures[platform::FakeSerialDriver::Call::ReadFile] =
         platform::error::DeviceNotConnected;
-    platform::setKeypadSerialDriver(&fake);
+    const TestBackends fakeDriver([&](platform::Backends& backends) {
+        backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return fake; };
+    });
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     k.Comm1->SetReadTimeout(50);
     fake.receive(QStringLiteral("KPD1"), "5");

@@ -1,9 +1,7 @@
 // The receipt ticket end to end, from the kiosk's database through the matrix driver into a file
 // port, compared byte for byte with a ticket typed by hand (tests/data/ticket/golden.sh), and its
 // failures. The other layouts are checked in memory (tests/ticket).
-#include "FakePortAccess.h"
 #include "TicketFixture.h"
-#include "portaccess/PortAccess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -26,10 +24,8 @@ TEST_F(Ticket, FullFormByNameWorkoutA) {
 }
 
 TEST_F(Ticket, PrinterThatIsNotReadyPrintsNothing) {
-    auto parallel = std::make_shared<FakeParallelPort>();
-    parallel->busy = true;
-    platform::setPortAccessFactory(
-        [parallel] { return std::make_unique<FakePortAccess>(parallel); });
+    FakePortInstalled parallel;
+    parallel.port->busy = true;
     EXPECT_TRUE(printed(QStringLiteral("1")).isEmpty());
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral(
                                     "Dado INCORRETO ! Endereço de Porta da Impressora Recibo")});

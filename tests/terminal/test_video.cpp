@@ -5,6 +5,7 @@
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
 #include "SEVIDEO.h"
+#include "TestBackends.h"
 
 #include <QLabel>
 #include <QScopeGuard>
@@ -102,10 +103,11 @@ private:
 
 TEST_F(Equipment, AVideoStillLoadingAtTheTenthSecondIsRefused) {
     setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
-    platform::MediaPlayerFactory previous = platform::setMediaPlayerFactory(
-        [](QWidget* parent) { return std::make_unique<StalledPlayer>(parent); });
-    const auto restore =
-        qScopeGuard([&previous] { platform::setMediaPlayerFactory(std::move(previous)); });
+    const TestBackends stalled([](platform::Backends& backends) {
+        backends.createMediaPlayer = [](QWidget* parent) -> std::unique_ptr<platform::MediaPlayer> {
+            return std::make_unique<StalledPlayer>(parent);
+        };
+    });
     int checks = 0;
     playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
         EXPECT_EQ(video.Timer1->interval(), 1000);

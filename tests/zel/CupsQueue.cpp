@@ -1,9 +1,5 @@
 #include "CupsQueue.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-
 #include <cups/cups.h>
 
 #include <arpa/inet.h>
@@ -76,16 +72,6 @@ QByteArray PrinterListener::waitForJob(int timeoutMs) {
     return job;
 }
 
-bool runTool(const QString& program, const QStringList& arguments, QString* output) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool finished = process.waitForFinished(60000);
-    if (output)
-        *output = QString::fromUtf8(process.readAll());
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 QString cupsUnavailableReason() {
     QString output;
     runTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &output);
@@ -119,26 +105,4 @@ int CupsQueue::unfinishedJobs() const {
         cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 0, CUPS_WHICHJOBS_ACTIVE);
     cupsFreeJobs(count, jobs);
     return qMax(0, count);
-}
-
-QByteArray readHexFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw std::runtime_error("cannot read " + path.toStdString());
-    QByteArray bytes;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        const QString data = line.section(QLatin1Char('#'), 0, 0);
-        const QStringList values =
-            data.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-        for (const QString& value : values) {
-            bool ok = false;
-            const uint byte = value.toUInt(&ok, 16);
-            if (!ok || byte > 0xFF)
-                throw std::runtime_error("bad byte " + value.toStdString() + " in " +
-                                         path.toStdString());
-            bytes.append(char(byte));
-        }
-    }
-    return bytes;
 }

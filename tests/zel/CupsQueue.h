@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestFiles.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -53,7 +55,3 @@ private:
 
 // Why the local CUPS server cannot be used, or empty when it runs.
 QString cupsUnavailableReason();
-// Runs a command line tool; false with its output in `output` when it fails.
-bool runTool(const QString& program, const QStringList& arguments, QString* output = nullptr);
-// Bytes from a golden file of hexadecimal byte values; "#" starts a comment.
-QByteArray readHexFile(const QString& path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestBackends.h"
 #include "ZELBasePrinter.h"
 
 #include <QApplication>
@@ -17,15 +18,15 @@ class PrintDialogAnswer {
 public:
     explicit PrintDialogAnswer(bool confirm, QString printer = QString())
         : m_confirm(confirm)
-        , m_printer(std::move(printer)) {
-        m_previous = setZELPrintDialogFunction([this](QPrinter& dialogPrinter) {
-            ++m_shown;
-            if (m_confirm && !m_printer.isEmpty())
-                dialogPrinter.setPrinterName(m_printer);
-            return m_confirm;
-        });
-    }
-    ~PrintDialogAnswer() { setZELPrintDialogFunction(m_previous); }
+        , m_printer(std::move(printer))
+        , m_backends([this](platform::Backends& backends) {
+            backends.runPrintDialog = [this](QPrinter& dialogPrinter) -> std::optional<QString> {
+                ++m_shown;
+                if (!m_confirm)
+                    return std::nullopt;
+                return m_printer.isEmpty() ? dialogPrinter.printerName() : m_printer;
+            };
+        }) {}
     PrintDialogAnswer(const PrintDialogAnswer&) = delete;
     PrintDialogAnswer& operator=(const PrintDialogAnswer&) = delete;
 
@@ -35,7 +36,7 @@ private:
     bool m_confirm;
     QString m_printer;
     int m_shown = 0;
-    TZELPrintDialogFunction m_previous;
+    TestBackends m_backends;
 };
 
 // Counts every event of a printer, in order.

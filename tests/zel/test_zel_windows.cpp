@@ -133,16 +133,18 @@ TEST(ZelPreview, EscapeAsksBeforeClosing) {
 TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
     QTemporaryDir folder;
     QString dialogTitle;
-    const TZELSaveDialogFunction previous = setZELSaveDialogFunction([&](QFileDialog& dialog) {
-        dialogTitle = dialog.windowTitle();
-        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(dialog.defaultSuffix(), "txt");
-        EXPECT_EQ(dialog.nameFilters(), QStringList{"Documento de texto (*.txt)"});
-        return folder.filePath("ficha.txt");
+    TestBackends saveDialog([&](platform::Backends& backends) {
+        backends.runSaveDialog = [&](QFileDialog& dialog) {
+            dialogTitle = dialog.windowTitle();
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(dialog.defaultSuffix(), "txt");
+            EXPECT_EQ(dialog.nameFilters(), QStringList{"Documento de texto (*.txt)"});
+            return folder.filePath("ficha.txt");
+        };
     });
     previewThreePages(
         [&](TfrmZELPreview* preview) { pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier); });
-    setZELSaveDialogFunction(previous);
+    saveDialog.restore();
     EXPECT_EQ(dialogTitle, "Salvar");
     QFile saved(folder.filePath("ficha.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
@@ -152,8 +154,9 @@ TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
 // Saves a one-line canvas document through a save dialog that answers `fileName` without
 // selecting anything in the dialog itself.
 void saveOneLine(const QString& text, const QString& fileName) {
-    const TZELSaveDialogFunction previous =
-        setZELSaveDialogFunction([&](QFileDialog&) { return fileName; });
+    const TestBackends saveDialog([&](platform::Backends& backends) {
+        backends.runSaveDialog = [&](QFileDialog&) { return fileName; };
+    });
     TZELCaPrinter printer;
     printer.ShowPreview = true;
     printer.ShowProgress = false;
@@ -164,7 +167,6 @@ void saveOneLine(const QString& text, const QString& fileName) {
         preview->close();
     });
     printer.EndDoc();
-    setZELSaveDialogFunction(previous);
 }
 
 TEST(ZelPreview, SavedTextIsInThePrintersCodePage) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portaccess/PortAccess.h"
+#include "PortAccess.h"
 
 #include <QStringList>
 
@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 #include <vector>
+
+namespace platform {
 
 // A parallel port that cannot exist on a test machine: the test sets the status readings and
 // the registers, and reads back every call the driver session made. The state outlives the
@@ -26,7 +28,7 @@ struct FakeParallelPort {
     QStringList calls;
 };
 
-class FakePortAccess final : public platform::PortAccess {
+class FakePortAccess final : public PortAccess {
 public:
     explicit FakePortAccess(std::shared_ptr<FakeParallelPort> port)
         : m_port(std::move(port)) {}
@@ -86,20 +88,4 @@ private:
     std::shared_ptr<FakeParallelPort> m_port;
 };
 
-// Installs the fake as the port-access backend for the lifetime of the object.
-class FakePortInstalled {
-public:
-    FakePortInstalled()
-        : port(std::make_shared<FakeParallelPort>()) {
-        m_previous = platform::setPortAccessFactory(
-            [state = port] { return std::make_unique<FakePortAccess>(state); });
-    }
-    ~FakePortInstalled() { platform::setPortAccessFactory(std::move(m_previous)); }
-    FakePortInstalled(const FakePortInstalled&) = delete;
-    FakePortInstalled& operator=(const FakePortInstalled&) = delete;
-
-    std::shared_ptr<FakeParallelPort> port;
-
-private:
-    platform::PortAccessFactory m_previous;
-};
+} // namespace platform
