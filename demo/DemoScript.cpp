@@ -325,7 +325,7 @@ int DemoScript::answer(const platform::Message& message) {
 
 void DemoScript::saveTicket(const QString& name) {
     QFile port(platform::resolveDeviceName(
-        shownWindow<TFRMIMPSERIE40COLUNAS>()->PrintFast1->PrinterPort()));
+        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.PrintFast1->PrinterPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }

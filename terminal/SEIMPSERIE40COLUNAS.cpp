@@ -10,10 +10,8 @@
 #include "SEPRINCIPAL.h"
 #include "Schema.h"
 #include "TerminalApplication.h"
-#include "Tprintfast.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
-#include "ZELPrinter.h"
 
 #include <QAction>
 #include <QFrame>
@@ -21,8 +19,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -43,102 +41,32 @@ constexpr QChar discarded(0);
 // How long a box or dialog waits on a terminal with only a keypad in reach.
 constexpr std::chrono::seconds unattendedBoxTime{10};
 
-QLabel* label(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* created = new QLabel(text, parent);
-    created->setGeometry(geometry);
-    return created;
-}
-
-QLineEdit* entryField(QWidget* parent, int maxLength, const QRect& geometry) {
-    auto* field = new QLineEdit(parent);
-    field->setMaxLength(maxLength);
-    field->setGeometry(geometry);
-    field->setFont(arialFont(14, true));
-    return field;
-}
-
-QLabel* warningLabel(QWidget* parent, const QRect& geometry) {
-    QLabel* warning = label(parent, QString(), geometry);
-    warning->setAlignment(Qt::AlignCenter);
-    warning->setFont(arialFont(14, true));
-    warning->setStyleSheet(QStringLiteral("color: red;"));
-    warning->hide();
-    return warning;
-}
-
-QToolButton* exitButton(QWidget* parent, const QRect& geometry) {
-    auto* button = new QToolButton(parent);
-    button->setToolTip(QStringLiteral("Sair"));
-    button->setText(QStringLiteral("Sair"));
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setGeometry(geometry);
-    return button;
-}
-
-QFrame* panel(QWidget* parent) {
-    auto* created = new QFrame(parent);
-    created->setFrameShape(QFrame::NoFrame);
-    created->hide();
-    return created;
-}
-
 } // namespace
 
 TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
     : ModalWindow(&owner)
+    , KioskPanels(this)
     , tables(owner)
     , queries(owner.ADOConnectionPalendra)
+    , printers(this)
     , m_owner(owner) {
     setWindowTitle(QStringLiteral("Ficha de Exercícios"));
     setFont(arialFont(12));
-    createMemberPanel();
-    createEquipmentPanel();
-    createPrinters();
+    connectPanels();
 }
 
 TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
 
-void TFRMIMPSERIE40COLUNAS::createMemberPanel() {
-    PNLSERIE = panel(this);
-    LBLMATRICULA = label(PNLSERIE, QStringLiteral("Matrícula "), {16, 20, 90, 28});
-    EDTMATRICULA = entryField(PNLSERIE, 10, {110, 18, 160, 32});
-    LBLNOME = label(PNLSERIE, QString(), {16, 62, 310, 28});
-    LBLNOME->setFont(arialFont(12, true));
-    Label1 = label(PNLSERIE, QStringLiteral("Treino:"), {16, 104, 90, 28});
-    EDTTREINO = entryField(PNLSERIE, 1, {110, 102, 40, 32});
-    EDTTREINO->setEnabled(false);
-    Label2 =
-        label(PNLSERIE, QStringLiteral("A = 1, B = 2 , C = 3 , D = 4 e E = 5"), {16, 142, 310, 24});
-    Panel1 = new QFrame(PNLSERIE);
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setGeometry(340, 14, 150, 180);
-    // The panel's caption shows while there is no photo over it.
-    label(Panel1, QStringLiteral("Foto"), {2, 2, 146, 176})->setAlignment(Qt::AlignCenter);
-    Image1 = label(Panel1, QString(), {2, 2, 146, 176});
-    Image1->setScaledContents(true);
-    Image1->hide();
-    LBLAVISO = warningLabel(PNLSERIE, {8, 200, 489, 32});
-    SBSAIR = exitButton(PNLSERIE, {445, 238, 48, 36});
+void TFRMIMPSERIE40COLUNAS::connectPanels() {
     connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
-    for (QLineEdit* field : {EDTMATRICULA, EDTTREINO}) {
+    connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
+            &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
+    for (QLineEdit* field : {EDTMATRICULA, EDTTREINO, EDTAPARELHO}) {
         filterKeysOf(field);
     }
     m_memberIdle = new QTimer(this);
     m_memberIdle->setSingleShot(true);
     connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
-}
-
-void TFRMIMPSERIE40COLUNAS::createEquipmentPanel() {
-    PNLAPARELHO = panel(this);
-    Label3 = label(PNLAPARELHO, QStringLiteral("Aparelho"), {16, 60, 120, 32});
-    Label3->setFont(arialFont(16, true));
-    EDTAPARELHO = entryField(PNLAPARELHO, 3, {150, 58, 80, 36});
-    LBLAVISOAP = warningLabel(PNLAPARELHO, {8, 150, 489, 32});
-    SBSAIRAPARELHO = exitButton(PNLAPARELHO, {445, 238, 48, 36});
-    connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
-            &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
-    filterKeysOf(EDTAPARELHO);
 }
 
 void TFRMIMPSERIE40COLUNAS::filterKeysOf(QLineEdit* field) {
@@ -181,8 +109,7 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    PrintFast1->setPrinterPort(setting(QStringLiteral("PORTA_IMP")));
-    ZELPrinter1->PrinterName = setting(QStringLiteral("Caminho_Impressora"));
+    printers.configure(tables.TBLCONTROLE);
     const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
     QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
     shown->setGeometry(rect());

@@ -1,32 +1,29 @@
 #pragma once
 
+#include "KioskPanels.h"
 #include "KioskTables.h"
 #include "ModalWindow.h"
 #include "SheetData.h"
+#include "TicketPrinters.h"
 #include "WorkoutQueries.h"
 
 #include <QString>
 
 #include <memory>
 
-class QFrame;
 class QImage;
 class QLabel;
 class QLineEdit;
-class QToolButton;
 class KeypadSession;
 struct KeypadSettings;
 class TComm;
 class TFRMSEPRINCIPAL;
-class TPrintFast;
-class TZELPrinter;
-class TicketOutput;
 class UnattendedDialogs;
 
 // The kiosk: members type their enrolment number and workout and get it printed or shown;
 // in equipment mode they type a machine's code and watch its video. Opened modally from the main
 // window's menu; which panel it shows is fixed when it opens.
-class TFRMIMPSERIE40COLUNAS : public ModalWindow {
+class TFRMIMPSERIE40COLUNAS : public ModalWindow, public KioskPanels {
 public:
     explicit TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner);
     ~TFRMIMPSERIE40COLUNAS() override;
@@ -58,35 +55,11 @@ public:
     TComm* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
 
-    // The ticket's printers: the matrix driver on PORTA_IMP, the text printing library on the
-    // installed printer Caminho_Impressora.
-    TPrintFast* PrintFast1 = nullptr;
-    TZELPrinter* ZELPrinter1 = nullptr;
-
-    // Member panel.
-    QFrame* PNLSERIE = nullptr;
-    QLabel* LBLMATRICULA = nullptr;
-    QLineEdit* EDTMATRICULA = nullptr;
-    QLabel* LBLNOME = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* EDTTREINO = nullptr;
-    QFrame* Panel1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* LBLAVISO = nullptr;
-    QToolButton* SBSAIR = nullptr;
-
-    // Equipment panel.
-    QFrame* PNLAPARELHO = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* EDTAPARELHO = nullptr;
-    QLabel* LBLAVISOAP = nullptr;
-    QToolButton* SBSAIRAPARELHO = nullptr;
-
     // Settings, members, photos, staff, machines.
     KioskTables tables;
     // The fetched workout.
     WorkoutQueries queries;
+    TicketPrinters printers;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -95,8 +68,8 @@ protected:
     void closing() override;
 
 private:
-    void createMemberPanel();
-    void createEquipmentPanel();
+    // The panels' buttons, fields and idle time wired to the kiosk.
+    void connectPanels();
     // The entry fields' key handlers, which filter typed, pasted and dropped text alike.
     using KeyHandler = void (TFRMIMPSERIE40COLUNAS::*)(QChar&);
     void filterKeysOf(QLineEdit* field);
@@ -136,11 +109,6 @@ private:
     // Retrieval steps.
     void fillSeriesData(const QueryDataSet& exercises);
     void showSeries();
-
-    // Ticket steps.
-    void createPrinters();
-    // The chosen printer with its document begun; null (after its message) when it cannot print.
-    std::unique_ptr<TicketOutput> startTicket();
 
     TFRMSEPRINCIPAL& m_owner;
     SheetData m_sheet;

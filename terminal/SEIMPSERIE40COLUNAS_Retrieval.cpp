@@ -1,5 +1,5 @@
-// Fetching a member's latest prescription of one workout, and handing it to the ticket or to
-// the series window.
+// Fetching a member's latest prescription of one workout, and handing it to the ticket printers
+// or to the series window.
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "SEFUNCOES.h"
@@ -100,4 +100,14 @@ void TFRMIMPSERIE40COLUNAS::showSeries() {
         {queries.QRYAEROBICA, *queries.exerciseQueryOf(m_sheet.TREINO), queries.QRYALONGAMENTO},
         m_owner.ADOConnectionPalendra, m_keypad);
     series.exec();
+}
+
+void TFRMIMPSERIE40COLUNAS::IMP_CUPOM() {
+    printers.print([this] {
+        return readTicketWorkout(m_sheet.MATRICULA, m_sheet.NOME_ALUNO, m_sheet.LETRA_TREINO,
+                                 queries.QRYAEROBICA, *queries.exerciseQueryOf(m_sheet.TREINO),
+                                 queries.QRYALONGAMENTO);
+    });
+    EDTMATRICULA->setEnabled(true);
+    EDTMATRICULA->setFocus();
 }

@@ -1,0 +1,86 @@
+#include "TicketPrinters.h"
+
+#include "Database.h"
+#include "SEFUNCOES.h"
+#include "TerminalApplication.h"
+#include "Tprintfast.h"
+#include "ZELPrinter.h"
+
+namespace {
+
+void logTicketFailure(const QString& what) {
+    appendErrorLog(TerminalApplication::errorLogPath(), QStringLiteral("ticket ") + what);
+}
+
+} // namespace
+
+TicketPrinters::TicketPrinters(QObject* owner)
+    : PrintFast1(new TPrintFast(owner))
+    , ZELPrinter1(new TZELPrinter(owner)) {
+    prepareMatrixPrinter(*PrintFast1);
+    prepareLibraryPrinter(*ZELPrinter1);
+}
+
+void TicketPrinters::configure(const DataSet& settings) {
+    const QString port = settings.fieldText(QStringLiteral("PORTA_IMP"));
+    m_library = port == QStringLiteral("USBX");
+    PrintFast1->setPrinterPort(port);
+    ZELPrinter1->PrinterName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
+    m_portAddress = settings.fieldText(QStringLiteral("ENDERECO_PORTA"));
+    m_layout = {settings.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO")),
+                settings.fieldText(QStringLiteral("IMPRESSAOREDUZIDA")),
+                settings.fieldInteger(QStringLiteral("ESPACO"))};
+}
+
+void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
+    std::unique_ptr<TicketOutput> ticket = start();
+    if (!ticket) {
+        return;
+    }
+    try {
+        printTicket(readWorkout(), m_layout, *ticket);
+        ticket->end();
+    } catch (const std::exception& error) {
+        // What was printed stays printed; the member is told and the kiosk carries on.
+        logTicketFailure(QStringLiteral("stopped: ") + QString::fromLocal8Bit(error.what()));
+        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+        ticket->endAfterFailure();
+    }
+}
+
+std::unique_ptr<TicketOutput> TicketPrinters::start() {
+    if (m_library) {
+        if (ZELPrinter1->PrinterName.isEmpty()) {
+            logTicketFailure(QStringLiteral("not started: no printer name"));
+            MENSAGEM(QStringLiteral("!"), msg::ImpressoraNaoPronta, QString());
+            return nullptr;
+        }
+        try {
+            ZELPrinter1->BeginDoc();
+        } catch (const EZELPrinter& error) {
+            logTicketFailure(QStringLiteral("not started: ") +
+                             QString::fromLocal8Bit(error.what()));
+            MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+            return nullptr;
+        }
+        // A printer the spooler did not know, and whose dialog was cancelled: no document.
+        if (!ZELPrinter1->IsPrinting()) {
+            return nullptr;
+        }
+        return std::make_unique<LibraryTicket<TZELPrinter>>(*ZELPrinter1);
+    }
+    if (!IMPRESSORA_PRONTA(m_portAddress)) {
+        logTicketFailure(
+            QStringLiteral("not started: the printer at port address '%1' is not ready")
+                .arg(m_portAddress));
+        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto,
+                 QStringLiteral("Endereço de Porta da Impressora Recibo"));
+        return nullptr;
+    }
+    if (!PrintFast1->IniciaImpr()) {
+        logTicketFailure(QStringLiteral("not started: the port '%1' cannot be opened")
+                             .arg(PrintFast1->PrinterPort()));
+        return nullptr;
+    }
+    return std::make_unique<MatrixTicket>(*PrintFast1);
+}
