@@ -24,8 +24,6 @@ namespace {
 constexpr int pageWidth = 1024;
 constexpr int pageHeight = 730;
 constexpr int designIdleMs = 60000;
-constexpr QChar keyEnter(13);
-constexpr QChar keyEsc(27);
 
 const QString gridHint = QStringLiteral("Clique duplo ou Enter para exibir Video Aula");
 const QStringList weekdayNames{QStringLiteral("Domingo"), QStringLiteral("Segunda "),
@@ -321,9 +319,9 @@ void TFRMSERIEVIDEO::startIdleTimeOut() {
 }
 
 void TFRMSERIEVIDEO::DBGAEROBICAKeyPress(QChar Key) {
-    if (Key == keyEsc) {
+    if (Key == platform::keyEsc) {
         close();
-    } else if (Key == keyEnter) {
+    } else if (Key == platform::keyEnter) {
         lookUpVideo(*DBGAEROBICA, QStringLiteral("S"));
     }
 }
@@ -333,9 +331,9 @@ void TFRMSERIEVIDEO::DBGAEROBICADblClick() {
 }
 
 void TFRMSERIEVIDEO::DBGEXERCICIOSKeyPress(TDBGrid& Sender, QChar Key) {
-    if (Key == keyEsc) {
+    if (Key == platform::keyEsc) {
         close();
-    } else if (Key == keyEnter) {
+    } else if (Key == platform::keyEnter) {
         lookUpVideo(Sender, QStringLiteral("N"));
     }
 }
@@ -392,7 +390,7 @@ void TFRMSERIEVIDEO::DBMEMOALONGAMENTOKeyPress(QChar Key) {
 }
 
 void TFRMSERIEVIDEO::FormKeyPress(QChar Key) {
-    if (Key == keyEsc) {
+    if (Key == platform::keyEsc) {
         close();
     }
 }
@@ -403,7 +401,7 @@ void TFRMSERIEVIDEO::Timer1Timer() {
 
 void TFRMSERIEVIDEO::keyPressEvent(QKeyEvent* event) {
     const QChar key = platform::keyCharOf(*event);
-    if (key == keyEsc) {
+    if (key == platform::keyEsc) {
         FormKeyPress(key);
         event->accept();
         return;
@@ -415,7 +413,7 @@ bool TFRMSERIEVIDEO::eventFilter(QObject* watched, QEvent* event) {
     if (watched == DBMEMOALONGAMENTO && event->type() == QEvent::KeyPress) {
         const QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
         DBMEMOALONGAMENTOKeyPress(key);
-        return key == keyEsc;
+        return key == platform::keyEsc;
     }
     return ModalWindow::eventFilter(watched, event);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class DataSet;
+
 // One member's fetched workout as the kiosk hands it to the series window: filled once by the
 // retrieval, read-only afterwards. The names are those of the back office.
 struct SheetData {
@@ -20,4 +22,9 @@ struct SheetData {
     // period as the record holds it (a text that need not be a number).
     int Tempo_Serie = 0;
     QString TEMPO_REAVALIACAO;
+
+    // A member found, nothing fetched yet.
+    static SheetData ofMember(const QString& enrolment, const QString& name);
+    // The dates and weekdays of the fetched workout's first exercise row.
+    void readExerciseRow(const DataSet& row);
 };

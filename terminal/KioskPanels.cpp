@@ -1,8 +1,10 @@
 #include "KioskPanels.h"
 
+#include "Pause.h"
 #include "WindowLook.h"
 
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -79,4 +81,33 @@ KioskPanels::KioskPanels(QWidget* window)
     EDTAPARELHO = entryField(PNLAPARELHO, 3, {150, 58, 80, 36});
     LBLAVISOAP = warningLabel(PNLAPARELHO, {8, 150, 489, 32});
     SBSAIRAPARELHO = exitButton(PNLAPARELHO, {445, 238, 48, 36});
+}
+
+void KioskPanels::showWarning(QLabel& label, const QString& text) {
+    label.setText(text);
+    label.show();
+    label.repaint();
+    platform::pause(2000);
+    label.hide();
+    label.repaint();
+}
+
+void KioskPanels::showPhoto(const QImage& photo) {
+    Image1->setPixmap(QPixmap::fromImage(photo));
+    Image1->show();
+}
+
+void KioskPanels::hidePhoto() {
+    Image1->clear();
+    Image1->hide();
+}
+
+void KioskPanels::memberPanelAtRest() {
+    EDTMATRICULA->clear();
+    EDTMATRICULA->setEnabled(true);
+    EDTMATRICULA->setFocus();
+    EDTTREINO->clear();
+    EDTTREINO->setEnabled(false);
+    LBLNOME->clear();
+    hidePhoto();
 }

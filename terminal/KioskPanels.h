@@ -1,6 +1,8 @@
 #pragma once
 
 class QFrame;
+class QImage;
+class QString;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -10,6 +12,13 @@ class QToolButton;
 // name, workout, photo) and the equipment panel (a machine's code). What they do is the kiosk's.
 struct KioskPanels {
     explicit KioskPanels(QWidget* window);
+
+    // Shows a warning on a red label for 2000 ms.
+    static void showWarning(QLabel& label, const QString& text);
+    void showPhoto(const QImage& photo);
+    void hidePhoto();
+    // No member: the number to type, no workout, name or photo.
+    void memberPanelAtRest();
 
     // Member panel.
     QFrame* PNLSERIE = nullptr;

@@ -1,20 +1,16 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
 #include "CommInt.h"
+#include "FieldKeys.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
 #include "KeypadSession.h"
-#include "Pause.h"
-#include "Pictures.h"
 #include "SEFUNCOES.h"
 #include "SEPRINCIPAL.h"
-#include "Schema.h"
-#include "TerminalApplication.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
 
 #include <QAction>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,12 +27,6 @@
 namespace {
 
 const QString yes = QStringLiteral("Sim");
-
-constexpr QChar keyBackspace(8);
-constexpr QChar keyEnter(13);
-constexpr QChar keyEsc(27);
-constexpr QChar keySpace(32);
-constexpr QChar discarded(0);
 
 // How long a box or dialog waits on a terminal with only a keypad in reach.
 constexpr std::chrono::seconds unattendedBoxTime{10};
@@ -61,34 +51,13 @@ void TFRMIMPSERIE40COLUNAS::connectPanels() {
     connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
     connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
             &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
-    for (QLineEdit* field : {EDTMATRICULA, EDTTREINO, EDTAPARELHO}) {
-        filterKeysOf(field);
-    }
+    auto* keys = new FieldKeys(this, [this] { memberStillThere(); });
+    keys->route(EDTMATRICULA, [this](QChar& key) { EDTMATRICULAKeyPress(key); });
+    keys->route(EDTTREINO, [this](QChar& key) { EDTTREINOKeyPress(key); });
+    keys->route(EDTAPARELHO, [this](QChar& key) { EDTAPARELHOKeyPress(key); });
     m_memberIdle = new QTimer(this);
     m_memberIdle->setSingleShot(true);
     connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
-}
-
-void TFRMIMPSERIE40COLUNAS::filterKeysOf(QLineEdit* field) {
-    field->installEventFilter(this);
-    // Pasted and dropped text obeys the same filter as typed keys.
-    platform::filterUntypedText(*field, [this, field](QChar character) {
-        (this->*keyHandlerOf(field))(character);
-        return character != discarded;
-    });
-}
-
-TFRMIMPSERIE40COLUNAS::KeyHandler TFRMIMPSERIE40COLUNAS::keyHandlerOf(const QObject* field) const {
-    if (field == EDTMATRICULA) {
-        return &TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress;
-    }
-    if (field == EDTTREINO) {
-        return &TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress;
-    }
-    if (field == EDTAPARELHO) {
-        return &TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress;
-    }
-    return nullptr;
 }
 
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
@@ -122,26 +91,6 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     }
 }
 
-bool TFRMIMPSERIE40COLUNAS::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return ModalWindow::eventFilter(watched, event);
-    }
-    const KeyHandler handler = keyHandlerOf(watched);
-    if (handler == nullptr) {
-        return false;
-    }
-    memberStillThere();
-    QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
-    if (key.isNull()) {
-        return false;
-    }
-    if (!runLoggingFailures([&] { (this->*handler)(key); })) {
-        return true;
-    }
-    // Enter and Esc have done their work in the handler; the field must not act on them again.
-    return key == discarded || key == keyEnter || key == keyEsc;
-}
-
 void TFRMIMPSERIE40COLUNAS::keyPressEvent(QKeyEvent* event) {
     // Esc leaves only through the entry fields' handlers, never by the dialog's own rule.
     if (event->key() == Qt::Key_Escape) {
@@ -152,21 +101,21 @@ void TFRMIMPSERIE40COLUNAS::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
-    if (Key == keyEsc && SBSAIR->isVisible()) {
-        Key = discarded;
+    if (Key == platform::keyEsc && SBSAIR->isVisible()) {
+        Key = platform::keyDiscarded;
         SBSAIRClick();
         return;
     }
     if (MPAD_KEYPRESS && keypadConfigured()) {
-        Key = discarded;
+        Key = platform::keyDiscarded;
         return;
     }
-    if (Key != keyBackspace && Key != keyEnter && Key != keySpace &&
+    if (Key != platform::keyBackspace && Key != platform::keyEnter && Key != platform::keySpace &&
         !(Key >= QLatin1Char('0') && Key <= QLatin1Char('9'))) {
-        Key = discarded;
+        Key = platform::keyDiscarded;
         return;
     }
-    if (Key == keyEnter && !EDTMATRICULA->text().isEmpty()) {
+    if (Key == platform::keyEnter && !EDTMATRICULA->text().isEmpty()) {
         if (keypadConfigured()) {
             Comm1->SetBREAKState(true);
         }
@@ -177,20 +126,15 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
 void TFRMIMPSERIE40COLUNAS::findMember() {
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
-    if (const std::optional<QString> name = tables.memberName(EDTMATRICULA->text())) {
-        showMember(*name);
+    const std::optional<QString> name = tables.memberName(EDTMATRICULA->text());
+    if (!name) {
+        warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
+        EDTMATRICULA->clear();
+        EDTMATRICULA->setFocus();
         return;
     }
-    warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
-    EDTMATRICULA->clear();
-    EDTMATRICULA->setFocus();
-}
-
-void TFRMIMPSERIE40COLUNAS::showMember(const QString& name) {
-    m_sheet = SheetData{};
-    m_sheet.MATRICULA = EDTMATRICULA->text();
-    m_sheet.NOME_ALUNO = name;
-    LBLNOME->setText(name);
+    m_sheet = SheetData::ofMember(EDTMATRICULA->text(), *name);
+    LBLNOME->setText(*name);
     EDTMATRICULA->setEnabled(false);
     EDTTREINO->setEnabled(true);
     EDTTREINO->setFocus();
@@ -204,12 +148,7 @@ void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const 
         MENSAGEM(QStringLiteral("!"), boxText, boxDetail);
         return;
     }
-    label->setText(labelText);
-    label->show();
-    label->repaint();
-    platform::pause(2000);
-    label->hide();
-    label->repaint();
+    showWarning(*label, labelText);
 }
 
 void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
@@ -224,27 +163,17 @@ void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::showPhoto(const QImage& photo) {
-    Image1->setPixmap(QPixmap::fromImage(photo));
-    Image1->show();
-}
-
-void TFRMIMPSERIE40COLUNAS::hidePhoto() {
-    Image1->clear();
-    Image1->hide();
-}
-
 void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     if (MPAD_KEYPRESS && keypadConfigured()) {
-        Key = discarded;
+        Key = platform::keyDiscarded;
         return;
     }
-    if (Key != keyBackspace && Key != keyEnter && Key != keyEsc && Key != keySpace &&
-        !(Key >= QLatin1Char('1') && Key <= QLatin1Char('5'))) {
-        Key = discarded;
+    if (Key != platform::keyBackspace && Key != platform::keyEnter && Key != platform::keyEsc &&
+        Key != platform::keySpace && !(Key >= QLatin1Char('1') && Key <= QLatin1Char('5'))) {
+        Key = platform::keyDiscarded;
         return;
     }
-    if (Key == keyEnter && !EDTTREINO->text().isEmpty()) {
+    if (Key == platform::keyEnter && !EDTTREINO->text().isEmpty()) {
         EDTTREINO->setEnabled(false);
         m_memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
@@ -253,7 +182,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
         IMP_SERIE_40_COLUNOS();
         return;
     }
-    if (Key == keyEsc) {
+    if (Key == platform::keyEsc) {
         EDTTREINO->setEnabled(false);
         backToRest();
     }
@@ -277,13 +206,7 @@ void TFRMIMPSERIE40COLUNAS::memberStillThere() {
 
 void TFRMIMPSERIE40COLUNAS::backToRest() {
     m_memberIdle->stop();
-    EDTMATRICULA->clear();
-    EDTMATRICULA->setEnabled(true);
-    EDTMATRICULA->setFocus();
-    EDTTREINO->clear();
-    EDTTREINO->setEnabled(false);
-    LBLNOME->clear();
-    hidePhoto();
+    memberPanelAtRest();
 }
 
 void TFRMIMPSERIE40COLUNAS::SBSAIRClick() {

@@ -64,29 +64,21 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closing() override;
 
 private:
     // The panels' buttons, fields and idle time wired to the kiosk.
     void connectPanels();
-    // The entry fields' key handlers, which filter typed, pasted and dropped text alike.
-    using KeyHandler = void (TFRMIMPSERIE40COLUNAS::*)(QChar&);
-    void filterKeysOf(QLineEdit* field);
-    KeyHandler keyHandlerOf(const QObject* field) const;
     void FormShow();
     void FormClose();
     QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();
-    void showMember(const QString& name);
     void backToRest();
     // The member panel goes back to rest after the series' idle time with no key; a key starts
     // the time again.
     void watchMemberIdle();
     void memberStillThere();
-    void showPhoto(const QImage& photo);
-    void hidePhoto();
     // A warning on the red label for 2000 ms with a keypad, in a message box without one.
     void warn(QLabel* label, const QString& labelText, const QString& boxText,
               const QString& boxDetail);
@@ -106,8 +98,6 @@ private:
     void passKey(void (TFRMIMPSERIE40COLUNAS::*handler)(QChar&), QChar key);
     bool equipmentPanelShown() const;
 
-    // Retrieval steps.
-    void fillSeriesData(const QueryDataSet& exercises);
     void showSeries();
 
     TFRMSEPRINCIPAL& m_owner;

@@ -1,6 +1,7 @@
 // Equipment mode: a member types the code of a machine and watches the video of its exercise.
 #include "SEIMPSERIE40COLUNAS.h"
 
+#include "KeyChar.h"
 #include "MediaPlayer.h"
 #include "SEFUNCOES.h"
 #include "SEVIDEO.h"
@@ -10,9 +11,7 @@
 #include <QToolButton>
 
 void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
-    constexpr QChar keyEnter(13);
-    constexpr QChar keyEsc(27);
-    if (Key == keyEsc && SBSAIRAPARELHO->isVisible()) {
+    if (Key == platform::keyEsc && SBSAIRAPARELHO->isVisible()) {
         Key = QChar(0);
         SBSAIRAPARELHOClick();
         return;
@@ -21,7 +20,7 @@ void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
         Key = QChar(0);
         return;
     }
-    if (Key == keyEnter && !EDTAPARELHO->text().isEmpty()) {
+    if (Key == platform::keyEnter && !EDTAPARELHO->text().isEmpty()) {
         playMachineVideo();
     }
 }

@@ -2,6 +2,7 @@
 // each key byte turned into what the keyboard does in the member or the equipment panel.
 #include "SEIMPSERIE40COLUNAS.h"
 
+#include "KeyChar.h"
 #include "KeypadSession.h"
 
 #include <QCoreApplication>
@@ -10,9 +11,6 @@
 #include <QScopeGuard>
 
 namespace {
-
-constexpr QChar keyEnter(13);
-constexpr QChar keyEsc(27);
 
 void append(QLineEdit* field, QChar digit) {
     field->setText(field->text() + digit);
@@ -72,7 +70,7 @@ void TFRMIMPSERIE40COLUNAS::keypadEsc() {
     } else if (EDTMATRICULA->text().isEmpty()) {
         SBSAIRClick();
     } else {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, keyEsc);
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, platform::keyEsc);
     }
 }
 
@@ -85,11 +83,11 @@ void TFRMIMPSERIE40COLUNAS::keypadEnter() {
     Comm1->SetBREAKState(true);
     const auto dropBreak = qScopeGuard([comm = Comm1] { comm->SetBREAKState(false); });
     if (equipment) {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, keyEnter);
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, platform::keyEnter);
     } else if (EDTMATRICULA->isEnabled()) {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress, keyEnter);
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress, platform::keyEnter);
     } else {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, keyEnter);
+        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, platform::keyEnter);
     }
 }
 

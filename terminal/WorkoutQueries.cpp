@@ -72,17 +72,16 @@ QueryDataSet* WorkoutQueries::exerciseQueryOf(const QString& digit) {
     return queries[digit[0].unicode() - '1'];
 }
 
-void WorkoutQueries::openAerobic(const QString& enrolment) {
-    openQuery(QRYAEROBICA, aerobicSql, enrolment, QString());
-}
-
-void WorkoutQueries::openExercises(QueryDataSet& exercises, const QString& enrolment,
-                                   const QString& letter) {
+void WorkoutQueries::fetch(QueryDataSet& exercises, const QString& enrolment,
+                           const QString& letter) {
+    const bool workoutA = letter == QStringLiteral("A");
+    if (workoutA) {
+        openQuery(QRYAEROBICA, aerobicSql, enrolment, QString());
+    }
     openQuery(exercises, exerciseSql, enrolment, letter);
-}
-
-void WorkoutQueries::openStretching(const QString& enrolment, const QString& letter) {
-    openQuery(QRYALONGAMENTO, stretchingSql, enrolment, letter);
+    if (workoutA || !exercises.eof()) {
+        openQuery(QRYALONGAMENTO, stretchingSql, enrolment, letter);
+    }
 }
 
 void WorkoutQueries::close() {

@@ -16,9 +16,10 @@ public:
     // The exercise query of a workout digit "1" to "5"; null for any other text.
     QueryDataSet* exerciseQueryOf(const QString& digit);
 
-    void openAerobic(const QString& enrolment);
-    void openExercises(QueryDataSet& exercises, const QString& enrolment, const QString& letter);
-    void openStretching(const QString& enrolment, const QString& letter);
+    // Opens a member's latest prescription of a workout letter into exercises, one of the
+    // exercise queries: for workout A also the aerobic and the stretching queries, for the others
+    // the stretching when the workout has exercises.
+    void fetch(QueryDataSet& exercises, const QString& enrolment, const QString& letter);
     void close();
 
     QueryDataSet QRYAEROBICA;
