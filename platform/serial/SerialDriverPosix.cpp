@@ -200,6 +200,14 @@ PosixSerialDriver::PosixSerialDriver(QString devRoot)
 
 PosixSerialDriver::~PosixSerialDriver() = default;
 
+std::shared_ptr<PosixSerialDriver::Port> PosixSerialDriver::startTransfer(NativeHandle handle,
+                                                                          Overlapped& overlapped) {
+    resetEvent(overlapped.event);
+    overlapped.transferred = 0;
+    overlapped.error = error::Success;
+    return find(handle);
+}
+
 std::shared_ptr<PosixSerialDriver::Port> PosixSerialDriver::find(NativeHandle port) {
     std::lock_guard guard(m_portsLock);
     const auto found = port <= NativeHandle(INT_MAX) ? m_ports.find(int(port)) : m_ports.end();
@@ -401,10 +409,7 @@ CommWaitResult PosixSerialDriver::waitCommEvent(NativeHandle handle, std::uint32
 
 bool PosixSerialDriver::readFile(NativeHandle handle, void* buffer, std::uint32_t count,
                                  Overlapped& overlapped) {
-    resetEvent(overlapped.event);
-    overlapped.transferred = 0;
-    overlapped.error = error::Success;
-    const auto port = find(handle);
+    const auto port = startTransfer(handle, overlapped);
     if (!port) {
         return false;
     }
@@ -430,10 +435,7 @@ bool PosixSerialDriver::readFile(NativeHandle handle, void* buffer, std::uint32_
 
 bool PosixSerialDriver::writeFile(NativeHandle handle, const void* buffer, std::uint32_t count,
                                   Overlapped& overlapped) {
-    resetEvent(overlapped.event);
-    overlapped.transferred = 0;
-    overlapped.error = error::Success;
-    const auto port = find(handle);
+    const auto port = startTransfer(handle, overlapped);
     if (!port) {
         return false;
     }

@@ -60,6 +60,8 @@ public:
 private:
     struct Port;
     std::shared_ptr<Port> find(NativeHandle port);
+    // A read or write begins: its overlapped result cleared, its port found (null when unknown).
+    std::shared_ptr<Port> startTransfer(NativeHandle handle, Overlapped& overlapped);
 
     QString m_devRoot;
     std::mutex m_portsLock;
