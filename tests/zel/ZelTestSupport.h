@@ -81,3 +81,13 @@ template <typename T> void whenModal(std::function<void(T*)> action) {
     });
     timer->start(10);
 }
+
+// The library's message when BeginDoc fails; "no error" when it does not.
+inline QString beginDocError(auto& printer) {
+    try {
+        printer.BeginDoc();
+    } catch (const EZELPrinter& error) {
+        return error.Message();
+    }
+    return QStringLiteral("no error");
+}

@@ -125,15 +125,6 @@ private:
     int m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
 };
 
-QString beginDocError(auto& printer) {
-    try {
-        printer.BeginDoc();
-    } catch (const EZELPrinter& error) {
-        return error.Message();
-    }
-    return QStringLiteral("no error");
-}
-
 // A printer named in the settings while the scheduler hangs: the ticket fails as when the
 // printer cannot be opened, with no box and no dialog (Qt's print dialog and printer would wait on
 // the scheduler without a limit).

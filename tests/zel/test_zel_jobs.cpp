@@ -240,15 +240,6 @@ TEST_F(ZelJobs, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
     EXPECT_TRUE(spooler.jobs().at(1).bytes.startsWith("%PDF"));
 }
 
-QString beginDocError(auto& printer) {
-    try {
-        printer.BeginDoc();
-    } catch (const EZELPrinter& error) {
-        return error.Message();
-    }
-    return QStringLiteral("no error");
-}
-
 TEST_F(ZelJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
     EventLog events;
     const QString name = Printer + QStringLiteral("_gone");
