@@ -67,7 +67,11 @@ TEST(ErrorLogTest, AppendsToAnExistingLogAndCreatesAMissingOne) {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("se-terminal.log"));
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return when; }; });
+    TestBackends clock([&](platform::Backends& backends) {
+        backends.clock = [&] {
+            return when;
+        };
+    });
     appendErrorLog(log, QStringLiteral("first"));
     appendErrorLog(log, QStringLiteral("second"));
     clock.restore();
@@ -451,13 +455,29 @@ QString runDemoWithoutDisplay(const QString& folder) {
     return QString::fromLocal8Bit(demo.readAllStandardOutput());
 }
 
-TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
-    QTemporaryDir dir;
-    const QString output = runDemoWithoutDisplay(dir.path());
-    EXPECT_TRUE(output.contains(QStringLiteral("AD / ADM123 / \"Sim\"")));
-    EXPECT_TRUE(output.contains(QStringLiteral("RE / REC1 / \"Não\"")));
+// One scripted run into a fresh folder, shared by the tests below: a run takes half a minute
+// under the sanitizers.
+class DemoTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = new QTemporaryDir;
+        output = new QString(runDemoWithoutDisplay(folder->path()));
+    }
+    static void TearDownTestSuite() {
+        delete output;
+        delete folder;
+    }
+    static QTemporaryDir* folder;
+    static QString* output;
+};
+QTemporaryDir* DemoTest::folder = nullptr;
+QString* DemoTest::output = nullptr;
 
-    const QDir pictures(dir.filePath(QStringLiteral("screenshots")));
+TEST_F(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
+    EXPECT_TRUE(output->contains(QStringLiteral("AD / ADM123 / \"Sim\"")));
+    EXPECT_TRUE(output->contains(QStringLiteral("RE / REC1 / \"Não\"")));
+
+    const QDir pictures(folder->filePath(QStringLiteral("screenshots")));
     const QStringList expected{QStringLiteral("01-apresentacao.png"),
                                QStringLiteral("02-acesso.png"),
                                QStringLiteral("03-acesso-preenchido.png"),
@@ -477,11 +497,12 @@ TEST(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("17-sair.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
-        EXPECT_TRUE(output.contains(pictures.filePath(name))) << name.toStdString();
+        EXPECT_TRUE(output->contains(pictures.filePath(name))) << name.toStdString();
     }
-    EXPECT_TRUE(output.contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
-    EXPECT_TRUE(output.contains(QStringLiteral("Message box: Matrícula INCORRETA !")));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Palendra.udl"))));
+    EXPECT_TRUE(
+        output->contains(QStringLiteral("the status bar shows \"Usuário: Administrador\"")));
+    EXPECT_TRUE(output->contains(QStringLiteral("Message box: Matrícula INCORRETA !")));
+    EXPECT_TRUE(QFile::exists(folder->filePath(QStringLiteral("Palendra.udl"))));
 }
 
 // Runs one statement on a demo database; the first column of its first row.
@@ -501,11 +522,9 @@ QVariant onDemoDatabase(const QString& file, const QString& statement) {
     return result;
 }
 
-TEST(DemoTest, ASecondRunKeepsTheDatabasesItFinds) {
-    QTemporaryDir dir;
-    runDemoWithoutDisplay(dir.path());
+TEST_F(DemoTest, ASecondRunKeepsTheDatabasesItFinds) {
     // A row of our own: a database written afresh would not have it.
-    const QString palendra = dir.filePath(QStringLiteral("palendra.db"));
+    const QString palendra = folder->filePath(QStringLiteral("palendra.db"));
     onDemoDatabase(palendra, "INSERT INTO Usuarios (CODIGO, NOME) VALUES ('ZZ', 'Marca')");
     // The second run says what it found before its session starts; the session itself was
     // checked above.
@@ -514,19 +533,20 @@ TEST(DemoTest, ASecondRunKeepsTheDatabasesItFinds) {
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     demo.setProcessEnvironment(environment);
-    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"), {dir.path()});
-    QByteArray output;
-    while (!output.contains("Members' enrolment numbers") && demo.waitForReadyRead(60000)) {
-        output += demo.readAllStandardOutput();
+    demo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-demo"),
+               {folder->path()});
+    QByteArray printed;
+    while (!printed.contains("Members' enrolment numbers") && demo.waitForReadyRead(60000)) {
+        printed += demo.readAllStandardOutput();
     }
     demo.kill();
     demo.waitForFinished();
-    EXPECT_TRUE(output.contains("Using the demo databases already in")) << output.toStdString();
+    EXPECT_TRUE(printed.contains("Using the demo databases already in")) << printed.toStdString();
     EXPECT_EQ(onDemoDatabase(palendra, "SELECT NOME FROM Usuarios WHERE CODIGO = 'ZZ'"),
               QVariant(QStringLiteral("Marca")));
 }
 
-TEST(DemoTest, MakeDemoDataKeepsAFolderThatHoldsDataLinkFiles) {
+TEST(MakeDemoDataTest, KeepsAFolderThatHoldsDataLinkFiles) {
     QTemporaryDir dir;
     const QString gymLink = dir.filePath(QStringLiteral("Quorvel.udl"));
     demo::writeDataLinkFile(gymLink, QStringLiteral("Provider=SQLOLEDB;Password=segredo"));
