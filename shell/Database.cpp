@@ -121,6 +121,9 @@ Connection::Connection(QString connectionString)
     , m_name(uniqueConnectionName()) {}
 
 Connection::~Connection() {
+    for (DataSet* dataSet : std::vector<DataSet*>(m_dataSets)) {
+        dataSet->forgetConnection(*this);
+    }
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
@@ -210,7 +213,18 @@ void Connection::failToConnect(const QString& why) const {
                             .toStdString());
 }
 
+void Connection::attach(DataSet& dataSet) {
+    m_dataSets.push_back(&dataSet);
+}
+
+void Connection::detach(DataSet& dataSet) {
+    std::erase(m_dataSets, &dataSet);
+}
+
 void Connection::close() {
+    for (DataSet* dataSet : m_dataSets) {
+        dataSet->endStatements();
+    }
     if (QSqlDatabase::contains(m_name)) {
         const platform::CallWatch watch = watchCall();
         QSqlDatabase::database(m_name, false).close();
@@ -238,12 +252,17 @@ QSqlDatabase Connection::database() const {
 // ---- DataSet ----
 
 DataSet::DataSet() = default;
-DataSet::~DataSet() = default;
+
+DataSet::~DataSet() {
+    leaveConnection();
+}
 
 void DataSet::setConnection(Connection* connection) {
+    leaveConnection();
     m_shared = connection;
-    m_kept = nullptr;
-    m_own.reset();
+    if (m_shared != nullptr) {
+        m_shared->attach(*this);
+    }
 }
 
 void DataSet::keepConnection(Connection* connection) {
@@ -252,9 +271,36 @@ void DataSet::keepConnection(Connection* connection) {
 }
 
 void DataSet::setConnectionString(const QString& connectionString) {
+    leaveConnection();
+    m_own = std::make_unique<Connection>(connectionString);
+    m_own->attach(*this);
+}
+
+void DataSet::leaveConnection() {
+    endStatements();
+    if (m_own) {
+        m_own->detach(*this);
+        m_own.reset();
+    }
+    if (m_shared != nullptr) {
+        m_shared->detach(*this);
+    }
     m_shared = nullptr;
     m_kept = nullptr;
-    m_own = std::make_unique<Connection>(connectionString);
+}
+
+void DataSet::endStatements() {
+    m_query.reset();
+    m_prepared.clear();
+    m_atFirst = false;
+}
+
+void DataSet::forgetConnection(const Connection& connection) {
+    if (m_shared == &connection) {
+        endStatements();
+        m_shared = nullptr;
+        m_kept = nullptr;
+    }
 }
 
 QSqlDatabase DataSet::connectedDatabase() {
@@ -326,9 +372,12 @@ void DataSet::next() {
         fail(QStringLiteral("not open"));
     }
     if (!m_eof) {
+        if (!m_query) {
+            fail(QStringLiteral("its rows were read on a connection closed since"));
+        }
         const platform::CallWatch watch = watchCall();
         if (!m_query->next() && m_query->lastError().isValid()) {
-            failStatement(errorText(m_query->lastError()));
+            failStatement(std::move(m_query));
         }
         takeRow();
         m_atFirst = false;
@@ -367,7 +416,7 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
         query->bindValue(placeholder, it.value());
     }
     if (!query->exec() || (!query->next() && query->lastError().isValid())) {
-        failStatement(errorText(query->lastError()));
+        failStatement(std::move(query));
     }
     if (m_shared != nullptr) {
         m_sharedGeneration = m_shared->generation();
@@ -384,10 +433,6 @@ void DataSet::keepQuery(std::unique_ptr<QSqlQuery> query) {
 }
 
 std::unique_ptr<QSqlQuery> DataSet::preparedStatement(const QSqlDatabase& db, const QString& text) {
-    if (m_preparedGeneration != connection()->generation()) {
-        m_prepared.clear(); // made on a connection since closed
-        m_preparedGeneration = connection()->generation();
-    }
     const auto kept = m_prepared.find(text);
     if (kept != m_prepared.end()) {
         std::unique_ptr<QSqlQuery> query = std::move(kept->second);
@@ -397,7 +442,7 @@ std::unique_ptr<QSqlQuery> DataSet::preparedStatement(const QSqlDatabase& db, co
     auto query = std::make_unique<QSqlQuery>(db);
     query->setForwardOnly(true);
     if (!query->prepare(text)) {
-        failStatement(errorText(query->lastError()));
+        failStatement(std::move(query));
     }
     if (!connection()->serverLimitsStatements()) {
         limitStatementTime(*query);
@@ -441,7 +486,9 @@ void DataSet::takeRow() {
     }
 }
 
-void DataSet::failStatement(const QString& what) {
+void DataSet::failStatement(std::unique_ptr<QSqlQuery> statement) {
+    const QString what = errorText(statement->lastError());
+    statement.reset();
     if (Connection* kept = keptConnection()) {
         kept->close();
     }

@@ -35,6 +35,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+class DataSet;
+
 class Connection {
 public:
     explicit Connection(QString connectionString = {});
@@ -64,6 +66,13 @@ public:
     bool serverLimitsStatements() const { return m_serverLimitsStatements; }
 
 private:
+    friend class DataSet;
+    // The data sets whose statements run on this connection. Closing it ends their statements
+    // first: a driver may refuse to disconnect while statements are left on it, and the handle
+    // of a statement whose connection has closed must never be used again.
+    void attach(DataSet& dataSet);
+    void detach(DataSet& dataSet);
+
     [[noreturn]] void failToConnect(const QString& why) const;
 
     QString m_connectionString;
@@ -71,6 +80,7 @@ private:
     std::vector<platform::TcpSocket> m_sockets; // those the driver opened for this connection
     int m_generation = 0;
     bool m_serverLimitsStatements = false;
+    std::vector<DataSet*> m_dataSets;
 };
 
 // A cursor over rows. Subclasses say which SELECT to run.
@@ -138,6 +148,15 @@ protected:
     int connectionGeneration();
 
 private:
+    friend class Connection;
+    // Called by the connection before it closes: the rows read so far stay readable, and the
+    // next statement is prepared anew.
+    void endStatements();
+    // Called by a shared connection that is destroyed first.
+    void forgetConnection(const Connection& connection);
+    // Ends the statements on the connection used so far and leaves it.
+    void leaveConnection();
+
     QVariant value(const QString& name) const;
     const Connection* connection() const { return m_own ? m_own.get() : m_shared; }
     // The connection the data set opens and replaces itself, if any.
@@ -150,8 +169,9 @@ private:
     QSqlDatabase connectedDatabase();
     // Bounds the driver call made while the result lives to databaseCallLimit.
     platform::CallWatch watchCall() const;
-    // A statement failed: its own connection is dropped too, the server may have gone.
-    [[noreturn]] void failStatement(const QString& what);
+    // A statement failed: its own connection is dropped too, the server may have gone. The
+    // statement is ended before that.
+    [[noreturn]] void failStatement(std::unique_ptr<QSqlQuery> statement);
     std::unique_ptr<QSqlQuery> executeOnce(const QString& text,
                                            const QMap<QString, QVariant>& values);
     // Replaces the cursor with the rows of a statement, standing on its first row.
@@ -165,8 +185,7 @@ private:
     int m_sharedGeneration = 0;   // of the shared connection when the rows were read
     std::unique_ptr<Connection> m_own;
     std::unique_ptr<QSqlQuery> m_query;
-    // Statements prepared on the connection's generation, by their text.
-    int m_preparedGeneration = 0;
+    // Statements prepared on the open connection, by their text.
     std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
     QSqlRecord m_record;
     bool m_open = false;

@@ -235,6 +235,35 @@ TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly) {
     EXPECT_EQ(members.fieldText("MATRICULA"), first);
 }
 
+// The kiosk's look-ups keep one connection; when a statement of one of them fails, the connection
+// is dropped and opened again. The others' statements of the dropped connection are dead handles
+// that must never run again: on the new connection each look-up succeeds the first time.
+TEST_P(DataAccess, LookUpsKeepServingOnAConnectionReplacedUnderThem) {
+    TableDataSet members;
+    members.keepConnection(quorvel.get());
+    members.setTableName("ALUNOSATIVOS");
+    members.setDeclaredColumns({"MATRICULA", "NOME"});
+    members.open();
+    members.next();
+    const QString second = members.fieldText("MATRICULA");
+    ASSERT_TRUE(members.locate("MATRICULA", second));
+
+    CommandDataSet broken;
+    broken.keepConnection(quorvel.get());
+    broken.setCommandText("SELECT NO_SUCH_COLUMN FROM ALUNOSATIVOS");
+    EXPECT_THROW(broken.open(), DatabaseError);
+    EXPECT_THROW(members.next(), DatabaseError); // its rows were on the dropped connection
+
+    ASSERT_TRUE(members.locate("MATRICULA", second));
+    const int generation = quorvel->generation();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(members.locate("MATRICULA", second));
+        members.first();
+        members.next();
+    }
+    EXPECT_EQ(quorvel->generation(), generation) << "the connection was replaced again";
+}
+
 TEST_P(DataAccess, RequerySeesTheTableAnew) {
     TableDataSet members;
     members.setConnection(quorvel.get());
