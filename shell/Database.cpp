@@ -290,6 +290,8 @@ void DataSet::leaveConnection() {
 }
 
 void DataSet::endStatements() {
+    // A driver may tell the server to drop what it prepared and wait for the answer.
+    const platform::CallWatch watch = watchCall();
     m_query.reset();
     m_prepared.clear();
     m_atFirst = false;

@@ -4,9 +4,9 @@
 #include "CallWatch.h"
 #include "DemoData.h"
 #include "MessageBox.h"
-#include "SEIMPSERIE40COLUNAS.h"
 #include "PostgresServer.h"
 #include "Recorders.h"
+#include "SEIMPSERIE40COLUNAS.h"
 #include "SEPRINCIPAL.h"
 #include "SESOBRE.h"
 #include "Schema.h"
@@ -293,6 +293,18 @@ TEST_F(HeartbeatBlackHoleTest, SwallowedPacketsAreReportedSoonWithoutFreezingThe
     EXPECT_LT(freeze.longestMs(), 3000);
     RecordProperty("first_message_after_ms", static_cast<int>(firstMessageAfter));
     RecordProperty("longest_freeze_ms", static_cast<int>(freeze.longestMs()));
+}
+
+// Closing a connection ends the statements prepared on it, which the driver does by asking the
+// server: on a link that swallows everything, that is bounded as any call.
+TEST_F(HeartbeatBlackHoleTest, ConnectionClosedOnASilentLinkIsBackWithinTheBoundOfACall) {
+    main->show();
+    ASSERT_TRUE(main->ADOConnectionPalendra.isOpen());
+    relay->setForwarding(false);
+    QElapsedTimer closing;
+    closing.start();
+    main->ADOConnectionPalendra.close();
+    EXPECT_LT(closing.elapsed(), databaseCallLimit.count() + 1000);
 }
 
 } // namespace
