@@ -121,7 +121,7 @@ Connection::Connection(QString connectionString)
     , m_name(uniqueConnectionName()) {}
 
 Connection::~Connection() {
-    for (DataSet* dataSet : std::vector<DataSet*>(m_dataSets)) {
+    for (DataSet* dataSet : m_dataSets) {
         dataSet->forgetConnection(*this);
     }
     if (QSqlDatabase::contains(m_name)) {

@@ -58,9 +58,8 @@ public:
     // Bounds the call made while the result lives to databaseCallLimit.
     platform::CallWatch watchCall() const;
 
-    // Names the last successful open, unique among all connections of the process: rows,
-    // prepared statements and column checks taken on another open, or on another connection,
-    // are not this one's.
+    // Names the last successful open, unique among all connections of the process: rows and
+    // column checks taken on another open, or on another connection, are not this one's.
     int generation() const { return m_generation; }
     // The server bounds each statement's time itself, as a setting of the connection.
     bool serverLimitsStatements() const { return m_serverLimitsStatements; }
