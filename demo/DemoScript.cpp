@@ -176,8 +176,10 @@ void DemoScript::addSeriesSteps() {
          [this] {
              picture(QStringLiteral("11-serie-video.png"));
              later([] {
-                 TFRMSERIEVIDEO* series = shownWindow<TFRMSERIEVIDEO>();
-                 series->DBGEXERCICIOSDblClick(*series->DBGEXERCICIOS[0]);
+                 // Gone if the session ended meanwhile: the next step then waits and fails.
+                 if (TFRMSERIEVIDEO* series = shownWindow<TFRMSERIEVIDEO>()) {
+                     series->DBGEXERCICIOSDblClick(*series->DBGEXERCICIOS[0]);
+                 }
              });
          }},
         // The video closes by itself when it has ended.
