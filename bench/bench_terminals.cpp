@@ -216,8 +216,14 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    while (wait(nullptr) > 0) {
+    // A terminal that crashed or was killed stops reporting: its look-ups would be missing
+    // silently.
+    int endedAbnormally = 0;
+    int status = 0;
+    while (wait(&status) > 0) {
+        endedAbnormally += !WIFEXITED(status) || WEXITSTATUS(status) != 0;
     }
+    std::printf("%d of %d terminals ended abnormally\n", endedAbnormally, scale.terminals);
     if (latencies.empty()) {
         std::printf("no look-up succeeded (%d failed)\n", failed);
         return 1;
@@ -227,5 +233,5 @@ int main(int argc, char** argv) {
                 latencies.size(), scale.seconds, double(latencies.size()) / scale.seconds, failed,
                 bench::percentile(latencies, 0.5), bench::percentile(latencies, 0.99),
                 *std::max_element(latencies.begin(), latencies.end()));
-    return 0;
+    return endedAbnormally == 0 ? 0 : 1;
 }
