@@ -2,7 +2,9 @@
 // as terminals are (the call watch bounds one caller per process), doing the kiosk's look-up of a
 // member, name then photo, through the terminal's data layer every 2 s. The parent collects
 // each look-up's time from Enter to name and photo read and prints the rate, median and 99th
-// percentile. BENCH_TERMINALS, BENCH_MEMBERS and BENCH_SECONDS change the scale.
+// percentile. BENCH_TERMINALS, BENCH_MEMBERS and BENCH_SECONDS change the scale. BENCH_STALLS
+// stops the whole server that many times for 4 s while the terminals look members up, as a server
+// too loaded to answer: the look-ups in flight are cut, the terminals reconnect and go on.
 #include "BenchSupport.h"
 #include "DataLink.h"
 #include "Database.h"
@@ -35,6 +37,7 @@ struct Scale {
     int terminals = setting("BENCH_TERMINALS", 100);
     int members = setting("BENCH_MEMBERS", 1000000);
     int seconds = setting("BENCH_SECONDS", 60);
+    int stalls = setting("BENCH_STALLS", 0);
     // One member in a hundred has a photo (40 KB each): every look-up is of one of them.
     int photoEvery = 100;
 };
@@ -189,6 +192,15 @@ int main(int argc, char** argv) {
     close(pipes.reports[1]);
     close(pipes.go[0]);
 
+    std::jthread stalling;
+    const auto stallServer = [&](const std::stop_token& stop) {
+        for (int stall = 0; stall < scale.stalls && !stop.stop_requested(); ++stall) {
+            std::this_thread::sleep_for(8s);
+            databases->server.freeze();
+            std::this_thread::sleep_for(4s);
+            databases->server.thaw();
+        }
+    };
     std::vector<double> latencies;
     int started = 0;
     int answered = 0;
@@ -206,6 +218,7 @@ int main(int argc, char** argv) {
                             started, scale.terminals, double(clock.elapsed()) / 1000);
                 std::fflush(stdout);
                 close(pipes.go[1]);
+                stalling = std::jthread(stallServer);
             }
             break;
         case Report::LookUp:
@@ -223,6 +236,7 @@ int main(int argc, char** argv) {
     while (wait(&status) > 0) {
         endedAbnormally += !WIFEXITED(status) || WEXITSTATUS(status) != 0;
     }
+    stalling = {};
     std::printf("%d of %d terminals ended abnormally\n", endedAbnormally, scale.terminals);
     if (latencies.empty()) {
         std::printf("no look-up succeeded (%d failed)\n", failed);

@@ -184,6 +184,28 @@ void PostgresServer::stop() {
     m_running = false;
 }
 
+void PostgresServer::signalEveryProcess(int signal) const {
+    // The first line of postmaster.pid is the server's process; the others are its children.
+    QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("the server is not running");
+    }
+    const QByteArray server = pidFile.readLine().trimmed();
+    kill(server.toInt(), signal);
+    for (const QString& process :
+         QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+        // "pid (name) state ppid ...": the name may hold spaces, the rest follows its ")".
+        if (stat.open(QIODevice::ReadOnly)) {
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && fields[1] == server) {
+                kill(process.toInt(), signal);
+            }
+        }
+    }
+}
+
 QString PostgresServer::logPath() const {
     return m_dir.filePath(QStringLiteral("server.log"));
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 // A throw-away PostgreSQL server of the test's own, on a free port of 127.0.0.1, that the test can
 // stop and start again. PostgreSQL refuses to run as root, so as root it runs as "postgres".
 class PostgresServer {
@@ -20,6 +22,10 @@ public:
     void create(const QString& database);
     void start();
     void stop();
+    // Stops every process of the running server, as a server too loaded to answer: connections
+    // stay open and nothing comes back until thaw().
+    void freeze() { signalEveryProcess(SIGSTOP); }
+    void thaw() { signalEveryProcess(SIGCONT); }
 
     // The server logs every statement and login into its log file (from the next start).
     void logStatements() { m_logStatements = true; }
@@ -39,6 +45,7 @@ public:
     QString odbcConnectionString(int throughPort = 0) const;
 
 private:
+    void signalEveryProcess(int signal) const;
     QString run(const QString& program, const QStringList& arguments) const;
     QString logPath() const;
     QStringList logLinesSince(qint64 mark) const;
