@@ -428,8 +428,8 @@ TEST(TerminalProcess, TellsSystemdItIsReadyAndPingsTheWatchdogOnlyWhileItsWindow
 
     // Pings again once the thread runs, and none between. A ping in the millisecond of the
     // "unblocked" line comes after it: the line is printed before the thread returns to its loop.
-    std::optional<NotifySocket::Message> message;
-    while ((message = systemd.receive(20000)) && message->sentMs < blockedUntil) {
+    std::optional<NotifySocket::Message> message = systemd.receive(20000);
+    for (; message && message->sentMs < blockedUntil; message = systemd.receive(20000)) {
         EXPECT_LT(message->sentMs, blockedFrom + 1) << message->text.toStdString();
     }
     ASSERT_TRUE(message) << "no ping after the window thread ran again";
