@@ -16,13 +16,11 @@ namespace {
 constexpr unsigned long long MaxPixels = 50'000'000;
 constexpr long MaxDecoderMemory = 24L * 1024 * 1024;
 constexpr int MaxScans = 100;
-// A member photo decodes in a few milliseconds; a file within every limit above can still be
-// made to take a second (a large progressive picture of noise).
-constexpr std::chrono::milliseconds MaxDecodeTime{150};
 
 struct Progress {
     jpeg_progress_mgr standard; // first: the decoder knows only this part
     std::chrono::steady_clock::time_point deadline;
+    std::chrono::milliseconds limit;
 };
 
 struct ErrorManager {
@@ -64,7 +62,7 @@ void onProgress(j_common_ptr common) {
     }
     if (std::chrono::steady_clock::now() > reinterpret_cast<Progress*>(info->progress)->deadline) {
         refuse(info, "Photo refused: takes more than %d ms to decode",
-               static_cast<int>(MaxDecodeTime.count()));
+               static_cast<int>(reinterpret_cast<Progress*>(info->progress)->limit.count()));
     }
 }
 
@@ -114,7 +112,7 @@ bool decodeInto(ErrorManager& errors, jpeg_decompress_struct& info, const QByteA
 
 } // namespace
 
-QImage decodeJpeg(const QByteArray& data, QSize shownAt) {
+QImage decodeJpeg(const QByteArray& data, QSize shownAt, std::chrono::milliseconds maxTime) {
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "RGB32 is BGRX in memory on little-endian");
     ErrorManager errors{};
     jpeg_decompress_struct info{};
@@ -123,7 +121,8 @@ QImage decodeJpeg(const QByteArray& data, QSize shownAt) {
     errors.standard.emit_message = onMessage;
     Progress progress{};
     progress.standard.progress_monitor = onProgress;
-    progress.deadline = std::chrono::steady_clock::now() + MaxDecodeTime;
+    progress.deadline = std::chrono::steady_clock::now() + maxTime;
+    progress.limit = maxTime;
     jpeg_create_decompress(&info);
     // A picture that needs more than this (a progressive one keeps all of its coefficients)
     // fails for want of a backing store, which this decoder has none of.
