@@ -11,6 +11,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -114,6 +115,40 @@ QDateTime parseDateTime(const QString& text) {
 
 } // namespace
 
+// ---- ActionDeadline ----
+
+namespace {
+// The end of the member's action under way; connections live on the window thread only.
+std::optional<std::chrono::steady_clock::time_point> actionEnd;
+} // namespace
+
+ActionDeadline::ActionDeadline(std::chrono::milliseconds limit)
+    : m_outer(actionEnd) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    actionEnd = m_outer ? std::min(*m_outer, end) : end;
+}
+
+ActionDeadline::~ActionDeadline() {
+    actionEnd = m_outer;
+}
+
+std::chrono::milliseconds ActionDeadline::within(std::chrono::milliseconds limit) {
+    if (!actionEnd) {
+        return limit;
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*actionEnd - std::chrono::steady_clock::now());
+    return std::clamp(left, std::chrono::milliseconds(0), limit);
+}
+
+void ActionDeadline::check() {
+    if (within(memberActionLimit).count() == 0) {
+        throw DatabaseError(QStringLiteral("the action ran out of its %1 ms for the database")
+                                .arg(memberActionLimit.count())
+                                .toStdString());
+    }
+}
+
 // ---- Connection ----
 
 Connection::Connection(QString connectionString)
@@ -144,7 +179,10 @@ void Connection::open() {
     }
 
     close();
-    const auto started = std::chrono::steady_clock::now();
+    ActionDeadline::check();
+    // Connecting within a member's action has what is left of it, if that is less.
+    const auto started = std::chrono::steady_clock::now() -
+                         (databaseConnectLimit - ActionDeadline::within(databaseConnectLimit));
     if (QSqlDatabase::contains(m_name) &&
         QSqlDatabase::database(m_name, false).driverName() != target.driver) {
         QSqlDatabase::removeDatabase(m_name);
@@ -233,7 +271,8 @@ void Connection::close() {
 }
 
 platform::CallWatch Connection::watchCall() const {
-    return platform::CallWatch({m_sockets, std::nullopt}, databaseCallLimit);
+    return platform::CallWatch({m_sockets, std::nullopt},
+                               ActionDeadline::within(databaseCallLimit));
 }
 
 bool Connection::isOpen() const {
@@ -292,9 +331,7 @@ void DataSet::leaveConnection() {
 void DataSet::endStatements() {
     // A driver may tell the server to drop what it prepared and wait for the answer.
     const platform::CallWatch watch = watchCall();
-    m_query.reset();
     m_prepared.clear();
-    m_atFirst = false;
 }
 
 void DataSet::forgetConnection(const Connection& connection) {
@@ -325,7 +362,7 @@ int DataSet::connectionGeneration() {
 
 platform::CallWatch DataSet::watchCall() const {
     return connection() != nullptr ? connection()->watchCall()
-                                   : platform::CallWatch({}, databaseCallLimit);
+                                   : platform::CallWatch({}, ActionDeadline::within(databaseCallLimit));
 }
 
 bool DataSet::isOpen() const {
@@ -339,57 +376,63 @@ void DataSet::open() {
         return;
     }
     validate();
-    runStatement(selectText(), boundValues());
+    readRows();
     m_open = true;
 }
 
 void DataSet::close() {
-    if (m_query) {
-        keepPrepared(std::move(m_query));
-    }
-    m_record = {};
+    m_rows = {};
+    m_row = 0;
     m_open = false;
-    m_eof = true;
-    m_atFirst = false;
 }
 
 void DataSet::requery() {
     if (!m_open) {
         fail(QStringLiteral("requery of a closed data set"));
     }
-    runStatement(selectText(), boundValues());
+    readRows();
+}
+
+void DataSet::readRows() {
+    if (readsRowsOnOpen()) {
+        takeRows(execute(selectText(), boundValues()));
+        return;
+    }
+    connectedDatabase();
+    markConnection();
+    takeRows({});
+}
+
+void DataSet::takeRows(Rows rows) {
+    m_rows = std::move(rows);
+    m_row = 0;
+}
+
+void DataSet::markConnection() {
+    if (m_shared != nullptr) {
+        m_sharedGeneration = m_shared->generation();
+    }
 }
 
 void DataSet::first() {
     if (!m_open) {
         fail(QStringLiteral("not open"));
     }
-    if (!m_atFirst) {
-        runStatement(selectText(), boundValues());
-    }
+    m_row = 0;
 }
 
 void DataSet::next() {
     if (!m_open) {
         fail(QStringLiteral("not open"));
     }
-    if (!m_eof) {
-        if (!m_query) {
-            fail(QStringLiteral("its rows were read on a connection closed since"));
-        }
-        const platform::CallWatch watch = watchCall();
-        if (!m_query->next() && m_query->lastError().isValid()) {
-            failStatement(std::move(m_query));
-        }
-        takeRow();
-        m_atFirst = false;
+    if (!eof()) {
+        ++m_row;
     }
 }
 
 void DataSet::validate() {}
 
-std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
-                                            const QMap<QString, QVariant>& values) {
+DataSet::Rows DataSet::execute(const QString& text, const QMap<QString, QVariant>& values) {
     const bool reusingKeptConnection = keptConnection() && keptConnection()->isOpen();
     QElapsedTimer waited;
     waited.start();
@@ -399,17 +442,19 @@ std::unique_ptr<QSqlQuery> DataSet::execute(const QString& text,
         // A connection kept from an earlier lookup may have died with the server or the network
         // since: when it failed at once, one fresh connection is tried before the failure is
         // reported. Not after a time-out: the wait would double, and the next lookup reconnects.
-        if (!reusingKeptConnection || waited.elapsed() >= driverTimeoutSeconds * 1000) {
+        if (!reusingKeptConnection || waited.elapsed() >= driverTimeoutSeconds * 1000 ||
+            ActionDeadline::within(databaseCallLimit).count() == 0) {
             throw;
         }
         return executeOnce(text, values);
     }
 }
 
-std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
-                                                const QMap<QString, QVariant>& values) {
+DataSet::Rows DataSet::executeOnce(const QString& text, const QMap<QString, QVariant>& values) {
+    ActionDeadline::check();
     QSqlDatabase db = connectedDatabase();
-    // Every statement has a budget of its own, watched on the connection it runs on.
+    // Every statement has a budget of its own for all its rows, watched on the connection it
+    // runs on.
     const platform::CallWatch watch = watchCall();
     std::unique_ptr<QSqlQuery> query = preparedStatement(db, text);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -417,21 +462,19 @@ std::unique_ptr<QSqlQuery> DataSet::executeOnce(const QString& text,
             it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
         query->bindValue(placeholder, it.value());
     }
-    if (!query->exec() || (!query->next() && query->lastError().isValid())) {
+    if (!query->exec()) {
         failStatement(std::move(query));
     }
-    if (m_shared != nullptr) {
-        m_sharedGeneration = m_shared->generation();
+    Rows rows{query->record(), {}};
+    while (query->next()) {
+        rows.values.push_back(query->record());
     }
-    return query;
-}
-
-void DataSet::keepQuery(std::unique_ptr<QSqlQuery> query) {
-    if (m_query) {
-        keepPrepared(std::move(m_query));
+    if (query->lastError().isValid()) {
+        failStatement(std::move(query));
     }
-    m_query = std::move(query);
-    takeRow();
+    markConnection();
+    keepPrepared(std::move(query));
+    return rows;
 }
 
 std::unique_ptr<QSqlQuery> DataSet::preparedStatement(const QSqlDatabase& db, const QString& text) {
@@ -453,7 +496,7 @@ std::unique_ptr<QSqlQuery> DataSet::preparedStatement(const QSqlDatabase& db, co
 }
 
 void DataSet::keepPrepared(std::unique_ptr<QSqlQuery> query) {
-    // Ending the rows read may wait on the server too (a driver cancels what is left of them).
+    // Resetting may wait on the server too (a driver closes the cursor there).
     const platform::CallWatch watch = watchCall();
     query->finish();
     // A data set runs a few statements of its own; more texts than that are not worth keeping.
@@ -465,27 +508,13 @@ void DataSet::keepPrepared(std::unique_ptr<QSqlQuery> query) {
     m_prepared.insert_or_assign(text, std::move(query));
 }
 
-void DataSet::runStatement(const QString& text, const QMap<QString, QVariant>& values) {
-    keepQuery(execute(text, values));
-    m_atFirst = true;
-}
-
 bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& values) {
-    std::unique_ptr<QSqlQuery> lookup = execute(text, values);
-    if (!lookup->isValid()) {
-        keepPrepared(std::move(lookup));
+    Rows found = execute(text, values);
+    if (found.values.empty()) {
         return false;
     }
-    keepQuery(std::move(lookup));
-    m_atFirst = false;
+    takeRows(std::move(found));
     return true;
-}
-
-void DataSet::takeRow() {
-    m_eof = !m_query->isValid();
-    if (!m_eof) {
-        m_record = m_query->record();
-    }
 }
 
 void DataSet::failStatement(std::unique_ptr<QSqlQuery> statement) {
@@ -499,29 +528,28 @@ void DataSet::failStatement(std::unique_ptr<QSqlQuery> statement) {
 
 QStringList DataSet::fieldNames() const {
     QStringList names;
-    const QSqlRecord record = m_query ? m_query->record() : QSqlRecord();
-    for (int i = 0; i < record.count(); ++i) {
-        names << record.fieldName(i);
+    for (int i = 0; i < m_rows.columns.count(); ++i) {
+        names << m_rows.columns.fieldName(i);
     }
     return names;
 }
 
 bool DataSet::hasField(const QString& name) const {
-    return m_query && m_query->record().indexOf(name) >= 0;
+    return m_rows.columns.indexOf(name) >= 0;
 }
 
 QVariant DataSet::value(const QString& name) const {
     if (!m_open) {
         fail(QStringLiteral("read of column %1 while closed").arg(name));
     }
-    const int index = m_record.indexOf(name);
-    if (index < 0 && !hasField(name)) {
+    const int index = m_rows.columns.indexOf(name);
+    if (index < 0) {
         fail(QStringLiteral("no column %1").arg(name));
     }
-    if (m_eof) {
+    if (eof()) {
         fail(QStringLiteral("read of column %1 with no current row").arg(name));
     }
-    return m_record.value(index);
+    return m_rows.values[m_row].value(index);
 }
 
 bool DataSet::isNull(const QString& name) const {
@@ -640,7 +668,7 @@ void TableDataSet::validate() {
         return;
     }
     const QSqlRecord record =
-        execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table), {})->record();
+        execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(m_table), {}).columns;
     for (const QString& column : m_columns) {
         if (!isIdentifier(column) || record.indexOf(column) < 0) {
             fail(QStringLiteral("missing column %1").arg(column));

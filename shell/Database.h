@@ -15,6 +15,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -29,6 +30,9 @@
 
 inline constexpr std::chrono::milliseconds databaseCallLimit{2500};
 inline constexpr std::chrono::milliseconds databaseConnectLimit{3000};
+// All the statements of one member's action together: Enter on a number, on a workout, a
+// machine's code.
+inline constexpr std::chrono::milliseconds memberActionLimit{6000};
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -36,6 +40,26 @@ public:
 };
 
 class DataSet;
+
+// While one lives, every statement and every attempt to connect ends by its deadline at the
+// latest, and one begun after it fails at once, as a statement that timed out does: the bounds
+// of single calls would otherwise add up within one key press. Window thread only; an action
+// within another keeps the earlier deadline.
+class ActionDeadline {
+public:
+    explicit ActionDeadline(std::chrono::milliseconds limit = memberActionLimit);
+    ~ActionDeadline();
+    ActionDeadline(const ActionDeadline&) = delete;
+    ActionDeadline& operator=(const ActionDeadline&) = delete;
+
+    // A call's limit, cut to what is left of the action under way (0 once it has run out).
+    static std::chrono::milliseconds within(std::chrono::milliseconds limit);
+    // Throws DatabaseError when the action under way has run out of time.
+    static void check();
+
+private:
+    std::optional<std::chrono::steady_clock::time_point> m_outer;
+};
 
 class Connection {
 public:
@@ -82,7 +106,10 @@ private:
     std::vector<DataSet*> m_dataSets;
 };
 
-// A cursor over rows. Subclasses say which SELECT to run.
+// The rows of a statement. Each statement's rows are read whole when it runs, and the statement
+// is reset at once: no cursor stays open on the server between look-ups (with SQLite, an open
+// cursor holds a read lock that blocks the back office's writes), and moving through the rows
+// never waits on the network.
 class DataSet {
 public:
     DataSet();
@@ -108,7 +135,7 @@ public:
 
     void first();
     void next();
-    bool eof() const { return m_eof; }
+    bool eof() const { return m_row >= m_rows.values.size(); }
 
     QStringList fieldNames() const;
     bool hasField(const QString& name) const;
@@ -128,17 +155,26 @@ public:
     static QDateTime dayZero();
 
 protected:
+    // What a statement gave: its columns and all its rows.
+    struct Rows {
+        QSqlRecord columns;
+        std::vector<QSqlRecord> values;
+    };
+
     // The statement to run on open, with its bound values.
     virtual QString selectText() const = 0;
     virtual QMap<QString, QVariant> boundValues() const { return {}; }
+    // Whether open and requery read the rows of selectText(); a data set that only looks rows up
+    // reads none there.
+    virtual bool readsRowsOnOpen() const { return true; }
     // Checks made once the database is reached, before the rows are read.
     virtual void validate();
     // Moves to the first row of another statement (used by locate); when it has none, the
     // current row stays and the result is false.
     bool runLookup(const QString& text, const QMap<QString, QVariant>& values);
-    // Runs a statement, standing on its first row. A kept connection that fails at once is
-    // replaced and the statement run again; one that timed out is not.
-    std::unique_ptr<QSqlQuery> execute(const QString& text, const QMap<QString, QVariant>& values);
+    // Runs a statement and reads its rows. A kept connection that fails at once is replaced and
+    // the statement run again; one that timed out is not.
+    Rows execute(const QString& text, const QMap<QString, QVariant>& values);
     [[noreturn]] void fail(const QString& what) const;
     virtual QString describe() const = 0;
 
@@ -171,25 +207,23 @@ private:
     // A statement failed: its own connection is dropped too, the server may have gone. The
     // statement is ended before that.
     [[noreturn]] void failStatement(std::unique_ptr<QSqlQuery> statement);
-    std::unique_ptr<QSqlQuery> executeOnce(const QString& text,
-                                           const QMap<QString, QVariant>& values);
-    // Replaces the cursor with the rows of a statement, standing on its first row.
-    void runStatement(const QString& text, const QMap<QString, QVariant>& values);
-    void keepQuery(std::unique_ptr<QSqlQuery> query);
-    // The cursor's current row, or the end of its rows.
-    void takeRow();
+    Rows executeOnce(const QString& text, const QMap<QString, QVariant>& values);
+    // The rows of selectText(), or none when the data set only looks rows up.
+    void readRows();
+    // Stands on the first of these rows.
+    void takeRows(Rows rows);
+    // The shared connection's rows are this one's now.
+    void markConnection();
 
     Connection* m_shared = nullptr;
     Connection* m_kept = nullptr; // the shared connection, when the data set keeps it
     int m_sharedGeneration = 0;   // of the shared connection when the rows were read
     std::unique_ptr<Connection> m_own;
-    std::unique_ptr<QSqlQuery> m_query;
-    // Statements prepared on the open connection, by their text.
+    // Statements prepared on the open connection, by their text, reset between runs.
     std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
-    QSqlRecord m_record;
+    Rows m_rows;
+    std::size_t m_row = 0;
     bool m_open = false;
-    bool m_eof = true;
-    bool m_atFirst = false;
 };
 
 // All rows of one table. Its declared columns must exist for it to open.
@@ -209,7 +243,7 @@ public:
     // Moves to the first row whose column equals value exactly; when none does, the result is
     // false and the current row stays. The lookup asks the database for that row alone, so it
     // costs the same on any table size; after it the data set holds the matching rows, and
-    // first() / requery() bring back the table.
+    // requery() brings back the table.
     bool locate(const QString& column, const QVariant& value);
 
 protected:
@@ -224,6 +258,14 @@ private:
     QStringList m_columns;
     // The columns are checked once per connection: the generation they were checked on.
     int m_checkedGeneration = 0;
+};
+
+// A table the terminal only looks rows up in by key (members, operators): opening checks that the
+// table and its declared columns are there and reads no row, so it takes the same time at a
+// thousand rows as at ten million; locate() reads the row asked for.
+class KeyedTable : public TableDataSet {
+protected:
+    bool readsRowsOnOpen() const override { return false; }
 };
 
 // A statement with named parameters (":NAME"), given as lines and text values.

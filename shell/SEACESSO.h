@@ -17,7 +17,7 @@ public:
     QLabel*& LBLNOMEUSUARIO = m_fields.LBLNOMEUSUARIO;
     QLabel*& Label2 = m_fields.Label2;
     QLineEdit*& EDTSENHA = m_fields.EDTSENHA;
-    TableDataSet TBLUSUARIOS;
+    KeyedTable TBLUSUARIOS;
     TableDataSet TBLCONTROLE;
 
     int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;

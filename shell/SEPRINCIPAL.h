@@ -63,7 +63,7 @@ public:
     Connection ADOConnectionPalendra;
     Connection ADOConnectionQuorvel;
     TableDataSet TBLCONTROLE;
-    TableDataSet TBLUSUARIOS;
+    KeyedTable TBLUSUARIOS;
 
     QMdiArea* mdiArea = nullptr;
     QLabel* IMGFUNDO1024 = nullptr;

@@ -45,7 +45,7 @@ public:
     RowField<QString> machineVideo(const QString& machineCode);
 
     TableDataSet TBLCONTROLE; // settings
-    TableDataSet TBLALUNOS;   // members
+    KeyedTable TBLALUNOS;     // members
     CommandDataSet TblFotosAlunosSEEK;
     CommandDataSet TBLFUNCSEEK;      // staff
     CommandDataSet TBLEXERCICIOSEEK; // a machine's exercise

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -230,9 +231,52 @@ TEST_P(DataAccess, LocateFindsExactEnrolmentNumbersOnly) {
     EXPECT_EQ(members.fieldText("MATRICULA"), second);
     members.next();
     EXPECT_TRUE(members.eof()); // the located row was the only one the lookup held
-    // first() brings back the whole table in its order.
-    members.first();
+    members.requery();
     EXPECT_EQ(members.fieldText("MATRICULA"), first);
+}
+
+// Members and operators are only looked up by key: opening such a table reads none of its rows,
+// and no statement stays open between look-ups, so a SQLite back office can still write while the
+// kiosk is open. The guarded view fails on any row read but the one looked up.
+TEST_P(DataAccess, LookUpTablesReadNoRowAtOpenAndLeaveNoStatementOpen) {
+    const QString member = demo::enrolmentOf(7);
+    {
+        QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
+        writer.setDatabaseName(DemoFolder::instance().path("quorvel.db"));
+        ASSERT_TRUE(writer.open());
+        QSqlQuery(writer).exec(
+            "CREATE VIEW IF NOT EXISTS ALUNOS_VIGIADOS AS SELECT MATRICULA, CASE WHEN MATRICULA = '" +
+            member + "' THEN NOME ELSE json('a row read at open') END AS NOME FROM ALUNOS");
+    }
+    QSqlDatabase::removeDatabase("writer");
+    KeyedTable members;
+    members.keepConnection(quorvel.get());
+    members.setTableName("ALUNOS_VIGIADOS");
+    members.setDeclaredColumns({"MATRICULA", "NOME"});
+    members.open();
+    EXPECT_TRUE(members.eof());
+    ASSERT_TRUE(members.locate("MATRICULA", member));
+    EXPECT_FALSE(members.fieldText("NOME").isEmpty());
+
+    TableDataSet settings;
+    settings.setConnection(palendra.get());
+    settings.setTableName("Secvar");
+    settings.open();
+    for (const char* database : {"quorvel.db", "palendra.db"}) {
+        QSqlDatabase writer = QSqlDatabase::addDatabase("QSQLITE", "writer");
+        writer.setDatabaseName(DemoFolder::instance().path(database));
+        ASSERT_TRUE(writer.open());
+        QSqlQuery update(writer);
+        EXPECT_TRUE(update.exec(database == QString("quorvel.db")
+                                    ? "UPDATE ALUNOS SET NOME = NOME WHERE MATRICULA = '" + member + "'"
+                                    : "UPDATE Secvar SET ACADEMIA = ACADEMIA"))
+            << database << ": " << update.lastError().text().toStdString();
+        writer.close();
+        writer = {};
+        QSqlDatabase::removeDatabase("writer");
+    }
+    EXPECT_EQ(settings.fieldText("PORTA_IMP"), "TKT");
+    EXPECT_EQ(members.fieldText("MATRICULA"), member);
 }
 
 // The kiosk's look-ups keep one connection; when a statement of one of them fails, the connection
@@ -252,7 +296,7 @@ TEST_P(DataAccess, LookUpsKeepServingOnAConnectionReplacedUnderThem) {
     broken.keepConnection(quorvel.get());
     broken.setCommandText("SELECT NO_SUCH_COLUMN FROM ALUNOSATIVOS");
     EXPECT_THROW(broken.open(), DatabaseError);
-    EXPECT_THROW(members.next(), DatabaseError); // its rows were on the dropped connection
+    EXPECT_EQ(members.fieldText("MATRICULA"), second); // rows read stay readable
 
     ASSERT_TRUE(members.locate("MATRICULA", second));
     const int generation = quorvel->generation();
