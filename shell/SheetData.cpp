@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <functional>
+
 SheetData SheetData::ofMember(const QString& enrolment, const QString& name) {
     SheetData sheet;
     sheet.MATRICULA = enrolment;
@@ -11,10 +13,26 @@ SheetData SheetData::ofMember(const QString& enrolment, const QString& name) {
     return sheet;
 }
 
+namespace {
+
+// A date as the series window shows it; blank when the back office holds one that does not read
+// as a date, which must not cost the member his workout.
+QString dateText(const DataSet& row, const QString& field, const std::function<QString(QDate)>& format) {
+    try {
+        return format(row.fieldDateTime(field).date());
+    } catch (const DatabaseError&) {
+        return {};
+    }
+}
+
+} // namespace
+
 void SheetData::readExerciseRow(const DataSet& row) {
-    DATA_TREINO = QLocale().toString(row.fieldDateTime(QStringLiteral("DATA")).date(),
-                                     QStringLiteral("dd / MMMM / yyyy"));
-    DATA_REAVALIACAO_TEXTO = row.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"))
-                                 .toString(QStringLiteral("dd/MM/yyyy"));
+    DATA_TREINO = dateText(row, QStringLiteral("DATA"), [](QDate date) {
+        return QLocale().toString(date, QStringLiteral("dd / MMMM / yyyy"));
+    });
+    DATA_REAVALIACAO_TEXTO = dateText(row, QStringLiteral("DATA_REAVALIACAO"), [](QDate date) {
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    });
     DIAS_TREINO = weekdaysOf(row);
 }

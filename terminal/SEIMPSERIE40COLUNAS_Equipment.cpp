@@ -28,7 +28,10 @@ void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
 void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
     const qlonglong code = textToInteger(EDTAPARELHO->text());
     EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
-    const RowField<QString> video = tables.machineVideo(EDTAPARELHO->text());
+    const RowField<QString> video = [this] {
+        const ActionDeadline action;
+        return tables.machineVideo(EDTAPARELHO->text());
+    }();
     if (!video.found) {
         warn(LBLAVISOAP, QStringLiteral("Dado INCORRETO ! Aparelho"),
              msg::CodigoIncorreto + QLatin1Char('\r'), QStringLiteral("Aparelho"));

@@ -24,12 +24,20 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     const QString letter = workoutLetter(EDTTREINO->text().toInt());
     m_sheet.TREINO = EDTTREINO->text();
     m_sheet.LETRA_TREINO = letter;
+    const bool workoutA = letter == QStringLiteral("A");
+    const bool onScreen = setting(QStringLiteral("SERIEEMVIDEO")) == QStringLiteral("Sim");
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        // The workout's queries and its instructor have one deadline together.
+        const ActionDeadline action;
         queries.fetch(*exercises, m_sheet.MATRICULA, letter);
+        if (!exercises->eof() && (workoutA || onScreen)) {
+            m_sheet.readExerciseRow(*exercises);
+            m_sheet.NOME_PROFESSOR =
+                tables.instructorName(exercises->fieldText(QStringLiteral("PROFESSOR")));
+        }
     }
-    const bool workoutA = letter == QStringLiteral("A");
     if (workoutA && !queries.QRYAEROBICA.eof()) {
         m_sheet.DIAS_AEROBICA = weekdaysOf(queries.QRYAEROBICA);
     }
@@ -37,12 +45,6 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
         const QString missing = QStringLiteral("Nenhum TREINO '%1' Cadastrado").arg(letter);
         warn(LBLAVISO, missing, msg::DadoIncorreto, missing);
         return;
-    }
-    const bool onScreen = setting(QStringLiteral("SERIEEMVIDEO")) == QStringLiteral("Sim");
-    if (workoutA || onScreen) {
-        m_sheet.readExerciseRow(*exercises);
-        m_sheet.NOME_PROFESSOR =
-            tables.instructorName(exercises->fieldText(QStringLiteral("PROFESSOR")));
     }
     if (!onScreen) {
         IMP_CUPOM();
