@@ -141,11 +141,18 @@ std::chrono::milliseconds ActionDeadline::within(std::chrono::milliseconds limit
     return std::clamp(left, std::chrono::milliseconds(0), limit);
 }
 
+bool ActionDeadline::over() {
+    return within(memberActionLimit).count() == 0;
+}
+
+QString ActionDeadline::overText() {
+    return QStringLiteral("the action ran out of its %1 ms for the database")
+        .arg(memberActionLimit.count());
+}
+
 void ActionDeadline::check() {
-    if (within(memberActionLimit).count() == 0) {
-        throw DatabaseError(QStringLiteral("the action ran out of its %1 ms for the database")
-                                .arg(memberActionLimit.count())
-                                .toStdString());
+    if (over()) {
+        throw DatabaseError(overText().toStdString());
     }
 }
 
@@ -443,7 +450,7 @@ DataSet::Rows DataSet::execute(const QString& text, const QMap<QString, QVariant
         // since: when it failed at once, one fresh connection is tried before the failure is
         // reported. Not after a time-out: the wait would double, and the next lookup reconnects.
         if (!reusingKeptConnection || waited.elapsed() >= driverTimeoutSeconds * 1000 ||
-            ActionDeadline::within(databaseCallLimit).count() == 0) {
+            ActionDeadline::over()) {
             throw;
         }
         return executeOnce(text, values);
@@ -518,7 +525,10 @@ bool DataSet::runLookup(const QString& text, const QMap<QString, QVariant>& valu
 }
 
 void DataSet::failStatement(std::unique_ptr<QSqlQuery> statement) {
-    const QString what = errorText(statement->lastError());
+    const QString error = errorText(statement->lastError());
+    // A statement cut at the end of its action says so, not only what the driver saw.
+    const QString what =
+        ActionDeadline::over() ? ActionDeadline::overText() + QStringLiteral(": ") + error : error;
     statement.reset();
     if (Connection* kept = keptConnection()) {
         kept->close();

@@ -54,6 +54,9 @@ public:
 
     // A call's limit, cut to what is left of the action under way (0 once it has run out).
     static std::chrono::milliseconds within(std::chrono::milliseconds limit);
+    // Whether the action under way has run out of time, and the error's words for it.
+    static bool over();
+    static QString overText();
     // Throws DatabaseError when the action under way has run out of time.
     static void check();
 

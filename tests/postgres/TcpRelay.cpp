@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <utility>
+#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -94,6 +95,7 @@ bool TcpRelay::passesOn(Link& link, int from, int to) {
             link.swallowedSince = std::chrono::steady_clock::now();
             return true;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_delayMs));
     }
     return sendAll(to, buffer, count);
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -29,6 +30,8 @@ public:
     // connections made since.
     void swallowConnectionsSending(const QByteArray& text);
     static constexpr int swallowedLifetimeMs = 20000;
+    // A slow link: each message of the terminal is held this long before it is passed on.
+    void setDelay(std::chrono::milliseconds delay) { m_delayMs = static_cast<int>(delay.count()); }
 
 private:
     struct Link;
@@ -39,6 +42,7 @@ private:
     int m_port = 0;
     int m_serverPort;
     std::atomic<bool> m_forwarding{true};
+    std::atomic<int> m_delayMs{0};
     std::mutex m_swallowMutex;
     QByteArray m_swallowed; // guarded by m_swallowMutex
     std::jthread m_thread;

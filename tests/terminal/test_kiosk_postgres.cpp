@@ -155,4 +155,35 @@ TEST_F(KioskHalfDeadLink, LookUpFailsWithinItsBoundAndTheNextMemberIsServedOnceT
     lookUpOnTheHalfDeadLink(k, "replaced_connection");
 }
 
+// Both databases reached through a slow link: each statement is answered within its own bound,
+// but a workout's four statements together take longer than a member's action may.
+class KioskSlowLink : public KioskHalfDeadLink {
+protected:
+    void SetUp() override {
+        KioskHalfDeadLink::SetUp();
+        if (!IsSkipped()) {
+            writeDataLink(QStringLiteral("Palendra.udl"), relay->port());
+        }
+    }
+};
+
+TEST_F(KioskSlowLink, AWorkoutIsGivenUpWhenItsStatementsTogetherTakeLongerThanAnAction) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    enter(k.EDTTREINO, QStringLiteral("1")); // the statements are prepared once
+    relay->setDelay(std::chrono::milliseconds(1800));
+    enter(k.EDTMATRICULA, QStringLiteral("42"));
+    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    const qsizetype logged = errorLog().size();
+    QElapsedTimer held;
+    held.start();
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    // Four statements of 1.8 s each: the fourth is cut when the action's 6 s are over.
+    EXPECT_LT(held.elapsed(), 6500);
+    RecordProperty("workout_held_ms", static_cast<int>(held.elapsed()));
+    EXPECT_TRUE(errorLog().mid(logged).contains("ran out of its 6000 ms"));
+    EXPECT_TRUE(k.LBLNOME->text().isEmpty());
+    EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
+}
+
 } // namespace
