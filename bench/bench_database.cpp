@@ -32,14 +32,14 @@ struct MemberTable {
         table.setDeclaredColumns({"MATRICULA", "NOME"});
     }
     Connection connection;
-    TableDataSet table;
+    KeyedTable table;
 };
 
 void OpenMemberTable(benchmark::State& state) {
     MemberTable members(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         members.table.open();
-        benchmark::DoNotOptimize(members.table.fieldText("NOME"));
+        benchmark::DoNotOptimize(members.table.eof());
         members.table.close();
     }
     state.counters["rss_kB"] = static_cast<double>(residentKilobytes());

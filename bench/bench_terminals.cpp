@@ -104,15 +104,15 @@ void runTerminal(const Scale& scale, const QString& folder, int index, const Pip
     // One connection to the training database, shared by the look-ups as the kiosk shares the
     // main window's.
     Connection palendra(platform::dataLinkConnectionString(folder, QStringLiteral("Palendra.udl")));
-    TableDataSet members;
+    KeyedTable members;
     members.keepConnection(&palendra);
     members.setTableName(QStringLiteral("ALUNOS"));
     members.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
     CommandDataSet photos;
     photos.keepConnection(&palendra);
-    // The kiosk reads its whole member table when it opens; the first look-up lets those rows
-    // go. Both are done at the gate: a hundred terminals holding a million rows each, or letting
-    // them go all at once, would measure the machine's memory rather than the look-up.
+    // Opening the member table (its columns checked, no row read) and the first look-up, with
+    // their logins, are done at the gate: a hundred terminals logging in at once would measure
+    // the server's start rather than the look-up.
     try {
         const GateTurn turn(pipes.gate);
         members.open();
