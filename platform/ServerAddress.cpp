@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <netdb.h>
+#include <odbcinst.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -85,6 +86,71 @@ std::optional<OdbcPart> partNamed(const QList<OdbcPart>& parts, const QString& k
         return part.key.compare(key, Qt::CaseInsensitive) == 0;
     });
     return found == parts.end() ? std::nullopt : std::optional(*found);
+}
+
+// An entry of a section of odbc.ini or odbcinst.ini, the user's or the system's, as the driver
+// manager reads it (ODBCINI and ODBCSYSINI say where); with no key, the section's keys.
+QString iniEntry(const char* file, const QString& section, const QString& key) {
+    QByteArray value(8192, '\0');
+    const QByteArray keyBytes = key.toLocal8Bit();
+    const int size = SQLGetPrivateProfileString(section.toLocal8Bit().constData(),
+                                                key.isEmpty() ? nullptr : keyBytes.constData(), "",
+                                                value.data(), static_cast<int>(value.size()), file);
+    value.truncate(std::clamp<int>(size, 0, static_cast<int>(value.size())));
+    return QString::fromLocal8Bit(value);
+}
+
+// The string with its DSN written out: the DSN's driver and entries, the string's own keys taking
+// precedence. FreeTDS takes no SERVER beside a DSN, a driver would look the DSN's host up itself
+// with no bound, and Qt puts "DSN=" before a string with no DRIVER or SERVER. As it is when it
+// names no DSN that odbc.ini defines.
+QString withDataSourceWrittenOut(const QString& odbc) {
+    const QList<OdbcPart> parts = odbcParts(odbc);
+    const std::optional<OdbcPart> dsn = partNamed(parts, QStringLiteral("DSN"));
+    const QString driver =
+        dsn ? iniEntry("odbc.ini", dsn->value, QStringLiteral("Driver")) : QString();
+    if (driver.isEmpty() || partNamed(parts, QStringLiteral("DRIVER"))) {
+        return odbc;
+    }
+    QStringList written{QStringLiteral("DRIVER=") + odbcValue(driver)};
+    // The keys come each ended by a null.
+    for (const QString& key :
+         iniEntry("odbc.ini", dsn->value, {}).split(QLatin1Char('\0'), Qt::SkipEmptyParts)) {
+        if (!partNamed(parts, key) &&
+            key.compare(QStringLiteral("Driver"), Qt::CaseInsensitive) != 0) {
+            written << key + QLatin1Char('=') + odbcValue(iniEntry("odbc.ini", dsn->value, key));
+        }
+    }
+    for (const OdbcPart& part : parts) {
+        if (part.key.compare(QStringLiteral("DSN"), Qt::CaseInsensitive) != 0) {
+            written << part.key + QLatin1Char('=') + odbcValue(part.value);
+        }
+    }
+    return written.join(QLatin1Char(';'));
+}
+
+// Whether the string's driver is FreeTDS, by its name or the library odbcinst.ini gives for it.
+bool isFreeTds(const QList<OdbcPart>& parts) {
+    const std::optional<OdbcPart> driver = partNamed(parts, QStringLiteral("DRIVER"));
+    return driver &&
+           (driver->value + iniEntry("odbcinst.ini", driver->value, QStringLiteral("Driver")))
+               .contains(QStringLiteral("tds"), Qt::CaseInsensitive);
+}
+
+// The part naming the server's host: SERVER, or psqlODBC's SERVERNAME. FreeTDS's SERVERNAME names
+// an entry of freetds.conf, whose host FreeTDS would look up itself with no bound.
+std::optional<OdbcPart> hostPart(const QList<OdbcPart>& parts) {
+    if (std::optional<OdbcPart> server = partNamed(parts, QStringLiteral("SERVER"))) {
+        return server;
+    }
+    const std::optional<OdbcPart> named = partNamed(parts, QStringLiteral("SERVERNAME"));
+    if (named && isFreeTds(parts)) {
+        fail(
+            QStringLiteral("the server %1 is an entry of freetds.conf, whose host is not looked up "
+                           "within the bound of connecting; give the host as Server")
+                .arg(named->value));
+    }
+    return named;
 }
 
 // The address of a numeric host, or of the first that the resolver gives; empty when none.
@@ -232,9 +298,10 @@ int instancePort(const QString& address, const QString& instance, Deadline deadl
     fail(QStringLiteral("the SQL Server Browser of %1 did not answer in time").arg(address));
 }
 
-QString withServerAddress(const QString& odbc, Deadline deadline, int browserPort) {
+QString withServerAddress(const QString& given, Deadline deadline, int browserPort) {
+    const QString odbc = withDataSourceWrittenOut(given);
     const QList<OdbcPart> parts = odbcParts(odbc);
-    const std::optional<OdbcPart> server = partNamed(parts, QStringLiteral("SERVER"));
+    const std::optional<OdbcPart> server = hostPart(parts);
     if (!server || server->value.isEmpty()) {
         return odbc;
     }

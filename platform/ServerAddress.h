@@ -28,10 +28,11 @@ using Deadline = std::chrono::steady_clock::time_point;
 // The port of the SQL Server Browser service, which tells the TCP port of a named instance.
 inline constexpr int sqlBrowserPort = 1434;
 
-// The ODBC connection string with its SERVER named by address and, for a named instance
-// ("host\instance") with no PORT, the instance's port asked of the browser service. A string
-// that names no SERVER (a DSN) is given back as it is. Throws ServerLookupError when a look-up
-// fails or is still waiting at the deadline.
+// The ODBC connection string with its server (SERVER, or psqlODBC's SERVERNAME) named by address
+// and, for a named instance ("host\instance") with no PORT, the instance's port asked of the
+// browser service. A DSN is written out in the string as odbc.ini defines it (driver and
+// entries). A string that names no server (SQLite) keeps its files. Throws ServerLookupError when
+// a look-up fails or is still waiting at the deadline.
 QString withServerAddress(const QString& odbc, Deadline deadline, int browserPort = sqlBrowserPort);
 
 // The first address of a host name, as text; a numeric address as it is.

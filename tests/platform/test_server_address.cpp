@@ -1,10 +1,16 @@
 // Finding the server before a driver connects. The browser service's side is tested through the
 // real FreeTDS driver in the data-access tests; here the connection strings and the deadline.
+#include "OwnSystemFiles.h"
 #include "ServerAddress.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <future>
 #include <string>
@@ -17,22 +23,72 @@ platform::Deadline inOneSecond() {
     return std::chrono::steady_clock::now() + std::chrono::seconds(1);
 }
 
+// A TCP listener of the test's own on a loopback address.
+class Listener {
+public:
+    explicit Listener(const char* address, int port = 0) {
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(static_cast<uint16_t>(port));
+        ::inet_pton(AF_INET, address, &where.sin_addr);
+        socklen_t length = sizeof where;
+        if (::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&where), length) != 0 ||
+            ::listen(m_descriptor, 4) != 0 ||
+            ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
+            ADD_FAILURE() << "cannot listen on " << address << ":" << port;
+        }
+        m_port = ntohs(where.sin_port);
+    }
+    ~Listener() { ::close(m_descriptor); }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    int port() const { return m_port; }
+    QByteArray portText() const { return QByteArray::number(m_port); }
+
+private:
+    int m_descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    int m_port = 0;
+};
+
 TEST(ServerAddress, DriverIsHandedAnAddressAndTheRestOfTheStringStays) {
     EXPECT_EQ(withServerAddress("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;UID=se",
                                 inOneSecond()),
               "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;UID=se");
-    const QString local =
-        withServerAddress("Driver={FreeTDS};Server=localhost;Port=1433", inOneSecond());
-    EXPECT_TRUE(local == "Driver={FreeTDS};Server=127.0.0.1;Port=1433" ||
-                local == "Driver={FreeTDS};Server=::1;Port=1433")
-        << local.toStdString();
+    const Listener server("127.0.0.1");
+    EXPECT_EQ(withServerAddress("Driver={FreeTDS};Server=localhost;Port=" + server.portText(),
+                                inOneSecond()),
+              "Driver={FreeTDS};Server=127.0.0.1;Port=" + server.portText());
     // A braced server, and an instance whose port is given: nothing to ask the browser.
     EXPECT_EQ(withServerAddress("DRIVER={FreeTDS};SERVER={127.0.0.1\\SE};PORT=1500;"
                                 "PWD={a;b}}c}",
                                 inOneSecond()),
               "DRIVER={FreeTDS};SERVER=127.0.0.1;PORT=1500;PWD={a;b}}c}");
-    // A data source name: the driver manager knows the server.
+}
+
+// A DSN is written out with its server by address: FreeTDS takes no SERVER beside a DSN, and Qt
+// reads a string with neither DRIVER nor SERVER as a DSN's name.
+TEST(ServerAddress, DataSourceIsWrittenOutWithItsServerByAddress) {
+    const Listener server("127.0.0.1");
+    const QByteArray port = server.portText();
+    const OwnOdbcIni ini("[Tds]\nDriver=FreeTDS\nServer=localhost\nPort=" + port +
+                         "\nDatabase=Palendra\n"
+                         "[Pg]\nDriver=PostgreSQL Unicode\nServername=localhost\nPort=" +
+                         port +
+                         "\n"
+                         "[Lite]\nDriver=SQLite3\nDatabase=/var/lib/se/palendra.db\n"
+                         "[Conf]\nDriver=FreeTDS\nServername=palendra\n");
+    // The string's own keys win over the DSN's.
+    EXPECT_EQ(withServerAddress("DSN=Tds;UID=sa;DATABASE=Quorvel", inOneSecond()),
+              "DRIVER=FreeTDS;Server=127.0.0.1;Port=" + port + ";UID=sa;DATABASE=Quorvel");
+    EXPECT_EQ(withServerAddress("DSN={Pg};UID=se", inOneSecond()),
+              "DRIVER=PostgreSQL Unicode;Servername=127.0.0.1;Port=" + port + ";UID=se");
+    EXPECT_EQ(withServerAddress("DSN=Lite", inOneSecond()),
+              "DRIVER=SQLite3;Database=/var/lib/se/palendra.db");
+    // A DSN that odbc.ini does not define: the driver manager says so.
     EXPECT_EQ(withServerAddress("DSN=Palendra;UID=sa", inOneSecond()), "DSN=Palendra;UID=sa");
+    // FreeTDS's SERVERNAME names an entry of freetds.conf, whose host FreeTDS would look up itself.
+    EXPECT_THROW(withServerAddress("DSN=Conf", inOneSecond()), platform::ServerLookupError);
 }
 
 TEST(ServerAddress, WorkThatOutlivesItsDeadlineIsLeftToFinishAlone) {
