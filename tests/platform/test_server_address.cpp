@@ -23,31 +23,44 @@ platform::Deadline inOneSecond() {
     return std::chrono::steady_clock::now() + std::chrono::seconds(1);
 }
 
-// A TCP listener of the test's own on a loopback address.
+// A TCP listener of the test's own on a loopback address. A silent one has its backlog full: a
+// connection to it is never answered, as at a server whose packets are swallowed.
 class Listener {
 public:
-    explicit Listener(const char* address, int port = 0) {
+    explicit Listener(const char* address, int port = 0, bool silent = false) {
         sockaddr_in where{};
         where.sin_family = AF_INET;
         where.sin_port = htons(static_cast<uint16_t>(port));
         ::inet_pton(AF_INET, address, &where.sin_addr);
         socklen_t length = sizeof where;
         if (::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&where), length) != 0 ||
-            ::listen(m_descriptor, 4) != 0 ||
-            ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
+            ::listen(m_descriptor, silent ? 0 : 4) != 0 ||
+            ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&where), &length) != 0 ||
+            (silent &&
+             ::connect(m_filler, reinterpret_cast<const sockaddr*>(&where), length) != 0)) {
             ADD_FAILURE() << "cannot listen on " << address << ":" << port;
         }
         m_port = ntohs(where.sin_port);
     }
-    ~Listener() { ::close(m_descriptor); }
+    ~Listener() {
+        ::close(m_filler);
+        ::close(m_descriptor);
+    }
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
     int port() const { return m_port; }
     QByteArray portText() const { return QByteArray::number(m_port); }
+    // Whether a connection has come since the last call.
+    bool reached() const {
+        const int connection = ::accept(m_descriptor, nullptr, nullptr);
+        ::close(connection);
+        return connection >= 0;
+    }
 
 private:
     int m_descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    int m_filler = ::socket(AF_INET, SOCK_STREAM, 0);
     int m_port = 0;
 };
 
@@ -89,6 +102,34 @@ TEST(ServerAddress, DataSourceIsWrittenOutWithItsServerByAddress) {
     EXPECT_EQ(withServerAddress("DSN=Palendra;UID=sa", inOneSecond()), "DSN=Palendra;UID=sa");
     // FreeTDS's SERVERNAME names an entry of freetds.conf, whose host FreeTDS would look up itself.
     EXPECT_THROW(withServerAddress("DSN=Conf", inOneSecond()), platform::ServerLookupError);
+}
+
+// Every address of a name is tried at once, and the first in the resolver's order that takes a
+// connection is handed over: a silent one costs nothing. A single address is handed over untried.
+TEST(ServerAddress, EveryAddressOfANameIsTriedWithinTheDeadline) {
+    if (!inOwnSystemFiles(
+            {{"hosts", "127.0.0.2 se-pair\n127.0.0.3 se-pair\n127.0.0.3 se-one\n"}})) {
+        return;
+    }
+    const Listener silent("127.0.0.2", 0, true);
+    const Listener live("127.0.0.3", silent.port());
+    const QByteArray port = silent.portText();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(withServerAddress("DRIVER={FreeTDS};SERVER=se-pair;PORT=" + port, inOneSecond()),
+              "DRIVER={FreeTDS};SERVER=127.0.0.3;PORT=" + port);
+    EXPECT_LT(timer.elapsed(), 500);
+    EXPECT_TRUE(live.reached());
+
+    EXPECT_EQ(withServerAddress("DRIVER={FreeTDS};SERVER=se-one;PORT=" + port, inOneSecond()),
+              "DRIVER={FreeTDS};SERVER=127.0.0.3;PORT=" + port);
+    EXPECT_FALSE(live.reached());
+
+    // No address takes a connection: given up at once, not at the deadline.
+    timer.restart();
+    EXPECT_THROW(withServerAddress("DRIVER={FreeTDS};SERVER=se-pair;PORT=1", inOneSecond()),
+                 platform::ServerLookupError);
+    EXPECT_LT(timer.elapsed(), 500);
 }
 
 TEST(ServerAddress, WorkThatOutlivesItsDeadlineIsLeftToFinishAlone) {
