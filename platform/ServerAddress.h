@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -28,18 +29,32 @@ using Deadline = std::chrono::steady_clock::time_point;
 // The port of the SQL Server Browser service, which tells the TCP port of a named instance.
 inline constexpr int sqlBrowserPort = 1434;
 
-// The ODBC connection string with its SERVER named by address and, for a named instance
-// ("host\instance") with no PORT, the instance's port asked of the browser service. A string
-// that names no SERVER (a DSN) is given back as it is. Throws ServerLookupError when a look-up
-// fails or is still waiting at the deadline.
+// The ODBC connection string with its server (SERVER, or psqlODBC's SERVERNAME) named by address
+// (of a name with several, the first that answers) and, for a named instance ("host\instance") with
+// no PORT, the instance's port asked of the browser service. A DSN is written out in the string as
+// odbc.ini defines it (driver and entries). A string that names no server (SQLite) keeps its files.
+// Throws ServerLookupError when a look-up fails or is still waiting at the deadline.
 QString withServerAddress(const QString& odbc, Deadline deadline, int browserPort = sqlBrowserPort);
 
-// The first address of a host name, as text; a numeric address as it is.
-QString hostAddress(const QString& host, Deadline deadline);
+// The addresses of a host name as text, in the resolver's order of preference; a numeric address
+// as it is.
+QStringList hostAddresses(const QString& host, Deadline deadline);
 
-// The TCP port the browser service at address gives for the instance.
-int instancePort(const QString& address, const QString& instance, Deadline deadline,
-                 int browserPort = sqlBrowserPort);
+// Of a host's addresses, the first in that order that takes a TCP connection on the port, all
+// tried at once until the deadline: a dead or silent address costs nothing. A single address is
+// handed back without a connection.
+QString firstAccepting(const QString& host, const QStringList& addresses, int port,
+                       Deadline deadline);
+
+struct ServerEndpoint {
+    QString address;
+    int port = 0;
+};
+
+// The first of the addresses whose browser service gives the instance's TCP port, all asked at
+// once.
+ServerEndpoint instanceEndpoint(const QStringList& addresses, const QString& instance,
+                                Deadline deadline, int browserPort = sqlBrowserPort);
 
 // Runs work on a thread of its own and waits for its result until the deadline. Work that cannot
 // be interrupted (a call into the resolver) and outlives the deadline finishes alone: it holds

@@ -2,6 +2,7 @@
 
 #include "DataLink.h"
 #include "DemoData.h"
+#include "OwnSystemFiles.h"
 #include "Schema.h"
 
 #include <QDir>
@@ -245,7 +246,8 @@ TEST_P(DataAccess, LookUpTablesReadNoRowAtOpenAndLeaveNoStatementOpen) {
         writer.setDatabaseName(DemoFolder::instance().path("quorvel.db"));
         ASSERT_TRUE(writer.open());
         QSqlQuery(writer).exec(
-            "CREATE VIEW IF NOT EXISTS ALUNOS_VIGIADOS AS SELECT MATRICULA, CASE WHEN MATRICULA = '" +
+            "CREATE VIEW IF NOT EXISTS ALUNOS_VIGIADOS AS SELECT MATRICULA, CASE WHEN MATRICULA = "
+            "'" +
             member + "' THEN NOME ELSE json('a row read at open') END AS NOME FROM ALUNOS");
     }
     QSqlDatabase::removeDatabase("writer");
@@ -267,9 +269,10 @@ TEST_P(DataAccess, LookUpTablesReadNoRowAtOpenAndLeaveNoStatementOpen) {
         writer.setDatabaseName(DemoFolder::instance().path(database));
         ASSERT_TRUE(writer.open());
         QSqlQuery update(writer);
-        EXPECT_TRUE(update.exec(database == QString("quorvel.db")
-                                    ? "UPDATE ALUNOS SET NOME = NOME WHERE MATRICULA = '" + member + "'"
-                                    : "UPDATE Secvar SET ACADEMIA = ACADEMIA"))
+        EXPECT_TRUE(
+            update.exec(database == QString("quorvel.db")
+                            ? "UPDATE ALUNOS SET NOME = NOME WHERE MATRICULA = '" + member + "'"
+                            : "UPDATE Secvar SET ACADEMIA = ACADEMIA"))
             << database << ": " << update.lastError().text().toStdString();
         writer.close();
         writer = {};
@@ -518,4 +521,34 @@ TEST(DataAccessFailures, NamedInstanceIsFoundOrGivenUpWithinTheBoundOfConnecting
     EXPECT_LT(timer.elapsed(), 3000);
     RecordProperty("unanswered_login_ms", static_cast<int>(timer.elapsed()));
     EXPECT_TRUE(instance.reached());
+}
+
+// A DSN's server is looked up within the bound of connecting too: a name that the DNS server never
+// answers for is given up in time, and a DSN's host name is reached by its address.
+TEST(DataAccessFailures, DataSourceServerIsLookedUpWithinTheBoundOfConnecting) {
+    if (!inOwnSystemFiles({{"resolv.conf", "nameserver 127.0.0.1\n"}})) {
+        return;
+    }
+    const LocalSocket silentDns(SOCK_DGRAM, 53);
+    const LocalSocket server(SOCK_STREAM, 0); // takes the connection, never answers the login
+    const OwnOdbcIni ini("[Silent]\nDriver=PostgreSQL Unicode\nServername=palendra.example\n"
+                         "Database=x\n"
+                         "[Tds]\nDriver=FreeTDS\nServer=localhost\nPort=" +
+                         QByteArray::number(server.port()) + "\n");
+    QTemporaryDir dir;
+    demo::writeDataLinkFile(dir.filePath("Silent.udl"), "Provider=MSDASQL;Data Source=Silent");
+    demo::writeDataLinkFile(dir.filePath("Tds.udl"),
+                            "Provider=MSDASQL;Extended Properties=\"DSN=Tds;UID=sa;PWD=x\"");
+    for (const char* udl : {"Silent.udl", "Tds.udl"}) {
+        Connection connection(platform::dataLinkConnectionString(dir.path(), udl));
+        QElapsedTimer timer;
+        timer.start();
+        const std::string error = errorOf([&] { connection.open(); });
+        EXPECT_NE(error.find(udl), std::string::npos) << error;
+        EXPECT_LT(timer.elapsed(), 3000) << error;
+        if (udl == std::string("Silent.udl")) {
+            EXPECT_NE(error.find("palendra.example"), std::string::npos) << error;
+        }
+    }
+    EXPECT_TRUE(server.reached());
 }
