@@ -203,27 +203,13 @@ void Connection::open() {
                                 .toStdString());
     }
     const bool odbc = isOdbc(db);
-    const bool postgres = odbc && isPostgresOdbc(target.databaseName);
-    QString odbcString = target.databaseName;
-    // The PostgreSQL ODBC driver's options, unless the data-link file sets them itself. It sends
-    // TCP keep-alives when asked: an idle connection whose server is gone is noticed by the
-    // system too. The statement time-out that ODBC sets on each statement costs two statements
-    // more around every one ("SET statement_timeout"): the server is given it once instead, as
-    // the connection's setting.
-    if (postgres && !givesOption(odbcString, QStringLiteral("Keepalive"))) {
-        odbcString = withOptions(odbcString, QStringLiteral("KeepaliveTime=5;KeepaliveInterval=1"));
-    }
-    m_serverLimitsStatements = postgres && !givesOption(odbcString, QStringLiteral("ConnSettings"));
-    if (m_serverLimitsStatements) {
-        odbcString =
-            withOptions(odbcString, QStringLiteral("ConnSettings={SET statement_timeout = %1}")
-                                        .arg(driverTimeoutSeconds * 1000));
-    }
+    m_serverLimitsStatements = false;
     if (odbc) {
-        // The drivers would look the server up themselves, with waits that nothing bounds.
+        // The drivers would look the server up themselves, with waits that nothing bounds. A DSN
+        // comes back written out, so its driver is known below.
         try {
-            db.setDatabaseName(
-                platform::withServerAddress(odbcString, started + serverLookupLimit));
+            db.setDatabaseName(withDriverOptions(
+                platform::withServerAddress(target.databaseName, started + serverLookupLimit)));
         } catch (const platform::ServerLookupError& error) {
             failToConnect(QString::fromLocal8Bit(error.what()));
         }
@@ -250,6 +236,23 @@ void Connection::open() {
     }
     static int opens = 0; // connections live on the window thread only
     m_generation = ++opens;
+}
+
+// The PostgreSQL ODBC driver's options, unless the data-link file sets them itself. It sends TCP
+// keep-alives when asked: an idle connection whose server is gone is noticed by the system too.
+// The statement time-out that ODBC sets on each statement costs two statements more around every
+// one ("SET statement_timeout"): the server is given it once instead, as the connection's setting.
+QString Connection::withDriverOptions(QString odbc) {
+    const bool postgres = isPostgresOdbc(odbc);
+    if (postgres && !givesOption(odbc, QStringLiteral("Keepalive"))) {
+        odbc = withOptions(odbc, QStringLiteral("KeepaliveTime=5;KeepaliveInterval=1"));
+    }
+    m_serverLimitsStatements = postgres && !givesOption(odbc, QStringLiteral("ConnSettings"));
+    if (m_serverLimitsStatements) {
+        odbc = withOptions(odbc, QStringLiteral("ConnSettings={SET statement_timeout = %1}")
+                                     .arg(driverTimeoutSeconds * 1000));
+    }
+    return odbc;
 }
 
 void Connection::failToConnect(const QString& why) const {

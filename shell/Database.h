@@ -100,6 +100,8 @@ private:
     void detach(DataSet& dataSet);
 
     [[noreturn]] void failToConnect(const QString& why) const;
+    // The ODBC string with the options the terminal adds for its driver.
+    QString withDriverOptions(QString odbc);
 
     QString m_connectionString;
     QString m_name;                             // Qt's connection name, unique per object
