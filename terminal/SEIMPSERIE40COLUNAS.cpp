@@ -55,9 +55,9 @@ void TFRMIMPSERIE40COLUNAS::connectPanels() {
     keys->route(EDTMATRICULA, [this](QChar& key) { EDTMATRICULAKeyPress(key); });
     keys->route(EDTTREINO, [this](QChar& key) { EDTTREINOKeyPress(key); });
     keys->route(EDTAPARELHO, [this](QChar& key) { EDTAPARELHOKeyPress(key); });
-    m_memberIdle = new QTimer(this);
-    m_memberIdle->setSingleShot(true);
-    connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
+    memberIdle = new QTimer(this);
+    memberIdle->setSingleShot(true);
+    connect(memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
 }
 
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
@@ -175,7 +175,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
     if (Key == platform::keyEnter && !EDTTREINO->text().isEmpty()) {
         EDTTREINO->setEnabled(false);
-        m_memberIdle->stop();
+        memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
         const auto rest = qScopeGuard([this] { backToRest(); });
@@ -193,19 +193,19 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
     const std::chrono::seconds idle(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
     if (idle.count() > 0) {
-        m_memberIdle->start(
+        memberIdle->start(
             std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
     }
 }
 
 void TFRMIMPSERIE40COLUNAS::memberStillThere() {
-    if (m_memberIdle->isActive()) {
-        m_memberIdle->start();
+    if (memberIdle->isActive()) {
+        memberIdle->start();
     }
 }
 
 void TFRMIMPSERIE40COLUNAS::backToRest() {
-    m_memberIdle->stop();
+    memberIdle->stop();
     memberPanelAtRest();
 }
 

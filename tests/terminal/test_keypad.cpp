@@ -258,6 +258,24 @@ TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("7"); }));
 }
 
+// A noisy line sends bytes that are no key: they must not keep the last member on screen.
+TEST_F(Keypad, OnlyRealKeysKeepAMemberOnScreen) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    k.memberIdle->start(400); // the same idle time, shorter
+    const auto playFor = [&](const std::string& bytes) {
+        for (int i = 0; i < 10 && memberFound(); ++i) {
+            press(bytes);
+            QTest::qWait(100);
+        }
+    };
+    playFor("9"); // a digit the workout field drops: still a member's key
+    EXPECT_TRUE(memberFound());
+    playFor(std::string("x\x01\xff", 3));
+    EXPECT_TRUE(atRest());
+}
+
 TEST_F(Keypad, ABarcodeScannersBurstArrivesWholeAndLooksUpOnce) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     const auto enrolments = history(k.EDTMATRICULA);
