@@ -259,7 +259,7 @@ void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
 }
 
 void TFRMSERIEVIDEO::FormShow() {
-    Timer1->setInterval(1000 * m_sheet.Tempo_Serie);
+    Timer1->setInterval(SheetData::idleIntervalMs(m_sheet.Tempo_Serie));
     startIdleTimeOut();
 
     LBLMATRICULA->setText(m_sheet.MATRICULA);

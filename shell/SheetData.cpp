@@ -4,11 +4,18 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <climits>
+
 SheetData SheetData::ofMember(const QString& enrolment, const QString& name) {
     SheetData sheet;
     sheet.MATRICULA = enrolment;
     sheet.NOME_ALUNO = name;
     return sheet;
+}
+
+int SheetData::idleIntervalMs(int Tempo_Serie) {
+    return static_cast<int>(std::clamp<qint64>(qint64{1000} * Tempo_Serie, 0, INT_MAX));
 }
 
 void SheetData::readExerciseRow(const DataSet& row) {

@@ -20,9 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
 #include <chrono>
-#include <climits>
 
 namespace {
 
@@ -30,6 +28,8 @@ const QString yes = QStringLiteral("Sim");
 
 // How long a box or dialog waits on a terminal with only a keypad in reach.
 constexpr std::chrono::seconds unattendedBoxTime{10};
+// How long a member's name stays with no key when the settings give no idle time.
+constexpr std::chrono::seconds memberIdleFallback{60};
 
 } // namespace
 
@@ -189,13 +189,11 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 }
 
 // A member who walks away leaves no name or photo for the next person: with no key for the series'
-// idle time, the panel goes back to rest.
+// idle time, the panel goes back to rest. A series window may stay open for good; a name may not.
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
-    const std::chrono::seconds idle(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
-    if (idle.count() > 0) {
-        memberIdle->start(
-            std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
-    }
+    const int idleMs = SheetData::idleIntervalMs(
+        tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    memberIdle->start(idleMs > 0 ? std::chrono::milliseconds(idleMs) : memberIdleFallback);
 }
 
 void TFRMIMPSERIE40COLUNAS::memberStillThere() {
