@@ -366,7 +366,8 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         startIdleTimeOut();
         return;
     }
-    showVideoWindow(this, *path, [this] { startIdleTimeOut(); });
+    showVideoWindow(
+        this, *path, [this] { startIdleTimeOut(); }, m_keypad);
 }
 
 std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {
