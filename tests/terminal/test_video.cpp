@@ -12,7 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -193,6 +199,36 @@ TEST_F(Equipment, AFifoAFolderOrADeviceIsNoVideoAndTheWindowNeverFreezes) {
         }
     }
     EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
+}
+
+// The path checked was a file; a FIFO took its place before the video window opened it. A player
+// opening it on the window's thread would wait for a writer: the test's writer comes after 3 s,
+// and again until the window is done.
+TEST_F(Equipment, AFifoInTheFilesPlaceWhenTheWindowOpensItIsRefusedWithoutAFreeze) {
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("was-a-file.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        for (int i = 0; i < 300 && !done; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    });
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    FreezeMeter freeze;
+    showVideoWindow(&k, fifo, {}, nullptr);
+    QTest::qWait(50); // the meter's next turn
+    done = true;
+    writer.join();
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
+    EXPECT_LT(freeze.longestMs(), 1000);
+    RecordProperty("fifo_open_longest_freeze_ms", static_cast<int>(freeze.longestMs()));
 }
 
 TEST_F(Equipment, CodesArePaddedUnknownOnesWarnNullPathsDoNothing) {
