@@ -212,7 +212,7 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
 TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
     const auto closedByStar = [&](std::optional<bool>& closed) {
         onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
-            QTest::qWait(300);
+            waitUntil([&] { return video.WindowsMediaPlayer->controls().currentPosition() > 0.5; });
             press("*");
             closed = waitUntil([&] { return !video.isVisible(); }, 2000);
             video.close();
