@@ -210,6 +210,12 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
 // While a video plays, the pad's "*" closes it, whichever pad opened it: the kiosk's in equipment
 // mode, the series window's own over a workout.
 TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
+#if defined(__SANITIZE_THREAD__)
+    // Stopping a playing MP4 takes two locks of Debian's GStreamer and FFmpeg in an order that
+    // ThreadSanitizer reports on every run; neither is ours, and their builds have no symbols to
+    // name in a suppression. The AddressSanitizer run keeps this test.
+    GTEST_SKIP() << "GStreamer's and FFmpeg's own lock order";
+#endif
     const auto closedByStar = [&](std::optional<bool>& closed) {
         onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
             waitUntil([&] { return video.WindowsMediaPlayer->controls().currentPosition() > 0.5; });
