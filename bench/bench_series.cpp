@@ -138,7 +138,7 @@ void ResidentMemoryWithAVideoPlaying(benchmark::State& state) {
             kilobytes = residentKilobytes();
             QApplication::activeModalWidget()->close();
         });
-        showVideoWindow(k.windows.kiosk.get(), clip, {});
+        showVideoWindow(k.windows.kiosk.get(), clip, {}, nullptr);
     }
     state.counters["rss_MB"] = static_cast<double>(kilobytes) / 1024.0;
 }

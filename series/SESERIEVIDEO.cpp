@@ -259,7 +259,7 @@ void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
 }
 
 void TFRMSERIEVIDEO::FormShow() {
-    Timer1->setInterval(1000 * m_sheet.Tempo_Serie);
+    Timer1->setInterval(SheetData::idleIntervalMs(m_sheet.Tempo_Serie));
     startIdleTimeOut();
 
     LBLMATRICULA->setText(m_sheet.MATRICULA);
@@ -366,7 +366,8 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         startIdleTimeOut();
         return;
     }
-    showVideoWindow(this, *path, [this] { startIdleTimeOut(); });
+    showVideoWindow(
+        this, *path, [this] { startIdleTimeOut(); }, m_keypad);
 }
 
 std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {

@@ -1,5 +1,7 @@
 #include "SEVIDEO.h"
 
+#include "KeyChar.h"
+#include "KeypadSession.h"
 #include "SEFUNCOES.h"
 
 #include <QCoreApplication>
@@ -7,21 +9,27 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 constexpr int watchMs = 1000;
 // A media still loading at the tenth check (10 s) will not play.
 constexpr int checksWhileLoading = platform::videoWaitMs / watchMs;
+// A position the same at five checks in a row (5 s): paused or stalled for good.
+constexpr int checksStillToClose = 5;
 const QSize clientSize(409, 328);
 const QSize outerSizeWhenShown(418, 362);
 
 } // namespace
 
-TFRMVIDEO::TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed)
+TFRMVIDEO::TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed,
+                     KeypadSession* pad)
     : ModalWindow(owner)
     , WindowsMediaPlayer(platform::createMediaPlayer(this))
     , CAMINHO_VIDEO_ATUAL(videoPath)
-    , m_closed(std::move(closed)) {
+    , m_closed(std::move(closed))
+    , m_openersPad(pad) {
     setWindowTitle(QStringLiteral("Video Aula"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -34,14 +42,19 @@ TFRMVIDEO::TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<voi
         WindowsMediaPlayerDoubleClick();
     };
     WindowsMediaPlayer->OnError = [this](const QString&) {
-        refuseMedia();
+        mediaFailed();
     };
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, &TFRMVIDEO::Timer1Timer);
     Timer1->start(watchMs);
 }
 
-TFRMVIDEO::~TFRMVIDEO() = default;
+TFRMVIDEO::~TFRMVIDEO() {
+    // Also when the window goes without having closed (an error out of its modal loop).
+    if (m_pad != nullptr) {
+        m_pad->giveBack();
+    }
+}
 
 void TFRMVIDEO::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
@@ -55,13 +68,43 @@ void TFRMVIDEO::FormShow() {
     setFixedSize(outerSizeWhenShown - (frameGeometry().size() - size()));
     WindowsMediaPlayer->widget()->setGeometry(rect());
     WindowsMediaPlayer->widget()->setFocus();
+    takePadOver();
+    load();
+}
+
+// A keypad kiosk has only the pad to close the video with, and the opener may be waiting in its
+// own pad's handler (a machine's code), which reads no further key meanwhile: the window reads
+// the pad through a session of its own.
+void TFRMVIDEO::takePadOver() {
+    if (m_openersPad == nullptr) {
+        return;
+    }
+    m_pad = new KeypadSession(
+        m_openersPad->settings(), [this](QObject*, int) { padKey(); }, this);
+    m_pad->takeOverFrom(*m_openersPad);
+}
+
+void TFRMVIDEO::load() {
     WindowsMediaPlayer->close();
     try {
         WindowsMediaPlayer->setURL(CAMINHO_VIDEO_ATUAL);
         WindowsMediaPlayer->controls().play();
     } catch (const platform::MediaError&) {
-        refuseMedia();
+        mediaFailed();
     }
+}
+
+// GStreamer now and then refuses a good MP4 file under load ("not-linked" in its demuxer); a
+// second load plays it.
+void TFRMVIDEO::mediaFailed() {
+    if (m_closing) {
+        return;
+    }
+    if (!std::exchange(m_reloaded, true)) {
+        load();
+        return;
+    }
+    refuseMedia();
 }
 
 void TFRMVIDEO::refuseMedia() {
@@ -84,13 +127,27 @@ void TFRMVIDEO::Timer1Timer() {
         }
         return;
     }
-    if (controls.currentPosition() == 0.0) {
+    const double position = controls.currentPosition();
+    if (position == 0.0 || stoppedMoving(position)) {
         close();
     }
 }
 
+bool TFRMVIDEO::stoppedMoving(double position) {
+    m_checksStill = position == m_lastPosition ? m_checksStill + 1 : 0;
+    m_lastPosition = position;
+    return m_checksStill >= checksStillToClose;
+}
+
 void TFRMVIDEO::WindowsMediaPlayerKeyPress(QChar Key) {
-    if (Key == QChar(27)) {
+    if (Key == platform::keyEsc) {
+        close();
+    }
+}
+
+void TFRMVIDEO::padKey() {
+    char byte = 0;
+    if (m_pad->readByte(byte) && (byte == '*' || QChar::fromLatin1(byte) == platform::keyEsc)) {
         close();
     }
 }
@@ -104,6 +161,9 @@ void TFRMVIDEO::closing() {
 
 void TFRMVIDEO::FormClose() {
     Timer1->stop();
+    if (m_pad != nullptr) {
+        m_pad->giveBack();
+    }
     if (m_closed) {
         m_closed();
     }
@@ -113,8 +173,9 @@ void TFRMVIDEO::FormClose() {
     WindowsMediaPlayer->widget()->hide();
 }
 
-void showVideoWindow(QWidget* owner, const QString& videoPath, std::function<void()> closed) {
+void showVideoWindow(QWidget* owner, const QString& videoPath, std::function<void()> closed,
+                     KeypadSession* pad) {
     const auto handlePendingMessages = qScopeGuard([] { QCoreApplication::processEvents(); });
-    TFRMVIDEO video(owner, videoPath, std::move(closed));
+    TFRMVIDEO video(owner, videoPath, std::move(closed), pad);
     video.exec();
 }

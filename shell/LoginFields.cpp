@@ -26,16 +26,19 @@ QString wrongPasswordsFile() {
     return stateFolder() + QStringLiteral("/wrong-passwords");
 }
 
-// The times (ms since the epoch) of the wrong passwords of the last minute, one a line.
+// The times (ms since the epoch) of the wrong passwords of the last minute, one a line. Times
+// still to come were written by a clock that ran ahead: counting them would refuse the right
+// password until that clock's time came.
 QList<qint64> recentWrongPasswords() {
-    const qint64 minuteAgo = platform::now().toMSecsSinceEpoch() - minuteMs;
+    const qint64 now = platform::now().toMSecsSinceEpoch();
+    const qint64 minuteAgo = now - minuteMs;
     QList<qint64> times;
     QFile file(wrongPasswordsFile());
     if (file.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : file.readAll().split('\n')) {
             bool ok = false;
             const qint64 time = line.toLongLong(&ok);
-            if (ok && time > minuteAgo) {
+            if (ok && time > minuteAgo && time <= now) {
                 times.append(time);
             }
         }

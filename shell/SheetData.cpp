@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 
 SheetData SheetData::ofMember(const QString& enrolment, const QString& name) {
@@ -13,11 +15,16 @@ SheetData SheetData::ofMember(const QString& enrolment, const QString& name) {
     return sheet;
 }
 
+int SheetData::idleIntervalMs(int Tempo_Serie) {
+    return static_cast<int>(std::clamp<qint64>(qint64{1000} * Tempo_Serie, 0, INT_MAX));
+}
+
 namespace {
 
 // A date as the series window shows it; blank when the back office holds one that does not read
 // as a date, which must not cost the member his workout.
-QString dateText(const DataSet& row, const QString& field, const std::function<QString(QDate)>& format) {
+QString dateText(const DataSet& row, const QString& field,
+                 const std::function<QString(QDate)>& format) {
     try {
         return format(row.fieldDateTime(field).date());
     } catch (const DatabaseError&) {

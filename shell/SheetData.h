@@ -23,6 +23,10 @@ struct SheetData {
     int Tempo_Serie = 0;
     QString TEMPO_REAVALIACAO;
 
+    // Tempo_Serie as a timer's interval: 0 when it is 0 or less (no time-out), and never more
+    // than a timer takes (about 24 days).
+    static int idleIntervalMs(int Tempo_Serie);
+
     // A member found, nothing fetched yet.
     static SheetData ofMember(const QString& enrolment, const QString& name);
     // The dates and weekdays of the fetched workout's first exercise row.

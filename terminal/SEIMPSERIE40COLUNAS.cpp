@@ -20,9 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
 #include <chrono>
-#include <climits>
 
 namespace {
 
@@ -30,6 +28,8 @@ const QString yes = QStringLiteral("Sim");
 
 // How long a box or dialog waits on a terminal with only a keypad in reach.
 constexpr std::chrono::seconds unattendedBoxTime{10};
+// How long a member's name stays with no key when the settings give no idle time.
+constexpr std::chrono::seconds memberIdleFallback{60};
 
 } // namespace
 
@@ -55,9 +55,9 @@ void TFRMIMPSERIE40COLUNAS::connectPanels() {
     keys->route(EDTMATRICULA, [this](QChar& key) { EDTMATRICULAKeyPress(key); });
     keys->route(EDTTREINO, [this](QChar& key) { EDTTREINOKeyPress(key); });
     keys->route(EDTAPARELHO, [this](QChar& key) { EDTAPARELHOKeyPress(key); });
-    m_memberIdle = new QTimer(this);
-    m_memberIdle->setSingleShot(true);
-    connect(m_memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
+    memberIdle = new QTimer(this);
+    memberIdle->setSingleShot(true);
+    connect(memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
 }
 
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
@@ -177,7 +177,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
     }
     if (Key == platform::keyEnter && !EDTTREINO->text().isEmpty()) {
         EDTTREINO->setEnabled(false);
-        m_memberIdle->stop();
+        memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
         const auto rest = qScopeGuard([this] { backToRest(); });
@@ -191,23 +191,21 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 }
 
 // A member who walks away leaves no name or photo for the next person: with no key for the series'
-// idle time, the panel goes back to rest.
+// idle time, the panel goes back to rest. A series window may stay open for good; a name may not.
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
-    const std::chrono::seconds idle(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
-    if (idle.count() > 0) {
-        m_memberIdle->start(
-            std::min<std::chrono::milliseconds>(idle, std::chrono::milliseconds(INT_MAX)));
-    }
+    const int idleMs = SheetData::idleIntervalMs(
+        tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    memberIdle->start(idleMs > 0 ? std::chrono::milliseconds(idleMs) : memberIdleFallback);
 }
 
 void TFRMIMPSERIE40COLUNAS::memberStillThere() {
-    if (m_memberIdle->isActive()) {
-        m_memberIdle->start();
+    if (memberIdle->isActive()) {
+        memberIdle->start();
     }
 }
 
 void TFRMIMPSERIE40COLUNAS::backToRest() {
-    m_memberIdle->stop();
+    memberIdle->stop();
     memberPanelAtRest();
 }
 

@@ -14,6 +14,7 @@
 class QImage;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class KeypadSession;
 struct KeypadSettings;
 class TComm;
@@ -60,6 +61,8 @@ public:
     // The fetched workout.
     WorkoutQueries queries;
     TicketPrinters printers;
+    // The member panel's idle time: when it runs out with no key, the panel goes back to rest.
+    QTimer* memberIdle = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,7 +106,6 @@ private:
     TFRMSEPRINCIPAL& m_owner;
     SheetData m_sheet;
     KeypadSession* m_keypad = nullptr; // the series window takes it over while it is open
-    QTimer* m_memberIdle = nullptr;
     // Boxes close by themselves while the kiosk is open on a keypad.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;
 };

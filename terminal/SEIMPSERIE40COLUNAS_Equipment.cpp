@@ -52,5 +52,6 @@ void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
         EDTAPARELHO->clear();
         return;
     }
-    showVideoWindow(this, path, [this] { EDTAPARELHO->clear(); });
+    showVideoWindow(
+        this, path, [this] { EDTAPARELHO->clear(); }, m_keypad);
 }

@@ -34,7 +34,6 @@ void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
     if (!MPAD_KEYPRESS || !keypadConfigured()) {
         return;
     }
-    memberStillThere();
     char byte = 0;
     if (m_keypad->readByte(byte) && !keypadByte(byte)) {
         return;
@@ -44,14 +43,20 @@ void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
 
 bool TFRMIMPSERIE40COLUNAS::keypadByte(char byte) {
     const QString code = MyStrToAscii(QString(QChar::fromLatin1(byte)));
-    if (byte == '*' || code == QStringLiteral("27")) {
-        keypadEsc();
-    } else if (byte == '#' || code == QStringLiteral("13")) {
-        keypadEnter();
-    } else if (byte >= '0' && byte <= '9') {
-        keypadDigit(QChar::fromLatin1(byte));
-    } else {
+    const bool esc = byte == '*' || code == QStringLiteral("27");
+    const bool enter = byte == '#' || code == QStringLiteral("13");
+    const bool digit = byte >= '0' && byte <= '9';
+    if (!esc && !enter && !digit) {
         return false;
+    }
+    // Noise on the line is nobody at the kiosk; only a real key keeps a member on screen.
+    memberStillThere();
+    if (esc) {
+        keypadEsc();
+    } else if (enter) {
+        keypadEnter();
+    } else {
+        keypadDigit(QChar::fromLatin1(byte));
     }
     return true;
 }

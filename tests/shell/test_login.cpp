@@ -7,6 +7,7 @@
 #include "TestBackends.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <QToolButton>
@@ -225,6 +226,32 @@ TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
     ASSERT_TRUE(count.exists());
     EXPECT_EQ(count.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
               QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Twelve wrong passwords left by a clock that ran a day ahead, then set right.
+TEST_F(LoginTest, WrongPasswordsDatedInTheFutureRefuseNoOne) {
+    const QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
+    const TestBackends clock([&](platform::Backends& backends) {
+        backends.clock = [&] { return now; };
+    });
+    const QString folder = this->folder() + QStringLiteral("/state/se-terminal");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/wrong-passwords"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 12; ++i) {
+        file.write(QByteArray::number(now.addDays(1).addSecs(i).toMSecsSinceEpoch()) + '\n');
+    }
+    file.close();
+    showMainWindow();
+    const int result = runLogin([](TPDLGACESSO& login) {
+        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        type(login.EDTSENHA, QStringLiteral("ADM123"));
+        if (login.isVisible()) {
+            login.done(QDialog::Rejected); // refused: the dialog would wait for ever
+        }
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
 TEST_F(LoginTest, ChangeOfOperatorButtonOpensTheDialogInChangeMode) {

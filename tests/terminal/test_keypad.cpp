@@ -2,6 +2,7 @@
 // kiosk under its settings' name through a folder of device links, reach the fields and print
 // tickets; the pad survives handlers that fail and cables that are pulled.
 #include "CommTestSupport.h"
+#include "DBGrid.h"
 #include "DataLink.h"
 #include "FakeSerialDriver.h"
 #include "KeypadCable.h"
@@ -10,6 +11,7 @@
 #include "KioskFixture.h"
 #include "SEFUNCOES.h"
 #include "SESERIEVIDEO.h"
+#include "SEVIDEO.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
 
@@ -20,6 +22,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -204,6 +207,62 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     EXPECT_EQ(codes->last(), QString());
 }
 
+// While a video plays, the pad's "*" closes it, whichever pad opened it: the kiosk's in equipment
+// mode, the series window's own over a workout.
+TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
+#if defined(__SANITIZE_THREAD__)
+    // Stopping a playing MP4 takes two locks of Debian's GStreamer and FFmpeg in an order that
+    // ThreadSanitizer reports on every run; neither is ours, and their builds have no symbols to
+    // name in a suppression. The AddressSanitizer run keeps this test.
+    GTEST_SKIP() << "GStreamer's and FFmpeg's own lock order";
+#endif
+    const auto closedByStar = [&](std::optional<bool>& closed) {
+        onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
+            waitUntil([&] { return video.WindowsMediaPlayer->controls().currentPosition() > 0.5; });
+            press("*");
+            closed = waitUntil([&] { return !video.isVisible(); }, 2000);
+            video.close();
+        });
+    };
+    for (const char* exercise : {"101", "102"}) { // machine 012; the second row of workout A
+        setVideo(QString::fromLatin1(exercise), clip(QStringLiteral("mp4"), 6.0));
+    }
+    setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    std::optional<bool> closedInEquipmentMode;
+    closedByStar(closedInEquipmentMode);
+    press("12#");
+    ASSERT_TRUE(waitUntil([&] { return closedInEquipmentMode.has_value(); }, 5000));
+    EXPECT_TRUE(*closedInEquipmentMode);
+    EXPECT_TRUE(k.isVisible());
+    press("5");
+    EXPECT_TRUE(waitUntil([&] { return k.EDTAPARELHO->text() == QStringLiteral("5"); }))
+        << "the kiosk did not get its keypad back";
+    k.close();
+
+    setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Não'"));
+    setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    std::optional<bool> closedOverTheSeries;
+    bool seriesStayed = false;
+    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        closedByStar(closedOverTheSeries);
+        doubleClickRow(*series.DBGEXERCICIOS[0], 1);
+        seriesStayed = series.isVisible();
+        press("*");
+        waitUntil([&] { return !series.isVisible(); });
+        series.close();
+    });
+    openKiosk();
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    press("1#");
+    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }));
+    EXPECT_EQ(closedOverTheSeries, true);
+    EXPECT_TRUE(seriesStayed) << "the star closed the series window under the video";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
+}
+
 // Only a keypad in reach: a real box closes by itself after 10 s, and the pad then serves the next
 // member.
 TEST_F(Keypad, ABoxClosesByItselfAndThePadServesTheNextMember) {
@@ -256,6 +315,24 @@ TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
     ASSERT_TRUE(waitUntil([&] { return atRest(); })) << "the keypad fell silent";
     press("7");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("7"); }));
+}
+
+// A noisy line sends bytes that are no key: they must not keep the last member on screen.
+TEST_F(Keypad, OnlyRealKeysKeepAMemberOnScreen) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    press("42#");
+    ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
+    k.memberIdle->start(400); // the same idle time, shorter
+    const auto playFor = [&](const std::string& bytes) {
+        for (int i = 0; i < 10 && memberFound(); ++i) {
+            press(bytes);
+            QTest::qWait(100);
+        }
+    };
+    playFor("9"); // a digit the workout field drops: still a member's key
+    EXPECT_TRUE(memberFound());
+    playFor(std::string("x\x01\xff", 3));
+    EXPECT_TRUE(atRest());
 }
 
 TEST_F(Keypad, ABarcodeScannersBurstArrivesWholeAndLooksUpOnce) {

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <climits>
+
 #include <sys/stat.h>
 
 namespace {
@@ -193,9 +195,19 @@ TEST_F(Series, AVideoLookUpWhoseQueryFailsLeavesTheIdleTimeOutRunning) {
 }
 
 TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
-    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
+    for (const char* never : {"0", "-5"}) {
+        setSetting(QStringLiteral("Tempo_Serie"), QString::fromLatin1(never));
+        showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
+            EXPECT_FALSE(s.Timer1->isActive()) << never;
+            s.close();
+        });
+        kiosk.reset();
+    }
+    // 1000 times it is beyond a timer's range: the longest wait, never a short or negative one.
+    setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("4294968"));
     showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
-        EXPECT_FALSE(s.Timer1->isActive());
+        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_EQ(s.Timer1->interval(), INT_MAX);
         s.close();
     });
     kiosk.reset();

@@ -12,7 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -82,45 +88,88 @@ TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
     EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
 }
 
-// A player whose media never finishes loading, as one on a stalled network mount: no such load
-// can be brought about at will here.
-class StalledPlayer : public platform::MediaPlayer, public platform::MediaControls {
+// A player of the test's own for what no real file brings about at will here: a media that never
+// finishes loading (a stalled network mount), a stream that stops moving, a good file refused at
+// its first load (GStreamer's MP4 demuxer under load).
+class ScriptedPlayer : public platform::MediaPlayer, public platform::MediaControls {
 public:
-    explicit StalledPlayer(QWidget* parent)
-        : m_widget(new QWidget(parent)) {}
+    struct Script {
+        bool loading = false;
+        std::vector<double> positions{0}; // read one after the other, the last one for good
+        int failedLoads = 0;
+    };
+    ScriptedPlayer(QWidget* parent, Script script, QStringList& loads)
+        : m_widget(new QWidget(parent))
+        , m_script(std::move(script))
+        , m_loads(loads) {}
     QWidget* widget() override { return m_widget; }
     void close() override {}
-    void setURL(const QString&) override {}
+    void setURL(const QString& path) override {
+        if (path.isEmpty()) {
+            return;
+        }
+        m_loads.append(path);
+        if (m_loads.size() <= m_script.failedLoads) {
+            QTimer::singleShot(0, m_widget, [this] { OnError(QStringLiteral("not-linked")); });
+        }
+    }
     platform::MediaControls& controls() override { return *this; }
     QImage currentFrame() const override { return {}; }
     void play() override {}
-    double currentPosition() const override { return 0; }
-    bool loading() const override { return true; }
+    double currentPosition() const override {
+        return m_script.positions[std::min(m_reads++, m_script.positions.size() - 1)];
+    }
+    bool loading() const override { return m_script.loading; }
 
 private:
     QWidget* m_widget; // its parent's
+    Script m_script;
+    QStringList& m_loads;
+    mutable size_t m_reads = 0;
 };
 
-TEST_F(Equipment, AVideoStillLoadingAtTheTenthSecondIsRefused) {
-    setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
-    const TestBackends stalled([](platform::Backends& backends) {
-        backends.createMediaPlayer = [](QWidget* parent) -> std::unique_ptr<platform::MediaPlayer> {
-            return std::make_unique<StalledPlayer>(parent);
-        };
-    });
-    int checks = 0;
-    playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
-        EXPECT_EQ(video.Timer1->interval(), 1000);
-        QObject::connect(video.Timer1, &QTimer::timeout, [&] { ++checks; });
-        video.Timer1->start(20); // the same once-a-second check, quicker
-        if (!QTest::qWaitFor([&] { return !video.isVisible(); }, 3000)) {
-            video.close();
-        }
-    });
-    EXPECT_EQ(checks, 10);
+class Scripted : public Equipment {
+protected:
+    // Plays machine 012 on a player following script, its once-a-second check made every 20 ms;
+    // returns the number of checks until the window closed (at most 3 s).
+    int playScripted(ScriptedPlayer::Script script) {
+        setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
+        const TestBackends scripted([&](platform::Backends& backends) {
+            backends.createMediaPlayer = [&](QWidget* parent) -> std::unique_ptr<platform::MediaPlayer> {
+                return std::make_unique<ScriptedPlayer>(parent, script, loads);
+            };
+        });
+        int checks = 0;
+        playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
+            EXPECT_EQ(video.Timer1->interval(), 1000);
+            QObject::connect(video.Timer1, &QTimer::timeout, [&] { ++checks; });
+            video.Timer1->start(20); // the same check, quicker
+            if (!QTest::qWaitFor([&] { return !video.isVisible(); }, 3000)) {
+                video.close();
+            }
+        });
+        EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+        return checks;
+    }
+    QStringList loads;
+};
+
+TEST_F(Scripted, AVideoStillLoadingAtTheTenthSecondIsRefused) {
+    EXPECT_EQ(playScripted({.loading = true}), 10);
     EXPECT_EQ(messages.texts(),
               QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
-    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+}
+
+// Paused or stalled: the position stays where it was.
+TEST_F(Scripted, AVideoThatStopsMovingClosesAfterFiveSeconds) {
+    EXPECT_EQ(playScripted({.positions = {0.4, 0.9, 0.9, 0.9, 0.9, 0.9, 0.9}}), 7);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST_F(Scripted, AGoodFileRefusedAtItsFirstLoadIsLoadedOnceMore) {
+    EXPECT_EQ(playScripted({.positions = {0.5, 1.0, 0.0}, .failedLoads = 1}), 3);
+    EXPECT_EQ(loads, QStringList(2, notAVideo()));
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 // Only a regular file is a video: the player would wait for ever on a FIFO nobody writes to.
@@ -150,6 +199,38 @@ TEST_F(Equipment, AFifoAFolderOrADeviceIsNoVideoAndTheWindowNeverFreezes) {
         }
     }
     EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
+}
+
+// The path checked was a file; a FIFO took its place before the video window opened it. A player
+// opening it on the window's thread would wait for a writer: the test's writer comes after 3 s,
+// and again until the window is done.
+TEST_F(Equipment, AFifoInTheFilesPlaceWhenTheWindowOpensItIsRefusedWithoutAFreeze) {
+    const QString fifo = QDir(folder()).filePath(QStringLiteral("was-a-file.mp4"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        for (int i = 0; i < 300 && !done; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    });
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    // The process's first player loads GStreamer and probes the sound outputs: no part of the open.
+    platform::createMediaPlayer(&k).reset();
+    FreezeMeter freeze;
+    showVideoWindow(&k, fifo, {}, nullptr);
+    QTest::qWait(50); // the meter's next turn
+    done = true;
+    writer.join();
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
+    EXPECT_LT(freeze.longestMs(), 1000);
+    RecordProperty("fifo_open_longest_freeze_ms", static_cast<int>(freeze.longestMs()));
 }
 
 TEST_F(Equipment, CodesArePaddedUnknownOnesWarnNullPathsDoNothing) {
