@@ -371,8 +371,9 @@ int DataSet::connectionGeneration() {
 }
 
 platform::CallWatch DataSet::watchCall() const {
-    return connection() != nullptr ? connection()->watchCall()
-                                   : platform::CallWatch({}, ActionDeadline::within(databaseCallLimit));
+    return connection() != nullptr
+               ? connection()->watchCall()
+               : platform::CallWatch({}, ActionDeadline::within(databaseCallLimit));
 }
 
 bool DataSet::isOpen() const {

@@ -193,8 +193,8 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 // A member who walks away leaves no name or photo for the next person: with no key for the series'
 // idle time, the panel goes back to rest. A series window may stay open for good; a name may not.
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
-    const int idleMs = SheetData::idleIntervalMs(
-        tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+    const int idleMs =
+        SheetData::idleIntervalMs(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
     memberIdle->start(idleMs > 0 ? std::chrono::milliseconds(idleMs) : memberIdleFallback);
 }
 

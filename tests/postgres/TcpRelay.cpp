@@ -3,8 +3,8 @@
 #include <chrono>
 #include <optional>
 #include <stdexcept>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <arpa/inet.h>
