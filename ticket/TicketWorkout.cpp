@@ -52,8 +52,6 @@ TicketWorkout readTicketWorkout(const QString& enrolment, const QString& name,
     }
     if (!exercises.eof()) {
         workout.PROFESSOR = exercises.fieldText(QStringLiteral("PROFESSOR"));
-        workout.DATA = exercises.fieldDateTime(QStringLiteral("DATA"));
-        workout.DATA_REAVALIACAO = exercises.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"));
         workout.DIAS_TREINO = weekdaysOf(exercises);
         workout.strength = rowsToEnd(exercises, strengthRow);
     }

@@ -2,7 +2,6 @@
 
 #include "SEFUNCOES.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -40,10 +39,8 @@ struct StretchingRow {
 struct TicketWorkout {
     QString MATRICULA; // as the member panel shows it
     QString NOME;
-    QString TREINO;    // the workout's letter, "A" to "E"
-    QString PROFESSOR; // the instructor's staff code
-    QDateTime DATA;
-    QDateTime DATA_REAVALIACAO;
+    QString TREINO;               // the workout's letter, "A" to "E"
+    QString PROFESSOR;            // the instructor's staff code
     WeekdayFlags DIAS_AEROBICA{}; // of the first aerobic row
     std::vector<AerobicRow> aerobic;
     WeekdayFlags DIAS_TREINO{};              // of the first strength row
