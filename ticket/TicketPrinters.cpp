@@ -1,6 +1,7 @@
 #include "TicketPrinters.h"
 
 #include "Database.h"
+#include "PrintDeadline.h"
 #include "SEFUNCOES.h"
 #include "TerminalApplication.h"
 #include "Tprintfast.h"
@@ -37,6 +38,7 @@ void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
     if (!layout) {
         return;
     }
+    const platform::PrintDeadline deadline(timeLimit);
     std::unique_ptr<TicketOutput> ticket = start();
     if (!ticket) {
         return;
@@ -46,7 +48,11 @@ void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
         ticket->end();
     } catch (const std::exception& error) {
         // What was printed stays printed; the member is told and the kiosk carries on.
-        logTicketFailure(QStringLiteral("stopped: ") + QString::fromLocal8Bit(error.what()));
+        const QString when =
+            platform::printTimeUp()
+                ? QStringLiteral("stopped at its limit of %1 ms: ").arg(timeLimit.count())
+                : QStringLiteral("stopped: ");
+        logTicketFailure(when + QString::fromLocal8Bit(error.what()));
         MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
         ticket->endAfterFailure();
     }

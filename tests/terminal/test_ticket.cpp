@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -96,6 +97,46 @@ TEST_F(Ticket, SerialPrinterThatStopsTakingBytesEndsTheTicketWithinSixSeconds) {
     EXPECT_TRUE(errorLog().contains(QStringLiteral("took nothing for 5 s")));
     ::close(near);
     ::close(far);
+}
+
+TEST_F(Ticket, PrinterThatKeepsTakingBytesSlowlyIsGivenUpOnAtTheTicketsTimeLimit) {
+    // A serial printer at some 2.5 kB/s: every byte taken restarts the port's 5 s, so only the
+    // ticket's own limit (shortened here) ends it.
+    int far = -1;
+    int near = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&far, &near, name, nullptr, nullptr), 0);
+    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(QString::fromLatin1(name)));
+    longStretchingMemo(40000);
+    std::atomic<bool> printing = true;
+    qsizetype taken = 0;
+    std::thread printer([&] {
+        char chunk[256];
+        while (printing) {
+            const ssize_t n = ::read(far, chunk, sizeof chunk);
+            taken += std::max<ssize_t>(n, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.printers.timeLimit = std::chrono::seconds(1);
+    enter(k.EDTMATRICULA, QStringLiteral("1234"));
+    QElapsedTimer held;
+    held.start();
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    const qint64 heldMs = held.elapsed();
+    printing = false;
+    ::close(near); // wakes the reader
+    printer.join();
+    ::close(far);
+
+    EXPECT_GE(heldMs, 1000);
+    EXPECT_LT(heldMs, 3000) << "the window waited on the printer";
+    EXPECT_GT(taken, 0);
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
+    EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket stopped at its limit of 1000 ms: ")))
+        << errorLog().toStdString();
+    EXPECT_TRUE(kioskAtRest());
 }
 
 // Settings the ticket reads as it prints: a back office with text columns, or a page of blank
