@@ -5,7 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryFile>
 
 namespace {
@@ -24,6 +24,9 @@ QFont toQFont(const TZELCaFont& font) {
     qfont.setStrikeOut(font.Style.testFlag(fsStrikeOut));
     return qfont;
 }
+
+// What Qt's printer gives a PDF in its high resolution.
+constexpr int PdfResolution = 1200;
 
 TZELPreviewFont previewFont(const TZELCaFont& font) {
     return {font.Color, font.Name, font.Size, font.Style};
@@ -57,11 +60,8 @@ void TZELCaPrinter::BeginDoc() {
         preview().CaPrinter = this;
         FIsPrinting = true;
     } else {
-        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        if (!selectPrinter(*FPrinter)) {
-            FPrinter.reset();
+        if (!selectPrinter())
             return;
-        }
         startDocument();
     }
     fire(OnStart);
@@ -72,16 +72,22 @@ void TZELCaPrinter::BeginDoc() {
 void TZELCaPrinter::startDocument() {
     if (PrinterName.isEmpty())
         raiseError(zeltext::NoDefaultPrinter);
-    FPrinter->setPrinterName(PrinterName);
-    const QPageLayout queueLayout = FPrinter->pageLayout();
+    platform::Spooler& spooler = platform::spooler();
+    const std::optional<platform::Paper> paper = spooler.defaultPaper(PrinterName);
+    if (!paper && !spooler.lastError().isEmpty())
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), spooler.lastError());
     FDocument = std::make_unique<QTemporaryFile>();
     if (!FDocument->open())
         raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), FDocument->errorString());
-    FPrinter->setOutputFileName(FDocument->fileName());
-    FPrinter->setPageLayout(queueLayout);
+    FPrinter = std::make_unique<QPdfWriter>(FDocument->fileName());
+    FPrinter->setResolution(PdfResolution);
+    if (paper)
+        FPrinter->setPageLayout(QPageLayout(
+            QPageSize(QSizeF(paper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
+            QMarginsF(paper->margins) / 100, QPageLayout::Millimeter));
     FPrinter->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
-    FPrinter->setDocName(Title);
+    FPrinter->setTitle(Title);
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(FPrinter.get())) {
         FPainter.reset();
@@ -104,7 +110,7 @@ qreal TZELCaPrinter::textHeight() const {
 }
 
 void TZELCaPrinter::followPrinterState() {
-    FIsPrinting = FPrinter && FPrinter->printerState() == QPrinter::Active;
+    FIsPrinting = FPainter && FPainter->isActive();
 }
 
 QString TZELCaPrinter::alignedText(const QString& AText) const {

@@ -78,6 +78,17 @@ ipp_t* printerRequest(ipp_op_t operation, const QByteArray& printer, const char*
     return request;
 }
 
+ipp_t* collection(ipp_t* in, const char* name) {
+    ipp_attribute_t* found = ippFindAttribute(in, name, IPP_TAG_BEGIN_COLLECTION);
+    return found ? ippGetCollection(found, 0) : nullptr;
+}
+
+// An integer member of a collection; 0 when it is missing.
+int integer(ipp_t* in, const char* name) {
+    ipp_attribute_t* found = in ? ippFindAttribute(in, name, IPP_TAG_INTEGER) : nullptr;
+    return found ? ippGetInteger(found, 0) : 0;
+}
+
 // A CUPS job of one document in the given format. CUPS has no pages in a raw stream, so the page
 // steps only check that a document is open.
 class CupsJob final : public RawPrintJob {
@@ -224,6 +235,29 @@ public:
         ipp_attribute_t* uri =
             answer ? ippFindAttribute(answer.get(), "device-uri", IPP_TAG_URI) : nullptr;
         return uri ? QString::fromUtf8(ippGetString(uri, 0, nullptr)) : QString();
+    }
+
+    std::optional<Paper> defaultPaper(const QString& printerName) const override {
+        m_lastError.clear();
+        const Connection http = connection();
+        if (!http) {
+            m_lastError = failure(nullptr);
+            return std::nullopt;
+        }
+        const Answer answer =
+            ask(http.get(), printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerName.toUtf8(),
+                                           "media-col-default"));
+        if (!answer) {
+            m_lastError = failure(http.get());
+            return std::nullopt;
+        }
+        ipp_t* media = collection(answer.get(), "media-col-default");
+        ipp_t* size = media ? collection(media, "media-size") : nullptr;
+        const Paper paper{
+            QSize(integer(size, "x-dimension"), integer(size, "y-dimension")),
+            QMargins(integer(media, "media-left-margin"), integer(media, "media-top-margin"),
+                     integer(media, "media-right-margin"), integer(media, "media-bottom-margin"))};
+        return paper.size.isEmpty() ? std::nullopt : std::optional(paper);
     }
 
     std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) override {
