@@ -1,5 +1,6 @@
 #include "ZELCaPrinter.h"
 
+#include "PlainLetters.h"
 #include "Spooler.h"
 #include "ZELPreview.h"
 
@@ -30,17 +31,6 @@ constexpr int PdfResolution = 1200;
 
 TZELPreviewFont previewFont(const TZELCaFont& font) {
     return {font.Color, font.Name, font.Size, font.Style};
-}
-
-// A line break or other control character counts as a column, as on a character printer, but a
-// font draws it with no width (or a tab to the next stop), so the text after it would slide
-// left. Each is drawn as one blank cell instead.
-QString withBlankControls(const QString& text) {
-    QString drawn = text;
-    for (QChar& character : drawn)
-        if (character.category() == QChar::Other_Control)
-            character = QLatin1Char(' ');
-    return drawn;
 }
 
 } // namespace
@@ -135,7 +125,8 @@ void TZELCaPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
 void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
     if (!FIsPrinting)
         raiseError(zeltext::NotPrinting.arg(PrinterName));
-    const QString text = withBlankControls(AText);
+    // A control character counts as a column, as on a character printer.
+    const QString text = blankControls(AText);
     if (previewing()) {
         if (AColumn > FEndColumn)
             preview().Write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,

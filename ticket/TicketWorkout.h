@@ -9,8 +9,8 @@
 
 class DataSet;
 
-// The workout a ticket prints, read once from the fetched queries; the fields keep the tables'
-// names.
+// The workout a ticket prints, read once from the fetched queries, its texts with every control
+// character as a blank; the fields keep the tables' names.
 struct AerobicRow {
     QString CODIGO_EXERCICIO;
     QString EXERCICIO;

@@ -139,6 +139,19 @@ TEST_F(Ticket, PrinterThatKeepsTakingBytesSlowlyIsGivenUpOnAtTheTicketsTimeLimit
     EXPECT_TRUE(kioskAtRest());
 }
 
+// An escape sequence or a form feed in the back office's text would reprogram the printer or eject
+// its paper; each prints as one blank. (The stretching memo's line break is in every ticket.)
+TEST_F(Ticket, ControlCharactersFromTheDatabasePrintAsBlanks) {
+    quorvel({QStringLiteral("UPDATE ALUNOS SET NOME = 'Ana' || char(27) || char(12) || 'Paula'")});
+    palendra({QStringLiteral("UPDATE TREINO SET OBS = 'Atenção' || char(27) || '@' || char(12) || "
+                             "'postura' WHERE OBS IS NOT NULL")});
+    const QByteArray ticket = printed(QStringLiteral("1"));
+    EXPECT_TRUE(ticket.contains("\r\n0000001234 - Ana  Paula\r\n")) << ticket.toStdString();
+    EXPECT_TRUE(ticket.contains("\r\nObs.:Atencao @ postura\r\n")) << ticket.toStdString();
+    EXPECT_FALSE(ticket.contains('\x1b'));
+    EXPECT_FALSE(ticket.contains('\x0c'));
+}
+
 // Settings the ticket reads as it prints: a back office with text columns, or a page of blank
 // lines typed as a thousand, fails that ticket before anything is printed, and the kiosk opened.
 TEST_F(Ticket, SettingsThatCannotMakeATicketFailItBeforeAnythingPrints) {
