@@ -9,3 +9,12 @@ QString replaceLetters(QString text, const QString& accented, const QString& pla
     }
     return text;
 }
+
+QString blankControls(QString text) {
+    for (QChar& character : text) {
+        if (character.category() == QChar::Other_Control) {
+            character = QLatin1Char(' ');
+        }
+    }
+    return text;
+}

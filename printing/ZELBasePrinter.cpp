@@ -43,8 +43,7 @@ void TZELBasePrinter::Replicate(int AColumn, int ACount, QChar AChar, bool ALine
     Print(AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
 }
 
-void TZELBasePrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar,
-                                bool ALineFeed) {
+void TZELBasePrinter::Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed) {
     Print(ALine, AColumn, QString(qMax(0, ACount), AChar), ALineFeed);
 }
 
@@ -55,8 +54,12 @@ void TZELBasePrinter::lineFed(bool autoNewPage, int lines, int freeLines) {
         NewPage(1);
 }
 
-bool TZELBasePrinter::selectPrinter(QPrinter& printer) {
-    return namedPrinterChosen() || choosePrinterInDialog(printer);
+bool TZELBasePrinter::selectPrinter() {
+    if (namedPrinterChosen())
+        return true;
+    // Qt's printer asks the spooler on its own, unbounded: made only when the dialog is shown.
+    QPrinter dialogPrinter;
+    return choosePrinterInDialog(dialogPrinter);
 }
 
 bool TZELBasePrinter::namedPrinterChosen() {

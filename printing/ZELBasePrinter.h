@@ -103,12 +103,12 @@ protected:
     // The same, with the system's own message on a second line when it gave one.
     [[noreturn]] void raiseError(const QString& message, const QString& systemMessage);
 
-    // Makes PrinterName the application's printer, or shows the print dialog on `printer`.
-    // False when the user cancelled the dialog. Afterwards PrinterName is the chosen printer.
-    // A spooler that does not answer raises the error instead of showing the dialog.
-    bool selectPrinter(QPrinter& printer);
+    // Makes PrinterName the application's printer, or shows the print dialog. False when the
+    // user cancelled the dialog. Afterwards PrinterName is the chosen printer. A spooler that does
+    // not answer raises the error instead of showing the dialog.
+    bool selectPrinter();
     // Its two halves: the named (or current) printer taken, false when the dialog must choose;
-    // then the dialog.
+    // then the dialog on a printer made for it alone.
     bool namedPrinterChosen();
     bool choosePrinterInDialog(QPrinter& printer);
 

@@ -1,11 +1,12 @@
 #include "ZELCaPrinter.h"
 
+#include "PlainLetters.h"
 #include "Spooler.h"
 #include "ZELPreview.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryFile>
 
 namespace {
@@ -25,19 +26,11 @@ QFont toQFont(const TZELCaFont& font) {
     return qfont;
 }
 
+// What Qt's printer gives a PDF in its high resolution.
+constexpr int PdfResolution = 1200;
+
 TZELPreviewFont previewFont(const TZELCaFont& font) {
     return {font.Color, font.Name, font.Size, font.Style};
-}
-
-// A line break or other control character counts as a column, as on a character printer, but a
-// font draws it with no width (or a tab to the next stop), so the text after it would slide
-// left. Each is drawn as one blank cell instead.
-QString withBlankControls(const QString& text) {
-    QString drawn = text;
-    for (QChar& character : drawn)
-        if (character.category() == QChar::Other_Control)
-            character = QLatin1Char(' ');
-    return drawn;
 }
 
 } // namespace
@@ -57,11 +50,8 @@ void TZELCaPrinter::BeginDoc() {
         preview().CaPrinter = this;
         FIsPrinting = true;
     } else {
-        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        if (!selectPrinter(*FPrinter)) {
-            FPrinter.reset();
+        if (!selectPrinter())
             return;
-        }
         startDocument();
     }
     fire(OnStart);
@@ -72,16 +62,22 @@ void TZELCaPrinter::BeginDoc() {
 void TZELCaPrinter::startDocument() {
     if (PrinterName.isEmpty())
         raiseError(zeltext::NoDefaultPrinter);
-    FPrinter->setPrinterName(PrinterName);
-    const QPageLayout queueLayout = FPrinter->pageLayout();
+    platform::Spooler& spooler = platform::spooler();
+    const std::optional<platform::Paper> paper = spooler.defaultPaper(PrinterName);
+    if (!paper && !spooler.lastError().isEmpty())
+        raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), spooler.lastError());
     FDocument = std::make_unique<QTemporaryFile>();
     if (!FDocument->open())
         raiseError(zeltext::CannotStartDoc.arg(Title, PrinterName), FDocument->errorString());
-    FPrinter->setOutputFileName(FDocument->fileName());
-    FPrinter->setPageLayout(queueLayout);
+    FPrinter = std::make_unique<QPdfWriter>(FDocument->fileName());
+    FPrinter->setResolution(PdfResolution);
+    if (paper)
+        FPrinter->setPageLayout(QPageLayout(
+            QPageSize(QSizeF(paper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
+            QMarginsF(paper->margins) / 100, QPageLayout::Millimeter));
     FPrinter->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
-    FPrinter->setDocName(Title);
+    FPrinter->setTitle(Title);
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(FPrinter.get())) {
         FPainter.reset();
@@ -104,7 +100,7 @@ qreal TZELCaPrinter::textHeight() const {
 }
 
 void TZELCaPrinter::followPrinterState() {
-    FIsPrinting = FPrinter && FPrinter->printerState() == QPrinter::Active;
+    FIsPrinting = FPainter && FPainter->isActive();
 }
 
 QString TZELCaPrinter::alignedText(const QString& AText) const {
@@ -129,7 +125,8 @@ void TZELCaPrinter::Print(int AColumn, const QString& AText, bool ALineFeed) {
 void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
     if (!FIsPrinting)
         raiseError(zeltext::NotPrinting.arg(PrinterName));
-    const QString text = withBlankControls(AText);
+    // A control character counts as a column, as on a character printer.
+    const QString text = blankControls(AText);
     if (previewing()) {
         if (AColumn > FEndColumn)
             preview().Write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,

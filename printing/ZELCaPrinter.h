@@ -6,6 +6,7 @@
 #include <QFlags>
 
 class QPainter;
+class QPdfWriter;
 class QTemporaryFile;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -42,9 +43,10 @@ struct TZELCaSets {
 
 // Prints column-positioned text on any installed printer by drawing each piece with a
 // fixed-pitch font; a column is as wide as one space of that font.
-// The pages are drawn on a QPrinter set up for the chosen queue and kept as a PDF document until
-// EndDoc hands it to the spooler, as Qt's own CUPS printing does; so an aborted document never
-// reaches the queue.
+// The pages are drawn as a PDF document on the queue's default paper and kept until EndDoc hands
+// it to the spooler, as Qt's own CUPS printing does; so an aborted document never reaches the
+// queue. Only the spooler's own bounded calls ask the spooler: Qt's printer would ask it too,
+// without a limit, so none is made but for the print dialog.
 class TZELCaPrinter : public TZELBasePrinter {
     Q_OBJECT
 public:
@@ -74,7 +76,7 @@ private:
     void followPrinterState();
     void releasePrinter();
 
-    std::unique_ptr<QPrinter> FPrinter;
+    std::unique_ptr<QPdfWriter> FPrinter;
     std::unique_ptr<QPainter> FPainter;
     std::unique_ptr<QTemporaryFile> FDocument;
     qreal FX = 0;

@@ -5,8 +5,6 @@
 #include "Windows1252.h"
 #include "ZELPreview.h"
 
-#include <QPrinter>
-
 namespace {
 
 constexpr char ESC = 0x1B;
@@ -100,12 +98,8 @@ void TZELDmPrinter::BeginDoc() {
         startPreview();
         preview().DmPrinter = this;
     } else {
-        if (!namedPrinterChosen()) {
-            // Made for the dialog alone: Qt's printer asks the spooler on its own, unbounded.
-            QPrinter dialogPrinter;
-            if (!choosePrinterInDialog(dialogPrinter))
-                return;
-        }
+        if (!selectPrinter())
+            return;
         openJob();
     }
     FIsPrinting = true;

@@ -5,7 +5,7 @@
 
 void prepareMatrixPrinter(TPrintFast& printer) {
     printer.setPrinterName(pfEpson9pinos);
-    printer.setQtLines(60);
+    printer.setQtLines(MatrixPageLines);
     printer.setPageWidth(80);
     printer.setPageHeader(false);
 }

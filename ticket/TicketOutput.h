@@ -29,7 +29,11 @@ public:
     const TicketColumns& columns;
 };
 
-// The matrix driver as the ticket sets it up: a 9-pin Epson, 60 lines, 80 columns, no header.
+// A page of the matrix driver, in lines; a ticket feeds no more blank lines than this after it.
+inline constexpr int MatrixPageLines = 60;
+
+// The matrix driver as the ticket sets it up: a 9-pin Epson, a page of MatrixPageLines, 80
+// columns, no header.
 void prepareMatrixPrinter(TPrintFast& printer);
 // The text printing library as the ticket sets it up: its canvas printer with no dialog,
 // preview or progress, Courier New 10 at a fixed pitch, no new page of its own.

@@ -1,10 +1,13 @@
 #include "TicketPrinters.h"
 
 #include "Database.h"
+#include "PrintDeadline.h"
 #include "SEFUNCOES.h"
 #include "TerminalApplication.h"
 #include "Tprintfast.h"
 #include "ZELPrinter.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -27,24 +30,53 @@ void TicketPrinters::configure(const DataSet& settings) {
     PrintFast1->setPrinterPort(port);
     ZELPrinter1->PrinterName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
     m_portAddress = settings.fieldText(QStringLiteral("ENDERECO_PORTA"));
-    m_layout = {settings.fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO")),
-                settings.fieldText(QStringLiteral("IMPRESSAOREDUZIDA")),
-                settings.fieldInteger(QStringLiteral("ESPACO"))};
+    m_settings = &settings;
 }
 
 void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
+    const std::optional<TicketSettings> layout = layoutSettings();
+    if (!layout) {
+        return;
+    }
+    const platform::PrintDeadline deadline(timeLimit);
     std::unique_ptr<TicketOutput> ticket = start();
     if (!ticket) {
         return;
     }
     try {
-        printTicket(readWorkout(), m_layout, *ticket);
+        printTicket(readWorkout(), *layout, *ticket);
         ticket->end();
     } catch (const std::exception& error) {
         // What was printed stays printed; the member is told and the kiosk carries on.
-        logTicketFailure(QStringLiteral("stopped: ") + QString::fromLocal8Bit(error.what()));
+        const QString when =
+            platform::printTimeUp()
+                ? QStringLiteral("stopped at its limit of %1 ms: ").arg(timeLimit.count())
+                : QStringLiteral("stopped: ");
+        logTicketFailure(when + QString::fromLocal8Bit(error.what()));
         MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
         ticket->endAfterFailure();
+    }
+}
+
+std::optional<TicketSettings> TicketPrinters::layoutSettings() const {
+    try {
+        const TicketSettings layout{m_settings->fieldBoolean(QStringLiteral("POR_CODIGO_APARELHO")),
+                                    m_settings->fieldText(QStringLiteral("IMPRESSAOREDUZIDA")),
+                                    m_settings->fieldInteger(QStringLiteral("ESPACO"))};
+        // More blank lines than a page holds is a typing error, and would hold the window for as
+        // long as the printer takes to feed them.
+        if (layout.ESPACO > MatrixPageLines) {
+            throw std::invalid_argument(QStringLiteral("ESPACO %1 is more blank lines than a page "
+                                                       "holds (%2)")
+                                            .arg(layout.ESPACO)
+                                            .arg(MatrixPageLines)
+                                            .toStdString());
+        }
+        return layout;
+    } catch (const std::exception& error) {
+        logTicketFailure(QStringLiteral("not started: ") + QString::fromLocal8Bit(error.what()));
+        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+        return std::nullopt;
     }
 }
 

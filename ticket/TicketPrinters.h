@@ -4,10 +4,17 @@
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DataSet;
+
+// The longest a ticket may take, all its waits on the printer together: the window serves
+// nothing while it prints, and the systemd watchdog restarts a terminal whose window is silent
+// for 30 s.
+inline constexpr std::chrono::milliseconds TicketTimeLimit = std::chrono::seconds(20);
 class QObject;
 class TPrintFast;
 class TZELPrinter;
@@ -19,22 +26,29 @@ class TicketPrinters {
 public:
     explicit TicketPrinters(QObject* owner);
 
-    // Reads the printers' and the layout's settings from the settings record.
+    // Reads the printers' settings from the settings record, and keeps the record: the layout's
+    // settings are read from it at each ticket, so a value that does not convert fails that
+    // ticket, not the kiosk's opening.
     void configure(const DataSet& settings);
 
     // Begins a document on the chosen printer, prints the workout read once it has begun, and
-    // ends it. A printer that cannot print says so before anything is read; a failure midway
-    // says "Dado INCORRETO !" and ends the document with what was printed.
+    // ends it. Settings that cannot make a ticket, and a printer that cannot print, say so before
+    // anything is read; a failure midway, or a ticket still printing after timeLimit, says "Dado
+    // INCORRETO !" and ends the document with what was printed.
     void print(const std::function<TicketWorkout()>& readWorkout);
 
     TPrintFast* PrintFast1 = nullptr;
     TZELPrinter* ZELPrinter1 = nullptr;
+    // TicketTimeLimit; tests shorten it.
+    std::chrono::milliseconds timeLimit = TicketTimeLimit;
 
 private:
+    // The layout's settings of this ticket; none (after the message) when they cannot make one.
+    std::optional<TicketSettings> layoutSettings() const;
     // The chosen printer with its document begun; null (after its message) when it cannot print.
     std::unique_ptr<TicketOutput> start();
 
     bool m_library = false;
     QString m_portAddress; // ENDERECO_PORTA
-    TicketSettings m_layout;
+    const DataSet* m_settings = nullptr;
 };

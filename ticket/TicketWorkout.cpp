@@ -1,30 +1,37 @@
 #include "TicketWorkout.h"
 
 #include "Database.h"
+#include "PlainLetters.h"
 
 namespace {
 
+// Text as the ticket prints it: a control character in the back office's text (an escape
+// sequence, a form feed) would reprogram the matrix printer or eject its paper.
+QString text(const DataSet& row, const QString& field) {
+    return blankControls(row.fieldText(field));
+}
+
 std::optional<QString> textOrNone(const DataSet& row, const QString& field) {
-    return row.isNull(field) ? std::nullopt : std::optional(row.fieldText(field));
+    return row.isNull(field) ? std::nullopt : std::optional(text(row, field));
 }
 
 AerobicRow aerobicRow(const DataSet& row) {
-    return {row.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
-            row.fieldText(QStringLiteral("EXERCICIO")),
-            row.fieldText(QStringLiteral("DESCRICAOABREVIADA")),
+    return {text(row, QStringLiteral("CODIGO_EXERCICIO")),
+            text(row, QStringLiteral("EXERCICIO")),
+            text(row, QStringLiteral("DESCRICAOABREVIADA")),
             row.fieldFloat(QStringLiteral("DURACAO")),
             row.fieldFloat(QStringLiteral("VELOCIDADE")),
             row.fieldFloat(QStringLiteral("NIVEL_DIFICULDADE"))};
 }
 
 StrengthRow strengthRow(const DataSet& row) {
-    return {row.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
-            row.fieldText(QStringLiteral("EXERCICIO")),
-            row.fieldText(QStringLiteral("DESCRICAOABREVIADA")),
-            row.fieldText(QStringLiteral("SERIES")),
-            row.fieldText(QStringLiteral("REPETICOES")),
-            row.fieldText(QStringLiteral("PESO")),
-            row.fieldText(QStringLiteral("REGULAGEM")),
+    return {text(row, QStringLiteral("CODIGO_EXERCICIO")),
+            text(row, QStringLiteral("EXERCICIO")),
+            text(row, QStringLiteral("DESCRICAOABREVIADA")),
+            text(row, QStringLiteral("SERIES")),
+            text(row, QStringLiteral("REPETICOES")),
+            text(row, QStringLiteral("PESO")),
+            text(row, QStringLiteral("REGULAGEM")),
             row.fieldFloat(QStringLiteral("INTERVALO")),
             textOrNone(row, QStringLiteral("OBS"))};
 }
@@ -44,16 +51,14 @@ TicketWorkout readTicketWorkout(const QString& enrolment, const QString& name,
                                 DataSet& stretching) {
     TicketWorkout workout;
     workout.MATRICULA = enrolment;
-    workout.NOME = name;
+    workout.NOME = blankControls(name);
     workout.TREINO = letter;
     if (aerobic.isOpen() && !aerobic.eof()) {
         workout.DIAS_AEROBICA = weekdaysOf(aerobic);
         workout.aerobic = rowsToEnd(aerobic, aerobicRow);
     }
     if (!exercises.eof()) {
-        workout.PROFESSOR = exercises.fieldText(QStringLiteral("PROFESSOR"));
-        workout.DATA = exercises.fieldDateTime(QStringLiteral("DATA"));
-        workout.DATA_REAVALIACAO = exercises.fieldDateTime(QStringLiteral("DATA_REAVALIACAO"));
+        workout.PROFESSOR = text(exercises, QStringLiteral("PROFESSOR"));
         workout.DIAS_TREINO = weekdaysOf(exercises);
         workout.strength = rowsToEnd(exercises, strengthRow);
     }

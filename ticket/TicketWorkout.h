@@ -2,7 +2,6 @@
 
 #include "SEFUNCOES.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -10,8 +9,8 @@
 
 class DataSet;
 
-// The workout a ticket prints, read once from the fetched queries; the fields keep the tables'
-// names.
+// The workout a ticket prints, read once from the fetched queries, its texts with every control
+// character as a blank; the fields keep the tables' names.
 struct AerobicRow {
     QString CODIGO_EXERCICIO;
     QString EXERCICIO;
@@ -40,10 +39,8 @@ struct StretchingRow {
 struct TicketWorkout {
     QString MATRICULA; // as the member panel shows it
     QString NOME;
-    QString TREINO;    // the workout's letter, "A" to "E"
-    QString PROFESSOR; // the instructor's staff code
-    QDateTime DATA;
-    QDateTime DATA_REAVALIACAO;
+    QString TREINO;               // the workout's letter, "A" to "E"
+    QString PROFESSOR;            // the instructor's staff code
     WeekdayFlags DIAS_AEROBICA{}; // of the first aerobic row
     std::vector<AerobicRow> aerobic;
     WeekdayFlags DIAS_TREINO{};              // of the first strength row

@@ -23,7 +23,8 @@ class RawPrintJob;
 // written. Every failure after opening raises EInOutError; the bytes of a failed write are
 // dropped, so that closing afterwards does not fail on them again. A port that takes no byte for
 // 5 s fails the same way (ETIMEDOUT), in a write or in the close, which otherwise waits until a
-// serial line has sent what the system holds for it.
+// serial line has sent what the system holds for it; so does one whose job ran out of time
+// (PrintDeadline).
 class PrinterPort {
 public:
     PrinterPort();

@@ -32,6 +32,8 @@ public:
     QStringList printerNames() const override;
     QString defaultPrinterName() const override;
     QString deviceUri(const QString& printerName) const override;
+    // None: the canvas printer's own default page.
+    std::optional<Paper> defaultPaper(const QString&) const override { return std::nullopt; }
     std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) override;
     bool printPdfFile(const QString& printerName, const QString& path,
                       const QString& title) override;

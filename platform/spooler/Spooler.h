@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMargins>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // The system print spooler as the printing back-ends use it: the installed printers, the
 // application's current printer and raw jobs (bytes handed to the printer unchanged).
@@ -31,6 +34,13 @@ public:
     virtual QString lastError() const = 0;
 };
 
+// The paper a printer takes by default, in hundredths of a millimetre: its size and the margins
+// the printer cannot print in.
+struct Paper {
+    QSize size;
+    QMargins margins;
+};
+
 class Spooler {
 public:
     virtual ~Spooler() = default;
@@ -43,6 +53,9 @@ public:
     // The device URI of an installed printer ("parallel:/dev/lp0", "socket://host:9100"), empty
     // when there is no such printer.
     virtual QString deviceUri(const QString& printerName) const = 0;
+    // The printer's default paper; none when the spooler does not say, and when it did not answer
+    // (lastError() then says why).
+    virtual std::optional<Paper> defaultPaper(const QString& printerName) const = 0;
     // Opens a printer for raw data; null when it cannot be opened, with the reason in lastError().
     virtual std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) = 0;
     // Queues a finished PDF document as one job; false with the reason in lastError().

@@ -1,10 +1,13 @@
 #include "Spooler.h"
 
+#include "PrintDeadline.h"
+
 #include <QFile>
 
 #include <cups/cups.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -13,11 +16,17 @@ namespace {
 
 // How long one wait on the spooler may last: connecting, an answer, room for a job's bytes.
 // CUPS waits up to a second more for an answer to begin, so a call that sends one request gives
-// up within 5 s.
-constexpr int WaitMs = 4000;
+// up within 5 s. A whole print job may end sooner (PrintDeadline).
+constexpr std::chrono::milliseconds Wait{4000};
 
 int giveUp(http_t*, void*) {
     return 0;
+}
+
+// The connection with the time its next wait may last.
+http_t* bounded(http_t* http) {
+    httpSetTimeout(http, double(printWaitLeft(Wait).count()) / 1000.0, giveUp, nullptr);
+    return http;
 }
 
 // Every call and job has a connection of its own, bounded as above. The library's shared one
@@ -26,11 +35,8 @@ int giveUp(http_t*, void*) {
 // does not answer; so only plain requests are sent here.
 http_t* connectToServer() {
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                WaitMs, nullptr);
-    if (http) {
-        httpSetTimeout(http, WaitMs / 1000.0, giveUp, nullptr);
-    }
-    return http;
+                                int(printWaitLeft(Wait).count()), nullptr);
+    return http ? bounded(http) : nullptr;
 }
 
 using Connection = std::unique_ptr<http_t, void (*)(http_t*)>;
@@ -51,7 +57,7 @@ using Answer = std::unique_ptr<ipp_t, void (*)(ipp_t*)>;
 
 // Sends a request and takes the spooler's answer; null when it did not answer or refused.
 Answer ask(http_t* http, ipp_t* request) {
-    Answer answer(cupsDoRequest(http, request, "/"), ippDelete);
+    Answer answer(cupsDoRequest(bounded(http), request, "/"), ippDelete);
     if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
         answer.reset();
     }
@@ -70,6 +76,17 @@ ipp_t* printerRequest(ipp_op_t operation, const QByteArray& printer, const char*
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  attribute);
     return request;
+}
+
+ipp_t* collection(ipp_t* in, const char* name) {
+    ipp_attribute_t* found = ippFindAttribute(in, name, IPP_TAG_BEGIN_COLLECTION);
+    return found ? ippGetCollection(found, 0) : nullptr;
+}
+
+// An integer member of a collection; 0 when it is missing.
+int integer(ipp_t* in, const char* name) {
+    ipp_attribute_t* found = in ? ippFindAttribute(in, name, IPP_TAG_INTEGER) : nullptr;
+    return found ? ippGetInteger(found, 0) : 0;
 }
 
 // A CUPS job of one document in the given format. CUPS has no pages in a raw stream, so the page
@@ -99,8 +116,8 @@ public:
         if (!jobId)
             return fail(failure(m_http));
         m_jobId = ippGetInteger(jobId, 0);
-        if (cupsStartDocument(m_http, m_printer.constData(), m_jobId, name.constData(), m_format,
-                              1) != HTTP_STATUS_CONTINUE) {
+        if (cupsStartDocument(bounded(m_http), m_printer.constData(), m_jobId, name.constData(),
+                              m_format, 1) != HTTP_STATUS_CONTINUE) {
             const QString message = failure(m_http);
             abort();
             return fail(message);
@@ -118,7 +135,7 @@ public:
         }
         if (bytes.isEmpty())
             return 0;
-        if (cupsWriteRequestData(m_http, bytes.constData(), size_t(bytes.size())) !=
+        if (cupsWriteRequestData(bounded(m_http), bytes.constData(), size_t(bytes.size())) !=
             HTTP_STATUS_CONTINUE) {
             fail(failure(m_http));
             return 0;
@@ -129,7 +146,7 @@ public:
     bool endDocument() override {
         if (m_jobId == 0)
             return fail("Nenhum documento iniciado");
-        const ipp_status_t status = cupsFinishDocument(m_http, m_printer.constData());
+        const ipp_status_t status = cupsFinishDocument(bounded(m_http), m_printer.constData());
         if (status > IPP_STATUS_OK_CONFLICTING) {
             const QString message = failure(m_http);
             abort();
@@ -218,6 +235,29 @@ public:
         ipp_attribute_t* uri =
             answer ? ippFindAttribute(answer.get(), "device-uri", IPP_TAG_URI) : nullptr;
         return uri ? QString::fromUtf8(ippGetString(uri, 0, nullptr)) : QString();
+    }
+
+    std::optional<Paper> defaultPaper(const QString& printerName) const override {
+        m_lastError.clear();
+        const Connection http = connection();
+        if (!http) {
+            m_lastError = failure(nullptr);
+            return std::nullopt;
+        }
+        const Answer answer =
+            ask(http.get(), printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerName.toUtf8(),
+                                           "media-col-default"));
+        if (!answer) {
+            m_lastError = failure(http.get());
+            return std::nullopt;
+        }
+        ipp_t* media = collection(answer.get(), "media-col-default");
+        ipp_t* size = media ? collection(media, "media-size") : nullptr;
+        const Paper paper{
+            QSize(integer(size, "x-dimension"), integer(size, "y-dimension")),
+            QMargins(integer(media, "media-left-margin"), integer(media, "media-top-margin"),
+                     integer(media, "media-right-margin"), integer(media, "media-bottom-margin"))};
+        return paper.size.isEmpty() ? std::nullopt : std::optional(paper);
     }
 
     std::unique_ptr<RawPrintJob> openRawPrinter(const QString& printerName) override {

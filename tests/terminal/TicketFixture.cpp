@@ -61,6 +61,12 @@ QByteArray Ticket::printed(const QString& digit) {
     return port.open(QIODevice::ReadOnly) ? port.readAll() : QByteArray();
 }
 
+void Ticket::longStretchingMemo(int characters) {
+    palendra({QStringLiteral("UPDATE ALONGAMENTO SET Obs = substr(hex(zeroblob(%1)), 1, %2)")
+                  .arg(characters / 2 + 1)
+                  .arg(characters)});
+}
+
 QString Ticket::errorLog() {
     QFile log(TerminalApplication::errorLogPath());
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();

@@ -14,6 +14,9 @@ protected:
     // Serves member 1234 the workout digit and returns what reached the port.
     QByteArray printed(const QString& digit);
     bool kioskAtRest() const;
+    // A stretching memo of this many characters in workout A: a ticket longer than a port's
+    // buffers, with no more blank lines than a page.
+    void longStretchingMemo(int characters);
     // The terminal's error log, emptied before each test.
     static QString errorLog();
 };

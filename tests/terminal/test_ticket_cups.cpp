@@ -5,6 +5,7 @@
 #include "ZELPrinter.h"
 #include "ZelTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -110,6 +111,26 @@ TEST_F(LibraryTicket, DocumentThatCannotStartIsReportedAndLogged) {
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
     EXPECT_TRUE(errorLog().contains(QStringLiteral("ticket not started: Não foi possível iniciar "
                                                    "o documento")))
+        << errorLog().toStdString();
+    EXPECT_TRUE(kioskAtRest());
+}
+
+// A scheduler that hangs fails the ticket by the ticket's own limit (shortened here), the
+// spooler's waits cut short by it; nothing of Qt's waits on the scheduler.
+TEST_F(LibraryTicket, HungSchedulerFailsTheTicketAtItsTimeLimit) {
+    SilentSpooler silent;
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.printers.timeLimit = std::chrono::seconds(1);
+    enter(k.EDTMATRICULA, QStringLiteral("1234"));
+    QElapsedTimer held;
+    held.start();
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    // The scheduler's library waits up to a second more for an answer to begin.
+    EXPECT_LT(held.elapsed(), 3000) << "the window waited on the scheduler";
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
+    EXPECT_TRUE(errorLog().contains(
+        QStringLiteral("ticket not started: Não foi possível abrir a impressora %1")
+            .arg(queueName)))
         << errorLog().toStdString();
     EXPECT_TRUE(kioskAtRest());
 }

@@ -92,7 +92,7 @@ TicketWorkout member1234(const QString& letter) {
         strength("103", "Extensão de Joelhos", "Extensão Joel", "4", "10-12-15", "15", "2", 45)};
     workout.strength.front().OBS = QStringLiteral("Atenção à postura");
     workout.stretching = StretchingRow{QStringLiteral(
-        "Alongar panturrilha.\r\nManter 20 segundos em cada posição, respirando devagar e sem "
+        "Alongar panturrilha.  Manter 20 segundos em cada posição, respirando devagar e sem "
         "balanço.")};
     return workout;
 }

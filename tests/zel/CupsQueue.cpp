@@ -106,3 +106,22 @@ int CupsQueue::unfinishedJobs() const {
     cupsFreeJobs(count, jobs);
     return qMax(0, count);
 }
+
+SilentSpooler::SilentSpooler()
+    : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    auto* any = reinterpret_cast<sockaddr*>(&address);
+    if (m_socket < 0 || ::bind(m_socket, any, length) != 0 || ::listen(m_socket, 16) != 0 ||
+        ::getsockname(m_socket, any, &length) != 0) {
+        throw std::runtime_error("no listening socket");
+    }
+    cupsSetServer(QByteArray("127.0.0.1:" + QByteArray::number(ntohs(address.sin_port))));
+}
+
+SilentSpooler::~SilentSpooler() {
+    cupsSetServer(nullptr);
+    ::close(m_socket);
+}

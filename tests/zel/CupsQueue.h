@@ -53,5 +53,18 @@ private:
     PrinterListener m_listener;
 };
 
+// Points the spooler calls of this thread, ours and Qt's, at a scheduler that takes the
+// connection and never answers, as a hung scheduler or a link that loses the replies does.
+class SilentSpooler {
+public:
+    SilentSpooler();
+    ~SilentSpooler();
+    SilentSpooler(const SilentSpooler&) = delete;
+    SilentSpooler& operator=(const SilentSpooler&) = delete;
+
+private:
+    int m_socket = -1;
+};
+
 // Why the local CUPS server cannot be used, or empty when it runs.
 QString cupsUnavailableReason();

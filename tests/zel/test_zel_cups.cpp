@@ -17,9 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -98,33 +95,6 @@ TEST_F(ZelCupsEndToEnd, SystemPrintDialogOpensOnTheCurrentPrinter) {
     EXPECT_TRUE(queue->listener().waitForJob().contains("dialogo"));
 }
 
-// Points the spooler calls of this thread at a scheduler that takes the connection and never
-// answers, as a hung scheduler or a link that loses the replies does.
-class SilentSpooler {
-public:
-    SilentSpooler() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* any = reinterpret_cast<sockaddr*>(&address);
-        if (m_socket < 0 || ::bind(m_socket, any, length) != 0 || ::listen(m_socket, 16) != 0 ||
-            ::getsockname(m_socket, any, &length) != 0) {
-            ADD_FAILURE() << "no listening socket";
-        }
-        cupsSetServer(QByteArray("127.0.0.1:" + QByteArray::number(ntohs(address.sin_port))));
-    }
-    ~SilentSpooler() {
-        cupsSetServer(nullptr);
-        ::close(m_socket);
-    }
-    SilentSpooler(const SilentSpooler&) = delete;
-    SilentSpooler& operator=(const SilentSpooler&) = delete;
-
-private:
-    int m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-};
-
 // A printer named in the settings while the scheduler hangs: the ticket fails as when the
 // printer cannot be opened, with no box and no dialog (Qt's print dialog and printer would wait on
 // the scheduler without a limit).
@@ -143,6 +113,27 @@ TEST(CupsSpoolerNotAnswering, SilentSchedulerFailsANamedPrinterWithoutItsDialog)
     EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_EQ(dialog.shown(), 0);
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// The canvas printer (the installed printer's ticket) asks the scheduler only through the
+// spooler's bounded calls, here a spooler that answers while the scheduler hangs: Qt's printer
+// would wait on the scheduler for minutes.
+TEST(CupsSpoolerNotAnswering, CanvasDocumentWaitsOnNoOtherCallToTheScheduler) {
+    FakeSpoolerInstalled installed;
+    installed.spooler.addPrinter(QStringLiteral("Recepcao"));
+    SilentSpooler silent;
+    TZELCaPrinter printer;
+    printer.PrinterName = QStringLiteral("Recepcao");
+    printer.ShowDialog = false;
+    printer.ShowProgress = false;
+    QElapsedTimer clock;
+    clock.start();
+    printer.BeginDoc();
+    printer.Print(1, QStringLiteral("Recibo"), true);
+    printer.EndDoc();
+    EXPECT_LT(clock.elapsed(), 2000);
+    ASSERT_EQ(installed.spooler.jobs().size(), 1U);
+    EXPECT_TRUE(installed.spooler.jobs().front().bytes.startsWith("%PDF"));
 }
 
 TEST(CupsSpoolerNotAnswering, SilentSchedulerIsGivenUpOnWithinFiveSeconds) {

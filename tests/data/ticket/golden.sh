@@ -30,10 +30,10 @@ aerobic() { # $1: the machine item with what ends it; $2: blanks from there up t
   nl
 }
 
-# The stretching memo: 91 characters with its CR LF, cut at 40 and 80.
+# The stretching memo: 91 characters with its CR LF, each a blank, cut at 40 and 80.
 stretching() {
   sp 15; printf 'ALONGAMENTO\r\n'
-  printf 'Alongar panturrilha.\r\nManter 20 segundos\r\n'
+  printf 'Alongar panturrilha.  Manter 20 segundos\r\n'
   printf ' em cada posicao, respirando devagar e s\r\n'
   printf 'em balanco.\r\n'
 }
@@ -131,7 +131,7 @@ lheader() {
   printf ' Extensao Joel '; sp 1; printf '     4'; printf '10-12-15'; sp 2; printf '   15'; printf '   2\n'
   lnl
   sp 16; printf 'ALONGAMENTO\n'
-  printf ' Alongar panturrilha.\r\nManter 20 segundos\n'
+  printf ' Alongar panturrilha.  Manter 20 segundos\n'
   printf '  em cada posicao, respirando devagar e s\n'
   printf ' em balanco.\n'
   lrule
