@@ -2,6 +2,7 @@
 
 #include "TerminalApplication.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 
@@ -70,6 +71,16 @@ void Ticket::longStretchingMemo(int characters) {
 QString Ticket::errorLog() {
     QFile log(TerminalApplication::errorLogPath());
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+}
+
+qint64 Ticket::msHeldByWorkoutA(std::chrono::milliseconds ticketTimeLimit) {
+    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    k.printers.timeLimit = ticketTimeLimit;
+    enter(k.EDTMATRICULA, QStringLiteral("1234"));
+    QElapsedTimer held;
+    held.start();
+    enter(k.EDTTREINO, QStringLiteral("1"));
+    return held.elapsed();
 }
 
 bool Ticket::kioskAtRest() const {

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <chrono>
+
 // Member 1234, "Conceição Aparecida Gonçalves Ribeiro", with workouts A and C, aerobic and
 // stretching rows written for the tickets; the ticket's port is the file "TKT" of the test's
 // folder.
@@ -19,6 +21,9 @@ protected:
     void longStretchingMemo(int characters);
     // The terminal's error log, emptied before each test.
     static QString errorLog();
+    // Enter on workout A for member 1234, the ticket given this time limit; how long the window
+    // was held.
+    qint64 msHeldByWorkoutA(std::chrono::milliseconds ticketTimeLimit);
 };
 
 // A ticket typed by hand, from tests/data/ticket.

@@ -3,7 +3,6 @@
 // failures. The other layouts are checked in memory (tests/ticket).
 #include "TicketFixture.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 
@@ -15,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -73,62 +73,68 @@ TEST_F(Ticket, PortThatFailsMidwayStopsTheTicketAndTheKioskServesTheNextMember) 
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
+// A serial printer: the far end of a pseudo-terminal, named as the ticket's port.
+class PseudoTerminalPrinter {
+public:
+    PseudoTerminalPrinter() {
+        char name[256] = {};
+        EXPECT_EQ(::openpty(&m_far, &m_near, name, nullptr, nullptr), 0);
+        m_name = QString::fromLatin1(name);
+    }
+    ~PseudoTerminalPrinter() {
+        closeNear();
+        ::close(m_far);
+    }
+    PseudoTerminalPrinter(const PseudoTerminalPrinter&) = delete;
+    PseudoTerminalPrinter& operator=(const PseudoTerminalPrinter&) = delete;
+
+    const QString& name() const { return m_name; }
+    int far() const { return m_far; }
+    // Wakes a reader of the far end.
+    void closeNear() { ::close(std::exchange(m_near, -1)); }
+
+private:
+    int m_far = -1;
+    int m_near = -1;
+    QString m_name;
+};
+
 TEST_F(Ticket, SerialPrinterThatStopsTakingBytesEndsTheTicketWithinSixSeconds) {
-    // A serial printer gone off line: the far end of a pseudo-terminal that is never read. Its
-    // buffers hold some 20 kB; the ticket is longer. (What the far end holds cannot be read back
-    // afterwards: dropping the rest at close empties it too.)
-    int far = -1;
-    int near = -1;
-    char name[256] = {};
-    ASSERT_EQ(::openpty(&far, &near, name, nullptr, nullptr), 0);
-    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(QString::fromLatin1(name)));
+    // A serial printer gone off line: the far end is never read. Its buffers hold some 20 kB; the
+    // ticket is longer. (What the far end holds cannot be read back afterwards: dropping the rest
+    // at close empties it too.)
+    const PseudoTerminalPrinter printer;
+    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(printer.name()));
     longStretchingMemo(40000);
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("1234"));
-    QElapsedTimer held;
-    held.start();
-    enter(k.EDTTREINO, QStringLiteral("1"));
-    const qint64 heldMs = held.elapsed();
+    const qint64 heldMs = msHeldByWorkoutA(TicketTimeLimit);
 
     EXPECT_GE(heldMs, 5000);
     EXPECT_LT(heldMs, 15000) << "the window waited on the printer";
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Dado INCORRETO ! ")});
     EXPECT_TRUE(kioskAtRest());
     EXPECT_TRUE(errorLog().contains(QStringLiteral("took nothing for 5 s")));
-    ::close(near);
-    ::close(far);
 }
 
 TEST_F(Ticket, PrinterThatKeepsTakingBytesSlowlyIsGivenUpOnAtTheTicketsTimeLimit) {
     // A serial printer at some 2.5 kB/s: every byte taken restarts the port's 5 s, so only the
     // ticket's own limit (shortened here) ends it.
-    int far = -1;
-    int near = -1;
-    char name[256] = {};
-    ASSERT_EQ(::openpty(&far, &near, name, nullptr, nullptr), 0);
-    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(QString::fromLatin1(name)));
+    PseudoTerminalPrinter printer;
+    setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'%1'").arg(printer.name()));
     longStretchingMemo(40000);
     std::atomic<bool> printing = true;
     qsizetype taken = 0;
-    std::thread printer([&] {
+    std::thread reader([&] {
         char chunk[256];
         while (printing) {
-            const ssize_t n = ::read(far, chunk, sizeof chunk);
+            const ssize_t n = ::read(printer.far(), chunk, sizeof chunk);
             taken += std::max<ssize_t>(n, 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.printers.timeLimit = std::chrono::seconds(1);
-    enter(k.EDTMATRICULA, QStringLiteral("1234"));
-    QElapsedTimer held;
-    held.start();
-    enter(k.EDTTREINO, QStringLiteral("1"));
-    const qint64 heldMs = held.elapsed();
+    const qint64 heldMs = msHeldByWorkoutA(std::chrono::seconds(1));
     printing = false;
-    ::close(near); // wakes the reader
-    printer.join();
-    ::close(far);
+    printer.closeNear();
+    reader.join();
 
     EXPECT_GE(heldMs, 1000);
     EXPECT_LT(heldMs, 3000) << "the window waited on the printer";
