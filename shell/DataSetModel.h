@@ -6,8 +6,8 @@
 
 #include <vector>
 
-// The rows of an open data set as a read-only table, one column per field, for the grids. The
-// data sets are forward-only cursors, so the rows are read once, when the model is bound.
+// The rows of an open data set as a read-only table, one column per field, for the grids. The rows
+// are copied as text once, when the model is bound; the data set may move on or close after.
 class DataSetModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
