@@ -113,48 +113,19 @@ QDateTime parseDateTime(const QString& text) {
     return {};
 }
 
-} // namespace
-
-// ---- ActionDeadline ----
-
-namespace {
-// The end of the member's action under way; connections live on the window thread only.
-std::optional<std::chrono::steady_clock::time_point> actionEnd;
-} // namespace
-
-ActionDeadline::ActionDeadline(std::chrono::milliseconds limit)
-    : m_outer(actionEnd) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    actionEnd = m_outer ? std::min(*m_outer, end) : end;
-}
-
-ActionDeadline::~ActionDeadline() {
-    actionEnd = m_outer;
-}
-
-std::chrono::milliseconds ActionDeadline::within(std::chrono::milliseconds limit) {
-    if (!actionEnd) {
-        return limit;
-    }
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(*actionEnd - std::chrono::steady_clock::now());
-    return std::clamp(left, std::chrono::milliseconds(0), limit);
-}
-
-bool ActionDeadline::over() {
-    return within(memberActionLimit).count() == 0;
-}
-
-QString ActionDeadline::overText() {
+QString actionOverText() {
     return QStringLiteral("the action ran out of its %1 ms for the database")
         .arg(memberActionLimit.count());
 }
 
-void ActionDeadline::check() {
-    if (over()) {
-        throw DatabaseError(overText().toStdString());
+// A statement or a login begun after its action ran out fails at once.
+void checkActionTime() {
+    if (ActionDeadline::over()) {
+        throw DatabaseError(actionOverText().toStdString());
     }
 }
+
+} // namespace
 
 // ---- Connection ----
 
@@ -186,7 +157,7 @@ void Connection::open() {
     }
 
     close();
-    ActionDeadline::check();
+    checkActionTime();
     // Connecting within a member's action has what is left of it, if that is less.
     const auto started = std::chrono::steady_clock::now() -
                          (databaseConnectLimit - ActionDeadline::within(databaseConnectLimit));
@@ -462,7 +433,7 @@ DataSet::Rows DataSet::execute(const QString& text, const QMap<QString, QVariant
 }
 
 DataSet::Rows DataSet::executeOnce(const QString& text, const QMap<QString, QVariant>& values) {
-    ActionDeadline::check();
+    checkActionTime();
     QSqlDatabase db = connectedDatabase();
     // Every statement has a budget of its own for all its rows, watched on the connection it
     // runs on.
@@ -532,7 +503,7 @@ void DataSet::failStatement(std::unique_ptr<QSqlQuery> statement) {
     const QString error = errorText(statement->lastError());
     // A statement cut at the end of its action says so, not only what the driver saw.
     const QString what =
-        ActionDeadline::over() ? ActionDeadline::overText() + QStringLiteral(": ") + error : error;
+        ActionDeadline::over() ? actionOverText() + QStringLiteral(": ") + error : error;
     statement.reset();
     if (Connection* kept = keptConnection()) {
         kept->close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CallWatch.h"
+#include "ScopedDeadline.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -43,26 +44,8 @@ class DataSet;
 
 // While one lives, every statement and every attempt to connect ends by its deadline at the
 // latest, and one begun after it fails at once, as a statement that timed out does: the bounds
-// of single calls would otherwise add up within one key press. Window thread only; an action
-// within another keeps the earlier deadline.
-class ActionDeadline {
-public:
-    explicit ActionDeadline(std::chrono::milliseconds limit = memberActionLimit);
-    ~ActionDeadline();
-    ActionDeadline(const ActionDeadline&) = delete;
-    ActionDeadline& operator=(const ActionDeadline&) = delete;
-
-    // A call's limit, cut to what is left of the action under way (0 once it has run out).
-    static std::chrono::milliseconds within(std::chrono::milliseconds limit);
-    // Whether the action under way has run out of time, and the error's words for it.
-    static bool over();
-    static QString overText();
-    // Throws DatabaseError when the action under way has run out of time.
-    static void check();
-
-private:
-    std::optional<std::chrono::steady_clock::time_point> m_outer;
-};
+// of single calls would otherwise add up within one key press.
+using ActionDeadline = platform::ScopedDeadline<struct MemberAction>;
 
 class Connection {
 public:

@@ -127,7 +127,7 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
     const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
     EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
     // The name and the photo, reconnecting included, have one deadline together.
-    const ActionDeadline action;
+    const ActionDeadline action(memberActionLimit);
     const std::optional<QString> name = tables.memberName(EDTMATRICULA->text());
     if (!name) {
         warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());

@@ -29,7 +29,7 @@ void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
     const qlonglong code = textToInteger(EDTAPARELHO->text());
     EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
     const RowField<QString> video = [this] {
-        const ActionDeadline action;
+        const ActionDeadline action(memberActionLimit);
         return tables.machineVideo(EDTAPARELHO->text());
     }();
     if (!video.found) {

@@ -30,7 +30,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         // The workout's queries and its instructor have one deadline together.
-        const ActionDeadline action;
+        const ActionDeadline action(memberActionLimit);
         queries.fetch(*exercises, m_sheet.MATRICULA, letter);
         if (!exercises->eof() && (workoutA || onScreen)) {
             m_sheet.readExerciseRow(*exercises);

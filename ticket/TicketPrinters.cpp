@@ -1,8 +1,8 @@
 #include "TicketPrinters.h"
 
 #include "Database.h"
-#include "PrintDeadline.h"
 #include "SEFUNCOES.h"
+#include "ScopedDeadline.h"
 #include "TerminalApplication.h"
 #include "Tprintfast.h"
 #include "ZELPrinter.h"
@@ -49,7 +49,7 @@ void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
     } catch (const std::exception& error) {
         // What was printed stays printed; the member is told and the kiosk carries on.
         const QString when =
-            platform::printTimeUp()
+            platform::PrintDeadline::over()
                 ? QStringLiteral("stopped at its limit of %1 ms: ").arg(timeLimit.count())
                 : QStringLiteral("stopped: ");
         logTicketFailure(when + QString::fromLocal8Bit(error.what()));

@@ -1,6 +1,6 @@
 #include "PrinterPort.h"
 
-#include "PrintDeadline.h"
+#include "ScopedDeadline.h"
 #include "Spooler.h"
 
 #include <QFile>
@@ -34,9 +34,9 @@ using namespace std::chrono_literals;
 constexpr auto StallLimit = 5s;
 
 [[noreturn]] void throwStalled(const char* step) {
-    throw EInOutError(ETIMEDOUT,
-                      std::string(step) + (printTimeUp() ? ": the job's time limit ran out"
-                                                         : ": the printer took nothing for 5 s"));
+    throw EInOutError(ETIMEDOUT, std::string(step) + (PrintDeadline::over()
+                                                          ? ": the job's time limit ran out"
+                                                          : ": the printer took nothing for 5 s"));
 }
 
 // Writing to a pipe whose reader has gone raises SIGPIPE, which would end the program; the signal
@@ -94,13 +94,13 @@ void waitForRoom(int fd, Clock::time_point deadline) {
 // A serial line's close waits until the kernel has sent what it holds, for up to half a minute
 // on a stalled port. It is waited for here instead, as long as the printer keeps taking bytes.
 void waitUntilSent(int fd) {
-    auto deadline = printWaitEnd(StallLimit);
+    auto deadline = PrintDeadline::waitEnd(StallLimit);
     int fewest = INT_MAX;
     int queued = 0;
     while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
         if (queued < fewest) {
             fewest = queued;
-            deadline = printWaitEnd(StallLimit);
+            deadline = PrintDeadline::waitEnd(StallLimit);
         }
         if (Clock::now() >= deadline) {
             throwStalled("printer close");
@@ -177,13 +177,13 @@ void PrinterPort::writeToDescriptor(const QByteArray& bytes) {
     // Set until every byte is taken: a port that failed is closed without waiting on it again.
     m_writeFailed = true;
     qsizetype done = 0;
-    auto deadline = printWaitEnd(StallLimit);
+    auto deadline = PrintDeadline::waitEnd(StallLimit);
     while (done < bytes.size()) {
         const ssize_t written =
             writeWithoutSigpipe(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (written > 0) {
             done += written;
-            deadline = printWaitEnd(StallLimit);
+            deadline = PrintDeadline::waitEnd(StallLimit);
         } else if (written < 0 && errno == EAGAIN) {
             waitForRoom(m_fd, deadline);
         } else if (written == 0 || errno != EINTR) {

@@ -1,11 +1,12 @@
 #include "Spooler.h"
 
-#include "PrintDeadline.h"
+#include "ScopedDeadline.h"
 
 #include <QFile>
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -19,13 +20,18 @@ namespace {
 // up within 5 s. A whole print job may end sooner (PrintDeadline).
 constexpr std::chrono::milliseconds Wait{4000};
 
+// What the next wait may last, never nothing: a time-out of 0 would mean none to the library.
+std::chrono::milliseconds waitLeft() {
+    return std::max(PrintDeadline::within(Wait), std::chrono::milliseconds(1));
+}
+
 int giveUp(http_t*, void*) {
     return 0;
 }
 
 // The connection with the time its next wait may last.
 http_t* bounded(http_t* http) {
-    httpSetTimeout(http, double(printWaitLeft(Wait).count()) / 1000.0, giveUp, nullptr);
+    httpSetTimeout(http, double(waitLeft().count()) / 1000.0, giveUp, nullptr);
     return http;
 }
 
@@ -35,7 +41,7 @@ http_t* bounded(http_t* http) {
 // does not answer; so only plain requests are sent here.
 http_t* connectToServer() {
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                int(printWaitLeft(Wait).count()), nullptr);
+                                int(waitLeft().count()), nullptr);
     return http ? bounded(http) : nullptr;
 }
 
