@@ -131,12 +131,33 @@ QString withDataSourceWrittenOut(const QString& odbc) {
     return written.join(QLatin1Char(';'));
 }
 
-// Whether the string's driver is FreeTDS, by its name or the library odbcinst.ini gives for it.
-bool isFreeTds(const QList<OdbcPart>& parts) {
+// Whether the string's driver is the one named, by its name or the library odbcinst.ini gives
+// for it.
+bool driverIs(const QList<OdbcPart>& parts, const QString& name) {
     const std::optional<OdbcPart> driver = partNamed(parts, QStringLiteral("DRIVER"));
     return driver &&
            (driver->value + iniEntry("odbcinst.ini", driver->value, QStringLiteral("Driver")))
-               .contains(QStringLiteral("tds"), Qt::CaseInsensitive);
+               .contains(name, Qt::CaseInsensitive);
+}
+
+bool isFreeTds(const QList<OdbcPart>& parts) {
+    return driverIs(parts, QStringLiteral("tds"));
+}
+
+// The server's TCP port: the string's PORT, or the default of the drivers the terminal knows
+// (SQL Server's, PostgreSQL's); none for another driver, whose default is its own.
+std::optional<int> serverPort(const QList<OdbcPart>& parts) {
+    if (const std::optional<OdbcPart> port = partNamed(parts, QStringLiteral("PORT"))) {
+        const int number = port->value.toInt();
+        return number > 0 && number < 65536 ? std::optional(number) : std::nullopt;
+    }
+    if (isFreeTds(parts)) {
+        return 1433;
+    }
+    if (driverIs(parts, QStringLiteral("postgres")) || driverIs(parts, QStringLiteral("psql"))) {
+        return 5432;
+    }
+    return std::nullopt;
 }
 
 // The part naming the server's host: SERVER, or psqlODBC's SERVERNAME. FreeTDS's SERVERNAME names
@@ -388,11 +409,11 @@ QString withServerAddress(const QString& given, Deadline deadline, int browserPo
     const auto withServer = [&](const QString& address) {
         return odbc.left(server->valueStart) + odbcValue(address) + odbc.mid(server->valueEnd);
     };
-    const std::optional<OdbcPart> port = partNamed(parts, QStringLiteral("PORT"));
-    if (instance.isEmpty() || port) {
-        // Else the drivers' own default: SQL Server's or PostgreSQL's.
-        const int tcpPort = port ? port->value.toInt() : isFreeTds(parts) ? 1433 : 5432;
-        return withServer(firstAccepting(host, addresses, tcpPort, deadline));
+    if (instance.isEmpty() || partNamed(parts, QStringLiteral("PORT"))) {
+        // With a port unknown the addresses cannot be tried: the first is handed over.
+        const std::optional<int> port = serverPort(parts);
+        return withServer(port ? firstAccepting(host, addresses, *port, deadline)
+                               : addresses.front());
     }
     const ServerEndpoint endpoint = instanceEndpoint(addresses, instance, deadline, browserPort);
     QString result = withServer(endpoint.address);

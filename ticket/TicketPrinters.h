@@ -10,14 +10,14 @@
 #include <optional>
 
 class DataSet;
+class QObject;
+class TPrintFast;
+class TZELPrinter;
 
 // The longest a ticket may take, all its waits on the printer together: the window serves
 // nothing while it prints, and the systemd watchdog restarts a terminal whose window is silent
 // for 30 s.
 inline constexpr std::chrono::milliseconds TicketTimeLimit = std::chrono::seconds(20);
-class QObject;
-class TPrintFast;
-class TZELPrinter;
 
 // The ticket's two printers as the kiosk holds them: the matrix driver on PORTA_IMP, straight to
 // a port, or the text printing library on the installed printer Caminho_Impressora when

@@ -125,6 +125,11 @@ TEST(ServerAddress, EveryAddressOfANameIsTriedWithinTheDeadline) {
               "DRIVER={FreeTDS};SERVER=127.0.0.3;PORT=" + port);
     EXPECT_FALSE(live.reached());
 
+    // A driver whose port the terminal does not know: its first address, untried.
+    EXPECT_EQ(withServerAddress("DRIVER={MySQL};SERVER=se-pair", inOneSecond()),
+              "DRIVER={MySQL};SERVER=127.0.0.2");
+    EXPECT_FALSE(live.reached());
+
     // No address takes a connection: given up at once, not at the deadline.
     timer.restart();
     EXPECT_THROW(withServerAddress("DRIVER={FreeTDS};SERVER=se-pair;PORT=1", inOneSecond()),
