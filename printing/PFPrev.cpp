@@ -137,12 +137,13 @@ void TPFPreview::SpeedButton2Click() {
             return;
         }
     }
+    QStringList lines;
+    for (int row = 0; row < RichEdit2->count(); ++row) {
+        lines.append(RichEdit2->item(row)->text());
+    }
     PrintFast1->IniciaImpr();
     // The lines hold what the driver wrote, codes and converted letters included.
-    const int count = RichEdit2->count();
-    for (int row = 0; row < count; ++row) {
-        PrintFast1->printPiece(QString(), RichEdit2->item(row)->text(), 0, row + 1 < count, false);
-    }
+    PrintFast1->printJobLines(lines);
     PrintFast1->FimImpr();
 }
 
@@ -172,8 +173,26 @@ void TPFPreview::loadJobFile(const QString& path) {
     }
 }
 
-void TPFPreview::showJob() {
-    RichEdit1->moveCursor(QTextCursor::Start);
-    setWindowState(windowState() | Qt::WindowMaximized);
-    exec();
+void TPFPreview::showPreviewsOf(TPrintFast& driver) {
+    QObject::connect(&driver, &TPrintFast::previewReady, &driver, &TPFPreview::showJob);
+}
+
+void TPFPreview::showJob(const MatrixPreviewJob& job) {
+    TPFPreview window;
+    window.takeJob(job);
+    window.RichEdit1->moveCursor(QTextCursor::Start);
+    window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    window.exec();
+}
+
+// The reprint goes where the job would have gone, whatever printer is current then.
+void TPFPreview::takeJob(const MatrixPreviewJob& job) {
+    for (const QString& line : job.lines) {
+        RichEdit1->appendPlainText(line);
+    }
+    loadJobFile(job.jobFile);
+    PrintFast1->setPrinterPort(job.port);
+    if (!job.queue.isEmpty()) {
+        PrintFast1->setPrinterQueue(job.queue);
+    }
 }

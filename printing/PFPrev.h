@@ -7,9 +7,11 @@ class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
 class TPrintFast;
+struct MatrixPreviewJob;
 
 // Preview of a matrix printer job: the plain text of each line on screen, the job file as the
-// driver wrote it in a hidden list, and a driver of its own to print that file on the port.
+// driver wrote it in a hidden list, and a driver of its own to print that file where the job
+// would have gone.
 class TPFPreview : public QDialog {
     Q_OBJECT
 
@@ -25,10 +27,10 @@ public:
     // The printer chosen in the set-up dialog becomes the application's current printer.
     void SpeedButton3Click();
 
-    // Fills the hidden list with the lines of the job file, bytes kept as they are.
-    void loadJobFile(const QString& path);
-    // Shows the window maximised and modal, with the page at its start.
-    void showJob();
+    // Every preview job of the driver is shown in a window of its own.
+    static void showPreviewsOf(TPrintFast& driver);
+    // Shows the job in a new window, maximised and modal, with the page at its start.
+    static void showJob(const MatrixPreviewJob& job);
 
     QToolBar* ToolBar1;
     QToolButton* SpeedButton3;
@@ -39,4 +41,9 @@ public:
     // into a plain space.
     QListWidget* RichEdit2;
     TPrintFast* PrintFast1;
+
+private:
+    void takeJob(const MatrixPreviewJob& job);
+    // Fills the hidden list with the lines of the job file, bytes kept as they are.
+    void loadJobFile(const QString& path);
 };

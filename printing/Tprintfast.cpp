@@ -4,14 +4,12 @@
 #include "DeviceNames.h"
 #include "MessageBox.h"
 #include "NumberMask.h"
-#include "PFPrev.h"
 #include "Spooler.h"
 #include "Windows1252.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
-#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QUrl>
 
@@ -26,22 +24,6 @@
 #include <utility>
 
 using namespace std::literals;
-
-QString Comprimido;
-QString FimComprimido;
-QString SuperComprimido;
-QString FimSuperComprimido;
-QString Elite;
-QString FimElite;
-QString Negrito;
-QString FimNegrito;
-QString RetornoCarro;
-QString Expandido;
-QString FimExpandido;
-QString Espaco8;
-QString Espaco6;
-QString Ejecao;
-QString TamanhoPagina;
 
 namespace {
 
@@ -107,33 +89,35 @@ CodeColumn columnOf(TPrinterName model) {
     return Epson9;
 }
 
-// nullopt: the model leaves the entry as an earlier job set it.
+// nullopt: the model leaves the entry as an earlier job of the driver set it.
 using Code = std::optional<std::string_view>;
 constexpr std::nullopt_t kept = std::nullopt;
 
+using Codes = MatrixControlCodes;
+
 struct CodeRow {
-    QString* entry;
+    QString Codes::*entry;
     std::array<Code, ColumnCount> codes;
 };
 
 // clang-format off
 const std::array<CodeRow, 15> codeTable = {{
-    //                     IBM                Emilia             Deskjet 500/600                           Rima               Epson 9 pins       Stylus/Canon/Epson 24  40 columns         Bema
-    {&Comprimido,         {"\x0f"sv,          "\x0f"sv,          "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x0f"sv,          "\x0f"sv,          "\x0f"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
-    {&FimComprimido,      {"\x12"sv,          "\x12"sv,          "\x1b\x28\x73\x31\x30\x48"sv,             "\x12"sv,          "\x12"sv,          "\x12"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
-    {&SuperComprimido,    {"\x1e\x35"sv,      "\x1e\x35"sv,      "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x1b\x5b\x05"sv,  "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv,      "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv}},
-    {&FimSuperComprimido, {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x00"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
-    {&Elite,              {"\x1e\x32"sv,      "\x1e\x32"sv,      "\x1b\x28\x73\x31\x32\x48"sv,             "\x1b\x5b\x02"sv,  "\x1b\x4d"sv,      "\x1b\x4d"sv,          "\x1b\x4d"sv,      "\x1b\x4d"sv}},
-    {&FimElite,           {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x01"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
-    {&Negrito,            {"\x1b\x45"sv,      "\x1b\x67"sv,      "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x45"sv,      "\x1b\x45"sv,      "\x1b\x45"sv,          "\x1b\x45"sv,      "\x1b\x45"sv}},
-    {&FimNegrito,         {"\x1b\x46"sv,      "\x1b\x68"sv,      "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x46"sv,      ""sv,              "\x1b\x46"sv,          "\x1b\x46"sv,      "\x1b\x46"sv}},
-    {&RetornoCarro,       {kept,             kept,             kept,                                     kept,             "\x0d"sv,          kept,                 kept,             kept}},
-    {&Expandido,          {"\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,      "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv}},
-    {&FimExpandido,       {"\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,      "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv}},
-    {&Espaco8,            {"\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x28\x73\x31\x50"sv,                 "\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x30"sv,          "\x1b\x30"sv,      "\x1b\x30"sv}},
-    {&Espaco6,            {"\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x28\x73\x30\x50"sv,                 "\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x32"sv,          "\x1b\x32"sv,      "\x1b\x32"sv}},
-    {&Ejecao,             {"\x0c"sv,          "\x0c"sv,          "\x0c"sv,                                  "\x0c"sv,          "\x0c"sv,          "\x0c"sv,              "\x0c"sv,          "\x1b\x32"sv}},
-    {&TamanhoPagina,      {"\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,                              "\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,          "\x1b\x43"sv,      "\x1b\x32"sv}},
+    //                          IBM                Emilia             Deskjet 500/600                           Rima               Epson 9 pins       Stylus/Canon/Epson 24  40 columns         Bema
+    {&Codes::condensed,         {"\x0f"sv,          "\x0f"sv,          "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x0f"sv,          "\x0f"sv,          "\x0f"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Codes::condensedOff,      {"\x12"sv,          "\x12"sv,          "\x1b\x28\x73\x31\x30\x48"sv,             "\x12"sv,          "\x12"sv,          "\x12"sv,              "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Codes::superCondensed,    {"\x1e\x35"sv,      "\x1e\x35"sv,      "\x1b\x28\x73\x31\x36\x2e\x36\x37\x48"sv, "\x1b\x5b\x05"sv,  "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv,      "\x1b\x4d\x0f"sv,  "\x1b\x4d\x0f"sv}},
+    {&Codes::superCondensedOff, {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x00"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Codes::elite,             {"\x1e\x32"sv,      "\x1e\x32"sv,      "\x1b\x28\x73\x31\x32\x48"sv,             "\x1b\x5b\x02"sv,  "\x1b\x4d"sv,      "\x1b\x4d"sv,          "\x1b\x4d"sv,      "\x1b\x4d"sv}},
+    {&Codes::eliteOff,          {"\x1e\x30"sv,      "\x1e\x30"sv,      "\x1b\x28\x73\x31\x30\x48"sv,             "\x1b\x5b\x01"sv,  "\x1b\x50"sv,      "\x1b\x50"sv,          "\x1b\x50"sv,      "\x1b\x50"sv}},
+    {&Codes::bold,              {"\x1b\x45"sv,      "\x1b\x67"sv,      "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x45"sv,      "\x1b\x45"sv,      "\x1b\x45"sv,          "\x1b\x45"sv,      "\x1b\x45"sv}},
+    {&Codes::boldOff,           {"\x1b\x46"sv,      "\x1b\x68"sv,      "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x46"sv,      ""sv,              "\x1b\x46"sv,          "\x1b\x46"sv,      "\x1b\x46"sv}},
+    {&Codes::carriageReturn,    {kept,             kept,             kept,                                     kept,             "\x0d"sv,          kept,                 kept,             kept}},
+    {&Codes::expanded,          {"\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x28\x73\x33\x42"sv,                 "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv,      "\x1b\x57\x01"sv,  "\x1b\x57\x01"sv}},
+    {&Codes::expandedOff,       {"\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x28\x73\x2d\x33\x42"sv,             "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv,      "\x1b\x57\x00"sv,  "\x1b\x57\x00"sv}},
+    {&Codes::lineSpacing8,      {"\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x28\x73\x31\x50"sv,                 "\x1b\x30"sv,      "\x1b\x30"sv,      "\x1b\x30"sv,          "\x1b\x30"sv,      "\x1b\x30"sv}},
+    {&Codes::lineSpacing6,      {"\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x28\x73\x30\x50"sv,                 "\x1b\x32"sv,      "\x1b\x32"sv,      "\x1b\x32"sv,          "\x1b\x32"sv,      "\x1b\x32"sv}},
+    {&Codes::eject,             {"\x0c"sv,          "\x0c"sv,          "\x0c"sv,                                  "\x0c"sv,          "\x0c"sv,          "\x0c"sv,              "\x0c"sv,          "\x1b\x32"sv}},
+    {&Codes::pageLength,        {"\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,                              "\x1b\x43"sv,      "\x1b\x43"sv,      "\x1b\x43"sv,          "\x1b\x43"sv,      "\x1b\x32"sv}},
 }};
 // clang-format on
 
@@ -195,13 +179,9 @@ bool TPrintFast::IniciaImpr() {
         UpdatePrinter();
     }
     QString target = state.portName;
-    m_previewWindow.reset();
+    m_previewLines.reset();
     if (FPreview) {
-        // The reprint goes where this job would have gone, whatever printer is current then.
-        m_previewWindow = std::make_unique<TPFPreview>();
-        TPrintFast& reprint = *m_previewWindow->PrintFast1;
-        reprint.setPrinterPort(state.portName);
-        reprint.m_queuePort = state.queue;
+        m_previewLines.emplace();
         state.previewFileName = previewFileName(platform::now());
         target = state.previewFileName;
     }
@@ -234,7 +214,7 @@ void TPrintFast::ImprString(const QString& Efeito, const QString& aString, int c
 void TPrintFast::printPiece(const QString& effect, const QString& text, int column, bool endLine,
                             bool convert) {
     Job& state = job();
-    const bool overstrike = effect == NegritoEPSON;
+    const bool overstrike = effect == m_codes.boldByOverprint;
     if (overstrike && column == 22) {
         column = 15;
     }
@@ -252,12 +232,12 @@ void TPrintFast::printPiece(const QString& effect, const QString& text, int colu
     }
     if (overstrike) {
         writeAndFlush(piece);
-        writeAndFlush(RetornoCarro);
+        writeAndFlush(m_codes.carriageReturn);
     }
     writeText(piece + QStringLiteral("\r\n"));
     ++state.lineCounter;
-    if (m_previewWindow) {
-        m_previewWindow->RichEdit1->appendPlainText(state.previewLine);
+    if (m_previewLines) {
+        m_previewLines->append(state.previewLine);
     }
     state.previewLine.clear();
     state.column = 0;
@@ -271,7 +251,7 @@ void TPrintFast::ImprComo(const QString& Efeito) {
 }
 
 void TPrintFast::Ejeta() {
-    writeAndFlush(Ejecao);
+    writeAndFlush(m_codes.eject);
     job().lineCounter = 0;
     job().freshPage = true;
 }
@@ -357,21 +337,32 @@ void TPrintFast::Cabec() {
 
 void TPrintFast::FimImpr() {
     job().output.close();
-    if (!m_previewWindow) {
+    if (!m_previewLines) {
         return;
     }
-    // The reprint from the window starts a job of its own, so keep the name now.
-    const QString previewFile = job().previewFileName;
-    m_previewWindow->loadJobFile(previewFile);
-    m_previewWindow->showJob();
-    QFile::remove(previewFile);
+    // A reprint from the preview starts a job of its own, so everything is taken now.
+    const MatrixPreviewJob previewed{*std::exchange(m_previewLines, std::nullopt),
+                                     job().previewFileName, job().portName, job().queue};
+    emit previewReady(previewed);
+    QFile::remove(previewed.jobFile);
+}
+
+void TPrintFast::setPrinterQueue(const QString& queue) {
+    FPrinterPort = queue;
+    m_queuePort = queue;
+}
+
+void TPrintFast::printJobLines(const QStringList& lines) {
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        printPiece(QString(), lines.at(row), 0, row + 1 < lines.size(), false);
+    }
 }
 
 void TPrintFast::PegaPadroes() {
     const CodeColumn column = columnOf(FPrinterName);
     for (const CodeRow& row : codeTable) {
         if (const Code& code = row.codes[column]) {
-            *row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));
+            m_codes.*row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));
         }
     }
 }

@@ -5,10 +5,9 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
-#include <memory>
-
-class TPFPreview;
+#include <optional>
 
 // Printer models; the model only selects the control codes loaded at the start of a job.
 enum TPrinterName {
@@ -43,31 +42,42 @@ public:
     QString ColHeader3;
 };
 
-// Printer control codes of the current model, shared by every driver of the program and reloaded
-// by each job (PegaPadroes). Callers pass them as effects; TamanhoPagina wants the page length
-// byte appended.
-extern QString Comprimido;
-extern QString FimComprimido;
-extern QString SuperComprimido;
-extern QString FimSuperComprimido;
-extern QString Elite;
-extern QString FimElite;
-extern QString Negrito;
-extern QString FimNegrito;
-extern QString RetornoCarro;
-extern QString Expandido;
-extern QString FimExpandido;
-extern QString Espaco8;
-extern QString Espaco6;
-extern QString Ejecao;
-extern QString TamanhoPagina;
+// Printer control codes of a model, filled at the start of every job (PegaPadroes). Callers pass
+// them as effects; pageLength wants the page length byte appended.
+struct MatrixControlCodes {
+    QString condensed;
+    QString condensedOff;
+    QString superCondensed;
+    QString superCondensedOff;
+    QString elite;
+    QString eliteOff;
+    QString bold;
+    QString boldOff;
+    QString carriageReturn;
+    QString expanded;
+    QString expandedOff;
+    QString lineSpacing8;
+    QString lineSpacing6;
+    QString eject;
+    QString pageLength;
+    // Effect that prints a line twice over itself (bold on printers without a bold code).
+    QString boldByOverprint = QStringLiteral("NegritoEPSON");
+};
 
-// Effect that prints a line twice over itself (bold on printers without a bold code).
-inline const QString NegritoEPSON = QStringLiteral("NegritoEPSON");
+// A job printed in preview mode, as the driver hands it over at its end.
+struct MatrixPreviewJob {
+    // The plain text of each finished line.
+    QStringList lines;
+    // The job as the port would have got it; removed once the preview is done with it.
+    QString jobFile;
+    // Where the job would have gone: a port, or a spooler queue when queue is set.
+    QString port;
+    QString queue;
+};
 
 // Driver for character printers written straight to a port, a device or a file: text placed by
 // column, Portuguese letters converted to the printer's bytes, an optional page header with
-// automatic ejects, and an optional on-screen preview. The job in progress is shared by the whole
+// automatic ejects, and an optional preview. The job in progress is shared by the whole
 // program: only one job may be open at a time, whatever the instance. A port that cannot be
 // written, flushed or closed, or whose name is too long to open, raises EInOutError, which
 // callers let through to the error log.
@@ -104,10 +114,17 @@ public:
     void Ejeta();
     // Prints the page header when a page starts; the driver calls it itself.
     void Cabec();
-    // Closes the job; in preview mode then shows the preview window.
+    // Closes the job; in preview mode then hands it to previewReady.
     void FimImpr();
-    // Loads the control codes of PrinterName.
+    // Loads the control codes of PrinterName; a code the model does not set keeps its value.
     void PegaPadroes();
+    const MatrixControlCodes& controlCodes() const { return m_codes; }
+    void setControlCodes(const MatrixControlCodes& codes) { m_codes = codes; }
+    // The job goes to this spooler queue rather than to a file of its name.
+    void setPrinterQueue(const QString& queue);
+    // Prints lines that already hold the printer's bytes, as a job file does; no line end
+    // after the last.
+    void printJobLines(const QStringList& lines);
     // The port in use becomes the port of the system's current printer.
     void UpdatePrinter();
 
@@ -119,12 +136,11 @@ public:
     // Portuguese letters replaced by the printer's bytes (as Windows-1252 characters).
     static QString ConvASC(const QString& aConverter);
 
-    // The preview window of this driver's last preview job, or null.
-    TPFPreview* previewWindow() const { return m_previewWindow.get(); }
+signals:
+    // A preview job ended; whoever shows it is done with it when this returns.
+    void previewReady(const MatrixPreviewJob& job);
 
 private:
-    friend class TPFPreview;
-
     // ImprString with or without the accent conversion (the preview reprints converted text).
     void printPiece(const QString& effect, const QString& text, int column, bool endLine,
                     bool convert);
@@ -143,7 +159,9 @@ private:
     // a local port, handed to the preview's reprint).
     QString m_queuePort;
 
-    std::unique_ptr<TPFPreview> m_previewWindow;
+    MatrixControlCodes m_codes;
+    // The finished lines of a job in preview mode; null when the job prints for real.
+    std::optional<QStringList> m_previewLines;
     bool m_printingHeader = false;
 };
 

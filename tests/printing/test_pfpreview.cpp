@@ -3,6 +3,7 @@
 #include "TestBackends.h"
 #include "Tprintfast.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -27,22 +28,24 @@ protected:
     void previewJob(TPrinterName model, const QString& port,
                     const std::function<void(TPFPreview&)>& inWindow) {
         TPrintFast driver;
+        TPFPreview::showPreviewsOf(driver);
         driver.setPreview(true);
         driver.setPageHeader(false);
         driver.setPrinterName(model);
         driver.setPrinterPort(port);
         ASSERT_TRUE(driver.IniciaImpr());
         EXPECT_TRUE(QFileInfo::exists(PreviewFile));
-        EXPECT_EQ(driver.previewWindow()->PrintFast1->PrinterPort(), port);
         driver.ImprString(QString(), QStringLiteral("Força"), 0, true);
-        driver.ImprString(NegritoEPSON, QStringLiteral("Bold"), 2, true);
+        driver.ImprString(driver.controlCodes().boldByOverprint, QStringLiteral("Bold"), 2, true);
         driver.Ejeta();
         driver.ImprString(QString(), QStringLiteral("fim"), 0, true);
 
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            TPFPreview* window = driver.previewWindow();
+            auto* window = qobject_cast<TPFPreview*>(QApplication::activeModalWidget());
+            ASSERT_NE(window, nullptr);
             shown = window->isVisible() && window->isModal();
+            EXPECT_EQ(window->PrintFast1->PrinterPort(), port);
             inWindow(*window);
             window->close();
         });
@@ -93,7 +96,8 @@ TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
         messages.answerWith(platform::IdYes);
         window.SpeedButton2Click();
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("reprint.txt")));
-        EXPECT_TRUE(FimNegrito.isEmpty()) << "the reprint loads the pfEpson9pinos codes";
+        EXPECT_EQ(window.PrintFast1->controlCodes().carriageReturn, QStringLiteral("\r"))
+            << "the reprint loads the pfEpson9pinos codes";
     });
 }
 

@@ -121,18 +121,19 @@ TEST_F(PrintFastJobs, ColumnCaptionThatIsNotANumberRaises) {
 TEST_F(PrintFastJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
     auto driver = fileDriver(QStringLiteral("negrito.txt"));
     ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(NegritoEPSON, QStringLiteral("Titulo"), 22, false);
-    driver->ImprString(NegritoEPSON, QStringLiteral("Bold"), 25, true);
-    driver->ImprString(NegritoEPSON, QStringLiteral("Só"), 0, true);
+    const QString overprint = driver->controlCodes().boldByOverprint;
+    driver->ImprString(overprint, QStringLiteral("Titulo"), 22, false);
+    driver->ImprString(overprint, QStringLiteral("Bold"), 25, true);
+    driver->ImprString(overprint, QStringLiteral("Só"), 0, true);
     driver->FimImpr();
     EXPECT_EQ(printed(QStringLiteral("negrito.txt")), golden(QStringLiteral("negrito.bin")));
 }
 
 TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) {
-    RetornoCarro.clear(); // as in a program that never ran a pfEpson9pinos job
+    // A driver that never ran a pfEpson9pinos job has no carriage return code.
     auto driver = fileDriver(QStringLiteral("twice.txt"), pfPadraoIBM);
     ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(NegritoEPSON, QStringLiteral("X"), 0, true);
+    driver->ImprString(driver->controlCodes().boldByOverprint, QStringLiteral("X"), 0, true);
     driver->FimImpr();
     EXPECT_EQ(printed(QStringLiteral("twice.txt")),
               golden(QStringLiteral("negrito-sem-retorno.bin")));
@@ -141,15 +142,16 @@ TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) 
 TEST_F(PrintFastJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
     auto driver = fileDriver(QStringLiteral("effects.txt"));
     ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(Negrito, QStringLiteral("Nome"), 5, false);
+    const MatrixControlCodes& codes = driver->controlCodes();
+    driver->ImprString(codes.bold, QStringLiteral("Nome"), 5, false);
     driver->ImprString(QStringLiteral("Obs.:"), QStringLiteral("texto"), 12, true);
     driver->ImprString(QString(), QStringLiteral("ABCDEF"), 0, false);
     driver->ImprString(QString(), QStringLiteral("xy"), 3, false); // left of the current column
     driver->ImprString(QString(), QStringLiteral("z"), 7, true);   // tracked as 3 + 2
     driver->ImprString(QString(), QString(), 4, true);
-    driver->ImprComo(Expandido);
+    driver->ImprComo(codes.expanded);
     driver->ImprString(QString(), QStringLiteral("Big"), 1, true);
-    driver->ImprComo(FimExpandido);
+    driver->ImprComo(codes.expandedOff);
     driver->ImprString(QString(), QStringLiteral("è€Ω😀"), 0, true);
     driver->Ejeta();
     driver->FimImpr();
@@ -184,15 +186,19 @@ TEST_F(PrintFastJobs, EveryModelsCodeTable) {
         {pfImp40col, "codes-imp40.bin"},
         {pfImpBema, "codes-bema.bin"},
     }};
+    using Codes = MatrixControlCodes;
     for (const auto& [model, expected] : models) {
-        RetornoCarro = QStringLiteral("K");
         auto driver = fileDriver(QStringLiteral("codes.txt"), model);
+        Codes earlier;
+        earlier.carriageReturn = QStringLiteral("K"); // shows the codes a model keeps
+        driver->setControlCodes(earlier);
         ASSERT_TRUE(driver->IniciaImpr());
-        for (const QString* code :
-             {&Comprimido, &FimComprimido, &SuperComprimido, &FimSuperComprimido, &Elite, &FimElite,
-              &Negrito, &FimNegrito, &RetornoCarro, &Expandido, &FimExpandido, &Espaco8, &Espaco6,
-              &Ejecao, &TamanhoPagina}) {
-            driver->ImprComo(*code);
+        for (QString Codes::*code :
+             {&Codes::condensed, &Codes::condensedOff, &Codes::superCondensed,
+              &Codes::superCondensedOff, &Codes::elite, &Codes::eliteOff, &Codes::bold,
+              &Codes::boldOff, &Codes::carriageReturn, &Codes::expanded, &Codes::expandedOff,
+              &Codes::lineSpacing8, &Codes::lineSpacing6, &Codes::eject, &Codes::pageLength}) {
+            driver->ImprComo(driver->controlCodes().*code);
             driver->ImprComo(QStringLiteral("|"));
         }
         driver->FimImpr();
@@ -202,24 +208,26 @@ TEST_F(PrintFastJobs, EveryModelsCodeTable) {
 }
 
 TEST_F(PrintFastJobs, KeptCodesCarryOverBetweenJobs) {
-    auto epson = fileDriver(QStringLiteral("a.txt"), pfEpson9pinos);
-    auto ibm = fileDriver(QStringLiteral("b.txt"), pfPadraoIBM);
+    auto driver = fileDriver(QStringLiteral("a.txt"), pfEpson9pinos);
+    const MatrixControlCodes& codes = driver->controlCodes();
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->FimImpr();
+    EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r"));
+    EXPECT_TRUE(codes.boldOff.isEmpty());
 
-    ASSERT_TRUE(epson->IniciaImpr());
-    epson->FimImpr();
-    EXPECT_EQ(RetornoCarro, QStringLiteral("\r"));
-    EXPECT_TRUE(FimNegrito.isEmpty());
-
-    ASSERT_TRUE(ibm->IniciaImpr());
-    ibm->ImprString(NegritoEPSON, QStringLiteral("X"), 0, true);
-    ibm->FimImpr();
-    EXPECT_EQ(RetornoCarro, QStringLiteral("\r")) << "pfPadraoIBM keeps the earlier job's code";
-    EXPECT_EQ(FimNegrito, QStringLiteral("\x1b\x46"));
+    driver->setPrinterName(pfPadraoIBM);
+    driver->setPrinterPort(QStringLiteral("b.txt"));
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->ImprString(codes.boldByOverprint, QStringLiteral("X"), 0, true);
+    driver->FimImpr();
+    EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r")) << "pfPadraoIBM keeps the earlier job's";
+    EXPECT_EQ(codes.boldOff, QStringLiteral("\x1b\x46"));
     EXPECT_EQ(printed(QStringLiteral("b.txt")), bytes("X\rX\r\n"));
 
-    ASSERT_TRUE(epson->IniciaImpr());
-    epson->FimImpr();
-    EXPECT_TRUE(FimNegrito.isEmpty()) << "the next job reloads its own model";
+    driver->setPrinterName(pfEpson9pinos);
+    ASSERT_TRUE(driver->IniciaImpr());
+    driver->FimImpr();
+    EXPECT_TRUE(codes.boldOff.isEmpty()) << "the next job reloads its own model";
 }
 
 TEST_F(PrintFastJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
@@ -263,7 +271,7 @@ TEST_F(PrintFastJobs, SerialPrinterGetsExactlyTheDriversBytes) {
 
     auto driver = fileDriver(QString::fromLatin1(name));
     ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(Negrito, QStringLiteral("Ação"), 2, true);
+    driver->ImprString(driver->controlCodes().bold, QStringLiteral("Ação"), 2, true);
     driver->ImprString(QString(), QStringLiteral("fim\n"), 0, true);
     driver->FimImpr();
 
@@ -321,7 +329,7 @@ TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
 
     ASSERT_TRUE(driver->IniciaImpr());
     try {
-        driver->ImprComo(Negrito);
+        driver->ImprComo(driver->controlCodes().bold);
         FAIL() << "a flushed write to a full device must fail";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.code().value(), ENOSPC);

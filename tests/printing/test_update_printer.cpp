@@ -178,14 +178,17 @@ void reprintFromPreview(const std::function<void(TPFPreview&)>& meanwhile) {
     FakePortInstalled fake;
     fake.port->registers[0x378 + 1] = 0xD8; // a printer that can take data
     TPrintFast driver;
+    TPFPreview::showPreviewsOf(driver);
     driver.setPreview(true);
     driver.setPageHeader(false);
     ASSERT_TRUE(driver.IniciaImpr());
     driver.ImprString(QString(), QStringLiteral("Olá"), 0, true);
     QTimer::singleShot(0, [&] {
-        meanwhile(*driver.previewWindow());
-        driver.previewWindow()->SpeedButton2Click();
-        driver.previewWindow()->close();
+        auto* window = qobject_cast<TPFPreview*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        meanwhile(*window);
+        window->SpeedButton2Click();
+        window->close();
     });
     driver.FimImpr();
 }
