@@ -1,10 +1,12 @@
 #include "ZELBasePrinter.h"
 
 #include "Backends.h"
-#include "ZELPreview.h"
+#include "TextPreviewDocument.h"
 #include "ZELPrintProgress.h"
 
+#include <QApplication>
 #include <QPrinter>
+#include <QScopeGuard>
 
 EZELPrinter::EZELPrinter(const QString& message)
     : std::runtime_error(message.toStdString()) {}
@@ -12,7 +14,11 @@ EZELPrinter::EZELPrinter(const QString& message)
 TZELBasePrinter::TZELBasePrinter(QObject* AOwner)
     : QObject(AOwner) {}
 
-TZELBasePrinter::~TZELBasePrinter() = default;
+// A document abandoned while it was built still gives the cursor back.
+TZELBasePrinter::~TZELBasePrinter() {
+    if (FPreview)
+        QApplication::restoreOverrideCursor();
+}
 
 QStringList TZELBasePrinter::PrintersList() const {
     return platform::spooler().printerNames();
@@ -103,17 +109,28 @@ void TZELBasePrinter::startPosition() {
 }
 
 void TZELBasePrinter::startPreview() {
-    FPreview = std::make_unique<TfrmZELPreview>();
-    FPreview->BeginDoc();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FPreview = std::make_unique<TextPreviewDocument>();
+    FPreview->newPage(1);
 }
 
-void TZELBasePrinter::showPreviewDocument() {
-    std::unique_ptr<TfrmZELPreview> shown = std::move(FPreview);
-    shown->EndDoc();
+void TZELBasePrinter::showPreviewDocument(const TZELPreviewPrint& print) {
+    const std::unique_ptr<TextPreviewDocument> shown = std::move(FPreview);
+    QApplication::restoreOverrideCursor();
     FIsPrinting = false;
     fire(OnTerminate);
     closeProgress();
-    shown->exec();
+    if (!previewer)
+        return;
+    previewer(*shown, [this, print](const TextPreviewDocument& document) {
+        ShowPreview = false;
+        FromPreview = true;
+        const auto previewAgain = qScopeGuard([this] {
+            FromPreview = false;
+            ShowPreview = true;
+        });
+        print(document);
+    });
 }
 
 void TZELBasePrinter::openProgress() {

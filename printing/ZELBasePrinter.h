@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 class QPrinter;
-class TfrmZELPreview;
+class TextPreviewDocument;
 class TfrmZELPrintProgress;
 
 // The text printing library's exception; carries the message text.
@@ -21,6 +21,12 @@ public:
 
 // An optional event; the sender is the printer that fires it.
 using TZELNotifyEvent = std::function<void(QObject* Sender)>;
+
+// Prints a previewed document on the printer that built it.
+using TZELPreviewPrint = std::function<void(const TextPreviewDocument& document)>;
+// Shows a previewed document; `print` prints it.
+using TZELPreviewShow =
+    std::function<void(const TextPreviewDocument& document, const TZELPreviewPrint& print)>;
 
 // The library's texts.
 namespace zeltext {
@@ -73,6 +79,8 @@ public:
 
     // While true the job events are not fired (the preview is printing its document).
     bool FromPreview = false;
+    // Shows the document when ShowPreview is on; without it the document goes unseen.
+    TZELPreviewShow previewer;
 
     int CurrentLine() const { return FCurrentLine; }
     int CurrentPage() const { return FCurrentPage; }
@@ -112,12 +120,14 @@ protected:
     bool namedPrinterChosen();
     bool choosePrinterInDialog(QPrinter& printer);
 
-    // The preview window of a document built for the screen; null when printing for real.
+    // The document built for the screen; null when printing for real. The wait cursor shows
+    // while it is built.
     bool previewing() const { return FPreview != nullptr; }
-    TfrmZELPreview& preview() { return *FPreview; }
+    TextPreviewDocument& preview() { return *FPreview; }
     void startPreview();
-    // Ends the preview's document and the printer's, then shows the preview.
-    void showPreviewDocument();
+    // Ends the previewed document and the printer's, then hands it to the previewer with
+    // `print`, which prints it for real and silently.
+    void showPreviewDocument(const TZELPreviewPrint& print);
 
     // A new document starts on line 1 of page 1; one that is already printing is an error.
     void startPosition();
@@ -131,6 +141,6 @@ protected:
     bool FIsPrinting = false;
 
 private:
-    std::unique_ptr<TfrmZELPreview> FPreview;
+    std::unique_ptr<TextPreviewDocument> FPreview;
     std::unique_ptr<TfrmZELPrintProgress> FProgress;
 };

@@ -2,7 +2,7 @@
 
 #include "PlainLetters.h"
 #include "Spooler.h"
-#include "ZELPreview.h"
+#include "Windows1252.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -33,6 +33,15 @@ TZELPreviewFont previewFont(const TZELCaFont& font) {
     return {font.Color, font.Name, font.Size, font.Style};
 }
 
+TZELCaFont canvasFont(const TZELPreviewFont& font) {
+    TZELCaFont canvas;
+    canvas.Color = font.Color;
+    canvas.Name = font.Name;
+    canvas.Size = font.Size;
+    canvas.Style = font.Style;
+    return canvas;
+}
+
 } // namespace
 
 TZELCaPrinter::TZELCaPrinter(QObject* AOwner)
@@ -47,7 +56,6 @@ void TZELCaPrinter::BeginDoc() {
     startPosition();
     if (ShowPreview) {
         startPreview();
-        preview().CaPrinter = this;
         FIsPrinting = true;
     } else {
         if (!selectPrinter())
@@ -129,9 +137,9 @@ void TZELCaPrinter::WriteStr(int AColumn, const QString& AText) {
     const QString text = blankControls(AText);
     if (previewing()) {
         if (AColumn > FEndColumn)
-            preview().Write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,
+            preview().write(QString(AColumn - FEndColumn, QLatin1Char(' ')), FEndColumn,
                             previewFont(Font));
-        preview().Write(text, AColumn, previewFont(Font));
+        preview().write(text, AColumn, previewFont(Font));
         return;
     }
     applyFont();
@@ -149,7 +157,7 @@ void TZELCaPrinter::NewLine(int ALines) {
     for (int i = 0; i < ALines; ++i) {
         FY += FLineAdvance;
         if (previewing())
-            preview().NewLine(1);
+            preview().newLine(1);
         lineFed(Paper.AutoNewPage, Paper.Lines, 0);
     }
     FEndColumn = 0;
@@ -160,7 +168,7 @@ void TZELCaPrinter::NewPage(int APages) {
         return;
     for (int i = 0; i < APages; ++i) {
         if (previewing())
-            preview().NewPage(1);
+            preview().newPage(1);
         else if (!FPrinter->newPage())
             raiseError(zeltext::CannotStartPage.arg(PrinterName));
         ++FCurrentPage;
@@ -182,7 +190,8 @@ void TZELCaPrinter::EndDoc() {
         return;
     FEndColumn = 0;
     if (previewing()) {
-        showPreviewDocument();
+        showPreviewDocument(
+            [this](const TextPreviewDocument& document) { printPreviewed(document); });
         return;
     }
     const bool ended = FPainter->end();
@@ -207,4 +216,27 @@ void TZELCaPrinter::Abort() {
     FIsPrinting = false;
     fire(OnAbort);
     closeProgress();
+}
+
+// The printer is brought to each block's page and line. Every line end has its own block, but a
+// page left empty has none, so the printer may have to skip more than one page. The pieces
+// already hold their alignment padding, so they are printed left-aligned.
+void TZELCaPrinter::printPreviewed(const TextPreviewDocument& document) {
+    const TZELCaFont original = Font;
+    BeginDoc();
+    if (!IsPrinting())
+        return;
+    for (const TZELTextBlock& block : document.blocks()) {
+        while (block.Page > CurrentPage())
+            NewPage(1);
+        while (block.Page == CurrentPage() && block.Line > CurrentLine())
+            NewLine(1);
+        if (block.IsCRLF)
+            continue;
+        Font = canvasFont(block.Font);
+        const QByteArray& stream = document.pages()[size_t(block.Page - 1)].Stream;
+        Print(block.Column, windows1252::decode(stream.mid(block.Start, block.Len)), false);
+    }
+    EndDoc();
+    Font = original;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextPreviewDocument.h"
 #include "ZELBasePrinter.h"
 
 #include <QColor>
@@ -11,9 +12,6 @@ class QTemporaryFile;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
-enum TFontStyle { fsBold = 0x01, fsItalic = 0x02, fsUnderline = 0x04, fsStrikeOut = 0x08 };
-Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TFontStyles)
 enum TPrinterOrientation { poPortrait, poLandscape };
 
 struct TZELCaFont {
@@ -75,6 +73,7 @@ private:
     QString alignedText(const QString& AText) const;
     void followPrinterState();
     void releasePrinter();
+    void printPreviewed(const TextPreviewDocument& document);
 
     std::unique_ptr<QPdfWriter> FPrinter;
     std::unique_ptr<QPainter> FPainter;

@@ -2,8 +2,8 @@
 
 #include "PlainLetters.h"
 #include "Spooler.h"
+#include "TextPreviewDocument.h"
 #include "Windows1252.h"
-#include "ZELPreview.h"
 
 namespace {
 
@@ -96,7 +96,6 @@ void TZELDmPrinter::BeginDoc() {
     forgetLine();
     if (ShowPreview) {
         startPreview();
-        preview().DmPrinter = this;
     } else {
         if (!selectPrinter())
             return;
@@ -227,7 +226,7 @@ void TZELDmPrinter::NewLine(int ALines) {
     for (int i = 0; i < ALines; ++i) {
         WriteStr(QByteArrayLiteral("\r\n"), QString());
         if (previewing())
-            preview().NewLine(1);
+            preview().newLine(1);
         lineFed(Paper.AutoNewPage, Paper.Lines, Paper.AutoNewPageLines);
     }
     FEndColumn = 0;
@@ -239,7 +238,7 @@ void TZELDmPrinter::NewPage(int APages) {
     for (int i = 0; i < APages; ++i) {
         WriteStr(QByteArrayLiteral("\f"), QString());
         if (previewing())
-            preview().NewPage(1);
+            preview().newPage(1);
         ++FCurrentPage;
         FCurrentLine = 1;
         FEndColumn = 0;
@@ -266,7 +265,8 @@ void TZELDmPrinter::EndDoc(bool EjectPage) {
     WriteStr(escape('@'), QString());
     forgetLine();
     if (previewing()) {
-        showPreviewDocument();
+        showPreviewDocument(
+            [this](const TextPreviewDocument& document) { printPreviewed(document); });
         return;
     }
     if (!FJob->endPage())
@@ -292,13 +292,22 @@ void TZELDmPrinter::Abort() {
     closeProgress();
 }
 
+void TZELDmPrinter::printPreviewed(const TextPreviewDocument& document) {
+    BeginDoc();
+    if (!IsPrinting())
+        return;
+    for (const TZELPreviewPage& page : document.pages())
+        WriteStr(page.DmStream, QString());
+    EndDoc(false);
+}
+
 void TZELDmPrinter::WriteStr(const QByteArray& AText, const QString& APreviewText) {
     if (!FIsPrinting)
         raiseError(zeltext::NotPrinting.arg(PrinterName));
     if (AText.isEmpty() && APreviewText.isEmpty())
         return;
     if (previewing()) {
-        preview().Write(APreviewText, AText, previewFont(Font));
+        preview().write(APreviewText, AText, previewFont(Font));
         return;
     }
     if (FJob->write(AText) < AText.size())

@@ -99,6 +99,7 @@ private:
     // No codes sent and no column used on the current line.
     void forgetLine();
     void forgetJob();
+    void printPreviewed(const TextPreviewDocument& document);
 
     std::unique_ptr<platform::RawPrintJob> FJob;
     QByteArray FPendingCodes;

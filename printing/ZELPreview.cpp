@@ -2,7 +2,6 @@
 
 #include "Backends.h"
 #include "Windows1252.h"
-#include "ZELDmPrinter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,17 +28,6 @@ auto waitCursor() {
     return qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 }
 
-// Switches a printer to print for real and silently while the preview prints through it, until
-// the returned guard goes.
-auto printingFromPreview(TZELBasePrinter& printer) {
-    printer.ShowPreview = false;
-    printer.FromPreview = true;
-    return qScopeGuard([&printer] {
-        printer.FromPreview = false;
-        printer.ShowPreview = true;
-    });
-}
-
 QString hint(const QString& text, const QString& keys) {
     return keys.isEmpty() ? text : text + QLatin1Char('\n') + keys;
 }
@@ -56,29 +44,29 @@ QTextCharFormat charFormat(const TZELPreviewFont& font) {
     return format;
 }
 
-TZELCaFont canvasFont(const TZELPreviewFont& font) {
-    TZELCaFont canvas;
-    canvas.Color = font.Color;
-    canvas.Name = font.Name;
-    canvas.Size = font.Size;
-    canvas.Style = font.Style;
-    return canvas;
-}
-
 } // namespace
 
 TfrmZELPreview::TfrmZELPreview(QWidget* parent)
-    : QDialog(parent) {
+    : TfrmZELPreview(TextPreviewDocument(), nullptr, parent) {}
+
+TfrmZELPreview::TfrmZELPreview(TextPreviewDocument document, TZELPreviewPrint print,
+                               QWidget* parent)
+    : QDialog(parent)
+    , FDocument(std::move(document))
+    , FPrint(std::move(print)) {
     setObjectName(QStringLiteral("Preview"));
     setWindowTitle(QStringLiteral("Visualizar impressão"));
     setWindowState(Qt::WindowMaximized);
     buildWindow();
+    for (int page = 1; page <= pageCount(); ++page)
+        cbxPages->addItem(QString::number(page));
 }
 
-// A document abandoned while it was built still gives the cursor back.
-TfrmZELPreview::~TfrmZELPreview() {
-    if (FBuilding)
-        QApplication::restoreOverrideCursor();
+void TfrmZELPreview::showPreviewsOf(TZELBasePrinter& printer) {
+    printer.previewer = [](const TextPreviewDocument& document, const TZELPreviewPrint& print) {
+        TfrmZELPreview window(document, print);
+        window.exec();
+    };
 }
 
 void TfrmZELPreview::buildWindow() {
@@ -119,10 +107,10 @@ void TfrmZELPreview::buildWindow() {
             ShowPage(FCurrentPage - 1);
     });
     connect(actNext, &QAction::triggered, this, [this] {
-        if (FCurrentPage < PageCount() - 1)
+        if (FCurrentPage < pageCount() - 1)
             ShowPage(FCurrentPage + 1);
     });
-    connect(actLast, &QAction::triggered, this, [this] { ShowPage(PageCount() - 1); });
+    connect(actLast, &QAction::triggered, this, [this] { ShowPage(pageCount() - 1); });
     connect(cbxPages, &QComboBox::activated, this, &TfrmZELPreview::ShowPage);
     connect(actClose, &QAction::triggered, this, &QDialog::close);
 
@@ -175,76 +163,15 @@ QWidget* TfrmZELPreview::buildSheet() {
     return desk;
 }
 
-void TfrmZELPreview::BeginDoc() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FBuilding = true;
-    addPage();
-}
-
-void TfrmZELPreview::EndDoc() {
-    QApplication::restoreOverrideCursor();
-    FBuilding = false;
-}
-
-void TfrmZELPreview::addPage() {
-    FPages.emplace_back();
-    ++FCurrentPage;
-    FCurrentLine = 1;
-    FLineLength = 0;
-    cbxPages->addItem(QString::number(PageCount()));
-}
-
-void TfrmZELPreview::NewPage(int APages) {
-    for (int i = 0; i < APages; ++i)
-        addPage();
-}
-
-void TfrmZELPreview::NewLine(int ALines) {
-    for (int i = 0; i < ALines; ++i) {
-        TZELPreviewPage& page = FPages.back();
-        TZELTextBlock block;
-        block.IsCRLF = true;
-        block.Page = FCurrentPage;
-        block.Line = FCurrentLine;
-        block.Start = int(page.Stream.size());
-        FBlocks.push_back(block);
-        page.Stream += '\n';
-        page.SaveStream += "\r\n";
-        ++FCurrentLine;
-    }
-    FLineLength = 0;
-}
-
-void TfrmZELPreview::addPiece(const QString& AText, int AColumn, const TZELPreviewFont& AFont) {
-    TZELPreviewPage& page = FPages.back();
-    const QByteArray text = windows1252::encode(AText);
-    FBlocks.push_back({false, AFont, FCurrentPage, FCurrentLine, AColumn, int(page.Stream.size()),
-                       int(text.size())});
-    page.Stream += text;
-    page.SaveStream += text;
-    FLineLength = AColumn + int(text.size());
-}
-
-void TfrmZELPreview::Write(const QString& AText, int AColumn, const TZELPreviewFont& AFont) {
-    addPiece(AText, AColumn, AFont);
-}
-
-// A dot-matrix piece carries its own fill, so it goes where the line's text ends.
-void TfrmZELPreview::Write(const QString& AText, const QByteArray& ADmText,
-                           const TZELPreviewFont& AFont) {
-    addPiece(AText, FLineLength, AFont);
-    FPages.back().DmStream += ADmText;
-}
-
 void TfrmZELPreview::ShowPage(int AIndex) {
-    if (AIndex < 0 || AIndex >= PageCount())
+    if (AIndex < 0 || AIndex >= pageCount())
         return;
     const auto wait = waitCursor();
     rePage->hide();
-    rePage->setPlainText(windows1252::decode(FPages[size_t(AIndex)].Stream));
+    rePage->setPlainText(windows1252::decode(FDocument.pages()[size_t(AIndex)].Stream));
     FCurrentPage = AIndex;
     QTextCursor cursor(rePage->document());
-    for (const TZELTextBlock& block : FBlocks) {
+    for (const TZELTextBlock& block : FDocument.blocks()) {
         if (block.Page != AIndex + 1 || block.IsCRLF)
             continue;
         cursor.setPosition(block.Start);
@@ -255,15 +182,15 @@ void TfrmZELPreview::ShowPage(int AIndex) {
     rePage->show();
     actFirst->setEnabled(AIndex > 0);
     actPrior->setEnabled(AIndex > 0);
-    actNext->setEnabled(AIndex < PageCount() - 1);
-    actLast->setEnabled(AIndex < PageCount() - 1);
-    lblStatus->setText(QStringLiteral("Página %1 de %2").arg(AIndex + 1).arg(PageCount()));
+    actNext->setEnabled(AIndex < pageCount() - 1);
+    actLast->setEnabled(AIndex < pageCount() - 1);
+    lblStatus->setText(QStringLiteral("Página %1 de %2").arg(AIndex + 1).arg(pageCount()));
     cbxPages->setCurrentIndex(AIndex);
 }
 
 void TfrmZELPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (PageCount() > 0)
+    if (pageCount() > 0)
         ShowPage(0);
     rePage->setFocus();
 }
@@ -272,49 +199,12 @@ void TfrmZELPreview::showEvent(QShowEvent* event) {
 // because an exception must not cross the event loop.
 void TfrmZELPreview::PrintDocument() {
     try {
-        if (DmPrinter)
-            printDotMatrix();
-        else if (CaPrinter)
-            replayOnCanvas();
+        if (FPrint)
+            FPrint(FDocument);
     } catch (const EZELPrinter& error) {
         platform::showMessage({QStringLiteral("Erro"), error.Message(),
                                platform::MessageIcon::Error, platform::MessageButtons::Ok});
     }
-}
-
-void TfrmZELPreview::printDotMatrix() {
-    const auto silenced = printingFromPreview(*DmPrinter);
-    DmPrinter->BeginDoc();
-    if (!DmPrinter->IsPrinting())
-        return;
-    for (const TZELPreviewPage& page : FPages)
-        DmPrinter->WriteStr(page.DmStream, QString());
-    DmPrinter->EndDoc(false);
-}
-
-// The printer is brought to each block's page and line. Every line end has its own block, but a
-// page left empty has none, so the printer may have to skip more than one page. The pieces
-// already hold their alignment padding, so they are printed left-aligned.
-void TfrmZELPreview::replayOnCanvas() {
-    const auto silenced = printingFromPreview(*CaPrinter);
-    const TZELCaFont original = CaPrinter->Font;
-    CaPrinter->BeginDoc();
-    if (!CaPrinter->IsPrinting())
-        return;
-    for (const TZELTextBlock& block : FBlocks) {
-        while (block.Page > CaPrinter->CurrentPage())
-            CaPrinter->NewPage(1);
-        while (block.Page == CaPrinter->CurrentPage() && block.Line > CaPrinter->CurrentLine())
-            CaPrinter->NewLine(1);
-        if (block.IsCRLF)
-            continue;
-        CaPrinter->Font = canvasFont(block.Font);
-        const QByteArray& stream = FPages[size_t(block.Page - 1)].Stream;
-        CaPrinter->Print(block.Column, windows1252::decode(stream.mid(block.Start, block.Len)),
-                         false);
-    }
-    CaPrinter->EndDoc();
-    CaPrinter->Font = original;
 }
 
 void TfrmZELPreview::SaveDocument() {
@@ -337,7 +227,7 @@ bool TfrmZELPreview::SaveToFile(const QString& AFileName) const {
     QFile file(AFileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    for (const TZELPreviewPage& page : FPages)
+    for (const TZELPreviewPage& page : FDocument.pages())
         if (file.write(page.SaveStream) != page.SaveStream.size())
             return false;
     return file.flush();

@@ -81,6 +81,7 @@ void TZELPrinter::BeginDoc() {
     printer.PrinterName = PrinterName;
     printer.ShowDialog = ShowDialog;
     printer.ShowPreview = ShowPreview;
+    printer.previewer = previewer;
     printer.ShowProgress = ShowProgress;
     printer.Title = Title;
     if (PrinterType == ptCanvas)

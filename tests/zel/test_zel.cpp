@@ -98,6 +98,7 @@ protected:
         printer.ShowTypeDialog = false;
         printer.ShowProgress = false;
         printer.ShowPreview = true;
+        TfrmZELPreview::showPreviewsOf(printer);
         events.attach(printer);
     }
 
@@ -116,7 +117,7 @@ protected:
 };
 
 QString pageText(const TfrmZELPreview* preview, int page) {
-    return windows1252::decode(preview->Pages().at(size_t(page)).Stream);
+    return windows1252::decode(preview->document().pages().at(size_t(page)).Stream);
 }
 
 TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
@@ -129,8 +130,8 @@ TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
     EXPECT_EQ(printer.CurrentLine(), 4);
     endAndInspect([](TfrmZELPreview* preview) {
         EXPECT_EQ(pageText(preview, 0), " Olá    x\n\n  y  z\n");
-        EXPECT_EQ(preview->Pages().at(0).SaveStream, " Ol\xe1    x\r\n\r\n  y  z\r\n");
-        EXPECT_TRUE(preview->Pages().at(0).DmStream.isEmpty());
+        EXPECT_EQ(preview->document().pages().at(0).SaveStream, " Ol\xe1    x\r\n\r\n  y  z\r\n");
+        EXPECT_TRUE(preview->document().pages().at(0).DmStream.isEmpty());
     });
     EXPECT_FALSE(printer.IsPrinting());
     EXPECT_EQ(events.fired, QStringList({"start", "page", "print", "print", "line", "line", "print",
@@ -148,7 +149,7 @@ TEST_F(ZelFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
     EXPECT_EQ(printer.CurrentLine(), 1);
     printer.NewPage(2);
     EXPECT_EQ(printer.CurrentPage(), 4);
-    endAndInspect([](TfrmZELPreview* preview) { EXPECT_EQ(preview->PageCount(), 4); });
+    endAndInspect([](TfrmZELPreview* preview) { EXPECT_EQ(preview->document().pageCount(), 4); });
     EXPECT_EQ(events.fired.count("page"), 4);
 }
 
@@ -163,8 +164,8 @@ TEST_F(ZelFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
     printer.NewLine(1); // line 4 > 5 - 2
     EXPECT_EQ(printer.CurrentPage(), 2);
     endAndInspect([](TfrmZELPreview* preview) {
-        EXPECT_EQ(preview->PageCount(), 2);
-        EXPECT_TRUE(preview->Pages().at(0).DmStream.endsWith("\r\n\f"));
+        EXPECT_EQ(preview->document().pageCount(), 2);
+        EXPECT_TRUE(preview->document().pages().at(0).DmStream.endsWith("\r\n\f"));
     });
 }
 
@@ -177,12 +178,12 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
     printer.Print(2, QStringLiteral("Ação"), true);
     endAndInspect([](TfrmZELPreview* preview) {
         EXPECT_EQ(pageText(preview, 0), "  Acao\n");
-        const QByteArray& raw = preview->Pages().at(0).DmStream;
+        const QByteArray& raw = preview->document().pages().at(0).DmStream;
         EXPECT_TRUE(raw.contains("\x12\x1bW1\x1b"
                                  "E"))
             << raw.toHex(' ').toStdString();
         EXPECT_TRUE(raw.endsWith("Acao\r\n\f\x1b@"));
-        const auto& blocks = preview->Blocks();
+        const auto& blocks = preview->document().blocks();
         const auto text = std::find_if(blocks.begin(), blocks.end(),
                                        [](const TZELTextBlock& block) { return block.Len == 4; });
         ASSERT_NE(text, blocks.end());
@@ -205,7 +206,7 @@ TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
     printer.Print(0, QStringLiteral("a\u2013\u20AC\u2026\u00E7\u0100"), true);
     endAndInspect([](TfrmZELPreview* preview) {
         EXPECT_EQ(pageText(preview, 0), QStringLiteral("a\u2013\u20AC\u2026\u00E7?\n"));
-        const QByteArray& raw = preview->Pages().at(0).DmStream;
+        const QByteArray& raw = preview->document().pages().at(0).DmStream;
         EXPECT_TRUE(raw.contains("a\x96\x80\x85\xE7?\r\n")) << raw.toHex(' ').toStdString();
     });
 }
@@ -225,7 +226,7 @@ TEST_F(ZelFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
                                                     "2\x1bP\x1bx0\x12\x1bW0\x1b"
                                                     "F\x1b"
                                                     "4\x1bH\x1bT\x1b-0");
-        const QByteArray& raw = preview->Pages().at(0).DmStream;
+        const QByteArray& raw = preview->document().pages().at(0).DmStream;
         EXPECT_EQ(raw.count(italic), 2) << raw.toHex(' ').toStdString();
         EXPECT_TRUE(raw.contains("\r\n" + italic + italic + "z\r\n"));
     });
@@ -262,6 +263,7 @@ TEST_F(ZelFacade, CallsOutsideADocumentDoNothing) {
 TEST(ZelCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
     TZELCaPrinter printer;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     printer.ShowProgress = false;
     printer.Paper.Columns = 12;
     printer.Paper.MarginLeft = 1;

@@ -114,6 +114,7 @@ TEST_F(ZelJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
     quiet(printer);
     printer.Paper.Lines = 0;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     events.attach(printer);
     bool stayedOpen = false;
     whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
@@ -438,6 +439,7 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     quiet(previewed);
     previewed.ShowTypeDialog = false;
     previewed.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(previewed);
     bool stayedOpen = false;
     whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
         preview->actPrint->trigger();
@@ -454,6 +456,7 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
     TZELCaPrinter printer;
     quiet(printer);
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     whenModal<TfrmZELPreview>([](TfrmZELPreview* preview) {
         preview->PrintDocument();
         preview->close();

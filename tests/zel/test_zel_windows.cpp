@@ -32,6 +32,7 @@ void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers) {
 void previewThreePages(std::function<void(TfrmZELPreview*)> inspect) {
     TZELCaPrinter printer;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     printer.ShowProgress = false;
     printer.BeginDoc();
     printer.Print(0, QStringLiteral("primeira"), true);
@@ -65,7 +66,7 @@ NavigationState navigation(const TfrmZELPreview* preview) {
 TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
     previewThreePages([](TfrmZELPreview* preview) {
         EXPECT_EQ(preview->windowTitle(), "Visualizar impressão");
-        EXPECT_EQ(preview->PageCount(), 3);
+        EXPECT_EQ(preview->document().pageCount(), 3);
         EXPECT_EQ(preview->cbxPages->count(), 3);
         NavigationState state = navigation(preview);
         EXPECT_EQ(state.status, "Página 1 de 3");
@@ -159,6 +160,7 @@ void saveOneLine(const QString& text, const QString& fileName) {
     });
     TZELCaPrinter printer;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     printer.ShowProgress = false;
     printer.BeginDoc();
     printer.Print(1, text, true);
@@ -255,6 +257,7 @@ bool progressShown() {
 TEST(ZelProgress, ShownDuringTheDocumentOnly) {
     TZELDmPrinter printer;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     printer.BeginDoc();
     EXPECT_TRUE(progressShown());
     bool shownWithPreview = true;
@@ -272,6 +275,7 @@ TEST(ZelProgress, ShownDuringTheDocumentOnly) {
 TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
     TZELPrinter printer;
     printer.ShowPreview = true;
+    TfrmZELPreview::showPreviewsOf(printer);
     printer.ShowProgress = false;
     whenModal<TfrmZELPrinterTypeDlg>([](TfrmZELPrinterTypeDlg* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Seleção de impressora");
@@ -287,7 +291,7 @@ TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
     });
     QByteArray raw;
     whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
-        raw = preview->Pages().at(0).DmStream;
+        raw = preview->document().pages().at(0).DmStream;
         preview->close();
     });
     printer.BeginDoc();

@@ -1,0 +1,48 @@
+#include "TextPreviewDocument.h"
+
+#include "Windows1252.h"
+
+void TextPreviewDocument::newPage(int pages) {
+    for (int i = 0; i < pages; ++i) {
+        m_pages.emplace_back();
+        m_currentLine = 1;
+        m_lineLength = 0;
+    }
+}
+
+void TextPreviewDocument::newLine(int lines) {
+    for (int i = 0; i < lines; ++i) {
+        TZELPreviewPage& page = m_pages.back();
+        TZELTextBlock block;
+        block.IsCRLF = true;
+        block.Page = pageCount();
+        block.Line = m_currentLine;
+        block.Start = int(page.Stream.size());
+        m_blocks.push_back(block);
+        page.Stream += '\n';
+        page.SaveStream += "\r\n";
+        ++m_currentLine;
+    }
+    m_lineLength = 0;
+}
+
+void TextPreviewDocument::addPiece(const QString& text, int column, const TZELPreviewFont& font) {
+    TZELPreviewPage& page = m_pages.back();
+    const QByteArray bytes = windows1252::encode(text);
+    m_blocks.push_back({false, font, pageCount(), m_currentLine, column, int(page.Stream.size()),
+                        int(bytes.size())});
+    page.Stream += bytes;
+    page.SaveStream += bytes;
+    m_lineLength = column + int(bytes.size());
+}
+
+void TextPreviewDocument::write(const QString& text, int column, const TZELPreviewFont& font) {
+    addPiece(text, column, font);
+}
+
+// A dot-matrix piece carries its own fill, so it goes where the line's text ends.
+void TextPreviewDocument::write(const QString& text, const QByteArray& dmText,
+                                const TZELPreviewFont& font) {
+    addPiece(text, m_lineLength, font);
+    m_pages.back().DmStream += dmText;
+}
