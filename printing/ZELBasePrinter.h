@@ -53,7 +53,7 @@ inline const QString CannotAbort =
 } // namespace zeltext
 
 // What every printer of the library shares: the published settings, the events, the page
-// position, printer selection, the preview and progress windows and error reporting.
+// position, printer selection, the previewed document, the progress window and error reporting.
 class TZELBasePrinter : public QObject {
     Q_OBJECT
 public:
