@@ -120,8 +120,8 @@ void TDBGrid::setColumns(std::vector<TColumn> columns) {
     arrangeColumns();
 }
 
-void TDBGrid::bind(DataSet& dataSet) {
-    m_model.bind(dataSet);
+void TDBGrid::bind(GridRows rows) {
+    m_model.setRows(std::move(rows));
     arrangeColumns();
     if (m_model.rowCount() > 0) {
         setCurrentIndex(m_model.index(
@@ -130,7 +130,7 @@ void TDBGrid::bind(DataSet& dataSet) {
     }
 }
 
-// The data set's fields in the order of the grid's columns; the others are not shown.
+// The rows' fields in the order of the grid's columns; the others are not shown.
 void TDBGrid::arrangeColumns() {
     QHeaderView* header = horizontalHeader();
     for (int logical = 0; logical < m_model.columnCount(); ++logical) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataSetModel.h"
+#include "GridRowsModel.h"
 
 #include <QColor>
 #include <QFont>
@@ -18,7 +18,7 @@ struct TColumn {
     QColor TitleColor;
 };
 
-// A read-only grid over the rows of a data set. Its one change to the standard grid: a cell of a
+// A read-only grid over rows of texts. Its one change to the standard grid: a cell of a
 // data column is painted in that column's title colour over the standard background; the
 // indicator column, at the left, keeps the fixed colour and marks the current row.
 class TDBGrid : public QTableView {
@@ -33,8 +33,8 @@ public:
     void setTitleFont(const QFont& font) { m_titleFont = font; }
     const QFont& titleFont() const { return m_titleFont; }
 
-    // Shows the rows of the data set, read now; the first one becomes the current row.
-    void bind(DataSet& dataSet);
+    // Shows the rows; the first one becomes the current row.
+    void bind(GridRows rows);
     // A field of the current row as text; empty when the grid has no rows.
     QString currentFieldText(const QString& field) const;
     // The column shown at a visual place, or null.
@@ -54,7 +54,7 @@ protected:
 private:
     void arrangeColumns();
 
-    DataSetModel m_model;
+    GridRowsModel m_model;
     std::vector<TColumn> m_columns;
     QColor m_fixedColor;
     QFont m_titleFont;

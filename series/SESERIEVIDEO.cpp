@@ -125,13 +125,38 @@ std::vector<TColumn> strengthColumns() {
     };
 }
 
+GridRows aerobicRows(const std::vector<AerobicRow>& rows) {
+    GridRows grid{{QStringLiteral("CODIGO_EXERCICIO"), QStringLiteral("EXERCICIO"),
+                   QStringLiteral("DURACAO"), QStringLiteral("VELOCIDADE"),
+                   QStringLiteral("NIVEL_DIFICULDADE")},
+                  {}};
+    for (const AerobicRow& row : rows) {
+        grid.rows.push_back({row.CODIGO_EXERCICIO, row.EXERCICIO, row.DURACAO.text,
+                             row.VELOCIDADE.text, row.NIVEL_DIFICULDADE.text});
+    }
+    return grid;
+}
+
+GridRows strengthRows(const std::vector<StrengthRow>& rows) {
+    GridRows grid{{QStringLiteral("CODIGO_EXERCICIO"), QStringLiteral("APARELHO"),
+                   QStringLiteral("EXERCICIO"), QStringLiteral("SERIES"),
+                   QStringLiteral("REPETICOES"), QStringLiteral("PESO"),
+                   QStringLiteral("REGULAGEM"), QStringLiteral("INTERVALO"), QStringLiteral("OBS")},
+                  {}};
+    for (const StrengthRow& row : rows) {
+        grid.rows.push_back({row.CODIGO_EXERCICIO, row.APARELHO, row.EXERCICIO, row.SERIES,
+                             row.REPETICOES, row.PESO, row.REGULAGEM, row.INTERVALO.text,
+                             row.OBS.value_or(QString())});
+    }
+    return grid;
+}
+
 } // namespace
 
-TFRMSERIEVIDEO::TFRMSERIEVIDEO(QWidget& owner, const SheetData& sheet, SeriesRows rows,
-                               Connection& catalogue, KeypadSession* kioskKeypad)
+TFRMSERIEVIDEO::TFRMSERIEVIDEO(QWidget& owner, const Workout& workout, Connection& catalogue,
+                               KeypadSession* kioskKeypad)
     : ModalWindow(&owner)
-    , m_sheet(sheet)
-    , m_rows(rows) {
+    , m_workout(workout) {
     setWindowTitle(QStringLiteral("Série Video "));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -259,19 +284,19 @@ void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
 }
 
 void TFRMSERIEVIDEO::FormShow() {
-    Timer1->setInterval(SheetData::idleIntervalMs(m_sheet.Tempo_Serie));
+    Timer1->setInterval(SheetData::idleIntervalMs(m_workout.sheet.Tempo_Serie));
     startIdleTimeOut();
 
-    LBLMATRICULA->setText(m_sheet.MATRICULA);
-    LBLNOME->setText(m_sheet.NOME_ALUNO);
-    LBLDATAINICIO->setText(m_sheet.DATA_TREINO);
-    LBLPROFESSOR->setText(m_sheet.NOME_PROFESSOR);
+    LBLMATRICULA->setText(m_workout.sheet.MATRICULA);
+    LBLNOME->setText(m_workout.sheet.NOME_ALUNO);
+    LBLDATAINICIO->setText(m_workout.sheet.DATA_TREINO);
+    LBLPROFESSOR->setText(m_workout.sheet.NOME_PROFESSOR);
     showStretching();
 
-    if (m_rows.aerobic.isOpen()) {
-        DBGAEROBICA->bind(m_rows.aerobic);
+    if (m_workout.isWorkoutA()) {
+        DBGAEROBICA->bind(aerobicRows(m_workout.aerobic));
         LBLAROBICA->setGeometry(0, LBLAROBICA->y(), pageWidth, LBLAROBICA->height());
-        markWeekdays(LBLAero, m_sheet.DIAS_AEROBICA);
+        markWeekdays(LBLAero, m_workout.sheet.DIAS_AEROBICA);
         PNLAEROBICO->show();
         PNLEXERCICIO->move(PNLEXERCICIO->x(), 230);
     } else {
@@ -282,32 +307,29 @@ void TFRMSERIEVIDEO::FormShow() {
     for (TDBGrid* grid : DBGEXERCICIOS) {
         grid->hide();
     }
-    const qlonglong workout = textToInteger(m_sheet.TREINO);
+    const qlonglong workout = textToInteger(m_workout.sheet.TREINO);
     if (workout >= 1 && workout <= 5) {
         const auto index = static_cast<size_t>(workout - 1);
-        LBLTREINO->setText(m_sheet.LETRA_TREINO);
-        DBGEXERCICIOS[index]->bind(m_rows.exercises);
+        LBLTREINO->setText(m_workout.sheet.LETRA_TREINO);
+        DBGEXERCICIOS[index]->bind(strengthRows(m_workout.strength));
         DBGEXERCICIOS[index]->show();
     }
-    markWeekdays(LBLExer, m_sheet.DIAS_TREINO);
+    markWeekdays(LBLExer, m_workout.sheet.DIAS_TREINO);
 
-    const qlonglong reassessment = textToInteger(m_sheet.TEMPO_REAVALIACAO);
-    LBLREAVALIACAO->setText(reassessment != 0 ? m_sheet.DATA_REAVALIACAO_TEXTO
+    const qlonglong reassessment = textToInteger(m_workout.sheet.TEMPO_REAVALIACAO);
+    LBLREAVALIACAO->setText(reassessment != 0 ? m_workout.sheet.DATA_REAVALIACAO_TEXTO
                                               : QStringLiteral("    /       /"));
     takeKeypadOver();
     QCoreApplication::processEvents();
 }
 
-// The check boxes and the memo show the first stretching row.
+// The check boxes and the memo show the stretching row.
 void TFRMSERIEVIDEO::showStretching() {
-    DataSet& stretching = m_rows.stretching;
-    const bool hasRow = stretching.isOpen() && (stretching.first(), !stretching.eof());
+    const StretchingRow stretching = m_workout.stretching.value_or(StretchingRow{});
     for (size_t i = 0; i < DBCBAlogamento.size(); ++i) {
-        const QString field = QStringLiteral("Alogamento_%1").arg(i + 1, 2, 10, QLatin1Char('0'));
-        DBCBAlogamento[i]->setChecked(hasRow && stretching.fieldBoolean(field));
+        DBCBAlogamento[i]->setChecked(stretching.Alogamento[i]);
     }
-    DBMEMOALONGAMENTO->setPlainText(hasRow ? stretching.fieldText(QStringLiteral("Obs"))
-                                           : QString());
+    DBMEMOALONGAMENTO->setPlainText(stretching.Obs.value_or(QString()));
 }
 
 void TFRMSERIEVIDEO::startIdleTimeOut() {

@@ -2,7 +2,7 @@
 
 #include "Database.h"
 #include "ModalWindow.h"
-#include "SheetData.h"
+#include "Workout.h"
 
 #include <array>
 #include <optional>
@@ -16,26 +16,18 @@ class QTimer;
 class TComm;
 class TDBGrid;
 
-// The fetched rows the series window shows, left open by the retrieval: the aerobic
-// prescription (open for workout A only), the chosen workout's exercises, the stretching.
-struct SeriesRows {
-    DataSet& aerobic;
-    DataSet& exercises;
-    DataSet& stretching;
-};
-
 // A member's workout on screen instead of on paper: the aerobic prescription (workout A), the
 // strength workout with its weekdays, the stretching positions. A double click or Enter on a row
 // plays that exercise's video. The window closes on Esc or after an idle time-out.
 class TFRMSERIEVIDEO : public ModalWindow {
 public:
-    // Shows sheet and rows; an exercise's video is looked up in catalogue. While it is open the
+    // Shows the workout; an exercise's video is looked up in catalogue. While it is open the
     // window reads the kiosk's keypad, when there is one, through a session of its own.
-    TFRMSERIEVIDEO(QWidget& owner, const SheetData& sheet, SeriesRows rows, Connection& catalogue,
+    TFRMSERIEVIDEO(QWidget& owner, const Workout& workout, Connection& catalogue,
                    KeypadSession* kioskKeypad = nullptr);
     ~TFRMSERIEVIDEO() override;
 
-    // Fills the window from the sheet. A workout digit or a re-assessment setting that is no
+    // Fills the window from the workout. A workout digit or a re-assessment setting that is no
     // integer raises ConversionError there, and the rest is not shown.
     void FormShow();
 
@@ -117,8 +109,7 @@ private:
     void takeKeypadOver();
     void giveKeypadBack();
 
-    const SheetData m_sheet;
-    const SeriesRows m_rows;
+    const Workout m_workout;
     KeypadSession* m_kioskKeypad = nullptr;
     KeypadSession* m_keypad = nullptr;
     QWidget* m_page = nullptr; // the 1024 x 730 layout, centred in the window

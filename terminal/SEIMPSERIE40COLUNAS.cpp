@@ -135,7 +135,7 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
         EDTMATRICULA->setFocus();
         return;
     }
-    m_sheet = SheetData::ofMember(EDTMATRICULA->text(), *name);
+    m_workout = Workout::ofMember(EDTMATRICULA->text(), *name);
     LBLNOME->setText(*name);
     EDTMATRICULA->setEnabled(false);
     EDTTREINO->setEnabled(true);
@@ -154,7 +154,7 @@ void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const 
 }
 
 void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
-    const RowField<QByteArray> photo = tables.memberPhoto(m_sheet.MATRICULA);
+    const RowField<QByteArray> photo = tables.memberPhoto(m_workout.sheet.MATRICULA);
     if (!photo.found) {
         return;
     }

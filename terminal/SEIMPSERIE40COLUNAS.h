@@ -3,7 +3,6 @@
 #include "KioskPanels.h"
 #include "KioskTables.h"
 #include "ModalWindow.h"
-#include "SheetData.h"
 #include "TicketPrinters.h"
 #include "WorkoutQueries.h"
 
@@ -41,8 +40,8 @@ public:
 
     // Fetches the chosen workout and prints it or shows it on screen.
     void IMP_SERIE_40_COLUNOS();
-    // What the last fetch found, as the series window is given it.
-    const SheetData& sheetData() const { return m_sheet; }
+    // What the last fetch found, as the ticket and the series window are given it.
+    const Workout& workout() const { return m_workout; }
     // Prints the fetched workout as a receipt ticket.
     void IMP_CUPOM();
 
@@ -58,7 +57,7 @@ public:
 
     // Settings, members, photos, staff, machines.
     KioskTables tables;
-    // The fetched workout.
+    // The queries the workout is fetched with.
     WorkoutQueries queries;
     TicketPrinters printers;
     // The member panel's idle time: when it runs out with no key, the panel goes back to rest.
@@ -104,7 +103,7 @@ private:
     void showSeries();
 
     TFRMSEPRINCIPAL& m_owner;
-    SheetData m_sheet;
+    Workout m_workout;                 // the member found, and the workout fetched for him
     KeypadSession* m_keypad = nullptr; // the series window takes it over while it is open
     // Boxes close by themselves while the kiosk is open on a keypad.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;

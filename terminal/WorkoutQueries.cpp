@@ -1,5 +1,11 @@
 #include "WorkoutQueries.h"
 
+#include "SEFUNCOES.h"
+
+#include <QLocale>
+
+#include <functional>
+
 namespace {
 
 const QStringList aerobicSql{
@@ -50,6 +56,74 @@ void openQuery(QueryDataSet& query, const QStringList& lines, const QString& enr
     query.open();
 }
 
+// A date as the series window shows it; blank when the back office holds one that does not read
+// as a date, which must not cost the member his workout.
+QString dateText(const DataSet& row, const QString& field,
+                 const std::function<QString(QDate)>& format) {
+    try {
+        return format(row.fieldDateTime(field).date());
+    } catch (const DatabaseError&) {
+        return {};
+    }
+}
+
+void readDates(SheetData& sheet, const DataSet& row) {
+    sheet.DATA_TREINO = dateText(row, QStringLiteral("DATA"), [](QDate date) {
+        return QLocale().toString(date, QStringLiteral("dd / MMMM / yyyy"));
+    });
+    sheet.DATA_REAVALIACAO_TEXTO =
+        dateText(row, QStringLiteral("DATA_REAVALIACAO"),
+                 [](QDate date) { return date.toString(QStringLiteral("dd/MM/yyyy")); });
+}
+
+Figure figure(const DataSet& row, const QString& field) {
+    return {row.fieldText(field), row.fieldFloat(field)};
+}
+
+std::optional<QString> textOrNone(const DataSet& row, const QString& field) {
+    return row.isNull(field) ? std::nullopt : std::optional(row.fieldText(field));
+}
+
+AerobicRow aerobicRow(const DataSet& row) {
+    return {row.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
+            row.fieldText(QStringLiteral("EXERCICIO")),
+            row.fieldText(QStringLiteral("DESCRICAOABREVIADA")),
+            figure(row, QStringLiteral("DURACAO")),
+            figure(row, QStringLiteral("VELOCIDADE")),
+            figure(row, QStringLiteral("NIVEL_DIFICULDADE"))};
+}
+
+StrengthRow strengthRow(const DataSet& row) {
+    return {row.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
+            row.fieldText(QStringLiteral("EXERCICIO")),
+            row.fieldText(QStringLiteral("DESCRICAOABREVIADA")),
+            row.fieldText(QStringLiteral("APARELHO")),
+            row.fieldText(QStringLiteral("PROFESSOR")),
+            row.fieldText(QStringLiteral("SERIES")),
+            row.fieldText(QStringLiteral("REPETICOES")),
+            row.fieldText(QStringLiteral("PESO")),
+            row.fieldText(QStringLiteral("REGULAGEM")),
+            figure(row, QStringLiteral("INTERVALO")),
+            textOrNone(row, QStringLiteral("OBS"))};
+}
+
+StretchingRow stretchingRow(const DataSet& row) {
+    StretchingRow stretching{textOrNone(row, QStringLiteral("Obs")), {}};
+    for (size_t i = 0; i < stretching.Alogamento.size(); ++i) {
+        stretching.Alogamento[i] =
+            row.fieldBoolean(QStringLiteral("Alogamento_%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+    }
+    return stretching;
+}
+
+template <typename Row> std::vector<Row> allRows(DataSet& query, Row (*read)(const DataSet&)) {
+    std::vector<Row> rows;
+    for (query.first(); !query.eof(); query.next()) {
+        rows.push_back(read(query));
+    }
+    return rows;
+}
+
 } // namespace
 
 WorkoutQueries::WorkoutQueries(Connection& training) {
@@ -72,16 +146,32 @@ QueryDataSet* WorkoutQueries::exerciseQueryOf(const QString& digit) {
     return queries[digit[0].unicode() - '1'];
 }
 
-void WorkoutQueries::fetch(QueryDataSet& exercises, const QString& enrolment,
-                           const QString& letter) {
-    const bool workoutA = letter == QStringLiteral("A");
-    if (workoutA) {
-        openQuery(QRYAEROBICA, aerobicSql, enrolment, QString());
+Workout WorkoutQueries::fetch(QueryDataSet& exercises, SheetData sheet, bool withDates) {
+    const QString& letter = sheet.LETRA_TREINO;
+    Workout workout;
+    if (letter == QStringLiteral("A")) {
+        openQuery(QRYAEROBICA, aerobicSql, sheet.MATRICULA, QString());
+        if (!QRYAEROBICA.eof()) {
+            sheet.DIAS_AEROBICA = weekdaysOf(QRYAEROBICA);
+        }
+        workout.aerobic = allRows(QRYAEROBICA, aerobicRow);
     }
-    openQuery(exercises, exerciseSql, enrolment, letter);
-    if (workoutA || !exercises.eof()) {
-        openQuery(QRYALONGAMENTO, stretchingSql, enrolment, letter);
+    openQuery(exercises, exerciseSql, sheet.MATRICULA, letter);
+    if (!exercises.eof()) {
+        sheet.DIAS_TREINO = weekdaysOf(exercises);
+        if (withDates) {
+            readDates(sheet, exercises);
+        }
     }
+    workout.strength = allRows(exercises, strengthRow);
+    if (letter == QStringLiteral("A") || !workout.strength.empty()) {
+        openQuery(QRYALONGAMENTO, stretchingSql, sheet.MATRICULA, letter);
+        if (!QRYALONGAMENTO.eof()) {
+            workout.stretching = stretchingRow(QRYALONGAMENTO);
+        }
+    }
+    workout.sheet = std::move(sheet);
+    return workout;
 }
 
 void WorkoutQueries::close() {

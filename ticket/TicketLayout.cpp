@@ -1,9 +1,46 @@
 #include "TicketLayout.h"
 
+#include "PlainLetters.h"
 #include "Schema.h"
 #include "Tprintfast.h"
 
 namespace {
+
+// The back office's texts as the ticket prints them: a control character (an escape sequence, a
+// form feed) would reprogram the matrix printer or eject its paper.
+std::optional<QString> withoutControls(const std::optional<QString>& text) {
+    return text ? std::optional(blankControls(*text)) : std::nullopt;
+}
+
+AerobicRow withoutControls(AerobicRow row) {
+    for (QString* text : {&row.CODIGO_EXERCICIO, &row.EXERCICIO, &row.DESCRICAOABREVIADA}) {
+        *text = blankControls(*text);
+    }
+    return row;
+}
+
+StrengthRow withoutControls(StrengthRow row) {
+    for (QString* text : {&row.CODIGO_EXERCICIO, &row.EXERCICIO, &row.DESCRICAOABREVIADA,
+                          &row.SERIES, &row.REPETICOES, &row.PESO, &row.REGULAGEM}) {
+        *text = blankControls(*text);
+    }
+    row.OBS = withoutControls(row.OBS);
+    return row;
+}
+
+Workout withoutControls(Workout workout) {
+    workout.sheet.NOME_ALUNO = blankControls(workout.sheet.NOME_ALUNO);
+    for (AerobicRow& row : workout.aerobic) {
+        row = withoutControls(std::move(row));
+    }
+    for (StrengthRow& row : workout.strength) {
+        row = withoutControls(std::move(row));
+    }
+    if (workout.stretching) {
+        workout.stretching->Obs = withoutControls(workout.stretching->Obs);
+    }
+    return workout;
+}
 
 const QString yes = QStringLiteral("Sim");
 
@@ -35,19 +72,20 @@ QString cut(const QString& text, const RepetitionsCut& how) {
 
 class Layout {
 public:
-    Layout(const TicketWorkout& workout, const TicketSettings& settings, TicketOutput& out)
-        : m_workout(workout)
+    Layout(const Workout& workout, const TicketSettings& settings, TicketOutput& out)
+        : m_workout(withoutControls(workout))
         , m_settings(settings)
         , m_out(out)
         , m_at(out.columns)
-        , m_workoutA(workout.TREINO == QStringLiteral("A")) {}
+        , m_letter(workout.sheet.LETRA_TREINO)
+        , m_workoutA(workout.isWorkoutA()) {}
 
     void print() {
         m_out.blankLine();
         m_out.rule();
         m_out.text(m_at.left,
-                   m_workout.MATRICULA + QStringLiteral(" - ") +
-                       TIRA_ACENTOS(m_workout.NOME).left(27),
+                   m_workout.sheet.MATRICULA + QStringLiteral(" - ") +
+                       TIRA_ACENTOS(m_workout.sheet.NOME_ALUNO).left(27),
                    true);
         m_out.rule();
         if (!m_workout.aerobic.empty()) {
@@ -56,7 +94,7 @@ public:
         if (!m_workout.strength.empty()) {
             printStrength();
         }
-        if (m_workout.stretching) {
+        if (m_workoutA && m_workout.stretching) {
             printStretching(*m_workout.stretching);
         }
         m_out.rule();
@@ -76,7 +114,7 @@ private:
 
     void printAerobic() {
         m_out.text(12, QStringLiteral("ATIVIDADE AEROBICA"), true);
-        printDays(QStringLiteral("Dias: "), m_workout.DIAS_AEROBICA);
+        printDays(QStringLiteral("Dias: "), m_workout.sheet.DIAS_AEROBICA);
         m_out.text(m_at.left, QStringLiteral("Aparelho Duracao(min) Velocidade   Nivel"), true);
         m_out.rule();
         const QString& reduced = m_settings.IMPRESSAOREDUZIDA;
@@ -91,9 +129,9 @@ private:
             } else {
                 m_out.text(m_at.code, row.CODIGO_EXERCICIO, false);
             }
-            m_out.text(16, figure(row.DURACAO, m_at.aerobicFigureWidth), false);
-            m_out.text(27, figure(row.VELOCIDADE, m_at.aerobicFigureWidth), false);
-            m_out.text(35, figure(row.NIVEL_DIFICULDADE, m_at.aerobicFigureWidth), true);
+            m_out.text(16, figure(row.DURACAO.value, m_at.aerobicFigureWidth), false);
+            m_out.text(27, figure(row.VELOCIDADE.value, m_at.aerobicFigureWidth), false);
+            m_out.text(35, figure(row.NIVEL_DIFICULDADE.value, m_at.aerobicFigureWidth), true);
         }
         m_out.blankLine();
     }
@@ -101,7 +139,7 @@ private:
     void printStrength() {
         const bool reduced = m_settings.IMPRESSAOREDUZIDA == yes;
         m_out.text(16, QStringLiteral("MUSCULACAO"), true);
-        printDays(QStringLiteral("Treino: %1 Dias: ").arg(m_workout.TREINO), m_workout.DIAS_TREINO);
+        printDays(QStringLiteral("Treino: %1 Dias: ").arg(m_letter), m_workout.sheet.DIAS_TREINO);
         m_out.text(m_at.left,
                    reduced ? QStringLiteral("Aparelho         Serie  Repet.  Peso Reg")
                            : QStringLiteral("Aparelho Serie Repeticoes Peso Reg Inter"),
@@ -113,7 +151,7 @@ private:
                 m_out.observation(TIRA_ACENTOS(*row.OBS));
             }
         }
-        if (QString::fromLatin1(m_at.blankLineAfterStrengthOf).contains(m_workout.TREINO)) {
+        if (QString::fromLatin1(m_at.blankLineAfterStrengthOf).contains(m_letter)) {
             m_out.blankLine();
         }
     }
@@ -128,9 +166,10 @@ private:
         m_out.text(m_at.repetitions, rightAligned(row.REPETICOES, 8), false);
         m_out.text(m_at.weight, rightAligned(row.PESO, 4), false);
         m_out.text(m_at.adjustment, rightAligned(row.REGULAGEM, 3), false);
-        m_out.text(m_at.rest,
-                   figure(row.INTERVALO, m_workoutA ? m_at.restWidthOfA : m_at.restWidthOfBToE),
-                   true);
+        m_out.text(
+            m_at.rest,
+            figure(row.INTERVALO.value, m_workoutA ? m_at.restWidthOfA : m_at.restWidthOfBToE),
+            true);
     }
 
     void printReducedRow(const StrengthRow& row) {
@@ -160,15 +199,16 @@ private:
         m_out.text(m_at.left, memo.mid(start), true);
     }
 
-    const TicketWorkout& m_workout;
+    const Workout m_workout;
     const TicketSettings& m_settings;
     TicketOutput& m_out;
     const TicketColumns& m_at;
+    const QString m_letter; // "A" to "E"
     const bool m_workoutA;
 };
 
 } // namespace
 
-void printTicket(const TicketWorkout& workout, const TicketSettings& settings, TicketOutput& out) {
+void printTicket(const Workout& workout, const TicketSettings& settings, TicketOutput& out) {
     Layout(workout, settings, out).print();
 }

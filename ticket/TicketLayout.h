@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TicketOutput.h"
-#include "TicketWorkout.h"
+#include "Workout.h"
 
 #include <QString>
 
@@ -14,5 +14,6 @@ struct TicketSettings {
 
 // The receipt ticket of a workout, about 40 columns wide: the member, the aerobic section, the
 // strength section, the stretching section and the blank lines after it, in the output's
-// columns. The output's document is begun before and ended after.
-void printTicket(const TicketWorkout& workout, const TicketSettings& settings, TicketOutput& out);
+// columns. A control character in the back office's text prints as a blank. The output's document
+// is begun before and ended after.
+void printTicket(const Workout& workout, const TicketSettings& settings, TicketOutput& out);

@@ -33,7 +33,7 @@ void TicketPrinters::configure(const DataSet& settings) {
     m_settings = &settings;
 }
 
-void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
+void TicketPrinters::print(const Workout& workout) {
     const std::optional<TicketSettings> layout = layoutSettings();
     if (!layout) {
         return;
@@ -44,7 +44,7 @@ void TicketPrinters::print(const std::function<TicketWorkout()>& readWorkout) {
         return;
     }
     try {
-        printTicket(readWorkout(), *layout, *ticket);
+        printTicket(workout, *layout, *ticket);
         ticket->end();
     } catch (const std::exception& error) {
         // What was printed stays printed; the member is told and the kiosk carries on.

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,11 +30,11 @@ public:
     // ticket, not the kiosk's opening.
     void configure(const DataSet& settings);
 
-    // Begins a document on the chosen printer, prints the workout read once it has begun, and
-    // ends it. Settings that cannot make a ticket, and a printer that cannot print, say so before
-    // anything is read; a failure midway, or a ticket still printing after timeLimit, says "Dado
+    // Begins a document on the chosen printer, prints the workout, and ends it. Settings that
+    // cannot make a ticket, and a printer that cannot print, say so before anything is printed; a
+    // failure midway, or a ticket still printing after timeLimit, says "Dado
     // INCORRETO !" and ends the document with what was printed.
-    void print(const std::function<TicketWorkout()>& readWorkout);
+    void print(const Workout& workout);
 
     TPrintFast* PrintFast1 = nullptr;
     TZELPrinter* ZELPrinter1 = nullptr;

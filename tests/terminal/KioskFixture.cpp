@@ -145,7 +145,7 @@ QString KioskTest::notAVideo() const {
 }
 
 QModelIndex cellOf(const TDBGrid& grid, int row) {
-    const auto* rows = static_cast<const DataSetModel*>(grid.model());
+    const auto* rows = static_cast<const GridRowsModel*>(grid.model());
     return rows->index(row, rows->fieldIndex(QStringLiteral("EXERCICIO")));
 }
 

@@ -28,8 +28,8 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
     const QByteArray ticket = serve(k);
     EXPECT_TRUE(ticket.contains("0000000042 - Ze da Silva\r\n")) << ticket.toStdString();
     EXPECT_TRUE(ticket.contains("Supino Reto\r\n"));
-    EXPECT_EQ(k.sheetData().DATA_TREINO, QStringLiteral("05 / março / 2026"));
-    EXPECT_EQ(k.sheetData().NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
+    EXPECT_EQ(k.workout().sheet.DATA_TREINO, QStringLiteral("05 / março / 2026"));
+    EXPECT_EQ(k.workout().sheet.NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
 
     server.stop();
     server.start();

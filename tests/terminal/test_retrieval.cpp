@@ -7,14 +7,6 @@
 
 namespace {
 
-int rowsOf(DataSet& query) {
-    int rows = 0;
-    for (query.first(); !query.eof(); query.next()) {
-        ++rows;
-    }
-    return rows;
-}
-
 class Retrieval : public KioskTest {
 protected:
     // Finds member 42 and asks for a workout digit.
@@ -28,38 +20,36 @@ protected:
 
 TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
-    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS), 2);
-    k.queries.QRYEXERCICIOS.first();
-    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("CODIGO_EXERCICIO")),
-              QStringLiteral("101"));
-    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("EXERCICIO")),
-              QStringLiteral("Supino Reto"));
-    EXPECT_EQ(k.queries.QRYEXERCICIOS.fieldText(QStringLiteral("APARELHO")), QStringLiteral("012"));
-    EXPECT_EQ(rowsOf(k.queries.QRYAEROBICA), 1);
-    EXPECT_EQ(rowsOf(k.queries.QRYALONGAMENTO), 1);
+    const Workout& workout = k.workout();
+    ASSERT_EQ(workout.strength.size(), 2u);
+    EXPECT_EQ(workout.strength[0].CODIGO_EXERCICIO, QStringLiteral("101"));
+    EXPECT_EQ(workout.strength[0].EXERCICIO, QStringLiteral("Supino Reto"));
+    EXPECT_EQ(workout.strength[0].APARELHO, QStringLiteral("012"));
+    EXPECT_EQ(workout.aerobic.size(), 1u);
+    EXPECT_TRUE(workout.stretching);
     // Taken from the first row in ORDEM order, even for a ticket.
-    EXPECT_EQ(kiosk->sheetData().NOME_ALUNO, QStringLiteral("Zé da Silva"));
-    EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("05 / março / 2026"));
-    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO, QStringLiteral("05/06/2026"));
-    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
-    EXPECT_EQ(kiosk->sheetData().DIAS_TREINO,
+    EXPECT_EQ(workout.sheet.NOME_ALUNO, QStringLiteral("Zé da Silva"));
+    EXPECT_EQ(workout.sheet.DATA_TREINO, QStringLiteral("05 / março / 2026"));
+    EXPECT_EQ(workout.sheet.DATA_REAVALIACAO_TEXTO, QStringLiteral("05/06/2026"));
+    EXPECT_EQ(workout.sheet.NOME_PROFESSOR, QStringLiteral("Ana Instrutora"));
+    EXPECT_EQ(workout.sheet.DIAS_TREINO,
               (WeekdayFlags{true, true, false, false, false, false, false}));
-    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA,
+    EXPECT_EQ(workout.sheet.DIAS_AEROBICA,
               (WeekdayFlags{false, false, false, false, false, true, true}));
     EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
     EXPECT_TRUE(k.LBLNOME->text().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(Retrieval, OtherWorkoutsLeaveTheAerobicQueryClosedAndFillNothingForATicket) {
-    TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
-    fetch(QStringLiteral("3"));
-    EXPECT_FALSE(k.queries.QRYAEROBICA.isOpen());
-    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS2), 1);
-    EXPECT_EQ(rowsOf(k.queries.QRYALONGAMENTO), 0);
-    EXPECT_TRUE(kiosk->sheetData().DATA_TREINO.isEmpty());
-    EXPECT_TRUE(kiosk->sheetData().NOME_PROFESSOR.isEmpty());
-    EXPECT_EQ(kiosk->sheetData().DIAS_AEROBICA, WeekdayFlags{});
+TEST_F(Retrieval, OtherWorkoutsHaveNoAerobicRowsAndFillNothingForATicket) {
+    fetch(QStringLiteral("1"));
+    const Workout& workout = fetch(QStringLiteral("3")).workout();
+    EXPECT_TRUE(workout.aerobic.empty());
+    EXPECT_EQ(workout.strength.size(), 1u);
+    EXPECT_FALSE(workout.stretching);
+    EXPECT_TRUE(kiosk->workout().sheet.DATA_TREINO.isEmpty());
+    EXPECT_TRUE(kiosk->workout().sheet.NOME_PROFESSOR.isEmpty());
+    EXPECT_EQ(kiosk->workout().sheet.DIAS_AEROBICA, WeekdayFlags{});
 }
 
 TEST_F(Retrieval, OnScreenTheSeriesDataAndInstructorAreLookedUp) {
@@ -72,13 +62,13 @@ TEST_F(Retrieval, OnScreenTheSeriesDataAndInstructorAreLookedUp) {
     };
     onModal<ModalWindow>(closeSeries);
     fetch(QStringLiteral("3")); // an instructor no longer on the staff
-    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
-    EXPECT_EQ(kiosk->sheetData().DATA_TREINO, QStringLiteral("01 / fevereiro / 2026"));
-    EXPECT_EQ(kiosk->sheetData().DATA_REAVALIACAO_TEXTO,
+    EXPECT_EQ(kiosk->workout().sheet.NOME_PROFESSOR, QStringLiteral("Excluído"));
+    EXPECT_EQ(kiosk->workout().sheet.DATA_TREINO, QStringLiteral("01 / fevereiro / 2026"));
+    EXPECT_EQ(kiosk->workout().sheet.DATA_REAVALIACAO_TEXTO,
               QStringLiteral("30/12/1899")); // a null date
     onModal<ModalWindow>(closeSeries);
     fetch(QStringLiteral("4")); // an empty instructor code finds nobody, and is no error
-    EXPECT_EQ(kiosk->sheetData().NOME_PROFESSOR, QStringLiteral("Excluído"));
+    EXPECT_EQ(kiosk->workout().sheet.NOME_PROFESSOR, QStringLiteral("Excluído"));
     EXPECT_EQ(seriesShown, 2);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -102,9 +92,8 @@ TEST_F(Retrieval, ServesTheNextMemberAfterTheDatabaseConnectionWasReplaced) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
     main->ADOConnectionPalendra.close(); // what the heartbeat does when it reconnects
     main->ADOConnectionPalendra.open();
-    EXPECT_FALSE(k.queries.QRYEXERCICIOS.isOpen());
     fetch(QStringLiteral("1"));
-    EXPECT_EQ(rowsOf(k.queries.QRYEXERCICIOS), 2);
+    EXPECT_EQ(k.workout().strength.size(), 2u);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

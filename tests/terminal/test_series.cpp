@@ -32,7 +32,7 @@ QStringList codesOf(const TDBGrid& grid) {
     QStringList codes;
     for (int row = 0; row < grid.model()->rowCount(); ++row) {
         codes << grid.model()
-                     ->index(row, static_cast<const DataSetModel*>(grid.model())
+                     ->index(row, static_cast<const GridRowsModel*>(grid.model())
                                       ->fieldIndex(QStringLiteral("CODIGO_EXERCICIO")))
                      .data()
                      .toString();
@@ -224,20 +224,19 @@ TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
 
 TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    const SeriesRows rows{k.queries.QRYAEROBICA, k.queries.QRYEXERCICIOS1,
-                          k.queries.QRYALONGAMENTO};
-    SheetData sheet;
+    Workout workout;
+    SheetData& sheet = workout.sheet;
     sheet.TREINO = QStringLiteral("x");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("30");
     {
-        TFRMSERIEVIDEO series(k, sheet, rows, main->ADOConnectionPalendra);
+        TFRMSERIEVIDEO series(k, workout, main->ADOConnectionPalendra);
         EXPECT_THROW(series.FormShow(), ConversionError);
         EXPECT_TRUE(series.LBLTREINO->text().isEmpty());
     }
     sheet.TREINO = QStringLiteral("2");
     sheet.LETRA_TREINO = QStringLiteral("B");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("3a");
-    TFRMSERIEVIDEO series(k, sheet, rows, main->ADOConnectionPalendra);
+    TFRMSERIEVIDEO series(k, workout, main->ADOConnectionPalendra);
     EXPECT_THROW(series.FormShow(), ConversionError);
     EXPECT_EQ(series.LBLTREINO->text(), QStringLiteral("B"));
     EXPECT_TRUE(series.LBLREAVALIACAO->text().isEmpty());

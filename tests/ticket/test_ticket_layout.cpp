@@ -67,37 +67,42 @@ QByteArray golden(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing " + name.toUtf8());
 }
 
+Figure figure(double value) {
+    return {QString::number(value), value};
+}
+
 StrengthRow strength(const QString& code, const QString& name, const QString& shortName,
                      const QString& series, const QString& repetitions, const QString& weight,
                      const QString& adjustment, double rest) {
-    return {code, name, shortName, series, repetitions, weight, adjustment, rest, std::nullopt};
+    return {code,        name,   shortName,  QString(),    QString(),   series,
+            repetitions, weight, adjustment, figure(rest), std::nullopt};
 }
 
 // Member 1234 with the workouts of the kiosk's ticket tests: A with aerobic and stretching rows,
 // C with one row and no weekdays.
-TicketWorkout member1234(const QString& letter) {
-    TicketWorkout workout;
-    workout.MATRICULA = QStringLiteral("0000001234");
-    workout.NOME = QStringLiteral("Conceição Aparecida Gonçalves Ribeiro");
-    workout.TREINO = letter;
+Workout member1234(const QString& letter) {
+    Workout workout = Workout::ofMember(QStringLiteral("0000001234"),
+                                        QStringLiteral("Conceição Aparecida Gonçalves Ribeiro"));
+    workout.sheet.LETRA_TREINO = letter;
     if (letter == QStringLiteral("C")) {
         workout.strength = {strength("102", "Leg Press", "Leg Press", "2", "15", "40", "5", 90)};
         return workout;
     }
-    workout.DIAS_AEROBICA = {false, false, true, false, true, false, false};
-    workout.aerobic = {{"201", "Esteira", "Esteira", 20, 6.5, 2.4}};
-    workout.DIAS_TREINO = {false, true, false, true, false, true, false};
+    workout.sheet.DIAS_AEROBICA = {false, false, true, false, true, false, false};
+    workout.aerobic = {{"201", "Esteira", "Esteira", figure(20), figure(6.5), figure(2.4)}};
+    workout.sheet.DIAS_TREINO = {false, true, false, true, false, true, false};
     workout.strength = {
         strength("101", "Supino Reto", "Supino", "3", "12", "20", "3", 60),
         strength("103", "Extensão de Joelhos", "Extensão Joel", "4", "10-12-15", "15", "2", 45)};
     workout.strength.front().OBS = QStringLiteral("Atenção à postura");
-    workout.stretching = StretchingRow{QStringLiteral(
-        "Alongar panturrilha.  Manter 20 segundos em cada posição, respirando devagar e sem "
-        "balanço.")};
+    workout.stretching = StretchingRow{
+        QStringLiteral("Alongar panturrilha.  Manter 20 segundos em cada posição, respirando "
+                       "devagar e sem balanço."),
+        {}};
     return workout;
 }
 
-QByteArray matrixTicket(const TicketWorkout& workout, const TicketSettings& settings) {
+QByteArray matrixTicket(const Workout& workout, const TicketSettings& settings) {
     MemoryPort port;
     TPrintFast printer;
     prepareMatrixPrinter(printer);
@@ -111,7 +116,7 @@ QByteArray matrixTicket(const TicketWorkout& workout, const TicketSettings& sett
     return port.bytes();
 }
 
-QByteArray libraryTicket(const TicketWorkout& workout, const TicketSettings& settings) {
+QByteArray libraryTicket(const Workout& workout, const TicketSettings& settings) {
     LibraryPage library;
     LibraryTicket<LibraryPage> out(library);
     printTicket(workout, settings, out);

@@ -4,10 +4,8 @@
 
 #include <QString>
 
-class DataSet;
-
-// One member's fetched workout as the kiosk hands it to the series window: filled once by the
-// retrieval, read-only afterwards. The names are those of the back office.
+// The header of a member's fetched workout: who, which workout, by whom and when. The names are
+// those of the back office.
 struct SheetData {
     QString MATRICULA; // as the member typed it
     QString NOME_ALUNO;
@@ -26,9 +24,4 @@ struct SheetData {
     // Tempo_Serie as a timer's interval: 0 when it is 0 or less (no time-out), and never more
     // than a timer takes (about 24 days).
     static int idleIntervalMs(int Tempo_Serie);
-
-    // A member found, nothing fetched yet.
-    static SheetData ofMember(const QString& enrolment, const QString& name);
-    // The dates and weekdays of the fetched workout's first exercise row.
-    void readExerciseRow(const DataSet& row);
 };
