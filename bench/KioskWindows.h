@@ -19,7 +19,6 @@ struct KioskWindows {
             main->Timer1->stop();
         }
         main->show();
-        MJANELAS_ABERTAS = 1;
         kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
         kiosk->show();
     }

@@ -167,7 +167,6 @@ void KioskOpensOnPostgres(benchmark::State& state) {
         TFRMSEPRINCIPAL main(folder, openExerciseSheet);
         main.Timer1->stop();
         main.show();
-        MJANELAS_ABERTAS = 1;
         const long before = residentKilobytes();
         state.ResumeTiming();
         TFRMIMPSERIE40COLUNAS kiosk(main);

@@ -5,6 +5,12 @@
 
 class QDialog;
 
+// Who a login let in: the code the session keeps and the name the status bar shows.
+struct OperatorLogin {
+    QString code;
+    QString name;
+};
+
 // What both login dialogs share: the code and password fields with their labels, the label with
 // the operator's name, and the count of failed tries.
 struct LoginFields {

@@ -1,6 +1,5 @@
 #include "ModalWindow.h"
 
-#include "SEPRINCIPAL.h"
 #include "TerminalApplication.h"
 
 #include <QKeyEvent>
@@ -11,8 +10,7 @@ int ModalWindow::exec() {
     if (shell::applicationTerminated()) {
         return Rejected;
     }
-    const QPointer<QWidget> below =
-        parentWidget() != nullptr ? parentWidget()->window() : FRMSEPRINCIPAL;
+    const QPointer<QWidget> below = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
     m_levelBeforeLoop = QThread::currentThread()->loopLevel();
     const int result = QDialog::exec();
     m_levelBeforeLoop = -1;

@@ -1,34 +1,37 @@
 #include "SEACESSO.h"
 
 #include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
 #include "Schema.h"
-#include "TerminalApplication.h"
 #include "WindowLook.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-TPDLGACESSO::TPDLGACESSO(QWidget* owner)
-    : ModalWindow(owner) {
-    m_fields.build(*this, QStringLiteral("Acesso"), colorFromBgr(16510423),
-                   colorFromBgr(10485760));
+TPDLGACESSO::TPDLGACESSO(Connection& palendra, const OperatorSession& session, QWidget* owner)
+    : ModalWindow(owner)
+    , m_session(session) {
+    m_fields.build(*this, QStringLiteral("Acesso"), colorFromBgr(16510423), colorFromBgr(10485760));
 
-    Connection* palendra =
-        FRMSEPRINCIPAL != nullptr ? &FRMSEPRINCIPAL->ADOConnectionPalendra : nullptr;
-    TBLUSUARIOS.setConnection(palendra);
+    TBLUSUARIOS.setConnection(&palendra);
     TBLUSUARIOS.setTableName(QStringLiteral("Usuarios"));
     TBLUSUARIOS.setDeclaredColumns(
         {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("SENHA")});
-    TBLCONTROLE.setConnection(palendra);
+    TBLCONTROLE.setConnection(&palendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
     TBLCONTROLE.setDeclaredColumns(schema::columnRange(QStringLiteral("Secvar"),
                                                        QStringLiteral("ACADEMIA"),
                                                        QStringLiteral("POR_CODIGO_APARELHO")));
 }
 
+std::optional<OperatorLogin> TPDLGACESSO::run() {
+    if (exec() != Accepted) {
+        return std::nullopt;
+    }
+    return m_operator;
+}
+
 bool TPDLGACESSO::ABRE_TABELAS() {
-    return MCONTROLE_OK && openTableOrSay(TBLCONTROLE, QStringLiteral("CONTROLE")) &&
+    return m_session.settingsReadable && openTableOrSay(TBLCONTROLE, QStringLiteral("CONTROLE")) &&
            openTableOrSay(TBLUSUARIOS, QStringLiteral("USUARIOS"));
 }
 
@@ -41,15 +44,11 @@ void TPDLGACESSO::showEvent(QShowEvent* event) {
 
 void TPDLGACESSO::FormShow() {
     if (!ABRE_TABELAS()) {
-        if (!MCONTROLE_OK) {
+        if (!m_session.settingsReadable) {
             MENSAGEM(QStringLiteral("!"), msg::AssistenciaTecnica,
                      QStringLiteral("Problema na Rede ou não está Ativa !"));
         }
         done(Rejected);
-        if (FRMSEPRINCIPAL != nullptr) {
-            FRMSEPRINCIPAL->close();
-        }
-        shell::terminateApplication();
         return;
     }
     QCoreApplication::processEvents();
@@ -76,10 +75,10 @@ void TPDLGACESSO::codeSubmitted() {
     if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
         if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), code)) {
-            MCODIGO_USUARIO = code.left(2);
-            m_fields.startPasswordEntry(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
+            m_operator = {code.left(2), TBLUSUARIOS.fieldText(QStringLiteral("NOME"))};
+            m_fields.startPasswordEntry(m_operator.name);
         } else {
-            m_fields.codeNotRegistered(!MTROCA_USUARIO);
+            m_fields.codeNotRegistered(!m_session.changingOperator);
         }
     }
     if (!m_fields.codeTriesLeft()) {
@@ -108,15 +107,12 @@ void TPDLGACESSO::passwordSubmitted() {
         if (EDTSENHA->text() == TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
             MLOGIN_OK = true;
         } else {
-            m_fields.wrongPassword(!MTROCA_USUARIO);
+            m_fields.wrongPassword(!m_session.changingOperator);
         }
     }
     if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (MLOGIN_OK) {
-        if (FRMSEPRINCIPAL != nullptr) {
-            FRMSEPRINCIPAL->setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());
-        }
         accept();
     }
 }
@@ -124,10 +120,6 @@ void TPDLGACESSO::passwordSubmitted() {
 void TPDLGACESSO::giveUp() {
     MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
     done(Rejected);
-    if (FRMSEPRINCIPAL != nullptr) {
-        FRMSEPRINCIPAL->close();
-    }
-    shell::terminateApplication();
 }
 
 bool TPDLGACESSO::closeAllowed() const {

@@ -3,12 +3,19 @@
 #include "Database.h"
 #include "LoginFields.h"
 #include "ModalWindow.h"
+#include "OperatorSession.h"
 
-// The login dialog: an operator code, then its password. Three failures at start-up end the
-// program; after "Muda Usuário" failures are not counted and only a login lets it go.
+#include <optional>
+
+// The login dialog: an operator code, then its password, checked against the operators of the
+// Palendra database. Three failures at start-up give up; after "Muda Usuário" (the session's
+// changing flag) failures are not counted and only a login lets it go.
 class TPDLGACESSO : public ModalWindow {
 public:
-    explicit TPDLGACESSO(QWidget* owner = nullptr);
+    TPDLGACESSO(Connection& palendra, const OperatorSession& session, QWidget* owner);
+
+    // Shows the dialog; the operator who logged in, none when the dialog gave up.
+    std::optional<OperatorLogin> run();
 
     bool ABRE_TABELAS();
 
@@ -38,8 +45,10 @@ private:
     void passwordKey(FieldKey key);
     void passwordSubmitted();
     bool closeAllowed() const;
-    // "Usuário sem acesso !", then the dialog, the main window and the program end.
+    // "Usuário sem acesso !", then the dialog ends without a login.
     void giveUp();
 
+    const OperatorSession& m_session;
     LoginFields m_fields;
+    OperatorLogin m_operator; // the operator whose code was found last
 };

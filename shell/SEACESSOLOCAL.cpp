@@ -1,16 +1,19 @@
 #include "SEACESSOLOCAL.h"
 
 #include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
 #include "WindowLook.h"
 
 #include <QShowEvent>
 
-TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner)
-    : ModalWindow(&owner)
-    , m_owner(owner) {
+TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(KeyedTable& operators, QWidget* owner)
+    : ModalWindow(owner)
+    , m_operators(operators) {
     m_fields.build(*this, QStringLiteral("Acesso Local"), colorFromBgr(16574927),
                    colorFromBgr(0x000080)); // the name in maroon
+}
+
+bool TPDLGACESSOLOCAL::run() {
+    return exec() == Accepted;
 }
 
 void TPDLGACESSOLOCAL::showEvent(QShowEvent* event) {
@@ -32,14 +35,11 @@ bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TPDLGACESSOLOCAL::codeSubmitted() {
-    TableDataSet& operators = m_owner.TBLUSUARIOS;
     if (m_fields.codeTriesLeft()) {
         const QString code = EDTCODIGOUSUARIO->text();
-        operators.first();
-        if (operators.locate(QStringLiteral("CODIGO"), code)) {
-            MCODIGO_USUARIO_SALVO = MCODIGO_USUARIO;
-            MCODIGO_USUARIO = code.left(2);
-            m_fields.startPasswordEntry(operators.fieldText(QStringLiteral("NOME")));
+        m_operators.first();
+        if (m_operators.locate(QStringLiteral("CODIGO"), code)) {
+            m_fields.startPasswordEntry(m_operators.fieldText(QStringLiteral("NOME")));
         } else {
             m_fields.codeNotRegistered(true);
         }
@@ -55,7 +55,7 @@ void TPDLGACESSOLOCAL::passwordSubmitted() {
         if (m_fields.passwordRefused()) {
             return;
         }
-        if (EDTSENHA->text() == m_owner.TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
+        if (EDTSENHA->text() == m_operators.fieldText(QStringLiteral("SENHA"))) {
             accepted = true;
         } else {
             m_fields.wrongPassword(true);
@@ -64,16 +64,10 @@ void TPDLGACESSOLOCAL::passwordSubmitted() {
     if (!m_fields.passwordTriesLeft()) {
         giveUp();
     } else if (accepted) {
-        m_owner.setPanelText(1, QStringLiteral("Usuário: ") + LBLNOMEUSUARIO->text());
         accept();
     }
 }
 
 void TPDLGACESSOLOCAL::giveUp() {
     reject();
-}
-
-void TPDLGACESSOLOCAL::reject() {
-    m_owner.TBLUSUARIOS.close();
-    ModalWindow::reject();
 }

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "Database.h"
 #include "LoginFields.h"
 #include "ModalWindow.h"
 
-class TFRMSEPRINCIPAL;
-
-// A second operator authorises the opening of the sheet window. Works on the main window's
-// operators table, which it leaves on the row of the operator who authorised; three failures
-// close that table and the dialog, without a message.
+// A second operator authorises the opening of the sheet window. Works on the operators table it
+// is given, which it leaves on the row of the operator who authorised; three failures end the
+// dialog without a message.
 class TPDLGACESSOLOCAL : public ModalWindow {
 public:
-    explicit TPDLGACESSOLOCAL(TFRMSEPRINCIPAL& owner);
+    TPDLGACESSOLOCAL(KeyedTable& operators, QWidget* owner);
+
+    // Shows the dialog; true when an operator's password was accepted. Closed any other way, the
+    // dialog has given up.
+    bool run();
 
     QLabel*& Label1 = m_fields.Label1;
     QLineEdit*& EDTCODIGOUSUARIO = m_fields.EDTCODIGOUSUARIO;
@@ -21,10 +24,6 @@ public:
     int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;
     int& MTENTATIVA_SENHA = m_fields.MTENTATIVA_SENHA;
 
-    // Closed any other way than by an accepted password, the dialog gives up: the operators
-    // table is closed, so no sheet opens.
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,6 +33,6 @@ private:
     void passwordSubmitted();
     void giveUp();
 
-    TFRMSEPRINCIPAL& m_owner;
+    KeyedTable& m_operators;
     LoginFields m_fields;
 };

@@ -53,7 +53,6 @@ TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener open
     : QMainWindow(parent)
     , m_dataLinkFolder(dataLinkFolder)
     , m_openSheet(std::move(openSheet)) {
-    FRMSEPRINCIPAL = this;
     setWindowTitle(QStringLiteral("Terminal de Exercício"));
     setFont(arialFont(8));
     const QColor background = colorFromBgr(15724527);
@@ -99,7 +98,7 @@ TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener open
     connect(Timer1, &QTimer::timeout, this, &TFRMSEPRINCIPAL::Timer1Timer);
     Timer1->start();
 
-    MCONTROLE_OK = true;
+    m_session.settingsReadable = true;
     // Start-up cannot go on without the Palendra database; showing the window reports it with the
     // database message and ends the program, so here it is only logged.
     try {
@@ -112,9 +111,6 @@ TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener open
 
 TFRMSEPRINCIPAL::~TFRMSEPRINCIPAL() {
     qApp->removeEventFilter(this);
-    if (FRMSEPRINCIPAL == this) {
-        FRMSEPRINCIPAL = nullptr;
-    }
 }
 
 QString TFRMSEPRINCIPAL::supportLine() {
@@ -178,9 +174,9 @@ void TFRMSEPRINCIPAL::showEvent(QShowEvent* event) {
 }
 
 void TFRMSEPRINCIPAL::FormShow() {
-    MCONTROLE_OK = true;
-    MTROCA_USUARIO = false;
-    MJANELAS_ABERTAS = 0;
+    m_session.settingsReadable = true;
+    m_session.changingOperator = false;
+    m_session.openSheets = 0;
     PNLATALHO->setGeometry(screenWidth() - 42, 10, 35, 34);
     PNLATALHO->raise();
     ABRE_CONTROLE();
@@ -224,7 +220,7 @@ bool TFRMSEPRINCIPAL::ABRE_CONTROLE() {
     } catch (const DatabaseError&) {
         TBLCONTROLE.close();
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
-        MCONTROLE_OK = false;
+        m_session.settingsReadable = false;
         return false;
     }
 }
@@ -244,7 +240,7 @@ void TFRMSEPRINCIPAL::Timer1Timer() {
 
     // Until start-up has reached the databases, and when the settings could not be read (the
     // login then ends the program), a failure is start-up's to report, not a lost database.
-    if (m_databasesReached && MCONTROLE_OK && !heartbeat()) {
+    if (m_databasesReached && m_session.settingsReadable && !heartbeat()) {
         // Stopped first, so that no second tick starts while the operator reads the message.
         Timer1->stop();
         mdiArea->closeAllSubWindows();
@@ -292,23 +288,21 @@ void TFRMSEPRINCIPAL::MNImpressodeSrieClick() {
         return;
     }
     TBLUSUARIOS.close();
-    ++MJANELAS_ABERTAS;
+    ++m_session.openSheets;
     openSheet();
 }
 
 bool TFRMSEPRINCIPAL::sheetAllowed() {
-    const bool found = TBLUSUARIOS.locate(QStringLiteral("CODIGO"), MCODIGO_USUARIO);
+    const bool found = TBLUSUARIOS.locate(QStringLiteral("CODIGO"), m_session.operatorCode);
     if (found && TBLUSUARIOS.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Não")) {
-        MCODIGO_USUARIO_SALVO = MCODIGO_USUARIO;
-        {
-            TPDLGACESSOLOCAL authorisation(*this);
-            authorisation.exec();
-        }
-        MCODIGO_USUARIO = MCODIGO_USUARIO_SALVO;
-        // Given up after three failures: the dialog closed the table, no sheet and no message.
-        if (!TBLUSUARIOS.isOpen()) {
+        TPDLGACESSOLOCAL authorisation(TBLUSUARIOS, this);
+        // Given up after three failures, or closed: no sheet and no message.
+        if (!authorisation.run()) {
+            TBLUSUARIOS.close();
             return false;
         }
+        // The table stands on the authoriser's row; his name shows until the sheet closes.
+        showOperator(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
     }
     // An operator whose code is no longer in the table has no right at all (it would otherwise
     // be judged by the row the table stands on).
@@ -325,19 +319,28 @@ void TFRMSEPRINCIPAL::openSheet() {
     MNImpressodeSrie->setEnabled(false);
     MNImpressodeSrie->setChecked(true);
     m_openSheet(*this);
+    sheetClosed();
     unsetCursor();
 }
 
+void TFRMSEPRINCIPAL::sheetClosed() {
+    MNImpressodeSrie->setEnabled(true);
+    MNImpressodeSrie->setChecked(false);
+    if (!VOLTA_USUARIO()) {
+        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+    }
+}
+
 bool TFRMSEPRINCIPAL::VOLTA_USUARIO() {
-    --MJANELAS_ABERTAS;
-    if (MJANELAS_ABERTAS != 0 || TBLUSUARIOS.isOpen()) {
+    --m_session.openSheets;
+    if (m_session.openSheets != 0 || TBLUSUARIOS.isOpen()) {
         return true;
     }
     // Puts the logged-in operator's name back after a local access dialog showed another one.
     try {
         TBLUSUARIOS.open();
-        if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), MCODIGO_USUARIO)) {
-            setPanelText(1, operatorPrefix + TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
+        if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), m_session.operatorCode)) {
+            showOperator(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
         }
         TBLUSUARIOS.close();
         return true;
@@ -348,22 +351,39 @@ bool TFRMSEPRINCIPAL::VOLTA_USUARIO() {
     }
 }
 
+void TFRMSEPRINCIPAL::showOperator(const QString& name) {
+    setPanelText(1, operatorPrefix + name);
+}
+
+bool TFRMSEPRINCIPAL::logIn() {
+    TPDLGACESSO login(ADOConnectionPalendra, m_session, this);
+    const std::optional<OperatorLogin> operatorIn = login.run();
+    if (!operatorIn) {
+        close();
+        return false;
+    }
+    m_session.operatorCode = operatorIn->code;
+    showOperator(operatorIn->name);
+    return true;
+}
+
 void TFRMSEPRINCIPAL::SBAGENDAClick() {
-    MTROCA_USUARIO = true;
-    TPDLGACESSO login(this);
-    login.exec();
+    m_session.changingOperator = true;
+    logIn();
 }
 
 void TFRMSEPRINCIPAL::MNSOBREClick() {
     // Each request makes a new window; they live as long as the main window.
-    auto* about = new TFRMSOBRE(this);
+    auto* about = new TFRMSOBRE(ADOConnectionPalendra, this);
     MNSOBRE->setEnabled(false);
     MNSOBRE->setChecked(true);
     about->exec();
+    MNSOBRE->setEnabled(true);
+    MNSOBRE->setChecked(false);
 }
 
 void TFRMSEPRINCIPAL::Sair1Click() {
-    if (MJANELAS_ABERTAS < 1) {
+    if (m_session.openSheets < 1) {
         Lint_Fecha_Janelas_Invisiveis = 2;
         close();
         return;

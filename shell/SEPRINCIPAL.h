@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "OperatorSession.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -16,16 +17,7 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 
-// The record of the operator now logged in, one per process; the login dialogs fill it.
-inline QString MCODIGO_USUARIO;       // code of the operator logged in
-inline QString MCODIGO_USUARIO_SALVO; // the code put aside while a local access dialog runs
-inline int MJANELAS_ABERTAS = 0;      // sheet windows opened from the menu and not yet closed
-inline bool MTROCA_USUARIO = false;   // "Muda Usuário" has been used in this run
-inline bool MCONTROLE_OK = false;     // the settings table could be opened
-
 class TFRMSEPRINCIPAL;
-// The one main window, while it exists.
-inline TFRMSEPRINCIPAL* FRMSEPRINCIPAL = nullptr;
 
 // Shows the exercise sheet modally over the main window; returns once it has closed.
 using SheetOpener = std::function<void(TFRMSEPRINCIPAL& owner)>;
@@ -44,8 +36,12 @@ public:
     // The folder of Palendra.udl and Quorvel.udl.
     const QString& dataLinkFolder() const { return m_dataLinkFolder; }
 
-    // Called by the sheet window when it closes.
-    bool VOLTA_USUARIO();
+    // The operator's session, which the main window keeps for the whole run.
+    OperatorSession& session() { return m_session; }
+
+    // Asks for an operator's login and shows who logged in; a login given up closes the window,
+    // which ends the program. True when an operator logged in.
+    bool logIn();
 
     // The status bar's four panels: marquee, operator, date, time.
     QString panelText(int index) const;
@@ -99,8 +95,13 @@ private:
     // The rights check of a sheet request; true when the sheet may open.
     bool sheetAllowed();
     void openSheet();
+    // What follows the sheet's close: the menu item back, the logged-in operator shown again.
+    void sheetClosed();
+    bool VOLTA_USUARIO();
+    void showOperator(const QString& name);
 
     QString m_dataLinkFolder;
+    OperatorSession m_session;
     SheetOpener m_openSheet;
     std::vector<QLabel*> m_panels;
     bool m_databasesReached = false; // showing the window opened both connections

@@ -2,10 +2,8 @@
 
 #include "Pictures.h"
 #include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
 #include "WindowLook.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -32,9 +30,8 @@ const QColor red = colorFromBgr(0x0000FF);
 
 } // namespace
 
-TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
-    : ModalWindow(owner)
-    , m_owner(owner) {
+TFRMSOBRE::TFRMSOBRE(Connection& palendra, QWidget* owner)
+    : ModalWindow(owner) {
     setWindowTitle(QStringLiteral("Sobre"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -60,9 +57,7 @@ TFRMSOBRE::TFRMSOBRE(TFRMSEPRINCIPAL* owner)
     DBText4 = textAt(this, QString(), 41, 164, 357, normal);
     buildSupportBlock();
 
-    if (owner != nullptr) {
-        TBLCONTROLE.setConnection(&owner->ADOConnectionPalendra);
-    }
+    TBLCONTROLE.setConnection(&palendra);
     TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
     TBLCONTROLE.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("ENDERACADEMIA"),
                                     QStringLiteral("COMPLEMENTO1"), QStringLiteral("CNPJCPF")});
@@ -129,9 +124,5 @@ bool TFRMSOBRE::eventFilter(QObject* watched, QEvent* event) {
 
 void TFRMSOBRE::done(int result) {
     TBLCONTROLE.close();
-    if (m_owner != nullptr) {
-        m_owner->MNSOBRE->setEnabled(true);
-        m_owner->MNSOBRE->setChecked(false);
-    }
     ModalWindow::done(result);
 }

@@ -4,13 +4,12 @@
 #include "ModalWindow.h"
 
 class QLabel;
-class TFRMSEPRINCIPAL;
 
-// The about window: version, the gym's identity from the settings record, the support contacts.
-// Lives until the main window goes; each request makes a new one.
+// The about window: version, the gym's identity from the settings record of the Palendra
+// database, the support contacts. Lives until the main window goes; each request makes a new one.
 class TFRMSOBRE : public ModalWindow {
 public:
-    explicit TFRMSOBRE(TFRMSEPRINCIPAL* owner);
+    TFRMSOBRE(Connection& palendra, QWidget* owner);
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -33,6 +32,4 @@ private:
     void FormShow();
     // What DSCONTROLE shows: the current row of the settings, or empty fields.
     void showSettings();
-
-    TFRMSEPRINCIPAL* m_owner;
 };

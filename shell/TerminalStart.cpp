@@ -1,6 +1,5 @@
 #include "TerminalStart.h"
 
-#include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SEPRINCIPAL.h"
 #include "ServiceNotifier.h"
@@ -8,6 +7,7 @@
 #include "TerminalApplication.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -23,15 +23,18 @@ void bringToTop(QWidget* window) {
     window->activateWindow();
 }
 
-} // namespace
-
-void bringTerminalToFront() {
-    bringToTop(FRMSEPRINCIPAL);
+// Brings the running terminal to the top: the main window and the modal window over it.
+void bringTerminalToFront(QWidget* mainWindow) {
+    bringToTop(mainWindow);
     bringToTop(QApplication::activeModalWidget());
 }
 
+} // namespace
+
 int runTerminal(const QString& dataLinkFolder, const SheetOpener& openSheet) {
-    SingleInstance instance(SingleInstance::keyFor(dataLinkFolder), bringTerminalToFront);
+    QPointer<QWidget> shownWindow; // the main window, once it exists
+    SingleInstance instance(SingleInstance::keyFor(dataLinkFolder),
+                            [&shownWindow] { bringTerminalToFront(shownWindow); });
     if (instance.anotherCopyRunning()) {
         return 0;
     }
@@ -44,15 +47,13 @@ int runTerminal(const QString& dataLinkFolder, const SheetOpener& openSheet) {
     splash->hide();
 
     TFRMSEPRINCIPAL mainWindow(dataLinkFolder, openSheet);
+    shownWindow = &mainWindow;
     mainWindow.show();
     mainWindow.activateWindow();
     splash.reset();
 
-    {
-        TPDLGACESSO login;
-        // Runs in the dialog's own loop, that is once it shows.
-        QTimer::singleShot(0, &login, [&service] { service.ready(); });
-        login.exec();
-    }
+    // Runs in the login dialog's own loop, that is once it shows.
+    QTimer::singleShot(0, &mainWindow, [&service] { service.ready(); });
+    mainWindow.logIn();
     return shell::runMessageLoop();
 }

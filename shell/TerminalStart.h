@@ -10,6 +10,3 @@
 // Under systemd it says it is ready once the login shows and pings the watchdog meanwhile.
 // Needs the TerminalApplication to exist. Returns the program's exit code.
 int runTerminal(const QString& dataLinkFolder, const SheetOpener& openSheet);
-
-// Brings the running terminal to the top: the main window and the modal window over it.
-void bringTerminalToFront();

@@ -10,7 +10,6 @@
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
 
-#include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -228,11 +227,6 @@ void TFRMIMPSERIE40COLUNAS::closing() {
 void TFRMIMPSERIE40COLUNAS::FormClose() {
     queries.close();
     tables.close();
-    m_owner.MNImpressodeSrie->setEnabled(true);
-    m_owner.MNImpressodeSrie->setChecked(false);
-    if (!m_owner.VOLTA_USUARIO()) {
-        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
-    }
 }
 
 void openExerciseSheet(TFRMSEPRINCIPAL& owner) {

@@ -36,8 +36,6 @@ void ShellTest::SetUp() {
     // The count of wrong passwords is the test's own.
     qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("state"))));
     shell::clearTermination();
-    MCODIGO_USUARIO.clear();
-    MCODIGO_USUARIO_SALVO.clear();
 }
 
 void ShellTest::TearDown() {

@@ -25,19 +25,20 @@ void type(QLineEdit* field, const QString& text, Qt::Key key = Qt::Key_Return) {
 
 class LoginTest : public ShellTest {
 protected:
-    // Shows the login dialog, lets steps act on it, and returns how it ended.
-    int runLogin(std::function<void(TPDLGACESSO&)> steps) {
+    // Asks the main window for a login, lets steps act on the dialog, and returns whether an
+    // operator logged in.
+    bool runLogin(std::function<void(TPDLGACESSO&)> steps) {
         onModal<TPDLGACESSO>(std::move(steps));
-        TPDLGACESSO login;
-        return login.exec();
+        return main->logIn();
     }
+    const QString& operatorCode() { return main->session().operatorCode; }
     bool terminated() const { return shell::applicationTerminated() && !main->isVisible(); }
 };
 
 TEST_F(LoginTest, LogsInWithLowerCaseCodeAndShowsTheOperator) {
     showMainWindow();
     QString nameShown;
-    const int result = runLogin([&](TPDLGACESSO& login) {
+    const bool loggedIn = runLogin([&](TPDLGACESSO& login) {
         type(login.EDTCODIGOUSUARIO, QStringLiteral("ad"));
         EXPECT_EQ(login.EDTCODIGOUSUARIO->text(), QStringLiteral("AD"));
         EXPECT_FALSE(login.EDTCODIGOUSUARIO->isEnabled());
@@ -45,9 +46,9 @@ TEST_F(LoginTest, LogsInWithLowerCaseCodeAndShowsTheOperator) {
         nameShown = login.LBLNOMEUSUARIO->text();
         type(login.EDTSENHA, QStringLiteral("adm123"));
     });
-    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(loggedIn);
     EXPECT_EQ(nameShown, QStringLiteral("Administrador"));
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("AD"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -67,18 +68,18 @@ TEST_F(LoginTest, FieldsLimitTheirLengthAndStartInCodeEntry) {
         login.EDTSENHA->clear();
         type(login.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Enter);
     });
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("GE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("GE"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
 }
 
 TEST_F(LoginTest, ThreeUnregisteredCodesEndTheProgram) {
     showMainWindow();
-    const int result = runLogin([](TPDLGACESSO& login) {
+    const bool loggedIn = runLogin([](TPDLGACESSO& login) {
         for (const char* code : {"XX", "YY", "ZZ"}) {
             type(login.EDTCODIGOUSUARIO, QString::fromLatin1(code));
         }
     });
-    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_FALSE(loggedIn);
     EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered, noAccess}));
     EXPECT_TRUE(terminated());
 }
@@ -145,7 +146,7 @@ TEST_F(LoginTest, UnregisteredCodeAfterAnAcceptedOneKeepsTheAcceptedOperator) {
         type(login.EDTSENHA, QStringLiteral("ADM123"));
     });
     EXPECT_EQ(messages.texts(), QStringList({unregistered, wrongPassword}));
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("AD"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
 }
 
@@ -167,7 +168,7 @@ TEST_F(LoginTest, StoredLowerCasePasswordNeverMatches) {
 
 TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
     showMainWindow();
-    MTROCA_USUARIO = true;
+    main->session().changingOperator = true;
     bool stillOpen = false;
     runLogin([&](TPDLGACESSO& login) {
         for (int i = 0; i < 4; ++i) {
@@ -188,7 +189,7 @@ TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
     EXPECT_EQ(messages.texts().count(unregistered), 4);
     EXPECT_EQ(messages.texts().count(wrongPassword), 4);
     EXPECT_FALSE(messages.texts().contains(noAccess));
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("ES"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("ES"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Estagiário")));
 }
 
@@ -243,14 +244,14 @@ TEST_F(LoginTest, WrongPasswordsDatedInTheFutureRefuseNoOne) {
     }
     file.close();
     showMainWindow();
-    const int result = runLogin([](TPDLGACESSO& login) {
+    const bool loggedIn = runLogin([](TPDLGACESSO& login) {
         type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
         type(login.EDTSENHA, QStringLiteral("ADM123"));
         if (login.isVisible()) {
             login.done(QDialog::Rejected); // refused: the dialog would wait for ever
         }
     });
-    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(loggedIn);
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
@@ -258,21 +259,20 @@ TEST_F(LoginTest, ChangeOfOperatorButtonOpensTheDialogInChangeMode) {
     showMainWindow();
     bool changeMode = false;
     onModal<TPDLGACESSO>([&](TPDLGACESSO& login) {
-        changeMode = MTROCA_USUARIO;
+        changeMode = main->session().changingOperator;
         type(login.EDTCODIGOUSUARIO, QStringLiteral("GE"));
         type(login.EDTSENHA, QStringLiteral("GER77"));
     });
     main->SBAGENDA->click();
     EXPECT_TRUE(changeMode);
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("GE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("GE"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
 }
 
 TEST_F(LoginTest, UnreadableSettingsEndTheProgramAtOnce) {
     showMainWindow();
-    MCONTROLE_OK = false;
-    TPDLGACESSO login;
-    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    main->session().settingsReadable = false;
+    EXPECT_FALSE(main->logIn());
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Entre em contato com Assistência Técnica !\r "
                                           "Problema na Rede ou não está Ativa !")}));
@@ -284,8 +284,7 @@ TEST_F(LoginTest, SettingsWithoutADeclaredColumnEndTheProgram) {
                    {QStringLiteral("ALTER TABLE Secvar DROP COLUMN POR_CODIGO_APARELHO")});
     showMainWindow();
     EXPECT_TRUE(messages.texts().isEmpty()); // the main window does not declare that column
-    TPDLGACESSO login;
-    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_FALSE(main->logIn());
     EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! CONTROLE")}));
     EXPECT_TRUE(terminated());
 }
@@ -294,13 +293,14 @@ TEST_F(LoginTest, SettingsFailureEndsTheProgramWhileTheOperatorTakesTimeToRead) 
     changeDatabase(palendraFile(), {QStringLiteral("ALTER TABLE Secvar DROP COLUMN CAPTURA_WEB")});
     messages.takeTimeToAnswer(1200); // the one-second clock ticks while each box is up
     showMainWindow();
-    TPDLGACESSO login;
     bool hung = false;
-    QTimer::singleShot(10000, &login, [&] {
+    QTimer::singleShot(10000, main.get(), [&] {
         hung = true;
-        login.hide();
+        if (QWidget* login = QApplication::activeModalWidget()) {
+            login->hide();
+        }
     });
-    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_FALSE(main->logIn());
     EXPECT_FALSE(hung) << "the login dialog never ended";
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Abertura de tabela ! Controle"),
@@ -319,7 +319,7 @@ protected:
     }
     // Logs the operator in as the login dialog does.
     void loggedInAs(const QString& code, const QString& name) {
-        MCODIGO_USUARIO = code;
+        main->session().operatorCode = code;
         main->setPanelText(1, operatorPanel(name));
     }
     // Requests the sheet; authorise acts on the local access dialog if one comes. Returns whether
@@ -337,10 +337,10 @@ protected:
                 watch.stop();
                 sheetOpened = true;
                 panelDuringSheet = main->panelText(1);
-                codeDuringSheet = MCODIGO_USUARIO;
+                codeDuringSheet = operatorCode();
                 menuWhileOpen = {main->MNImpressodeSrie->isEnabled(),
                                  main->MNImpressodeSrie->isChecked()};
-                windowsWhileOpen = MJANELAS_ABERTAS;
+                windowsWhileOpen = main->session().openSheets;
                 EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Ficha de Exercícios"));
                 sheet->close();
             }
@@ -361,7 +361,7 @@ TEST_F(SheetRequestTest, OperatorWithTheRightOpensTheSheetAtOnce) {
     EXPECT_TRUE(requestSheet());
     EXPECT_EQ(menuWhileOpen, std::make_pair(false, true));
     EXPECT_EQ(windowsWhileOpen, 1);
-    EXPECT_EQ(MJANELAS_ABERTAS, 0);
+    EXPECT_EQ(main->session().openSheets, 0);
     EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
     EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
     EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
@@ -376,7 +376,7 @@ TEST_F(SheetRequestTest, EmptyOrOtherRightIsRefusedWithoutAskingAnyone) {
         EXPECT_EQ(messages.texts(), QStringList({noAccess})) << code;
         EXPECT_FALSE(main->MNImpressodeSrie->isChecked()) << code;
         EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
-        EXPECT_EQ(MJANELAS_ABERTAS, 0);
+        EXPECT_EQ(main->session().openSheets, 0);
     }
 }
 
@@ -385,8 +385,6 @@ TEST_F(SheetRequestTest, AuthorisationByAnOperatorWithTheRightOpensTheSheet) {
     EXPECT_TRUE(requestSheet([](TPDLGACESSOLOCAL& local) {
         EXPECT_EQ(local.windowTitle(), QStringLiteral("Acesso Local"));
         type(local.EDTCODIGOUSUARIO, QStringLiteral("ad"));
-        EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("AD"));
-        EXPECT_EQ(MCODIGO_USUARIO_SALVO, QStringLiteral("RE"));
         type(local.EDTSENHA, QStringLiteral("ADM123"));
     }));
     EXPECT_EQ(panelDuringSheet, operatorPanel(QStringLiteral("Administrador")));
@@ -413,7 +411,7 @@ TEST_F(SheetRequestTest, AuthoriserWithoutTheRightIsRefused) {
         type(local.EDTSENHA, QStringLiteral("REC1"));
     }));
     EXPECT_EQ(messages.texts(), QStringList({noAccess}));
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
     EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
     // The authoriser's name stays until a sheet window closes.
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Recepção Manhã")));
@@ -429,7 +427,7 @@ TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
     EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered}));
     EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
     EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
 
     messages.clear();
     EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
@@ -439,7 +437,7 @@ TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
         }
     }));
     EXPECT_EQ(messages.texts(), QStringList({wrongPassword, wrongPassword, wrongPassword}));
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
     EXPECT_FALSE(shell::applicationTerminated());
 }
 
@@ -450,7 +448,7 @@ TEST_F(SheetRequestTest, LocalAccessClosedAfterACodeOpensNoSheet) {
         local.close();                                      // but no password
     }));
     EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
-    EXPECT_EQ(MCODIGO_USUARIO, QStringLiteral("RE"));
+    EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
 }
 
 TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {

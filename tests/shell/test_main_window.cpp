@@ -1,6 +1,5 @@
 // The main window: its look, the clock and marquee, the exit sequence, keys, start-up faults, and
 // the about and splash windows.
-#include "SEACESSO.h"
 #include "SEAPRESENTACAO.h"
 #include "SESOBRE.h"
 #include "ShellFixture.h"
@@ -53,14 +52,15 @@ TEST_F(MainWindowTest, StatusPanelsAndShortcutPanelAreWhereTheOperatorLooks) {
 
 TEST_F(MainWindowTest, ShowStartsTheShellStateAfresh) {
     createMainWindow();
-    MTROCA_USUARIO = true;
-    MJANELAS_ABERTAS = 3;
-    MCONTROLE_OK = false;
+    OperatorSession& session = main->session();
+    session.changingOperator = true;
+    session.openSheets = 3;
+    session.settingsReadable = false;
     EXPECT_EQ(main->Timer1->interval(), 1000);
     showMainWindow();
-    EXPECT_FALSE(MTROCA_USUARIO);
-    EXPECT_EQ(MJANELAS_ABERTAS, 0);
-    EXPECT_TRUE(MCONTROLE_OK);
+    EXPECT_FALSE(session.changingOperator);
+    EXPECT_EQ(session.openSheets, 0);
+    EXPECT_TRUE(session.settingsReadable);
     EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
     EXPECT_TRUE(main->ADOConnectionQuorvel.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, ExitClosesAtOnceWithoutOpenSheets) {
 
 TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
     showMainWindow();
-    MJANELAS_ABERTAS = 1;
+    main->session().openSheets = 1;
     messages.answerWith(platform::IdNo); // the answer is not consulted
     main->Sair1->trigger();
     EXPECT_TRUE(main->isVisible());
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
     shell::clearTermination();
     messages.clear();
     main->show();
-    MJANELAS_ABERTAS = 1;
+    main->session().openSheets = 1;
     main->Sair1->trigger();
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -171,8 +171,7 @@ TEST_F(MainWindowTest, UnreachableQuorvelEndsTheProgramAfterTheMessage) {
     EXPECT_EQ(messages.texts(), QStringList({databaseMessage}));
     EXPECT_TRUE(shell::applicationTerminated());
     // The login dialog of the start-up then returns at once.
-    TPDLGACESSO login;
-    EXPECT_EQ(login.exec(), QDialog::Rejected);
+    EXPECT_FALSE(main->logIn());
     EXPECT_EQ(messages.texts().size(), 1);
 }
 
@@ -180,7 +179,7 @@ TEST_F(MainWindowTest, SettingsWithoutADeclaredColumnFailTheSettingsCheck) {
     changeDatabase(palendraFile(), {QStringLiteral("ALTER TABLE Secvar DROP COLUMN CAPTURA_WEB")});
     showMainWindow();
     EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! Controle")}));
-    EXPECT_FALSE(MCONTROLE_OK);
+    EXPECT_FALSE(main->session().settingsReadable);
     EXPECT_FALSE(shell::applicationTerminated());
 }
 

@@ -56,7 +56,6 @@ void KioskTest::SetUp() {
     palendra(knownPrescriptions());
     setSetting(QStringLiteral("AlunosAtivos"), QStringLiteral("'Não'"));
     quorvel(knownMembers(QStringLiteral("ALUNOS")));
-    MJANELAS_ABERTAS = 0;
     // Tickets go to "TKT", a file in the current folder: the test's own.
     m_previousFolder = QDir::currentPath();
     QDir::setCurrent(folder());
@@ -106,7 +105,6 @@ void KioskTest::reachThroughOdbc() {
 
 TFRMIMPSERIE40COLUNAS& KioskTest::openKiosk() {
     showMainWindow();
-    MJANELAS_ABERTAS = 1;
     kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
     kiosk->show();
     return *kiosk;

@@ -33,7 +33,6 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
 
     server.stop();
     server.start();
-    MCONTROLE_OK = true;
     main->Timer1Timer(); // the heartbeat finds the connection dead and reconnects
     messages.clear();
     QFile::remove(QDir(folder()).filePath(QStringLiteral("TKT")));
