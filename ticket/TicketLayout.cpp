@@ -1,6 +1,7 @@
 #include "TicketLayout.h"
 
 #include "Schema.h"
+#include "TicketText.h"
 #include "Tprintfast.h"
 
 namespace {

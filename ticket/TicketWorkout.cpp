@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "PlainLetters.h"
+#include "SEFUNCOES.h"
 
 namespace {
 
