@@ -47,9 +47,9 @@ struct Backends {
     std::function<UsbKeypadSwitch&()> usbKeypadSwitch = systemUsbKeypadSwitch;
     // A new session of the port input/output driver.
     std::function<std::unique_ptr<PortAccess>()> createPortAccess = createSystemPortAccess;
-    // A video player whose widget is a child of the given parent.
-    std::function<std::unique_ptr<MediaPlayer>(QWidget* parent)> createMediaPlayer =
-        createQtMediaPlayer;
+    // A video player whose widget is a child of the given parent; none installed means the
+    // QtMultimedia player, which only the video windows link.
+    std::function<std::unique_ptr<MediaPlayer>(QWidget* parent)> createMediaPlayer;
     // The print spooler with its printers.
     std::function<Spooler&()> spooler = systemSpooler;
     // Where the serial component sends a failure of one of its ports.

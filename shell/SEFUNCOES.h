@@ -1,14 +1,15 @@
 #pragma once
 
+#include "Schema.h"
+
 #include <QString>
 
-#include <array>
 #include <stdexcept>
 
 class DataSet;
 
 // What every window of the terminal shares: the one function through which messages reach the
-// user, the standard message texts, the small text helpers of the ticket, and the workouts'
+// user, the standard message texts, the reading of whole numbers, and the workouts'
 // letters and weekdays.
 
 // The standard message texts ("\r" is a carriage return that the boxes show as is).
@@ -41,10 +42,6 @@ int MENSAGEM(const QString& kind, const QString& text1, const QString& text2);
 // table's name and returns false.
 bool openTableOrSay(DataSet& table, const QString& name);
 
-// Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
-// last characters of the result). Longer texts are left as they are. Always true.
-bool COMPLETA_ESPACOS(QString& text, int width);
-
 // A text read as a whole number that is not one ("12 3", "", "A"): the terminal's conversion
 // error, which reaches the error log.
 class ConversionError : public std::invalid_argument {
@@ -56,18 +53,8 @@ public:
 // Throws ConversionError otherwise.
 qlonglong textToInteger(const QString& text);
 
-// Copy of text with the Portuguese accented letters replaced by plain ones.
-QString TIRA_ACENTOS(const QString& text);
-
-// True when the printer on the parallel port at the base address (hexadecimal digits without
-// prefix, as ENDERECO_PORTA holds them) is ready to take data. Text that is not a hexadecimal
-// number tests the second parallel port (278). Any failure of the port access means not ready.
-bool IMPRESSORA_PRONTA(const QString& address);
-
 // The workout a member picks by its number 1 to 5: "A" to "E"; empty for any other number.
 QString workoutLetter(int number);
 
-// The weekdays a workout is done on, Sunday first.
-using WeekdayFlags = std::array<bool, 7>;
 // The flags of a workout row's weekday columns.
 WeekdayFlags weekdaysOf(const DataSet& row);

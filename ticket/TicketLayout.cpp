@@ -2,6 +2,7 @@
 
 #include "PlainLetters.h"
 #include "Schema.h"
+#include "TicketText.h"
 #include "Tprintfast.h"
 
 namespace {

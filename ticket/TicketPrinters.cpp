@@ -1,6 +1,7 @@
 #include "TicketPrinters.h"
 
 #include "Database.h"
+#include "ParallelPrinterReady.h"
 #include "SEFUNCOES.h"
 #include "ScopedDeadline.h"
 #include "TerminalApplication.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SEFUNCOES.h"
+#include "Schema.h"
 
 #include <QString>
 

@@ -55,7 +55,8 @@ public:
     std::function<void(const QString& error)> OnError;
 };
 
-// A player whose widget is a child of parent, made by the installed back ends.
+// A player whose widget is a child of parent, made by the installed back ends; the QtMultimedia
+// player when they install none. This and the next come with se_media.
 std::unique_ptr<MediaPlayer> createMediaPlayer(QWidget* parent);
 
 // The QtMultimedia player.

@@ -1,6 +1,7 @@
 // The media player over QtMultimedia (GStreamer on Linux).
 #include "MediaPlayer.h"
 
+#include "Backends.h"
 #include "KeyChar.h"
 
 #include <QAudioOutput>
@@ -225,6 +226,11 @@ private:
 
 std::unique_ptr<MediaPlayer> createQtMediaPlayer(QWidget* parent) {
     return std::make_unique<QtMediaPlayer>(parent);
+}
+
+std::unique_ptr<MediaPlayer> createMediaPlayer(QWidget* parent) {
+    const auto& installed = backends().createMediaPlayer;
+    return installed ? installed(parent) : createQtMediaPlayer(parent);
 }
 
 } // namespace platform

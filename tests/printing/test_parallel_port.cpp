@@ -1,4 +1,4 @@
-#include "SEFUNCOES.h"
+#include "ParallelPrinterReady.h"
 #include "TestBackends.h"
 #include "VicPort.h"
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <vector>
 
 // The one catalogue of the tables and columns the terminal reads, with their widths and types.
@@ -60,3 +61,6 @@ QStringList createTableSql(const Table& table, Dialect dialect);
 std::vector<const Table*> tablesOf(Database database);
 
 } // namespace schema
+
+// The weekdays a workout is done on, Sunday first, as the weekday columns hold them.
+using WeekdayFlags = std::array<bool, 7>;

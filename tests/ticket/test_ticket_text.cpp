@@ -1,0 +1,42 @@
+#include "TicketText.h"
+
+#include <gtest/gtest.h>
+
+TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
+    struct Case {
+        QString in;
+        int width;
+        QString out;
+    };
+    const Case cases[] = {
+        {QStringLiteral("12"), 8, QStringLiteral("       12")},
+        {QStringLiteral("12345678"), 8, QStringLiteral(" 12345678")},
+        {QStringLiteral("123456789"), 8, QStringLiteral("123456789")},
+        {QString(), 3, QStringLiteral("    ")},
+        {QStringLiteral("ab"), 0, QStringLiteral("ab")},
+    };
+    for (const Case& c : cases) {
+        QString text = c.in;
+        EXPECT_TRUE(COMPLETA_ESPACOS(text, c.width));
+        EXPECT_EQ(text, c.out) << c.in.toStdString() << " width " << c.width;
+    }
+}
+
+TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
+    QString shortCount = QStringLiteral("10");
+    COMPLETA_ESPACOS(shortCount, 8);
+    EXPECT_EQ(shortCount.right(8), QStringLiteral("      10"));
+    QString longCount = QStringLiteral("3x12 a 15 rep");
+    COMPLETA_ESPACOS(longCount, 8);
+    EXPECT_EQ(longCount.right(8), QStringLiteral(" a 15 rep").right(8));
+}
+
+TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse) {
+    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
+              QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU"));
+    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("Conceição Müller, 12")),
+              QStringLiteral("Conceicao Muller, 12"));
+    // Letters outside the table stay, and the length never changes.
+    const QString other = QStringLiteral("èñ ÈÑ abc 0123");
+    EXPECT_EQ(TIRA_ACENTOS(other), other);
+}

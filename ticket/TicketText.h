@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The ticket's small text helpers.
+
+// Pads text on the left to width + 1 characters (one more than the width: the ticket prints the
+// last characters of the result). Longer texts are left as they are. Always true.
+bool COMPLETA_ESPACOS(QString& text, int width);
+
+// Copy of text with the Portuguese accented letters replaced by plain ones.
+QString TIRA_ACENTOS(const QString& text);
