@@ -3,7 +3,7 @@
 // with its keypad open (the main window's one-second tick and database heartbeat included).
 #include "Backends.h"
 #include "BenchSupport.h"
-#include "CommInt.h"
+#include "SerialPort.h"
 #include "DemoData.h"
 #include "KioskWindows.h"
 #include "SerialDriverPosix.h"
@@ -80,7 +80,7 @@ private:
 void BM_KeypadByteToDigitShown(benchmark::State& state) {
     KioskWithKeypad setup;
     QLineEdit* field = setup.kiosk().EDTMATRICULA;
-    if (!setup.kiosk().Comm1->Enabled()) {
+    if (!setup.kiosk().Comm1->isOpen()) {
         state.SkipWithError("the keypad did not open");
         return;
     }

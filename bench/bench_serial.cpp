@@ -1,8 +1,8 @@
 // The serial component's figures: from a byte written to the far end of a pseudo-terminal to
-// the start of the OnRxChar handler on the user-interface thread, and the CPU an open, idle port
+// the start of the onBytesReceived handler on the user-interface thread, and the CPU an open, idle port
 // costs.
 #include "BenchSupport.h"
-#include "CommInt.h"
+#include "SerialPort.h"
 
 #include <QCoreApplication>
 
@@ -37,19 +37,19 @@ private:
 
 void BM_ByteToRxCharHandler(benchmark::State& state) {
     PseudoTerminal pty;
-    TComm comm;
-    comm.SetDeviceName(pty.slavePath());
-    comm.SetMonitorEvents(evRxChar);
+    SerialPort comm;
+    comm.setDeviceName(pty.slavePath());
+    comm.setMonitorEvents(SerialPort::Event::RxChar);
     bench::Clock::time_point handlerStart;
     bool handled = false;
-    comm.SetOnRxChar([&](QObject*, int count) {
+    comm.setOnBytesReceived([&](QObject*, int count) {
         handlerStart = bench::Clock::now();
         handled = true;
         char buffer[64];
-        comm.Read(buffer, std::min(count, 64));
+        comm.read(buffer, std::min(count, 64));
     });
-    comm.Open();
-    if (!comm.Enabled()) {
+    comm.open();
+    if (!comm.isOpen()) {
         state.SkipWithError("the pseudo-terminal did not open");
         return;
     }
@@ -63,22 +63,22 @@ BENCHMARK(BM_ByteToRxCharHandler)->UseManualTime()->Iterations(5000)->Unit(bench
 
 void BM_IdleOpenPortCpu(benchmark::State& state) {
     PseudoTerminal pty;
-    TComm comm;
-    comm.SetDeviceName(pty.slavePath());
-    comm.SetMonitorEvents(evRxChar);
-    comm.SetOnRxChar([](QObject*, int) {});
-    comm.Open();
+    SerialPort comm;
+    comm.setDeviceName(pty.slavePath());
+    comm.setMonitorEvents(SerialPort::Event::RxChar);
+    comm.setOnBytesReceived([](QObject*, int) {});
+    comm.open();
     bench::measureIdleCpu(state);
 }
 BENCHMARK(BM_IdleOpenPortCpu)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_OpenAndClose(benchmark::State& state) {
     PseudoTerminal pty;
-    TComm comm;
-    comm.SetDeviceName(pty.slavePath());
+    SerialPort comm;
+    comm.setDeviceName(pty.slavePath());
     for (auto _ : state) {
-        comm.Open();
-        comm.Close();
+        comm.open();
+        comm.close();
     }
 }
 BENCHMARK(BM_OpenAndClose)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,6 @@
 #include "DemoScript.h"
 
-#include "CommInt.h"
+#include "SerialPort.h"
 #include "DemoData.h"
 #include "DeviceNames.h"
 #include "MessageBox.h"
@@ -363,7 +363,7 @@ void DemoScript::pressKey(Qt::Key key, QWidget* field) {
 void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
     const auto kioskReading = [] {
         return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-               shownWindow<TFRMIMPSERIE40COLUNAS>()->Comm1->Enabled();
+               shownWindow<TFRMIMPSERIE40COLUNAS>()->Comm1->isOpen();
     };
     const std::vector<Step> visit = {
         {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,

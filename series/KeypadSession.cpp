@@ -16,21 +16,21 @@ constexpr int retryMs = 2000;
 constexpr int usbKeypadOn = 15;
 constexpr int usbKeypadOff = 14;
 
-TBaudrate baudRateOf(int speed, TBaudrate otherwise) {
-    static constexpr std::array<std::pair<int, TBaudrate>, 13> rates = {{
-        {1200, br1200},
-        {2400, br2400},
-        {3600, br2400}, // the component has no 3600
-        {4800, br4800},
-        {9600, br9600},
-        {14400, br14400},
-        {19200, br19200},
-        {38400, br38400},
-        {56000, br56000},
-        {57600, br57600},
-        {115200, br115200},
-        {128000, br128000},
-        {256000, br256000},
+SerialPort::BaudRate baudRateOf(int speed, SerialPort::BaudRate otherwise) {
+    static constexpr std::array<std::pair<int, SerialPort::BaudRate>, 13> rates = {{
+        {1200, SerialPort::BaudRate::Baud1200},
+        {2400, SerialPort::BaudRate::Baud2400},
+        {3600, SerialPort::BaudRate::Baud2400}, // the component has no 3600
+        {4800, SerialPort::BaudRate::Baud4800},
+        {9600, SerialPort::BaudRate::Baud9600},
+        {14400, SerialPort::BaudRate::Baud14400},
+        {19200, SerialPort::BaudRate::Baud19200},
+        {38400, SerialPort::BaudRate::Baud38400},
+        {56000, SerialPort::BaudRate::Baud56000},
+        {57600, SerialPort::BaudRate::Baud57600},
+        {115200, SerialPort::BaudRate::Baud115200},
+        {128000, SerialPort::BaudRate::Baud128000},
+        {256000, SerialPort::BaudRate::Baud256000},
     }};
     for (const auto& [rate, member] : rates) {
         if (rate == speed) {
@@ -59,47 +59,47 @@ bool KeypadSettings::usbModel() const {
     return Tec12USB == QStringLiteral("Sim");
 }
 
-TComm* createKeypadComm(QObject* owner) {
-    auto* comm = new TComm(owner, &platform::keypadSerialDriver());
-    comm->SetDeviceName(QStringLiteral("Com1"));
-    comm->SetMonitorEvents(evRxChar);
-    comm->SetBaudRate(br1200);
-    comm->SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
+SerialPort* createKeypadComm(QObject* owner) {
+    auto* comm = new SerialPort(owner, &platform::keypadSerialDriver());
+    comm->setDeviceName(QStringLiteral("Com1"));
+    comm->setMonitorEvents(SerialPort::Event::RxChar);
+    comm->setBaudRate(SerialPort::BaudRate::Baud1200);
+    comm->setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
     return comm;
 }
 
-void applyKeypadSettings(TComm& comm, const KeypadSettings& settings) {
-    comm.SetDeviceName(settings.PINPAD);
-    comm.SetBaudRate(baudRateOf(settings.VELOCIDADE, comm.BaudRate()));
+void applyKeypadSettings(SerialPort& comm, const KeypadSettings& settings) {
+    comm.setDeviceName(settings.PINPAD);
+    comm.setBaudRate(baudRateOf(settings.VELOCIDADE, comm.baudRate()));
     switch (textToInteger(settings.DATABIT)) {
     case 7:
-        comm.SetDatabits(da7);
+        comm.setDataBits(SerialPort::DataBits::Seven);
         break;
     case 8:
-        comm.SetDatabits(da8);
+        comm.setDataBits(SerialPort::DataBits::Eight);
         break;
     default:
         break;
     }
     switch (textToInteger(settings.STOPBIT)) {
     case 0:
-        comm.SetStopbits(sb20); // the settings' 0 means two stop bits
+        comm.setStopBits(SerialPort::StopBits::Two); // the settings' 0 means two stop bits
         break;
     case 1:
-        comm.SetStopbits(sb10);
+        comm.setStopBits(SerialPort::StopBits::One);
         break;
     default:
         break;
     }
     // The settings' names are the other way round: "PAR" (even) gives odd parity.
     if (settings.PARIDADE == QStringLiteral("PAR")) {
-        comm.SetParity(paOdd);
+        comm.setParity(SerialPort::Parity::Odd);
     }
     if (settings.PARIDADE == QStringLiteral("IMPAR")) {
-        comm.SetParity(paEven);
+        comm.setParity(SerialPort::Parity::Even);
     }
     if (settings.PARIDADE == QStringLiteral("NADA")) {
-        comm.SetParity(paNone);
+        comm.setParity(SerialPort::Parity::None);
     }
 }
 
@@ -111,12 +111,12 @@ QString MyStrToAscii(const QString& text) {
     return codes;
 }
 
-KeypadSession::KeypadSession(KeypadSettings settings, TCommRxCharEvent received, QObject* owner)
+KeypadSession::KeypadSession(KeypadSettings settings, SerialBytesHandler received, QObject* owner)
     : QObject(owner)
     , m_settings(std::move(settings))
     , m_comm(createKeypadComm(this)) {
-    m_comm->SetOnRxChar(std::move(received));
-    m_comm->SetOnDeviceLost([this](QObject*, int) { lost(); });
+    m_comm->setOnBytesReceived(std::move(received));
+    m_comm->setOnDeviceLost([this](QObject*, int) { lost(); });
     m_retry.setInterval(retryMs);
     connect(&m_retry, &QTimer::timeout, this, &KeypadSession::retry);
 }
@@ -165,8 +165,8 @@ void KeypadSession::giveBack() {
 }
 
 bool KeypadSession::readByte(char& byte) {
-    std::vector<char> buffer(static_cast<std::size_t>(std::max(m_comm->ReadBufSize(), 1)), 0);
-    if (m_comm->Read(buffer.data(), 1) == -1) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(m_comm->readBufferSize(), 1)), 0);
+    if (m_comm->read(buffer.data(), 1) == -1) {
         MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QString());
         return false;
     }
@@ -193,21 +193,21 @@ bool KeypadSession::sendUsbCode(int code) {
 }
 
 void KeypadSession::open() {
-    m_comm->Open();
-    if (!m_comm->Enabled()) {
+    m_comm->open();
+    if (!m_comm->isOpen()) {
         m_retry.start();
     }
 }
 
 void KeypadSession::close() {
     m_retry.stop();
-    m_comm->Close();
+    m_comm->close();
 }
 
 void KeypadSession::letGo() {
     close();
-    m_comm->SetBREAKState(true);
-    m_comm->SetOnRxChar({});
+    m_comm->setBreak(true);
+    m_comm->setOnBytesReceived({});
 }
 
 void KeypadSession::lost() {
@@ -221,8 +221,8 @@ void KeypadSession::retry() {
     if (m_settings.usbModel() && !sendUsbCode(usbKeypadOn)) {
         return;
     }
-    m_comm->Open();
-    if (m_comm->Enabled()) {
+    m_comm->open();
+    if (m_comm->isOpen()) {
         m_retry.stop();
     }
 }

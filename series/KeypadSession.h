@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommInt.h"
+#include "SerialPort.h"
 
 #include <QObject>
 #include <QString>
@@ -24,12 +24,12 @@ struct KeypadSettings {
 
 // A component with the keypad's design values: device "Com1", received data only, 1200 baud,
 // parity check, DSR sensitivity, ignore XOFF, error character, strip NUL.
-TComm* createKeypadComm(QObject* owner);
+SerialPort* createKeypadComm(QObject* owner);
 
 // Sets the component from the settings: PINPAD as the device name, VELOCIDADE, DATABIT, STOPBIT
 // and PARIDADE as the line. Values the settings may not hold leave the design value. DATABIT and
 // STOPBIT must be whole numbers: anything else raises ConversionError.
-void applyKeypadSettings(TComm& comm, const KeypadSettings& settings);
+void applyKeypadSettings(SerialPort& comm, const KeypadSettings& settings);
 
 // The decimal codes of the text's characters, one after the other ("\x1b" gives "27").
 QString MyStrToAscii(const QString& text);
@@ -42,10 +42,10 @@ QString MyStrToAscii(const QString& text);
 class KeypadSession : public QObject {
 public:
     // Received data goes to the window's handler.
-    KeypadSession(KeypadSettings settings, TCommRxCharEvent received, QObject* owner);
+    KeypadSession(KeypadSettings settings, SerialBytesHandler received, QObject* owner);
 
     const KeypadSettings& settings() const { return m_settings; }
-    TComm& comm() const { return *m_comm; }
+    SerialPort& comm() const { return *m_comm; }
 
     // The line set from the settings, the USB model switched on, the port opened.
     void setUp();
@@ -77,7 +77,7 @@ private:
     bool sendUsbCode(int code);
 
     KeypadSettings m_settings;
-    TComm* m_comm;
+    SerialPort* m_comm;
     QTimer m_retry;
     KeypadSession* m_holder = nullptr; // whose port this session took over
 };

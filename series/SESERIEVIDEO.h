@@ -13,7 +13,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
-class TComm;
+class SerialPort;
 class TDBGrid;
 
 // A member's workout on screen instead of on paper: the aerobic prescription (workout A), the
@@ -81,7 +81,7 @@ public:
 
     // The keypad while this window is open, when there is one (else null): "*" or "#" closes the
     // window, other keys are ignored.
-    TComm* Comm1 = nullptr;
+    SerialPort* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
 
 protected:

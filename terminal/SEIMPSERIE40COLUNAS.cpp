@@ -1,6 +1,6 @@
 #include "SEIMPSERIE40COLUNAS.h"
 
-#include "CommInt.h"
+#include "SerialPort.h"
 #include "FieldKeys.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
@@ -116,7 +116,7 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
     }
     if (Key == platform::keyEnter && !EDTMATRICULA->text().isEmpty()) {
         if (keypadConfigured()) {
-            Comm1->SetBREAKState(true);
+            Comm1->setBreak(true);
         }
         findMember();
     }

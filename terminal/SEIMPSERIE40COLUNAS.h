@@ -16,7 +16,7 @@ class QLineEdit;
 class QTimer;
 class KeypadSession;
 struct KeypadSettings;
-class TComm;
+class SerialPort;
 class TFRMSEPRINCIPAL;
 class UnattendedDialogs;
 
@@ -52,7 +52,7 @@ public:
 
     // The serial keypad, when the settings name one (else null): one key byte a received-data
     // event.
-    TComm* Comm1 = nullptr;
+    SerialPort* Comm1 = nullptr;
     void Comm1RxChar(QObject* Sender, int Count);
 
     // Settings, members, photos, staff, machines.

@@ -85,8 +85,8 @@ void TFRMIMPSERIE40COLUNAS::keypadEnter() {
     if ((equipment ? EDTAPARELHO : EDTMATRICULA)->text().isEmpty()) {
         return;
     }
-    Comm1->SetBREAKState(true);
-    const auto dropBreak = qScopeGuard([comm = Comm1] { comm->SetBREAKState(false); });
+    Comm1->setBreak(true);
+    const auto dropBreak = qScopeGuard([comm = Comm1] { comm->setBreak(false); });
     if (equipment) {
         passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, platform::keyEnter);
     } else if (EDTMATRICULA->isEnabled()) {

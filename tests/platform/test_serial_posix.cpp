@@ -1,7 +1,7 @@
 // The POSIX backend on real pseudo-terminals: what reaches the line, what is refused, the
 // device-name map, exclusive opening, the USB keypad switch.
 #include "BaudRate.h"
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 #include "SerialDriverPosix.h"
 #include "UsbKeypadSwitch.h"
 
@@ -39,26 +39,26 @@ std::uint32_t rateOf(const QString& path) {
     return rate;
 }
 
-class CommOnPseudoTerminal : public ::testing::Test {
+class SerialPortOnPseudoTerminal : public ::testing::Test {
 protected:
-    CommOnPseudoTerminal()
+    SerialPortOnPseudoTerminal()
         : comm(nullptr, &driver) {
-        comm.SetDeviceName(pty.slavePath());
-        comm.SetMonitorEvents(evRxChar);
+        comm.setDeviceName(pty.slavePath());
+        comm.setMonitorEvents(SerialPort::Event::RxChar);
     }
 
     PseudoTerminal pty;
     platform::PosixSerialDriver driver;
-    CommErrorRecorder errors;
-    TComm comm;
+    SerialErrorRecorder errors;
+    SerialPort comm;
 };
 
-TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
-    comm.SetBaudRate(br1200);
-    comm.SetStopbits(sb20);
-    comm.SetOptions(coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
-    comm.Open();
-    ASSERT_TRUE(comm.Enabled());
+TEST_F(SerialPortOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
+    comm.setBaudRate(SerialPort::BaudRate::Baud1200);
+    comm.setStopBits(SerialPort::StopBits::Two);
+    comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
+    comm.open();
+    ASSERT_TRUE(comm.isOpen());
     EXPECT_TRUE(errors.errors().empty());
     EXPECT_EQ(rateOf(pty.slavePath()), 1200u);
     const termios line = lineOf(pty.slavePath());
@@ -68,21 +68,21 @@ TEST_F(CommOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u) << "a serial port does no line processing";
 }
 
-TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) {
-    comm.Open();
+TEST_F(SerialPortOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) {
+    comm.open();
     struct Rate {
-        TBaudrate member;
+        SerialPort::BaudRate member;
         std::uint32_t rate;
         speed_t constant; // B0: a non-standard rate, set through the custom-rate call
     };
     const Rate rates[] = {
-        {br110, 110, B110},          {br300, 300, B300},     {br600, 600, B600},
-        {br1200, 1200, B1200},       {br2400, 2400, B2400},  {br4800, 4800, B4800},
-        {br9600, 9600, B9600},       {br14400, 14400, B0},   {br19200, 19200, B19200},
-        {br38400, 38400, B38400},    {br56000, 56000, B0},   {br57600, 57600, B57600},
-        {br115200, 115200, B115200}, {br128000, 128000, B0}, {br256000, 256000, B0}};
+        {SerialPort::BaudRate::Baud110, 110, B110},          {SerialPort::BaudRate::Baud300, 300, B300},     {SerialPort::BaudRate::Baud600, 600, B600},
+        {SerialPort::BaudRate::Baud1200, 1200, B1200},       {SerialPort::BaudRate::Baud2400, 2400, B2400},  {SerialPort::BaudRate::Baud4800, 4800, B4800},
+        {SerialPort::BaudRate::Baud9600, 9600, B9600},       {SerialPort::BaudRate::Baud14400, 14400, B0},   {SerialPort::BaudRate::Baud19200, 19200, B19200},
+        {SerialPort::BaudRate::Baud38400, 38400, B38400},    {SerialPort::BaudRate::Baud56000, 56000, B0},   {SerialPort::BaudRate::Baud57600, 57600, B57600},
+        {SerialPort::BaudRate::Baud115200, 115200, B115200}, {SerialPort::BaudRate::Baud128000, 128000, B0}, {SerialPort::BaudRate::Baud256000, 256000, B0}};
     for (const Rate& rate : rates) {
-        comm.SetBaudRate(rate.member);
+        comm.setBaudRate(rate.member);
         EXPECT_EQ(rateOf(pty.slavePath()), rate.rate);
         if (rate.constant != B0) {
             const termios line = lineOf(pty.slavePath());
@@ -94,56 +94,56 @@ TEST_F(CommOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) {
 
 // A pseudo-terminal forces eight data bits without parity: what the line does not keep is
 // refused, not left changed behind the caller's back.
-TEST_F(CommOnPseudoTerminal, DataBitsOrParityTheLineDoesNotKeepAreRefused) {
-    comm.Open();
+TEST_F(SerialPortOnPseudoTerminal, DataBitsOrParityTheLineDoesNotKeepAreRefused) {
+    comm.open();
     const termios before = lineOf(pty.slavePath());
-    comm.SetParity(paEven);
-    comm.SetDatabits(da7);
+    comm.setParity(SerialPort::Parity::Even);
+    comm.setDataBits(SerialPort::DataBits::Seven);
     const Errors refused(2, {QStringLiteral("Error updating DataControlBlock"),
                              int(platform::error::InvalidParameter)});
     EXPECT_EQ(errors.errors(), refused);
     EXPECT_EQ(lineOf(pty.slavePath()).c_cflag, before.c_cflag);
 }
 
-TEST_F(CommOnPseudoTerminal, SettingsTheLineCannotHonourAreRefusedNotChanged) {
-    comm.Open();
+TEST_F(SerialPortOnPseudoTerminal, SettingsTheLineCannotHonourAreRefusedNotChanged) {
+    comm.open();
     const termios before = lineOf(pty.slavePath());
-    comm.SetStopbits(sb15); // with 8 data bits
-    comm.SetStopbits(sb10);
-    comm.SetDatabits(da4);
-    comm.SetDatabits(da8);
-    comm.SetFlowControl(fcDTR);
-    comm.SetFlowControl(fcDefault);
-    comm.EventChars().SetErrorChar('?');
-    comm.SetOptions(coParityCheck | coErrorChar);
+    comm.setStopBits(SerialPort::StopBits::OneAndHalf); // with 8 data bits
+    comm.setStopBits(SerialPort::StopBits::One);
+    comm.setDataBits(SerialPort::DataBits::Four);
+    comm.setDataBits(SerialPort::DataBits::Eight);
+    comm.setFlowControl(SerialPort::FlowControl::Dtr);
+    comm.setFlowControl(SerialPort::FlowControl::Default);
+    comm.specialChars().setErrorChar('?');
+    comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::ErrorChar);
     const Errors refused(4, {QStringLiteral("Error updating DataControlBlock"),
                              int(platform::error::InvalidParameter)});
     EXPECT_EQ(errors.errors(), refused);
     EXPECT_EQ(lineOf(pty.slavePath()).c_cflag, before.c_cflag);
 }
 
-TEST_F(CommOnPseudoTerminal, HardwareAndSoftwareFlowControlReachTheLine) {
-    comm.SetFlowControl(fcCTS);
-    comm.Open();
+TEST_F(SerialPortOnPseudoTerminal, HardwareAndSoftwareFlowControlReachTheLine) {
+    comm.setFlowControl(SerialPort::FlowControl::Cts);
+    comm.open();
     EXPECT_NE(lineOf(pty.slavePath()).c_cflag & CRTSCTS, 0u);
-    comm.SetFlowControl(fcSoftware);
+    comm.setFlowControl(SerialPort::FlowControl::Software);
     const termios line = lineOf(pty.slavePath());
     EXPECT_NE(line.c_iflag & IXON, 0u);
     EXPECT_NE(line.c_iflag & IXOFF, 0u);
-    comm.SetFlowControl(fcNone);
+    comm.setFlowControl(SerialPort::FlowControl::None);
     EXPECT_EQ(lineOf(pty.slavePath()).c_cflag & CRTSCTS, 0u);
     EXPECT_EQ(lineOf(pty.slavePath()).c_iflag & (IXON | IXOFF), 0u);
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStrippedWhenAsked) {
+TEST_F(SerialPortOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStrippedWhenAsked) {
     std::string received;
-    comm.SetOnRxChar([&](QObject*, int count) {
+    comm.setOnBytesReceived([&](QObject*, int count) {
         char buffer[32];
-        received.append(buffer, std::size_t(std::max(comm.Read(buffer, std::min(count, 32)), 0)));
+        received.append(buffer, std::size_t(std::max(comm.read(buffer, std::min(count, 32)), 0)));
     });
-    comm.SetOptions(coNullStrip);
-    comm.Open();
+    comm.setOptions(SerialPort::Option::NullStrip);
+    comm.open();
     pty.send(std::string("1\r\n\x03\x1b", 5) + std::string(1, '\0') + "2");
     ASSERT_TRUE(waitUntil([&] { return received.size() >= 6; }));
     EXPECT_EQ(received, "1\r\n\x03\x1b"
@@ -151,13 +151,13 @@ TEST_F(CommOnPseudoTerminal, EnterAndControlBytesArriveUnchangedAndNulsAreStripp
 }
 
 // A freshly opened Win32 port has no software flow control: XON and XOFF are data.
-TEST_F(CommOnPseudoTerminal, XonAndXoffBytesArriveAsDataWithTheDefaultFlowControl) {
+TEST_F(SerialPortOnPseudoTerminal, XonAndXoffBytesArriveAsDataWithTheDefaultFlowControl) {
     std::string received;
-    comm.SetOnRxChar([&](QObject*, int count) {
+    comm.setOnBytesReceived([&](QObject*, int count) {
         char buffer[32];
-        received.append(buffer, std::size_t(std::max(comm.Read(buffer, std::min(count, 32)), 0)));
+        received.append(buffer, std::size_t(std::max(comm.read(buffer, std::min(count, 32)), 0)));
     });
-    comm.Open();
+    comm.open();
     pty.send("A\x13"
              "B\x11"
              "C");
@@ -168,12 +168,12 @@ TEST_F(CommOnPseudoTerminal, XonAndXoffBytesArriveAsDataWithTheDefaultFlowContro
     EXPECT_EQ(lineOf(pty.slavePath()).c_iflag & (IXON | IXOFF | IXANY), 0u);
 }
 
-TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag) {
+TEST_F(SerialPortOnPseudoTerminal, TheEventCharacterRaisesRxFlag) {
     int flags = 0;
-    comm.SetMonitorEvents(evRxChar | evRxFlag);
-    comm.EventChars().SetEvtChar('#');
-    comm.SetOnRxFlag([&](QObject*) { ++flags; });
-    comm.Open();
+    comm.setMonitorEvents(SerialPort::Event::RxChar | SerialPort::Event::RxFlag);
+    comm.specialChars().setEvtChar('#');
+    comm.setOnRxFlag([&](QObject*) { ++flags; });
+    comm.open();
     pty.send("12");
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(flags, 0);
@@ -181,63 +181,63 @@ TEST_F(CommOnPseudoTerminal, TheEventCharacterRaisesRxFlag) {
     EXPECT_TRUE(waitUntil([&] { return flags == 1; }));
 }
 
-TEST_F(CommOnPseudoTerminal, ASecondOpenOfTheSameDeviceIsRefused) {
-    comm.Open();
-    TComm other(nullptr, &driver);
-    other.SetDeviceName(pty.slavePath());
-    other.Open();
-    EXPECT_FALSE(other.Enabled());
+TEST_F(SerialPortOnPseudoTerminal, ASecondOpenOfTheSameDeviceIsRefused) {
+    comm.open();
+    SerialPort other(nullptr, &driver);
+    other.setDeviceName(pty.slavePath());
+    other.open();
+    EXPECT_FALSE(other.isOpen());
     ASSERT_FALSE(errors.errors().empty());
     EXPECT_EQ(errors.errors().front(),
               std::make_pair(QStringLiteral("Error accessing specified device"),
                              int(platform::error::AccessDenied)));
-    comm.Close();
-    other.Open();
-    EXPECT_TRUE(other.Enabled());
+    comm.close();
+    other.open();
+    EXPECT_TRUE(other.isOpen());
 }
 
-TEST_F(CommOnPseudoTerminal, AWriteTheFarEndDoesNotTakeIsCancelledAtItsTimeOut) {
-    comm.Open();
-    comm.SetWriteTimeout(150);
+TEST_F(SerialPortOnPseudoTerminal, AWriteTheFarEndDoesNotTakeIsCancelledAtItsTimeOut) {
+    comm.open();
+    comm.setWriteTimeout(150);
     auto big = std::make_unique<std::string>(1 << 20, 'x');
     int written = 0;
     const auto elapsed =
-        millisecondsOf([&] { written = comm.Write(big->data(), int(big->size())); });
+        millisecondsOf([&] { written = comm.write(big->data(), int(big->size())); });
     EXPECT_EQ(written, -1);
     EXPECT_GE(elapsed, 150);
     big.reset(); // the driver must not touch the buffer any more (AddressSanitizer watches)
     char drain[65536];
     while (::read(pty.master(), drain, sizeof drain) > 0) {
     }
-    EXPECT_EQ(comm.Write("end", 3), 3);
+    EXPECT_EQ(comm.write("end", 3), 3);
     EXPECT_TRUE(errors.errors().empty());
 }
 
-TEST_F(CommOnPseudoTerminal, BreakAndModemLinesOnALineWithoutThem) {
-    comm.Open();
-    comm.SetBREAKState(true);
-    comm.SetBREAKState(false);
+TEST_F(SerialPortOnPseudoTerminal, BreakAndModemLinesOnALineWithoutThem) {
+    comm.open();
+    comm.setBreak(true);
+    comm.setBreak(false);
     EXPECT_TRUE(errors.errors().empty()) << "a pseudo-terminal takes the break";
-    comm.SetDTRState(true);
+    comm.setDtr(true);
     EXPECT_EQ(errors.errors(), Errors({{QStringLiteral("EscapeCommFunction failure"),
                                         int(platform::error::InvalidFunction)}}));
-    EXPECT_FALSE(comm.CTS());
-    EXPECT_FALSE(comm.DSR());
+    EXPECT_FALSE(comm.cts());
+    EXPECT_FALSE(comm.dsr());
 }
 
-TEST_F(CommOnPseudoTerminal, XoffStopsOutputAndShowsAsHold) {
-    comm.Open();
-    comm.SetXONState(false);
-    EXPECT_TRUE(comm.XoffHold());
-    comm.SetXONState(true);
-    EXPECT_FALSE(comm.XoffHold());
-    EXPECT_EQ(comm.Write("k", 1), 1);
+TEST_F(SerialPortOnPseudoTerminal, XoffStopsOutputAndShowsAsHold) {
+    comm.open();
+    comm.setXon(false);
+    EXPECT_TRUE(comm.xoffHold());
+    comm.setXon(true);
+    EXPECT_FALSE(comm.xoffHold());
+    EXPECT_EQ(comm.write("k", 1), 1);
     EXPECT_EQ(pty.receive(1), "k");
 }
 
-TEST_F(CommOnPseudoTerminal, AnOpenIdlePortCostsNoCpu) {
-    comm.SetOnRxChar([](QObject*, int) {});
-    comm.Open();
+TEST_F(SerialPortOnPseudoTerminal, AnOpenIdlePortCostsNoCpu) {
+    comm.setOnBytesReceived([](QObject*, int) {});
+    comm.open();
     const auto before = processCpuTime();
     std::this_thread::sleep_for(1s);
     EXPECT_LT(processCpuTime() - before, 10ms);
@@ -254,23 +254,23 @@ protected:
     PseudoTerminal pty;
     QTemporaryDir devRoot;
     platform::PosixSerialDriver driver;
-    CommErrorRecorder errors;
+    SerialErrorRecorder errors;
 };
 
 TEST_F(DeviceNames, ALinkedComNameOpensItsDevice) {
-    TComm comm(nullptr, &driver);
-    comm.SetDeviceName(QStringLiteral("COM3"));
-    comm.Open();
-    EXPECT_TRUE(comm.Enabled());
-    EXPECT_EQ(comm.Write("3", 1), 1);
+    SerialPort comm(nullptr, &driver);
+    comm.setDeviceName(QStringLiteral("COM3"));
+    comm.open();
+    EXPECT_TRUE(comm.isOpen());
+    EXPECT_EQ(comm.write("3", 1), 1);
     EXPECT_EQ(pty.receive(1), "3");
 }
 
 TEST_F(DeviceNames, ComNIsTheNthSerialDeviceAndAMissingOneFailsToOpen) {
-    TComm comm(nullptr, &driver);
-    comm.SetDeviceName(QStringLiteral("Com1"));
-    comm.Open();
-    EXPECT_FALSE(comm.Enabled());
+    SerialPort comm(nullptr, &driver);
+    comm.setDeviceName(QStringLiteral("Com1"));
+    comm.open();
+    EXPECT_FALSE(comm.isOpen());
     ASSERT_FALSE(errors.errors().empty());
     EXPECT_EQ(errors.errors().front(),
               std::make_pair(QStringLiteral("Error accessing specified device"),
@@ -281,10 +281,10 @@ TEST_F(DeviceNames, AFileThatIsNotADeviceIsRefused) {
     QFile file(devRoot.filePath(QStringLiteral("notes")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    TComm comm(nullptr, &driver);
-    comm.SetDeviceName(file.fileName());
-    comm.Open();
-    EXPECT_FALSE(comm.Enabled());
+    SerialPort comm(nullptr, &driver);
+    comm.setDeviceName(file.fileName());
+    comm.open();
+    EXPECT_FALSE(comm.isOpen());
     EXPECT_EQ(errors.errors(),
               Errors({{QStringLiteral("Invalid device handle, access denied"), -1}}));
 }
@@ -298,11 +298,11 @@ TEST_F(DeviceNames, TheUsbSwitchSendsItsCodeToComNAndReleasesThePort) {
     EXPECT_EQ(keypadSwitch.Close_Comm(3), 1);
 
     // The port is free again for the component.
-    TComm comm(nullptr, &driver);
-    comm.SetDeviceName(QStringLiteral("COM3"));
-    comm.Open();
-    EXPECT_TRUE(comm.Enabled());
-    comm.Close();
+    SerialPort comm(nullptr, &driver);
+    comm.setDeviceName(QStringLiteral("COM3"));
+    comm.open();
+    EXPECT_TRUE(comm.isOpen());
+    comm.close();
 
     ASSERT_TRUE(keypadSwitch.Open_Comm(3, 1200, 7, 0, 0, 0));
     EXPECT_EQ(keypadSwitch.send_data_rs(3, 14), 1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The serial keypad end to end: bytes written to the far end of a pseudo-terminal, found by the
 // kiosk under its settings' name through a folder of device links, reach the fields and print
 // tickets; the pad survives handlers that fail and cables that are pulled.
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 #include "DBGrid.h"
 #include "DataLink.h"
 #include "FakeSerialDriver.h"
@@ -74,8 +74,8 @@ protected:
 
 TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    ASSERT_TRUE(k.Comm1->Enabled());
-    EXPECT_EQ(k.Comm1->BaudRate(), br9600);
+    ASSERT_TRUE(k.Comm1->isOpen());
+    EXPECT_EQ(k.Comm1->baudRate(), SerialPort::BaudRate::Baud9600);
     EXPECT_TRUE(k.MPAD_KEYPRESS);
     QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("99"));
     press("42");
@@ -114,12 +114,12 @@ TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
     EXPECT_EQ(*workouts, QStringList({QStringLiteral("0"), QString()}));
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
-    EXPECT_FALSE(k.Comm1->Enabled());
+    EXPECT_FALSE(k.Comm1->isOpen());
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
-    TComm other(nullptr, keypadDriver.get());
-    other.SetDeviceName(QStringLiteral("KPD1"));
-    other.Open();
-    EXPECT_TRUE(other.Enabled()) << "the kiosk let go of the port";
+    SerialPort other(nullptr, keypadDriver.get());
+    other.setDeviceName(QStringLiteral("KPD1"));
+    other.open();
+    EXPECT_TRUE(other.isOpen()) << "the kiosk let go of the port";
 }
 
 TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
@@ -129,8 +129,8 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     bool kioskLetGo = false;
     bool seriesReads = false;
     onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
-        kioskLetGo = !k.Comm1->Enabled();
-        seriesReads = series.Comm1->Enabled();
+        kioskLetGo = !k.Comm1->isOpen();
+        seriesReads = series.Comm1->isOpen();
         press("1#"); // a digit is ignored, "#" closes
     });
     press("42#");
@@ -139,7 +139,7 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }));
     EXPECT_TRUE(kioskLetGo);
     EXPECT_TRUE(seriesReads);
-    EXPECT_TRUE(k.Comm1->Enabled());
+    EXPECT_TRUE(k.Comm1->isOpen());
     EXPECT_EQ(pauses.pauses(), std::vector<int>{100});
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
@@ -157,11 +157,11 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     bool back = false;
     bool closedByPad = false;
     onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
-        refused = !series.Comm1->Enabled();
+        refused = !series.Comm1->isOpen();
         if (!cable.plugIn(QStringLiteral("KPD1"))) {
             return;
         }
-        back = waitUntil([&] { return series.Comm1->Enabled(); }, 3000);
+        back = waitUntil([&] { return series.Comm1->isOpen(); }, 3000);
         press("*");
         closedByPad = waitUntil([&] { return !series.isVisible(); });
         series.close();
@@ -169,7 +169,7 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     cable.pull();
-    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->Enabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->isOpen(); }));
     k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
     enter(k.EDTTREINO, QStringLiteral("1"));
     k.MPAD_KEYPRESS = true;
@@ -177,7 +177,7 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
     EXPECT_TRUE(noWindowOf<TFRMSERIEVIDEO>());
-    ASSERT_TRUE(waitUntil([&] { return k.Comm1->Enabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return k.Comm1->isOpen(); }));
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
         << "the kiosk did not get its keypad back";
@@ -369,15 +369,15 @@ TEST_F(Keypad, ASessionReopensAPulledUsbPadSwitchedOnAgainAndItsKeysComeThrough)
         nullptr);
     session->setUp();
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
-    ASSERT_TRUE(session->comm().Enabled());
+    ASSERT_TRUE(session->comm().isOpen());
     cable.press("1");
     ASSERT_TRUE(waitUntil([&] { return keys == "1"; }));
     cable.pull();
-    ASSERT_TRUE(waitUntil([&] { return !session->comm().Enabled(); }));
+    ASSERT_TRUE(waitUntil([&] { return !session->comm().isOpen(); }));
     waitUntil([] { return false; }, 2500); // a try fails while it is out
-    EXPECT_FALSE(session->comm().Enabled());
+    EXPECT_FALSE(session->comm().isOpen());
     ASSERT_TRUE(cable.plugIn(QStringLiteral("COM3")));
-    ASSERT_TRUE(waitUntil([&] { return session->comm().Enabled(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return session->comm().isOpen(); }, 3000));
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f')) << "not switched on again";
     cable.press("2");
     EXPECT_TRUE(waitUntil([&] { return keys == "12"; }));
@@ -393,7 +393,7 @@ TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
     setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
-    ASSERT_TRUE(k.Comm1->Enabled()) << "the switch still held the port";
+    ASSERT_TRUE(k.Comm1->isOpen()) << "the switch still held the port";
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0e'));
@@ -415,7 +415,7 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
         backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return fake; };
     });
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.Comm1->SetReadTimeout(50);
+    k.Comm1->setReadTimeout(50);
     fake.receive(QStringLiteral("KPD1"), "5");
     EXPECT_TRUE(waitUntil([&] { return !messages.texts().isEmpty(); }));
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Abertura de tabela ! ")});
@@ -444,29 +444,29 @@ TEST_F(Keypad, SettingsAreReadOnceAndMapOntoTheLine) {
     none.PINPAD = QStringLiteral("NADA");
     EXPECT_FALSE(none.configured());
 
-    const std::unique_ptr<TComm> design(createKeypadComm(nullptr));
-    EXPECT_EQ(design->DeviceName(), QStringLiteral("Com1"));
-    EXPECT_EQ(design->MonitorEvents(), TCommEventTypes(evRxChar));
-    EXPECT_EQ(design->Options(),
-              coParityCheck | coDsrSensitivity | coIgnoreXOff | coErrorChar | coNullStrip);
+    const std::unique_ptr<SerialPort> design(createKeypadComm(nullptr));
+    EXPECT_EQ(design->deviceName(), QStringLiteral("Com1"));
+    EXPECT_EQ(design->monitorEvents(), SerialPort::Events(SerialPort::Event::RxChar));
+    EXPECT_EQ(design->options(),
+              SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
     const auto mapped = [&](const std::function<void(KeypadSettings&)>& change) {
         KeypadSettings changed = settings;
         change(changed);
-        auto comm = std::unique_ptr<TComm>(createKeypadComm(nullptr));
+        auto comm = std::unique_ptr<SerialPort>(createKeypadComm(nullptr));
         applyKeypadSettings(*comm, changed);
         return comm;
     };
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 3600; })->BaudRate(), br2400);
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 300; })->BaudRate(), br1200);
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 256000; })->BaudRate(), br256000);
-    EXPECT_EQ(mapped([](auto&) {})->Parity(), paOdd);
-    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("IMPAR"); })->Parity(), paEven);
-    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("MARCA"); })->Parity(), paNone);
-    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("0"); })->Stopbits(), sb20);
-    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("2"); })->Stopbits(), sb10);
-    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("7"); })->Databits(), da7);
-    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("6"); })->Databits(), da8);
-    EXPECT_EQ(mapped([](auto& s) { s.PINPAD = QStringLiteral("COM3"); })->DeviceName(),
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 3600; })->baudRate(), SerialPort::BaudRate::Baud2400);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 300; })->baudRate(), SerialPort::BaudRate::Baud1200);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 256000; })->baudRate(), SerialPort::BaudRate::Baud256000);
+    EXPECT_EQ(mapped([](auto&) {})->parity(), SerialPort::Parity::Odd);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("IMPAR"); })->parity(), SerialPort::Parity::Even);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("MARCA"); })->parity(), SerialPort::Parity::None);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("0"); })->stopBits(), SerialPort::StopBits::Two);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("2"); })->stopBits(), SerialPort::StopBits::One);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("7"); })->dataBits(), SerialPort::DataBits::Seven);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("6"); })->dataBits(), SerialPort::DataBits::Eight);
+    EXPECT_EQ(mapped([](auto& s) { s.PINPAD = QStringLiteral("COM3"); })->deviceName(),
               QStringLiteral("COM3"));
     EXPECT_THROW(mapped([](auto& s) { s.DATABIT = QStringLiteral("x"); }), ConversionError);
     EXPECT_EQ(MyStrToAscii(QStringLiteral("\x1b#")), QStringLiteral("2735"));

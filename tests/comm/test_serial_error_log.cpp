@@ -1,6 +1,6 @@
 // A keypad handler that throws, under the terminal's own application object: the exception
 // becomes a line of the error log and the keypad goes on working.
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 
@@ -23,13 +23,13 @@ TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
     QFile::remove(TerminalApplication::errorLogPath());
     PseudoTerminal keypad;
     platform::PosixSerialDriver driver;
-    TComm comm(nullptr, &driver);
-    comm.SetDeviceName(keypad.slavePath());
-    comm.SetMonitorEvents(evRxChar);
+    SerialPort comm(nullptr, &driver);
+    comm.setDeviceName(keypad.slavePath());
+    comm.setMonitorEvents(SerialPort::Event::RxChar);
     std::string keys;
-    comm.SetOnRxChar([&](QObject*, int) {
+    comm.setOnBytesReceived([&](QObject*, int) {
         char key = 0;
-        if (comm.Read(&key, 1) != 1) {
+        if (comm.read(&key, 1) != 1) {
             return;
         }
         if (key == '#') {
@@ -37,8 +37,8 @@ TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
         }
         keys += key;
     });
-    comm.Open();
-    ASSERT_TRUE(comm.Enabled());
+    comm.open();
+    ASSERT_TRUE(comm.isOpen());
 
     keypad.send("#");
     ASSERT_TRUE(waitUntil([] { return errorLog().contains(QStringLiteral(":ticket failed")); }))
@@ -49,7 +49,7 @@ TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
     EXPECT_TRUE(waitUntil([] { return errorLog().count(QStringLiteral(":ticket failed")) == 2; }));
     keypad.send("2");
     EXPECT_TRUE(waitUntil([&] { return keys == "12"; }));
-    comm.Close();
+    comm.close();
     QFile::remove(TerminalApplication::errorLogPath());
 }
 

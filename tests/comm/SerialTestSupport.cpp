@@ -1,4 +1,4 @@
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -114,7 +114,7 @@ DescriptorsExhausted::~DescriptorsExhausted() {
     ::setrlimit(RLIMIT_NOFILE, &m_limit);
 }
 
-CommErrorRecorder::CommErrorRecorder()
+SerialErrorRecorder::SerialErrorRecorder()
     : m_backends([this](platform::Backends& backends) {
         backends.reportCommError = [this](const QString&, const QString& message, int code) {
             m_errors.emplace_back(message, code);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommInt.h"
+#include "SerialPort.h"
 #include "TestBackends.h"
 
 #include <QString>
@@ -58,12 +58,12 @@ private:
     std::vector<int> m_taken;
 };
 
-// Records what the component passes to ReportCommError.
-class CommErrorRecorder {
+// Records what the component passes to reportError.
+class SerialErrorRecorder {
 public:
-    CommErrorRecorder();
-    CommErrorRecorder(const CommErrorRecorder&) = delete;
-    CommErrorRecorder& operator=(const CommErrorRecorder&) = delete;
+    SerialErrorRecorder();
+    SerialErrorRecorder(const SerialErrorRecorder&) = delete;
+    SerialErrorRecorder& operator=(const SerialErrorRecorder&) = delete;
 
     const std::vector<std::pair<QString, int>>& errors() const { return m_errors; }
     void clear() { m_errors.clear(); }

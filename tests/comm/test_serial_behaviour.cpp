@@ -1,5 +1,5 @@
 // One behaviour suite, run against real pseudo-terminals and against the fake driver.
-#include "CommTestSupport.h"
+#include "SerialTestSupport.h"
 #include "FakeSerialDriver.h"
 #include "SerialDriverPosix.h"
 
@@ -53,13 +53,13 @@ private:
     int m_generation = 0;
 };
 
-template <typename Backend> class CommBehaviour : public ::testing::Test {
+template <typename Backend> class SerialPortBehaviour : public ::testing::Test {
 protected:
     // A component on the backend's device, watching received data as the keypad forms do.
-    std::unique_ptr<TComm> makeComm() {
-        auto comm = std::make_unique<TComm>(nullptr, backend.driver());
-        comm->SetDeviceName(backend.deviceName());
-        comm->SetMonitorEvents(evRxChar);
+    std::unique_ptr<SerialPort> makeComm() {
+        auto comm = std::make_unique<SerialPort>(nullptr, backend.driver());
+        comm->setDeviceName(backend.deviceName());
+        comm->setMonitorEvents(SerialPort::Event::RxChar);
         return comm;
     }
 
@@ -68,7 +68,7 @@ protected:
     }
 
     Backend backend;
-    CommErrorRecorder errors;
+    SerialErrorRecorder errors;
 };
 
 using Backends = ::testing::Types<PtyBackend, FakeBackend>;
@@ -78,23 +78,23 @@ public:
         return std::is_same_v<T, PtyBackend> ? "PseudoTerminal" : "FakeDriver";
     }
 };
-TYPED_TEST_SUITE(CommBehaviour, Backends, BackendNames);
+TYPED_TEST_SUITE(SerialPortBehaviour, Backends, BackendNames);
 
-TYPED_TEST(CommBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCount) {
+TYPED_TEST(SerialPortBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCount) {
     auto comm = this->makeComm();
     std::string received;
     bool everyHandlerOnUiThread = true;
     bool everyReadGotTheCount = true;
-    comm->SetOnRxChar([&](QObject* sender, int count) {
+    comm->setOnBytesReceived([&](QObject* sender, int count) {
         everyHandlerOnUiThread =
             everyHandlerOnUiThread && this->onUiThread() && sender == comm.get();
         char buffer[64] = {};
-        const int read = comm->Read(buffer, count);
+        const int read = comm->read(buffer, count);
         everyReadGotTheCount = everyReadGotTheCount && read == count;
         received.append(buffer, std::size_t(std::max(read, 0)));
     });
-    comm->Open();
-    ASSERT_TRUE(comm->Enabled());
+    comm->open();
+    ASSERT_TRUE(comm->isOpen());
 
     this->backend.send("123#");
     ASSERT_TRUE(waitUntil([&] { return received.size() >= 4; }));
@@ -104,39 +104,39 @@ TYPED_TEST(CommBehaviour, ReceivedBytesRaiseRxCharOnTheUiThreadWithTheQueuedCoun
     EXPECT_TRUE(this->errors.errors().empty());
 }
 
-TYPED_TEST(CommBehaviour, KeypadReadsOneByteAnEventAndLaterEventsBringTheRest) {
+TYPED_TEST(SerialPortBehaviour, KeypadReadsOneByteAnEventAndLaterEventsBringTheRest) {
     auto comm = this->makeComm();
     std::string keys;
-    comm->SetOnRxChar([&](QObject*, int) {
+    comm->setOnBytesReceived([&](QObject*, int) {
         char key = 0;
-        if (comm->Read(&key, 1) == 1) {
+        if (comm->read(&key, 1) == 1) {
             keys += key;
         }
     });
-    comm->Open();
+    comm->open();
     this->backend.send("42");
     ASSERT_TRUE(waitUntil([&] { return keys.size() == 2; }));
     EXPECT_EQ(keys, "42");
 }
 
-TYPED_TEST(CommBehaviour, ReadWithNothingWaitingReturnsZeroAtOnce) {
+TYPED_TEST(SerialPortBehaviour, ReadWithNothingWaitingReturnsZeroAtOnce) {
     auto comm = this->makeComm();
-    comm->Open();
+    comm->open();
     char buffer[8];
     int result = -2;
-    EXPECT_LT(millisecondsOf([&] { result = comm->Read(buffer, sizeof buffer); }), 100);
+    EXPECT_LT(millisecondsOf([&] { result = comm->read(buffer, sizeof buffer); }), 100);
     EXPECT_EQ(result, 0);
 }
 
-TYPED_TEST(CommBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeOut) {
+TYPED_TEST(SerialPortBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeOut) {
     auto comm = this->makeComm();
-    comm->SetReadTimeout(150);
-    comm->SetWriteTimeout(120);
+    comm->setReadTimeout(150);
+    comm->setWriteTimeout(120);
     char buffer[8] = {};
     int read = 0;
     int written = 0;
-    const auto readTime = millisecondsOf([&] { read = comm->Read(buffer, sizeof buffer); });
-    const auto writeTime = millisecondsOf([&] { written = comm->Write("x", 1); });
+    const auto readTime = millisecondsOf([&] { read = comm->read(buffer, sizeof buffer); });
+    const auto writeTime = millisecondsOf([&] { written = comm->write("x", 1); });
     EXPECT_EQ(read, -1);
     EXPECT_EQ(written, -1);
     EXPECT_GE(readTime, 150);
@@ -149,10 +149,10 @@ TYPED_TEST(CommBehaviour, ReadAndWriteOnAClosedPortReturnMinusOneAfterTheirTimeO
     EXPECT_EQ(this->errors.errors(), expected);
 }
 
-TYPED_TEST(CommBehaviour, WriteReachesTheFarEnd) {
+TYPED_TEST(SerialPortBehaviour, WriteReachesTheFarEnd) {
     auto comm = this->makeComm();
-    comm->Open();
-    EXPECT_EQ(comm->Write("\x0f"
+    comm->open();
+    EXPECT_EQ(comm->write("\x0f"
                           "hello",
                           6),
               6);
@@ -160,123 +160,123 @@ TYPED_TEST(CommBehaviour, WriteReachesTheFarEnd) {
                                                "hello");
 }
 
-TYPED_TEST(CommBehaviour, QueueCountsAreMinusOneWhenClosedAndFollowTheInputWhenOpen) {
+TYPED_TEST(SerialPortBehaviour, QueueCountsAreMinusOneWhenClosedAndFollowTheInputWhenOpen) {
     auto comm = this->makeComm();
-    EXPECT_EQ(comm->InQueCount(), -1);
-    EXPECT_EQ(comm->OutQueCount(), -1);
-    comm->Open();
-    EXPECT_EQ(comm->InQueCount(), 0);
-    EXPECT_EQ(comm->OutQueCount(), 0);
+    EXPECT_EQ(comm->bytesWaiting(), -1);
+    EXPECT_EQ(comm->bytesToWrite(), -1);
+    comm->open();
+    EXPECT_EQ(comm->bytesWaiting(), 0);
+    EXPECT_EQ(comm->bytesToWrite(), 0);
     this->backend.send("abc");
-    EXPECT_TRUE(waitUntil([&] { return comm->InQueCount() == 3; }));
+    EXPECT_TRUE(waitUntil([&] { return comm->bytesWaiting() == 3; }));
     char buffer[8];
-    EXPECT_EQ(comm->Read(buffer, 2), 2);
-    EXPECT_EQ(comm->InQueCount(), 1);
-    comm->PurgeIn();
-    EXPECT_EQ(comm->InQueCount(), 0);
+    EXPECT_EQ(comm->read(buffer, 2), 2);
+    EXPECT_EQ(comm->bytesWaiting(), 1);
+    comm->purgeInput();
+    EXPECT_EQ(comm->bytesWaiting(), 0);
 }
 
-// The forms call SetBREAKState right after Close and carry on.
-TYPED_TEST(CommBehaviour, BreakRightAfterCloseHasNoEffectAndDoesNotFail) {
+// The forms call setBreak right after Close and carry on.
+TYPED_TEST(SerialPortBehaviour, BreakRightAfterCloseHasNoEffectAndDoesNotFail) {
     auto comm = this->makeComm();
-    comm->Open();
-    comm->Close();
-    comm->SetBREAKState(true);
-    EXPECT_FALSE(comm->Enabled());
+    comm->open();
+    comm->close();
+    comm->setBreak(true);
+    EXPECT_FALSE(comm->isOpen());
     const std::vector<std::pair<QString, int>> expected = {
         {QStringLiteral("Port not open, unable to complete operation"), -1}};
     EXPECT_EQ(this->errors.errors(), expected);
 }
 
-TYPED_TEST(CommBehaviour, AnEventWhoseQueueIsEmptyWhenDispatchedDoesNotCallRxChar) {
+TYPED_TEST(SerialPortBehaviour, AnEventWhoseQueueIsEmptyWhenDispatchedDoesNotCallRxChar) {
     auto comm = this->makeComm();
     int calls = 0;
-    comm->SetOnRxChar([&](QObject*, int) { ++calls; });
-    comm->Open();
+    comm->setOnBytesReceived([&](QObject*, int) { ++calls; });
+    comm->open();
     this->backend.send("7");
     ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
     // The handler left the byte; read it before the next event is dispatched (so wait
     // without running the event loop).
     this->backend.send("8");
     char buffer[8];
-    for (int tries = 0; tries < 2000 && comm->InQueCount() < 2; ++tries) {
+    for (int tries = 0; tries < 2000 && comm->bytesWaiting() < 2; ++tries) {
         std::this_thread::sleep_for(1ms);
     }
-    EXPECT_EQ(comm->Read(buffer, sizeof buffer), 2);
+    EXPECT_EQ(comm->read(buffer, sizeof buffer), 2);
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(calls, 1);
 }
 
-TYPED_TEST(CommBehaviour, BytesNobodyReadsRaiseNoFurtherEvents) {
+TYPED_TEST(SerialPortBehaviour, BytesNobodyReadsRaiseNoFurtherEvents) {
     auto comm = this->makeComm();
     int calls = 0;
-    comm->SetOnRxChar([&](QObject*, int) { ++calls; });
-    comm->Open();
+    comm->setOnBytesReceived([&](QObject*, int) { ++calls; });
+    comm->open();
     this->backend.send("9");
     ASSERT_TRUE(waitUntil([&] { return calls >= 1; }));
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(calls, 1);
 }
 
-TYPED_TEST(CommBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadlock) {
+TYPED_TEST(SerialPortBehaviour, CloseFromInsideTheHandlerAndReopenInsideItDoNotDeadlock) {
     auto terminal = this->makeComm();
     auto series = this->makeComm();
     int seriesKeys = 0;
-    series->SetOnRxChar([&](QObject*, int count) {
+    series->setOnBytesReceived([&](QObject*, int count) {
         char buffer[16];
-        seriesKeys += series->Read(buffer, std::min(count, 16));
+        seriesKeys += series->read(buffer, std::min(count, 16));
     });
-    terminal->SetOnRxChar([&](QObject*, int) {
+    terminal->setOnBytesReceived([&](QObject*, int) {
         // The terminal's Enter opens the series window, which takes the port over.
-        terminal->Close();
-        series->Open();
+        terminal->close();
+        series->open();
     });
-    terminal->Open();
+    terminal->open();
     this->backend.send("#");
-    ASSERT_TRUE(waitUntil([&] { return series->Enabled(); }));
-    EXPECT_FALSE(terminal->Enabled());
+    ASSERT_TRUE(waitUntil([&] { return series->isOpen(); }));
+    EXPECT_FALSE(terminal->isOpen());
     this->backend.send("*");
     EXPECT_TRUE(waitUntil([&] { return seriesKeys >= 1; }));
-    series->Close();
+    series->close();
     EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
 }
 
 // The bytes left by the first port are gone with it: the reopened port's bytes must not pass
 // for them and bring a second event for one arrival.
-TYPED_TEST(CommBehaviour, AHandlerThatReopensItsPortGetsOneEventForTheNewBytes) {
+TYPED_TEST(SerialPortBehaviour, AHandlerThatReopensItsPortGetsOneEventForTheNewBytes) {
     auto comm = this->makeComm();
     std::vector<int> counts;
-    comm->SetOnRxChar([&](QObject*, int count) {
+    comm->setOnBytesReceived([&](QObject*, int count) {
         counts.push_back(count);
         if (counts.size() > 1) {
             return; // the new port's bytes are left unread
         }
         char key = 0;
-        comm->Read(&key, 1);
-        comm->Close();
-        comm->Open();
+        comm->read(&key, 1);
+        comm->close();
+        comm->open();
         this->backend.send("45");
-        for (int tries = 0; tries < 2000 && comm->InQueCount() < 2; ++tries) {
+        for (int tries = 0; tries < 2000 && comm->bytesWaiting() < 2; ++tries) {
             std::this_thread::sleep_for(1ms);
         }
     });
-    comm->Open();
+    comm->open();
     this->backend.send("123");
     ASSERT_TRUE(waitUntil([&] { return counts.size() >= 2; }));
     waitUntil([] { return false; }, 300);
     EXPECT_EQ(counts, std::vector<int>({3, 2}));
 }
 
-TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
+TYPED_TEST(SerialPortBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
     auto comm = this->makeComm();
-    comm->SetReadTimeout(100);
+    comm->setReadTimeout(100);
     int keys = 0;
-    comm->SetOnRxChar([&](QObject*, int count) {
+    comm->setOnBytesReceived([&](QObject*, int count) {
         char buffer[16];
-        keys += comm->Read(buffer, std::min(count, 16));
+        keys += comm->read(buffer, std::min(count, 16));
     });
-    comm->Open();
-    ASSERT_TRUE(comm->Enabled());
+    comm->open();
+    ASSERT_TRUE(comm->isOpen());
     this->backend.unplug();
 
     const auto cpuBefore = processCpuTime();
@@ -286,18 +286,18 @@ TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
     waitUntil([] { return false; }, 100); // late hand-overs, if any, run here
 
     char buffer[4];
-    EXPECT_EQ(comm->Read(buffer, sizeof buffer), -1);
+    EXPECT_EQ(comm->read(buffer, sizeof buffer), -1);
     ASSERT_FALSE(this->errors.errors().empty());
     EXPECT_EQ(
         this->errors.errors().back(),
         std::make_pair(QStringLiteral("Read error"), int(platform::error::DeviceNotConnected)));
 
-    EXPECT_LT(millisecondsOf([&] { comm->Close(); }), 300) << "Close must end the retry pause";
+    EXPECT_LT(millisecondsOf([&] { comm->close(); }), 300) << "Close must end the retry pause";
 
     this->backend.plugNewDevice();
-    comm->SetDeviceName(this->backend.deviceName());
-    comm->Open();
-    ASSERT_TRUE(comm->Enabled());
+    comm->setDeviceName(this->backend.deviceName());
+    comm->open();
+    ASSERT_TRUE(comm->isOpen());
     this->backend.send("5");
     EXPECT_TRUE(waitUntil([&] { return keys == 1; }));
 }
@@ -305,7 +305,7 @@ TYPED_TEST(CommBehaviour, FarEndGoneNeitherCrashesNorSpinsAndTheNextOpenWorks) {
 // The kiosk's hand-back: the series window closes its component, sets BREAK on the closed port,
 // detaches its handler, waits 100 ms and reopens the terminal's component on the same port;
 // or it takes the port over from inside the terminal's handler. Bytes stream all along.
-TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
+TYPED_TEST(SerialPortBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
     constexpr int Cycles = 1000;
     auto terminal = this->makeComm();
     auto series = this->makeComm();
@@ -321,18 +321,18 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
     int seriesEvents = 0;
     bool takeOverInsideHandler = false;
     bool everyHandlerOnUiThread = true;
-    const auto drain = [&](TComm& comm, int count) {
+    const auto drain = [&](SerialPort& comm, int count) {
         everyHandlerOnUiThread = everyHandlerOnUiThread && this->onUiThread();
         char buffer[256];
-        comm.Read(buffer, std::min(count, 256));
+        comm.read(buffer, std::min(count, 256));
     };
-    terminal->SetOnRxChar([&](QObject*, int count) {
+    terminal->setOnBytesReceived([&](QObject*, int count) {
         drain(*terminal, count);
         ++terminalEvents;
         if (takeOverInsideHandler) {
             takeOverInsideHandler = false;
-            terminal->Close();
-            series->Open();
+            terminal->close();
+            series->open();
         }
     });
     const auto seriesHandler = [&](QObject*, int count) {
@@ -341,27 +341,27 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
     };
 
     for (int cycle = 0; cycle < Cycles; ++cycle) {
-        terminal->Open();
-        ASSERT_TRUE(terminal->Enabled()) << "cycle " << cycle;
+        terminal->open();
+        ASSERT_TRUE(terminal->isOpen()) << "cycle " << cycle;
         const int terminalBefore = terminalEvents;
         ASSERT_TRUE(waitUntil([&] { return terminalEvents > terminalBefore; }))
             << "cycle " << cycle;
 
-        series->SetOnRxChar(seriesHandler);
+        series->setOnBytesReceived(seriesHandler);
         if (cycle % 2 == 1) {
             takeOverInsideHandler = true;
-            ASSERT_TRUE(waitUntil([&] { return series->Enabled(); })) << "cycle " << cycle;
+            ASSERT_TRUE(waitUntil([&] { return series->isOpen(); })) << "cycle " << cycle;
         } else {
-            terminal->Close();
-            series->Open();
+            terminal->close();
+            series->open();
         }
-        ASSERT_TRUE(series->Enabled()) << "cycle " << cycle;
+        ASSERT_TRUE(series->isOpen()) << "cycle " << cycle;
         const int seriesBefore = seriesEvents;
         ASSERT_TRUE(waitUntil([&] { return seriesEvents > seriesBefore; })) << "cycle " << cycle;
 
-        series->Close();
-        series->SetBREAKState(true);
-        series->SetOnRxChar(nullptr);
+        series->close();
+        series->setBreak(true);
+        series->setOnBytesReceived(nullptr);
         std::this_thread::sleep_for(cycle % 100 == 0 ? 100ms : 0ms);
     }
     streaming = false;
@@ -375,14 +375,14 @@ TYPED_TEST(CommBehaviour, AThousandOpenCloseCyclesWhileBytesStream) {
 }
 
 // Closing a window from its keypad handler may free the window's component there and then.
-TYPED_TEST(CommBehaviour, AHandlerMayFreeItsComponent) {
+TYPED_TEST(SerialPortBehaviour, AHandlerMayFreeItsComponent) {
     auto comm = this->makeComm();
-    comm->SetMonitorEvents(evRxChar | evRxFlag);
-    comm->EventChars().SetEvtChar('*');
+    comm->setMonitorEvents(SerialPort::Event::RxChar | SerialPort::Event::RxFlag);
+    comm->specialChars().setEvtChar('*');
     int rxFlags = 0;
-    comm->SetOnRxFlag([&](QObject*) { ++rxFlags; });
-    comm->SetOnRxChar([&](QObject*, int) { comm.reset(); });
-    comm->Open();
+    comm->setOnRxFlag([&](QObject*) { ++rxFlags; });
+    comm->setOnBytesReceived([&](QObject*, int) { comm.reset(); });
+    comm->open();
     this->backend.send("*");
     ASSERT_TRUE(waitUntil([&] { return comm == nullptr; }));
     waitUntil([] { return false; }, 50);
@@ -390,19 +390,19 @@ TYPED_TEST(CommBehaviour, AHandlerMayFreeItsComponent) {
     EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
 }
 
-TYPED_TEST(CommBehaviour, DestroyingAnOpenComponentStopsItsThread) {
+TYPED_TEST(SerialPortBehaviour, DestroyingAnOpenComponentStopsItsThread) {
     {
         auto comm = this->makeComm();
-        comm->SetOnRxChar([](QObject*, int) {});
-        comm->Open();
+        comm->setOnBytesReceived([](QObject*, int) {});
+        comm->open();
         this->backend.send("12");
         waitUntil([] { return false; }, 20);
     }
     // A hand-over still queued for the destroyed component must not run.
     waitUntil([] { return false; }, 100);
     auto again = this->makeComm();
-    again->Open();
-    EXPECT_TRUE(again->Enabled()) << "the device is still held";
+    again->open();
+    EXPECT_TRUE(again->isOpen()) << "the device is still held";
     EXPECT_EQ(this->backend.callsOnClosedHandles(), 0);
 }
 
