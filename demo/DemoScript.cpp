@@ -13,7 +13,7 @@
 #include "SEVIDEO.h"
 #include "TerminalApplication.h"
 #include "TicketPicture.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 #include "VirtualKeypad.h"
 
 #include <QAction>
@@ -327,7 +327,7 @@ int DemoScript::answer(const platform::Message& message) {
 
 void DemoScript::saveTicket(const QString& name) {
     QFile port(platform::resolveDeviceName(
-        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.PrintFast1->PrinterPort()));
+        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.reprintDriver->PrinterPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }

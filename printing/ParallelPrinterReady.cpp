@@ -1,6 +1,6 @@
 #include "ParallelPrinterReady.h"
 
-#include "VicPort.h"
+#include "ParallelPortDriver.h"
 
 #include <QRegularExpression>
 
@@ -22,14 +22,14 @@ std::uint16_t parallelPortAddress(const QString& address) {
 bool IMPRESSORA_PRONTA(const QString& address) {
     try {
         const std::uint16_t base = parallelPortAddress(address);
-        TVicPort port;
-        port.OpenDriver();
-        port.AddNewLPT(base);
-        port.setLPTNumber(port.AddNewLPT(base));
+        ParallelPortDriver port;
+        port.openDriver();
+        port.addPort(base);
+        port.setLPTNumber(port.addPort(base));
         // Stops at the first line that reads true.
-        const bool ready = !(port.LPTAckwl() || port.LPTBusy() || port.LPTError() ||
-                             port.LPTPaperEnd() || port.LPTSlct());
-        port.CloseDriver();
+        const bool ready = !(port.isAcknowledging() || port.isBusy() || port.hasError() ||
+                             port.isPaperOut() || port.isSelected());
+        port.closeDriver();
         return ready;
     } catch (...) {
         return false;

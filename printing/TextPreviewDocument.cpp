@@ -12,37 +12,37 @@ void TextPreviewDocument::newPage(int pages) {
 
 void TextPreviewDocument::newLine(int lines) {
     for (int i = 0; i < lines; ++i) {
-        TZELPreviewPage& page = m_pages.back();
-        TZELTextBlock block;
-        block.IsCRLF = true;
-        block.Page = pageCount();
-        block.Line = m_currentLine;
-        block.Start = int(page.Stream.size());
+        PreviewPage& page = m_pages.back();
+        PreviewTextBlock block;
+        block.isLineEnd = true;
+        block.page = pageCount();
+        block.line = m_currentLine;
+        block.Start = int(page.stream.size());
         m_blocks.push_back(block);
-        page.Stream += '\n';
-        page.SaveStream += "\r\n";
+        page.stream += '\n';
+        page.saveStream += "\r\n";
         ++m_currentLine;
     }
     m_lineLength = 0;
 }
 
-void TextPreviewDocument::addPiece(const QString& text, int column, const TZELPreviewFont& font) {
-    TZELPreviewPage& page = m_pages.back();
+void TextPreviewDocument::addPiece(const QString& text, int column, const PreviewFont& font) {
+    PreviewPage& page = m_pages.back();
     const QByteArray bytes = windows1252::encode(text);
-    m_blocks.push_back({false, font, pageCount(), m_currentLine, column, int(page.Stream.size()),
+    m_blocks.push_back({false, font, pageCount(), m_currentLine, column, int(page.stream.size()),
                         int(bytes.size())});
-    page.Stream += bytes;
-    page.SaveStream += bytes;
+    page.stream += bytes;
+    page.saveStream += bytes;
     m_lineLength = column + int(bytes.size());
 }
 
-void TextPreviewDocument::write(const QString& text, int column, const TZELPreviewFont& font) {
+void TextPreviewDocument::write(const QString& text, int column, const PreviewFont& font) {
     addPiece(text, column, font);
 }
 
 // A dot-matrix piece carries its own fill, so it goes where the line's text ends.
 void TextPreviewDocument::write(const QString& text, const QByteArray& dmText,
-                                const TZELPreviewFont& font) {
+                                const PreviewFont& font) {
     addPiece(text, m_lineLength, font);
-    m_pages.back().DmStream += dmText;
+    m_pages.back().dmStream += dmText;
 }

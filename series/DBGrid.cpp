@@ -72,7 +72,7 @@ private:
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.setPen(Qt::white);
         painter.setFont(m_grid.titleFont());
-        painter.drawText(rect, Qt::AlignCenter, column->Title);
+        painter.drawText(rect, Qt::AlignCenter, column->title);
     }
 
     void paintIndicator(QPainter& painter, const QRect& rect, int row) const {

@@ -12,7 +12,7 @@
 // One column of a grid: the field it shows, its title and how it is drawn.
 struct TColumn {
     QString FieldName;
-    QString Title;
+    QString title;
     int Width = 64;
     Qt::Alignment Alignment = Qt::AlignLeft;
     QColor TitleColor;

@@ -352,16 +352,16 @@ void TFRMSERIEVIDEO::DBGAEROBICADblClick() {
     lookUpVideo(*DBGAEROBICA, QStringLiteral("S"));
 }
 
-void TFRMSERIEVIDEO::DBGEXERCICIOSKeyPress(TDBGrid& Sender, QChar Key) {
+void TFRMSERIEVIDEO::DBGEXERCICIOSKeyPress(TDBGrid& sender, QChar Key) {
     if (Key == platform::keyEsc) {
         close();
     } else if (Key == platform::keyEnter) {
-        lookUpVideo(Sender, QStringLiteral("N"));
+        lookUpVideo(sender, QStringLiteral("N"));
     }
 }
 
-void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& Sender) {
-    lookUpVideo(Sender, QStringLiteral("N"));
+void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& sender) {
+    lookUpVideo(sender, QStringLiteral("N"));
 }
 
 void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {

@@ -34,8 +34,8 @@ public:
     // Keys typed on the grids and the memo (27 Esc, 13 Enter, else the character).
     void DBGAEROBICAKeyPress(QChar Key);
     void DBGAEROBICADblClick();
-    void DBGEXERCICIOSKeyPress(TDBGrid& Sender, QChar Key);
-    void DBGEXERCICIOSDblClick(TDBGrid& Sender);
+    void DBGEXERCICIOSKeyPress(TDBGrid& sender, QChar Key);
+    void DBGEXERCICIOSDblClick(TDBGrid& sender);
     void DBMEMOALONGAMENTOKeyPress(QChar Key);
     void FormKeyPress(QChar Key);
     void Timer1Timer();
@@ -82,7 +82,7 @@ public:
     // The keypad while this window is open, when there is one (else null): "*" or "#" closes the
     // window, other keys are ignored.
     SerialPort* Comm1 = nullptr;
-    void Comm1RxChar(QObject* Sender, int Count);
+    void Comm1RxChar(QObject* sender, int Count);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -11,7 +11,7 @@ void TFRMSERIEVIDEO::createKeypad(KeypadSession* kioskKeypad) {
         return;
     }
     m_keypad = new KeypadSession(
-        kioskKeypad->settings(), [this](QObject* Sender, int Count) { Comm1RxChar(Sender, Count); },
+        kioskKeypad->settings(), [this](QObject* sender, int Count) { Comm1RxChar(sender, Count); },
         this);
     m_kioskKeypad = kioskKeypad;
     Comm1 = &m_keypad->comm();

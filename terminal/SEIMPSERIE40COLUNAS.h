@@ -53,7 +53,7 @@ public:
     // The serial keypad, when the settings name one (else null): one key byte a received-data
     // event.
     SerialPort* Comm1 = nullptr;
-    void Comm1RxChar(QObject* Sender, int Count);
+    void Comm1RxChar(QObject* sender, int Count);
 
     // Settings, members, photos, staff, machines.
     KioskTables tables;

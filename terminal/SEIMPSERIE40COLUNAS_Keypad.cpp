@@ -21,7 +21,7 @@ void append(QLineEdit* field, QChar digit) {
 void TFRMIMPSERIE40COLUNAS::setUpKeypad(const KeypadSettings& settings) {
     MPAD_KEYPRESS = true;
     m_keypad = new KeypadSession(
-        settings, [this](QObject* Sender, int Count) { Comm1RxChar(Sender, Count); }, this);
+        settings, [this](QObject* sender, int Count) { Comm1RxChar(sender, Count); }, this);
     Comm1 = &m_keypad->comm();
     m_keypad->setUp();
 }

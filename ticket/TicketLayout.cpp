@@ -3,7 +3,7 @@
 #include "PlainLetters.h"
 #include "Schema.h"
 #include "TicketText.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ QString rightAligned(QString text, int width) {
 
 // A whole number as the mask "####0" gives it, right-aligned to a width.
 QString figure(double value, int width) {
-    return rightAligned(TPrintFast::MascaraVlr(QStringLiteral("####0"), value).trimmed(), width);
+    return rightAligned(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), value).trimmed(), width);
 }
 
 QString cut(const QString& text, const RepetitionsCut& how) {

@@ -1,33 +1,33 @@
 #include "TicketOutput.h"
 
-#include "Tprintfast.h"
-#include "ZELPrinter.h"
+#include "MatrixPrintDriver.h"
+#include "TextPrinter.h"
 
-void prepareMatrixPrinter(TPrintFast& printer) {
+void prepareMatrixPrinter(MatrixPrintDriver& printer) {
     printer.setPrinterName(pfEpson9pinos);
-    printer.setQtLines(MatrixPageLines);
+    printer.setLinesPerPage(MatrixPageLines);
     printer.setPageWidth(80);
-    printer.setPageHeader(false);
+    printer.setPrintsPageHeader(false);
 }
 
-void prepareLibraryPrinter(TZELPrinter& printer) {
-    printer.PrinterType = ptCanvas;
-    printer.ShowDialog = false;
-    printer.ShowPreview = false;
-    printer.ShowProgress = false;
-    printer.ShowTypeDialog = false;
-    printer.CanvasSets.Font.Name = QStringLiteral("Courier New");
-    printer.CanvasSets.Font.Size = 10;
-    printer.CanvasSets.Font.Pitch = fpFixed;
-    printer.CanvasSets.Paper.AutoNewPage = false;
+void prepareLibraryPrinter(TextPrinter& printer) {
+    printer.printerType = ptCanvas;
+    printer.showDialog = false;
+    printer.showPreview = false;
+    printer.showProgress = false;
+    printer.showTypeDialog = false;
+    printer.canvasSets.font.Name = QStringLiteral("Courier New");
+    printer.canvasSets.font.size = 10;
+    printer.canvasSets.font.pitch = fpFixed;
+    printer.canvasSets.Paper.autoNewPage = false;
 }
 
 void MatrixTicket::text(int column, const QString& text, bool endLine) {
-    m_printer.ImprString(QString(), text, column, endLine);
+    m_printer.print(QString(), text, column, endLine);
 }
 
 void MatrixTicket::rule() {
-    text(0, TPrintFast::Repete(QLatin1Char('-'), 40), true);
+    text(0, MatrixPrintDriver::repeated(QLatin1Char('-'), 40), true);
 }
 
 void MatrixTicket::blankLine() {
@@ -35,16 +35,16 @@ void MatrixTicket::blankLine() {
 }
 
 void MatrixTicket::observation(const QString& obs) {
-    m_printer.ImprString(QStringLiteral("Obs.:"), obs, 0, true);
+    m_printer.print(QStringLiteral("Obs.:"), obs, 0, true);
 }
 
 void MatrixTicket::end() {
-    m_printer.FimImpr();
+    m_printer.endJob();
 }
 
 void MatrixTicket::endAfterFailure() {
     try {
-        m_printer.FimImpr();
+        m_printer.endJob();
     } catch (const std::exception&) {
     }
 }

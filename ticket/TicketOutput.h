@@ -6,8 +6,8 @@
 
 #include <exception>
 
-class TPrintFast;
-class TZELPrinter;
+class MatrixPrintDriver;
+class TextPrinter;
 
 // The printer a ticket goes to, behind the few calls the ticket makes.
 class TicketOutput {
@@ -34,15 +34,15 @@ inline constexpr int MatrixPageLines = 60;
 
 // The matrix driver as the ticket sets it up: a 9-pin Epson, a page of MatrixPageLines, 80
 // columns, no header.
-void prepareMatrixPrinter(TPrintFast& printer);
+void prepareMatrixPrinter(MatrixPrintDriver& printer);
 // The text printing library as the ticket sets it up: its canvas printer with no dialog,
 // preview or progress, Courier New 10 at a fixed pitch, no new page of its own.
-void prepareLibraryPrinter(TZELPrinter& printer);
+void prepareLibraryPrinter(TextPrinter& printer);
 
 // The ticket on the matrix driver, whose job is open.
 class MatrixTicket : public TicketOutput {
 public:
-    explicit MatrixTicket(TPrintFast& printer)
+    explicit MatrixTicket(MatrixPrintDriver& printer)
         : TicketOutput(matrixColumns)
         , m_printer(printer) {}
     void text(int column, const QString& text, bool endLine) override;
@@ -53,10 +53,10 @@ public:
     void endAfterFailure() override;
 
 private:
-    TPrintFast& m_printer;
+    MatrixPrintDriver& m_printer;
 };
 
-// The ticket on the text printing library, whose document is begun. Library is TZELPrinter or
+// The ticket on the text printing library, whose document is begun. Library is TextPrinter or
 // anything with its calls.
 template <typename Library> class LibraryTicket : public TicketOutput {
 public:
@@ -64,19 +64,19 @@ public:
         : TicketOutput(libraryColumns)
         , m_printer(printer) {}
     void text(int column, const QString& text, bool endLine) override {
-        m_printer.Print(column, text, endLine);
+        m_printer.print(column, text, endLine);
     }
-    void rule() override { m_printer.Replicate(1, 47, QLatin1Char('-'), true); }
+    void rule() override { m_printer.replicate(1, 47, QLatin1Char('-'), true); }
     void blankLine() override { text(1, QStringLiteral(" "), true); }
     void observation(const QString& obs) override {
         text(1, QStringLiteral("Obs.: ") + obs.left(42), true);
     }
-    void end() override { m_printer.EndDoc(true); }
+    void end() override { m_printer.endDoc(true); }
     void endAfterFailure() override {
         try {
-            m_printer.EndDoc(true);
+            m_printer.endDoc(true);
         } catch (const std::exception&) {
-            m_printer.Abort();
+            m_printer.abort();
         }
     }
 

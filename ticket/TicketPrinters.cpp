@@ -5,8 +5,8 @@
 #include "SEFUNCOES.h"
 #include "ScopedDeadline.h"
 #include "TerminalApplication.h"
-#include "Tprintfast.h"
-#include "ZELPrinter.h"
+#include "MatrixPrintDriver.h"
+#include "TextPrinter.h"
 
 #include <stdexcept>
 
@@ -19,17 +19,17 @@ void logTicketFailure(const QString& what) {
 } // namespace
 
 TicketPrinters::TicketPrinters(QObject* owner)
-    : PrintFast1(new TPrintFast(owner))
-    , ZELPrinter1(new TZELPrinter(owner)) {
-    prepareMatrixPrinter(*PrintFast1);
+    : reprintDriver(new MatrixPrintDriver(owner))
+    , ZELPrinter1(new TextPrinter(owner)) {
+    prepareMatrixPrinter(*reprintDriver);
     prepareLibraryPrinter(*ZELPrinter1);
 }
 
 void TicketPrinters::configure(const DataSet& settings) {
     const QString port = settings.fieldText(QStringLiteral("PORTA_IMP"));
     m_library = port == QStringLiteral("USBX");
-    PrintFast1->setPrinterPort(port);
-    ZELPrinter1->PrinterName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
+    reprintDriver->setPrinterPort(port);
+    ZELPrinter1->printerName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
     m_portAddress = settings.fieldText(QStringLiteral("ENDERECO_PORTA"));
     m_settings = &settings;
 }
@@ -83,24 +83,24 @@ std::optional<TicketSettings> TicketPrinters::layoutSettings() const {
 
 std::unique_ptr<TicketOutput> TicketPrinters::start() {
     if (m_library) {
-        if (ZELPrinter1->PrinterName.isEmpty()) {
+        if (ZELPrinter1->printerName.isEmpty()) {
             logTicketFailure(QStringLiteral("not started: no printer name"));
             MENSAGEM(QStringLiteral("!"), msg::ImpressoraNaoPronta, QString());
             return nullptr;
         }
         try {
-            ZELPrinter1->BeginDoc();
-        } catch (const EZELPrinter& error) {
+            ZELPrinter1->beginDoc();
+        } catch (const TextPrinterError& error) {
             logTicketFailure(QStringLiteral("not started: ") +
                              QString::fromLocal8Bit(error.what()));
             MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
             return nullptr;
         }
         // A printer the spooler did not know, and whose dialog was cancelled: no document.
-        if (!ZELPrinter1->IsPrinting()) {
+        if (!ZELPrinter1->isPrinting()) {
             return nullptr;
         }
-        return std::make_unique<LibraryTicket<TZELPrinter>>(*ZELPrinter1);
+        return std::make_unique<LibraryTicket<TextPrinter>>(*ZELPrinter1);
     }
     if (!IMPRESSORA_PRONTA(m_portAddress)) {
         logTicketFailure(
@@ -110,10 +110,10 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
                  QStringLiteral("Endereço de Porta da Impressora Recibo"));
         return nullptr;
     }
-    if (!PrintFast1->IniciaImpr()) {
+    if (!reprintDriver->beginJob()) {
         logTicketFailure(QStringLiteral("not started: the port '%1' cannot be opened")
-                             .arg(PrintFast1->PrinterPort()));
+                             .arg(reprintDriver->PrinterPort()));
         return nullptr;
     }
-    return std::make_unique<MatrixTicket>(*PrintFast1);
+    return std::make_unique<MatrixTicket>(*reprintDriver);
 }

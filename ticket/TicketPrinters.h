@@ -10,8 +10,8 @@
 
 class DataSet;
 class QObject;
-class TPrintFast;
-class TZELPrinter;
+class MatrixPrintDriver;
+class TextPrinter;
 
 // The longest a ticket may take, all its waits on the printer together: the window serves
 // nothing while it prints, and the systemd watchdog restarts a terminal whose window is silent
@@ -36,8 +36,8 @@ public:
     // INCORRETO !" and ends the document with what was printed.
     void print(const Workout& workout);
 
-    TPrintFast* PrintFast1 = nullptr;
-    TZELPrinter* ZELPrinter1 = nullptr;
+    MatrixPrintDriver* reprintDriver = nullptr;
+    TextPrinter* ZELPrinter1 = nullptr;
     // TicketTimeLimit; tests shorten it.
     std::chrono::milliseconds timeLimit = TicketTimeLimit;
 

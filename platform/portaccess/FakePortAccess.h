@@ -33,11 +33,11 @@ public:
     explicit FakePortAccess(std::shared_ptr<FakeParallelPort> port)
         : m_port(std::move(port)) {}
 
-    bool openTVicPort() override {
-        log(QStringLiteral("OpenTVicPort"));
+    bool openDriver() override {
+        log(QStringLiteral("openDriver"));
         return m_port->opens;
     }
-    void closeTVicPort() override { log(QStringLiteral("CloseTVicPort")); }
+    void closeDriver() override { log(QStringLiteral("closeDriver")); }
 
     // Every call registers the address anew, so a test sees which of two numbers is used.
     std::uint8_t addNewLPT(std::uint16_t baseAddress) override {

@@ -25,8 +25,8 @@ class PortAccess {
 public:
     virtual ~PortAccess() = default;
 
-    virtual bool openTVicPort() = 0;
-    virtual void closeTVicPort() = 0;
+    virtual bool openDriver() = 0;
+    virtual void closeDriver() = 0;
 
     // Parallel ports are registered by base address and then selected by number (from 1).
     virtual std::uint8_t addNewLPT(std::uint16_t baseAddress) = 0;

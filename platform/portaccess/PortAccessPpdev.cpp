@@ -108,7 +108,7 @@ PpdevPortAccess::PpdevPortAccess(std::filesystem::path procRoot, std::filesystem
     }
 }
 
-bool PpdevPortAccess::openTVicPort() {
+bool PpdevPortAccess::openDriver() {
     return !m_kernelPorts.empty();
 }
 

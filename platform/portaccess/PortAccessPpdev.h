@@ -20,8 +20,8 @@ public:
     explicit PpdevPortAccess(std::filesystem::path procRoot = "/proc/sys/dev/parport",
                              std::filesystem::path devRoot = "/dev");
 
-    bool openTVicPort() override;
-    void closeTVicPort() override {}
+    bool openDriver() override;
+    void closeDriver() override {}
 
     std::uint8_t addNewLPT(std::uint16_t baseAddress) override;
     void setLPTNumber(std::uint8_t number) override { m_current = number; }

@@ -20,7 +20,7 @@ TEST(PpdevBackend, FindsTheKernelsPortsByBaseAddress) {
     }
     platform::PpdevPortAccess access(proc, root.filePath(QStringLiteral("dev")).toStdString());
 
-    EXPECT_TRUE(access.openTVicPort());
+    EXPECT_TRUE(access.openDriver());
     EXPECT_EQ(access.getLPTNumPorts(), 2);
     EXPECT_EQ(access.getLPTBasePort(), 888) << "LPT1 is parport0";
     EXPECT_EQ(access.addNewLPT(632), 2);
@@ -37,7 +37,7 @@ TEST(PpdevBackend, FindsTheKernelsPortsByBaseAddress) {
 TEST(PpdevBackend, WithoutParallelPortsTheDriverDoesNotOpen) {
     QTemporaryDir root;
     platform::PpdevPortAccess access(root.filePath(QStringLiteral("none")).toStdString());
-    EXPECT_FALSE(access.openTVicPort());
+    EXPECT_FALSE(access.openDriver());
     EXPECT_EQ(access.getLPTNumPorts(), 0);
     EXPECT_EQ(access.addNewLPT(888), 1);
     EXPECT_FALSE(access.getLPTBusy());

@@ -32,7 +32,7 @@ protected:
     }
 
     static QByteArray golden(const QString& name) {
-        QFile file(QStringLiteral(SE_TEST_DATA_DIR "/printfast/") + name);
+        QFile file(QStringLiteral(SE_TEST_DATA_DIR "/matrix/") + name);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
         return file.readAll();
     }

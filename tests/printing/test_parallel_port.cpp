@@ -1,6 +1,6 @@
 #include "ParallelPrinterReady.h"
 #include "TestBackends.h"
-#include "VicPort.h"
+#include "ParallelPortDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@ const QStringList readings = {QStringLiteral("GetLPTAckwl"), QStringLiteral("Get
                               QStringLiteral("GetLPTSlct")};
 
 QStringList readyTestCalls(int base, int number, qsizetype readingsTaken) {
-    QStringList calls = {QStringLiteral("OpenTVicPort"), QStringLiteral("AddNewLPT %1").arg(base),
+    QStringList calls = {QStringLiteral("openDriver"), QStringLiteral("AddNewLPT %1").arg(base),
                          QStringLiteral("AddNewLPT %1").arg(base),
                          QStringLiteral("SetLPTNumber %1").arg(number)};
     calls << readings.mid(0, readingsTaken);
-    calls << QStringLiteral("CloseTVicPort") << QStringLiteral("CloseTVicPort"); // close, destroy
+    calls << QStringLiteral("closeDriver") << QStringLiteral("closeDriver"); // close, destroy
     return calls;
 }
 
@@ -59,37 +59,37 @@ TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
     EXPECT_FALSE(IMPRESSORA_PRONTA(QStringLiteral("378")));
 
     fake.port->failReadings = false;
-    fake.port->opens = false; // the result of OpenDriver is not consulted
+    fake.port->opens = false; // the result of openDriver is not consulted
     EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("378")));
 }
 
 TEST(VicPortClass, ForwardsToThePortAccess) {
     auto state = std::make_shared<platform::FakeParallelPort>();
     {
-        TVicPort port(std::make_unique<platform::FakePortAccess>(state));
-        EXPECT_FALSE(port.ActiveHW());
-        EXPECT_FALSE(port.LPTReadMode());
-        EXPECT_TRUE(port.OpenDriver());
-        EXPECT_TRUE(port.OpenDriver());
-        EXPECT_EQ(state->calls.count(QStringLiteral("OpenTVicPort")), 1) << "opened once";
+        ParallelPortDriver port(std::make_unique<platform::FakePortAccess>(state));
+        EXPECT_FALSE(port.activeHW());
+        EXPECT_FALSE(port.readMode());
+        EXPECT_TRUE(port.openDriver());
+        EXPECT_TRUE(port.openDriver());
+        EXPECT_EQ(state->calls.count(QStringLiteral("openDriver")), 1) << "opened once";
         port.setLPTReadMode(true);
-        EXPECT_TRUE(port.LPTReadMode());
+        EXPECT_TRUE(port.readMode());
         port.setLPTReadMode(false);
         port.setPort(0x378, 0x55);
         EXPECT_EQ(port.Port(0x378), 0x55);
-        EXPECT_EQ(port.AddNewLPT(0x278), 2);
-        EXPECT_EQ(port.LPTNumPorts(), 2);
+        EXPECT_EQ(port.addPort(0x278), 2);
+        EXPECT_EQ(port.portCount(), 2);
         port.setLPTNumber(2);
-        EXPECT_EQ(port.LPTNumber(), 2);
-        EXPECT_EQ(port.LPTBasePort(), 0x278);
-        port.CloseDriver();
-        EXPECT_FALSE(port.ActiveHW());
-        port.CloseDriver(); // closed already: not forwarded
+        EXPECT_EQ(port.portNumber(), 2);
+        EXPECT_EQ(port.basePort(), 0x278);
+        port.closeDriver();
+        EXPECT_FALSE(port.activeHW());
+        port.closeDriver(); // closed already: not forwarded
     }
     EXPECT_EQ(state->calls,
-              (QStringList{QStringLiteral("OpenTVicPort"), QStringLiteral("SetLPTReadMode"),
+              (QStringList{QStringLiteral("openDriver"), QStringLiteral("SetLPTReadMode"),
                            QStringLiteral("SetLPTWriteMode"), QStringLiteral("WritePort 888 85"),
                            QStringLiteral("ReadPort 888"), QStringLiteral("AddNewLPT 632"),
                            QStringLiteral("SetLPTNumber 2"), QStringLiteral("GetLPTBasePort"),
-                           QStringLiteral("CloseTVicPort"), QStringLiteral("CloseTVicPort")}));
+                           QStringLiteral("closeDriver"), QStringLiteral("closeDriver")}));
 }

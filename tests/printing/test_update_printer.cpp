@@ -1,8 +1,8 @@
-#include "PFPrev.h"
+#include "MatrixPrintPreview.h"
 #include "PrintJobFixture.h"
 #include "Spooler.h"
 #include "TestBackends.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -133,11 +133,11 @@ private:
 };
 
 TEST_F(SystemPrinter, EmptyPortPrintsOnTheDefaultQueuesDevice) {
-    TPrintFast driver;
-    driver.setPageHeader(false);
-    ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("Olá"), 1, true);
-    driver.FimImpr();
+    MatrixPrintDriver driver;
+    driver.setPrintsPageHeader(false);
+    ASSERT_TRUE(driver.beginJob());
+    driver.print(QString(), QStringLiteral("Olá"), 1, true);
+    driver.endJob();
     EXPECT_EQ(printed(receiptDevice()), QByteArray(" Ol\xa0\r\n"));
 }
 
@@ -145,18 +145,18 @@ TEST_F(CupsEndToEnd, ChosenQueueWithoutLocalDeviceGetsARawJob) {
     // The queue chosen in the set-up dialog wins over the default; a printer on the network is
     // reached through its queue, never through a file of its name.
     platform::setCurrentPrinterName(QStringLiteral("Remota"));
-    TPrintFast driver;
-    driver.setPageHeader(false);
-    ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("Olá"), 0, true);
-    driver.FimImpr();
+    MatrixPrintDriver driver;
+    driver.setPrintsPageHeader(false);
+    ASSERT_TRUE(driver.beginJob());
+    driver.print(QString(), QStringLiteral("Olá"), 0, true);
+    driver.endJob();
     EXPECT_EQ(firstSpooledDocument(), QByteArray("Ol\xa0\r\n"));
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Remota")));
     EXPECT_FALSE(QFileInfo::exists(receiptDevice()));
 }
 
 TEST_F(CupsEndToEnd, PrinterChosenInTheSetUpDialogBecomesCurrent) {
-    TPFPreview window;
+    MatrixPrintPreview window;
     QString offered;
     QTimer::singleShot(0, [&offered] {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
@@ -168,35 +168,35 @@ TEST_F(CupsEndToEnd, PrinterChosenInTheSetUpDialogBecomesCurrent) {
         }
         dialog->accept();
     });
-    window.SpeedButton3Click();
+    window.setupClicked();
     EXPECT_EQ(offered, QStringLiteral("Recibo")) << "the dialog opens on the default printer";
     EXPECT_EQ(platform::currentPrinterName(), QStringLiteral("Remota"));
 }
 
 // A one-line job in preview mode, reprinted from its window after `meanwhile` has run.
-void reprintFromPreview(const std::function<void(TPFPreview&)>& meanwhile) {
+void reprintFromPreview(const std::function<void(MatrixPrintPreview&)>& meanwhile) {
     FakePortInstalled fake;
     fake.port->registers[0x378 + 1] = 0xD8; // a printer that can take data
-    TPrintFast driver;
-    TPFPreview::showPreviewsOf(driver);
+    MatrixPrintDriver driver;
+    MatrixPrintPreview::showPreviewsOf(driver);
     driver.setPreview(true);
-    driver.setPageHeader(false);
-    ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("Olá"), 0, true);
+    driver.setPrintsPageHeader(false);
+    ASSERT_TRUE(driver.beginJob());
+    driver.print(QString(), QStringLiteral("Olá"), 0, true);
     QTimer::singleShot(0, [&] {
-        auto* window = qobject_cast<TPFPreview*>(QApplication::activeModalWidget());
+        auto* window = qobject_cast<MatrixPrintPreview*>(QApplication::activeModalWidget());
         ASSERT_NE(window, nullptr);
         meanwhile(*window);
-        window->SpeedButton2Click();
+        window->printClicked();
         window->close();
     });
-    driver.FimImpr();
+    driver.endJob();
 }
 
 TEST_F(SystemPrinter, ReprintGoesToThePortTheJobWouldHaveUsed) {
     QString reprintPort;
-    reprintFromPreview([&](TPFPreview& window) {
-        reprintPort = window.PrintFast1->PrinterPort();
+    reprintFromPreview([&](MatrixPrintPreview& window) {
+        reprintPort = window.reprintDriver->PrinterPort();
         // Another printer became current while the preview was open.
         platform::setCurrentPrinterName(QStringLiteral("Remota"));
     });
@@ -207,7 +207,7 @@ TEST_F(SystemPrinter, ReprintGoesToThePortTheJobWouldHaveUsed) {
 
 TEST_F(SystemPrinter, ReprintOfAJobOnAQueueGoesToThatQueue) {
     platform::setCurrentPrinterName(QStringLiteral("Remota"));
-    reprintFromPreview([](TPFPreview&) { platform::setCurrentPrinterName(QString()); });
+    reprintFromPreview([](MatrixPrintPreview&) { platform::setCurrentPrinterName(QString()); });
     EXPECT_EQ(firstSpooledDocument(), QByteArray("Ol\xa0"));
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Remota")));
     EXPECT_FALSE(QFileInfo::exists(receiptDevice()));

@@ -2,8 +2,8 @@
 // real CUPS queue, the PDF job read back as text and checked column by column.
 #include "CupsQueue.h"
 #include "TicketFixture.h"
-#include "ZELPrinter.h"
-#include "ZelTestSupport.h"
+#include "TextPrinter.h"
+#include "TextPrinterTestSupport.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 // laid out on a page. Both are compared with tickets typed by hand (tests/data/ticket/golden.sh);
 // the kiosk's own tests print the same member's workout A end to end.
 #include "TicketLayout.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 
 #include <QFile>
 
@@ -43,18 +43,18 @@ private:
 // margin, "\n" at each line feed and "\f" for the eject.
 class LibraryPage {
 public:
-    void Print(int column, const QString& text, bool lineFeed) {
+    void print(int column, const QString& text, bool lineFeed) {
         m_line = m_line.leftJustified(column, QLatin1Char(' '), true) + text;
         if (lineFeed) {
             page += m_line + QLatin1Char('\n');
             m_line.clear();
         }
     }
-    void Replicate(int column, int count, QChar character, bool lineFeed) {
-        Print(column, QString(count, character), lineFeed);
+    void replicate(int column, int count, QChar character, bool lineFeed) {
+        print(column, QString(count, character), lineFeed);
     }
-    void EndDoc(bool eject) { page += m_line + (eject ? QStringLiteral("\f") : QString()); }
-    void Abort() { page += QStringLiteral("<aborted>"); }
+    void endDoc(bool eject) { page += m_line + (eject ? QStringLiteral("\f") : QString()); }
+    void abort() { page += QStringLiteral("<aborted>"); }
 
     QString page;
 
@@ -104,10 +104,10 @@ Workout member1234(const QString& letter) {
 
 QByteArray matrixTicket(const Workout& workout, const TicketSettings& settings) {
     MemoryPort port;
-    TPrintFast printer;
+    MatrixPrintDriver printer;
     prepareMatrixPrinter(printer);
     printer.setPrinterPort(port.path());
-    if (!printer.IniciaImpr()) {
+    if (!printer.beginJob()) {
         return "not started";
     }
     MatrixTicket out(printer);

@@ -1,4 +1,4 @@
-#include "ZELPrintProgress.h"
+#include "PrintProgressPanel.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -25,56 +25,56 @@ QPixmap printingFrames() {
 
 } // namespace
 
-TfrmZELPrintProgress::TfrmZELPrintProgress(QWidget* parent)
+PrintProgressPanel::PrintProgressPanel(QWidget* parent)
     : QFrame(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , FFrames(printingFrames())
-    , FAnimation(new QLabel(this))
-    , FTimer(new QTimer(this)) {
+    , m_frames(printingFrames())
+    , m_animation(new QLabel(this))
+    , m_timer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Imprimindo..."));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setFixedSize(240, 71);
-    FAnimation->setFixedSize(FrameSize, FrameSize);
+    m_animation->setFixedSize(frameSize, frameSize);
     auto* text = new QLabel(QStringLiteral("Imprimindo. Por favor, aguarde..."), this);
     text->setWordWrap(true); // the window's width is fixed, the font's is not
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(FAnimation);
+    layout->addWidget(m_animation);
     layout->addWidget(text, 1);
-    FTimer->setInterval(FrameIntervalMs);
-    connect(FTimer, &QTimer::timeout, this, &TfrmZELPrintProgress::advanceFrame);
+    m_timer->setInterval(frameIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &PrintProgressPanel::advanceFrame);
     showFrame();
 }
 
-TfrmZELPrintProgress::~TfrmZELPrintProgress() = default;
+PrintProgressPanel::~PrintProgressPanel() = default;
 
-QPixmap TfrmZELPrintProgress::CurrentFrame() const {
-    return FAnimation->pixmap();
+QPixmap PrintProgressPanel::currentFrame() const {
+    return m_animation->pixmap();
 }
 
-bool TfrmZELPrintProgress::isAnimating() const {
-    return FTimer->isActive();
+bool PrintProgressPanel::isAnimating() const {
+    return m_timer->isActive();
 }
 
-void TfrmZELPrintProgress::advanceFrame() {
-    FFrameIndex = (FFrameIndex + 1) % FrameCount;
+void PrintProgressPanel::advanceFrame() {
+    m_frameIndex = (m_frameIndex + 1) % frameCount;
     showFrame();
 }
 
-void TfrmZELPrintProgress::showFrame() {
-    FAnimation->setPixmap(FFrames.copy(FFrameIndex * FrameSize, 0, FrameSize, FrameSize));
+void PrintProgressPanel::showFrame() {
+    m_animation->setPixmap(m_frames.copy(m_frameIndex * frameSize, 0, frameSize, frameSize));
 }
 
-void TfrmZELPrintProgress::showEvent(QShowEvent* event) {
+void PrintProgressPanel::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
     if (const QScreen* shownOn = screen())
         move(shownOn->availableGeometry().center() - rect().center());
-    FTimer->start();
+    m_timer->start();
 }
 
-void TfrmZELPrintProgress::closeEvent(QCloseEvent* event) {
-    if (!FClosable) {
+void PrintProgressPanel::closeEvent(QCloseEvent* event) {
+    if (!m_closable) {
         event->ignore();
         return;
     }
-    FTimer->stop();
+    m_timer->stop();
     QFrame::closeEvent(event);
 }

@@ -1,7 +1,7 @@
-#include "PFPrev.h"
+#include "MatrixPrintPreview.h"
 #include "PrintJobFixture.h"
 #include "TestBackends.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -25,31 +25,31 @@ const QString PreviewFile = QStringLiteral("PF0812090507"); // 08/12 09:05:07
 class PreviewJobs : public PrintJobTest {
 protected:
     // Prints the job of preview.bin in preview mode and runs `inWindow` while the window shows.
-    void previewJob(TPrinterName model, const QString& port,
-                    const std::function<void(TPFPreview&)>& inWindow) {
-        TPrintFast driver;
-        TPFPreview::showPreviewsOf(driver);
+    void previewJob(PrinterModel model, const QString& port,
+                    const std::function<void(MatrixPrintPreview&)>& inWindow) {
+        MatrixPrintDriver driver;
+        MatrixPrintPreview::showPreviewsOf(driver);
         driver.setPreview(true);
-        driver.setPageHeader(false);
+        driver.setPrintsPageHeader(false);
         driver.setPrinterName(model);
         driver.setPrinterPort(port);
-        ASSERT_TRUE(driver.IniciaImpr());
+        ASSERT_TRUE(driver.beginJob());
         EXPECT_TRUE(QFileInfo::exists(PreviewFile));
-        driver.ImprString(QString(), QStringLiteral("Força"), 0, true);
-        driver.ImprString(driver.controlCodes().boldByOverprint, QStringLiteral("Bold"), 2, true);
-        driver.Ejeta();
-        driver.ImprString(QString(), QStringLiteral("fim"), 0, true);
+        driver.print(QString(), QStringLiteral("Força"), 0, true);
+        driver.print(driver.controlCodes().boldByOverprint, QStringLiteral("Bold"), 2, true);
+        driver.eject();
+        driver.print(QString(), QStringLiteral("fim"), 0, true);
 
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TPFPreview*>(QApplication::activeModalWidget());
+            auto* window = qobject_cast<MatrixPrintPreview*>(QApplication::activeModalWidget());
             ASSERT_NE(window, nullptr);
             shown = window->isVisible() && window->isModal();
-            EXPECT_EQ(window->PrintFast1->PrinterPort(), port);
+            EXPECT_EQ(window->reprintDriver->PrinterPort(), port);
             inWindow(*window);
             window->close();
         });
-        driver.FimImpr();
+        driver.endJob();
         EXPECT_TRUE(shown);
         EXPECT_FALSE(QFileInfo::exists(PreviewFile)) << "the job file goes with the window";
     }
@@ -59,21 +59,21 @@ protected:
 
 TEST_F(PreviewJobs, ShowsTheJobAndReprintsItsLines) {
     fake.port->registers[Lpt1Status] = ReadyRegister;
-    previewJob(pfEpson9pinos, QStringLiteral("reprint.txt"), [&](TPFPreview& window) {
+    previewJob(pfEpson9pinos, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Visualização de Impressão"));
-        EXPECT_EQ(window.SpeedButton3->toolTip(), QStringLiteral("Selecionar Impressora"));
-        EXPECT_EQ(window.SpeedButton2->toolTip(), QStringLiteral("Imprime Relatório"));
-        EXPECT_EQ(window.SpeedButton1->toolTip(), QStringLiteral("Sair do Preview de Impressão"));
-        EXPECT_TRUE(window.RichEdit1->isReadOnly());
-        EXPECT_EQ(window.RichEdit1->font().pixelSize(), 13);
-        EXPECT_FALSE(window.RichEdit2->isVisible());
-        EXPECT_EQ(window.RichEdit1->textCursor().position(), 0);
+        EXPECT_EQ(window.setupButton->toolTip(), QStringLiteral("Selecionar Impressora"));
+        EXPECT_EQ(window.printButton->toolTip(), QStringLiteral("Imprime Relatório"));
+        EXPECT_EQ(window.closeButton->toolTip(), QStringLiteral("Sair do Preview de Impressão"));
+        EXPECT_TRUE(window.pageText->isReadOnly());
+        EXPECT_EQ(window.pageText->font().pixelSize(), 13);
+        EXPECT_FALSE(window.jobLines->isVisible());
+        EXPECT_EQ(window.pageText->textCursor().position(), 0);
         // The page shows the plain text; the job file holds what the port would have got.
-        EXPECT_EQ(window.RichEdit1->toPlainText(), QStringLiteral("Força\n  Bold\nfim"));
+        EXPECT_EQ(window.pageText->toPlainText(), QStringLiteral("Força\n  Bold\nfim"));
         EXPECT_EQ(printed(PreviewFile), golden(QStringLiteral("preview.bin")));
-        EXPECT_EQ(window.RichEdit2->count(), 3);
+        EXPECT_EQ(window.jobLines->count(), 3);
 
-        window.SpeedButton2->click();
+        window.printButton->click();
         EXPECT_TRUE(messages.messages().empty()) << "a ready printer is not questioned";
         EXPECT_EQ(printed(QStringLiteral("reprint.txt")), golden(QStringLiteral("reprint.bin")));
         EXPECT_TRUE(window.isVisible()) << "the window stays open after printing";
@@ -83,8 +83,8 @@ TEST_F(PreviewJobs, ShowsTheJobAndReprintsItsLines) {
 TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
     fake.port->registers[Lpt1Status] = 0x00;
     messages.answerWith(platform::IdNo);
-    previewJob(pfPadraoIBM, QStringLiteral("reprint.txt"), [&](TPFPreview& window) {
-        window.SpeedButton2Click();
+    previewJob(pfPadraoIBM, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
+        window.printClicked();
         ASSERT_EQ(messages.messages().size(), 1u);
         const platform::Message& question = messages.messages().front();
         EXPECT_EQ(question.caption, QStringLiteral("Quorvel Club"));
@@ -94,17 +94,17 @@ TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("reprint.txt")));
 
         messages.answerWith(platform::IdYes);
-        window.SpeedButton2Click();
+        window.printClicked();
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("reprint.txt")));
-        EXPECT_EQ(window.PrintFast1->controlCodes().carriageReturn, QStringLiteral("\r"))
+        EXPECT_EQ(window.reprintDriver->controlCodes().carriageReturn, QStringLiteral("\r"))
             << "the reprint loads the pfEpson9pinos codes";
     });
 }
 
 TEST_F(PreviewJobs, ReprintOnAPortThatCannotBeOpened) {
     fake.port->registers[Lpt1Status] = ReadyRegister;
-    previewJob(pfEpson9pinos, inFolder(QStringLiteral("missing/port")), [&](TPFPreview& window) {
-        EXPECT_THROW(window.SpeedButton2Click(), EInOutError);
+    previewJob(pfEpson9pinos, inFolder(QStringLiteral("missing/port")), [&](MatrixPrintPreview& window) {
+        EXPECT_THROW(window.printClicked(), EInOutError);
         EXPECT_EQ(messages.texts(),
                   QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
     });
@@ -127,11 +127,11 @@ TEST_F(PreviewJobs, SetPrinterOnClassifiesTheFirstPortsStatus) {
         {0xC8, 3}, // not selected
         {0x00, 3}, // nothing answers
     };
-    TPFPreview window;
+    MatrixPrintPreview window;
     for (const Row& row : rows) {
         fake.port->registers[Lpt1Status] = row.statusRegister;
         fake.port->calls.clear();
-        EXPECT_EQ(window.SetPrinterOn(), row.expected) << "register " << int(row.statusRegister);
+        EXPECT_EQ(window.printerStatus(), row.expected) << "register " << int(row.statusRegister);
         EXPECT_TRUE(fake.port->calls.contains(QStringLiteral("ReadPort 889")));
     }
 }

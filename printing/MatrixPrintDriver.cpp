@@ -1,4 +1,4 @@
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 
 #include "Clock.h"
 #include "DeviceNames.h"
@@ -57,14 +57,14 @@ void writeAndFlush(const QString& text) {
 }
 
 // Names longer than this cannot be opened on the system the driver was made for.
-constexpr qsizetype MaxTargetName = 259;
+constexpr qsizetype maxTargetName = 259;
 
 // ---- Control codes ------------------------------------------------------------------------
 
 // The columns of the code table: models that share every code share a column.
 enum CodeColumn { Ibm, Emilia, Deskjet, Rima, Epson9, EpsonInk, Imp40, Bema, ColumnCount };
 
-CodeColumn columnOf(TPrinterName model) {
+CodeColumn columnOf(PrinterModel model) {
     switch (model) {
     case pfPadraoIBM:
         return Ibm;
@@ -164,31 +164,31 @@ QString previewFileName(const QDateTime& moment) {
 
 } // namespace
 
-// ---- TPrintFast -----------------------------------------------------------------------------
+// ---- MatrixPrintDriver -----------------------------------------------------------------------------
 
-TPrintFast::TPrintFast(QObject* owner)
+MatrixPrintDriver::MatrixPrintDriver(QObject* owner)
     : QObject(owner) {}
 
-TPrintFast::~TPrintFast() = default;
+MatrixPrintDriver::~MatrixPrintDriver() = default;
 
-bool TPrintFast::IniciaImpr() {
+bool MatrixPrintDriver::beginJob() {
     Job& state = job();
-    state.portName = FPrinterPort;
-    state.queue = FPrinterPort == m_queuePort ? m_queuePort : QString();
+    state.portName = m_printerPort;
+    state.queue = m_printerPort == m_queuePort ? m_queuePort : QString();
     if (state.portName.isEmpty()) {
-        UpdatePrinter();
+        useCurrentPrinterPort();
     }
     QString target = state.portName;
     m_previewLines.reset();
-    if (FPreview) {
+    if (m_preview) {
         m_previewLines.emplace();
         state.previewFileName = previewFileName(platform::now());
         target = state.previewFileName;
     }
-    if (target.size() > MaxTargetName) {
+    if (target.size() > maxTargetName) {
         throw EInOutError(ENAMETOOLONG, "printer open");
     }
-    const bool opened = !FPreview && !state.queue.isEmpty()
+    const bool opened = !m_preview && !state.queue.isEmpty()
                             ? state.output.openQueue(state.queue, state.queue)
                             : state.output.openPath(platform::resolveDeviceName(target));
     if (!opened) {
@@ -199,28 +199,28 @@ bool TPrintFast::IniciaImpr() {
     }
     state.previewLine.clear();
     state.column = 0;
-    state.pageNumber = FHeaderData.FirstPage;
+    state.pageNumber = m_headerData.firstPage;
     state.lineCounter = 0;
     state.freshPage = true;
-    PegaPadroes();
+    loadControlCodes();
     return true;
 }
 
-void TPrintFast::ImprString(const QString& Efeito, const QString& aString, int coluna,
-                            bool FimLinha) {
-    printPiece(Efeito, aString, coluna, FimLinha, true);
+void MatrixPrintDriver::print(const QString& effect, const QString& text, int column,
+                            bool endLine) {
+    printPiece(effect, text, column, endLine, true);
 }
 
-void TPrintFast::printPiece(const QString& effect, const QString& text, int column, bool endLine,
+void MatrixPrintDriver::printPiece(const QString& effect, const QString& text, int column, bool endLine,
                             bool convert) {
     Job& state = job();
     const bool overstrike = effect == m_codes.boldByOverprint;
     if (overstrike && column == 22) {
         column = 15;
     }
-    const QString printed = convert ? ConvASC(text) : text;
-    if (FPageHeader && state.lineCounter == 0) {
-        Cabec();
+    const QString printed = convert ? toPrinterCharset(text) : text;
+    if (m_printsPageHeader && state.lineCounter == 0) {
+        printPageHeader();
     }
     const QString fill(std::max(0, column - state.column), QLatin1Char(' '));
     const QString piece = (overstrike ? QString() : effect) + fill + printed;
@@ -241,33 +241,33 @@ void TPrintFast::printPiece(const QString& effect, const QString& text, int colu
     }
     state.previewLine.clear();
     state.column = 0;
-    if (FPageHeader) {
-        Cabec();
+    if (m_printsPageHeader) {
+        printPageHeader();
     }
 }
 
-void TPrintFast::ImprComo(const QString& Efeito) {
-    writeAndFlush(Efeito);
+void MatrixPrintDriver::sendCodes(const QString& effect) {
+    writeAndFlush(effect);
 }
 
-void TPrintFast::Ejeta() {
+void MatrixPrintDriver::eject() {
     writeAndFlush(m_codes.eject);
     job().lineCounter = 0;
     job().freshPage = true;
 }
 
-int TPrintFast::centred(const QString& text) const {
-    return FPageWidth / 2 - int(text.size()) / 2;
+int MatrixPrintDriver::centred(const QString& text) const {
+    return m_pageWidth / 2 - int(text.size()) / 2;
 }
 
-void TPrintFast::printSides(const QString& left, const QString& right) {
-    ImprString(QString(), left, 0, false);
-    ImprString(QString(), right, FPageWidth - int(right.size()), true);
+void MatrixPrintDriver::printSides(const QString& left, const QString& right) {
+    print(QString(), left, 0, false);
+    print(QString(), right, m_pageWidth - int(right.size()), true);
 }
 
 // "caption,column;caption,column": every item but the last stays on the line; a text that ends
 // in ";" leaves the line open.
-void TPrintFast::printColumnCaptions(const QString& captions) {
+void MatrixPrintDriver::printColumnCaptions(const QString& captions) {
     const QStringList items = captions.split(QLatin1Char(';'));
     for (qsizetype index = 0; index < items.size(); ++index) {
         const QString& item = items.at(index);
@@ -283,59 +283,59 @@ void TPrintFast::printColumnCaptions(const QString& captions) {
             throw std::invalid_argument("'" + number.toStdString() +
                                         "' is not a valid integer value");
         }
-        ImprString(QString(), comma < 0 ? QString() : item.left(comma), column, lastItem);
+        print(QString(), comma < 0 ? QString() : item.left(comma), column, lastItem);
     }
 }
 
-void TPrintFast::Cabec() {
+void MatrixPrintDriver::printPageHeader() {
     Job& state = job();
-    // The header's own line ends come back here; with a QtLines smaller than the header they
+    // The header's own line ends come back here; with a linesPerPage smaller than the header they
     // would start a new page for ever.
-    if (m_printingHeader || (state.lineCounter != 0 && state.lineCounter <= FQtLines)) {
+    if (m_printingHeader || (state.lineCounter != 0 && state.lineCounter <= m_linesPerPage)) {
         return;
     }
-    if (state.lineCounter > FQtLines || (state.lineCounter == 0 && !state.freshPage)) {
-        Ejeta();
+    if (state.lineCounter > m_linesPerPage || (state.lineCounter == 0 && !state.freshPage)) {
+        eject();
         ++state.pageNumber;
     }
     m_printingHeader = true;
     const auto headerPrinted = qScopeGuard([this] { m_printingHeader = false; });
 
-    const THeaderData& header = FHeaderData;
+    const PageHeader& header = m_headerData;
     const QDateTime moment = platform::now();
     state.lineCounter = 1;
-    ImprString(QString(), shortDateText(moment.date()), 0, false);
-    ImprString(QString(), timeText(moment.time()), 11, false);
-    ImprString(QString(), header.Title1, centred(header.Title1), false);
-    ImprString(QString(), QStringLiteral("Pagina:"), FPageWidth - 12, false);
-    ImprString(QString(), QStringLiteral("%1").arg(state.pageNumber, 4, 10, QLatin1Char('0')),
-               FPageWidth - 4, true);
+    print(QString(), shortDateText(moment.date()), 0, false);
+    print(QString(), timeText(moment.time()), 11, false);
+    print(QString(), header.title1, centred(header.title1), false);
+    print(QString(), QStringLiteral("Pagina:"), m_pageWidth - 12, false);
+    print(QString(), QStringLiteral("%1").arg(state.pageNumber, 4, 10, QLatin1Char('0')),
+               m_pageWidth - 4, true);
 
-    ImprString(QString(), header.Left2, 0, false);
-    ImprString(QString(), header.Title2, centred(header.Title2), false);
-    ImprString(QString(), header.Right2, FPageWidth - int(header.Right2.size()), true);
+    print(QString(), header.left2, 0, false);
+    print(QString(), header.title2, centred(header.title2), false);
+    print(QString(), header.right2, m_pageWidth - int(header.right2.size()), true);
     ++state.lineCounter;
-    if (!header.Left3.isEmpty() || !header.Right3.isEmpty()) {
-        printSides(header.Left3, header.Right3);
+    if (!header.left3.isEmpty() || !header.right3.isEmpty()) {
+        printSides(header.left3, header.right3);
         ++state.lineCounter;
     }
-    if (!header.Left4.isEmpty() || !header.Right4.isEmpty()) {
-        printSides(header.Left4, header.Right4);
+    if (!header.left4.isEmpty() || !header.right4.isEmpty()) {
+        printSides(header.left4, header.right4);
         ++state.lineCounter;
     }
-    ImprString(QString(), QStringLiteral(" "), 0, true);
-    for (const QString* captions : {&header.ColHeader1, &header.ColHeader2, &header.ColHeader3}) {
+    print(QString(), QStringLiteral(" "), 0, true);
+    for (const QString* captions : {&header.colHeader1, &header.colHeader2, &header.colHeader3}) {
         if (!captions->isEmpty()) {
             printColumnCaptions(*captions);
             ++state.lineCounter;
         }
     }
-    ImprString(QString(), Repete(QLatin1Char('-'), FPageWidth), 0, true);
+    print(QString(), repeated(QLatin1Char('-'), m_pageWidth), 0, true);
     ++state.lineCounter;
     state.freshPage = false;
 }
 
-void TPrintFast::FimImpr() {
+void MatrixPrintDriver::endJob() {
     job().output.close();
     if (!m_previewLines) {
         return;
@@ -347,19 +347,19 @@ void TPrintFast::FimImpr() {
     QFile::remove(previewed.jobFile);
 }
 
-void TPrintFast::setPrinterQueue(const QString& queue) {
-    FPrinterPort = queue;
+void MatrixPrintDriver::setPrinterQueue(const QString& queue) {
+    m_printerPort = queue;
     m_queuePort = queue;
 }
 
-void TPrintFast::printJobLines(const QStringList& lines) {
+void MatrixPrintDriver::printJobLines(const QStringList& lines) {
     for (qsizetype row = 0; row < lines.size(); ++row) {
         printPiece(QString(), lines.at(row), 0, row + 1 < lines.size(), false);
     }
 }
 
-void TPrintFast::PegaPadroes() {
-    const CodeColumn column = columnOf(FPrinterName);
+void MatrixPrintDriver::loadControlCodes() {
+    const CodeColumn column = columnOf(m_printerName);
     for (const CodeRow& row : codeTable) {
         if (const Code& code = row.codes[column]) {
             m_codes.*row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));
@@ -367,24 +367,24 @@ void TPrintFast::PegaPadroes() {
     }
 }
 
-void TPrintFast::UpdatePrinter() {
+void MatrixPrintDriver::useCurrentPrinterPort() {
     const QString printer = platform::currentPrinterName();
-    const QString port = printfast::portOfDevice(platform::spooler().deviceUri(printer), printer);
+    const QString port = matrixprint::portOfDevice(platform::spooler().deviceUri(printer), printer);
     job().portName = port;
     // A printer without a local port is reached through its queue, not a file of its name.
     job().queue = port == printer ? printer : QString();
 }
 
-QString TPrintFast::MascaraVlr(const QString& mascara, double Vlr) {
-    return maskedNumber(mascara, Vlr);
+QString MatrixPrintDriver::formatMasked(const QString& mask, double value) {
+    return maskedNumber(mask, value);
 }
 
-QString TPrintFast::Repete(QChar Caractere, int nCaracteres) {
-    return nCaracteres > 0 ? QString(nCaracteres, Caractere) : QString();
+QString MatrixPrintDriver::repeated(QChar character, int count) {
+    return count > 0 ? QString(count, character) : QString();
 }
 
-QString TPrintFast::ConvASC(const QString& aConverter) {
-    QString result = aConverter;
+QString MatrixPrintDriver::toPrinterCharset(const QString& text) {
+    QString result = text;
     for (QChar& character : result) {
         for (const AccentRow& row : accentRows) {
             if (character.unicode() == row.letter) {
@@ -398,7 +398,7 @@ QString TPrintFast::ConvASC(const QString& aConverter) {
 
 // ---- Helpers of the module -------------------------------------------------------------------
 
-namespace printfast {
+namespace matrixprint {
 
 QString portOfDevice(const QString& deviceUri, const QString& queueName) {
     const QUrl uri(deviceUri);
@@ -408,4 +408,4 @@ QString portOfDevice(const QString& deviceUri, const QString& queueName) {
     return localPort && !uri.path().isEmpty() ? uri.path() : queueName;
 }
 
-} // namespace printfast
+} // namespace matrixprint

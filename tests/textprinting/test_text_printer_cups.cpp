@@ -4,8 +4,8 @@
 #include "CupsQueue.h"
 #include "Recorders.h"
 #include "Spooler.h"
-#include "ZELPrinter.h"
-#include "ZelTestSupport.h"
+#include "TextPrinter.h"
+#include "TextPrinterTestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,9 +33,9 @@ protected:
 
     // A printer that prints on the test queue without any window.
     template <typename Printer> void quiet(Printer& printer) {
-        printer.PrinterName = queue->name();
-        printer.ShowDialog = false;
-        printer.ShowProgress = false;
+        printer.printerName = queue->name();
+        printer.showDialog = false;
+        printer.showProgress = false;
     }
 
     void expectJob(const char* golden) {
@@ -52,46 +52,46 @@ protected:
 
 TEST_F(ZelCupsEndToEnd, DotMatrixDefaultJobMatchesTheTables) {
     EventLog events;
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
     events.attach(printer);
-    printer.BeginDoc();
-    ASSERT_TRUE(printer.IsPrinting());
-    printer.Print(2, QStringLiteral("Olá"), false);
-    printer.Print(10, QStringLiteral("B"), true);
-    printer.Print(0, QStringLiteral("Ç"), false);
-    printer.NewLine(1);
-    printer.EndDoc(true);
-    EXPECT_FALSE(printer.IsPrinting());
+    printer.beginDoc();
+    ASSERT_TRUE(printer.isPrinting());
+    printer.print(2, QStringLiteral("Olá"), false);
+    printer.print(10, QStringLiteral("B"), true);
+    printer.print(0, QStringLiteral("Ç"), false);
+    printer.newLine(1);
+    printer.endDoc(true);
+    EXPECT_FALSE(printer.isPrinting());
     expectJob("dm_basic.hex");
     EXPECT_EQ(events.fired,
               QStringList({"start", "page", "print", "print", "line", "print", "line", "end"}));
-    EXPECT_EQ(printer.CurrentLine(), 3);
+    EXPECT_EQ(printer.currentLine(), 3);
 }
 
 // --- Selection, faults and half-open jobs on the real spooler ----------------------------------
 
 TEST_F(ZelCupsEndToEnd, SystemPrintDialogOpensOnTheCurrentPrinter) {
     platform::setCurrentPrinterName(queue->name());
-    TZELDmPrinter printer;
-    printer.ShowProgress = false; // ShowDialog stays on: the real dialog
+    DotMatrixTextPrinter printer;
+    printer.showProgress = false; // showDialog stays on: the real dialog
     whenModal<QPrintDialog>([](QPrintDialog* dialog) {
         QMetaObject::invokeMethod(dialog, "reject", Qt::DirectConnection);
     });
-    printer.BeginDoc();
-    EXPECT_FALSE(printer.IsPrinting());
+    printer.beginDoc();
+    EXPECT_FALSE(printer.isPrinting());
 
     QString offered;
     whenModal<QPrintDialog>([&](QPrintDialog* dialog) {
         offered = dialog->printer()->printerName();
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
-    printer.BeginDoc();
+    printer.beginDoc();
     EXPECT_EQ(offered, queue->name());
-    ASSERT_TRUE(printer.IsPrinting());
-    EXPECT_EQ(printer.PrinterName, queue->name());
-    printer.Print(0, QStringLiteral("dialogo"), false);
-    printer.EndDoc(false);
+    ASSERT_TRUE(printer.isPrinting());
+    EXPECT_EQ(printer.printerName, queue->name());
+    printer.print(0, QStringLiteral("dialogo"), false);
+    printer.endDoc(false);
     EXPECT_TRUE(queue->listener().waitForJob().contains("dialogo"));
 }
 
@@ -101,10 +101,10 @@ TEST_F(ZelCupsEndToEnd, SystemPrintDialogOpensOnTheCurrentPrinter) {
 TEST(CupsSpoolerNotAnswering, SilentSchedulerFailsANamedPrinterWithoutItsDialog) {
     MessageRecorder messages;
     PrintDialogAnswer dialog(false);
-    TZELDmPrinter printer;
-    printer.PrinterName = QStringLiteral("Recepcao");
-    printer.ShowDialog = false;
-    printer.ShowProgress = false;
+    DotMatrixTextPrinter printer;
+    printer.printerName = QStringLiteral("Recepcao");
+    printer.showDialog = false;
+    printer.showProgress = false;
     SilentSpooler silent;
     QElapsedTimer clock;
     clock.start();
@@ -122,15 +122,15 @@ TEST(CupsSpoolerNotAnswering, CanvasDocumentWaitsOnNoOtherCallToTheScheduler) {
     FakeSpoolerInstalled installed;
     installed.spooler.addPrinter(QStringLiteral("Recepcao"));
     SilentSpooler silent;
-    TZELCaPrinter printer;
-    printer.PrinterName = QStringLiteral("Recepcao");
-    printer.ShowDialog = false;
-    printer.ShowProgress = false;
+    CanvasTextPrinter printer;
+    printer.printerName = QStringLiteral("Recepcao");
+    printer.showDialog = false;
+    printer.showProgress = false;
     QElapsedTimer clock;
     clock.start();
-    printer.BeginDoc();
-    printer.Print(1, QStringLiteral("Recibo"), true);
-    printer.EndDoc();
+    printer.beginDoc();
+    printer.print(1, QStringLiteral("Recibo"), true);
+    printer.endDoc();
     EXPECT_LT(clock.elapsed(), 2000);
     ASSERT_EQ(installed.spooler.jobs().size(), 1U);
     EXPECT_TRUE(installed.spooler.jobs().front().bytes.startsWith("%PDF"));
@@ -163,18 +163,18 @@ TEST_F(ZelCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
     EventLog events;
     auto doomed = std::make_unique<CupsQueue>(queue->name() + QStringLiteral("_mid"));
     const QString name = doomed->name();
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.PrinterName = name;
+    printer.printerName = name;
     events.attach(printer);
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("antes"), true);
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("antes"), true);
     doomed.reset(); // the queue and its jobs are removed while the document is open
     try {
-        printer.Print(0, QStringLiteral("depois"), true);
-        printer.EndDoc(true);
+        printer.print(0, QStringLiteral("depois"), true);
+        printer.endDoc(true);
         ADD_FAILURE() << "no error";
-    } catch (const EZELPrinter& error) {
+    } catch (const TextPrinterError& error) {
         // The few bytes wait in the connection's buffer; the spooler refuses at the end.
         EXPECT_TRUE(error.Message().startsWith(
             QStringLiteral("Não foi possível finalizar o documento ZELPrint Document na "
@@ -183,23 +183,23 @@ TEST_F(ZelCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
             << error.what();
     }
     EXPECT_EQ(events.fired.last(), "error");
-    EXPECT_TRUE(printer.IsPrinting()); // the state as it was at the failure
-    printer.Abort();                   // the refused job is already gone
-    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_TRUE(printer.isPrinting()); // the state as it was at the failure
+    printer.abort();                   // the refused job is already gone
+    EXPECT_FALSE(printer.isPrinting());
     EXPECT_EQ(events.fired.last(), "abort");
 }
 
 TEST_F(ZelCupsEndToEnd, AbortCancelsTheHalfSentJob) {
     EventLog events;
-    TZELPrinter printer;
+    TextPrinter printer;
     quiet(printer);
-    printer.ShowTypeDialog = false;
-    printer.PrinterType = ptDotMatrix;
+    printer.showTypeDialog = false;
+    printer.printerType = ptDotMatrix;
     events.attach(printer);
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("meio trabalho"), true);
-    printer.Abort();
-    EXPECT_FALSE(printer.IsPrinting());
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("meio trabalho"), true);
+    printer.abort();
+    EXPECT_FALSE(printer.isPrinting());
     EXPECT_EQ(events.fired.last(), "abort");
     EXPECT_EQ(queue->unfinishedJobs(), 0);
     EXPECT_TRUE(queue->listener().waitForJob(1500).isEmpty());
@@ -208,22 +208,22 @@ TEST_F(ZelCupsEndToEnd, AbortCancelsTheHalfSentJob) {
 // --- Canvas jobs: PDF through the queue -------------------------------------------------------
 
 // Prints the ticket's kind of lines: pieces at given columns.
-void printColumns(TZELPrinter& printer) {
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("|"), false);
-    printer.Print(1, QStringLiteral("0000001234 - JOSE DA SILVA"), true);
-    printer.Replicate(1, 47, QLatin1Char('-'), true);
-    printer.Print(0, QStringLiteral("|"), false);
-    printer.Print(4, QStringLiteral("101"), false);
-    printer.Print(16, QStringLiteral("3"), false);
-    printer.Print(35, QStringLiteral("60"), true);
-    printer.EndDoc(true);
+void printColumns(TextPrinter& printer) {
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("|"), false);
+    printer.print(1, QStringLiteral("0000001234 - JOSE DA SILVA"), true);
+    printer.replicate(1, 47, QLatin1Char('-'), true);
+    printer.print(0, QStringLiteral("|"), false);
+    printer.print(4, QStringLiteral("101"), false);
+    printer.print(16, QStringLiteral("3"), false);
+    printer.print(35, QStringLiteral("60"), true);
+    printer.endDoc(true);
 }
 
 TEST_F(ZelCupsEndToEnd, CanvasTextLinesUpInItsColumns) {
-    TZELPrinter printer;
+    TextPrinter printer;
     quiet(printer);
-    printer.ShowTypeDialog = false;
+    printer.showTypeDialog = false;
     printColumns(printer);
     const QByteArray pdf = queue->listener().waitForJob();
     ASSERT_TRUE(pdf.startsWith("%PDF")) << pdf.left(40).toStdString();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestBackends.h"
-#include "ZELBasePrinter.h"
+#include "TextPrinterBase.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,18 +42,18 @@ private:
 // Counts every event of a printer, in order.
 struct EventLog {
     QStringList fired;
-    void attach(TZELBasePrinter& printer) {
+    void attach(TextPrinterBase& printer) {
         auto record = [this](const char* name) {
             return [this, name](QObject*) {
                 fired << QString::fromLatin1(name);
             };
         };
-        printer.OnStart = record("start");
-        printer.OnNewPage = record("page");
-        printer.OnNewLine = record("line");
-        printer.OnPrint = record("print");
-        printer.OnTerminate = record("end");
-        printer.OnAbort = record("abort");
+        printer.onStart = record("start");
+        printer.onNewPage = record("page");
+        printer.onNewLine = record("line");
+        printer.onPrint = record("print");
+        printer.onTerminate = record("end");
+        printer.onAbort = record("abort");
         printer.OnError = record("error");
     }
 };
@@ -82,11 +82,11 @@ template <typename T> void whenModal(std::function<void(T*)> action) {
     timer->start(10);
 }
 
-// The library's message when BeginDoc fails; "no error" when it does not.
+// The library's message when beginDoc fails; "no error" when it does not.
 inline QString beginDocError(auto& printer) {
     try {
-        printer.BeginDoc();
-    } catch (const EZELPrinter& error) {
+        printer.beginDoc();
+    } catch (const TextPrinterError& error) {
         return error.Message();
     }
     return QStringLiteral("no error");

@@ -45,7 +45,7 @@ inline QByteArray readHexFile(const QString& path) {
 }
 
 inline QString goldenFile(const char* name) {
-    return QStringLiteral(SE_TEST_DATA_DIR "/zel/") + QLatin1String(name);
+    return QStringLiteral(SE_TEST_DATA_DIR "/textprinting/") + QLatin1String(name);
 }
 
 inline QString hex(const QByteArray& bytes) {

@@ -1,4 +1,4 @@
-#include "ZELPreview.h"
+#include "TextPrintPreview.h"
 
 #include "Backends.h"
 #include "Windows1252.h"
@@ -32,28 +32,28 @@ QString hint(const QString& text, const QString& keys) {
     return keys.isEmpty() ? text : text + QLatin1Char('\n') + keys;
 }
 
-QTextCharFormat charFormat(const TZELPreviewFont& font) {
+QTextCharFormat charFormat(const PreviewFont& font) {
     QTextCharFormat format;
-    format.setForeground(font.Color);
+    format.setForeground(font.color);
     format.setFontFamilies({font.Name});
-    format.setFontPointSize(font.Size);
-    format.setFontWeight(font.Style.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(font.Style.testFlag(fsItalic));
-    format.setFontUnderline(font.Style.testFlag(fsUnderline));
-    format.setFontStrikeOut(font.Style.testFlag(fsStrikeOut));
+    format.setFontPointSize(font.size);
+    format.setFontWeight(font.style.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(font.style.testFlag(fsItalic));
+    format.setFontUnderline(font.style.testFlag(fsUnderline));
+    format.setFontStrikeOut(font.style.testFlag(fsStrikeOut));
     return format;
 }
 
 } // namespace
 
-TfrmZELPreview::TfrmZELPreview(QWidget* parent)
-    : TfrmZELPreview(TextPreviewDocument(), nullptr, parent) {}
+TextPrintPreview::TextPrintPreview(QWidget* parent)
+    : TextPrintPreview(TextPreviewDocument(), nullptr, parent) {}
 
-TfrmZELPreview::TfrmZELPreview(TextPreviewDocument document, TZELPreviewPrint print,
+TextPrintPreview::TextPrintPreview(TextPreviewDocument document, PreviewPrinting print,
                                QWidget* parent)
     : QDialog(parent)
-    , FDocument(std::move(document))
-    , FPrint(std::move(print)) {
+    , m_document(std::move(document))
+    , m_print(std::move(print)) {
     setObjectName(QStringLiteral("Preview"));
     setWindowTitle(QStringLiteral("Visualizar impressão"));
     setWindowState(Qt::WindowMaximized);
@@ -62,14 +62,14 @@ TfrmZELPreview::TfrmZELPreview(TextPreviewDocument document, TZELPreviewPrint pr
         cbxPages->addItem(QString::number(page));
 }
 
-void TfrmZELPreview::showPreviewsOf(TZELBasePrinter& printer) {
-    printer.previewer = [](const TextPreviewDocument& document, const TZELPreviewPrint& print) {
-        TfrmZELPreview window(document, print);
+void TextPrintPreview::showPreviewsOf(TextPrinterBase& printer) {
+    printer.previewer = [](const TextPreviewDocument& document, const PreviewPrinting& print) {
+        TextPrintPreview window(document, print);
         window.exec();
     };
 }
 
-void TfrmZELPreview::buildWindow() {
+void TextPrintPreview::buildWindow() {
     auto* toolBar = new QToolBar(this);
     QStyle* look = style();
     auto addAction = [&](QStyle::StandardPixmap icon, const QString& tip) {
@@ -99,19 +99,19 @@ void TfrmZELPreview::buildWindow() {
     toolBar->addSeparator();
     actClose = addAction(QStyle::SP_DialogCloseButton, hint("Fechar visualização", "Alt + X"));
 
-    connect(actPrint, &QAction::triggered, this, &TfrmZELPreview::PrintDocument);
-    connect(actSave, &QAction::triggered, this, &TfrmZELPreview::SaveDocument);
-    connect(actFirst, &QAction::triggered, this, [this] { ShowPage(0); });
+    connect(actPrint, &QAction::triggered, this, &TextPrintPreview::printDocument);
+    connect(actSave, &QAction::triggered, this, &TextPrintPreview::saveDocument);
+    connect(actFirst, &QAction::triggered, this, [this] { showPage(0); });
     connect(actPrior, &QAction::triggered, this, [this] {
-        if (FCurrentPage > 0)
-            ShowPage(FCurrentPage - 1);
+        if (m_currentPage > 0)
+            showPage(m_currentPage - 1);
     });
     connect(actNext, &QAction::triggered, this, [this] {
-        if (FCurrentPage < pageCount() - 1)
-            ShowPage(FCurrentPage + 1);
+        if (m_currentPage < pageCount() - 1)
+            showPage(m_currentPage + 1);
     });
-    connect(actLast, &QAction::triggered, this, [this] { ShowPage(pageCount() - 1); });
-    connect(cbxPages, &QComboBox::activated, this, &TfrmZELPreview::ShowPage);
+    connect(actLast, &QAction::triggered, this, [this] { showPage(pageCount() - 1); });
+    connect(cbxPages, &QComboBox::activated, this, &TextPrintPreview::showPage);
     connect(actClose, &QAction::triggered, this, &QDialog::close);
 
     auto* statusBar = new QStatusBar(this);
@@ -131,7 +131,7 @@ void TfrmZELPreview::buildWindow() {
 }
 
 // A white sheet with a black frame and a 2-pixel shadow on the right and bottom.
-QWidget* TfrmZELPreview::buildSheet() {
+QWidget* TextPrintPreview::buildSheet() {
     auto* desk = new QWidget(this);
     auto* shadow = new QFrame(desk);
     shadow->setObjectName(QStringLiteral("shadow"));
@@ -163,51 +163,51 @@ QWidget* TfrmZELPreview::buildSheet() {
     return desk;
 }
 
-void TfrmZELPreview::ShowPage(int AIndex) {
-    if (AIndex < 0 || AIndex >= pageCount())
+void TextPrintPreview::showPage(int index) {
+    if (index < 0 || index >= pageCount())
         return;
     const auto wait = waitCursor();
     rePage->hide();
-    rePage->setPlainText(windows1252::decode(FDocument.pages()[size_t(AIndex)].Stream));
-    FCurrentPage = AIndex;
+    rePage->setPlainText(windows1252::decode(m_document.pages()[size_t(index)].stream));
+    m_currentPage = index;
     QTextCursor cursor(rePage->document());
-    for (const TZELTextBlock& block : FDocument.blocks()) {
-        if (block.Page != AIndex + 1 || block.IsCRLF)
+    for (const PreviewTextBlock& block : m_document.blocks()) {
+        if (block.page != index + 1 || block.isLineEnd)
             continue;
         cursor.setPosition(block.Start);
-        cursor.setPosition(block.Start + block.Len, QTextCursor::KeepAnchor);
-        cursor.setCharFormat(charFormat(block.Font));
+        cursor.setPosition(block.Start + block.len, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(charFormat(block.font));
     }
     rePage->moveCursor(QTextCursor::Start);
     rePage->show();
-    actFirst->setEnabled(AIndex > 0);
-    actPrior->setEnabled(AIndex > 0);
-    actNext->setEnabled(AIndex < pageCount() - 1);
-    actLast->setEnabled(AIndex < pageCount() - 1);
-    lblStatus->setText(QStringLiteral("Página %1 de %2").arg(AIndex + 1).arg(pageCount()));
-    cbxPages->setCurrentIndex(AIndex);
+    actFirst->setEnabled(index > 0);
+    actPrior->setEnabled(index > 0);
+    actNext->setEnabled(index < pageCount() - 1);
+    actLast->setEnabled(index < pageCount() - 1);
+    lblStatus->setText(QStringLiteral("Página %1 de %2").arg(index + 1).arg(pageCount()));
+    cbxPages->setCurrentIndex(index);
 }
 
-void TfrmZELPreview::showEvent(QShowEvent* event) {
+void TextPrintPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (pageCount() > 0)
-        ShowPage(0);
+        showPage(0);
     rePage->setFocus();
 }
 
-// The printer reports its failures through OnError and EZELPrinter; here they end in a box,
+// The printer reports its failures through OnError and TextPrinterError; here they end in a box,
 // because an exception must not cross the event loop.
-void TfrmZELPreview::PrintDocument() {
+void TextPrintPreview::printDocument() {
     try {
-        if (FPrint)
-            FPrint(FDocument);
-    } catch (const EZELPrinter& error) {
+        if (m_print)
+            m_print(m_document);
+    } catch (const TextPrinterError& error) {
         platform::showMessage({QStringLiteral("Erro"), error.Message(),
                                platform::MessageIcon::Error, platform::MessageButtons::Ok});
     }
 }
 
-void TfrmZELPreview::SaveDocument() {
+void TextPrintPreview::saveDocument() {
     QFileDialog dialog(this, QStringLiteral("Salvar"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -217,23 +217,23 @@ void TfrmZELPreview::SaveDocument() {
     if (fileName.isEmpty())
         return;
     const auto wait = waitCursor();
-    if (!SaveToFile(fileName))
+    if (!saveToFile(fileName))
         platform::showMessage({QStringLiteral("Erro"),
                                QStringLiteral("Não foi possível salvar o arquivo %1").arg(fileName),
                                platform::MessageIcon::Error, platform::MessageButtons::Ok});
 }
 
-bool TfrmZELPreview::SaveToFile(const QString& AFileName) const {
-    QFile file(AFileName);
+bool TextPrintPreview::saveToFile(const QString& fileName) const {
+    QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    for (const TZELPreviewPage& page : FDocument.pages())
-        if (file.write(page.SaveStream) != page.SaveStream.size())
+    for (const PreviewPage& page : m_document.pages())
+        if (file.write(page.saveStream) != page.saveStream.size())
             return false;
     return file.flush();
 }
 
-void TfrmZELPreview::askToClose() {
+void TextPrintPreview::askToClose() {
     const int answer = platform::showMessage(
         {QStringLiteral("Confirmação"), QStringLiteral("Fechar visualização?"),
          platform::MessageIcon::Question, platform::MessageButtons::YesNo});
@@ -241,7 +241,7 @@ void TfrmZELPreview::askToClose() {
         close();
 }
 
-bool TfrmZELPreview::handleKey(QKeyEvent* event) {
+bool TextPrintPreview::handleKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
         askToClose();
@@ -268,10 +268,10 @@ bool TfrmZELPreview::handleKey(QKeyEvent* event) {
     if (modifiers == Qt::AltModifier) {
         switch (event->key()) {
         case Qt::Key_P:
-            PrintDocument();
+            printDocument();
             return true;
         case Qt::Key_S:
-            SaveDocument();
+            saveDocument();
             return true;
         case Qt::Key_X:
             close();
@@ -283,13 +283,13 @@ bool TfrmZELPreview::handleKey(QKeyEvent* event) {
     return false;
 }
 
-void TfrmZELPreview::keyPressEvent(QKeyEvent* event) {
+void TextPrintPreview::keyPressEvent(QKeyEvent* event) {
     if (!handleKey(event))
         QDialog::keyPressEvent(event);
 }
 
 // The window sees the keys before the page box does.
-bool TfrmZELPreview::eventFilter(QObject* watched, QEvent* event) {
+bool TextPrintPreview::eventFilter(QObject* watched, QEvent* event) {
     if (watched == rePage && event->type() == QEvent::KeyPress)
         return handleKey(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);

@@ -2,9 +2,9 @@
 // the fake spooler: every job is checked byte for byte without a print server.
 #include "Recorders.h"
 #include "TestFiles.h"
-#include "ZELPreview.h"
-#include "ZELPrinter.h"
-#include "ZelTestSupport.h"
+#include "TextPrintPreview.h"
+#include "TextPrinter.h"
+#include "TextPrinterTestSupport.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -26,9 +26,9 @@ protected:
 
     // A printer that prints on the test's printer without any window.
     template <typename AnyPrinter> static void quiet(AnyPrinter& printer) {
-        printer.PrinterName = Printer;
-        printer.ShowDialog = false;
-        printer.ShowProgress = false;
+        printer.printerName = Printer;
+        printer.showDialog = false;
+        printer.showProgress = false;
     }
 
     // The bytes of the one job finished since the last look, empty when there was none.
@@ -58,50 +58,50 @@ private:
 // --- Dot-matrix jobs, byte for byte -----------------------------------------------------------
 
 TEST_F(ZelJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Paper.AutoNewPage = true;
-    printer.Paper.AutoNewPageLines = 3;
-    printer.Paper.Lines = 6;
-    printer.Paper.Columns = 20;
-    printer.Paper.MarginLeft = 2;
-    printer.Paper.MarginRight = 3;
+    printer.Paper.autoNewPage = true;
+    printer.Paper.autoNewPageLines = 3;
+    printer.Paper.lines = 6;
+    printer.Paper.columns = 20;
+    printer.Paper.marginLeft = 2;
+    printer.Paper.marginRight = 3;
     printer.setLineSpacingCustomValue(20);
-    printer.Font.Pitch = fp12cpp;
-    printer.Font.FontType = ftNLQ;
-    printer.Font.NLQFont = ntRoman;
-    printer.Font.Size = fsCondensed;
-    printer.Font.Style = fsDmBold | fsDmItalic | fsDmSubScript | fsDmUnderline;
-    printer.Font.Align = faCenter;
-    printer.CharMode = cmNormal;
-    printer.BeginDoc();
-    printer.Print(1, QStringLiteral("Até"), true);
-    printer.NewLine(2);
-    EXPECT_EQ(printer.CurrentPage(), 2);
-    EXPECT_EQ(printer.CurrentLine(), 1);
-    printer.EndDoc(false);
+    printer.font.pitch = fp12cpp;
+    printer.font.fontType = ftNLQ;
+    printer.font.NLQFont = ntRoman;
+    printer.font.size = fsCondensed;
+    printer.font.style = fsDmBold | fsDmItalic | fsDmSubScript | fsDmUnderline;
+    printer.font.align = faCenter;
+    printer.charMode = cmNormal;
+    printer.beginDoc();
+    printer.print(1, QStringLiteral("Até"), true);
+    printer.newLine(2);
+    EXPECT_EQ(printer.currentPage(), 2);
+    EXPECT_EQ(printer.currentLine(), 1);
+    printer.endDoc(false);
     expectJob("dm_styles.hex");
 }
 
 TEST_F(ZelJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
     EventLog events;
-    TZELPrinter printer;
+    TextPrinter printer;
     quiet(printer);
-    printer.ShowTypeDialog = false;
-    printer.PrinterType = ptDotMatrix;
-    printer.DotMatrixSets.Paper.Lines = 4;
-    printer.DotMatrixSets.Paper.AutoNewPage = true;
-    printer.DotMatrixSets.Paper.AutoNewPageLines = 1;
-    printer.DotMatrixSets.setLineSpacing(ls8lpp);
+    printer.showTypeDialog = false;
+    printer.printerType = ptDotMatrix;
+    printer.dotMatrixSets.Paper.lines = 4;
+    printer.dotMatrixSets.Paper.autoNewPage = true;
+    printer.dotMatrixSets.Paper.autoNewPageLines = 1;
+    printer.dotMatrixSets.setLineSpacing(ls8lpp);
     events.attach(printer);
-    printer.BeginDoc();
-    printer.PrintCenter(10, QStringLiteral("abc"), true);
-    printer.Replicate(2, 3, QLatin1Char('-'), true);
-    printer.Print(5, 1, QStringLiteral("x"), false);
-    EXPECT_EQ(printer.CurrentPage(), 2);
-    EXPECT_EQ(printer.CurrentLine(), 2);
-    printer.EndDoc(true);
-    EXPECT_FALSE(printer.IsPrinting());
+    printer.beginDoc();
+    printer.printCenter(10, QStringLiteral("abc"), true);
+    printer.replicate(2, 3, QLatin1Char('-'), true);
+    printer.print(5, 1, QStringLiteral("x"), false);
+    EXPECT_EQ(printer.currentPage(), 2);
+    EXPECT_EQ(printer.currentLine(), 2);
+    printer.endDoc(true);
+    EXPECT_FALSE(printer.isPrinting());
     expectJob("dm_facade.hex");
     EXPECT_EQ(events.fired.count("page"), 2);
     EXPECT_EQ(events.fired.first(), "start");
@@ -110,108 +110,108 @@ TEST_F(ZelJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
 
 TEST_F(ZelJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
     EventLog events;
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Paper.Lines = 0;
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
+    printer.Paper.lines = 0;
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
     events.attach(printer);
     bool stayedOpen = false;
-    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
+    whenModal<TextPrintPreview>([&](TextPrintPreview* preview) {
         events.fired.clear();
         QKeyEvent altP(QEvent::KeyPress, Qt::Key_P, Qt::AltModifier);
         QApplication::sendEvent(preview->rePage, &altP);
         stayedOpen = preview->isVisible();
         preview->close();
     });
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("A"), false);
-    printer.NewPage(1);
-    printer.Print(0, QStringLiteral("B"), false);
-    printer.EndDoc(false);
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("A"), false);
+    printer.newPage(1);
+    printer.print(0, QStringLiteral("B"), false);
+    printer.endDoc(false);
     expectJob("dm_from_preview.hex");
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(events.fired.isEmpty()) << events.fired.join(' ').toStdString();
-    EXPECT_TRUE(printer.ShowPreview);
-    EXPECT_FALSE(printer.FromPreview);
+    EXPECT_TRUE(printer.showPreview);
+    EXPECT_FALSE(printer.fromPreview);
 }
 
 // --- Selection, faults and half-open jobs -----------------------------------------------------
 
 TEST_F(ZelJobs, PrintersListHoldsTheInstalledPrinters) {
     spooler.addPrinter(QStringLiteral("Balcao"));
-    TZELDmPrinter printer;
-    EXPECT_EQ(printer.PrintersList(), QStringList({Printer, QStringLiteral("Balcao")}));
+    DotMatrixTextPrinter printer;
+    EXPECT_EQ(printer.printersList(), QStringList({Printer, QStringLiteral("Balcao")}));
 }
 
 TEST_F(ZelJobs, InvalidNameShowsItsBoxAndForcesTheDialog) {
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.PrinterName = QStringLiteral("zel_no_such_queue");
+    printer.printerName = QStringLiteral("zel_no_such_queue");
     PrintDialogAnswer dialog(true, Printer);
-    printer.BeginDoc();
+    printer.beginDoc();
     EXPECT_EQ(messages.texts(),
               QStringList{"A impressora selecionada ( zel_no_such_queue ) não é válida"});
     EXPECT_EQ(messages.messages().front().icon, platform::MessageIcon::Error);
     EXPECT_EQ(dialog.shown(), 1);
-    EXPECT_TRUE(printer.ShowDialog);
-    EXPECT_EQ(printer.PrinterName, Printer);
-    printer.Print(0, QStringLiteral("ok"), false);
-    printer.EndDoc(false);
+    EXPECT_TRUE(printer.showDialog);
+    EXPECT_EQ(printer.printerName, Printer);
+    printer.print(0, QStringLiteral("ok"), false);
+    printer.endDoc(false);
     EXPECT_TRUE(nextJob().contains("ok"));
 }
 
 TEST_F(ZelJobs, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     EventLog events;
-    TZELPrinter printer;
+    TextPrinter printer;
     quiet(printer);
-    printer.ShowTypeDialog = false;
-    printer.PrinterType = ptDotMatrix;
-    printer.ShowDialog = true;
+    printer.showTypeDialog = false;
+    printer.printerType = ptDotMatrix;
+    printer.showDialog = true;
     events.attach(printer);
     PrintDialogAnswer dialog(false);
-    printer.BeginDoc();
+    printer.beginDoc();
     EXPECT_EQ(dialog.shown(), 1);
-    EXPECT_FALSE(printer.IsPrinting());
-    EXPECT_EQ(printer.PrinterName, Printer); // the facade keeps its own settings
-    printer.Print(0, QStringLiteral("x"), true);
-    printer.NewPage(1);
-    printer.EndDoc(true);
+    EXPECT_FALSE(printer.isPrinting());
+    EXPECT_EQ(printer.printerName, Printer); // the facade keeps its own settings
+    printer.print(0, QStringLiteral("x"), true);
+    printer.newPage(1);
+    printer.endDoc(true);
     EXPECT_TRUE(events.fired.isEmpty()) << events.fired.join(' ').toStdString();
-    EXPECT_EQ(printer.CurrentLine(), 1);
+    EXPECT_EQ(printer.currentLine(), 1);
     EXPECT_EQ(spooler.unfinishedJobs(), 0);
     EXPECT_TRUE(spooler.jobs().empty());
 }
 
 // The ticket's facade: canvas, no dialog, no windows.
-void ticketSettings(TZELPrinter& printer, const QString& printerName) {
-    printer.PrinterName = printerName;
-    printer.ShowDialog = false;
-    printer.ShowProgress = false;
-    printer.ShowTypeDialog = false;
+void ticketSettings(TextPrinter& printer, const QString& printerName) {
+    printer.printerName = printerName;
+    printer.showDialog = false;
+    printer.showProgress = false;
+    printer.showTypeDialog = false;
 }
 
 TEST_F(ZelJobs, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
     // The spooler restarting lists no printer for a moment: that ticket gets the invalid-name
     // box and the dialog, which nobody at a kiosk answers.
     const QString name = Printer + QStringLiteral("_back");
-    TZELPrinter printer;
+    TextPrinter printer;
     ticketSettings(printer, name);
     PrintDialogAnswer dialog(false);
-    printer.BeginDoc();
+    printer.beginDoc();
     EXPECT_EQ(dialog.shown(), 1);
-    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_FALSE(printer.isPrinting());
     EXPECT_EQ(
         messages.texts(),
         QStringList{QStringLiteral("A impressora selecionada ( %1 ) não é válida").arg(name)});
-    EXPECT_EQ(printer.PrinterName, name);
-    EXPECT_FALSE(printer.ShowDialog);
+    EXPECT_EQ(printer.printerName, name);
+    EXPECT_FALSE(printer.showDialog);
 
     spooler.addPrinter(name);
-    printer.BeginDoc();
-    ASSERT_TRUE(printer.IsPrinting());
-    printer.Print(1, QStringLiteral("proximo"), true);
-    printer.EndDoc(true);
+    printer.beginDoc();
+    ASSERT_TRUE(printer.isPrinting());
+    printer.print(1, QStringLiteral("proximo"), true);
+    printer.endDoc(true);
     EXPECT_EQ(dialog.shown(), 1) << "the next ticket asked for a dialog";
     EXPECT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(nextJob(name).startsWith("%PDF"));
@@ -221,19 +221,19 @@ TEST_F(ZelJobs, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
     const QString other = Printer + QStringLiteral("_other");
     const QString name = Printer + QStringLiteral("_later");
     spooler.addPrinter(other);
-    TZELPrinter printer;
+    TextPrinter printer;
     ticketSettings(printer, name);
     {
         PrintDialogAnswer dialog(true, other);
-        printer.BeginDoc();
-        ASSERT_TRUE(printer.IsPrinting());
-        printer.EndDoc(true);
+        printer.beginDoc();
+        ASSERT_TRUE(printer.isPrinting());
+        printer.endDoc(true);
     }
     spooler.addPrinter(name);
     PrintDialogAnswer noDialog(false);
-    printer.BeginDoc();
-    ASSERT_TRUE(printer.IsPrinting());
-    printer.EndDoc(true);
+    printer.beginDoc();
+    ASSERT_TRUE(printer.isPrinting());
+    printer.endDoc(true);
     EXPECT_EQ(noDialog.shown(), 0);
     ASSERT_EQ(spooler.jobs().size(), 2U);
     EXPECT_EQ(spooler.jobs().at(0).printer, other);
@@ -245,9 +245,9 @@ TEST_F(ZelJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
     EventLog events;
     const QString name = Printer + QStringLiteral("_gone");
     spooler.addPrinter(name);
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.ShowDialog = true;
+    printer.showDialog = true;
     events.attach(printer);
     PrintDialogAnswer dialog(true, name);
     spooler.removePrinter(name); // between the dialog's list and the job
@@ -258,32 +258,32 @@ TEST_F(ZelJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
         (QStringLiteral("Não foi possível abrir a impressora %1\n").arg(name) + spooler.lastError())
             .toStdString());
     EXPECT_EQ(events.fired, QStringList{"error"});
-    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_FALSE(printer.isPrinting());
 }
 
 TEST_F(ZelJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
     platform::setCurrentPrinterName(Printer);
-    TZELDmPrinter current;
-    current.ShowDialog = false;
-    current.ShowProgress = false;
-    TZELDmPrinter none;
-    none.ShowDialog = false;
-    TZELCaPrinter canvas;
-    canvas.ShowDialog = false;
+    DotMatrixTextPrinter current;
+    current.showDialog = false;
+    current.showProgress = false;
+    DotMatrixTextPrinter none;
+    none.showDialog = false;
+    CanvasTextPrinter canvas;
+    canvas.showDialog = false;
     spooler.stop();
-    EXPECT_TRUE(current.PrintersList().isEmpty());
+    EXPECT_TRUE(current.printersList().isEmpty());
     EXPECT_TRUE(beginDocError(current).startsWith(
         QStringLiteral("Não foi possível abrir a impressora %1\n").arg(Printer)));
-    EXPECT_FALSE(current.IsPrinting());
+    EXPECT_FALSE(current.isPrinting());
 
     platform::setCurrentPrinterName(QString()); // no current printer, and no default
     EXPECT_EQ(beginDocError(none), "Nenhuma impressora está instalada");
     EXPECT_EQ(beginDocError(canvas), "Nenhuma impressora padrão selecionada");
 
-    TZELPrinter facade; // reports its printers' errors as its own
-    facade.ShowDialog = false;
-    facade.ShowTypeDialog = false;
-    facade.PrinterType = ptDotMatrix;
+    TextPrinter facade; // reports its printers' errors as its own
+    facade.showDialog = false;
+    facade.showTypeDialog = false;
+    facade.printerType = ptDotMatrix;
     QObject* reportedBy = nullptr;
     facade.OnError = [&](QObject* sender) {
         reportedBy = sender;
@@ -298,7 +298,7 @@ TEST_F(ZelJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
 // wait on the spooler without a limit).
 TEST_F(ZelJobs, SpoolerNotAnsweringFailsANamedPrinterWithoutItsDialog) {
     PrintDialogAnswer dialog(false);
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
     spooler.stop();
     const QString error = beginDocError(printer);
@@ -313,9 +313,9 @@ TEST_F(ZelJobs, SpoolerNotAnsweringFailsANamedPrinterWithoutItsDialog) {
 TEST_F(ZelJobs, PrinterRefusingJobsGivesTheDocumentError) {
     EventLog events;
     spooler.refuseJobs(Printer);
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Title = QStringLiteral("Ficha");
+    printer.title = QStringLiteral("Ficha");
     events.attach(printer);
     const QString start =
         QStringLiteral("Não foi possível iniciar o documento Ficha na impressora %1\n")
@@ -324,44 +324,44 @@ TEST_F(ZelJobs, PrinterRefusingJobsGivesTheDocumentError) {
     EXPECT_TRUE(error.startsWith(start)) << error.toStdString();
     EXPECT_GT(error.size(), start.size()) << "the spooler's message is missing";
     EXPECT_EQ(events.fired, QStringList{"error"});
-    EXPECT_FALSE(printer.IsPrinting());
+    EXPECT_FALSE(printer.isPrinting());
     EXPECT_EQ(spooler.unfinishedJobs(), 0);
 }
 
 TEST_F(ZelJobs, DocumentErrorsOfTheJobState) {
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Print(0, QStringLiteral("outside"), true); // outside a document: nothing
+    printer.print(0, QStringLiteral("outside"), true); // outside a document: nothing
     try {
-        printer.WriteStr("x", QString());
+        printer.writeStr("x", QString());
         FAIL() << "no error";
-    } catch (const EZELPrinter& error) {
+    } catch (const TextPrinterError& error) {
         EXPECT_EQ(error.Message(),
                   QStringLiteral("A impressora %1 não está imprimindo").arg(Printer));
     }
-    printer.BeginDoc();
+    printer.beginDoc();
     try {
-        printer.BeginDoc();
+        printer.beginDoc();
         FAIL() << "no error";
-    } catch (const EZELPrinter& error) {
+    } catch (const TextPrinterError& error) {
         EXPECT_EQ(error.Message(),
                   QStringLiteral("Impressão em andamento na impressora %1").arg(Printer));
     }
-    EXPECT_TRUE(printer.IsPrinting());
-    printer.EndDoc(false);
+    EXPECT_TRUE(printer.isPrinting());
+    printer.endDoc(false);
     EXPECT_FALSE(nextJob().contains("outside"));
 }
 
 TEST_F(ZelJobs, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
-    TZELDmPrinter printer;
+    DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.BeginDoc();
-    printer.Print(5, QStringLiteral("abc"), false);
-    printer.Abort();
+    printer.beginDoc();
+    printer.print(5, QStringLiteral("abc"), false);
+    printer.abort();
     EXPECT_TRUE(spooler.jobs().empty());
-    printer.BeginDoc();
-    printer.Print(2, QStringLiteral("x"), true);
-    printer.EndDoc(false);
+    printer.beginDoc();
+    printer.print(2, QStringLiteral("x"), true);
+    printer.endDoc(false);
     const QByteArray received = nextJob();
     // The fill counts from column 0, not from the aborted line's column 8, and the font codes
     // are sent again before the text.
@@ -371,17 +371,17 @@ TEST_F(ZelJobs, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
 
 TEST_F(ZelJobs, DestroyingAPrintingPrinterCancelsItsJob) {
     {
-        TZELDmPrinter printer;
+        DotMatrixTextPrinter printer;
         quiet(printer);
-        printer.BeginDoc();
-        printer.Print(0, QStringLiteral("abandonado"), true);
+        printer.beginDoc();
+        printer.print(0, QStringLiteral("abandonado"), true);
         EXPECT_EQ(spooler.unfinishedJobs(), 1);
     }
     {
-        TZELCaPrinter printer;
+        CanvasTextPrinter printer;
         quiet(printer);
-        printer.BeginDoc();
-        printer.Print(0, QStringLiteral("abandonado"), true);
+        printer.beginDoc();
+        printer.print(0, QStringLiteral("abandonado"), true);
     }
     EXPECT_EQ(spooler.unfinishedJobs(), 0);
     EXPECT_TRUE(spooler.jobs().empty());
@@ -391,14 +391,14 @@ TEST_F(ZelJobs, DestroyingAPrintingPrinterCancelsItsJob) {
 
 TEST_F(ZelJobs, CanvasLineBreakInsideATextKeepsItsCells) {
     // The stretching memo is cut into pieces that count its CR and LF as characters.
-    TZELPrinter printer;
+    TextPrinter printer;
     quiet(printer);
-    printer.ShowTypeDialog = false;
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("|"), false);
-    printer.Print(1, QStringLiteral("panturrilha.\r\nManter\tpor"), false);
-    printer.Print(25, QStringLiteral("fim"), true);
-    printer.EndDoc(true);
+    printer.showTypeDialog = false;
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("|"), false);
+    printer.print(1, QStringLiteral("panturrilha.\r\nManter\tpor"), false);
+    printer.print(25, QStringLiteral("fim"), true);
+    printer.endDoc(true);
     QTemporaryDir folder;
     const QStringList lines = pdfLines(nextJob(), folder.path());
     const qsizetype origin = columnOf(lines, "|", 0);
@@ -410,24 +410,24 @@ TEST_F(ZelJobs, CanvasLineBreakInsideATextKeepsItsCells) {
 }
 
 // A right-aligned line between left-aligned ones, on a 47-column paper.
-void printAligned(TZELPrinter& printer) {
-    printer.CanvasSets.Paper.Columns = 47;
-    printer.BeginDoc();
-    printer.CanvasSets.Font.Align = taLeftJustify;
-    printer.Print(0, QStringLiteral("|"), true);
-    printer.CanvasSets.Font.Align = taRightJustify;
-    printer.Print(0, QStringLiteral("FIM"), true);
-    printer.CanvasSets.Font.Align = taLeftJustify;
-    printer.Print(0, QStringLiteral("|"), false);
-    printer.Print(4, QStringLiteral("101"), true);
-    printer.EndDoc(true);
+void printAligned(TextPrinter& printer) {
+    printer.canvasSets.Paper.columns = 47;
+    printer.beginDoc();
+    printer.canvasSets.font.align = taLeftJustify;
+    printer.print(0, QStringLiteral("|"), true);
+    printer.canvasSets.font.align = taRightJustify;
+    printer.print(0, QStringLiteral("FIM"), true);
+    printer.canvasSets.font.align = taLeftJustify;
+    printer.print(0, QStringLiteral("|"), false);
+    printer.print(4, QStringLiteral("101"), true);
+    printer.endDoc(true);
 }
 
 TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     QTemporaryDir folder;
-    TZELPrinter direct;
+    TextPrinter direct;
     quiet(direct);
-    direct.ShowTypeDialog = false;
+    direct.showTypeDialog = false;
     printAligned(direct);
     const QStringList printed = pdfLines(nextJob(), folder.path());
     const qsizetype origin = columnOf(printed, "|", 0);
@@ -435,13 +435,13 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     EXPECT_EQ(columnOf(printed, "FIM", 1) - origin, 44); // padded to the paper width
     EXPECT_EQ(columnOf(printed, "101", 2) - origin, 4);
 
-    TZELPrinter previewed;
+    TextPrinter previewed;
     quiet(previewed);
-    previewed.ShowTypeDialog = false;
-    previewed.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(previewed);
+    previewed.showTypeDialog = false;
+    previewed.showPreview = true;
+    TextPrintPreview::showPreviewsOf(previewed);
     bool stayedOpen = false;
-    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
+    whenModal<TextPrintPreview>([&](TextPrintPreview* preview) {
         preview->actPrint->trigger();
         stayedOpen = preview->isVisible();
         preview->close();
@@ -453,19 +453,19 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
 }
 
 TEST_F(ZelJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
-    TZELCaPrinter printer;
+    CanvasTextPrinter printer;
     quiet(printer);
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
-    whenModal<TfrmZELPreview>([](TfrmZELPreview* preview) {
-        preview->PrintDocument();
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
+    whenModal<TextPrintPreview>([](TextPrintPreview* preview) {
+        preview->printDocument();
         preview->close();
     });
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("primeira"), false);
-    printer.NewPage(2); // page 2 stays empty: no block of its own
-    printer.Print(0, QStringLiteral("terceira"), false);
-    printer.EndDoc();
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("primeira"), false);
+    printer.newPage(2); // page 2 stays empty: no block of its own
+    printer.print(0, QStringLiteral("terceira"), false);
+    printer.endDoc();
     QTemporaryDir folder;
     const QStringList pages = pdfLines(nextJob(), folder.path()).join('\n').split('\f');
     ASSERT_GE(pages.size(), 3);
@@ -476,14 +476,14 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
 
 TEST_F(ZelJobs, CanvasAbortSendsNothing) {
     EventLog events;
-    TZELCaPrinter printer;
+    CanvasTextPrinter printer;
     quiet(printer);
     events.attach(printer);
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("nada"), true);
-    printer.NewPage(1);
-    printer.Abort();
-    EXPECT_FALSE(printer.IsPrinting());
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("nada"), true);
+    printer.newPage(1);
+    printer.abort();
+    EXPECT_FALSE(printer.isPrinting());
     EXPECT_EQ(events.fired.last(), "abort");
     EXPECT_TRUE(spooler.jobs().empty());
 }

@@ -1,11 +1,11 @@
 // The library's windows: the preview (pages, navigation, keys, saving), the progress window
 // and the printer-type dialog.
 #include "Recorders.h"
-#include "ZELPreview.h"
-#include "ZELPrintProgress.h"
-#include "ZELPrinter.h"
-#include "ZELPrinterTypeDlg.h"
-#include "ZelTestSupport.h"
+#include "TextPrintPreview.h"
+#include "PrintProgressPanel.h"
+#include "TextPrinter.h"
+#include "PrinterTypeDialog.h"
+#include "TextPrinterTestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,24 +29,24 @@ void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers) {
 }
 
 // A three-page canvas document; `inspect` runs while its preview is shown.
-void previewThreePages(std::function<void(TfrmZELPreview*)> inspect) {
-    TZELCaPrinter printer;
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
-    printer.ShowProgress = false;
-    printer.BeginDoc();
-    printer.Print(0, QStringLiteral("primeira"), true);
-    printer.NewPage(1);
-    printer.Font.Style = fsBold;
-    printer.Print(2, QStringLiteral("segunda"), true);
-    printer.Font.Style = {};
-    printer.NewPage(1);
-    printer.Print(0, QStringLiteral("terceira"), false);
-    whenModal<TfrmZELPreview>([inspect](TfrmZELPreview* preview) {
+void previewThreePages(std::function<void(TextPrintPreview*)> inspect) {
+    CanvasTextPrinter printer;
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
+    printer.showProgress = false;
+    printer.beginDoc();
+    printer.print(0, QStringLiteral("primeira"), true);
+    printer.newPage(1);
+    printer.font.style = fsBold;
+    printer.print(2, QStringLiteral("segunda"), true);
+    printer.font.style = {};
+    printer.newPage(1);
+    printer.print(0, QStringLiteral("terceira"), false);
+    whenModal<TextPrintPreview>([inspect](TextPrintPreview* preview) {
         inspect(preview);
         preview->close();
     });
-    printer.EndDoc();
+    printer.endDoc();
 }
 
 struct NavigationState {
@@ -56,7 +56,7 @@ struct NavigationState {
     QString text;
 };
 
-NavigationState navigation(const TfrmZELPreview* preview) {
+NavigationState navigation(const TextPrintPreview* preview) {
     return {preview->lblStatus->text(),     preview->actFirst->isEnabled(),
             preview->actPrior->isEnabled(), preview->actNext->isEnabled(),
             preview->actLast->isEnabled(),  preview->cbxPages->currentIndex(),
@@ -64,7 +64,7 @@ NavigationState navigation(const TfrmZELPreview* preview) {
 }
 
 TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
-    previewThreePages([](TfrmZELPreview* preview) {
+    previewThreePages([](TextPrintPreview* preview) {
         EXPECT_EQ(preview->windowTitle(), "Visualizar impressão");
         EXPECT_EQ(preview->document().pageCount(), 3);
         EXPECT_EQ(preview->cbxPages->count(), 3);
@@ -86,28 +86,28 @@ TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
         EXPECT_EQ(state.text, "terceira");
 
         pressKey(preview->rePage, Qt::Key_PageDown, Qt::ControlModifier); // already last
-        EXPECT_EQ(preview->CurrentPage(), 2);
+        EXPECT_EQ(preview->currentPage(), 2);
         pressKey(preview->rePage, Qt::Key_PageUp, Qt::ControlModifier);
         EXPECT_EQ(navigation(preview).text, "  segunda\n");
         pressKey(preview->rePage, Qt::Key_Home, Qt::ControlModifier);
-        EXPECT_EQ(preview->CurrentPage(), 0);
+        EXPECT_EQ(preview->currentPage(), 0);
         preview->actNext->trigger();
-        EXPECT_EQ(preview->CurrentPage(), 1);
+        EXPECT_EQ(preview->currentPage(), 1);
         emit preview->cbxPages->activated(2);
         EXPECT_EQ(navigation(preview).status, "Página 3 de 3");
         preview->actFirst->trigger();
-        EXPECT_EQ(preview->CurrentPage(), 0);
+        EXPECT_EQ(preview->currentPage(), 0);
     });
 }
 
 TEST(ZelPreview, BlocksFormatTheirRangeOfThePage) {
-    previewThreePages([](TfrmZELPreview* preview) {
-        preview->ShowPage(1);
+    previewThreePages([](TextPrintPreview* preview) {
+        preview->showPage(1);
         QTextCursor cursor(preview->rePage->document());
         cursor.setPosition(4); // inside "segunda"
         EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
         EXPECT_EQ(cursor.charFormat().fontFamilies().toStringList().value(0), "Courier New");
-        preview->ShowPage(0);
+        preview->showPage(0);
         cursor = QTextCursor(preview->rePage->document());
         cursor.setPosition(4); // inside "primeira", normal
         EXPECT_NE(cursor.charFormat().fontWeight(), QFont::Bold);
@@ -116,7 +116,7 @@ TEST(ZelPreview, BlocksFormatTheirRangeOfThePage) {
 
 TEST(ZelPreview, EscapeAsksBeforeClosing) {
     MessageRecorder messages(platform::IdNo);
-    previewThreePages([&](TfrmZELPreview* preview) {
+    previewThreePages([&](TextPrintPreview* preview) {
         pressKey(preview->rePage, Qt::Key_Escape, Qt::NoModifier);
         ASSERT_EQ(messages.messages().size(), 1u);
         const platform::Message& asked = messages.messages().front();
@@ -144,7 +144,7 @@ TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
         };
     });
     previewThreePages(
-        [&](TfrmZELPreview* preview) { pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier); });
+        [&](TextPrintPreview* preview) { pressKey(preview->rePage, Qt::Key_S, Qt::AltModifier); });
     saveDialog.restore();
     EXPECT_EQ(dialogTitle, "Salvar");
     QFile saved(folder.filePath("ficha.txt"));
@@ -158,17 +158,17 @@ void saveOneLine(const QString& text, const QString& fileName) {
     const TestBackends saveDialog([&](platform::Backends& backends) {
         backends.runSaveDialog = [&](QFileDialog&) { return fileName; };
     });
-    TZELCaPrinter printer;
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
-    printer.ShowProgress = false;
-    printer.BeginDoc();
-    printer.Print(1, text, true);
-    whenModal<TfrmZELPreview>([](TfrmZELPreview* preview) {
-        preview->SaveDocument();
+    CanvasTextPrinter printer;
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
+    printer.showProgress = false;
+    printer.beginDoc();
+    printer.print(1, text, true);
+    whenModal<TextPrintPreview>([](TextPrintPreview* preview) {
+        preview->saveDocument();
         preview->close();
     });
-    printer.EndDoc();
+    printer.endDoc();
 }
 
 TEST(ZelPreview, SavedTextIsInThePrintersCodePage) {
@@ -190,28 +190,28 @@ TEST(ZelPreview, FileThatCannotBeSavedIsNamedInTheBox) {
 }
 
 TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
-    TfrmZELPreview preview;
+    TextPrintPreview preview;
     preview.show();
     EXPECT_TRUE(preview.rePage->toPlainText().isEmpty());
     EXPECT_TRUE(preview.actNext->isEnabled());
     EXPECT_TRUE(preview.lblStatus->text().isEmpty());
-    preview.PrintDocument(); // no printer: nothing
+    preview.printDocument(); // no printer: nothing
     preview.close();
 }
 
 TEST(ZelPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
     {
-        TZELDmPrinter printer;
-        printer.ShowPreview = true;
-        printer.ShowProgress = false;
-        printer.BeginDoc();
+        DotMatrixTextPrinter printer;
+        printer.showPreview = true;
+        printer.showProgress = false;
+        printer.beginDoc();
         EXPECT_NE(QApplication::overrideCursor(), nullptr);
     } // abandoned unfinished
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(ZelPreview, ToolBarHints) {
-    TfrmZELPreview preview;
+    TextPrintPreview preview;
     EXPECT_EQ(preview.actPrint->toolTip(), "Imprimir\nAlt + P");
     EXPECT_EQ(preview.actLast->toolTip(), "Ir para a última página\nCtrl + End");
     EXPECT_EQ(preview.cbxPages->toolTip(), "Ir para a página...");
@@ -222,10 +222,10 @@ TEST(ZelPreview, ToolBarHints) {
 // --- Progress window ----------------------------------------------------------------------
 
 TEST(ZelProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
-    TfrmZELPrintProgress progress;
+    PrintProgressPanel progress;
     EXPECT_EQ(progress.size(), QSize(240, 71));
     EXPECT_FALSE(progress.isAnimating());
-    const QImage first = progress.CurrentFrame().toImage();
+    const QImage first = progress.currentFrame().toImage();
     ASSERT_EQ(first.size(), QSize(32, 32));
     EXPECT_EQ(first.pixelColor(0, 0).alpha(), 0) << "magenta is transparent";
     EXPECT_EQ(first.pixelColor(16, 20).alpha(), 255);
@@ -234,10 +234,10 @@ TEST(ZelProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
     EXPECT_TRUE(progress.isAnimating());
     for (int i = 1; i <= 6; ++i) {
         progress.advanceFrame();
-        EXPECT_EQ(progress.FrameIndex(), i % 6);
+        EXPECT_EQ(progress.frameIndex(), i % 6);
     }
     progress.advanceFrame();
-    EXPECT_NE(progress.CurrentFrame().toImage(), first) << "the frames differ";
+    EXPECT_NE(progress.currentFrame().toImage(), first) << "the frames differ";
 
     progress.close();
     EXPECT_TRUE(progress.isVisible());
@@ -250,22 +250,22 @@ TEST(ZelProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
 bool progressShown() {
     const QWidgetList windows = QApplication::topLevelWidgets();
     return std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
-        return qobject_cast<TfrmZELPrintProgress*>(window) && window->isVisible();
+        return qobject_cast<PrintProgressPanel*>(window) && window->isVisible();
     });
 }
 
 TEST(ZelProgress, ShownDuringTheDocumentOnly) {
-    TZELDmPrinter printer;
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
-    printer.BeginDoc();
+    DotMatrixTextPrinter printer;
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
+    printer.beginDoc();
     EXPECT_TRUE(progressShown());
     bool shownWithPreview = true;
-    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
+    whenModal<TextPrintPreview>([&](TextPrintPreview* preview) {
         shownWithPreview = progressShown();
         preview->close();
     });
-    printer.EndDoc(false);
+    printer.endDoc(false);
     EXPECT_FALSE(shownWithPreview);
     EXPECT_FALSE(progressShown());
 }
@@ -273,11 +273,11 @@ TEST(ZelProgress, ShownDuringTheDocumentOnly) {
 // --- Printer-type dialog ------------------------------------------------------------------
 
 TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
-    TZELPrinter printer;
-    printer.ShowPreview = true;
-    TfrmZELPreview::showPreviewsOf(printer);
-    printer.ShowProgress = false;
-    whenModal<TfrmZELPrinterTypeDlg>([](TfrmZELPrinterTypeDlg* dialog) {
+    TextPrinter printer;
+    printer.showPreview = true;
+    TextPrintPreview::showPreviewsOf(printer);
+    printer.showProgress = false;
+    whenModal<PrinterTypeDialog>([](PrinterTypeDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Seleção de impressora");
         EXPECT_TRUE(dialog->rbCanvas->isChecked());
         dialog->reject();
@@ -290,25 +290,25 @@ TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
         ok->click();
     });
     QByteArray raw;
-    whenModal<TfrmZELPreview>([&](TfrmZELPreview* preview) {
-        raw = preview->document().pages().at(0).DmStream;
+    whenModal<TextPrintPreview>([&](TextPrintPreview* preview) {
+        raw = preview->document().pages().at(0).dmStream;
         preview->close();
     });
-    printer.BeginDoc();
-    EXPECT_EQ(printer.PrinterType, ptDotMatrix);
-    printer.Print(0, QStringLiteral("x"), false);
-    printer.EndDoc(false);
+    printer.beginDoc();
+    EXPECT_EQ(printer.printerType, ptDotMatrix);
+    printer.print(0, QStringLiteral("x"), false);
+    printer.endDoc(false);
     EXPECT_TRUE(raw.endsWith("x\x1b@"));
 
-    TfrmZELPrinterTypeDlg dialog;
-    dialog.SelectedType = 1;
-    whenModal<TfrmZELPrinterTypeDlg>([](TfrmZELPrinterTypeDlg* shown) {
+    PrinterTypeDialog dialog;
+    dialog.selectedType = 1;
+    whenModal<PrinterTypeDialog>([](PrinterTypeDialog* shown) {
         EXPECT_TRUE(shown->rbDotMatrix->isChecked());
         shown->rbCanvas->setChecked(true);
         shown->findChild<QPushButton*>()->click();
     });
     dialog.exec();
-    EXPECT_EQ(dialog.SelectedType, 0);
+    EXPECT_EQ(dialog.selectedType, 0);
 }
 
 } // namespace

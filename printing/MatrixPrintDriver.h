@@ -10,7 +10,7 @@
 #include <optional>
 
 // Printer models; the model only selects the control codes loaded at the start of a job.
-enum TPrinterName {
+enum PrinterModel {
     pfPadraoIBM,
     pfDeskjet500,
     pfDeskjet600,
@@ -24,25 +24,25 @@ enum TPrinterName {
     pfImpBema
 };
 
-// Texts of the page header. ColHeader1 to ColHeader3 hold "caption,column" items separated by
+// Texts of the page header. colHeader1 to colHeader3 hold "caption,column" items separated by
 // ";", columns counted from 0.
-class THeaderData {
+class PageHeader {
 public:
-    int FirstPage = 1;
-    QString Title1;
-    QString Title2;
-    QString Right2;
-    QString Left2;
-    QString Right3;
-    QString Left3;
-    QString Right4;
-    QString Left4;
-    QString ColHeader1;
-    QString ColHeader2;
-    QString ColHeader3;
+    int firstPage = 1;
+    QString title1;
+    QString title2;
+    QString right2;
+    QString left2;
+    QString right3;
+    QString left3;
+    QString right4;
+    QString left4;
+    QString colHeader1;
+    QString colHeader2;
+    QString colHeader3;
 };
 
-// Printer control codes of a model, filled at the start of every job (PegaPadroes). Callers pass
+// Printer control codes of a model, filled at the start of every job (loadControlCodes). Callers pass
 // them as effects; pageLength wants the page length byte appended.
 struct MatrixControlCodes {
     QString condensed;
@@ -81,43 +81,43 @@ struct MatrixPreviewJob {
 // program: only one job may be open at a time, whatever the instance. A port that cannot be
 // written, flushed or closed, or whose name is too long to open, raises EInOutError, which
 // callers let through to the error log.
-class TPrintFast : public QObject {
+class MatrixPrintDriver : public QObject {
     Q_OBJECT
 
 public:
-    explicit TPrintFast(QObject* owner = nullptr);
-    ~TPrintFast() override;
+    explicit MatrixPrintDriver(QObject* owner = nullptr);
+    ~MatrixPrintDriver() override;
 
-    bool PageHeader() const { return FPageHeader; }
-    void setPageHeader(bool value) { FPageHeader = value; }
-    TPrinterName PrinterName() const { return FPrinterName; }
-    void setPrinterName(TPrinterName value) { FPrinterName = value; }
-    THeaderData& HeaderData() { return FHeaderData; }
-    const THeaderData& HeaderData() const { return FHeaderData; }
-    void setHeaderData(const THeaderData& value) { FHeaderData = value; }
-    bool Preview() const { return FPreview; }
-    void setPreview(bool value) { FPreview = value; }
-    int QtLines() const { return FQtLines; }
-    void setQtLines(int value) { FQtLines = value; }
-    int PageWidth() const { return FPageWidth; }
-    void setPageWidth(int value) { FPageWidth = value; }
+    bool printsPageHeader() const { return m_printsPageHeader; }
+    void setPrintsPageHeader(bool value) { m_printsPageHeader = value; }
+    PrinterModel printerName() const { return m_printerName; }
+    void setPrinterName(PrinterModel value) { m_printerName = value; }
+    PageHeader& headerData() { return m_headerData; }
+    const PageHeader& headerData() const { return m_headerData; }
+    void setHeaderData(const PageHeader& value) { m_headerData = value; }
+    bool preview() const { return m_preview; }
+    void setPreview(bool value) { m_preview = value; }
+    int linesPerPage() const { return m_linesPerPage; }
+    void setLinesPerPage(int value) { m_linesPerPage = value; }
+    int pageWidth() const { return m_pageWidth; }
+    void setPageWidth(int value) { m_pageWidth = value; }
     // Port ("LPT1"), device path or file name; empty means the system's current printer.
-    QString PrinterPort() const { return FPrinterPort; }
-    void setPrinterPort(const QString& value) { FPrinterPort = value; }
+    QString PrinterPort() const { return m_printerPort; }
+    void setPrinterPort(const QString& value) { m_printerPort = value; }
 
     // Opens a job; false, after a warning, when the port cannot be opened.
-    bool IniciaImpr();
-    // Prints aString from column coluna of the current line, preceded by the code Efeito.
-    void ImprString(const QString& Efeito, const QString& aString, int coluna, bool FimLinha);
+    bool beginJob();
+    // Prints text from column column of the current line, preceded by the code Efeito.
+    void print(const QString& effect, const QString& text, int column, bool endLine);
     // Writes raw codes without touching the column.
-    void ImprComo(const QString& Efeito);
-    void Ejeta();
+    void sendCodes(const QString& effect);
+    void eject();
     // Prints the page header when a page starts; the driver calls it itself.
-    void Cabec();
+    void printPageHeader();
     // Closes the job; in preview mode then hands it to previewReady.
-    void FimImpr();
-    // Loads the control codes of PrinterName; a code the model does not set keeps its value.
-    void PegaPadroes();
+    void endJob();
+    // Loads the control codes of printerName; a code the model does not set keeps its value.
+    void loadControlCodes();
     const MatrixControlCodes& controlCodes() const { return m_codes; }
     void setControlCodes(const MatrixControlCodes& codes) { m_codes = codes; }
     // The job goes to this spooler queue rather than to a file of its name.
@@ -126,35 +126,35 @@ public:
     // after the last.
     void printJobLines(const QStringList& lines);
     // The port in use becomes the port of the system's current printer.
-    void UpdatePrinter();
+    void useCurrentPrinterPort();
 
     // Vlr formatted with a format-float mask ("0", "#", "." and "," standing for the locale's
     // separators, text before and after them copied; no ";" sections or exponents), rounded half
     // away from zero, right-aligned to the mask's length.
-    static QString MascaraVlr(const QString& mascara, double Vlr);
-    static QString Repete(QChar Caractere, int nCaracteres);
+    static QString formatMasked(const QString& mask, double value);
+    static QString repeated(QChar character, int count);
     // Portuguese letters replaced by the printer's bytes (as Windows-1252 characters).
-    static QString ConvASC(const QString& aConverter);
+    static QString toPrinterCharset(const QString& text);
 
 signals:
     // A preview job ended; whoever shows it is done with it when this returns.
     void previewReady(const MatrixPreviewJob& job);
 
 private:
-    // ImprString with or without the accent conversion (the preview reprints converted text).
+    // print with or without the accent conversion (the preview reprints converted text).
     void printPiece(const QString& effect, const QString& text, int column, bool endLine,
                     bool convert);
     void printSides(const QString& left, const QString& right);
     void printColumnCaptions(const QString& captions);
     int centred(const QString& text) const;
 
-    bool FPageHeader = true;
-    TPrinterName FPrinterName = pfEpson9pinos;
-    THeaderData FHeaderData;
-    bool FPreview = false;
-    int FQtLines = 60;
-    int FPageWidth = 80;
-    QString FPrinterPort;
+    bool m_printsPageHeader = true;
+    PrinterModel m_printerName = pfEpson9pinos;
+    PageHeader m_headerData;
+    bool m_preview = false;
+    int m_linesPerPage = 60;
+    int m_pageWidth = 80;
+    QString m_printerPort;
     // A PrinterPort that names a spooler queue (the port in use of a job on a printer without
     // a local port, handed to the preview's reprint).
     QString m_queuePort;
@@ -165,10 +165,10 @@ private:
     bool m_printingHeader = false;
 };
 
-namespace printfast {
+namespace matrixprint {
 
 // Port name of a CUPS queue: the local device of its URI (parallel:, serial:, file:), otherwise
 // the queue name itself.
 QString portOfDevice(const QString& deviceUri, const QString& queueName);
 
-} // namespace printfast
+} // namespace matrixprint

@@ -1,9 +1,9 @@
-#include "PFPrev.h"
+#include "MatrixPrintPreview.h"
 
 #include "MessageBox.h"
 #include "Spooler.h"
-#include "Tprintfast.h"
-#include "VicPort.h"
+#include "MatrixPrintDriver.h"
+#include "ParallelPortDriver.h"
 #include "Windows1252.h"
 
 #include <QFile>
@@ -42,9 +42,9 @@ int biosPrinterStatus(int statusRegister) {
 
 // Bits of the BIOS byte.
 constexpr int NotBusy = 0x80;
-constexpr int Acknowledge = 0x40;
+constexpr int acknowledge = 0x40;
 constexpr int Selected = 0x10;
-constexpr int IoError = 0x08;
+constexpr int ioError = 0x08;
 
 // 0 when the printer is not busy, selected and without error; 1, 2 or 3 otherwise (first
 // match wins).
@@ -52,10 +52,10 @@ int classifyPrinterStatus(int biosStatus) {
     const auto allSet = [biosStatus](int bits) {
         return (biosStatus & bits) == bits;
     };
-    if (allSet(NotBusy | Acknowledge | IoError)) {
+    if (allSet(NotBusy | acknowledge | ioError)) {
         return 1;
     }
-    if (allSet(Selected | IoError)) {
+    if (allSet(Selected | ioError)) {
         return 2;
     }
     if (allSet(Selected | NotBusy)) {
@@ -66,69 +66,69 @@ int classifyPrinterStatus(int biosStatus) {
 
 } // namespace
 
-TPFPreview::TPFPreview(QWidget* parent)
+MatrixPrintPreview::MatrixPrintPreview(QWidget* parent)
     : QDialog(parent)
-    , ToolBar1(new QToolBar(this))
-    , RichEdit1(new QPlainTextEdit(this))
-    , RichEdit2(new QListWidget(this))
-    , PrintFast1(new TPrintFast(this)) {
+    , toolBar(new QToolBar(this))
+    , pageText(new QPlainTextEdit(this))
+    , jobLines(new QListWidget(this))
+    , reprintDriver(new MatrixPrintDriver(this)) {
     setWindowTitle(QStringLiteral("Visualização de Impressão"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    SpeedButton3 = toolButton(ToolBar1, QStringLiteral("printer"), QStyle::SP_ComputerIcon,
+    setupButton = toolButton(toolBar, QStringLiteral("printer"), QStyle::SP_ComputerIcon,
                               QStringLiteral("Selecionar Impressora"));
-    SpeedButton2 = toolButton(ToolBar1, QStringLiteral("document-print"),
+    printButton = toolButton(toolBar, QStringLiteral("document-print"),
                               QStyle::SP_DialogApplyButton, QStringLiteral("Imprime Relatório"));
-    SpeedButton1 =
-        toolButton(ToolBar1, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton,
+    closeButton =
+        toolButton(toolBar, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton,
                    QStringLiteral("Sair do Preview de Impressão"));
-    connect(SpeedButton3, &QToolButton::clicked, this, &TPFPreview::SpeedButton3Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TPFPreview::SpeedButton2Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TPFPreview::SpeedButton1Click);
+    connect(setupButton, &QToolButton::clicked, this, &MatrixPrintPreview::setupClicked);
+    connect(printButton, &QToolButton::clicked, this, &MatrixPrintPreview::printClicked);
+    connect(closeButton, &QToolButton::clicked, this, &MatrixPrintPreview::closeClicked);
 
-    RichEdit1->setReadOnly(true);
-    RichEdit1->setFont(pageFont());
-    QPalette palette = RichEdit1->palette();
+    pageText->setReadOnly(true);
+    pageText->setFont(pageFont());
+    QPalette palette = pageText->palette();
     palette.setColor(QPalette::Text, Qt::black);
-    RichEdit1->setPalette(palette);
-    RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pageText->setPalette(palette);
+    pageText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pageText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pageText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    RichEdit2->setFont(pageFont());
-    RichEdit2->setWordWrap(false);
-    RichEdit2->hide();
+    jobLines->setFont(pageFont());
+    jobLines->setWordWrap(false);
+    jobLines->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(ToolBar1);
-    layout->addWidget(RichEdit1);
+    layout->addWidget(toolBar);
+    layout->addWidget(pageText);
 
-    PrintFast1->setPageHeader(false);
-    PrintFast1->setPrinterName(pfEpson9pinos);
-    PrintFast1->HeaderData().FirstPage = 1;
-    PrintFast1->setQtLines(66);
-    PrintFast1->setPageWidth(80);
+    reprintDriver->setPrintsPageHeader(false);
+    reprintDriver->setPrinterName(pfEpson9pinos);
+    reprintDriver->headerData().firstPage = 1;
+    reprintDriver->setLinesPerPage(66);
+    reprintDriver->setPageWidth(80);
 }
 
-int TPFPreview::SetPrinterOn() {
-    TVicPort port;
-    port.OpenDriver();
+int MatrixPrintPreview::printerStatus() {
+    ParallelPortDriver port;
+    port.openDriver();
     port.setLPTNumber(1);
-    const std::uint16_t status = std::uint16_t(port.LPTBasePort() + 1);
+    const std::uint16_t status = std::uint16_t(port.basePort() + 1);
     const int statusRegister = port.Port(status);
-    port.CloseDriver();
+    port.closeDriver();
     return classifyPrinterStatus(biosPrinterStatus(statusRegister));
 }
 
-void TPFPreview::SpeedButton1Click() {
+void MatrixPrintPreview::closeClicked() {
     close();
 }
 
-void TPFPreview::SpeedButton2Click() {
-    if (SetPrinterOn() != 0) {
+void MatrixPrintPreview::printClicked() {
+    if (printerStatus() != 0) {
         const int answer = platform::showMessage(
             {QStringLiteral("Quorvel Club"),
              QStringLiteral("A impressora não esta pronta! Deseja continuar?"),
@@ -138,29 +138,29 @@ void TPFPreview::SpeedButton2Click() {
         }
     }
     QStringList lines;
-    for (int row = 0; row < RichEdit2->count(); ++row) {
-        lines.append(RichEdit2->item(row)->text());
+    for (int row = 0; row < jobLines->count(); ++row) {
+        lines.append(jobLines->item(row)->text());
     }
-    PrintFast1->IniciaImpr();
+    reprintDriver->beginJob();
     // The lines hold what the driver wrote, codes and converted letters included.
-    PrintFast1->printJobLines(lines);
-    PrintFast1->FimImpr();
+    reprintDriver->printJobLines(lines);
+    reprintDriver->endJob();
 }
 
-void TPFPreview::SpeedButton3Click() {
+void MatrixPrintPreview::setupClicked() {
     QPrinter printer;
     const QString current = platform::currentPrinterName();
     if (!current.isEmpty()) {
         printer.setPrinterName(current);
     }
-    QPrintDialog PrinterSetupDialog1(&printer, this);
-    if (PrinterSetupDialog1.exec() == QDialog::Accepted) {
+    QPrintDialog setupDialog(&printer, this);
+    if (setupDialog.exec() == QDialog::Accepted) {
         platform::setCurrentPrinterName(printer.printerName());
     }
 }
 
-void TPFPreview::loadJobFile(const QString& path) {
-    RichEdit2->clear();
+void MatrixPrintPreview::loadJobFile(const QString& path) {
+    jobLines->clear();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         // Only CR LF ends a line: a lone CR is the overstrike of a bold line, which splitting
@@ -169,30 +169,30 @@ void TPFPreview::loadJobFile(const QString& path) {
         if (lines.size() > 1 && lines.constLast().isEmpty()) {
             lines.removeLast();
         }
-        RichEdit2->addItems(lines);
+        jobLines->addItems(lines);
     }
 }
 
-void TPFPreview::showPreviewsOf(TPrintFast& driver) {
-    QObject::connect(&driver, &TPrintFast::previewReady, &driver, &TPFPreview::showJob);
+void MatrixPrintPreview::showPreviewsOf(MatrixPrintDriver& driver) {
+    QObject::connect(&driver, &MatrixPrintDriver::previewReady, &driver, &MatrixPrintPreview::showJob);
 }
 
-void TPFPreview::showJob(const MatrixPreviewJob& job) {
-    TPFPreview window;
+void MatrixPrintPreview::showJob(const MatrixPreviewJob& job) {
+    MatrixPrintPreview window;
     window.takeJob(job);
-    window.RichEdit1->moveCursor(QTextCursor::Start);
+    window.pageText->moveCursor(QTextCursor::Start);
     window.setWindowState(window.windowState() | Qt::WindowMaximized);
     window.exec();
 }
 
 // The reprint goes where the job would have gone, whatever printer is current then.
-void TPFPreview::takeJob(const MatrixPreviewJob& job) {
+void MatrixPrintPreview::takeJob(const MatrixPreviewJob& job) {
     for (const QString& line : job.lines) {
-        RichEdit1->appendPlainText(line);
+        pageText->appendPlainText(line);
     }
     loadJobFile(job.jobFile);
-    PrintFast1->setPrinterPort(job.port);
+    reprintDriver->setPrinterPort(job.port);
     if (!job.queue.isEmpty()) {
-        PrintFast1->setPrinterQueue(job.queue);
+        reprintDriver->setPrinterQueue(job.queue);
     }
 }

@@ -6,13 +6,13 @@ class QRadioButton;
 
 // Lets the user choose between the graphic printer (0) and the dot-matrix printer (1).
 // Only its OK button closes it.
-class TfrmZELPrinterTypeDlg : public QDialog {
+class PrinterTypeDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmZELPrinterTypeDlg(QWidget* parent = nullptr);
-    ~TfrmZELPrinterTypeDlg() override;
+    explicit PrinterTypeDialog(QWidget* parent = nullptr);
+    ~PrinterTypeDialog() override;
 
-    int SelectedType = 0;
+    int selectedType = 0;
 
     QRadioButton* rbCanvas;
     QRadioButton* rbDotMatrix;
@@ -27,5 +27,5 @@ protected:
 private:
     void confirm();
 
-    bool FConfirmed = false;
+    bool m_confirmed = false;
 };

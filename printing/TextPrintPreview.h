@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TextPreviewDocument.h"
-#include "ZELBasePrinter.h"
+#include "TextPrinterBase.h"
 
 #include <QDialog>
 
@@ -12,25 +12,25 @@ class QTextEdit;
 
 // Shows a document a printer built for the screen and lets the user browse it, print it on the
 // printer that built it, or save it as text.
-class TfrmZELPreview : public QDialog {
+class TextPrintPreview : public QDialog {
     Q_OBJECT
 public:
     // An empty document that prints nowhere.
-    explicit TfrmZELPreview(QWidget* parent = nullptr);
-    TfrmZELPreview(TextPreviewDocument document, TZELPreviewPrint print, QWidget* parent = nullptr);
+    explicit TextPrintPreview(QWidget* parent = nullptr);
+    TextPrintPreview(TextPreviewDocument document, PreviewPrinting print, QWidget* parent = nullptr);
 
     // Every document the printer previews is shown in a window of its own, modal.
-    static void showPreviewsOf(TZELBasePrinter& printer);
+    static void showPreviewsOf(TextPrinterBase& printer);
 
-    const TextPreviewDocument& document() const { return FDocument; }
+    const TextPreviewDocument& document() const { return m_document; }
     // The page shown, from 0.
-    int CurrentPage() const { return FCurrentPage; }
+    int currentPage() const { return m_currentPage; }
 
-    void ShowPage(int AIndex);
-    void PrintDocument();
-    void SaveDocument();
-    // Writes every page's SaveStream to the file; false when it cannot be written.
-    bool SaveToFile(const QString& AFileName) const;
+    void showPage(int index);
+    void printDocument();
+    void saveDocument();
+    // Writes every page's saveStream to the file; false when it cannot be written.
+    bool saveToFile(const QString& fileName) const;
 
     QAction* actPrint = nullptr;
     QAction* actSave = nullptr;
@@ -53,11 +53,11 @@ protected:
 private:
     void buildWindow();
     QWidget* buildSheet();
-    int pageCount() const { return FDocument.pageCount(); }
+    int pageCount() const { return m_document.pageCount(); }
     bool handleKey(QKeyEvent* event);
     void askToClose();
 
-    TextPreviewDocument FDocument;
-    TZELPreviewPrint FPrint;
-    int FCurrentPage = 0;
+    TextPreviewDocument m_document;
+    PreviewPrinting m_print;
+    int m_currentPage = 0;
 };

@@ -1,4 +1,4 @@
-#include "ZELPrinterTypeDlg.h"
+#include "PrinterTypeDialog.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -9,7 +9,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TfrmZELPrinterTypeDlg::TfrmZELPrinterTypeDlg(QWidget* parent)
+PrinterTypeDialog::PrinterTypeDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , rbCanvas(new QRadioButton(QStringLiteral("Jato de tinta ou Laser")))
     , rbDotMatrix(new QRadioButton(QStringLiteral("Matricial"))) {
@@ -29,32 +29,32 @@ TfrmZELPrinterTypeDlg::TfrmZELPrinterTypeDlg(QWidget* parent)
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TfrmZELPrinterTypeDlg::confirm);
+    connect(ok, &QPushButton::clicked, this, &PrinterTypeDialog::confirm);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(ok, 0, Qt::AlignRight);
 }
 
-TfrmZELPrinterTypeDlg::~TfrmZELPrinterTypeDlg() = default;
+PrinterTypeDialog::~PrinterTypeDialog() = default;
 
-void TfrmZELPrinterTypeDlg::showEvent(QShowEvent* event) {
+void PrinterTypeDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FConfirmed = false;
-    (SelectedType == 1 ? rbDotMatrix : rbCanvas)->setChecked(true);
+    m_confirmed = false;
+    (selectedType == 1 ? rbDotMatrix : rbCanvas)->setChecked(true);
 }
 
-void TfrmZELPrinterTypeDlg::confirm() {
-    SelectedType = rbCanvas->isChecked() ? 0 : 1;
-    FConfirmed = true;
+void PrinterTypeDialog::confirm() {
+    selectedType = rbCanvas->isChecked() ? 0 : 1;
+    m_confirmed = true;
     accept();
 }
 
 // Esc and the window manager's close are refused: the choice is made with OK.
-void TfrmZELPrinterTypeDlg::reject() {}
+void PrinterTypeDialog::reject() {}
 
-void TfrmZELPrinterTypeDlg::closeEvent(QCloseEvent* event) {
-    if (FConfirmed)
+void PrinterTypeDialog::closeEvent(QCloseEvent* event) {
+    if (m_confirmed)
         QDialog::closeEvent(event);
     else
         event->ignore();

@@ -1,5 +1,5 @@
 #include "PrintJobFixture.h"
-#include "Tprintfast.h"
+#include "MatrixPrintDriver.h"
 #include "Windows1252.h"
 
 #include <QFileInfo>
@@ -17,11 +17,11 @@
 namespace {
 
 // A driver writing to a file of the current directory, without page header.
-std::unique_ptr<TPrintFast> fileDriver(const QString& name, TPrinterName model = pfEpson9pinos) {
-    auto driver = std::make_unique<TPrintFast>();
+std::unique_ptr<MatrixPrintDriver> fileDriver(const QString& name, PrinterModel model = pfEpson9pinos) {
+    auto driver = std::make_unique<MatrixPrintDriver>();
     driver->setPrinterPort(name);
     driver->setPrinterName(model);
-    driver->setPageHeader(false);
+    driver->setPrintsPageHeader(false);
     return driver;
 }
 
@@ -34,59 +34,59 @@ QByteArray bytes(const char* text) {
 using PrintFastJobs = PrintJobTest;
 
 TEST(PrintFastComponent, PublishedDefaults) {
-    TPrintFast driver;
-    EXPECT_TRUE(driver.PageHeader());
-    EXPECT_EQ(driver.PrinterName(), pfEpson9pinos);
-    EXPECT_FALSE(driver.Preview());
-    EXPECT_EQ(driver.QtLines(), 60);
-    EXPECT_EQ(driver.PageWidth(), 80);
+    MatrixPrintDriver driver;
+    EXPECT_TRUE(driver.printsPageHeader());
+    EXPECT_EQ(driver.printerName(), pfEpson9pinos);
+    EXPECT_FALSE(driver.preview());
+    EXPECT_EQ(driver.linesPerPage(), 60);
+    EXPECT_EQ(driver.pageWidth(), 80);
     EXPECT_TRUE(driver.PrinterPort().isEmpty());
-    EXPECT_EQ(driver.HeaderData().FirstPage, 1);
-    EXPECT_TRUE(driver.HeaderData().Title1.isEmpty());
-    EXPECT_TRUE(driver.HeaderData().ColHeader3.isEmpty());
+    EXPECT_EQ(driver.headerData().firstPage, 1);
+    EXPECT_TRUE(driver.headerData().title1.isEmpty());
+    EXPECT_TRUE(driver.headerData().colHeader3.isEmpty());
 
     // The header texts are copied: the caller's object stays the caller's.
-    THeaderData header;
-    header.Title1 = QStringLiteral("Relatório");
+    PageHeader header;
+    header.title1 = QStringLiteral("Relatório");
     driver.setHeaderData(header);
-    header.Title1.clear();
-    EXPECT_EQ(driver.HeaderData().Title1, QStringLiteral("Relatório"));
+    header.title1.clear();
+    EXPECT_EQ(driver.headerData().title1, QStringLiteral("Relatório"));
 }
 
 TEST_F(PrintFastJobs, HeaderWithTitlesCaptionsAndAutomaticEjects) {
-    TPrintFast driver;
+    MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("header.txt"));
     driver.setPageWidth(48);
-    driver.setQtLines(13);
-    THeaderData& header = driver.HeaderData();
-    header.FirstPage = 3;
-    header.Title1 = QStringLiteral("Ficha");
-    header.Title2 = QStringLiteral("Treino A");
-    header.Left2 = QStringLiteral("Esq");
-    header.Right2 = QStringLiteral("Dir");
-    header.Right3 = QStringLiteral("R3");
-    header.ColHeader1 = QStringLiteral("Ex,0;Série,20");
-    header.ColHeader2 = QStringLiteral("Fim,5;");
+    driver.setLinesPerPage(13);
+    PageHeader& header = driver.headerData();
+    header.firstPage = 3;
+    header.title1 = QStringLiteral("Ficha");
+    header.title2 = QStringLiteral("Treino A");
+    header.left2 = QStringLiteral("Esq");
+    header.right2 = QStringLiteral("Dir");
+    header.right3 = QStringLiteral("R3");
+    header.colHeader1 = QStringLiteral("Ex,0;Série,20");
+    header.colHeader2 = QStringLiteral("Fim,5;");
 
-    ASSERT_TRUE(driver.IniciaImpr());
+    ASSERT_TRUE(driver.beginJob());
     for (const char* line : {"Linha 1", "Linha 2", "Linha 3", "Linha 4"}) {
-        driver.ImprString(QString(), QString::fromLatin1(line), 2, true);
+        driver.print(QString(), QString::fromLatin1(line), 2, true);
     }
-    driver.FimImpr();
+    driver.endJob();
 
     EXPECT_EQ(printed(QStringLiteral("header.txt")), golden(QStringLiteral("header.bin")));
 }
 
 TEST_F(PrintFastJobs, HeaderWithoutOptionalLinesCountsSeven) {
-    // QtLines 8: the header (7) and one body line fit, the second body line starts a new page.
-    TPrintFast driver;
+    // linesPerPage 8: the header (7) and one body line fit, the second body line starts a new page.
+    MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("short.txt"));
     driver.setPageWidth(20);
-    driver.setQtLines(8);
-    ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("a"), 0, true);
-    driver.ImprString(QString(), QStringLiteral("b"), 0, true);
-    driver.FimImpr();
+    driver.setLinesPerPage(8);
+    ASSERT_TRUE(driver.beginJob());
+    driver.print(QString(), QStringLiteral("a"), 0, true);
+    driver.print(QString(), QStringLiteral("b"), 0, true);
+    driver.endJob();
 
     const QByteArray page1 = "08/12/2026 09:05:07Pagina: 0001\r\n" // title left of the column
                              "                    \r\n"            // empty sides, fill kept
@@ -97,83 +97,83 @@ TEST_F(PrintFastJobs, HeaderWithoutOptionalLinesCountsSeven) {
 }
 
 TEST_F(PrintFastJobs, HeaderSmallerThanQtLinesDoesNotLoop) {
-    // With QtLines below the header's own count each page holds the header and one line.
-    TPrintFast driver;
+    // With linesPerPage below the header's own count each page holds the header and one line.
+    MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("tiny.txt"));
     driver.setPageWidth(20);
-    driver.setQtLines(2);
-    ASSERT_TRUE(driver.IniciaImpr());
-    driver.ImprString(QString(), QStringLiteral("a"), 0, true);
-    driver.ImprString(QString(), QStringLiteral("b"), 0, true);
-    driver.FimImpr();
+    driver.setLinesPerPage(2);
+    ASSERT_TRUE(driver.beginJob());
+    driver.print(QString(), QStringLiteral("a"), 0, true);
+    driver.print(QString(), QStringLiteral("b"), 0, true);
+    driver.endJob();
     EXPECT_EQ(printed(QStringLiteral("tiny.txt")).count('\x0c'), 2);
 }
 
 TEST_F(PrintFastJobs, ColumnCaptionThatIsNotANumberRaises) {
-    TPrintFast driver;
+    MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("captions.txt"));
-    driver.HeaderData().ColHeader1 = QStringLiteral("Nome,x");
-    ASSERT_TRUE(driver.IniciaImpr());
-    EXPECT_THROW(driver.ImprString(QString(), QStringLiteral("a"), 0, true), std::invalid_argument);
-    driver.FimImpr();
+    driver.headerData().colHeader1 = QStringLiteral("Nome,x");
+    ASSERT_TRUE(driver.beginJob());
+    EXPECT_THROW(driver.print(QString(), QStringLiteral("a"), 0, true), std::invalid_argument);
+    driver.endJob();
 }
 
 TEST_F(PrintFastJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
     auto driver = fileDriver(QStringLiteral("negrito.txt"));
-    ASSERT_TRUE(driver->IniciaImpr());
+    ASSERT_TRUE(driver->beginJob());
     const QString overprint = driver->controlCodes().boldByOverprint;
-    driver->ImprString(overprint, QStringLiteral("Titulo"), 22, false);
-    driver->ImprString(overprint, QStringLiteral("Bold"), 25, true);
-    driver->ImprString(overprint, QStringLiteral("Só"), 0, true);
-    driver->FimImpr();
+    driver->print(overprint, QStringLiteral("Titulo"), 22, false);
+    driver->print(overprint, QStringLiteral("Bold"), 25, true);
+    driver->print(overprint, QStringLiteral("Só"), 0, true);
+    driver->endJob();
     EXPECT_EQ(printed(QStringLiteral("negrito.txt")), golden(QStringLiteral("negrito.bin")));
 }
 
 TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) {
     // A driver that never ran a pfEpson9pinos job has no carriage return code.
     auto driver = fileDriver(QStringLiteral("twice.txt"), pfPadraoIBM);
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(driver->controlCodes().boldByOverprint, QStringLiteral("X"), 0, true);
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(driver->controlCodes().boldByOverprint, QStringLiteral("X"), 0, true);
+    driver->endJob();
     EXPECT_EQ(printed(QStringLiteral("twice.txt")),
               golden(QStringLiteral("negrito-sem-retorno.bin")));
 }
 
 TEST_F(PrintFastJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
     auto driver = fileDriver(QStringLiteral("effects.txt"));
-    ASSERT_TRUE(driver->IniciaImpr());
+    ASSERT_TRUE(driver->beginJob());
     const MatrixControlCodes& codes = driver->controlCodes();
-    driver->ImprString(codes.bold, QStringLiteral("Nome"), 5, false);
-    driver->ImprString(QStringLiteral("Obs.:"), QStringLiteral("texto"), 12, true);
-    driver->ImprString(QString(), QStringLiteral("ABCDEF"), 0, false);
-    driver->ImprString(QString(), QStringLiteral("xy"), 3, false); // left of the current column
-    driver->ImprString(QString(), QStringLiteral("z"), 7, true);   // tracked as 3 + 2
-    driver->ImprString(QString(), QString(), 4, true);
-    driver->ImprComo(codes.expanded);
-    driver->ImprString(QString(), QStringLiteral("Big"), 1, true);
-    driver->ImprComo(codes.expandedOff);
-    driver->ImprString(QString(), QStringLiteral("è€Ω😀"), 0, true);
-    driver->Ejeta();
-    driver->FimImpr();
+    driver->print(codes.bold, QStringLiteral("Nome"), 5, false);
+    driver->print(QStringLiteral("Obs.:"), QStringLiteral("texto"), 12, true);
+    driver->print(QString(), QStringLiteral("ABCDEF"), 0, false);
+    driver->print(QString(), QStringLiteral("xy"), 3, false); // left of the current column
+    driver->print(QString(), QStringLiteral("z"), 7, true);   // tracked as 3 + 2
+    driver->print(QString(), QString(), 4, true);
+    driver->sendCodes(codes.expanded);
+    driver->print(QString(), QStringLiteral("Big"), 1, true);
+    driver->sendCodes(codes.expandedOff);
+    driver->print(QString(), QStringLiteral("è€Ω😀"), 0, true);
+    driver->eject();
+    driver->endJob();
     EXPECT_EQ(printed(QStringLiteral("effects.txt")), golden(QStringLiteral("effects.bin")));
 }
 
 TEST_F(PrintFastJobs, EveryRowOfTheAccentTable) {
     const QString letters = QStringLiteral("áÁãÃâÂäÄàÀéÉêÊëËíÍîÎïÏóÓõÕôÔöÖúÚûÛüÜçÇº");
     ASSERT_EQ(letters.size(), 39);
-    EXPECT_EQ(TPrintFast::ConvASC(letters).size(), 39);
+    EXPECT_EQ(MatrixPrintDriver::toPrinterCharset(letters).size(), 39);
     // Targets are the Windows-1252 characters of the bytes: 87 is "‡", 84 is "„".
-    EXPECT_EQ(TPrintFast::ConvASC(QStringLiteral("Ação 1 è")), QStringLiteral("A‡„o 1 è"));
+    EXPECT_EQ(MatrixPrintDriver::toPrinterCharset(QStringLiteral("Ação 1 è")), QStringLiteral("A‡„o 1 è"));
 
     auto driver = fileDriver(QStringLiteral("accents.txt"));
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(QString(), letters, 0, true);
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(QString(), letters, 0, true);
+    driver->endJob();
     EXPECT_EQ(printed(QStringLiteral("accents.txt")), golden(QStringLiteral("accents.bin")));
 }
 
 TEST_F(PrintFastJobs, EveryModelsCodeTable) {
-    const std::array<std::pair<TPrinterName, const char*>, 11> models = {{
+    const std::array<std::pair<PrinterModel, const char*>, 11> models = {{
         {pfPadraoIBM, "codes-ibm.bin"},
         {pfDeskjet500, "codes-deskjet.bin"},
         {pfDeskjet600, "codes-deskjet.bin"},
@@ -192,16 +192,16 @@ TEST_F(PrintFastJobs, EveryModelsCodeTable) {
         Codes earlier;
         earlier.carriageReturn = QStringLiteral("K"); // shows the codes a model keeps
         driver->setControlCodes(earlier);
-        ASSERT_TRUE(driver->IniciaImpr());
+        ASSERT_TRUE(driver->beginJob());
         for (QString Codes::*code :
              {&Codes::condensed, &Codes::condensedOff, &Codes::superCondensed,
               &Codes::superCondensedOff, &Codes::elite, &Codes::eliteOff, &Codes::bold,
               &Codes::boldOff, &Codes::carriageReturn, &Codes::expanded, &Codes::expandedOff,
               &Codes::lineSpacing8, &Codes::lineSpacing6, &Codes::eject, &Codes::pageLength}) {
-            driver->ImprComo(driver->controlCodes().*code);
-            driver->ImprComo(QStringLiteral("|"));
+            driver->sendCodes(driver->controlCodes().*code);
+            driver->sendCodes(QStringLiteral("|"));
         }
-        driver->FimImpr();
+        driver->endJob();
         EXPECT_EQ(printed(QStringLiteral("codes.txt")), golden(QString::fromLatin1(expected)))
             << "model " << model;
     }
@@ -210,36 +210,36 @@ TEST_F(PrintFastJobs, EveryModelsCodeTable) {
 TEST_F(PrintFastJobs, KeptCodesCarryOverBetweenJobs) {
     auto driver = fileDriver(QStringLiteral("a.txt"), pfEpson9pinos);
     const MatrixControlCodes& codes = driver->controlCodes();
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->endJob();
     EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r"));
     EXPECT_TRUE(codes.boldOff.isEmpty());
 
     driver->setPrinterName(pfPadraoIBM);
     driver->setPrinterPort(QStringLiteral("b.txt"));
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(codes.boldByOverprint, QStringLiteral("X"), 0, true);
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(codes.boldByOverprint, QStringLiteral("X"), 0, true);
+    driver->endJob();
     EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r")) << "pfPadraoIBM keeps the earlier job's";
     EXPECT_EQ(codes.boldOff, QStringLiteral("\x1b\x46"));
     EXPECT_EQ(printed(QStringLiteral("b.txt")), bytes("X\rX\r\n"));
 
     driver->setPrinterName(pfEpson9pinos);
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->endJob();
     EXPECT_TRUE(codes.boldOff.isEmpty()) << "the next job reloads its own model";
 }
 
 TEST_F(PrintFastJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
     auto driver = fileDriver(QStringLiteral("buffer.txt"));
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(QString(), QStringLiteral("ab"), 0, false);
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(QString(), QStringLiteral("ab"), 0, false);
     EXPECT_EQ(QFileInfo(QStringLiteral("buffer.txt")).size(), 2);
-    driver->ImprString(QString(), QStringLiteral("cd"), 0, true);
+    driver->print(QString(), QStringLiteral("cd"), 0, true);
     EXPECT_EQ(QFileInfo(QStringLiteral("buffer.txt")).size(), 2);
-    driver->Ejeta();
+    driver->eject();
     EXPECT_EQ(printed(QStringLiteral("buffer.txt")), bytes("abcd\r\n\x0c"));
-    driver->FimImpr();
+    driver->endJob();
 }
 
 // Everything the far end of a pseudo-terminal has received, waiting briefly for more.
@@ -270,10 +270,10 @@ TEST_F(PrintFastJobs, SerialPrinterGetsExactlyTheDriversBytes) {
     ASSERT_NE(line.c_oflag & ONLCR, 0u);
 
     auto driver = fileDriver(QString::fromLatin1(name));
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(driver->controlCodes().bold, QStringLiteral("Ação"), 2, true);
-    driver->ImprString(QString(), QStringLiteral("fim\n"), 0, true);
-    driver->FimImpr();
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(driver->controlCodes().bold, QStringLiteral("Ação"), 2, true);
+    driver->print(QString(), QStringLiteral("fim\n"), 0, true);
+    driver->endJob();
 
     EXPECT_EQ(drain(master).toHex(' ').toStdString(),
               "1b 45 20 20 41 87 84 6f 0d 0a 66 69 6d 0a 0d 0a");
@@ -288,20 +288,20 @@ TEST_F(PrintFastJobs, PipeWithoutReaderIsNotReadyInsteadOfWaiting) {
     const QString fifo = inFolder(QStringLiteral("nobody.fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     auto driver = fileDriver(fifo);
-    EXPECT_FALSE(driver->IniciaImpr());
+    EXPECT_FALSE(driver->beginJob());
     EXPECT_EQ(messages.texts(),
               QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
 }
 
 TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {
     auto driver = fileDriver(inFolder(QStringLiteral("no/such/folder/job.txt")));
-    EXPECT_FALSE(driver->IniciaImpr());
+    EXPECT_FALSE(driver->beginJob());
     ASSERT_EQ(messages.messages().size(), 1u);
     const platform::Message& warning = messages.messages().front();
     EXPECT_EQ(warning.text, QStringLiteral("Impressora sendo utilizada ou não Pronta."));
     EXPECT_EQ(warning.icon, platform::MessageIcon::Warning);
     EXPECT_EQ(warning.buttons, platform::MessageButtons::Ok);
-    EXPECT_THROW(driver->ImprString(QString(), QStringLiteral("x"), 0, false), EInOutError);
+    EXPECT_THROW(driver->print(QString(), QStringLiteral("x"), 0, false), EInOutError);
 }
 
 TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
@@ -310,31 +310,31 @@ TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
         GTEST_SKIP() << "this machine has a fourth parallel port";
     }
     auto driver = fileDriver(QStringLiteral("LPT4"));
-    EXPECT_FALSE(driver->IniciaImpr());
+    EXPECT_FALSE(driver->beginJob());
     EXPECT_EQ(messages.messages().size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/dev/lp3")));
 }
 
 TEST_F(PrintFastJobs, TargetNameTooLongRaisesWithoutWarning) {
     auto driver = fileDriver(QString(260, QLatin1Char('n')));
-    EXPECT_THROW(driver->IniciaImpr(), EInOutError);
+    EXPECT_THROW(driver->beginJob(), EInOutError);
     EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
     auto driver = fileDriver(QStringLiteral("/dev/full"));
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(QString(), QStringLiteral("buffered"), 0, true); // waits in the buffer
-    EXPECT_THROW(driver->FimImpr(), EInOutError);
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(QString(), QStringLiteral("buffered"), 0, true); // waits in the buffer
+    EXPECT_THROW(driver->endJob(), EInOutError);
 
-    ASSERT_TRUE(driver->IniciaImpr());
+    ASSERT_TRUE(driver->beginJob());
     try {
-        driver->ImprComo(driver->controlCodes().bold);
+        driver->sendCodes(driver->controlCodes().bold);
         FAIL() << "a flushed write to a full device must fail";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.code().value(), ENOSPC);
     }
-    EXPECT_NO_THROW(driver->FimImpr()) << "the failed bytes are not written again";
+    EXPECT_NO_THROW(driver->endJob()) << "the failed bytes are not written again";
 }
 
 TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
@@ -344,50 +344,50 @@ TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
     ASSERT_GE(reader, 0);
 
     auto driver = fileDriver(fifo);
-    ASSERT_TRUE(driver->IniciaImpr());
-    driver->ImprString(QString(), QStringLiteral("first"), 0, false);
+    ASSERT_TRUE(driver->beginJob());
+    driver->print(QString(), QStringLiteral("first"), 0, false);
     char buffer[16] = {};
     ASSERT_EQ(::read(reader, buffer, sizeof buffer), 5);
     EXPECT_EQ(QByteArray(buffer, 5), bytes("first"));
 
     ::close(reader);
     try {
-        driver->ImprString(QString(), QStringLiteral("second"), 0, false);
+        driver->print(QString(), QStringLiteral("second"), 0, false);
         FAIL() << "writing to a pipe without reader must fail";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.code().value(), EPIPE);
     }
-    EXPECT_NO_THROW(driver->FimImpr());
+    EXPECT_NO_THROW(driver->endJob());
 }
 
 TEST(PrintFastHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
     QLocale previous;
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 7), QStringLiteral("    7"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 2.5), QStringLiteral("    3"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 3.5), QStringLiteral("    4"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), -2.5), QStringLiteral("   -3"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 0.49), QStringLiteral("    0"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), -0.4), QStringLiteral("    0"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 99999.5), QStringLiteral("100000"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("####0"), 1234567.8),
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 7), QStringLiteral("    7"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 2.5), QStringLiteral("    3"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 3.5), QStringLiteral("    4"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -2.5), QStringLiteral("   -3"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 0.49), QStringLiteral("    0"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -0.4), QStringLiteral("    0"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 99999.5), QStringLiteral("100000"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 1234567.8),
               QStringLiteral("1234568"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#####0"), 12), QStringLiteral("    12"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("000"), 9.5), QStringLiteral("010"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#"), 0), QStringLiteral(" "));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("#,##0.00"), 1234.565),
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#####0"), 12), QStringLiteral("    12"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("000"), 9.5), QStringLiteral("010"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#"), 0), QStringLiteral(" "));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#,##0.00"), 1234.565),
               QStringLiteral("1.234,57"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.##"), 1.5), QStringLiteral(" 1,5"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("0.0"), 9.96), QStringLiteral("10,0"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("R$ 0"), 4.5), QStringLiteral("R$ 5"));
-    EXPECT_EQ(TPrintFast::MascaraVlr(QStringLiteral("R$ 0"), -4.5), QStringLiteral("-R$ 5"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("0.##"), 1.5), QStringLiteral(" 1,5"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("0.0"), 9.96), QStringLiteral("10,0"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("R$ 0"), 4.5), QStringLiteral("R$ 5"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("R$ 0"), -4.5), QStringLiteral("-R$ 5"));
     QLocale::setDefault(previous);
 }
 
-TEST(PrintFastHelpers, Repete) {
-    EXPECT_EQ(TPrintFast::Repete(QLatin1Char('-'), 3), QStringLiteral("---"));
-    EXPECT_TRUE(TPrintFast::Repete(QLatin1Char('-'), 0).isEmpty());
-    EXPECT_TRUE(TPrintFast::Repete(QLatin1Char('-'), -2).isEmpty());
+TEST(PrintFastHelpers, repeated) {
+    EXPECT_EQ(MatrixPrintDriver::repeated(QLatin1Char('-'), 3), QStringLiteral("---"));
+    EXPECT_TRUE(MatrixPrintDriver::repeated(QLatin1Char('-'), 0).isEmpty());
+    EXPECT_TRUE(MatrixPrintDriver::repeated(QLatin1Char('-'), -2).isEmpty());
 }
 
 TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
@@ -402,16 +402,16 @@ TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
 }
 
 TEST(PrintFastHelpers, PortOfTheSystemPrinter) {
-    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("parallel:/dev/lp0"), QStringLiteral("Epson")),
+    EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("parallel:/dev/lp0"), QStringLiteral("Epson")),
               QStringLiteral("/dev/lp0"));
-    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("serial:/dev/ttyS1?baud=9600"),
+    EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("serial:/dev/ttyS1?baud=9600"),
                                       QStringLiteral("Bema")),
               QStringLiteral("/dev/ttyS1"));
-    EXPECT_EQ(printfast::portOfDevice(QStringLiteral("file:///tmp/out.prn"), QStringLiteral("F")),
+    EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("file:///tmp/out.prn"), QStringLiteral("F")),
               QStringLiteral("/tmp/out.prn"));
     EXPECT_EQ(
-        printfast::portOfDevice(QStringLiteral("usb://EPSON/LX-300"), QStringLiteral("LX300")),
+        matrixprint::portOfDevice(QStringLiteral("usb://EPSON/LX-300"), QStringLiteral("LX300")),
         QStringLiteral("LX300"));
-    EXPECT_EQ(printfast::portOfDevice(QString(), QStringLiteral("Remote")),
+    EXPECT_EQ(matrixprint::portOfDevice(QString(), QStringLiteral("Remote")),
               QStringLiteral("Remote"));
 }

@@ -10,26 +10,26 @@
 
 class QPrinter;
 class TextPreviewDocument;
-class TfrmZELPrintProgress;
+class PrintProgressPanel;
 
 // The text printing library's exception; carries the message text.
-class EZELPrinter : public std::runtime_error {
+class TextPrinterError : public std::runtime_error {
 public:
-    explicit EZELPrinter(const QString& message);
+    explicit TextPrinterError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
 // An optional event; the sender is the printer that fires it.
-using TZELNotifyEvent = std::function<void(QObject* Sender)>;
+using TextPrinterHandler = std::function<void(QObject* sender)>;
 
 // Prints a previewed document on the printer that built it.
-using TZELPreviewPrint = std::function<void(const TextPreviewDocument& document)>;
+using PreviewPrinting = std::function<void(const TextPreviewDocument& document)>;
 // Shows a previewed document; `print` prints it.
-using TZELPreviewShow =
-    std::function<void(const TextPreviewDocument& document, const TZELPreviewPrint& print)>;
+using PreviewShowing =
+    std::function<void(const TextPreviewDocument& document, const PreviewPrinting& print)>;
 
 // The library's texts.
-namespace zeltext {
+namespace textprinter {
 inline const QString InvalidPrinter =
     QStringLiteral("A impressora selecionada ( %1 ) não é válida");
 inline const QString NoPrinterInstalled = QStringLiteral("Nenhuma impressora está instalada");
@@ -50,54 +50,54 @@ inline const QString CannotEndDoc =
 inline const QString CannotClose = QStringLiteral("Não foi possível fechar a impressora %1");
 inline const QString CannotAbort =
     QStringLiteral("Não foi possível abortar o trabalho na impressora %1");
-} // namespace zeltext
+} // namespace textprinter
 
 // What every printer of the library shares: the published settings, the events, the page
 // position, printer selection, the previewed document, the progress window and error reporting.
-class TZELBasePrinter : public QObject {
+class TextPrinterBase : public QObject {
     Q_OBJECT
 public:
-    explicit TZELBasePrinter(QObject* AOwner = nullptr);
-    ~TZELBasePrinter() override;
+    explicit TextPrinterBase(QObject* owner = nullptr);
+    ~TextPrinterBase() override;
 
-    QString PrinterName;
-    bool ShowDialog = true;
-    bool ShowPreview = false;
-    bool ShowProgress = true;
-    QString Title = QStringLiteral("ZELPrint Document");
+    QString printerName;
+    bool showDialog = true;
+    bool showPreview = false;
+    bool showProgress = true;
+    QString title = QStringLiteral("ZELPrint Document");
     QString Version() const { return QStringLiteral("3.1.1"); }
     // The version is fixed; assigning it does nothing.
     void setVersion(const QString&) {}
 
-    TZELNotifyEvent OnAbort;
-    TZELNotifyEvent OnError;
-    TZELNotifyEvent OnNewLine;
-    TZELNotifyEvent OnNewPage;
-    TZELNotifyEvent OnPrint;
-    TZELNotifyEvent OnStart;
-    TZELNotifyEvent OnTerminate;
+    TextPrinterHandler onAbort;
+    TextPrinterHandler OnError;
+    TextPrinterHandler onNewLine;
+    TextPrinterHandler onNewPage;
+    TextPrinterHandler onPrint;
+    TextPrinterHandler onStart;
+    TextPrinterHandler onTerminate;
 
     // While true the job events are not fired (the preview is printing its document).
-    bool FromPreview = false;
-    // Shows the document when ShowPreview is on; without it the document goes unseen.
-    TZELPreviewShow previewer;
+    bool fromPreview = false;
+    // Shows the document when showPreview is on; without it the document goes unseen.
+    PreviewShowing previewer;
 
-    int CurrentLine() const { return FCurrentLine; }
-    int CurrentPage() const { return FCurrentPage; }
-    bool IsPrinting() const { return FIsPrinting; }
+    int currentLine() const { return m_currentLine; }
+    int currentPage() const { return m_currentPage; }
+    bool isPrinting() const { return m_isPrinting; }
     // Device names of all installed printers, read afresh.
-    QStringList PrintersList() const;
+    QStringList printersList() const;
 
     // Prints a text at a column of the current line, then feeds a line if asked.
-    virtual void Print(int AColumn, const QString& AText, bool ALineFeed) = 0;
+    virtual void print(int column, const QString& text, bool lineFeed) = 0;
     // The same on a line further down the page; the lines up to it are fed first.
-    void Print(int ALine, int AColumn, const QString& AText, bool ALineFeed);
-    void Replicate(int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    void Replicate(int ALine, int AColumn, int ACount, QChar AChar, bool ALineFeed);
-    virtual void NewLine(int ALines) = 0;
-    virtual void NewPage(int APages) = 0;
+    void print(int line, int column, const QString& text, bool lineFeed);
+    void replicate(int column, int count, QChar character, bool lineFeed);
+    void replicate(int line, int column, int count, QChar character, bool lineFeed);
+    virtual void newLine(int lines) = 0;
+    virtual void newPage(int pages) = 0;
     // Drops the document being printed.
-    virtual void Abort() = 0;
+    virtual void abort() = 0;
 
 protected:
     // Counts a line just fed, and starts a new page when automatic new pages are on and the
@@ -105,14 +105,14 @@ protected:
     void lineFed(bool autoNewPage, int lines, int freeLines);
 
     // Fires a job event unless the preview is printing.
-    void fire(const TZELNotifyEvent& event);
-    // Fires OnError, then raises EZELPrinter with the message.
+    void fire(const TextPrinterHandler& event);
+    // Fires OnError, then raises TextPrinterError with the message.
     [[noreturn]] void raiseError(const QString& message);
     // The same, with the system's own message on a second line when it gave one.
     [[noreturn]] void raiseError(const QString& message, const QString& systemMessage);
 
-    // Makes PrinterName the application's printer, or shows the print dialog. False when the
-    // user cancelled the dialog. Afterwards PrinterName is the chosen printer. A spooler that does
+    // Makes printerName the application's printer, or shows the print dialog. False when the
+    // user cancelled the dialog. Afterwards printerName is the chosen printer. A spooler that does
     // not answer raises the error instead of showing the dialog.
     bool selectPrinter();
     // Its two halves: the named (or current) printer taken, false when the dialog must choose;
@@ -122,12 +122,12 @@ protected:
 
     // The document built for the screen; null when printing for real. The wait cursor shows
     // while it is built.
-    bool previewing() const { return FPreview != nullptr; }
-    TextPreviewDocument& preview() { return *FPreview; }
+    bool previewing() const { return m_preview != nullptr; }
+    TextPreviewDocument& preview() { return *m_preview; }
     void startPreview();
     // Ends the previewed document and the printer's, then hands it to the previewer with
     // `print`, which prints it for real and silently.
-    void showPreviewDocument(const TZELPreviewPrint& print);
+    void showPreviewDocument(const PreviewPrinting& print);
 
     // A new document starts on line 1 of page 1; one that is already printing is an error.
     void startPosition();
@@ -136,11 +136,11 @@ protected:
     // For destructors, which cannot report a failure.
     void abortUnreported();
 
-    int FCurrentLine = 1;
-    int FCurrentPage = 1;
-    bool FIsPrinting = false;
+    int m_currentLine = 1;
+    int m_currentPage = 1;
+    bool m_isPrinting = false;
 
 private:
-    std::unique_ptr<TextPreviewDocument> FPreview;
-    std::unique_ptr<TfrmZELPrintProgress> FProgress;
+    std::unique_ptr<TextPreviewDocument> m_preview;
+    std::unique_ptr<PrintProgressPanel> m_progress;
 };
