@@ -442,10 +442,6 @@ bool TFRMSERIEVIDEO::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFRMSERIEVIDEO::closing() {
-    FormClose();
-}
-
-void TFRMSERIEVIDEO::FormClose() {
     Timer1->stop();
     TBLEXERCICIOSEEK.close();
     giveKeypadBack();

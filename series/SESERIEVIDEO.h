@@ -98,7 +98,6 @@ private:
     void createStretching();
     TDBGrid* createGrid(QWidget* parent, const QRect& geometry, bool aerobic);
     void showStretching();
-    void FormClose();
     // Plays the video of the current row's exercise; type "S" aerobic, "N" strength.
     void lookUpVideo(const TDBGrid& grid, const QString& type);
     // The video path of the current row's exercise; none when it has none.

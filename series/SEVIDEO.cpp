@@ -156,10 +156,6 @@ void TFRMVIDEO::WindowsMediaPlayerDoubleClick() {}
 
 void TFRMVIDEO::closing() {
     m_closing = true;
-    FormClose();
-}
-
-void TFRMVIDEO::FormClose() {
     Timer1->stop();
     if (m_pad != nullptr) {
         m_pad->giveBack();

@@ -39,7 +39,6 @@ protected:
 
 private:
     void FormShow();
-    void FormClose();
     void load();
     // The player failed on the file: load it once more, then refuse it.
     void mediaFailed();

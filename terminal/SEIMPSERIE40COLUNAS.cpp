@@ -49,7 +49,7 @@ TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
 void TFRMIMPSERIE40COLUNAS::connectPanels() {
     connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
     connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
-            &TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick);
+            &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
     auto* keys = new FieldKeys(this, [this] { memberStillThere(); });
     keys->route(EDTMATRICULA, [this](QChar& key) { EDTMATRICULAKeyPress(key); });
     keys->route(EDTTREINO, [this](QChar& key) { EDTTREINOKeyPress(key); });
@@ -212,21 +212,13 @@ void TFRMIMPSERIE40COLUNAS::SBSAIRClick() {
     close();
 }
 
-void TFRMIMPSERIE40COLUNAS::SBSAIRAPARELHOClick() {
-    close();
-}
-
 void TFRMIMPSERIE40COLUNAS::closing() {
     if (keypadConfigured()) {
         m_keypad->shutDown();
     }
-    FormClose();
-    m_unattendedDialogs.reset();
-}
-
-void TFRMIMPSERIE40COLUNAS::FormClose() {
     queries.close();
     tables.close();
+    m_unattendedDialogs.reset();
 }
 
 void openExerciseSheet(TFRMSEPRINCIPAL& owner) {

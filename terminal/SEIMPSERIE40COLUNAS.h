@@ -45,8 +45,8 @@ public:
     // Prints the fetched workout as a receipt ticket.
     void IMP_CUPOM();
 
+    // Either panel's exit button: the kiosk closes.
     void SBSAIRClick();
-    void SBSAIRAPARELHOClick();
 
     bool MPAD_KEYPRESS = false;
 
@@ -72,7 +72,6 @@ private:
     // The panels' buttons, fields and idle time wired to the kiosk.
     void connectPanels();
     void FormShow();
-    void FormClose();
     QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();

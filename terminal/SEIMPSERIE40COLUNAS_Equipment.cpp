@@ -13,7 +13,7 @@
 void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
     if (Key == platform::keyEsc && SBSAIRAPARELHO->isVisible()) {
         Key = QChar(0);
-        SBSAIRAPARELHOClick();
+        SBSAIRClick();
         return;
     }
     if (MPAD_KEYPRESS && keypadConfigured()) {

@@ -68,7 +68,7 @@ bool TFRMIMPSERIE40COLUNAS::equipmentPanelShown() const {
 void TFRMIMPSERIE40COLUNAS::keypadEsc() {
     if (equipmentPanelShown()) {
         if (EDTAPARELHO->text().isEmpty()) {
-            SBSAIRAPARELHOClick();
+            SBSAIRClick();
         } else {
             EDTAPARELHO->clear();
         }
