@@ -186,7 +186,7 @@ bool MatrixPrintDriver::beginJob() {
         target = state.previewFileName;
     }
     if (target.size() > maxTargetName) {
-        throw EInOutError(ENAMETOOLONG, "printer open");
+        throw PortIoError(ENAMETOOLONG, "printer open");
     }
     const bool opened = !m_preview && !state.queue.isEmpty()
                             ? state.output.openQueue(state.queue, state.queue)

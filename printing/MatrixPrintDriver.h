@@ -79,7 +79,7 @@ struct MatrixPreviewJob {
 // column, Portuguese letters converted to the printer's bytes, an optional page header with
 // automatic ejects, and an optional preview. The job in progress is shared by the whole
 // program: only one job may be open at a time, whatever the instance. A port that cannot be
-// written, flushed or closed, or whose name is too long to open, raises EInOutError, which
+// written, flushed or closed, or whose name is too long to open, raises PortIoError, which
 // callers let through to the error log.
 class MatrixPrintDriver : public QObject {
     Q_OBJECT

@@ -161,6 +161,6 @@ void ParallelPortDriver::unmapMemory(std::uint32_t phAddr, std::uint32_t phSize)
     m_access->unmapMemory(phAddr, phSize);
 }
 
-void ParallelPortDriver::hddInfo(std::uint8_t drive, bool master, platform::HDDInfo& info) {
-    m_access->getHDDInfo(drive, master, info);
+void ParallelPortDriver::hardDiskInfo(std::uint8_t drive, bool master, platform::HardDiskInfo& info) {
+    m_access->hardDiskInfo(drive, master, info);
 }

@@ -63,7 +63,7 @@ public:
 
     void* mapPhysToLinear(std::uint32_t phAddr, std::uint32_t phSize);
     void unmapMemory(std::uint32_t phAddr, std::uint32_t phSize);
-    void hddInfo(std::uint8_t drive, bool master, platform::HDDInfo& info);
+    void hardDiskInfo(std::uint8_t drive, bool master, platform::HardDiskInfo& info);
 
 private:
     std::unique_ptr<platform::PortAccess> m_access;

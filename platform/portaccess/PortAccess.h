@@ -9,7 +9,7 @@
 namespace platform {
 
 // Description of an IDE disk as the driver library reports it.
-struct HDDInfo {
+struct HardDiskInfo {
     std::uint32_t BufferSize = 0;
     std::uint32_t ECCMode = 0;
     std::uint32_t SectorsPerInterrupt = 0;
@@ -71,7 +71,7 @@ public:
     virtual void setHardAccess(bool) {}
     virtual void* mapPhysToLinear(std::uint32_t, std::uint32_t) { return nullptr; }
     virtual void unmapMemory(std::uint32_t, std::uint32_t) {}
-    virtual void getHDDInfo(std::uint8_t, bool, HDDInfo&) {}
+    virtual void hardDiskInfo(std::uint8_t, bool, HardDiskInfo&) {}
 };
 
 // A new driver session of the installed back ends.

@@ -19,7 +19,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-EInOutError::EInOutError(int errorCode, const std::string& what)
+PortIoError::PortIoError(int errorCode, const std::string& what)
     : std::system_error(errorCode, std::generic_category(), what) {}
 
 namespace platform {
@@ -34,7 +34,7 @@ using namespace std::chrono_literals;
 constexpr auto StallLimit = 5s;
 
 [[noreturn]] void throwStalled(const char* step) {
-    throw EInOutError(ETIMEDOUT, std::string(step) + (PrintDeadline::over()
+    throw PortIoError(ETIMEDOUT, std::string(step) + (PrintDeadline::over()
                                                           ? ": the job's time limit ran out"
                                                           : ": the printer took nothing for 5 s"));
 }
@@ -169,7 +169,7 @@ void PrinterPort::flush() {
     if (!m_job) {
         writeToDescriptor(pending);
     } else if (m_job->write(pending) < pending.size()) {
-        throw EInOutError(EIO, "printer write: " + m_job->lastError().toStdString());
+        throw PortIoError(EIO, "printer write: " + m_job->lastError().toStdString());
     }
 }
 
@@ -187,7 +187,7 @@ void PrinterPort::writeToDescriptor(const QByteArray& bytes) {
         } else if (written < 0 && errno == EAGAIN) {
             waitForRoom(m_fd, deadline);
         } else if (written == 0 || errno != EINTR) {
-            throw EInOutError(written < 0 ? errno : EIO, "printer write");
+            throw PortIoError(written < 0 ? errno : EIO, "printer write");
         }
     }
     m_writeFailed = false;
@@ -204,7 +204,7 @@ void PrinterPort::close() {
     if (m_job) {
         const std::unique_ptr<RawPrintJob> finished = std::move(m_job);
         if (!finished->endPage() || !finished->endDocument() || !finished->close()) {
-            throw EInOutError(EIO, "printer close: " + finished->lastError().toStdString());
+            throw PortIoError(EIO, "printer close: " + finished->lastError().toStdString());
         }
         return;
     }
@@ -222,13 +222,13 @@ void PrinterPort::close() {
     }
     // Everything is sent by now, so the close has nothing to wait for.
     if (::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR) {
-        throw EInOutError(errno, "printer close");
+        throw PortIoError(errno, "printer close");
     }
 }
 
 void PrinterPort::requireOpen() const {
     if (m_fd < 0 && !m_job) {
-        throw EInOutError(EBADF, "printer not open");
+        throw PortIoError(EBADF, "printer not open");
     }
 }
 

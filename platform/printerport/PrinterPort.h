@@ -9,9 +9,9 @@
 
 // The run-time library's input/output error: a printer port, device or file could not be
 // opened, written, flushed or closed. Carries the system's error number.
-class EInOutError : public std::system_error {
+class PortIoError : public std::system_error {
 public:
-    EInOutError(int errorCode, const std::string& what);
+    PortIoError(int errorCode, const std::string& what);
 };
 
 namespace platform {
@@ -20,7 +20,7 @@ class RawPrintJob;
 
 // Raw bytes for a printer, buffered: to a port, device, pipe or file opened by path, or as a raw
 // job on a spooler queue (a printer without a local port). The printer gets exactly the bytes
-// written. Every failure after opening raises EInOutError; the bytes of a failed write are
+// written. Every failure after opening raises PortIoError; the bytes of a failed write are
 // dropped, so that closing afterwards does not fail on them again. A port that takes no byte for
 // 5 s fails the same way (ETIMEDOUT), in a write or in the close, which otherwise waits until a
 // serial line has sent what the system holds for it; so does one whose job ran out of time

@@ -301,7 +301,7 @@ TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {
     EXPECT_EQ(warning.text, QStringLiteral("Impressora sendo utilizada ou não Pronta."));
     EXPECT_EQ(warning.icon, platform::MessageIcon::Warning);
     EXPECT_EQ(warning.buttons, platform::MessageButtons::Ok);
-    EXPECT_THROW(driver->print(QString(), QStringLiteral("x"), 0, false), EInOutError);
+    EXPECT_THROW(driver->print(QString(), QStringLiteral("x"), 0, false), PortIoError);
 }
 
 TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
@@ -317,7 +317,7 @@ TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
 
 TEST_F(PrintFastJobs, TargetNameTooLongRaisesWithoutWarning) {
     auto driver = fileDriver(QString(260, QLatin1Char('n')));
-    EXPECT_THROW(driver->beginJob(), EInOutError);
+    EXPECT_THROW(driver->beginJob(), PortIoError);
     EXPECT_TRUE(messages.messages().empty());
 }
 
@@ -325,13 +325,13 @@ TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
     auto driver = fileDriver(QStringLiteral("/dev/full"));
     ASSERT_TRUE(driver->beginJob());
     driver->print(QString(), QStringLiteral("buffered"), 0, true); // waits in the buffer
-    EXPECT_THROW(driver->endJob(), EInOutError);
+    EXPECT_THROW(driver->endJob(), PortIoError);
 
     ASSERT_TRUE(driver->beginJob());
     try {
         driver->sendCodes(driver->controlCodes().bold);
         FAIL() << "a flushed write to a full device must fail";
-    } catch (const EInOutError& error) {
+    } catch (const PortIoError& error) {
         EXPECT_EQ(error.code().value(), ENOSPC);
     }
     EXPECT_NO_THROW(driver->endJob()) << "the failed bytes are not written again";
@@ -354,7 +354,7 @@ TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
     try {
         driver->print(QString(), QStringLiteral("second"), 0, false);
         FAIL() << "writing to a pipe without reader must fail";
-    } catch (const EInOutError& error) {
+    } catch (const PortIoError& error) {
         EXPECT_EQ(error.code().value(), EPIPE);
     }
     EXPECT_NO_THROW(driver->endJob());

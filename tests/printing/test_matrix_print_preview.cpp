@@ -104,7 +104,7 @@ TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
 TEST_F(PreviewJobs, ReprintOnAPortThatCannotBeOpened) {
     fake.port->registers[Lpt1Status] = ReadyRegister;
     previewJob(pfEpson9pinos, inFolder(QStringLiteral("missing/port")), [&](MatrixPrintPreview& window) {
-        EXPECT_THROW(window.printClicked(), EInOutError);
+        EXPECT_THROW(window.printClicked(), PortIoError);
         EXPECT_EQ(messages.texts(),
                   QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
     });
