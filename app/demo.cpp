@@ -5,7 +5,7 @@
 #include "DemoData.h"
 #include "DemoScript.h"
 #include "DemoVideos.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
+#include "MainWindow.h"
 
 #include <QString>
 #include <QTimer>
@@ -14,15 +14,15 @@ struct KioskWindows {
     enum class Heartbeat { Running, Stopped };
 
     KioskWindows(const QString& folder, Heartbeat heartbeat)
-        : main(std::make_unique<TFRMSEPRINCIPAL>(folder, openExerciseSheet)) {
+        : main(std::make_unique<MainWindow>(folder, openExerciseSheet)) {
         if (heartbeat == Heartbeat::Stopped) {
-            main->Timer1->stop();
+            main->clockTimer->stop();
         }
         main->show();
         kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
         kiosk->show();
     }
 
-    std::unique_ptr<TFRMSEPRINCIPAL> main;
+    std::unique_ptr<MainWindow> main;
     std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
 };

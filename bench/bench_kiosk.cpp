@@ -164,7 +164,7 @@ void KioskOpensOnPostgres(benchmark::State& state) {
     long grownKb = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        TFRMSEPRINCIPAL main(folder, openExerciseSheet);
+        MainWindow main(folder, openExerciseSheet);
         main.Timer1->stop();
         main.show();
         const long before = residentKilobytes();

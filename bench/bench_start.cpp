@@ -4,8 +4,8 @@
 // moment the benchmark started it, when the login dialog was first painted and how long the
 // splash stayed up.
 #include "DemoFolders.h"
-#include "SEACESSO.h"
-#include "SEAPRESENTACAO.h"
+#include "LoginDialog.h"
+#include "SplashWindow.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
@@ -41,14 +41,14 @@ public:
         : m_start(startNanoseconds) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (dynamic_cast<TFRMVERSAO*>(watched) != nullptr) {
+        if (dynamic_cast<SplashWindow*>(watched) != nullptr) {
             if (event->type() == QEvent::Show) {
                 m_splashShown = millisecondsSince(m_start);
             } else if (event->type() == QEvent::Hide) {
                 m_splashHidden = millisecondsSince(m_start);
             }
         } else if (event->type() == QEvent::Paint && !m_reported &&
-                   dynamic_cast<TPDLGACESSO*>(watched) != nullptr) {
+                   dynamic_cast<LoginDialog*>(watched) != nullptr) {
             m_reported = true;
             // Once this paint is over.
             QTimer::singleShot(0, [this] { report(); });

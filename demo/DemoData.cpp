@@ -1,7 +1,7 @@
 #include "DemoData.h"
 
 #include "DemoVideos.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 #include "Schema.h"
 
 #include <QBuffer>

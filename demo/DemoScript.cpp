@@ -4,12 +4,12 @@
 #include "DemoData.h"
 #include "DeviceNames.h"
 #include "MessageBox.h"
-#include "SEACESSO.h"
-#include "SEAPRESENTACAO.h"
+#include "LoginDialog.h"
+#include "SplashWindow.h"
 #include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
+#include "MainWindow.h"
 #include "SESERIEVIDEO.h"
-#include "SESOBRE.h"
+#include "AboutWindow.h"
 #include "SEVIDEO.h"
 #include "TerminalApplication.h"
 #include "TicketPicture.h"
@@ -51,7 +51,7 @@ template <typename T> T* shownWindow() {
 }
 
 bool mainWindowIdle() {
-    return shownWindow<TFRMSEPRINCIPAL>() != nullptr &&
+    return shownWindow<MainWindow>() != nullptr &&
            QApplication::activeModalWidget() == nullptr;
 }
 
@@ -64,36 +64,36 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
     , m_password(password) {
     m_folder.mkpath(QStringLiteral("."));
     m_steps = {
-        {QStringLiteral("the splash"), [] { return activeModal<TFRMVERSAO>() != nullptr; },
+        {QStringLiteral("the splash"), [] { return activeModal<SplashWindow>() != nullptr; },
          [this] {
              picture(QStringLiteral("01-apresentacao.png"));
          }},
-        {QStringLiteral("the login dialog"), [] { return activeModal<TPDLGACESSO>() != nullptr; },
+        {QStringLiteral("the login dialog"), [] { return activeModal<LoginDialog>() != nullptr; },
          [this] {
              picture(QStringLiteral("02-acesso.png"));
-             TPDLGACESSO* login = activeModal<TPDLGACESSO>();
-             type(m_code, login->EDTCODIGOUSUARIO);
-             pressEnter(login->EDTCODIGOUSUARIO);
-             type(m_password, login->EDTSENHA);
+             LoginDialog* login = activeModal<LoginDialog>();
+             type(m_code, login->codeEdit);
+             pressEnter(login->codeEdit);
+             type(m_password, login->passwordEdit);
              picture(QStringLiteral("03-acesso-preenchido.png"));
-             pressEnter(login->EDTSENHA);
+             pressEnter(login->passwordEdit);
          }},
         // A moment on the main window first, so that the clock and the marquee have moved.
         {QStringLiteral("the main window"),
          [this] { return mainWindowIdle() && m_waitedMs >= 1500; },
          [this] {
-             m_operatorShown = shownWindow<TFRMSEPRINCIPAL>()->panelText(1);
+             m_operatorShown = shownWindow<MainWindow>()->panelText(1);
              picture(QStringLiteral("04-principal.png"));
-             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNSOBRE->trigger(); });
+             later([] { shownWindow<MainWindow>()->aboutAction->trigger(); });
          }},
-        {QStringLiteral("the about window"), [] { return activeModal<TFRMSOBRE>() != nullptr; },
+        {QStringLiteral("the about window"), [] { return activeModal<AboutWindow>() != nullptr; },
          [this] {
              picture(QStringLiteral("05-sobre.png"));
              QApplication::activeModalWidget()->close();
          }},
         {QStringLiteral("the main window after the about window"), mainWindowIdle,
          [] {
-             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
+             later([] { shownWindow<MainWindow>()->sheetAction->trigger(); });
          }},
     };
     addKioskSteps();
@@ -101,7 +101,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
     addEquipmentSteps();
     m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [this] {
                            picture(QStringLiteral("17-sair.png"));
-                           later([] { shownWindow<TFRMSEPRINCIPAL>()->Sair1->trigger(); });
+                           later([] { shownWindow<MainWindow>()->exitAction->trigger(); });
                        }});
     m_poll.setInterval(pollMs);
     connect(&m_poll, &QTimer::timeout, this, &DemoScript::poll);
@@ -154,7 +154,7 @@ DemoScript::Step DemoScript::openKioskSwitchingOn(const QString& column) const {
     return {QStringLiteral("the main window before switching %1 on").arg(column), mainWindowIdle,
             [folder = demoFolder(), column] {
                 demo::switchSetting(folder, column, true);
-                later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
+                later([] { shownWindow<MainWindow>()->sheetAction->trigger(); });
             }};
 }
 
@@ -272,8 +272,8 @@ void DemoScript::picture(const QString& name, const std::function<void(QPainter&
     // grows to take in a window larger than the offscreen screen.
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     QList<QWidget*> windows;
-    if (shownWindow<TFRMSEPRINCIPAL>() != nullptr) {
-        windows << shownWindow<TFRMSEPRINCIPAL>();
+    if (shownWindow<MainWindow>() != nullptr) {
+        windows << shownWindow<MainWindow>();
     }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         windows << modal;
@@ -369,7 +369,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
         {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,
          [folder] {
              setDemoKeypadSetting(folder, demoKeypadName);
-             later([] { shownWindow<TFRMSEPRINCIPAL>()->MNImpressodeSrie->trigger(); });
+             later([] { shownWindow<MainWindow>()->sheetAction->trigger(); });
          }},
         {QStringLiteral("the exercise sheet reading the virtual keypad"), kioskReading,
          [this, &keypad] {

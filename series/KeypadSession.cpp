@@ -3,7 +3,8 @@
 #include "Database.h"
 #include "KeypadDevices.h"
 #include "Pause.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
+#include "TextHelpers.h"
 
 #include <algorithm>
 #include <array>
@@ -167,7 +168,7 @@ void KeypadSession::giveBack() {
 bool KeypadSession::readByte(char& byte) {
     std::vector<char> buffer(static_cast<std::size_t>(std::max(m_comm->readBufferSize(), 1)), 0);
     if (m_comm->read(buffer.data(), 1) == -1) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QString());
+        showMessage(MessageKind::Information, msg::AberturaDeTabela, QString());
         return false;
     }
     byte = buffer[0];
@@ -177,7 +178,7 @@ bool KeypadSession::readByte(char& byte) {
 void KeypadSession::Ativa_Destasiva_Tec12USB(int mode) {
     platform::pause(100);
     if (!sendUsbCode(mode == 0 ? usbKeypadOn : usbKeypadOff)) {
-        MENSAGEM(QStringLiteral("!"), QStringLiteral("Problema na porta USB"), QString());
+        showMessage(MessageKind::Information, QStringLiteral("Problema na porta USB"), QString());
     }
 }
 

@@ -4,7 +4,8 @@
 #include "KeyChar.h"
 #include "MediaPlayer.h"
 #include "Pictures.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
+#include "TextHelpers.h"
 #include "SEVIDEO.h"
 #include "WindowLook.h"
 
@@ -274,7 +275,7 @@ TDBGrid* TFRMSERIEVIDEO::createGrid(QWidget* parent, const QRect& geometry, bool
 void TFRMSERIEVIDEO::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
@@ -283,7 +284,7 @@ void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
     m_page->move(std::max(0, (width() - pageWidth) / 2), std::max(0, (height() - pageHeight) / 2));
 }
 
-void TFRMSERIEVIDEO::FormShow() {
+void TFRMSERIEVIDEO::firstShown() {
     Timer1->setInterval(SheetData::idleIntervalMs(m_workout.sheet.Tempo_Serie));
     startIdleTimeOut();
 
@@ -383,7 +384,7 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         return; // closed from the keypad while the file was looked for
     }
     if (!found) {
-        MENSAGEM(QStringLiteral("!"), msg::VideoInexistente,
+        showMessage(MessageKind::Information, msg::VideoInexistente,
                  QStringLiteral("Windows Media Player"));
         startIdleTimeOut();
         return;

@@ -29,7 +29,7 @@ public:
 
     // Fills the window from the workout. A workout digit or a re-assessment setting that is no
     // integer raises ConversionError there, and the rest is not shown.
-    void FormShow();
+    void firstShown();
 
     // Keys typed on the grids and the memo (27 Esc, 13 Enter, else the character).
     void DBGAEROBICAKeyPress(QChar Key);

@@ -2,7 +2,7 @@
 
 #include "KeyChar.h"
 #include "KeypadSession.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -59,11 +59,11 @@ TFRMVIDEO::~TFRMVIDEO() {
 void TFRMVIDEO::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
-void TFRMVIDEO::FormShow() {
+void TFRMVIDEO::firstShown() {
     // The outer size, frame included; the player follows the client area.
     setFixedSize(outerSizeWhenShown - (frameGeometry().size() - size()));
     WindowsMediaPlayer->widget()->setGeometry(rect());
@@ -113,7 +113,7 @@ void TFRMVIDEO::refuseMedia() {
     }
     // The watch would close the window under the message.
     Timer1->stop();
-    MENSAGEM(QStringLiteral("!"), msg::VideoIncompativel, QStringLiteral("Windows Media Player"));
+    showMessage(MessageKind::Information, msg::VideoIncompativel, QStringLiteral("Windows Media Player"));
     close();
 }
 

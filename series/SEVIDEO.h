@@ -38,7 +38,7 @@ protected:
     void closing() override;
 
 private:
-    void FormShow();
+    void firstShown();
     void load();
     // The player failed on the file: load it once more, then refuse it.
     void mediaFailed();

@@ -1,7 +1,7 @@
 #include "LoginFields.h"
 
 #include "Clock.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
 #include "WindowLook.h"
 
 #include <QDialog>
@@ -97,79 +97,79 @@ void LoginFields::build(QDialog& dialog, const QString& title, const QColor& bac
     dialog.setFont(arialFont(8));
     paintBackground(dialog, background);
 
-    Label1 = captionLabel(dialog, QStringLiteral(" Código do Usuário "));
-    Label1->setGeometry(16, 14, 120, 16);
-    EDTCODIGOUSUARIO = new QLineEdit(&dialog);
-    EDTCODIGOUSUARIO->setGeometry(16, 32, 40, 21);
-    EDTCODIGOUSUARIO->setMaxLength(2);
-    EDTCODIGOUSUARIO->setToolTip(QStringLiteral("Digite seu código"));
-    convertToUpperCase(EDTCODIGOUSUARIO);
+    codeCaption = captionLabel(dialog, QStringLiteral(" Código do Usuário "));
+    codeCaption->setGeometry(16, 14, 120, 16);
+    codeEdit = new QLineEdit(&dialog);
+    codeEdit->setGeometry(16, 32, 40, 21);
+    codeEdit->setMaxLength(2);
+    codeEdit->setToolTip(QStringLiteral("Digite seu código"));
+    convertToUpperCase(codeEdit);
 
-    LBLNOMEUSUARIO = new QLabel(&dialog);
-    LBLNOMEUSUARIO->setGeometry(66, 32, 190, 21);
-    LBLNOMEUSUARIO->setFont(arialFont(10, true));
-    QPalette palette = LBLNOMEUSUARIO->palette();
+    operatorName = new QLabel(&dialog);
+    operatorName->setGeometry(66, 32, 190, 21);
+    operatorName->setFont(arialFont(10, true));
+    QPalette palette = operatorName->palette();
     palette.setColor(QPalette::WindowText, nameColor);
-    LBLNOMEUSUARIO->setPalette(palette);
+    operatorName->setPalette(palette);
 
-    Label2 = captionLabel(dialog, QStringLiteral(" Senha "));
-    Label2->setGeometry(16, 62, 120, 16);
-    EDTSENHA = new QLineEdit(&dialog);
-    EDTSENHA->setGeometry(16, 80, 80, 21);
-    EDTSENHA->setMaxLength(6);
-    EDTSENHA->setEchoMode(QLineEdit::Password);
+    passwordCaption = captionLabel(dialog, QStringLiteral(" Senha "));
+    passwordCaption->setGeometry(16, 62, 120, 16);
+    passwordEdit = new QLineEdit(&dialog);
+    passwordEdit->setGeometry(16, 80, 80, 21);
+    passwordEdit->setMaxLength(6);
+    passwordEdit->setEchoMode(QLineEdit::Password);
     // Shown as "*", whatever the style's own password character.
-    EDTSENHA->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    EDTSENHA->setToolTip(QStringLiteral("Digite sua senha"));
-    EDTSENHA->setEnabled(false);
-    convertToUpperCase(EDTSENHA);
-    EDTCODIGOUSUARIO->installEventFilter(&dialog);
-    EDTSENHA->installEventFilter(&dialog);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    passwordEdit->setToolTip(QStringLiteral("Digite sua senha"));
+    passwordEdit->setEnabled(false);
+    convertToUpperCase(passwordEdit);
+    codeEdit->installEventFilter(&dialog);
+    passwordEdit->installEventFilter(&dialog);
 }
 
 void LoginFields::startCodeEntry() {
-    EDTSENHA->clear();
-    EDTSENHA->setEnabled(false);
-    EDTCODIGOUSUARIO->clear();
-    EDTCODIGOUSUARIO->setEnabled(true);
-    LBLNOMEUSUARIO->clear();
-    EDTCODIGOUSUARIO->setFocus();
+    passwordEdit->clear();
+    passwordEdit->setEnabled(false);
+    codeEdit->clear();
+    codeEdit->setEnabled(true);
+    operatorName->clear();
+    codeEdit->setFocus();
 }
 
-void LoginFields::startPasswordEntry(const QString& operatorName) {
-    LBLNOMEUSUARIO->setText(operatorName);
-    EDTCODIGOUSUARIO->setEnabled(false);
-    EDTSENHA->setEnabled(true);
-    EDTSENHA->setFocus();
+void LoginFields::startPasswordEntry(const QString& name) {
+    operatorName->setText(name);
+    codeEdit->setEnabled(false);
+    passwordEdit->setEnabled(true);
+    passwordEdit->setFocus();
 }
 
 bool LoginFields::passwordRefused() {
     if (recentWrongPasswords().size() < maxWrongPasswordsPerMinute) {
         return false;
     }
-    MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
-    EDTSENHA->clear();
-    EDTSENHA->setFocus();
+    showMessage(MessageKind::Information, msg::UsuarioSemAcesso, QString());
+    passwordEdit->clear();
+    passwordEdit->setFocus();
     return true;
 }
 
 void LoginFields::codeNotRegistered(bool counted) {
     if (counted) {
-        ++MTENTATIVA_CODIGO;
+        ++codeTries;
     }
-    MENSAGEM(QStringLiteral("!"), msg::CodigoNaoCadastrado, QString());
-    EDTCODIGOUSUARIO->clear();
-    EDTCODIGOUSUARIO->setFocus();
+    showMessage(MessageKind::Information, msg::CodigoNaoCadastrado, QString());
+    codeEdit->clear();
+    codeEdit->setFocus();
 }
 
 void LoginFields::wrongPassword(bool counted) {
     recordWrongPassword();
     if (counted) {
-        ++MTENTATIVA_SENHA;
+        ++passwordTries;
     }
-    MENSAGEM(QStringLiteral("!"), msg::SenhaNaoConfere, QString());
-    EDTSENHA->clear();
-    EDTSENHA->setFocus();
+    showMessage(MessageKind::Information, msg::SenhaNaoConfere, QString());
+    passwordEdit->clear();
+    passwordEdit->setFocus();
 }
 
 FieldKey fieldKeyOf(const QEvent* event) {

@@ -1,7 +1,7 @@
 #include "TerminalStart.h"
 
-#include "SEAPRESENTACAO.h"
-#include "SEPRINCIPAL.h"
+#include "SplashWindow.h"
+#include "MainWindow.h"
 #include "ServiceNotifier.h"
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
@@ -41,12 +41,12 @@ int runTerminal(const QString& dataLinkFolder, const SheetOpener& openSheet) {
     shell::clearTermination();
     platform::ServiceNotifier service;
 
-    auto splash = std::make_unique<TFRMVERSAO>();
+    auto splash = std::make_unique<SplashWindow>();
     splash->exec();
     splash->repaint();
     splash->hide();
 
-    TFRMSEPRINCIPAL mainWindow(dataLinkFolder, openSheet);
+    MainWindow mainWindow(dataLinkFolder, openSheet);
     shownWindow = &mainWindow;
     mainWindow.show();
     mainWindow.activateWindow();

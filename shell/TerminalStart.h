@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SEPRINCIPAL.h"
+#include "MainWindow.h"
 
 #include <QString>
 

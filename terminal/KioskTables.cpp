@@ -1,7 +1,7 @@
 #include "KioskTables.h"
 
-#include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
+#include "Messages.h"
+#include "MainWindow.h"
 #include "Schema.h"
 
 namespace {
@@ -39,40 +39,40 @@ void lookUp(CommandDataSet& seek, const QString& sql, const QString& parameter,
 
 } // namespace
 
-KioskTables::KioskTables(TFRMSEPRINCIPAL& owner)
+KioskTables::KioskTables(MainWindow& owner)
     : m_owner(owner) {
-    TBLCONTROLE.setConnection(&owner.ADOConnectionPalendra);
-    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
-    TBLCONTROLE.setDeclaredColumns(settingsColumns());
-    TBLEXERCICIOSEEK.setConnection(&owner.ADOConnectionPalendra);
+    settings.setConnection(&owner.trainingDb);
+    settings.setTableName(QStringLiteral("Secvar"));
+    settings.setDeclaredColumns(settingsColumns());
+    TBLEXERCICIOSEEK.setConnection(&owner.trainingDb);
     TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
 }
 
 QString KioskTables::setting(const QString& field) const {
-    return TBLCONTROLE.fieldText(field);
+    return settings.fieldText(field);
 }
 
 bool KioskTables::openSettings() {
     try {
-        TBLCONTROLE.open();
+        settings.open();
     } catch (const DatabaseError&) {
         return false;
     }
     // Every setting is read from the first row: without one the kiosk cannot serve.
-    return !TBLCONTROLE.eof();
+    return !settings.eof();
 }
 
-bool KioskTables::ABRE_TABELAS() {
+bool KioskTables::openTables() {
     if (!openSettings()) {
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
+        showMessage(MessageKind::Information, msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }
-    Connection* members = &m_owner.ADOConnectionQuorvel;
+    Connection* members = &m_owner.memberDb;
     QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
                               ? QStringLiteral("ALUNOSATIVOS")
                               : QStringLiteral("ALUNOS");
     if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
-        members = &m_owner.ADOConnectionPalendra;
+        members = &m_owner.trainingDb;
         memberTable = QStringLiteral("ALUNOS");
     }
     for (DataSet* seek :
@@ -85,7 +85,7 @@ bool KioskTables::ABRE_TABELAS() {
 
 void KioskTables::close() {
     for (DataSet* dataSet :
-         std::initializer_list<DataSet*>{&TBLEXERCICIOSEEK, &TBLALUNOS, &TBLCONTROLE}) {
+         std::initializer_list<DataSet*>{&TBLEXERCICIOSEEK, &TBLALUNOS, &settings}) {
         dataSet->close();
     }
 }

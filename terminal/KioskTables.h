@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class TFRMSEPRINCIPAL;
+class MainWindow;
 
 // A look-up's row and the field it was after.
 template <typename T> struct RowField {
@@ -20,11 +20,11 @@ template <typename T> struct RowField {
 // main window's connections: one login per database for the whole terminal.
 class KioskTables {
 public:
-    explicit KioskTables(TFRMSEPRINCIPAL& owner);
+    explicit KioskTables(MainWindow& owner);
 
     // Opens the settings table and the member table chosen by the settings; false (after its
     // message) when either fails.
-    bool ABRE_TABELAS();
+    bool openTables();
     void close();
 
     // A field of the settings record, as text.
@@ -44,7 +44,7 @@ public:
     // The first exercise done on a machine and its video path.
     RowField<QString> machineVideo(const QString& machineCode);
 
-    TableDataSet TBLCONTROLE; // settings
+    TableDataSet settings; // settings
     KeyedTable TBLALUNOS;     // members
     CommandDataSet TblFotosAlunosSEEK;
     CommandDataSet TBLFUNCSEEK;      // staff
@@ -53,7 +53,7 @@ public:
 private:
     bool openSettings();
 
-    TFRMSEPRINCIPAL& m_owner;
+    MainWindow& m_owner;
 };
 
 // Copies a blob into a stream; false when it cannot.

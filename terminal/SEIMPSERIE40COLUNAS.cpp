@@ -5,8 +5,9 @@
 #include "JpegPhoto.h"
 #include "KeyChar.h"
 #include "KeypadSession.h"
-#include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
+#include "Messages.h"
+#include "TextHelpers.h"
+#include "MainWindow.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
 
@@ -32,11 +33,11 @@ constexpr std::chrono::seconds memberIdleFallback{60};
 
 } // namespace
 
-TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner)
+TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(MainWindow& owner)
     : ModalWindow(&owner)
     , KioskPanels(this)
     , tables(owner)
-    , queries(owner.ADOConnectionPalendra)
+    , queries(owner.trainingDb)
     , printers(this)
     , m_owner(owner) {
     setWindowTitle(QStringLiteral("Ficha de Exercícios"));
@@ -62,14 +63,14 @@ void TFRMIMPSERIE40COLUNAS::connectPanels() {
 void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::FormShow() {
+void TFRMIMPSERIE40COLUNAS::firstShown() {
     LBLNOME->clear();
-    if (!tables.ABRE_TABELAS()) {
-        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+    if (!tables.openTables()) {
+        showMessage(MessageKind::Information, msg::RegistroJaAlocado, QString());
         close();
         return;
     }
@@ -77,13 +78,13 @@ void TFRMIMPSERIE40COLUNAS::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    printers.configure(tables.TBLCONTROLE);
+    printers.configure(tables.settings);
     const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
     QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
     shown->setGeometry(rect());
     shown->show();
     (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
-    const KeypadSettings keypad = KeypadSettings::read(tables.TBLCONTROLE);
+    const KeypadSettings keypad = KeypadSettings::read(tables.settings);
     if (keypad.configured()) {
         m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
         setUpKeypad(keypad);
@@ -146,7 +147,7 @@ void TFRMIMPSERIE40COLUNAS::findMember() {
 void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const QString& boxText,
                                  const QString& boxDetail) {
     if (!keypadConfigured()) {
-        MENSAGEM(QStringLiteral("!"), boxText, boxDetail);
+        showMessage(MessageKind::Information, boxText, boxDetail);
         return;
     }
     showWarning(*label, labelText);
@@ -193,7 +194,7 @@ void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
 // idle time, the panel goes back to rest. A series window may stay open for good; a name may not.
 void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
     const int idleMs =
-        SheetData::idleIntervalMs(tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie")));
+        SheetData::idleIntervalMs(tables.settings.fieldInteger(QStringLiteral("Tempo_Serie")));
     memberIdle->start(idleMs > 0 ? std::chrono::milliseconds(idleMs) : memberIdleFallback);
 }
 
@@ -221,7 +222,7 @@ void TFRMIMPSERIE40COLUNAS::closing() {
     m_unattendedDialogs.reset();
 }
 
-void openExerciseSheet(TFRMSEPRINCIPAL& owner) {
+void openExerciseSheet(MainWindow& owner) {
     TFRMIMPSERIE40COLUNAS sheet(owner);
     sheet.exec();
 }

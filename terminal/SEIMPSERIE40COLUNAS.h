@@ -17,7 +17,7 @@ class QTimer;
 class KeypadSession;
 struct KeypadSettings;
 class SerialPort;
-class TFRMSEPRINCIPAL;
+class MainWindow;
 class UnattendedDialogs;
 
 // The kiosk: members type their enrolment number and workout and get it printed or shown;
@@ -25,7 +25,7 @@ class UnattendedDialogs;
 // window's menu; which panel it shows is fixed when it opens.
 class TFRMIMPSERIE40COLUNAS : public ModalWindow, public KioskPanels {
 public:
-    explicit TFRMIMPSERIE40COLUNAS(TFRMSEPRINCIPAL& owner);
+    explicit TFRMIMPSERIE40COLUNAS(MainWindow& owner);
     ~TFRMIMPSERIE40COLUNAS() override;
 
     // The entry fields' key handlers. Key is a character, 8 Backspace, 13 Enter, 27 Esc; a
@@ -71,7 +71,7 @@ protected:
 private:
     // The panels' buttons, fields and idle time wired to the kiosk.
     void connectPanels();
-    void FormShow();
+    void firstShown();
     QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();
@@ -101,7 +101,7 @@ private:
 
     void showSeries();
 
-    TFRMSEPRINCIPAL& m_owner;
+    MainWindow& m_owner;
     Workout m_workout;                 // the member found, and the workout fetched for him
     KeypadSession* m_keypad = nullptr; // the series window takes it over while it is open
     // Boxes close by themselves while the kiosk is open on a keypad.
@@ -110,4 +110,4 @@ private:
 
 // Opens the kiosk modally over the main window: the main window's sheet. The kiosk is freed once
 // it has closed.
-void openExerciseSheet(TFRMSEPRINCIPAL& owner);
+void openExerciseSheet(MainWindow& owner);

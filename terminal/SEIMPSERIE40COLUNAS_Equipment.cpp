@@ -3,7 +3,8 @@
 
 #include "KeyChar.h"
 #include "MediaPlayer.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
+#include "TextHelpers.h"
 #include "SEVIDEO.h"
 
 #include <QLabel>

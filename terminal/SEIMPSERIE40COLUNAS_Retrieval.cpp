@@ -2,8 +2,9 @@
 // or to the series window.
 #include "SEIMPSERIE40COLUNAS.h"
 
-#include "SEFUNCOES.h"
-#include "SEPRINCIPAL.h"
+#include "Messages.h"
+#include "TextHelpers.h"
+#include "MainWindow.h"
 #include "SESERIEVIDEO.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@
 void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     m_workout = Workout::ofMember(m_workout.sheet.MATRICULA, m_workout.sheet.NOME_ALUNO);
     SheetData sheet = m_workout.sheet;
-    sheet.Tempo_Serie = tables.TBLCONTROLE.fieldInteger(QStringLiteral("Tempo_Serie"));
+    sheet.Tempo_Serie = tables.settings.fieldInteger(QStringLiteral("Tempo_Serie"));
     sheet.TEMPO_REAVALIACAO = setting(QStringLiteral("TEMPO_REAVALIACAO"));
 
     QueryDataSet* exercises = queries.exerciseQueryOf(EDTTREINO->text());
@@ -51,7 +52,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
 }
 
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    TFRMSERIEVIDEO series(*this, m_workout, m_owner.ADOConnectionPalendra, m_keypad);
+    TFRMSERIEVIDEO series(*this, m_workout, m_owner.trainingDb, m_keypad);
     series.exec();
 }
 

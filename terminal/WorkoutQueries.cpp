@@ -1,6 +1,6 @@
 #include "WorkoutQueries.h"
 
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 
 #include <QLocale>
 

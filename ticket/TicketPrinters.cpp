@@ -2,7 +2,7 @@
 
 #include "Database.h"
 #include "ParallelPrinterReady.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
 #include "ScopedDeadline.h"
 #include "TerminalApplication.h"
 #include "MatrixPrintDriver.h"
@@ -54,7 +54,7 @@ void TicketPrinters::print(const Workout& workout) {
                 ? QStringLiteral("stopped at its limit of %1 ms: ").arg(timeLimit.count())
                 : QStringLiteral("stopped: ");
         logTicketFailure(when + QString::fromLocal8Bit(error.what()));
-        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+        showMessage(MessageKind::Information, msg::DadoIncorreto, QString());
         ticket->endAfterFailure();
     }
 }
@@ -76,7 +76,7 @@ std::optional<TicketSettings> TicketPrinters::layoutSettings() const {
         return layout;
     } catch (const std::exception& error) {
         logTicketFailure(QStringLiteral("not started: ") + QString::fromLocal8Bit(error.what()));
-        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+        showMessage(MessageKind::Information, msg::DadoIncorreto, QString());
         return std::nullopt;
     }
 }
@@ -85,7 +85,7 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
     if (m_library) {
         if (ZELPrinter1->printerName.isEmpty()) {
             logTicketFailure(QStringLiteral("not started: no printer name"));
-            MENSAGEM(QStringLiteral("!"), msg::ImpressoraNaoPronta, QString());
+            showMessage(MessageKind::Information, msg::ImpressoraNaoPronta, QString());
             return nullptr;
         }
         try {
@@ -93,7 +93,7 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
         } catch (const TextPrinterError& error) {
             logTicketFailure(QStringLiteral("not started: ") +
                              QString::fromLocal8Bit(error.what()));
-            MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString());
+            showMessage(MessageKind::Information, msg::DadoIncorreto, QString());
             return nullptr;
         }
         // A printer the spooler did not know, and whose dialog was cancelled: no document.
@@ -106,7 +106,7 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
         logTicketFailure(
             QStringLiteral("not started: the printer at port address '%1' is not ready")
                 .arg(m_portAddress));
-        MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto,
+        showMessage(MessageKind::Information, msg::DadoIncorreto,
                  QStringLiteral("Endereço de Porta da Impressora Recibo"));
         return nullptr;
     }

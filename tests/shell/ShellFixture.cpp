@@ -44,9 +44,9 @@ void ShellTest::TearDown() {
 }
 
 void ShellTest::createMainWindow() {
-    main = std::make_unique<TFRMSEPRINCIPAL>(folder(), openExerciseSheet);
+    main = std::make_unique<MainWindow>(folder(), openExerciseSheet);
     // The tests tick the clock themselves.
-    main->Timer1->stop();
+    main->clockTimer->stop();
 }
 
 void ShellTest::showMainWindow() {

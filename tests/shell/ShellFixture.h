@@ -2,7 +2,7 @@
 
 #include "DemoData.h"
 #include "Recorders.h"
-#include "SEPRINCIPAL.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -61,5 +61,5 @@ protected:
     QTemporaryDir m_dir;
     MessageRecorder messages;
     PauseRecorder pauses;
-    std::unique_ptr<TFRMSEPRINCIPAL> main;
+    std::unique_ptr<MainWindow> main;
 };

@@ -7,8 +7,8 @@
 #include "PostgresServer.h"
 #include "Recorders.h"
 #include "SEIMPSERIE40COLUNAS.h"
-#include "SEPRINCIPAL.h"
-#include "SESOBRE.h"
+#include "MainWindow.h"
+#include "AboutWindow.h"
 #include "Schema.h"
 #include "TcpRelay.h"
 #include "TerminalApplication.h"
@@ -117,8 +117,8 @@ protected:
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Palendra.udl")), link);
         demo::writeDataLinkFile(QDir(links.path()).filePath(QStringLiteral("Quorvel.udl")), link);
         shell::clearTermination();
-        main = std::make_unique<TFRMSEPRINCIPAL>(links.path(), openExerciseSheet);
-        main->Timer1->stop();
+        main = std::make_unique<MainWindow>(links.path(), openExerciseSheet);
+        main->clockTimer->stop();
     }
     void TearDown() override {
         main.reset();
@@ -127,7 +127,7 @@ protected:
 
     PostgresServer server;
     QTemporaryDir links;
-    std::unique_ptr<TFRMSEPRINCIPAL> main;
+    std::unique_ptr<MainWindow> main;
 };
 
 TEST_F(HeartbeatPostgresTest, ServerGoneIsReportedAndTriedUntilItAnswers) {
@@ -138,23 +138,23 @@ TEST_F(HeartbeatPostgresTest, ServerGoneIsReportedAndTriedUntilItAnswers) {
     });
     main->show();
     ASSERT_TRUE(script.texts.isEmpty()) << script.texts.join(QLatin1Char('|')).toStdString();
-    main->Timer1Timer();
+    main->tick();
     EXPECT_TRUE(script.texts.isEmpty());
 
     main->mdiArea->addSubWindow(new QWidget)->show();
     server.stop();
     QElapsedTimer elapsed;
     elapsed.start();
-    main->Timer1Timer();
+    main->tick();
     // One message for the heartbeat, one per failed try, then the clock runs again.
     EXPECT_EQ(script.texts, QStringList({databaseMessage, databaseMessage, databaseMessage}));
-    EXPECT_TRUE(main->Timer1->isActive());
+    EXPECT_TRUE(main->clockTimer->isActive());
     EXPECT_TRUE(main->mdiArea->subWindowList().isEmpty());
     EXPECT_LT(elapsed.elapsed(), 30000);
 
     script.texts.clear();
-    main->Timer1Timer();
-    main->Timer1Timer();
+    main->tick();
+    main->tick();
     EXPECT_TRUE(script.texts.isEmpty());
 }
 
@@ -164,7 +164,7 @@ TEST_F(HeartbeatPostgresTest, ServerDyingUnderAModalWindowIsCaughtByTheRunningCl
         if (count == 2) {
             server.start();
             QTimer::singleShot(0, [&] {
-                if (auto* about = dynamic_cast<TFRMSOBRE*>(QApplication::activeModalWidget())) {
+                if (auto* about = dynamic_cast<AboutWindow*>(QApplication::activeModalWidget())) {
                     aboutStillOpenAfterRecovery = true;
                     about->close();
                 }
@@ -173,7 +173,7 @@ TEST_F(HeartbeatPostgresTest, ServerDyingUnderAModalWindowIsCaughtByTheRunningCl
     });
     main->show();
     ASSERT_TRUE(script.texts.isEmpty());
-    main->Timer1->start(); // the real one-second clock
+    main->clockTimer->start(); // the real one-second clock
 
     QTimer::singleShot(50, [this] { server.stop(); });
     // Whatever happens, the about window does not stay open for ever.
@@ -182,11 +182,11 @@ TEST_F(HeartbeatPostgresTest, ServerDyingUnderAModalWindowIsCaughtByTheRunningCl
             modal->close();
         }
     });
-    main->MNSOBRE->trigger();
+    main->aboutAction->trigger();
     EXPECT_EQ(script.texts, QStringList({databaseMessage, databaseMessage}));
     EXPECT_TRUE(aboutStillOpenAfterRecovery);
-    EXPECT_TRUE(main->Timer1->isActive());
-    EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
+    EXPECT_TRUE(main->clockTimer->isActive());
+    EXPECT_TRUE(main->trainingDb.isOpen());
 }
 
 // ---- Time limits of the connections ----
@@ -194,7 +194,7 @@ TEST_F(HeartbeatPostgresTest, ServerDyingUnderAModalWindowIsCaughtByTheRunningCl
 TEST_F(HeartbeatPostgresTest, StatementTheServerTakesTooLongOverIsCancelledAndTheConnectionLives) {
     main->show();
     CommandDataSet slow;
-    slow.setConnection(&main->ADOConnectionPalendra);
+    slow.setConnection(&main->trainingDb);
     slow.setCommandText(QStringLiteral("SELECT pg_sleep(10)"));
     QElapsedTimer elapsed;
     elapsed.start();
@@ -202,7 +202,7 @@ TEST_F(HeartbeatPostgresTest, StatementTheServerTakesTooLongOverIsCancelledAndTh
     EXPECT_LT(elapsed.elapsed(), databaseCallLimit.count());
     // Cancelled by the statement time-out, not cut: the connection still answers.
     CommandDataSet quick;
-    quick.setConnection(&main->ADOConnectionPalendra);
+    quick.setConnection(&main->trainingDb);
     quick.setCommandText(QStringLiteral("SELECT ACADEMIA FROM Secvar"));
     quick.open();
     EXPECT_EQ(quick.fieldText(QStringLiteral("ACADEMIA")), QStringLiteral("Academia Pulso"));
@@ -268,7 +268,7 @@ TEST_F(HeartbeatBlackHoleTest, SwallowedPacketsAreReportedSoonWithoutFreezingThe
         runEventsFor(300);
     });
     main->show();
-    main->Timer1->start(); // the real one-second clock
+    main->clockTimer->start(); // the real one-second clock
     FreezeMeter freeze;
     runEventsFor(1500);
     ASSERT_TRUE(script.texts.isEmpty()) << script.texts.join(QLatin1Char('|')).toStdString();
@@ -277,13 +277,13 @@ TEST_F(HeartbeatBlackHoleTest, SwallowedPacketsAreReportedSoonWithoutFreezingThe
     sinceBlackHole.start();
     QElapsedTimer waited;
     waited.start();
-    while ((script.texts.size() < 2 || !main->Timer1->isActive()) && waited.elapsed() < 30000) {
+    while ((script.texts.size() < 2 || !main->clockTimer->isActive()) && waited.elapsed() < 30000) {
         runEventsFor(50);
     }
     EXPECT_EQ(script.texts, QStringList({databaseMessage, databaseMessage}));
     EXPECT_GE(firstMessageAfter, 0);
     EXPECT_LT(firstMessageAfter, 10000);
-    EXPECT_TRUE(main->Timer1->isActive());
+    EXPECT_TRUE(main->clockTimer->isActive());
 
     // Reconnected: the heartbeat passes again and the clock moves on.
     const QString clock = main->panelText(3);
@@ -299,11 +299,11 @@ TEST_F(HeartbeatBlackHoleTest, SwallowedPacketsAreReportedSoonWithoutFreezingThe
 // server: on a link that swallows everything, that is bounded as any call.
 TEST_F(HeartbeatBlackHoleTest, ConnectionClosedOnASilentLinkIsBackWithinTheBoundOfACall) {
     main->show();
-    ASSERT_TRUE(main->ADOConnectionPalendra.isOpen());
+    ASSERT_TRUE(main->trainingDb.isOpen());
     relay->setForwarding(false);
     QElapsedTimer closing;
     closing.start();
-    main->ADOConnectionPalendra.close();
+    main->trainingDb.close();
     EXPECT_LT(closing.elapsed(), databaseCallLimit.count() + 1000);
 }
 

@@ -1,6 +1,6 @@
 // The login dialog and the local access dialog, driven through their fields.
-#include "SEACESSO.h"
-#include "SEACESSOLOCAL.h"
+#include "LoginDialog.h"
+#include "SheetAccessDialog.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
@@ -27,8 +27,8 @@ class LoginTest : public ShellTest {
 protected:
     // Asks the main window for a login, lets steps act on the dialog, and returns whether an
     // operator logged in.
-    bool runLogin(std::function<void(TPDLGACESSO&)> steps) {
-        onModal<TPDLGACESSO>(std::move(steps));
+    bool runLogin(std::function<void(LoginDialog&)> steps) {
+        onModal<LoginDialog>(std::move(steps));
         return main->logIn();
     }
     const QString& operatorCode() { return main->session().operatorCode; }
@@ -38,13 +38,13 @@ protected:
 TEST_F(LoginTest, LogsInWithLowerCaseCodeAndShowsTheOperator) {
     showMainWindow();
     QString nameShown;
-    const bool loggedIn = runLogin([&](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("ad"));
-        EXPECT_EQ(login.EDTCODIGOUSUARIO->text(), QStringLiteral("AD"));
-        EXPECT_FALSE(login.EDTCODIGOUSUARIO->isEnabled());
-        EXPECT_TRUE(login.EDTSENHA->isEnabled());
-        nameShown = login.LBLNOMEUSUARIO->text();
-        type(login.EDTSENHA, QStringLiteral("adm123"));
+    const bool loggedIn = runLogin([&](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("ad"));
+        EXPECT_EQ(login.codeEdit->text(), QStringLiteral("AD"));
+        EXPECT_FALSE(login.codeEdit->isEnabled());
+        EXPECT_TRUE(login.passwordEdit->isEnabled());
+        nameShown = login.operatorName->text();
+        type(login.passwordEdit, QStringLiteral("adm123"));
     });
     EXPECT_TRUE(loggedIn);
     EXPECT_EQ(nameShown, QStringLiteral("Administrador"));
@@ -55,18 +55,18 @@ TEST_F(LoginTest, LogsInWithLowerCaseCodeAndShowsTheOperator) {
 
 TEST_F(LoginTest, FieldsLimitTheirLengthAndStartInCodeEntry) {
     showMainWindow();
-    runLogin([&](TPDLGACESSO& login) {
+    runLogin([&](LoginDialog& login) {
         EXPECT_EQ(login.windowTitle(), QStringLiteral("Acesso"));
-        EXPECT_FALSE(login.EDTSENHA->isEnabled());
-        EXPECT_EQ(login.EDTSENHA->echoMode(), QLineEdit::Password);
-        QTest::keyClicks(login.EDTCODIGOUSUARIO, QStringLiteral("gex"));
-        EXPECT_EQ(login.EDTCODIGOUSUARIO->text(), QStringLiteral("GE"));
-        QTest::keyClick(login.EDTCODIGOUSUARIO, Qt::Key_Escape); // Escape submits the code too
-        QTest::keyClicks(login.EDTSENHA, QStringLiteral("ger77xyz"));
-        EXPECT_EQ(login.EDTSENHA->text(), QStringLiteral("GER77X"));
-        EXPECT_EQ(login.EDTSENHA->displayText(), QStringLiteral("******"));
-        login.EDTSENHA->clear();
-        type(login.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Enter);
+        EXPECT_FALSE(login.passwordEdit->isEnabled());
+        EXPECT_EQ(login.passwordEdit->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(login.codeEdit, QStringLiteral("gex"));
+        EXPECT_EQ(login.codeEdit->text(), QStringLiteral("GE"));
+        QTest::keyClick(login.codeEdit, Qt::Key_Escape); // Escape submits the code too
+        QTest::keyClicks(login.passwordEdit, QStringLiteral("ger77xyz"));
+        EXPECT_EQ(login.passwordEdit->text(), QStringLiteral("GER77X"));
+        EXPECT_EQ(login.passwordEdit->displayText(), QStringLiteral("******"));
+        login.passwordEdit->clear();
+        type(login.passwordEdit, QStringLiteral("GER77"), Qt::Key_Enter);
     });
     EXPECT_EQ(operatorCode(), QStringLiteral("GE"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
@@ -74,9 +74,9 @@ TEST_F(LoginTest, FieldsLimitTheirLengthAndStartInCodeEntry) {
 
 TEST_F(LoginTest, ThreeUnregisteredCodesEndTheProgram) {
     showMainWindow();
-    const bool loggedIn = runLogin([](TPDLGACESSO& login) {
+    const bool loggedIn = runLogin([](LoginDialog& login) {
         for (const char* code : {"XX", "YY", "ZZ"}) {
-            type(login.EDTCODIGOUSUARIO, QString::fromLatin1(code));
+            type(login.codeEdit, QString::fromLatin1(code));
         }
     });
     EXPECT_FALSE(loggedIn);
@@ -87,18 +87,18 @@ TEST_F(LoginTest, ThreeUnregisteredCodesEndTheProgram) {
 TEST_F(LoginTest, PasswordCounterSurvivesEscapeAndANewCode) {
     showMainWindow();
     int codeCounter = 0;
-    runLogin([&](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        type(login.EDTSENHA, QStringLiteral("X1"));
-        type(login.EDTSENHA, QStringLiteral("X2"));
-        QTest::keyClick(login.EDTSENHA, Qt::Key_Escape);
-        EXPECT_TRUE(login.EDTCODIGOUSUARIO->isEnabled());
-        EXPECT_TRUE(login.EDTCODIGOUSUARIO->text().isEmpty());
-        EXPECT_TRUE(login.LBLNOMEUSUARIO->text().isEmpty());
-        EXPECT_FALSE(login.EDTSENHA->isEnabled());
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("GE"));
-        codeCounter = login.MTENTATIVA_CODIGO;
-        type(login.EDTSENHA, QStringLiteral("X3"));
+    runLogin([&](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("AD"));
+        type(login.passwordEdit, QStringLiteral("X1"));
+        type(login.passwordEdit, QStringLiteral("X2"));
+        QTest::keyClick(login.passwordEdit, Qt::Key_Escape);
+        EXPECT_TRUE(login.codeEdit->isEnabled());
+        EXPECT_TRUE(login.codeEdit->text().isEmpty());
+        EXPECT_TRUE(login.operatorName->text().isEmpty());
+        EXPECT_FALSE(login.passwordEdit->isEnabled());
+        type(login.codeEdit, QStringLiteral("GE"));
+        codeCounter = login.codeTries;
+        type(login.passwordEdit, QStringLiteral("X3"));
     });
     EXPECT_EQ(codeCounter, 1);
     EXPECT_EQ(messages.texts(),
@@ -108,12 +108,12 @@ TEST_F(LoginTest, PasswordCounterSurvivesEscapeAndANewCode) {
 
 TEST_F(LoginTest, UnregisteredCodesAndWrongPasswordsCountApart) {
     showMainWindow();
-    runLogin([](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("XX"));
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("YY"));
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("RE"));
-        type(login.EDTSENHA, QStringLiteral("NOPE"));
-        type(login.EDTSENHA, QStringLiteral("REC1"));
+    runLogin([](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("XX"));
+        type(login.codeEdit, QStringLiteral("YY"));
+        type(login.codeEdit, QStringLiteral("RE"));
+        type(login.passwordEdit, QStringLiteral("NOPE"));
+        type(login.passwordEdit, QStringLiteral("REC1"));
     });
     EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, wrongPassword}));
     EXPECT_FALSE(shell::applicationTerminated());
@@ -122,28 +122,28 @@ TEST_F(LoginTest, UnregisteredCodesAndWrongPasswordsCountApart) {
 
 TEST_F(LoginTest, EnterWithAnEmptyPasswordOnlyReenablesTheCode) {
     showMainWindow();
-    runLogin([](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        QTest::keyClick(login.EDTSENHA, Qt::Key_Return);
-        EXPECT_TRUE(login.EDTCODIGOUSUARIO->isEnabled());
-        EXPECT_TRUE(login.EDTSENHA->isEnabled());
-        EXPECT_EQ(login.MTENTATIVA_SENHA, 1);
-        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    runLogin([](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("AD"));
+        QTest::keyClick(login.passwordEdit, Qt::Key_Return);
+        EXPECT_TRUE(login.codeEdit->isEnabled());
+        EXPECT_TRUE(login.passwordEdit->isEnabled());
+        EXPECT_EQ(login.passwordTries, 1);
+        type(login.passwordEdit, QStringLiteral("ADM123"));
     });
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(LoginTest, UnregisteredCodeAfterAnAcceptedOneKeepsTheAcceptedOperator) {
     showMainWindow();
-    runLogin([](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        QTest::keyClick(login.EDTSENHA, Qt::Key_Return); // the code field is enabled again
-        login.EDTCODIGOUSUARIO->clear();
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("ZZ"));
-        EXPECT_EQ(login.LBLNOMEUSUARIO->text(), QStringLiteral("Administrador"));
-        type(login.EDTSENHA, QStringLiteral("GER77")); // another operator's password
-        EXPECT_EQ(login.MTENTATIVA_SENHA, 2);
-        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    runLogin([](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("AD"));
+        QTest::keyClick(login.passwordEdit, Qt::Key_Return); // the code field is enabled again
+        login.codeEdit->clear();
+        type(login.codeEdit, QStringLiteral("ZZ"));
+        EXPECT_EQ(login.operatorName->text(), QStringLiteral("Administrador"));
+        type(login.passwordEdit, QStringLiteral("GER77")); // another operator's password
+        EXPECT_EQ(login.passwordTries, 2);
+        type(login.passwordEdit, QStringLiteral("ADM123"));
     });
     EXPECT_EQ(messages.texts(), QStringList({unregistered, wrongPassword}));
     EXPECT_EQ(operatorCode(), QStringLiteral("AD"));
@@ -155,12 +155,12 @@ TEST_F(LoginTest, StoredLowerCasePasswordNeverMatches) {
                    {QStringLiteral("INSERT INTO Usuarios (CODIGO, NOME, SENHA, IMP_SERIE_40) "
                                    "VALUES ('LC', 'Minúsculo', 'abc', 'Sim')")});
     showMainWindow();
-    runLogin([](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("LC"));
-        type(login.EDTSENHA, QStringLiteral("abc"));
-        EXPECT_EQ(login.EDTSENHA->text(), QString()); // emptied after the refusal
-        type(login.EDTSENHA, QStringLiteral("ABC"));
-        type(login.EDTSENHA, QStringLiteral("aBc"));
+    runLogin([](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("LC"));
+        type(login.passwordEdit, QStringLiteral("abc"));
+        EXPECT_EQ(login.passwordEdit->text(), QString()); // emptied after the refusal
+        type(login.passwordEdit, QStringLiteral("ABC"));
+        type(login.passwordEdit, QStringLiteral("aBc"));
     });
     EXPECT_EQ(messages.texts(),
               QStringList({wrongPassword, wrongPassword, wrongPassword, noAccess}));
@@ -170,20 +170,20 @@ TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
     showMainWindow();
     main->session().changingOperator = true;
     bool stillOpen = false;
-    runLogin([&](TPDLGACESSO& login) {
+    runLogin([&](LoginDialog& login) {
         for (int i = 0; i < 4; ++i) {
-            type(login.EDTCODIGOUSUARIO, QStringLiteral("ZZ"));
+            type(login.codeEdit, QStringLiteral("ZZ"));
         }
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("ES"));
+        type(login.codeEdit, QStringLiteral("ES"));
         for (int i = 0; i < 4; ++i) {
-            type(login.EDTSENHA, QStringLiteral("BAD"));
+            type(login.passwordEdit, QStringLiteral("BAD"));
         }
         login.close();
         login.reject();
         stillOpen = login.isVisible();
-        EXPECT_EQ(login.MTENTATIVA_CODIGO, 1);
-        EXPECT_EQ(login.MTENTATIVA_SENHA, 1);
-        type(login.EDTSENHA, QStringLiteral("EST"));
+        EXPECT_EQ(login.codeTries, 1);
+        EXPECT_EQ(login.passwordTries, 1);
+        type(login.passwordEdit, QStringLiteral("EST"));
     });
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(messages.texts().count(unregistered), 4);
@@ -200,10 +200,10 @@ TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
     for (int start = 0; start < 4; ++start) {
         shell::clearTermination();
         showMainWindow();
-        runLogin([](TPDLGACESSO& login) {
-            type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+        runLogin([](LoginDialog& login) {
+            type(login.codeEdit, QStringLiteral("AD"));
             for (int i = 0; i < 3; ++i) {
-                type(login.EDTSENHA, QStringLiteral("BAD"));
+                type(login.passwordEdit, QStringLiteral("BAD"));
             }
         });
         now = now.addSecs(10);
@@ -212,13 +212,13 @@ TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
     shell::clearTermination();
     showMainWindow();
     QStringList refusedTries;
-    runLogin([&](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        type(login.EDTSENHA, QStringLiteral("ADM123")); // not even checked
-        EXPECT_TRUE(login.EDTSENHA->text().isEmpty());
+    runLogin([&](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("AD"));
+        type(login.passwordEdit, QStringLiteral("ADM123")); // not even checked
+        EXPECT_TRUE(login.passwordEdit->text().isEmpty());
         refusedTries = messages.texts();
         now = now.addSecs(30); // the first six wrong passwords are a minute old
-        type(login.EDTSENHA, QStringLiteral("ADM123"));
+        type(login.passwordEdit, QStringLiteral("ADM123"));
     });
     clock.restore();
     EXPECT_EQ(refusedTries, QStringList({noAccess}));
@@ -244,9 +244,9 @@ TEST_F(LoginTest, WrongPasswordsDatedInTheFutureRefuseNoOne) {
     }
     file.close();
     showMainWindow();
-    const bool loggedIn = runLogin([](TPDLGACESSO& login) {
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        type(login.EDTSENHA, QStringLiteral("ADM123"));
+    const bool loggedIn = runLogin([](LoginDialog& login) {
+        type(login.codeEdit, QStringLiteral("AD"));
+        type(login.passwordEdit, QStringLiteral("ADM123"));
         if (login.isVisible()) {
             login.done(QDialog::Rejected); // refused: the dialog would wait for ever
         }
@@ -258,12 +258,12 @@ TEST_F(LoginTest, WrongPasswordsDatedInTheFutureRefuseNoOne) {
 TEST_F(LoginTest, ChangeOfOperatorButtonOpensTheDialogInChangeMode) {
     showMainWindow();
     bool changeMode = false;
-    onModal<TPDLGACESSO>([&](TPDLGACESSO& login) {
+    onModal<LoginDialog>([&](LoginDialog& login) {
         changeMode = main->session().changingOperator;
-        type(login.EDTCODIGOUSUARIO, QStringLiteral("GE"));
-        type(login.EDTSENHA, QStringLiteral("GER77"));
+        type(login.codeEdit, QStringLiteral("GE"));
+        type(login.passwordEdit, QStringLiteral("GER77"));
     });
-    main->SBAGENDA->click();
+    main->changeOperatorButton->click();
     EXPECT_TRUE(changeMode);
     EXPECT_EQ(operatorCode(), QStringLiteral("GE"));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Gerência")));
@@ -324,10 +324,10 @@ protected:
     }
     // Requests the sheet; authorise acts on the local access dialog if one comes. Returns whether
     // the sheet window opened, and what panel 1 showed while it was open.
-    bool requestSheet(std::function<void(TPDLGACESSOLOCAL&)> authorise = {}) {
+    bool requestSheet(std::function<void(SheetAccessDialog&)> authorise = {}) {
         bool sheetOpened = false;
         if (authorise) {
-            onModal<TPDLGACESSOLOCAL>(std::move(authorise));
+            onModal<SheetAccessDialog>(std::move(authorise));
         }
         QTimer watch;
         watch.setInterval(5);
@@ -338,15 +338,15 @@ protected:
                 sheetOpened = true;
                 panelDuringSheet = main->panelText(1);
                 codeDuringSheet = operatorCode();
-                menuWhileOpen = {main->MNImpressodeSrie->isEnabled(),
-                                 main->MNImpressodeSrie->isChecked()};
+                menuWhileOpen = {main->sheetAction->isEnabled(),
+                                 main->sheetAction->isChecked()};
                 windowsWhileOpen = main->session().openSheets;
                 EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Ficha de Exercícios"));
                 sheet->close();
             }
         });
         watch.start();
-        main->MNImpressodeSrie->trigger();
+        main->sheetAction->trigger();
         return sheetOpened;
     }
 
@@ -362,9 +362,9 @@ TEST_F(SheetRequestTest, OperatorWithTheRightOpensTheSheetAtOnce) {
     EXPECT_EQ(menuWhileOpen, std::make_pair(false, true));
     EXPECT_EQ(windowsWhileOpen, 1);
     EXPECT_EQ(main->session().openSheets, 0);
-    EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
-    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
-    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_TRUE(main->sheetAction->isEnabled());
+    EXPECT_FALSE(main->sheetAction->isChecked());
+    EXPECT_FALSE(main->operators.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -374,18 +374,18 @@ TEST_F(SheetRequestTest, EmptyOrOtherRightIsRefusedWithoutAskingAnyone) {
         loggedInAs(QString::fromLatin1(code), QString());
         EXPECT_FALSE(requestSheet()) << code;
         EXPECT_EQ(messages.texts(), QStringList({noAccess})) << code;
-        EXPECT_FALSE(main->MNImpressodeSrie->isChecked()) << code;
-        EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+        EXPECT_FALSE(main->sheetAction->isChecked()) << code;
+        EXPECT_FALSE(main->operators.isOpen());
         EXPECT_EQ(main->session().openSheets, 0);
     }
 }
 
 TEST_F(SheetRequestTest, AuthorisationByAnOperatorWithTheRightOpensTheSheet) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    EXPECT_TRUE(requestSheet([](TPDLGACESSOLOCAL& local) {
+    EXPECT_TRUE(requestSheet([](SheetAccessDialog& local) {
         EXPECT_EQ(local.windowTitle(), QStringLiteral("Acesso Local"));
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("ad"));
-        type(local.EDTSENHA, QStringLiteral("ADM123"));
+        type(local.codeEdit, QStringLiteral("ad"));
+        type(local.passwordEdit, QStringLiteral("ADM123"));
     }));
     EXPECT_EQ(panelDuringSheet, operatorPanel(QStringLiteral("Administrador")));
     EXPECT_EQ(codeDuringSheet, QStringLiteral("RE"));
@@ -395,10 +395,10 @@ TEST_F(SheetRequestTest, AuthorisationByAnOperatorWithTheRightOpensTheSheet) {
 
 TEST_F(SheetRequestTest, EscapeInTheLocalPasswordChecksIt) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    EXPECT_TRUE(requestSheet([](TPDLGACESSOLOCAL& local) {
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("GE"), Qt::Key_Escape);
-        type(local.EDTSENHA, QStringLiteral("WRONG"), Qt::Key_Escape);
-        type(local.EDTSENHA, QStringLiteral("GER77"), Qt::Key_Escape);
+    EXPECT_TRUE(requestSheet([](SheetAccessDialog& local) {
+        type(local.codeEdit, QStringLiteral("GE"), Qt::Key_Escape);
+        type(local.passwordEdit, QStringLiteral("WRONG"), Qt::Key_Escape);
+        type(local.passwordEdit, QStringLiteral("GER77"), Qt::Key_Escape);
     }));
     EXPECT_EQ(messages.texts(), QStringList({wrongPassword}));
     EXPECT_EQ(panelDuringSheet, operatorPanel(QStringLiteral("Gerência")));
@@ -406,34 +406,34 @@ TEST_F(SheetRequestTest, EscapeInTheLocalPasswordChecksIt) {
 
 TEST_F(SheetRequestTest, AuthoriserWithoutTheRightIsRefused) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("RE"));
-        type(local.EDTSENHA, QStringLiteral("REC1"));
+    EXPECT_FALSE(requestSheet([](SheetAccessDialog& local) {
+        type(local.codeEdit, QStringLiteral("RE"));
+        type(local.passwordEdit, QStringLiteral("REC1"));
     }));
     EXPECT_EQ(messages.texts(), QStringList({noAccess}));
     EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
-    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_FALSE(main->operators.isOpen());
     // The authoriser's name stays until a sheet window closes.
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Recepção Manhã")));
 }
 
 TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
+    EXPECT_FALSE(requestSheet([](SheetAccessDialog& local) {
         for (const char* code : {"X1", "X2", "X3"}) {
-            type(local.EDTCODIGOUSUARIO, QString::fromLatin1(code));
+            type(local.codeEdit, QString::fromLatin1(code));
         }
     }));
     EXPECT_EQ(messages.texts(), QStringList({unregistered, unregistered, unregistered}));
-    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
-    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_FALSE(main->sheetAction->isChecked());
+    EXPECT_FALSE(main->operators.isOpen());
     EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
 
     messages.clear();
-    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD"));
+    EXPECT_FALSE(requestSheet([](SheetAccessDialog& local) {
+        type(local.codeEdit, QStringLiteral("AD"));
         for (const char* password : {"A", "B", "C"}) {
-            type(local.EDTSENHA, QString::fromLatin1(password));
+            type(local.passwordEdit, QString::fromLatin1(password));
         }
     }));
     EXPECT_EQ(messages.texts(), QStringList({wrongPassword, wrongPassword, wrongPassword}));
@@ -443,38 +443,38 @@ TEST_F(SheetRequestTest, LocalAccessGivenUpEndsWithoutSheetOrMessage) {
 
 TEST_F(SheetRequestTest, LocalAccessClosedAfterACodeOpensNoSheet) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    EXPECT_FALSE(requestSheet([](TPDLGACESSOLOCAL& local) {
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD")); // an operator with the right
+    EXPECT_FALSE(requestSheet([](SheetAccessDialog& local) {
+        type(local.codeEdit, QStringLiteral("AD")); // an operator with the right
         local.close();                                      // but no password
     }));
-    EXPECT_FALSE(main->TBLUSUARIOS.isOpen());
+    EXPECT_FALSE(main->operators.isOpen());
     EXPECT_EQ(operatorCode(), QStringLiteral("RE"));
 }
 
 TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {
     loggedInAs(QStringLiteral("AD"), QStringLiteral("Administrador"));
-    main->ADOConnectionPalendra.close();
+    main->trainingDb.close();
     EXPECT_FALSE(requestSheet());
     EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! Usuarios"),
                                              QStringLiteral("Registro já alocado ")}));
-    EXPECT_FALSE(main->MNImpressodeSrie->isChecked());
+    EXPECT_FALSE(main->sheetAction->isChecked());
 }
 
 TEST_F(SheetRequestTest, OperatorsTableLostWhileTheSheetIsOpenKeepsThePanel) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
     onModal<TFRMIMPSERIE40COLUNAS>([this](TFRMIMPSERIE40COLUNAS& sheet) {
-        main->ADOConnectionPalendra.close();
+        main->trainingDb.close();
         sheet.close();
     });
-    onModal<TPDLGACESSOLOCAL>([](TPDLGACESSOLOCAL& local) {
-        type(local.EDTCODIGOUSUARIO, QStringLiteral("AD"));
-        type(local.EDTSENHA, QStringLiteral("ADM123"));
+    onModal<SheetAccessDialog>([](SheetAccessDialog& local) {
+        type(local.codeEdit, QStringLiteral("AD"));
+        type(local.passwordEdit, QStringLiteral("ADM123"));
     });
-    main->MNImpressodeSrie->trigger();
+    main->sheetAction->trigger();
     EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("Abertura de tabela ! SAUSUÁRIOS.DB"),
                                              QStringLiteral("Registro já alocado ")}));
     EXPECT_EQ(main->panelText(1), operatorPanel(QStringLiteral("Administrador")));
-    EXPECT_TRUE(main->MNImpressodeSrie->isEnabled());
+    EXPECT_TRUE(main->sheetAction->isEnabled());
 }
 
 } // namespace

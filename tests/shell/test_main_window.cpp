@@ -1,7 +1,7 @@
 // The main window: its look, the clock and marquee, the exit sequence, keys, start-up faults, and
 // the about and splash windows.
-#include "SEAPRESENTACAO.h"
-#include "SESOBRE.h"
+#include "SplashWindow.h"
+#include "AboutWindow.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
@@ -33,7 +33,7 @@ using MainWindowTest = ShellTest;
 TEST_F(MainWindowTest, StatusPanelsAndShortcutPanelAreWhereTheOperatorLooks) {
     showMainWindow();
     const QList<QLabel*> panels =
-        main->StatusBar1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        main->statusPanels->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(panels.size(), 4);
     const int widths[] = {250, 250, 80, 50};
     const Qt::Alignment alignments[] = {Qt::AlignRight, Qt::AlignLeft, Qt::AlignHCenter,
@@ -43,11 +43,11 @@ TEST_F(MainWindowTest, StatusPanelsAndShortcutPanelAreWhereTheOperatorLooks) {
         EXPECT_EQ(panels[i]->alignment() & Qt::AlignHorizontal_Mask, alignments[i]) << i;
     }
     EXPECT_EQ(main->panelText(1), QStringLiteral("Usuário: "));
-    EXPECT_FALSE(main->Label1->isVisible());
+    EXPECT_FALSE(main->marquee->isVisible());
     // The top-right corner of the screen, whatever its size.
     const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
-    EXPECT_EQ(main->PNLATALHO->geometry(), QRect(screenWidth - 42, 10, 35, 34));
-    EXPECT_TRUE(main->PNLATALHO->isVisible());
+    EXPECT_EQ(main->shortcutPanel->geometry(), QRect(screenWidth - 42, 10, 35, 34));
+    EXPECT_TRUE(main->shortcutPanel->isVisible());
 }
 
 TEST_F(MainWindowTest, ShowStartsTheShellStateAfresh) {
@@ -56,19 +56,19 @@ TEST_F(MainWindowTest, ShowStartsTheShellStateAfresh) {
     session.changingOperator = true;
     session.openSheets = 3;
     session.settingsReadable = false;
-    EXPECT_EQ(main->Timer1->interval(), 1000);
+    EXPECT_EQ(main->clockTimer->interval(), 1000);
     showMainWindow();
     EXPECT_FALSE(session.changingOperator);
     EXPECT_EQ(session.openSheets, 0);
     EXPECT_TRUE(session.settingsReadable);
-    EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
-    EXPECT_TRUE(main->ADOConnectionQuorvel.isOpen());
+    EXPECT_TRUE(main->trainingDb.isOpen());
+    EXPECT_TRUE(main->memberDb.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
     showMainWindow();
-    const QString line = TFRMSEPRINCIPAL::supportLine();
+    const QString line = MainWindow::supportLine();
     ASSERT_EQ(line.size(), 55);
     EXPECT_TRUE(line.startsWith(QStringLiteral("SAC : ")));
     EXPECT_EQ(line.mid(18, 2), QStringLiteral("  "));
@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
     TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return fixed; }; });
     QSet<QString> seen;
     for (int tick = 1; tick <= 55; ++tick) {
-        main->Timer1Timer();
+        main->tick();
         const QString expected = line.mid((9 * tick) % 55) + line.left((9 * tick) % 55);
         ASSERT_EQ(main->panelText(0), expected) << tick;
         seen.insert(main->panelText(0));
@@ -96,19 +96,19 @@ TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
 TEST_F(MainWindowTest, LostConnectionIsReopenedAndClosesMdiChildren) {
     showMainWindow();
     main->mdiArea->addSubWindow(new QWidget)->show();
-    main->ADOConnectionPalendra.close();
-    main->Timer1Timer();
+    main->trainingDb.close();
+    main->tick();
     EXPECT_EQ(messages.texts(), QStringList({databaseMessage}));
     EXPECT_TRUE(main->mdiArea->subWindowList().isEmpty());
-    EXPECT_TRUE(main->ADOConnectionPalendra.isOpen());
-    EXPECT_TRUE(main->Timer1->isActive());
+    EXPECT_TRUE(main->trainingDb.isOpen());
+    EXPECT_TRUE(main->clockTimer->isActive());
 }
 
 TEST_F(MainWindowTest, ExitClosesAtOnceWithoutOpenSheets) {
     showMainWindow();
-    main->Sair1->trigger();
+    main->exitAction->trigger();
     EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 2);
+    EXPECT_EQ(main->m_exitWarnings, 2);
     EXPECT_TRUE(shell::applicationTerminated());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -117,14 +117,14 @@ TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
     showMainWindow();
     main->session().openSheets = 1;
     messages.answerWith(platform::IdNo); // the answer is not consulted
-    main->Sair1->trigger();
+    main->exitAction->trigger();
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 1);
+    EXPECT_EQ(main->m_exitWarnings, 1);
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Feche a(s) janelas abertas no SISTEMA ! ")}));
-    main->Sair1->trigger();
+    main->exitAction->trigger();
     EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(main->Lint_Fecha_Janelas_Invisiveis, 2);
+    EXPECT_EQ(main->m_exitWarnings, 2);
     ASSERT_EQ(messages.messages().size(), 2u);
     EXPECT_EQ(messages.messages()[1].text,
               QStringLiteral("Tem certeza que os formulários forão fechados ? "));
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
     messages.clear();
     main->show();
     main->session().openSheets = 1;
-    main->Sair1->trigger();
+    main->exitAction->trigger();
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, CloseRequestFromTheWindowManagerIsRefused) {
     EXPECT_FALSE(request.isAccepted());
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(shell::applicationTerminated());
-    main->Sair1->trigger(); // its own exit sequence still closes it
+    main->exitAction->trigger(); // its own exit sequence still closes it
     EXPECT_FALSE(main->isVisible());
 }
 
@@ -199,36 +199,36 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentSettingsEachTime) {
     QStringList shown;
     bool menuWhileOpen = true;
     bool checkedWhileOpen = false;
-    auto readAndClose = [&](TFRMSOBRE& about) {
+    auto readAndClose = [&](AboutWindow& about) {
         EXPECT_EQ(about.windowTitle(), QStringLiteral("Sobre"));
         EXPECT_EQ(about.size(), QSize(414, 211));
-        EXPECT_EQ(about.Label1->text(), QStringLiteral("Versão: 9.04"));
-        EXPECT_EQ(about.Label3->text(), QStringLiteral("CNPJ"));
-        shown << about.DBText1->text() << about.DBText2->text() << about.DBText3->text()
-              << about.DBText4->text();
-        menuWhileOpen = main->MNSOBRE->isEnabled();
-        checkedWhileOpen = main->MNSOBRE->isChecked();
+        EXPECT_EQ(about.versionCaption->text(), QStringLiteral("Versão: 9.04"));
+        EXPECT_EQ(about.taxIdCaption->text(), QStringLiteral("CNPJ"));
+        shown << about.gymName->text() << about.address->text() << about.complement->text()
+              << about.taxId->text();
+        menuWhileOpen = main->aboutAction->isEnabled();
+        checkedWhileOpen = main->aboutAction->isChecked();
         // A click on the picture closes the window.
-        QTest::mouseClick(about.Image1, Qt::LeftButton, {}, QPoint(200, 100));
+        QTest::mouseClick(about.picture, Qt::LeftButton, {}, QPoint(200, 100));
     };
-    onModal<TFRMSOBRE>(readAndClose);
-    main->MNSOBRE->trigger();
+    onModal<AboutWindow>(readAndClose);
+    main->aboutAction->trigger();
     EXPECT_EQ(shown, QStringList({QStringLiteral("Academia Corpo & Movimento"),
                                   QStringLiteral("Rua das Acácias, 1250 - Jardim São Paulo"),
                                   QStringLiteral("Centro - Belo Horizonte - MG"),
                                   QStringLiteral("12.345.678/0001-90")}));
     EXPECT_FALSE(menuWhileOpen);
     EXPECT_TRUE(checkedWhileOpen);
-    EXPECT_TRUE(main->MNSOBRE->isEnabled());
-    EXPECT_FALSE(main->MNSOBRE->isChecked());
+    EXPECT_TRUE(main->aboutAction->isEnabled());
+    EXPECT_FALSE(main->aboutAction->isChecked());
 
     changeDatabase(palendraFile(),
                    {QStringLiteral("UPDATE Secvar SET ACADEMIA = 'Academia Nova Forma'")});
     shown.clear();
-    onModal<TFRMSOBRE>(readAndClose);
-    main->MNSOBRE->trigger();
+    onModal<AboutWindow>(readAndClose);
+    main->aboutAction->trigger();
     EXPECT_EQ(shown.value(0), QStringLiteral("Academia Nova Forma"));
-    EXPECT_EQ(main->findChildren<TFRMSOBRE*>().size(), 2); // kept until the main window goes
+    EXPECT_EQ(main->findChildren<AboutWindow*>().size(), 2); // kept until the main window goes
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -237,30 +237,30 @@ TEST_F(MainWindowTest, AboutWithoutItsSettingsColumnsStaysOpenAndEmpty) {
     showMainWindow();
     QString academyShown = QStringLiteral("not read");
     bool visibleAfterMessage = false;
-    onModal<TFRMSOBRE>([&](TFRMSOBRE& about) {
-        academyShown = about.DBText1->text();
+    onModal<AboutWindow>([&](AboutWindow& about) {
+        academyShown = about.gymName->text();
         visibleAfterMessage = about.isVisible();
         about.close();
     });
-    main->MNSOBRE->trigger();
+    main->aboutAction->trigger();
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Abertura de tabela ! SACONTROLE.DB")}));
     EXPECT_TRUE(visibleAfterMessage);
     EXPECT_EQ(academyShown, QString());
-    EXPECT_TRUE(main->MNSOBRE->isEnabled());
+    EXPECT_TRUE(main->aboutAction->isEnabled());
 }
 
 TEST_F(MainWindowTest, AboutIsNotClosedByEscape) {
     showMainWindow();
     bool openAfterEscape = false;
-    onModal<TFRMSOBRE>([&](TFRMSOBRE& about) {
+    onModal<AboutWindow>([&](AboutWindow& about) {
         QTest::keyClick(&about, Qt::Key_Escape);
         openAfterEscape = about.isVisible();
         about.close(); // its close box
     });
-    main->MNSOBRE->trigger();
+    main->aboutAction->trigger();
     EXPECT_TRUE(openAfterEscape);
-    EXPECT_TRUE(main->MNSOBRE->isEnabled());
+    EXPECT_TRUE(main->aboutAction->isEnabled());
 }
 
 // Where a label draws its text, in its window.
@@ -281,11 +281,11 @@ TEST_F(MainWindowTest, AboutTextsDoNotOverlapWithTheLongestSettings) {
                         "COMPLEMENTO1 = 'SALA 1250 - BAIRRO SAVASSI - BELO HORIZO', "
                         "CNPJCPF = '12.345.678/0001-90'")});
     showMainWindow();
-    onModal<TFRMSOBRE>([](TFRMSOBRE& about) {
-        EXPECT_EQ(about.DBText1->text().size(), 35);
+    onModal<AboutWindow>([](AboutWindow& about) {
+        EXPECT_EQ(about.gymName->text().size(), 35);
         QList<QLabel*> texts;
         for (QLabel* label : about.findChildren<QLabel*>()) {
-            if (label != about.Image1 && !label->text().isEmpty()) {
+            if (label != about.picture && !label->text().isEmpty()) {
                 texts << label;
             }
         }
@@ -301,17 +301,17 @@ TEST_F(MainWindowTest, AboutTextsDoNotOverlapWithTheLongestSettings) {
         }
         about.close();
     });
-    main->MNSOBRE->trigger();
+    main->aboutAction->trigger();
 }
 
 TEST(SplashTest, ClosesItselfWhenItsTimerFires) {
-    TFRMVERSAO splash;
-    EXPECT_EQ(splash.Timer1->interval(), 4000);
-    EXPECT_FALSE(splash.Timer1->isActive()); // disabled until shown
+    SplashWindow splash;
+    EXPECT_EQ(splash.splashTimer->interval(), 4000);
+    EXPECT_FALSE(splash.splashTimer->isActive()); // disabled until shown
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(splash.size(), QSize(412, 210));
-    EXPECT_EQ(splash.Image1->pixmap().size(), QSize(413, 210));
-    splash.Timer1->setInterval(100); // the tests do not wait four seconds
+    EXPECT_EQ(splash.picture->pixmap().size(), QSize(413, 210));
+    splash.splashTimer->setInterval(100); // the tests do not wait four seconds
     bool visibleAfterEscape = false;
     QTimer::singleShot(20, &splash, [&] {
         QTest::keyClick(&splash, Qt::Key_Escape);

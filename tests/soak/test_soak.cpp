@@ -155,7 +155,7 @@ protected:
     // The kiosk as the terminal has it: over the main window, whose clock and heartbeat tick.
     void open() {
         openKiosk();
-        main->Timer1->start();
+        main->clockTimer->start();
         ASSERT_TRUE(waitUntil([&] { return kiosk->Comm1->isOpen(); })) << state();
     }
 
@@ -290,7 +290,7 @@ protected:
             back = true;
         });
         ASSERT_TRUE(waitUntil(
-            [&] { return back && main->Timer1->isActive() && !messages.texts().isEmpty(); }, 60000))
+            [&] { return back && main->clockTimer->isActive() && !messages.texts().isEmpty(); }, 60000))
             << "the heartbeat did not reconnect; " << state();
         const int told = static_cast<int>(messages.messages().size());
         tally.databaseMessages += told;

@@ -9,7 +9,7 @@
 #include "KeypadDevices.h"
 #include "KeypadSession.h"
 #include "KioskFixture.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 #include "SESERIEVIDEO.h"
 #include "SEVIDEO.h"
 #include "TerminalApplication.h"

@@ -1,7 +1,7 @@
 // The kiosk in member mode: finding a member, the photo, choosing a workout and fetching it.
 #include "JpegPhoto.h"
 #include "KioskFixture.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -160,7 +160,7 @@ TEST_P(MemberMode, OpensOnTheMemberPanelAndClosesItsTables) {
     QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
     EXPECT_FALSE(k.tables.TBLALUNOS.isOpen());
-    EXPECT_FALSE(k.tables.TBLCONTROLE.isOpen());
+    EXPECT_FALSE(k.tables.settings.isOpen());
 }
 
 TEST_P(MemberMode, EnrolmentIsPaddedToTenDigitsAndMatchedExactly) {

@@ -33,7 +33,7 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
 
     server.stop();
     server.start();
-    main->Timer1Timer(); // the heartbeat finds the connection dead and reconnects
+    main->tick(); // the heartbeat finds the connection dead and reconnects
     messages.clear();
     QFile::remove(QDir(folder()).filePath(QStringLiteral("TKT")));
     EXPECT_EQ(serve(k), ticket);
@@ -88,7 +88,7 @@ TEST_F(KioskServerLoad, AMemberServedAndAMinuteAtRestCostAFewStatementsAndNoNewL
     // The heartbeat ticks once a second: five ticks stand for five seconds of a minute at rest.
     const Cost rest = costOf([&] {
         for (int tick = 0; tick < 5; ++tick) {
-            main->Timer1Timer();
+            main->tick();
         }
     });
     EXPECT_LE(rest.statements.size(), 5) << rest.statements.join('\n').toStdString();

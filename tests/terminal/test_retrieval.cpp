@@ -90,8 +90,8 @@ TEST_F(Retrieval, AMissingWorkoutIsReportedByBoxOrByTheKeypadsLabel) {
 
 TEST_F(Retrieval, ServesTheNextMemberAfterTheDatabaseConnectionWasReplaced) {
     TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
-    main->ADOConnectionPalendra.close(); // what the heartbeat does when it reconnects
-    main->ADOConnectionPalendra.open();
+    main->trainingDb.close(); // what the heartbeat does when it reconnects
+    main->trainingDb.open();
     fetch(QStringLiteral("1"));
     EXPECT_EQ(k.workout().strength.size(), 2u);
     EXPECT_TRUE(messages.texts().isEmpty());

@@ -3,7 +3,7 @@
 #include "DBGrid.h"
 #include "DataLink.h"
 #include "KioskFixture.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 #include "SESERIEVIDEO.h"
 
 #include <QCheckBox>
@@ -229,15 +229,15 @@ TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
     sheet.TREINO = QStringLiteral("x");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("30");
     {
-        TFRMSERIEVIDEO series(k, workout, main->ADOConnectionPalendra);
-        EXPECT_THROW(series.FormShow(), ConversionError);
+        TFRMSERIEVIDEO series(k, workout, main->trainingDb);
+        EXPECT_THROW(series.firstShown(), ConversionError);
         EXPECT_TRUE(series.LBLTREINO->text().isEmpty());
     }
     sheet.TREINO = QStringLiteral("2");
     sheet.LETRA_TREINO = QStringLiteral("B");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("3a");
-    TFRMSERIEVIDEO series(k, workout, main->ADOConnectionPalendra);
-    EXPECT_THROW(series.FormShow(), ConversionError);
+    TFRMSERIEVIDEO series(k, workout, main->trainingDb);
+    EXPECT_THROW(series.firstShown(), ConversionError);
     EXPECT_EQ(series.LBLTREINO->text(), QStringLiteral("B"));
     EXPECT_TRUE(series.LBLREAVALIACAO->text().isEmpty());
 }

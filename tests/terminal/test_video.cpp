@@ -2,7 +2,7 @@
 // the series window, and the machine-code look-up of equipment mode.
 #include "DBGrid.h"
 #include "KioskFixture.h"
-#include "SEFUNCOES.h"
+#include "TextHelpers.h"
 #include "SESERIEVIDEO.h"
 #include "SEVIDEO.h"
 #include "TestBackends.h"

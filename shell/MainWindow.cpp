@@ -1,12 +1,12 @@
-#include "SEPRINCIPAL.h"
+#include "MainWindow.h"
 
 #include "Clock.h"
 #include "DataLink.h"
 #include "Pictures.h"
-#include "SEACESSO.h"
-#include "SEACESSOLOCAL.h"
-#include "SEFUNCOES.h"
-#include "SESOBRE.h"
+#include "LoginDialog.h"
+#include "SheetAccessDialog.h"
+#include "Messages.h"
+#include "AboutWindow.h"
 #include "TerminalApplication.h"
 #include "WindowLook.h"
 
@@ -48,15 +48,15 @@ int screenWidth() {
 
 } // namespace
 
-TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener openSheet,
+MainWindow::MainWindow(const QString& dataLinkFolder, SheetOpener openSheet,
                                  QWidget* parent)
     : QMainWindow(parent)
     , m_dataLinkFolder(dataLinkFolder)
     , m_openSheet(std::move(openSheet)) {
     setWindowTitle(QStringLiteral("Terminal de Exercício"));
     setFont(arialFont(8));
-    const QColor background = colorFromBgr(15724527);
-    paintBackground(*this, background);
+    const QColor backgroundColour = colorFromBgr(15724527);
+    paintBackground(*this, backgroundColour);
     // Maximised; the screen's size as well, for a kiosk display without a window manager.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         setGeometry(screen->availableGeometry());
@@ -64,122 +64,122 @@ TFRMSEPRINCIPAL::TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener open
     setWindowState(Qt::WindowMaximized);
 
     mdiArea = new QMdiArea(this);
-    mdiArea->setBackground(background);
+    mdiArea->setBackground(backgroundColour);
     setCentralWidget(mdiArea);
-    IMGFUNDO1024 = new QLabel(mdiArea->viewport());
-    IMGFUNDO1024->setObjectName(QStringLiteral("IMGFUNDO1024"));
-    IMGFUNDO1024->setPixmap(picture(QStringLiteral("fundo.jpg")));
-    IMGFUNDO1024->adjustSize();
-    IMGFUNDO1024->move(0, 0);
-    IMGFUNDO1024->lower();
+    background = new QLabel(mdiArea->viewport());
+    background->setObjectName(QStringLiteral("background"));
+    background->setPixmap(picture(QStringLiteral("fundo.jpg")));
+    background->adjustSize();
+    background->move(0, 0);
+    background->lower();
 
-    Label1 = new QLabel(supportLine(), this);
-    Label1->hide();
+    marquee = new QLabel(supportLine(), this);
+    marquee->hide();
 
     createMenu();
     createStatusBar();
     createShortcutPanel();
 
-    ADOConnectionPalendra.setConnectionString(
+    trainingDb.setConnectionString(
         platform::dataLinkConnectionString(dataLinkFolder, palendraFile));
-    ADOConnectionQuorvel.setConnectionString(
+    memberDb.setConnectionString(
         platform::dataLinkConnectionString(dataLinkFolder, quorvelFile));
-    TBLCONTROLE.setConnection(&ADOConnectionPalendra);
-    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
-    TBLCONTROLE.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("CAPTURA_WEB"),
+    settings.setConnection(&trainingDb);
+    settings.setTableName(QStringLiteral("Secvar"));
+    settings.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("CAPTURA_WEB"),
                                     QStringLiteral("PATH_EXERCICIO")});
-    TBLUSUARIOS.setConnection(&ADOConnectionPalendra);
-    TBLUSUARIOS.setTableName(QStringLiteral("Usuarios"));
-    TBLUSUARIOS.setDeclaredColumns({QStringLiteral("CODIGO"), QStringLiteral("NOME"),
+    operators.setConnection(&trainingDb);
+    operators.setTableName(QStringLiteral("Usuarios"));
+    operators.setDeclaredColumns({QStringLiteral("CODIGO"), QStringLiteral("NOME"),
                                     QStringLiteral("SENHA"), QStringLiteral("IMP_SERIE_40")});
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TFRMSEPRINCIPAL::Timer1Timer);
-    Timer1->start();
+    clockTimer = new QTimer(this);
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, &MainWindow::tick);
+    clockTimer->start();
 
     m_session.settingsReadable = true;
     // Start-up cannot go on without the Palendra database; showing the window reports it with the
     // database message and ends the program, so here it is only logged.
     try {
-        ADOConnectionPalendra.open();
+        trainingDb.open();
     } catch (const DatabaseError& error) {
         appendErrorLog(TerminalApplication::errorLogPath(), QString::fromLocal8Bit(error.what()));
     }
     qApp->installEventFilter(this);
 }
 
-TFRMSEPRINCIPAL::~TFRMSEPRINCIPAL() {
+MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
 }
 
-QString TFRMSEPRINCIPAL::supportLine() {
+QString MainWindow::supportLine() {
     return QStringLiteral("SAC : 31 3555-0190  e-mail : sac@terminalse.com.br     ");
 }
 
-void TFRMSEPRINCIPAL::createMenu() {
-    MNPRINCIPAL = menuBar();
-    QMenu* exercises = MNPRINCIPAL->addMenu(QStringLiteral("&Exercícios"));
-    MNImpressodeSrie = exercises->addAction(QStringLiteral("&Ficha de Exercícios"));
-    MNImpressodeSrie->setCheckable(true);
-    connect(MNImpressodeSrie, &QAction::triggered, this, &TFRMSEPRINCIPAL::MNImpressodeSrieClick);
-    MNSOBRE = MNPRINCIPAL->addAction(QStringLiteral("S&obre"));
-    MNSOBRE->setCheckable(true);
-    connect(MNSOBRE, &QAction::triggered, this, &TFRMSEPRINCIPAL::MNSOBREClick);
-    Sair1 = MNPRINCIPAL->addAction(QStringLiteral("&Sair"));
-    connect(Sair1, &QAction::triggered, this, &TFRMSEPRINCIPAL::Sair1Click);
+void MainWindow::createMenu() {
+    menu = menuBar();
+    QMenu* exercises = menu->addMenu(QStringLiteral("&Exercícios"));
+    sheetAction = exercises->addAction(QStringLiteral("&Ficha de Exercícios"));
+    sheetAction->setCheckable(true);
+    connect(sheetAction, &QAction::triggered, this, &MainWindow::requestSheet);
+    aboutAction = menu->addAction(QStringLiteral("S&obre"));
+    aboutAction->setCheckable(true);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    exitAction = menu->addAction(QStringLiteral("&Sair"));
+    connect(exitAction, &QAction::triggered, this, &MainWindow::requestExit);
 }
 
-void TFRMSEPRINCIPAL::createStatusBar() {
-    StatusBar1 = statusBar();
-    StatusBar1->setSizeGripEnabled(false);
+void MainWindow::createStatusBar() {
+    statusPanels = statusBar();
+    statusPanels->setSizeGripEnabled(false);
     for (const PanelLook& look : panelLooks) {
-        auto* panel = new QLabel(StatusBar1);
+        auto* panel = new QLabel(statusPanels);
         panel->setFixedWidth(look.width);
         panel->setAlignment(look.alignment);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(panel);
+        statusPanels->addWidget(panel);
         m_panels.push_back(panel);
     }
     setPanelText(1, operatorPrefix);
 }
 
-void TFRMSEPRINCIPAL::createShortcutPanel() {
-    PNLATALHO = new QWidget(mdiArea);
-    paintBackground(*PNLATALHO, colorFromBgr(8454143));
-    PNLATALHO->setGeometry(screenWidth() - 42, 10, 35, 34);
-    SBAGENDA = new QToolButton(PNLATALHO);
-    SBAGENDA->setGeometry(5, 6, 25, 25);
-    SBAGENDA->setAutoRaise(true);
-    SBAGENDA->setIcon(twoStateGlyph(QStringLiteral("muda_usuario.png")));
-    SBAGENDA->setIconSize(QSize(21, 21));
-    SBAGENDA->setToolTip(QStringLiteral("Muda Usuário"));
-    connect(SBAGENDA, &QToolButton::clicked, this, &TFRMSEPRINCIPAL::SBAGENDAClick);
+void MainWindow::createShortcutPanel() {
+    shortcutPanel = new QWidget(mdiArea);
+    paintBackground(*shortcutPanel, colorFromBgr(8454143));
+    shortcutPanel->setGeometry(screenWidth() - 42, 10, 35, 34);
+    changeOperatorButton = new QToolButton(shortcutPanel);
+    changeOperatorButton->setGeometry(5, 6, 25, 25);
+    changeOperatorButton->setAutoRaise(true);
+    changeOperatorButton->setIcon(twoStateGlyph(QStringLiteral("muda_usuario.png")));
+    changeOperatorButton->setIconSize(QSize(21, 21));
+    changeOperatorButton->setToolTip(QStringLiteral("Muda Usuário"));
+    connect(changeOperatorButton, &QToolButton::clicked, this, &MainWindow::changeOperator);
 }
 
-QString TFRMSEPRINCIPAL::panelText(int index) const {
+QString MainWindow::panelText(int index) const {
     return m_panels.at(static_cast<size_t>(index))->text();
 }
 
-void TFRMSEPRINCIPAL::setPanelText(int index, const QString& text) {
+void MainWindow::setPanelText(int index, const QString& text) {
     m_panels.at(static_cast<size_t>(index))->setText(text);
 }
 
-void TFRMSEPRINCIPAL::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
-void TFRMSEPRINCIPAL::FormShow() {
+void MainWindow::firstShown() {
     m_session.settingsReadable = true;
     m_session.changingOperator = false;
     m_session.openSheets = 0;
-    PNLATALHO->setGeometry(screenWidth() - 42, 10, 35, 34);
-    PNLATALHO->raise();
-    ABRE_CONTROLE();
+    shortcutPanel->setGeometry(screenWidth() - 42, 10, 35, 34);
+    shortcutPanel->raise();
+    checkSettings();
     if (!openConnections()) {
         showDatabaseMessage();
         shell::terminateApplication();
@@ -188,13 +188,13 @@ void TFRMSEPRINCIPAL::FormShow() {
     QCoreApplication::processEvents();
 }
 
-bool TFRMSEPRINCIPAL::openConnections() {
+bool MainWindow::openConnections() {
     try {
-        if (!ADOConnectionPalendra.isOpen()) {
-            ADOConnectionPalendra.open();
+        if (!trainingDb.isOpen()) {
+            trainingDb.open();
         }
-        if (!ADOConnectionQuorvel.isOpen()) {
-            ADOConnectionQuorvel.open();
+        if (!memberDb.isOpen()) {
+            memberDb.open();
         }
         return true;
     } catch (const DatabaseError&) {
@@ -202,74 +202,74 @@ bool TFRMSEPRINCIPAL::openConnections() {
     }
 }
 
-void TFRMSEPRINCIPAL::showDatabaseMessage() {
-    MENSAGEM(QStringLiteral("!"), msg::AssistenciaTecnica, databaseProblem);
+void MainWindow::showDatabaseMessage() {
+    showMessage(MessageKind::Information, msg::AssistenciaTecnica, databaseProblem);
 }
 
-bool TFRMSEPRINCIPAL::ABRE_CONTROLE() {
-    if (TBLCONTROLE.isOpen()) {
+bool MainWindow::checkSettings() {
+    if (settings.isOpen()) {
         return true;
     }
     try {
-        TBLCONTROLE.open();
-        if (!TBLCONTROLE.eof()) {
-            TBLCONTROLE.fieldText(QStringLiteral("ACADEMIA"));
+        settings.open();
+        if (!settings.eof()) {
+            settings.fieldText(QStringLiteral("ACADEMIA"));
         }
-        TBLCONTROLE.close();
+        settings.close();
         return true;
     } catch (const DatabaseError&) {
-        TBLCONTROLE.close();
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("Controle"));
+        settings.close();
+        showMessage(MessageKind::Information, msg::AberturaDeTabela, QStringLiteral("Controle"));
         m_session.settingsReadable = false;
         return false;
     }
 }
 
-bool TFRMSEPRINCIPAL::ABRE_USUARIOS() {
-    return openTableOrSay(TBLUSUARIOS, QStringLiteral("Usuarios"));
+bool MainWindow::openOperators() {
+    return openTableOrSay(operators, QStringLiteral("Usuarios"));
 }
 
-void TFRMSEPRINCIPAL::Timer1Timer() {
-    QString marquee = Label1->text();
-    marquee = marquee.mid(9) + marquee.left(9);
-    Label1->setText(marquee);
+void MainWindow::tick() {
+    QString text = marquee->text();
+    text = text.mid(9) + text.left(9);
+    marquee->setText(text);
     const QDateTime now = platform::now();
     setPanelText(2, systemDateText(now.date()));
     setPanelText(3, systemTimeText(now.time()));
-    setPanelText(0, marquee);
+    setPanelText(0, text);
 
     // Until start-up has reached the databases, and when the settings could not be read (the
     // login then ends the program), a failure is start-up's to report, not a lost database.
     if (m_databasesReached && m_session.settingsReadable && !heartbeat()) {
         // Stopped first, so that no second tick starts while the operator reads the message.
-        Timer1->stop();
+        clockTimer->stop();
         mdiArea->closeAllSubWindows();
         showDatabaseMessage();
-        ReSetBanco();
+        reconnectUntilReached();
         QCoreApplication::processEvents();
     }
 }
 
-bool TFRMSEPRINCIPAL::heartbeat() {
+bool MainWindow::heartbeat() {
     try {
-        TBLCONTROLE.open();
-        TBLCONTROLE.close();
+        settings.open();
+        settings.close();
         return true;
     } catch (const DatabaseError&) {
-        TBLCONTROLE.close();
+        settings.close();
         return false;
     }
 }
 
-void TFRMSEPRINCIPAL::ReSetBanco() {
+void MainWindow::reconnectUntilReached() {
     // No limit and no pause: the operator's confirmation of each message paces the tries.
     for (;;) {
-        ADOConnectionPalendra.close();
-        ADOConnectionPalendra.setConnectionString(
+        trainingDb.close();
+        trainingDb.setConnectionString(
             platform::dataLinkConnectionString(m_dataLinkFolder, palendraFile));
         try {
-            ADOConnectionPalendra.open();
-            Timer1->start();
+            trainingDb.open();
+            clockTimer->start();
             return;
         } catch (const DatabaseError&) {
             showDatabaseMessage();
@@ -277,86 +277,86 @@ void TFRMSEPRINCIPAL::ReSetBanco() {
     }
 }
 
-void TFRMSEPRINCIPAL::MNImpressodeSrieClick() {
+void MainWindow::requestSheet() {
     // The item toggled itself when clicked; it is checked only while the sheet is open.
-    MNImpressodeSrie->setChecked(false);
-    if (!ABRE_USUARIOS()) {
-        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+    sheetAction->setChecked(false);
+    if (!openOperators()) {
+        showMessage(MessageKind::Information, msg::RegistroJaAlocado, QString());
         return;
     }
     if (!sheetAllowed()) {
         return;
     }
-    TBLUSUARIOS.close();
+    operators.close();
     ++m_session.openSheets;
     openSheet();
 }
 
-bool TFRMSEPRINCIPAL::sheetAllowed() {
-    const bool found = TBLUSUARIOS.locate(QStringLiteral("CODIGO"), m_session.operatorCode);
-    if (found && TBLUSUARIOS.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Não")) {
-        TPDLGACESSOLOCAL authorisation(TBLUSUARIOS, this);
+bool MainWindow::sheetAllowed() {
+    const bool found = operators.locate(QStringLiteral("CODIGO"), m_session.operatorCode);
+    if (found && operators.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Não")) {
+        SheetAccessDialog authorisation(operators, this);
         // Given up after three failures, or closed: no sheet and no message.
         if (!authorisation.run()) {
-            TBLUSUARIOS.close();
+            operators.close();
             return false;
         }
         // The table stands on the authoriser's row; his name shows until the sheet closes.
-        showOperator(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
+        showOperator(operators.fieldText(QStringLiteral("NOME")));
     }
     // An operator whose code is no longer in the table has no right at all (it would otherwise
     // be judged by the row the table stands on).
     const bool allowed =
-        found && TBLUSUARIOS.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Sim");
+        found && operators.fieldText(QStringLiteral("IMP_SERIE_40")) == QStringLiteral("Sim");
     if (!allowed) {
-        MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
-        TBLUSUARIOS.close();
+        showMessage(MessageKind::Information, msg::UsuarioSemAcesso, QString());
+        operators.close();
     }
     return allowed;
 }
 
-void TFRMSEPRINCIPAL::openSheet() {
-    MNImpressodeSrie->setEnabled(false);
-    MNImpressodeSrie->setChecked(true);
+void MainWindow::openSheet() {
+    sheetAction->setEnabled(false);
+    sheetAction->setChecked(true);
     m_openSheet(*this);
     sheetClosed();
     unsetCursor();
 }
 
-void TFRMSEPRINCIPAL::sheetClosed() {
-    MNImpressodeSrie->setEnabled(true);
-    MNImpressodeSrie->setChecked(false);
-    if (!VOLTA_USUARIO()) {
-        MENSAGEM(QStringLiteral("!"), msg::RegistroJaAlocado, QString());
+void MainWindow::sheetClosed() {
+    sheetAction->setEnabled(true);
+    sheetAction->setChecked(false);
+    if (!backToOperator()) {
+        showMessage(MessageKind::Information, msg::RegistroJaAlocado, QString());
     }
 }
 
-bool TFRMSEPRINCIPAL::VOLTA_USUARIO() {
+bool MainWindow::backToOperator() {
     --m_session.openSheets;
-    if (m_session.openSheets != 0 || TBLUSUARIOS.isOpen()) {
+    if (m_session.openSheets != 0 || operators.isOpen()) {
         return true;
     }
     // Puts the logged-in operator's name back after a local access dialog showed another one.
     try {
-        TBLUSUARIOS.open();
-        if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), m_session.operatorCode)) {
-            showOperator(TBLUSUARIOS.fieldText(QStringLiteral("NOME")));
+        operators.open();
+        if (operators.locate(QStringLiteral("CODIGO"), m_session.operatorCode)) {
+            showOperator(operators.fieldText(QStringLiteral("NOME")));
         }
-        TBLUSUARIOS.close();
+        operators.close();
         return true;
     } catch (const DatabaseError&) {
-        TBLUSUARIOS.close();
-        MENSAGEM(QStringLiteral("!"), msg::AberturaDeTabela, QStringLiteral("SAUSUÁRIOS.DB"));
+        operators.close();
+        showMessage(MessageKind::Information, msg::AberturaDeTabela, QStringLiteral("SAUSUÁRIOS.DB"));
         return false;
     }
 }
 
-void TFRMSEPRINCIPAL::showOperator(const QString& name) {
+void MainWindow::showOperator(const QString& name) {
     setPanelText(1, operatorPrefix + name);
 }
 
-bool TFRMSEPRINCIPAL::logIn() {
-    TPDLGACESSO login(ADOConnectionPalendra, m_session, this);
+bool MainWindow::logIn() {
+    LoginDialog login(trainingDb, m_session, this);
     const std::optional<OperatorLogin> operatorIn = login.run();
     if (!operatorIn) {
         close();
@@ -367,46 +367,46 @@ bool TFRMSEPRINCIPAL::logIn() {
     return true;
 }
 
-void TFRMSEPRINCIPAL::SBAGENDAClick() {
+void MainWindow::changeOperator() {
     m_session.changingOperator = true;
     logIn();
 }
 
-void TFRMSEPRINCIPAL::MNSOBREClick() {
+void MainWindow::showAbout() {
     // Each request makes a new window; they live as long as the main window.
-    auto* about = new TFRMSOBRE(ADOConnectionPalendra, this);
-    MNSOBRE->setEnabled(false);
-    MNSOBRE->setChecked(true);
+    auto* about = new AboutWindow(trainingDb, this);
+    aboutAction->setEnabled(false);
+    aboutAction->setChecked(true);
     about->exec();
-    MNSOBRE->setEnabled(true);
-    MNSOBRE->setChecked(false);
+    aboutAction->setEnabled(true);
+    aboutAction->setChecked(false);
 }
 
-void TFRMSEPRINCIPAL::Sair1Click() {
+void MainWindow::requestExit() {
     if (m_session.openSheets < 1) {
-        Lint_Fecha_Janelas_Invisiveis = 2;
+        m_exitWarnings = 2;
         close();
         return;
     }
-    switch (Lint_Fecha_Janelas_Invisiveis) {
+    switch (m_exitWarnings) {
     case 0:
-        MENSAGEM(QStringLiteral("!"), msg::FecheJanelas, QString());
-        Lint_Fecha_Janelas_Invisiveis = 1;
+        showMessage(MessageKind::Information, msg::FecheJanelas, QString());
+        m_exitWarnings = 1;
         break;
     case 1:
         // The answer is not consulted: the operator has been warned twice.
-        MENSAGEM(QStringLiteral("?"), msg::TemCertezaFechados, QString());
-        Lint_Fecha_Janelas_Invisiveis = 2;
+        showMessage(MessageKind::Question, msg::TemCertezaFechados, QString());
+        m_exitWarnings = 2;
         close();
         break;
     default:
-        Lint_Fecha_Janelas_Invisiveis = 2;
+        m_exitWarnings = 2;
         close();
         break;
     }
 }
 
-void TFRMSEPRINCIPAL::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // A close request from outside (Alt+F4 or the frame, through a window manager) is refused:
     // the window closes only through its own exit sequence.
     if (event->spontaneous()) {
@@ -417,7 +417,7 @@ void TFRMSEPRINCIPAL::closeEvent(QCloseEvent* event) {
     shell::terminateApplication();
 }
 
-bool TFRMSEPRINCIPAL::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The window sees its keys before its controls; Alt+F4 must not close it.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* widget = qobject_cast<QWidget*>(watched);

@@ -1,7 +1,7 @@
-#include "SESOBRE.h"
+#include "AboutWindow.h"
 
 #include "Pictures.h"
-#include "SEFUNCOES.h"
+#include "Messages.h"
 #include "WindowLook.h"
 
 #include <QLabel>
@@ -30,7 +30,7 @@ const QColor red = colorFromBgr(0x0000FF);
 
 } // namespace
 
-TFRMSOBRE::TFRMSOBRE(Connection& palendra, QWidget* owner)
+AboutWindow::AboutWindow(Connection& palendra, QWidget* owner)
     : ModalWindow(owner) {
     setWindowTitle(QStringLiteral("Sobre"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -40,30 +40,30 @@ TFRMSOBRE::TFRMSOBRE(Connection& palendra, QWidget* owner)
     setClosedByEscape(false); // closed by its picture, its close box or its system menu
     setFont(arialFont(8));
 
-    Image1 = new QLabel(this);
-    Image1->setPixmap(picture(QStringLiteral("sobre.jpg")));
-    Image1->setGeometry(0, 0, 415, 211);
-    Image1->installEventFilter(this);
+    picture = new QLabel(this);
+    picture->setPixmap(::picture(QStringLiteral("sobre.jpg")));
+    picture->setGeometry(0, 0, 415, 211);
+    picture->installEventFilter(this);
 
     const QFont normal = arialFont(8);
     const QFont bold = arialFont(8, true);
-    Label1 = textAt(this, QStringLiteral("Versão: 9.04"), 125, 57, 0, arialFont(10));
-    Label2 = textAt(this, QStringLiteral("Licenciado para:"), 10, 83, 0, bold);
-    DBText1 = textAt(this, QString(), 37, 104, 368, bold);
-    DBText2 = textAt(this, QString(), 10, 123, 388, normal);
+    versionCaption = textAt(this, QStringLiteral("Versão: 9.04"), 125, 57, 0, arialFont(10));
+    licenceCaption = textAt(this, QStringLiteral("Licenciado para:"), 10, 83, 0, bold);
+    gymName = textAt(this, QString(), 37, 104, 368, bold);
+    address = textAt(this, QString(), 10, 123, 388, normal);
     // The gym's data have their rows to themselves, wide enough for the columns' longest values.
-    DBText3 = textAt(this, QString(), 10, 143, 388, normal);
-    Label3 = textAt(this, QStringLiteral("CNPJ"), 10, 164, 0, bold);
-    DBText4 = textAt(this, QString(), 41, 164, 357, normal);
+    complement = textAt(this, QString(), 10, 143, 388, normal);
+    taxIdCaption = textAt(this, QStringLiteral("CNPJ"), 10, 164, 0, bold);
+    taxId = textAt(this, QString(), 41, 164, 357, normal);
     buildSupportBlock();
 
-    TBLCONTROLE.setConnection(&palendra);
-    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
-    TBLCONTROLE.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("ENDERACADEMIA"),
+    settings.setConnection(&palendra);
+    settings.setTableName(QStringLiteral("Secvar"));
+    settings.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("ENDERACADEMIA"),
                                     QStringLiteral("COMPLEMENTO1"), QStringLiteral("CNPJCPF")});
 }
 
-void TFRMSOBRE::buildSupportBlock() {
+void AboutWindow::buildSupportBlock() {
     // A column at the upper right, each line below the one before, above the gym's data: the
     // web site and e-mail, then the days and the hours, which end at the right edge.
     const QFont contact = arialFont(9);
@@ -80,7 +80,7 @@ void TFRMSOBRE::buildSupportBlock() {
     QLabel* times = textAt(this, QStringLiteral("09:00 às 12:00 e 13:00 às 18:00"), 0, below(days),
                            0, hours, red);
     times->move(width() - 8 - times->width(), times->y());
-    const QPixmap phone = picture(QStringLiteral("telefone.png"));
+    const QPixmap phone = ::picture(QStringLiteral("telefone.png"));
     const int bottom = 188;
     for (const auto& [x, number] : {std::pair{160, QStringLiteral("(31) 3555-0190")},
                                     std::pair{290, QStringLiteral("(31) 3555-0191")}}) {
@@ -91,38 +91,38 @@ void TFRMSOBRE::buildSupportBlock() {
     }
 }
 
-void TFRMSOBRE::showEvent(QShowEvent* event) {
+void AboutWindow::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
-void TFRMSOBRE::FormShow() {
-    openTableOrSay(TBLCONTROLE, QStringLiteral("SACONTROLE.DB"));
+void AboutWindow::firstShown() {
+    openTableOrSay(settings, QStringLiteral("SACONTROLE.DB"));
     showSettings();
 }
 
-void TFRMSOBRE::showSettings() {
-    const bool row = TBLCONTROLE.isOpen() && !TBLCONTROLE.eof();
+void AboutWindow::showSettings() {
+    const bool row = settings.isOpen() && !settings.eof();
     const auto text = [&](const char* column) {
-        return row ? TBLCONTROLE.fieldText(QString::fromLatin1(column)) : QString();
+        return row ? settings.fieldText(QString::fromLatin1(column)) : QString();
     };
-    DBText1->setText(text("ACADEMIA"));
-    DBText2->setText(text("ENDERACADEMIA"));
-    DBText3->setText(text("COMPLEMENTO1"));
-    DBText4->setText(text("CNPJCPF"));
+    gymName->setText(text("ACADEMIA"));
+    address->setText(text("ENDERACADEMIA"));
+    complement->setText(text("COMPLEMENTO1"));
+    taxId->setText(text("CNPJCPF"));
 }
 
-bool TFRMSOBRE::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picture && event->type() == QEvent::MouseButtonRelease) {
         close();
         return true;
     }
     return ModalWindow::eventFilter(watched, event);
 }
 
-void TFRMSOBRE::done(int result) {
-    TBLCONTROLE.close();
+void AboutWindow::done(int result) {
+    settings.close();
     ModalWindow::done(result);
 }

@@ -17,21 +17,21 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 
-class TFRMSEPRINCIPAL;
+class MainWindow;
 
 // Shows the exercise sheet modally over the main window; returns once it has closed.
-using SheetOpener = std::function<void(TFRMSEPRINCIPAL& owner)>;
+using SheetOpener = std::function<void(MainWindow& owner)>;
 
 // The main window: stays maximised behind everything, owns the two database connections, keeps
 // the clock, the marquee and the database heartbeat, and opens the other windows modally.
-class TFRMSEPRINCIPAL : public QMainWindow {
+class MainWindow : public QMainWindow {
 public:
     // dataLinkFolder holds Palendra.udl and Quorvel.udl. Creating the window opens the
     // connection to the Palendra database. The menu's sheet item opens the sheet through
     // openSheet.
-    TFRMSEPRINCIPAL(const QString& dataLinkFolder, SheetOpener openSheet,
+    MainWindow(const QString& dataLinkFolder, SheetOpener openSheet,
                     QWidget* parent = nullptr);
-    ~TFRMSEPRINCIPAL() override;
+    ~MainWindow() override;
 
     // The folder of Palendra.udl and Quorvel.udl.
     const QString& dataLinkFolder() const { return m_dataLinkFolder; }
@@ -48,30 +48,30 @@ public:
     void setPanelText(int index, const QString& text);
 
     // What the menu items, the button and the timer do.
-    void MNImpressodeSrieClick();
-    void MNSOBREClick();
-    void Sair1Click();
-    void SBAGENDAClick();
-    void Timer1Timer();
+    void requestSheet();
+    void showAbout();
+    void requestExit();
+    void changeOperator();
+    void tick();
 
-    int Lint_Fecha_Janelas_Invisiveis = 0;
+    int m_exitWarnings = 0;
 
-    Connection ADOConnectionPalendra;
-    Connection ADOConnectionQuorvel;
-    TableDataSet TBLCONTROLE;
-    KeyedTable TBLUSUARIOS;
+    Connection trainingDb;
+    Connection memberDb;
+    TableDataSet settings;
+    KeyedTable operators;
 
     QMdiArea* mdiArea = nullptr;
-    QLabel* IMGFUNDO1024 = nullptr;
-    QLabel* Label1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QWidget* PNLATALHO = nullptr;
-    QToolButton* SBAGENDA = nullptr;
-    QMenuBar* MNPRINCIPAL = nullptr;
-    QAction* MNImpressodeSrie = nullptr;
-    QAction* MNSOBRE = nullptr;
-    QAction* Sair1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* background = nullptr;
+    QLabel* marquee = nullptr;
+    QStatusBar* statusPanels = nullptr;
+    QWidget* shortcutPanel = nullptr;
+    QToolButton* changeOperatorButton = nullptr;
+    QMenuBar* menu = nullptr;
+    QAction* sheetAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* exitAction = nullptr;
+    QTimer* clockTimer = nullptr;
 
     // The support line that runs through panel 0, 55 characters.
     static QString supportLine();
@@ -85,19 +85,20 @@ private:
     void createMenu();
     void createStatusBar();
     void createShortcutPanel();
-    void FormShow();
+    void firstShown();
     bool openConnections();
-    bool ABRE_CONTROLE();
-    bool ABRE_USUARIOS();
+    bool checkSettings();
+    bool openOperators();
     bool heartbeat();
-    void ReSetBanco();
+    void reconnectUntilReached();
     void showDatabaseMessage();
     // The rights check of a sheet request; true when the sheet may open.
     bool sheetAllowed();
     void openSheet();
     // What follows the sheet's close: the menu item back, the logged-in operator shown again.
     void sheetClosed();
-    bool VOLTA_USUARIO();
+    // Puts the logged-in operator back once no sheet is open; false when his record is locked.
+    bool backToOperator();
     void showOperator(const QString& name);
 
     QString m_dataLinkFolder;

@@ -6,13 +6,13 @@ class QLabel;
 class QTimer;
 
 // The splash: a picture without a frame, shown modally at start-up; it closes itself after
-// Timer1's interval, 4000 ms.
-class TFRMVERSAO : public ModalWindow {
+// splashTimer's interval, 4000 ms.
+class SplashWindow : public ModalWindow {
 public:
-    explicit TFRMVERSAO(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* picture = nullptr;
+    QTimer* splashTimer = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

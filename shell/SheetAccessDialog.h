@@ -7,22 +7,22 @@
 // A second operator authorises the opening of the sheet window. Works on the operators table it
 // is given, which it leaves on the row of the operator who authorised; three failures end the
 // dialog without a message.
-class TPDLGACESSOLOCAL : public ModalWindow {
+class SheetAccessDialog : public ModalWindow {
 public:
-    TPDLGACESSOLOCAL(KeyedTable& operators, QWidget* owner);
+    SheetAccessDialog(KeyedTable& operators, QWidget* owner);
 
     // Shows the dialog; true when an operator's password was accepted. Closed any other way, the
     // dialog has given up.
     bool run();
 
-    QLabel*& Label1 = m_fields.Label1;
-    QLineEdit*& EDTCODIGOUSUARIO = m_fields.EDTCODIGOUSUARIO;
-    QLabel*& LBLNOMEUSUARIO = m_fields.LBLNOMEUSUARIO;
-    QLabel*& Label2 = m_fields.Label2;
-    QLineEdit*& EDTSENHA = m_fields.EDTSENHA;
+    QLabel*& codeCaption = m_fields.codeCaption;
+    QLineEdit*& codeEdit = m_fields.codeEdit;
+    QLabel*& operatorName = m_fields.operatorName;
+    QLabel*& passwordCaption = m_fields.passwordCaption;
+    QLineEdit*& passwordEdit = m_fields.passwordEdit;
 
-    int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;
-    int& MTENTATIVA_SENHA = m_fields.MTENTATIVA_SENHA;
+    int& codeTries = m_fields.codeTries;
+    int& passwordTries = m_fields.passwordTries;
 
 protected:
     void showEvent(QShowEvent* event) override;

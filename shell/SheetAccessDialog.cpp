@@ -1,32 +1,31 @@
-#include "SEACESSOLOCAL.h"
+#include "SheetAccessDialog.h"
 
-#include "SEFUNCOES.h"
 #include "WindowLook.h"
 
 #include <QShowEvent>
 
-TPDLGACESSOLOCAL::TPDLGACESSOLOCAL(KeyedTable& operators, QWidget* owner)
+SheetAccessDialog::SheetAccessDialog(KeyedTable& operators, QWidget* owner)
     : ModalWindow(owner)
     , m_operators(operators) {
     m_fields.build(*this, QStringLiteral("Acesso Local"), colorFromBgr(16574927),
                    colorFromBgr(0x000080)); // the name in maroon
 }
 
-bool TPDLGACESSOLOCAL::run() {
+bool SheetAccessDialog::run() {
     return exec() == Accepted;
 }
 
-void TPDLGACESSOLOCAL::showEvent(QShowEvent* event) {
+void SheetAccessDialog::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
-    EDTCODIGOUSUARIO->setFocus();
+    codeEdit->setFocus();
 }
 
-bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
+bool SheetAccessDialog::eventFilter(QObject* watched, QEvent* event) {
     // Enter and Escape both submit, in either field.
     if (fieldKeyOf(event) == FieldKey::None) {
         return ModalWindow::eventFilter(watched, event);
     }
-    if (watched == EDTCODIGOUSUARIO) {
+    if (watched == codeEdit) {
         codeSubmitted();
     } else {
         passwordSubmitted();
@@ -34,9 +33,9 @@ bool TPDLGACESSOLOCAL::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void TPDLGACESSOLOCAL::codeSubmitted() {
+void SheetAccessDialog::codeSubmitted() {
     if (m_fields.codeTriesLeft()) {
-        const QString code = EDTCODIGOUSUARIO->text();
+        const QString code = codeEdit->text();
         m_operators.first();
         if (m_operators.locate(QStringLiteral("CODIGO"), code)) {
             m_fields.startPasswordEntry(m_operators.fieldText(QStringLiteral("NOME")));
@@ -49,13 +48,13 @@ void TPDLGACESSOLOCAL::codeSubmitted() {
     }
 }
 
-void TPDLGACESSOLOCAL::passwordSubmitted() {
+void SheetAccessDialog::passwordSubmitted() {
     bool accepted = false;
     if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
-        if (EDTSENHA->text() == m_operators.fieldText(QStringLiteral("SENHA"))) {
+        if (passwordEdit->text() == m_operators.fieldText(QStringLiteral("SENHA"))) {
             accepted = true;
         } else {
             m_fields.wrongPassword(true);
@@ -68,6 +67,6 @@ void TPDLGACESSOLOCAL::passwordSubmitted() {
     }
 }
 
-void TPDLGACESSOLOCAL::giveUp() {
+void SheetAccessDialog::giveUp() {
     reject();
 }

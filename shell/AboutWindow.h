@@ -7,19 +7,19 @@ class QLabel;
 
 // The about window: version, the gym's identity from the settings record of the Palendra
 // database, the support contacts. Lives until the main window goes; each request makes a new one.
-class TFRMSOBRE : public ModalWindow {
+class AboutWindow : public ModalWindow {
 public:
-    TFRMSOBRE(Connection& palendra, QWidget* owner);
+    AboutWindow(Connection& palendra, QWidget* owner);
 
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* DBText1 = nullptr;
-    QLabel* DBText2 = nullptr;
-    QLabel* DBText3 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* DBText4 = nullptr;
-    TableDataSet TBLCONTROLE;
+    QLabel* picture = nullptr;
+    QLabel* versionCaption = nullptr;
+    QLabel* licenceCaption = nullptr;
+    QLabel* gymName = nullptr;
+    QLabel* address = nullptr;
+    QLabel* complement = nullptr;
+    QLabel* taxIdCaption = nullptr;
+    QLabel* taxId = nullptr;
+    TableDataSet settings;
 
     void done(int result) override;
 
@@ -29,7 +29,7 @@ protected:
 
 private:
     void buildSupportBlock();
-    void FormShow();
+    void firstShown();
     // What DSCONTROLE shows: the current row of the settings, or empty fields.
     void showSettings();
 };

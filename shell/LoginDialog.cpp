@@ -1,69 +1,69 @@
-#include "SEACESSO.h"
+#include "LoginDialog.h"
 
-#include "SEFUNCOES.h"
+#include "Messages.h"
 #include "Schema.h"
 #include "WindowLook.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-TPDLGACESSO::TPDLGACESSO(Connection& palendra, const OperatorSession& session, QWidget* owner)
+LoginDialog::LoginDialog(Connection& palendra, const OperatorSession& session, QWidget* owner)
     : ModalWindow(owner)
     , m_session(session) {
     m_fields.build(*this, QStringLiteral("Acesso"), colorFromBgr(16510423), colorFromBgr(10485760));
 
-    TBLUSUARIOS.setConnection(&palendra);
-    TBLUSUARIOS.setTableName(QStringLiteral("Usuarios"));
-    TBLUSUARIOS.setDeclaredColumns(
+    operators.setConnection(&palendra);
+    operators.setTableName(QStringLiteral("Usuarios"));
+    operators.setDeclaredColumns(
         {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("SENHA")});
-    TBLCONTROLE.setConnection(&palendra);
-    TBLCONTROLE.setTableName(QStringLiteral("Secvar"));
-    TBLCONTROLE.setDeclaredColumns(schema::columnRange(QStringLiteral("Secvar"),
+    settings.setConnection(&palendra);
+    settings.setTableName(QStringLiteral("Secvar"));
+    settings.setDeclaredColumns(schema::columnRange(QStringLiteral("Secvar"),
                                                        QStringLiteral("ACADEMIA"),
                                                        QStringLiteral("POR_CODIGO_APARELHO")));
 }
 
-std::optional<OperatorLogin> TPDLGACESSO::run() {
+std::optional<OperatorLogin> LoginDialog::run() {
     if (exec() != Accepted) {
         return std::nullopt;
     }
     return m_operator;
 }
 
-bool TPDLGACESSO::ABRE_TABELAS() {
-    return m_session.settingsReadable && openTableOrSay(TBLCONTROLE, QStringLiteral("CONTROLE")) &&
-           openTableOrSay(TBLUSUARIOS, QStringLiteral("USUARIOS"));
+bool LoginDialog::openTables() {
+    return m_session.settingsReadable && openTableOrSay(settings, QStringLiteral("CONTROLE")) &&
+           openTableOrSay(operators, QStringLiteral("USUARIOS"));
 }
 
-void TPDLGACESSO::showEvent(QShowEvent* event) {
+void LoginDialog::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        firstShown();
     }
 }
 
-void TPDLGACESSO::FormShow() {
-    if (!ABRE_TABELAS()) {
+void LoginDialog::firstShown() {
+    if (!openTables()) {
         if (!m_session.settingsReadable) {
-            MENSAGEM(QStringLiteral("!"), msg::AssistenciaTecnica,
+            showMessage(MessageKind::Information, msg::AssistenciaTecnica,
                      QStringLiteral("Problema na Rede ou não está Ativa !"));
         }
         done(Rejected);
         return;
     }
     QCoreApplication::processEvents();
-    EDTCODIGOUSUARIO->setFocus();
+    codeEdit->setFocus();
 }
 
-bool TPDLGACESSO::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == EDTSENHA && event->type() == QEvent::KeyPress) {
-        MLOGIN_OK = false;
+bool LoginDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == passwordEdit && event->type() == QEvent::KeyPress) {
+        m_loggedIn = false;
     }
     const FieldKey key = fieldKeyOf(event);
     if (key == FieldKey::None) {
         return ModalWindow::eventFilter(watched, event);
     }
-    if (watched == EDTCODIGOUSUARIO) {
+    if (watched == codeEdit) {
         codeSubmitted();
     } else {
         passwordKey(key);
@@ -71,11 +71,11 @@ bool TPDLGACESSO::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void TPDLGACESSO::codeSubmitted() {
+void LoginDialog::codeSubmitted() {
     if (m_fields.codeTriesLeft()) {
-        const QString code = EDTCODIGOUSUARIO->text();
-        if (TBLUSUARIOS.locate(QStringLiteral("CODIGO"), code)) {
-            m_operator = {code.left(2), TBLUSUARIOS.fieldText(QStringLiteral("NOME"))};
+        const QString code = codeEdit->text();
+        if (operators.locate(QStringLiteral("CODIGO"), code)) {
+            m_operator = {code.left(2), operators.fieldText(QStringLiteral("NOME"))};
             m_fields.startPasswordEntry(m_operator.name);
         } else {
             m_fields.codeNotRegistered(!m_session.changingOperator);
@@ -86,47 +86,47 @@ void TPDLGACESSO::codeSubmitted() {
     }
 }
 
-void TPDLGACESSO::passwordKey(FieldKey key) {
+void LoginDialog::passwordKey(FieldKey key) {
     if (key == FieldKey::Escape) {
         // Back to the code; the counters keep their values.
         m_fields.startCodeEntry();
         return;
     }
-    if (EDTSENHA->text().isEmpty()) {
-        EDTCODIGOUSUARIO->setEnabled(true);
+    if (passwordEdit->text().isEmpty()) {
+        codeEdit->setEnabled(true);
         return;
     }
     passwordSubmitted();
 }
 
-void TPDLGACESSO::passwordSubmitted() {
+void LoginDialog::passwordSubmitted() {
     if (m_fields.passwordTriesLeft()) {
         if (m_fields.passwordRefused()) {
             return;
         }
-        if (EDTSENHA->text() == TBLUSUARIOS.fieldText(QStringLiteral("SENHA"))) {
-            MLOGIN_OK = true;
+        if (passwordEdit->text() == operators.fieldText(QStringLiteral("SENHA"))) {
+            m_loggedIn = true;
         } else {
             m_fields.wrongPassword(!m_session.changingOperator);
         }
     }
     if (!m_fields.passwordTriesLeft()) {
         giveUp();
-    } else if (MLOGIN_OK) {
+    } else if (m_loggedIn) {
         accept();
     }
 }
 
-void TPDLGACESSO::giveUp() {
-    MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
+void LoginDialog::giveUp() {
+    showMessage(MessageKind::Information, msg::UsuarioSemAcesso, QString());
     done(Rejected);
 }
 
-bool TPDLGACESSO::closeAllowed() const {
-    return !m_fields.passwordTriesLeft() || MLOGIN_OK;
+bool LoginDialog::closeAllowed() const {
+    return !m_fields.passwordTriesLeft() || m_loggedIn;
 }
 
-void TPDLGACESSO::closeEvent(QCloseEvent* event) {
+void LoginDialog::closeEvent(QCloseEvent* event) {
     if (!closeAllowed()) {
         event->ignore();
         return;
@@ -134,14 +134,14 @@ void TPDLGACESSO::closeEvent(QCloseEvent* event) {
     ModalWindow::closeEvent(event);
 }
 
-void TPDLGACESSO::reject() {
+void LoginDialog::reject() {
     if (closeAllowed()) {
         ModalWindow::reject();
     }
 }
 
-void TPDLGACESSO::done(int result) {
-    TBLCONTROLE.close();
-    TBLUSUARIOS.close();
+void LoginDialog::done(int result) {
+    settings.close();
+    operators.close();
     ModalWindow::done(result);
 }

@@ -10,26 +10,26 @@
 // The login dialog: an operator code, then its password, checked against the operators of the
 // Palendra database. Three failures at start-up give up; after "Muda Usuário" (the session's
 // changing flag) failures are not counted and only a login lets it go.
-class TPDLGACESSO : public ModalWindow {
+class LoginDialog : public ModalWindow {
 public:
-    TPDLGACESSO(Connection& palendra, const OperatorSession& session, QWidget* owner);
+    LoginDialog(Connection& palendra, const OperatorSession& session, QWidget* owner);
 
     // Shows the dialog; the operator who logged in, none when the dialog gave up.
     std::optional<OperatorLogin> run();
 
-    bool ABRE_TABELAS();
+    bool openTables();
 
-    QLabel*& Label1 = m_fields.Label1;
-    QLineEdit*& EDTCODIGOUSUARIO = m_fields.EDTCODIGOUSUARIO;
-    QLabel*& LBLNOMEUSUARIO = m_fields.LBLNOMEUSUARIO;
-    QLabel*& Label2 = m_fields.Label2;
-    QLineEdit*& EDTSENHA = m_fields.EDTSENHA;
-    KeyedTable TBLUSUARIOS;
-    TableDataSet TBLCONTROLE;
+    QLabel*& codeCaption = m_fields.codeCaption;
+    QLineEdit*& codeEdit = m_fields.codeEdit;
+    QLabel*& operatorName = m_fields.operatorName;
+    QLabel*& passwordCaption = m_fields.passwordCaption;
+    QLineEdit*& passwordEdit = m_fields.passwordEdit;
+    KeyedTable operators;
+    TableDataSet settings;
 
-    int& MTENTATIVA_CODIGO = m_fields.MTENTATIVA_CODIGO;
-    int& MTENTATIVA_SENHA = m_fields.MTENTATIVA_SENHA;
-    bool MLOGIN_OK = false;
+    int& codeTries = m_fields.codeTries;
+    int& passwordTries = m_fields.passwordTries;
+    bool m_loggedIn = false;
 
     void done(int result) override;
     void reject() override;
@@ -40,7 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormShow();
+    void firstShown();
     void codeSubmitted();
     void passwordKey(FieldKey key);
     void passwordSubmitted();

@@ -1,4 +1,4 @@
-#include "SEAPRESENTACAO.h"
+#include "SplashWindow.h"
 
 #include "Pictures.h"
 #include "WindowLook.h"
@@ -8,25 +8,25 @@
 #include <QShowEvent>
 #include <QTimer>
 
-TFRMVERSAO::TFRMVERSAO(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : ModalWindow(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setFixedSize(412, 210);
     setClosedByEscape(false); // it stays its four seconds
     paintBackground(*this, colorFromBgr(16510423));
-    Image1 = new QLabel(this);
-    Image1->setPixmap(picture(QStringLiteral("apresentacao.jpg")));
-    Image1->setScaledContents(true);
-    Image1->setGeometry(0, 0, 412, 210);
-    Timer1 = new QTimer(this);
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(4000);
-    connect(Timer1, &QTimer::timeout, this, &QWidget::close);
+    picture = new QLabel(this);
+    picture->setPixmap(::picture(QStringLiteral("apresentacao.jpg")));
+    picture->setScaledContents(true);
+    picture->setGeometry(0, 0, 412, 210);
+    splashTimer = new QTimer(this);
+    splashTimer->setSingleShot(true);
+    splashTimer->setInterval(4000);
+    connect(splashTimer, &QTimer::timeout, this, &QWidget::close);
 }
 
-void TFRMVERSAO::showEvent(QShowEvent* event) {
+void SplashWindow::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
         QCoreApplication::processEvents(); // the picture is painted before the wait starts
-        Timer1->start();
+        splashTimer->start();
     }
 }

@@ -1,4 +1,4 @@
-#include "SEFUNCOES.h"
+#include "Messages.h"
 
 #include "Backends.h"
 #include "ModalWindow.h"
@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk) {
+TEST(ShowMessage, InformationBoxShowsBothTextsWithOneSpaceAndOk) {
     MessageRecorder recorder;
-    const int pressed = MENSAGEM(QStringLiteral("!"), msg::UsuarioSemAcesso, QString());
+    const int pressed = showMessage(MessageKind::Information, msg::UsuarioSemAcesso, QString());
     ASSERT_EQ(recorder.messages().size(), 1u);
     const platform::Message& shown = recorder.messages().front();
     EXPECT_EQ(shown.text, QStringLiteral("Usuário sem acesso ! "));
@@ -22,13 +22,12 @@ TEST(Mensagem, InformationBoxShowsBothTextsWithOneSpaceAndOk) {
     EXPECT_EQ(pressed, platform::IdOk);
 }
 
-TEST(Mensagem, AnyOtherKindAsksYesOrNoAndReturnsTheAnswer) {
+TEST(ShowMessage, AQuestionAsksYesOrNoAndReturnsTheAnswer) {
     MessageRecorder recorder(platform::IdNo);
-    for (const QString& kind : {QStringLiteral("?"), QStringLiteral(""), QStringLiteral("!!")}) {
-        EXPECT_EQ(MENSAGEM(kind, msg::TemCertezaFechados, QStringLiteral("x")), platform::IdNo);
-        EXPECT_EQ(recorder.messages().back().icon, platform::MessageIcon::Question);
-        EXPECT_EQ(recorder.messages().back().buttons, platform::MessageButtons::YesNo);
-    }
+    EXPECT_EQ(showMessage(MessageKind::Question, msg::TemCertezaFechados, QStringLiteral("x")),
+              platform::IdNo);
+    EXPECT_EQ(recorder.messages().back().icon, platform::MessageIcon::Question);
+    EXPECT_EQ(recorder.messages().back().buttons, platform::MessageButtons::YesNo);
     EXPECT_EQ(recorder.messages().back().text,
               QStringLiteral("Tem certeza que os formulários forão fechados ? x"));
 }
@@ -44,8 +43,8 @@ TEST(MessageTexts, KeepTheirControlCharacters) {
 // terminal's own windows stay.
 TEST(UnattendedDialogs, CloseBoxesAndDialogsAsEscDoesAndLeaveTheTerminalsWindows) {
     const UnattendedDialogs unattended(std::chrono::milliseconds(50));
-    EXPECT_EQ(MENSAGEM(QStringLiteral("!"), msg::DadoIncorreto, QString()), platform::IdOk);
-    EXPECT_EQ(MENSAGEM(QStringLiteral("?"), msg::TemCertezaFechados, QString()), platform::IdNo);
+    EXPECT_EQ(showMessage(MessageKind::Information, msg::DadoIncorreto, QString()), platform::IdOk);
+    EXPECT_EQ(showMessage(MessageKind::Question, msg::TemCertezaFechados, QString()), platform::IdNo);
     QPrinter printer;
     EXPECT_FALSE(platform::backends().runPrintDialog(printer).has_value());
 
