@@ -327,7 +327,7 @@ int DemoScript::answer(const platform::Message& message) {
 
 void DemoScript::saveTicket(const QString& name) {
     QFile port(platform::resolveDeviceName(
-        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.reprintDriver->PrinterPort()));
+        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.matrixDriver->printerPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }

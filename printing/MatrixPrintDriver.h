@@ -102,7 +102,7 @@ public:
     int pageWidth() const { return m_pageWidth; }
     void setPageWidth(int value) { m_pageWidth = value; }
     // Port ("LPT1"), device path or file name; empty means the system's current printer.
-    QString PrinterPort() const { return m_printerPort; }
+    QString printerPort() const { return m_printerPort; }
     void setPrinterPort(const QString& value) { m_printerPort = value; }
 
     // Opens a job; false, after a warning, when the port cannot be opened.

@@ -19,7 +19,7 @@ std::uint16_t parallelPortAddress(const QString& address) {
 
 } // namespace
 
-bool IMPRESSORA_PRONTA(const QString& address) {
+bool parallelPrinterReady(const QString& address) {
     try {
         const std::uint16_t base = parallelPortAddress(address);
         ParallelPortDriver port;

@@ -8,7 +8,7 @@ struct RepetitionsCut {
 };
 
 // Where the ticket's items go on one kind of printer, and the few details in which the two kinds
-// differ. Figures are right-aligned to a width (COMPLETA_ESPACOS: one blank more than the width).
+// differ. Figures are right-aligned to a width (padLeft: one blank more than the width).
 struct TicketColumns {
     int left; // names, titles and text lines
     int code; // a machine's code

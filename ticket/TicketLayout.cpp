@@ -58,7 +58,7 @@ QString daysText(const WeekdayFlags& flags) {
 }
 
 QString rightAligned(QString text, int width) {
-    COMPLETA_ESPACOS(text, width);
+    padLeft(text, width);
     return text;
 }
 
@@ -86,7 +86,7 @@ public:
         m_out.rule();
         m_out.text(m_at.left,
                    m_workout.sheet.MATRICULA + QStringLiteral(" - ") +
-                       TIRA_ACENTOS(m_workout.sheet.NOME_ALUNO).left(27),
+                       withoutAccents(m_workout.sheet.NOME_ALUNO).left(27),
                    true);
         m_out.rule();
         if (!m_workout.aerobic.empty()) {
@@ -124,7 +124,7 @@ private:
             (!m_at.aerobicNameOnlyWhenNotReduced || reduced == QStringLiteral("Não"));
         for (const AerobicRow& row : m_workout.aerobic) {
             if (byName) {
-                m_out.text(m_at.left, TIRA_ACENTOS(row.EXERCICIO), true);
+                m_out.text(m_at.left, withoutAccents(row.EXERCICIO), true);
             } else if (reduced == yes) {
                 m_out.text(m_at.left, row.DESCRICAOABREVIADA.trimmed(), false);
             } else {
@@ -149,7 +149,7 @@ private:
         for (const StrengthRow& row : m_workout.strength) {
             reduced ? printReducedRow(row) : printFullRow(row);
             if (row.OBS) {
-                m_out.observation(TIRA_ACENTOS(*row.OBS));
+                m_out.observation(withoutAccents(*row.OBS));
             }
         }
         if (QString::fromLatin1(m_at.blankLineAfterStrengthOf).contains(m_letter)) {
@@ -161,7 +161,7 @@ private:
         if (m_settings.POR_CODIGO_APARELHO) {
             m_out.text(m_at.code, row.CODIGO_EXERCICIO, false);
         } else {
-            m_out.text(m_at.left, TIRA_ACENTOS(row.EXERCICIO), true);
+            m_out.text(m_at.left, withoutAccents(row.EXERCICIO), true);
         }
         m_out.text(m_at.series, rightAligned(row.SERIES, 5), false);
         m_out.text(m_at.repetitions, rightAligned(row.REPETICOES, 8), false);
@@ -175,7 +175,7 @@ private:
 
     void printReducedRow(const StrengthRow& row) {
         m_out.text(m_at.left,
-                   TIRA_ACENTOS(row.DESCRICAOABREVIADA)
+                   withoutAccents(row.DESCRICAOABREVIADA)
                        .leftJustified(m_at.shortNameWidth, QLatin1Char(' '), true),
                    false);
         m_out.text(m_at.reducedSeries, rightAligned(row.SERIES, 5), false);
@@ -192,7 +192,7 @@ private:
             return;
         }
         // Line breaks inside the memo count as characters, as they always have.
-        const QString memo = TIRA_ACENTOS(*row.Obs);
+        const QString memo = withoutAccents(*row.Obs);
         qsizetype start = 0;
         for (; memo.size() - start >= 40; start += 40) {
             m_out.text(m_at.left, memo.mid(start, 40), true);

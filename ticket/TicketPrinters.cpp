@@ -19,17 +19,17 @@ void logTicketFailure(const QString& what) {
 } // namespace
 
 TicketPrinters::TicketPrinters(QObject* owner)
-    : reprintDriver(new MatrixPrintDriver(owner))
-    , ZELPrinter1(new TextPrinter(owner)) {
-    prepareMatrixPrinter(*reprintDriver);
-    prepareLibraryPrinter(*ZELPrinter1);
+    : matrixDriver(new MatrixPrintDriver(owner))
+    , textPrinter(new TextPrinter(owner)) {
+    prepareMatrixPrinter(*matrixDriver);
+    prepareLibraryPrinter(*textPrinter);
 }
 
 void TicketPrinters::configure(const DataSet& settings) {
     const QString port = settings.fieldText(QStringLiteral("PORTA_IMP"));
     m_library = port == QStringLiteral("USBX");
-    reprintDriver->setPrinterPort(port);
-    ZELPrinter1->printerName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
+    matrixDriver->setPrinterPort(port);
+    textPrinter->printerName = settings.fieldText(QStringLiteral("Caminho_Impressora"));
     m_portAddress = settings.fieldText(QStringLiteral("ENDERECO_PORTA"));
     m_settings = &settings;
 }
@@ -83,13 +83,13 @@ std::optional<TicketSettings> TicketPrinters::layoutSettings() const {
 
 std::unique_ptr<TicketOutput> TicketPrinters::start() {
     if (m_library) {
-        if (ZELPrinter1->printerName.isEmpty()) {
+        if (textPrinter->printerName.isEmpty()) {
             logTicketFailure(QStringLiteral("not started: no printer name"));
             showMessage(MessageKind::Information, msg::ImpressoraNaoPronta, QString());
             return nullptr;
         }
         try {
-            ZELPrinter1->beginDoc();
+            textPrinter->beginDoc();
         } catch (const TextPrinterError& error) {
             logTicketFailure(QStringLiteral("not started: ") +
                              QString::fromLocal8Bit(error.what()));
@@ -97,12 +97,12 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
             return nullptr;
         }
         // A printer the spooler did not know, and whose dialog was cancelled: no document.
-        if (!ZELPrinter1->isPrinting()) {
+        if (!textPrinter->isPrinting()) {
             return nullptr;
         }
-        return std::make_unique<LibraryTicket<TextPrinter>>(*ZELPrinter1);
+        return std::make_unique<LibraryTicket<TextPrinter>>(*textPrinter);
     }
-    if (!IMPRESSORA_PRONTA(m_portAddress)) {
+    if (!parallelPrinterReady(m_portAddress)) {
         logTicketFailure(
             QStringLiteral("not started: the printer at port address '%1' is not ready")
                 .arg(m_portAddress));
@@ -110,10 +110,10 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
                  QStringLiteral("Endereço de Porta da Impressora Recibo"));
         return nullptr;
     }
-    if (!reprintDriver->beginJob()) {
+    if (!matrixDriver->beginJob()) {
         logTicketFailure(QStringLiteral("not started: the port '%1' cannot be opened")
-                             .arg(reprintDriver->PrinterPort()));
+                             .arg(matrixDriver->printerPort()));
         return nullptr;
     }
-    return std::make_unique<MatrixTicket>(*reprintDriver);
+    return std::make_unique<MatrixTicket>(*matrixDriver);
 }

@@ -36,8 +36,8 @@ public:
     // INCORRETO !" and ends the document with what was printed.
     void print(const Workout& workout);
 
-    MatrixPrintDriver* reprintDriver = nullptr;
-    TextPrinter* ZELPrinter1 = nullptr;
+    MatrixPrintDriver* matrixDriver = nullptr;
+    TextPrinter* textPrinter = nullptr;
     // TicketTimeLimit; tests shorten it.
     std::chrono::milliseconds timeLimit = TicketTimeLimit;
 

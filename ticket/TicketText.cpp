@@ -2,7 +2,7 @@
 
 #include "PlainLetters.h"
 
-bool COMPLETA_ESPACOS(QString& text, int width) {
+bool padLeft(QString& text, int width) {
     const int length = static_cast<int>(text.size());
     if (length <= width) {
         text.prepend(QString(width - length + 1, QLatin1Char(' ')));
@@ -10,7 +10,7 @@ bool COMPLETA_ESPACOS(QString& text, int width) {
     return true;
 }
 
-QString TIRA_ACENTOS(const QString& text) {
+QString withoutAccents(const QString& text) {
     static const QString from = QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ");
     static const QString to = QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU");
     return replaceLetters(text, from, to);

@@ -40,7 +40,7 @@ TEST(PrintFastComponent, PublishedDefaults) {
     EXPECT_FALSE(driver.preview());
     EXPECT_EQ(driver.linesPerPage(), 60);
     EXPECT_EQ(driver.pageWidth(), 80);
-    EXPECT_TRUE(driver.PrinterPort().isEmpty());
+    EXPECT_TRUE(driver.printerPort().isEmpty());
     EXPECT_EQ(driver.headerData().firstPage, 1);
     EXPECT_TRUE(driver.headerData().title1.isEmpty());
     EXPECT_TRUE(driver.headerData().colHeader3.isEmpty());

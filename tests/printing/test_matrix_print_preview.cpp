@@ -45,7 +45,7 @@ protected:
             auto* window = qobject_cast<MatrixPrintPreview*>(QApplication::activeModalWidget());
             ASSERT_NE(window, nullptr);
             shown = window->isVisible() && window->isModal();
-            EXPECT_EQ(window->reprintDriver->PrinterPort(), port);
+            EXPECT_EQ(window->reprintDriver->printerPort(), port);
             inWindow(*window);
             window->close();
         });

@@ -23,12 +23,12 @@ QStringList readyTestCalls(int base, int number, qsizetype readingsTaken) {
 
 TEST(ImpressoraPronta, ReadsTheFiveLinesOfThePortAtTheAddress) {
     FakePortInstalled fake;
-    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+    EXPECT_TRUE(parallelPrinterReady(QStringLiteral("378")));
     // LPT1 is there already; the two registrations get 2 and 3, the second one is used.
     EXPECT_EQ(fake.port->calls, readyTestCalls(888, 3, 5));
 
     fake.port->calls.clear();
-    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("3bc")));
+    EXPECT_TRUE(parallelPrinterReady(QStringLiteral("3bc")));
     EXPECT_EQ(fake.port->calls, readyTestCalls(956, 5, 5));
 }
 
@@ -36,7 +36,7 @@ TEST(ImpressoraPronta, TextThatIsNotHexadecimalTestsPort278) {
     for (const QString& address : {QString(), QStringLiteral("LPT1"), QStringLiteral("0x378"),
                                    QStringLiteral(" 378"), QStringLiteral("12345")}) {
         FakePortInstalled fake;
-        IMPRESSORA_PRONTA(address);
+        parallelPrinterReady(address);
         EXPECT_EQ(fake.port->calls.value(1), QStringLiteral("AddNewLPT 632"))
             << address.toStdString();
     }
@@ -48,7 +48,7 @@ TEST(ImpressoraPronta, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
         bool* flags[] = {&fake.port->ackwl, &fake.port->busy, &fake.port->error,
                          &fake.port->paperEnd, &fake.port->slct};
         *flags[line] = true;
-        EXPECT_FALSE(IMPRESSORA_PRONTA(QStringLiteral("378"))) << readings[line].toStdString();
+        EXPECT_FALSE(parallelPrinterReady(QStringLiteral("378"))) << readings[line].toStdString();
         EXPECT_EQ(fake.port->calls, readyTestCalls(888, 3, line + 1));
     }
 }
@@ -56,11 +56,11 @@ TEST(ImpressoraPronta, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
 TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
     FakePortInstalled fake;
     fake.port->failReadings = true;
-    EXPECT_FALSE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+    EXPECT_FALSE(parallelPrinterReady(QStringLiteral("378")));
 
     fake.port->failReadings = false;
     fake.port->opens = false; // the result of openDriver is not consulted
-    EXPECT_TRUE(IMPRESSORA_PRONTA(QStringLiteral("378")));
+    EXPECT_TRUE(parallelPrinterReady(QStringLiteral("378")));
 }
 
 TEST(VicPortClass, ForwardsToThePortAccess) {

@@ -196,7 +196,7 @@ void reprintFromPreview(const std::function<void(MatrixPrintPreview&)>& meanwhil
 TEST_F(SystemPrinter, ReprintGoesToThePortTheJobWouldHaveUsed) {
     QString reprintPort;
     reprintFromPreview([&](MatrixPrintPreview& window) {
-        reprintPort = window.reprintDriver->PrinterPort();
+        reprintPort = window.reprintDriver->printerPort();
         // Another printer became current while the preview was open.
         platform::setCurrentPrinterName(QStringLiteral("Remota"));
     });

@@ -17,26 +17,26 @@ TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
     };
     for (const Case& c : cases) {
         QString text = c.in;
-        EXPECT_TRUE(COMPLETA_ESPACOS(text, c.width));
+        EXPECT_TRUE(padLeft(text, c.width));
         EXPECT_EQ(text, c.out) << c.in.toStdString() << " width " << c.width;
     }
 }
 
 TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
     QString shortCount = QStringLiteral("10");
-    COMPLETA_ESPACOS(shortCount, 8);
+    padLeft(shortCount, 8);
     EXPECT_EQ(shortCount.right(8), QStringLiteral("      10"));
     QString longCount = QStringLiteral("3x12 a 15 rep");
-    COMPLETA_ESPACOS(longCount, 8);
+    padLeft(longCount, 8);
     EXPECT_EQ(longCount.right(8), QStringLiteral(" a 15 rep").right(8));
 }
 
 TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse) {
-    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
+    EXPECT_EQ(withoutAccents(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
               QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU"));
-    EXPECT_EQ(TIRA_ACENTOS(QStringLiteral("Conceição Müller, 12")),
+    EXPECT_EQ(withoutAccents(QStringLiteral("Conceição Müller, 12")),
               QStringLiteral("Conceicao Muller, 12"));
     // Letters outside the table stay, and the length never changes.
     const QString other = QStringLiteral("èñ ÈÑ abc 0123");
-    EXPECT_EQ(TIRA_ACENTOS(other), other);
+    EXPECT_EQ(withoutAccents(other), other);
 }
