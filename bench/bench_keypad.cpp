@@ -80,7 +80,7 @@ private:
 void BM_KeypadByteToDigitShown(benchmark::State& state) {
     KioskWithKeypad setup;
     QLineEdit* field = setup.kiosk().EDTMATRICULA;
-    if (!setup.kiosk().Comm1->isOpen()) {
+    if (!setup.kiosk().keypadPort->isOpen()) {
         state.SkipWithError("the keypad did not open");
         return;
     }

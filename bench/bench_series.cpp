@@ -2,13 +2,13 @@
 // for a workout A of 20 exercises with aerobic and stretching rows; and the terminal's resident
 // memory while an exercise video plays.
 #include "Backends.h"
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "DemoData.h"
 #include "DemoVideos.h"
 #include "KioskWindows.h"
 #include "ResidentMemory.h"
-#include "SESERIEVIDEO.h"
-#include "SEVIDEO.h"
+#include "SeriesWindow.h"
+#include "VideoWindow.h"
 #include "TerminalApplication.h"
 
 #include <QApplication>
@@ -114,10 +114,10 @@ void SeriesWindowShownAndPainted(benchmark::State& state) {
         state.ResumeTiming();
         QElapsedTimer clock;
         clock.start();
-        whenShown<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+        whenShown<SeriesWindow>([&](SeriesWindow& series) {
             series.repaint();
             state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-            rows = series.DBGEXERCICIOS[0]->model()->rowCount();
+            rows = series.strengthGrid[0]->model()->rowCount();
             series.close();
         });
         press(k.windows.kiosk->EDTTREINO, Qt::Key_Return);

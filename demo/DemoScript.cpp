@@ -8,9 +8,9 @@
 #include "SplashWindow.h"
 #include "SEIMPSERIE40COLUNAS.h"
 #include "MainWindow.h"
-#include "SESERIEVIDEO.h"
+#include "SeriesWindow.h"
 #include "AboutWindow.h"
-#include "SEVIDEO.h"
+#include "VideoWindow.h"
 #include "TerminalApplication.h"
 #include "TicketPicture.h"
 #include "MatrixPrintDriver.h"
@@ -172,24 +172,24 @@ void DemoScript::addSeriesSteps() {
              later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO); });
          }},
         {QStringLiteral("the series window"),
-         [this] { return activeModal<TFRMSERIEVIDEO>() != nullptr && m_waitedMs >= 500; },
+         [this] { return activeModal<SeriesWindow>() != nullptr && m_waitedMs >= 500; },
          [this] {
              picture(QStringLiteral("11-serie-video.png"));
              later([] {
                  // Gone if the session ended meanwhile: the next step then waits and fails.
-                 if (TFRMSERIEVIDEO* series = shownWindow<TFRMSERIEVIDEO>()) {
-                     series->DBGEXERCICIOSDblClick(*series->DBGEXERCICIOS[0]);
+                 if (SeriesWindow* series = shownWindow<SeriesWindow>()) {
+                     series->playStrengthRow(*series->strengthGrid[0]);
                  }
              });
          }},
         // The video closes by itself when it has ended.
         {QStringLiteral("a playing video"),
-         [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
+         [this] { return activeModal<VideoWindow>() != nullptr && m_waitedMs >= 1500; },
          [this] {
              videoPicture(QStringLiteral("12-video-aula.png"));
          }},
         {QStringLiteral("the series window after the video"),
-         [] { return activeModal<TFRMSERIEVIDEO>() != nullptr; },
+         [] { return activeModal<SeriesWindow>() != nullptr; },
          [] {
              QApplication::activeModalWidget()->close();
          }},
@@ -218,7 +218,7 @@ void DemoScript::addEquipmentSteps() {
              later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO); });
          }},
         {QStringLiteral("the machine's video"),
-         [this] { return activeModal<TFRMVIDEO>() != nullptr && m_waitedMs >= 1500; },
+         [this] { return activeModal<VideoWindow>() != nullptr && m_waitedMs >= 1500; },
          [this] {
              videoPicture(QStringLiteral("14-aparelho-video.png"));
          }},
@@ -300,7 +300,7 @@ void DemoScript::picture(const QString& name, const std::function<void(QPainter&
 void DemoScript::videoPicture(const QString& name) {
     // The video is drawn outside the window's own painting: its frame goes on top.
     picture(name, [](QPainter& painter) {
-        platform::MediaPlayer& player = *shownWindow<TFRMVIDEO>()->WindowsMediaPlayer;
+        platform::MediaPlayer& player = *shownWindow<VideoWindow>()->player;
         QWidget* video = player.widget();
         painter.drawImage(QRect(video->mapToGlobal(QPoint(0, 0)), video->size()),
                           player.currentFrame());
@@ -363,7 +363,7 @@ void DemoScript::pressKey(Qt::Key key, QWidget* field) {
 void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
     const auto kioskReading = [] {
         return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-               shownWindow<TFRMIMPSERIE40COLUNAS>()->Comm1->isOpen();
+               shownWindow<TFRMIMPSERIE40COLUNAS>()->keypadPort->isOpen();
     };
     const std::vector<Step> visit = {
         {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,

@@ -104,7 +104,7 @@ void applyKeypadSettings(SerialPort& comm, const KeypadSettings& settings) {
     }
 }
 
-QString MyStrToAscii(const QString& text) {
+QString decimalCodes(const QString& text) {
     QString codes;
     for (const QChar character : text) {
         codes += QString::number(character.unicode());
@@ -127,7 +127,7 @@ KeypadSession::KeypadSession(KeypadSettings settings, SerialBytesHandler receive
 void KeypadSession::setUp() {
     applyKeypadSettings(*m_comm, m_settings);
     if (m_settings.usbModel()) {
-        Ativa_Destasiva_Tec12USB(0);
+        switchUsbKeypad(0);
     }
     open();
 }
@@ -136,7 +136,7 @@ void KeypadSession::shutDown() {
     try {
         letGo();
         if (m_settings.usbModel()) {
-            Ativa_Destasiva_Tec12USB(1);
+            switchUsbKeypad(1);
         }
     } catch (const std::exception&) {
         // Leaving a window never fails on the keypad.
@@ -175,7 +175,7 @@ bool KeypadSession::readByte(char& byte) {
     return true;
 }
 
-void KeypadSession::Ativa_Destasiva_Tec12USB(int mode) {
+void KeypadSession::switchUsbKeypad(int mode) {
     platform::pause(100);
     if (!sendUsbCode(mode == 0 ? usbKeypadOn : usbKeypadOff)) {
         showMessage(MessageKind::Information, QStringLiteral("Problema na porta USB"), QString());

@@ -32,7 +32,7 @@ SerialPort* createKeypadComm(QObject* owner);
 void applyKeypadSettings(SerialPort& comm, const KeypadSettings& settings);
 
 // The decimal codes of the text's characters, one after the other ("\x1b" gives "27").
-QString MyStrToAscii(const QString& text);
+QString decimalCodes(const QString& text);
 
 // A keypad window's serial keypad: its component, its port kept open, the USB model's switch.
 // A port that does not open, or whose device goes away (a pad pulled out, a USB adapter
@@ -64,7 +64,7 @@ public:
     bool readByte(char& byte);
 
     // Switches the USB keypad model on (mode 0) or off (mode 1).
-    void Ativa_Destasiva_Tec12USB(int mode);
+    void switchUsbKeypad(int mode);
 
 private:
     void open();

@@ -44,7 +44,7 @@ KioskTables::KioskTables(MainWindow& owner)
     settings.setConnection(&owner.trainingDb);
     settings.setTableName(QStringLiteral("Secvar"));
     settings.setDeclaredColumns(settingsColumns());
-    TBLEXERCICIOSEEK.setConnection(&owner.trainingDb);
+    exerciseLookup.setConnection(&owner.trainingDb);
     TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
 }
 
@@ -85,7 +85,7 @@ bool KioskTables::openTables() {
 
 void KioskTables::close() {
     for (DataSet* dataSet :
-         std::initializer_list<DataSet*>{&TBLEXERCICIOSEEK, &TBLALUNOS, &settings}) {
+         std::initializer_list<DataSet*>{&exerciseLookup, &TBLALUNOS, &settings}) {
         dataSet->close();
     }
 }
@@ -122,14 +122,14 @@ QString KioskTables::instructorName(const QString& staffCode) {
 }
 
 RowField<QString> KioskTables::machineVideo(const QString& machineCode) {
-    lookUp(TBLEXERCICIOSEEK,
+    lookUp(exerciseLookup,
            QStringLiteral("select Caminho_Video from Exercicios WHERE (APARELHO = :APARELHO)"),
            QStringLiteral("APARELHO"), machineCode);
     RowField<QString> video;
-    video.found = !TBLEXERCICIOSEEK.eof();
+    video.found = !exerciseLookup.eof();
     const QString pathField = QStringLiteral("Caminho_Video");
-    if (video.found && !TBLEXERCICIOSEEK.isNull(pathField)) {
-        video.value = TBLEXERCICIOSEEK.fieldText(pathField);
+    if (video.found && !exerciseLookup.isNull(pathField)) {
+        video.value = exerciseLookup.fieldText(pathField);
     }
     return video;
 }

@@ -48,7 +48,7 @@ public:
     KeyedTable TBLALUNOS;     // members
     CommandDataSet TblFotosAlunosSEEK;
     CommandDataSet TBLFUNCSEEK;      // staff
-    CommandDataSet TBLEXERCICIOSEEK; // a machine's exercise
+    CommandDataSet exerciseLookup; // a machine's exercise
 
 private:
     bool openSettings();

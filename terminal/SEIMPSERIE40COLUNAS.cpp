@@ -117,7 +117,7 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
     }
     if (Key == platform::keyEnter && !EDTMATRICULA->text().isEmpty()) {
         if (keypadConfigured()) {
-            Comm1->setBreak(true);
+            keypadPort->setBreak(true);
         }
         findMember();
     }

@@ -52,8 +52,8 @@ public:
 
     // The serial keypad, when the settings name one (else null): one key byte a received-data
     // event.
-    SerialPort* Comm1 = nullptr;
-    void Comm1RxChar(QObject* sender, int Count);
+    SerialPort* keypadPort = nullptr;
+    void keypadBytesReceived(QObject* sender, int Count);
 
     // Settings, members, photos, staff, machines.
     KioskTables tables;

@@ -5,7 +5,7 @@
 #include "MediaPlayer.h"
 #include "Messages.h"
 #include "TextHelpers.h"
-#include "SEVIDEO.h"
+#include "VideoWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -21,8 +21,8 @@ void append(QLineEdit* field, QChar digit) {
 void TFRMIMPSERIE40COLUNAS::setUpKeypad(const KeypadSettings& settings) {
     MPAD_KEYPRESS = true;
     m_keypad = new KeypadSession(
-        settings, [this](QObject* sender, int Count) { Comm1RxChar(sender, Count); }, this);
-    Comm1 = &m_keypad->comm();
+        settings, [this](QObject* sender, int Count) { keypadBytesReceived(sender, Count); }, this);
+    keypadPort = &m_keypad->comm();
     m_keypad->setUp();
 }
 
@@ -30,7 +30,7 @@ bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
     return m_keypad != nullptr;
 }
 
-void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
+void TFRMIMPSERIE40COLUNAS::keypadBytesReceived(QObject*, int) {
     if (!MPAD_KEYPRESS || !keypadConfigured()) {
         return;
     }
@@ -42,7 +42,7 @@ void TFRMIMPSERIE40COLUNAS::Comm1RxChar(QObject*, int) {
 }
 
 bool TFRMIMPSERIE40COLUNAS::keypadByte(char byte) {
-    const QString code = MyStrToAscii(QString(QChar::fromLatin1(byte)));
+    const QString code = decimalCodes(QString(QChar::fromLatin1(byte)));
     const bool esc = byte == '*' || code == QStringLiteral("27");
     const bool enter = byte == '#' || code == QStringLiteral("13");
     const bool digit = byte >= '0' && byte <= '9';
@@ -85,8 +85,8 @@ void TFRMIMPSERIE40COLUNAS::keypadEnter() {
     if ((equipment ? EDTAPARELHO : EDTMATRICULA)->text().isEmpty()) {
         return;
     }
-    Comm1->setBreak(true);
-    const auto dropBreak = qScopeGuard([comm = Comm1] { comm->setBreak(false); });
+    keypadPort->setBreak(true);
+    const auto dropBreak = qScopeGuard([comm = keypadPort] { comm->setBreak(false); });
     if (equipment) {
         passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, platform::keyEnter);
     } else if (EDTMATRICULA->isEnabled()) {

@@ -5,7 +5,7 @@
 #include "Messages.h"
 #include "TextHelpers.h"
 #include "MainWindow.h"
-#include "SESERIEVIDEO.h"
+#include "SeriesWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -52,7 +52,7 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
 }
 
 void TFRMIMPSERIE40COLUNAS::showSeries() {
-    TFRMSERIEVIDEO series(*this, m_workout, m_owner.trainingDb, m_keypad);
+    SeriesWindow series(*this, m_workout, m_owner.trainingDb, m_keypad);
     series.exec();
 }
 

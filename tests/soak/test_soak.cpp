@@ -156,7 +156,7 @@ protected:
     void open() {
         openKiosk();
         main->clockTimer->start();
-        ASSERT_TRUE(waitUntil([&] { return kiosk->Comm1->isOpen(); })) << state();
+        ASSERT_TRUE(waitUntil([&] { return kiosk->keypadPort->isOpen(); })) << state();
     }
 
     // One of each step, so that what is made once for the process exists before the figures.
@@ -302,10 +302,10 @@ protected:
     void pullAndPlugKeypad() {
         ++tally.pulls;
         cable.pull();
-        ASSERT_TRUE(waitUntil([&] { return !kiosk->Comm1->isOpen(); })) << state();
+        ASSERT_TRUE(waitUntil([&] { return !kiosk->keypadPort->isOpen(); })) << state();
         waitUntil([] { return false; }, between(500, 4000)); // out of its socket
         ASSERT_TRUE(cable.plugIn(QStringLiteral("KPD1")));
-        ASSERT_TRUE(waitUntil([&] { return kiosk->Comm1->isOpen(); })) << state();
+        ASSERT_TRUE(waitUntil([&] { return kiosk->keypadPort->isOpen(); })) << state();
     }
 
     void typeEnrolment(const std::string& digits) {
@@ -343,7 +343,7 @@ protected:
              << kiosk->EDTMATRICULA->text().toStdString() << "', name '"
              << kiosk->LBLNOME->text().toStdString() << "', workout '"
              << kiosk->EDTTREINO->text().toStdString() << "', keypad "
-             << (kiosk->Comm1->isOpen() ? "open" : "closed") << ", messages '"
+             << (kiosk->keypadPort->isOpen() ? "open" : "closed") << ", messages '"
              << messages.texts().join('|').toStdString() << "'";
         return text.str();
     }

@@ -1,6 +1,6 @@
 #include "KioskFixture.h"
 
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "DataLink.h"
 #include "DemoVideos.h"
 
@@ -142,12 +142,12 @@ QString KioskTest::notAVideo() const {
     return file;
 }
 
-QModelIndex cellOf(const TDBGrid& grid, int row) {
+QModelIndex cellOf(const DataGrid& grid, int row) {
     const auto* rows = static_cast<const GridRowsModel*>(grid.model());
     return rows->index(row, rows->fieldIndex(QStringLiteral("EXERCICIO")));
 }
 
-void doubleClickRow(TDBGrid& grid, int row) {
+void doubleClickRow(DataGrid& grid, int row) {
     QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
                        grid.visualRect(cellOf(grid, row)).center());
 }

@@ -55,12 +55,12 @@ protected:
     QString m_previousFolder;
 };
 
-class TDBGrid;
+class DataGrid;
 class QModelIndex;
 // The cell of a grid's row in its description column, one that the grid shows.
-QModelIndex cellOf(const TDBGrid& grid, int row);
+QModelIndex cellOf(const DataGrid& grid, int row);
 // Double-clicks that cell.
-void doubleClickRow(TDBGrid& grid, int row);
+void doubleClickRow(DataGrid& grid, int row);
 
 // The rows every kiosk test starts with, as plain SQL that SQLite and PostgreSQL both run.
 QStringList knownPrescriptions();

@@ -2,7 +2,7 @@
 // kiosk under its settings' name through a folder of device links, reach the fields and print
 // tickets; the pad survives handlers that fail and cables that are pulled.
 #include "SerialTestSupport.h"
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "DataLink.h"
 #include "FakeSerialDriver.h"
 #include "KeypadCable.h"
@@ -10,8 +10,8 @@
 #include "KeypadSession.h"
 #include "KioskFixture.h"
 #include "TextHelpers.h"
-#include "SESERIEVIDEO.h"
-#include "SEVIDEO.h"
+#include "SeriesWindow.h"
+#include "VideoWindow.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
 
@@ -74,8 +74,8 @@ protected:
 
 TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    ASSERT_TRUE(k.Comm1->isOpen());
-    EXPECT_EQ(k.Comm1->baudRate(), SerialPort::BaudRate::Baud9600);
+    ASSERT_TRUE(k.keypadPort->isOpen());
+    EXPECT_EQ(k.keypadPort->baudRate(), SerialPort::BaudRate::Baud9600);
     EXPECT_TRUE(k.MPAD_KEYPRESS);
     QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("99"));
     press("42");
@@ -114,7 +114,7 @@ TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
     EXPECT_EQ(*workouts, QStringList({QStringLiteral("0"), QString()}));
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
-    EXPECT_FALSE(k.Comm1->isOpen());
+    EXPECT_FALSE(k.keypadPort->isOpen());
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
     SerialPort other(nullptr, keypadDriver.get());
     other.setDeviceName(QStringLiteral("KPD1"));
@@ -128,18 +128,18 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     bool kioskLetGo = false;
     bool seriesReads = false;
-    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
-        kioskLetGo = !k.Comm1->isOpen();
-        seriesReads = series.Comm1->isOpen();
+    onModal<SeriesWindow>([&](SeriesWindow& series) {
+        kioskLetGo = !k.keypadPort->isOpen();
+        seriesReads = series.keypadPort->isOpen();
         press("1#"); // a digit is ignored, "#" closes
     });
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     press("1#");
-    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }));
+    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<SeriesWindow>(); }));
     EXPECT_TRUE(kioskLetGo);
     EXPECT_TRUE(seriesReads);
-    EXPECT_TRUE(k.Comm1->isOpen());
+    EXPECT_TRUE(k.keypadPort->isOpen());
     EXPECT_EQ(pauses.pauses(), std::vector<int>{100});
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
@@ -156,12 +156,12 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     bool refused = false;
     bool back = false;
     bool closedByPad = false;
-    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
-        refused = !series.Comm1->isOpen();
+    onModal<SeriesWindow>([&](SeriesWindow& series) {
+        refused = !series.keypadPort->isOpen();
         if (!cable.plugIn(QStringLiteral("KPD1"))) {
             return;
         }
-        back = waitUntil([&] { return series.Comm1->isOpen(); }, 3000);
+        back = waitUntil([&] { return series.keypadPort->isOpen(); }, 3000);
         press("*");
         closedByPad = waitUntil([&] { return !series.isVisible(); });
         series.close();
@@ -169,15 +169,15 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     cable.pull();
-    ASSERT_TRUE(waitUntil([&] { return !k.Comm1->isOpen(); }));
+    ASSERT_TRUE(waitUntil([&] { return !k.keypadPort->isOpen(); }));
     k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
     enter(k.EDTTREINO, QStringLiteral("1"));
     k.MPAD_KEYPRESS = true;
     EXPECT_TRUE(refused);
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
-    EXPECT_TRUE(noWindowOf<TFRMSERIEVIDEO>());
-    ASSERT_TRUE(waitUntil([&] { return k.Comm1->isOpen(); }));
+    EXPECT_TRUE(noWindowOf<SeriesWindow>());
+    ASSERT_TRUE(waitUntil([&] { return k.keypadPort->isOpen(); }));
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
         << "the kiosk did not get its keypad back";
@@ -217,8 +217,8 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
     GTEST_SKIP() << "GStreamer's and FFmpeg's own lock order";
 #endif
     const auto closedByStar = [&](std::optional<bool>& closed) {
-        onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
-            waitUntil([&] { return video.WindowsMediaPlayer->controls().currentPosition() > 0.5; });
+        onModal<VideoWindow>([&](VideoWindow& video) {
+            waitUntil([&] { return video.player->controls().currentPosition() > 0.5; });
             press("*");
             closed = waitUntil([&] { return !video.isVisible(); }, 2000);
             video.close();
@@ -245,9 +245,9 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
     std::optional<bool> closedOverTheSeries;
     bool seriesStayed = false;
-    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& series) {
+    onModal<SeriesWindow>([&](SeriesWindow& series) {
         closedByStar(closedOverTheSeries);
-        doubleClickRow(*series.DBGEXERCICIOS[0], 1);
+        doubleClickRow(*series.strengthGrid[0], 1);
         seriesStayed = series.isVisible();
         press("*");
         waitUntil([&] { return !series.isVisible(); });
@@ -257,7 +257,7 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     press("1#");
-    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<TFRMSERIEVIDEO>(); }));
+    ASSERT_TRUE(waitUntil([&] { return atRest() && noWindowOf<SeriesWindow>(); }));
     EXPECT_EQ(closedOverTheSeries, true);
     EXPECT_TRUE(seriesStayed) << "the star closed the series window under the video";
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
@@ -393,7 +393,7 @@ TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
     setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
-    ASSERT_TRUE(k.Comm1->isOpen()) << "the switch still held the port";
+    ASSERT_TRUE(k.keypadPort->isOpen()) << "the switch still held the port";
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0e'));
@@ -415,7 +415,7 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
         backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return fake; };
     });
     TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.Comm1->setReadTimeout(50);
+    k.keypadPort->setReadTimeout(50);
     fake.receive(QStringLiteral("KPD1"), "5");
     EXPECT_TRUE(waitUntil([&] { return !messages.texts().isEmpty(); }));
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Abertura de tabela ! ")});
@@ -469,7 +469,7 @@ TEST_F(Keypad, SettingsAreReadOnceAndMapOntoTheLine) {
     EXPECT_EQ(mapped([](auto& s) { s.PINPAD = QStringLiteral("COM3"); })->deviceName(),
               QStringLiteral("COM3"));
     EXPECT_THROW(mapped([](auto& s) { s.DATABIT = QStringLiteral("x"); }), ConversionError);
-    EXPECT_EQ(MyStrToAscii(QStringLiteral("\x1b#")), QStringLiteral("2735"));
+    EXPECT_EQ(decimalCodes(QStringLiteral("\x1b#")), QStringLiteral("2735"));
 }
 
 } // namespace

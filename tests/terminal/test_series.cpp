@@ -1,10 +1,10 @@
 // The workout on screen: what the series window shows for each workout, the video look-up of its
 // rows and its idle time-out.
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "DataLink.h"
 #include "KioskFixture.h"
 #include "TextHelpers.h"
-#include "SESERIEVIDEO.h"
+#include "SeriesWindow.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -28,7 +28,7 @@ QColor textColour(const QLabel* label) {
     return label->palette().color(QPalette::WindowText);
 }
 
-QStringList codesOf(const TDBGrid& grid) {
+QStringList codesOf(const DataGrid& grid) {
     QStringList codes;
     for (int row = 0; row < grid.model()->rowCount(); ++row) {
         codes << grid.model()
@@ -41,7 +41,7 @@ QStringList codesOf(const TDBGrid& grid) {
 }
 
 // A pixel of the grid as painted, in the grid's own coordinates.
-QColor pixelOf(TDBGrid& grid, QPoint where) {
+QColor pixelOf(DataGrid& grid, QPoint where) {
     return grid.grab().toImage().pixelColor(where);
 }
 
@@ -54,56 +54,56 @@ protected:
     }
 
     // Fetches a workout of member 42; action runs on the series window once it is up.
-    void showWorkout(const QString& digit, std::function<void(TFRMSERIEVIDEO&)> action) {
-        onModal<TFRMSERIEVIDEO>(std::move(action));
+    void showWorkout(const QString& digit, std::function<void(SeriesWindow&)> action) {
+        onModal<SeriesWindow>(std::move(action));
         TFRMIMPSERIE40COLUNAS& k = kiosk ? *kiosk : openKiosk();
         enter(k.EDTMATRICULA, QStringLiteral("42"));
         enter(k.EDTTREINO, digit);
-        EXPECT_TRUE(noWindowOf<TFRMSERIEVIDEO>());
+        EXPECT_TRUE(noWindowOf<SeriesWindow>());
     }
 };
 
 TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
     palendra({QStringLiteral("UPDATE ALONGAMENTO SET Alogamento_02 = TRUE, Alogamento_23 = TRUE")});
     bool shown = false;
-    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+    showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
         shown = true;
-        EXPECT_EQ(s.LBLMATRICULA->text(), QStringLiteral("0000000042"));
+        EXPECT_EQ(s.enrolment->text(), QStringLiteral("0000000042"));
         EXPECT_EQ(s.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-        EXPECT_EQ(s.LBLPROFESSOR->text(), QStringLiteral("Ana Instrutora"));
-        EXPECT_EQ(s.LBLDATAINICIO->text(), QStringLiteral("05 / março / 2026"));
-        EXPECT_TRUE(s.PNLAEROBICO->isVisible());
-        EXPECT_EQ(s.PNLEXERCICIO->y(), 230);
+        EXPECT_EQ(s.instructor->text(), QStringLiteral("Ana Instrutora"));
+        EXPECT_EQ(s.startDate->text(), QStringLiteral("05 / março / 2026"));
+        EXPECT_TRUE(s.aerobicPanel->isVisible());
+        EXPECT_EQ(s.strengthPanel->y(), 230);
         for (int day = 0; day < 7; ++day) {
-            EXPECT_EQ(textColour(s.LBLAero[day]) == red, day >= 5) << day; // Friday, Saturday
-            EXPECT_EQ(textColour(s.LBLExer[day]) == red, day <= 1) << day; // Sunday, Monday
+            EXPECT_EQ(textColour(s.aerobicDays[day]) == red, day >= 5) << day; // Friday, Saturday
+            EXPECT_EQ(textColour(s.strengthDays[day]) == red, day <= 1) << day; // Sunday, Monday
         }
-        EXPECT_EQ(s.LBLTREINO->text(), QStringLiteral("A"));
-        EXPECT_EQ(s.LBLREAVALIACAO->text(), QStringLiteral("05/06/2026"));
-        EXPECT_TRUE(s.DBGEXERCICIOS[0]->isVisible());
+        EXPECT_EQ(s.workoutName->text(), QStringLiteral("A"));
+        EXPECT_EQ(s.reassessmentDate->text(), QStringLiteral("05/06/2026"));
+        EXPECT_TRUE(s.strengthGrid[0]->isVisible());
         for (int i = 1; i < 5; ++i) {
-            EXPECT_FALSE(s.DBGEXERCICIOS[i]->isVisible());
+            EXPECT_FALSE(s.strengthGrid[i]->isVisible());
         }
-        EXPECT_EQ(codesOf(*s.DBGEXERCICIOS[0]), (QStringList{"101", "102"}));
-        EXPECT_EQ(codesOf(*s.DBGAEROBICA), QStringList{"201"});
-        EXPECT_EQ(s.DBGEXERCICIOS[0]->currentFieldText(QStringLiteral("EXERCICIO")),
+        EXPECT_EQ(codesOf(*s.strengthGrid[0]), (QStringList{"101", "102"}));
+        EXPECT_EQ(codesOf(*s.aerobicGrid), QStringList{"201"});
+        EXPECT_EQ(s.strengthGrid[0]->currentFieldText(QStringLiteral("EXERCICIO")),
                   QStringLiteral("Supino Reto"));
-        EXPECT_TRUE(s.DBCBAlogamento[1]->isChecked());
-        EXPECT_TRUE(s.DBCBAlogamento[22]->isChecked());
-        EXPECT_FALSE(s.DBCBAlogamento[0]->isChecked());
-        EXPECT_EQ(s.DBMEMOALONGAMENTO->toPlainText(), QStringLiteral("Manter 20 segundos"));
-        EXPECT_TRUE(s.Timer1->isActive());
-        EXPECT_EQ(s.Timer1->interval(), 60000);
+        EXPECT_TRUE(s.stretchingPositions[1]->isChecked());
+        EXPECT_TRUE(s.stretchingPositions[22]->isChecked());
+        EXPECT_FALSE(s.stretchingPositions[0]->isChecked());
+        EXPECT_EQ(s.stretchingNotes->toPlainText(), QStringLiteral("Manter 20 segundos"));
+        EXPECT_TRUE(s.idleTimer->isActive());
+        EXPECT_EQ(s.idleTimer->interval(), 60000);
 
         // Data cells in their column's title colour; the indicator column in the fixed colour.
-        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+        DataGrid& grid = *s.strengthGrid[0];
         const QPoint viewport = grid.viewport()->geometry().topLeft();
         const QRect cell = grid.visualRect(cellOf(grid, 1));
         EXPECT_EQ(pixelOf(grid, viewport + cell.bottomLeft() + QPoint(2, -2)), titleColour);
         const QPoint indicator = grid.verticalHeader()->geometry().topLeft() +
                                  QPoint(2, grid.rowViewportPosition(1) + 2);
         EXPECT_EQ(pixelOf(grid, indicator), fixedColour);
-        QTest::keyClick(s.DBMEMOALONGAMENTO, Qt::Key_Escape);
+        QTest::keyClick(s.stretchingNotes, Qt::Key_Escape);
     });
     EXPECT_TRUE(shown);
 }
@@ -111,17 +111,17 @@ TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
 TEST_F(Series, WorkoutCMovesTheStrengthSectionUpAndHidesTheReassessmentDate) {
     setSetting(QStringLiteral("TEMPO_REAVALIACAO"), QStringLiteral("'0'"));
     bool shown = false;
-    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
+    showWorkout(QStringLiteral("3"), [&](SeriesWindow& s) {
         shown = true;
-        EXPECT_FALSE(s.PNLAEROBICO->isVisible());
-        EXPECT_EQ(s.PNLEXERCICIO->y(), 46);
-        EXPECT_EQ(s.LBLTREINO->text(), QStringLiteral("C"));
-        EXPECT_TRUE(s.DBGEXERCICIOS[2]->isVisible());
-        EXPECT_FALSE(s.DBGEXERCICIOS[0]->isVisible());
-        EXPECT_EQ(codesOf(*s.DBGEXERCICIOS[2]), QStringList{"102"});
-        EXPECT_EQ(s.LBLREAVALIACAO->text(), QStringLiteral("    /       /"));
-        EXPECT_TRUE(s.DBMEMOALONGAMENTO->toPlainText().isEmpty());
-        QTest::keyClick(s.DBGEXERCICIOS[2], Qt::Key_Escape);
+        EXPECT_FALSE(s.aerobicPanel->isVisible());
+        EXPECT_EQ(s.strengthPanel->y(), 46);
+        EXPECT_EQ(s.workoutName->text(), QStringLiteral("C"));
+        EXPECT_TRUE(s.strengthGrid[2]->isVisible());
+        EXPECT_FALSE(s.strengthGrid[0]->isVisible());
+        EXPECT_EQ(codesOf(*s.strengthGrid[2]), QStringList{"102"});
+        EXPECT_EQ(s.reassessmentDate->text(), QStringLiteral("    /       /"));
+        EXPECT_TRUE(s.stretchingNotes->toPlainText().isEmpty());
+        QTest::keyClick(s.strengthGrid[2], Qt::Key_Escape);
     });
     EXPECT_TRUE(shown);
 }
@@ -131,18 +131,18 @@ TEST_F(Series, EnterAndDoubleClickLookUpTheCodeOfTheirRow) {
     setVideo(QStringLiteral("102"), QDir(folder()).filePath(QStringLiteral("gone.wmv")));
     setVideo(QStringLiteral("201"), QDir(folder()).filePath(QStringLiteral("gone.avi")),
              QStringLiteral("S"));
-    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
-        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+    showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
+        DataGrid& grid = *s.strengthGrid[0];
         // No path: nothing shown, and the idle time-out runs again.
         doubleClickRow(grid, 0);
         EXPECT_TRUE(messages.texts().isEmpty());
-        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_TRUE(s.idleTimer->isActive());
         grid.setCurrentIndex(cellOf(grid, 1));
         QTest::keyClick(&grid, Qt::Key_Return);
         EXPECT_EQ(messages.texts(), QStringList{missingVideo});
-        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_TRUE(s.idleTimer->isActive());
         // The aerobic grid looks among the aerobic exercises.
-        QTest::keyClick(s.DBGAEROBICA, Qt::Key_Return);
+        QTest::keyClick(s.aerobicGrid, Qt::Key_Return);
         EXPECT_EQ(messages.texts(), (QStringList{missingVideo, missingVideo}));
         EXPECT_TRUE(s.isVisible());
         s.close();
@@ -155,13 +155,13 @@ TEST_F(Series, AFifoIsNoVideoAndTheWindowNeverFreezes) {
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     setVideo(QStringLiteral("101"), fifo);
     qint64 longestFreeze = -1;
-    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
+    showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
         FreezeMeter freeze;
-        doubleClickRow(*s.DBGEXERCICIOS[0], 0);
+        doubleClickRow(*s.strengthGrid[0], 0);
         QTest::qWait(50); // the meter's next turn
         longestFreeze = freeze.longestMs();
         EXPECT_EQ(messages.texts(), QStringList{missingVideo});
-        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_TRUE(s.idleTimer->isActive());
         s.close();
     });
     EXPECT_GE(longestFreeze, 0);
@@ -170,8 +170,8 @@ TEST_F(Series, AFifoIsNoVideoAndTheWindowNeverFreezes) {
 }
 
 TEST_F(Series, LettersAndDigitsDoNotMoveTheCurrentRowArrowsDo) {
-    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
-        TDBGrid& grid = *s.DBGEXERCICIOS[0];
+    showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
+        DataGrid& grid = *s.strengthGrid[0];
         grid.setCurrentIndex(cellOf(grid, 0));
         QTest::keyClicks(&grid, QStringLiteral("L1")); // "Leg Press" is the second row
         EXPECT_EQ(grid.currentIndex().row(), 0);
@@ -184,12 +184,12 @@ TEST_F(Series, LettersAndDigitsDoNotMoveTheCurrentRowArrowsDo) {
 }
 
 TEST_F(Series, AVideoLookUpWhoseQueryFailsLeavesTheIdleTimeOutRunning) {
-    showWorkout(QStringLiteral("1"), [&](TFRMSERIEVIDEO& s) {
-        s.TBLEXERCICIOSEEK.setConnectionString(
+    showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
+        s.exerciseLookup.setConnectionString(
             platform::dataLinkConnectionString(folder(), QStringLiteral("missing.udl")));
         QChar enterKey(13);
-        EXPECT_ANY_THROW(s.DBGEXERCICIOSKeyPress(*s.DBGEXERCICIOS[0], enterKey));
-        EXPECT_TRUE(s.Timer1->isActive());
+        EXPECT_ANY_THROW(s.strengthGridKey(*s.strengthGrid[0], enterKey));
+        EXPECT_TRUE(s.idleTimer->isActive());
         s.close();
     });
 }
@@ -197,26 +197,26 @@ TEST_F(Series, AVideoLookUpWhoseQueryFailsLeavesTheIdleTimeOutRunning) {
 TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
     for (const char* never : {"0", "-5"}) {
         setSetting(QStringLiteral("Tempo_Serie"), QString::fromLatin1(never));
-        showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
-            EXPECT_FALSE(s.Timer1->isActive()) << never;
+        showWorkout(QStringLiteral("3"), [&](SeriesWindow& s) {
+            EXPECT_FALSE(s.idleTimer->isActive()) << never;
             s.close();
         });
         kiosk.reset();
     }
     // 1000 times it is beyond a timer's range: the longest wait, never a short or negative one.
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("4294968"));
-    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
-        EXPECT_TRUE(s.Timer1->isActive());
-        EXPECT_EQ(s.Timer1->interval(), INT_MAX);
+    showWorkout(QStringLiteral("3"), [&](SeriesWindow& s) {
+        EXPECT_TRUE(s.idleTimer->isActive());
+        EXPECT_EQ(s.idleTimer->interval(), INT_MAX);
         s.close();
     });
     kiosk.reset();
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("2"));
     QElapsedTimer open;
-    showWorkout(QStringLiteral("3"), [&](TFRMSERIEVIDEO& s) {
-        EXPECT_EQ(s.Timer1->interval(), 2000);
-        EXPECT_TRUE(s.Timer1->isActive());
-        s.Timer1->start(30); // the same timer, shortened
+    showWorkout(QStringLiteral("3"), [&](SeriesWindow& s) {
+        EXPECT_EQ(s.idleTimer->interval(), 2000);
+        EXPECT_TRUE(s.idleTimer->isActive());
+        s.idleTimer->start(30); // the same timer, shortened
         open.start();
     });
     EXPECT_LT(open.elapsed(), 1000);
@@ -229,17 +229,17 @@ TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
     sheet.TREINO = QStringLiteral("x");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("30");
     {
-        TFRMSERIEVIDEO series(k, workout, main->trainingDb);
+        SeriesWindow series(k, workout, main->trainingDb);
         EXPECT_THROW(series.firstShown(), ConversionError);
-        EXPECT_TRUE(series.LBLTREINO->text().isEmpty());
+        EXPECT_TRUE(series.workoutName->text().isEmpty());
     }
     sheet.TREINO = QStringLiteral("2");
     sheet.LETRA_TREINO = QStringLiteral("B");
     sheet.TEMPO_REAVALIACAO = QStringLiteral("3a");
-    TFRMSERIEVIDEO series(k, workout, main->trainingDb);
+    SeriesWindow series(k, workout, main->trainingDb);
     EXPECT_THROW(series.firstShown(), ConversionError);
-    EXPECT_EQ(series.LBLTREINO->text(), QStringLiteral("B"));
-    EXPECT_TRUE(series.LBLREAVALIACAO->text().isEmpty());
+    EXPECT_EQ(series.workoutName->text(), QStringLiteral("B"));
+    EXPECT_TRUE(series.reassessmentDate->text().isEmpty());
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // Exercise videos: real clips played by the video window, opened from equipment mode and from
 // the series window, and the machine-code look-up of equipment mode.
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "KioskFixture.h"
 #include "TextHelpers.h"
-#include "SESERIEVIDEO.h"
-#include "SEVIDEO.h"
+#include "SeriesWindow.h"
+#include "VideoWindow.h"
 #include "TestBackends.h"
 
 #include <QLabel>
@@ -31,9 +31,9 @@ protected:
         setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
     }
     // Types a machine code whose video plays; returns how long its window was up.
-    qint64 playMachine(const QString& code, std::function<void(TFRMVIDEO&)> whileShown = {}) {
+    qint64 playMachine(const QString& code, std::function<void(VideoWindow&)> whileShown = {}) {
         QElapsedTimer up;
-        onModal<TFRMVIDEO>([&](TFRMVIDEO& video) {
+        onModal<VideoWindow>([&](VideoWindow& video) {
             up.start();
             if (whileShown) {
                 whileShown(video);
@@ -53,13 +53,13 @@ TEST_P(EveryFormat, AVideoThatEndsClosesItsWindowAndEmptiesTheMachineField) {
     setVideo(QStringLiteral("101"), file);
     QString played;
     const qint64 shownFor = playMachine(
-        QStringLiteral("12"), [&](TFRMVIDEO& video) { played = video.CAMINHO_VIDEO_ATUAL; });
+        QStringLiteral("12"), [&](VideoWindow& video) { played = video.videoPath; });
     // Played to its end (1.5 s), then closed at the next check of the position.
     EXPECT_GE(shownFor, 1200);
     EXPECT_LE(shownFor, 3500);
     EXPECT_EQ(played, file);
     EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
-    EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
+    EXPECT_TRUE(noWindowOf<VideoWindow>());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -67,12 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Formats, EveryFormat, ::testing::Values("mp4", "wmv", "
 
 TEST_F(Equipment, EscClosesAPlayingVideoAtOnce) {
     setVideo(QStringLiteral("101"), clip(QStringLiteral("mp4"), 6.0));
-    playMachine(QStringLiteral("012"), [&](TFRMVIDEO& video) {
+    playMachine(QStringLiteral("012"), [&](VideoWindow& video) {
         QTest::qWait(1200);
         EXPECT_TRUE(video.isVisible());
-        EXPECT_GT(video.WindowsMediaPlayer->controls().currentPosition(), 0.0);
+        EXPECT_GT(video.player->controls().currentPosition(), 0.0);
         EXPECT_EQ(video.windowTitle(), QStringLiteral("Video Aula"));
-        QTest::keyClick(video.WindowsMediaPlayer->widget(), Qt::Key_Escape);
+        QTest::keyClick(video.player->widget(), Qt::Key_Escape);
         EXPECT_FALSE(video.isVisible());
     });
     EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
@@ -85,7 +85,7 @@ TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
               QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
     EXPECT_TRUE(kiosk->isVisible());
     EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
-    EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
+    EXPECT_TRUE(noWindowOf<VideoWindow>());
 }
 
 // A player of the test's own for what no real file brings about at will here: a media that never
@@ -140,10 +140,10 @@ protected:
             };
         });
         int checks = 0;
-        playMachine(QStringLiteral("12"), [&](TFRMVIDEO& video) {
-            EXPECT_EQ(video.Timer1->interval(), 1000);
-            QObject::connect(video.Timer1, &QTimer::timeout, [&] { ++checks; });
-            video.Timer1->start(20); // the same check, quicker
+        playMachine(QStringLiteral("12"), [&](VideoWindow& video) {
+            EXPECT_EQ(video.playbackTimer->interval(), 1000);
+            QObject::connect(video.playbackTimer, &QTimer::timeout, [&] { ++checks; });
+            video.playbackTimer->start(20); // the same check, quicker
             if (!QTest::qWaitFor([&] { return !video.isVisible(); }, 3000)) {
                 video.close();
             }
@@ -198,7 +198,7 @@ TEST_F(Equipment, AFifoAFolderOrADeviceIsNoVideoAndTheWindowNeverFreezes) {
             RecordProperty("fifo_longest_freeze_ms", static_cast<int>(freeze.longestMs()));
         }
     }
-    EXPECT_TRUE(noWindowOf<TFRMVIDEO>());
+    EXPECT_TRUE(noWindowOf<VideoWindow>());
 }
 
 // The path checked was a file; a FIFO took its place before the video window opened it. A player
@@ -277,7 +277,7 @@ TEST_F(Equipment, SeveralExercisesOnOneMachinePlayTheFirstOne) {
     setVideo(QStringLiteral("101"), clip(QStringLiteral("webm")));
     QString played;
     EXPECT_GT(playMachine(QStringLiteral("12"),
-                          [&](TFRMVIDEO& video) { played = video.CAMINHO_VIDEO_ATUAL; }),
+                          [&](VideoWindow& video) { played = video.videoPath; }),
               0);
     EXPECT_EQ(played, clip(QStringLiteral("webm")));
     EXPECT_TRUE(messages.texts().isEmpty());
@@ -287,15 +287,15 @@ TEST_F(KioskTest, AVideoFromTheSeriesRestartsItsIdleTimeOutWhenItEnds) {
     setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
     setVideo(QStringLiteral("102"), clip(QStringLiteral("mp4")));
     bool played = false;
-    onModal<TFRMSERIEVIDEO>([&](TFRMSERIEVIDEO& s) {
-        onModal<TFRMVIDEO>([&](TFRMVIDEO&) {
+    onModal<SeriesWindow>([&](SeriesWindow& s) {
+        onModal<VideoWindow>([&](VideoWindow&) {
             played = true;
-            EXPECT_FALSE(s.Timer1->isActive()); // stopped by the look-up
+            EXPECT_FALSE(s.idleTimer->isActive()); // stopped by the look-up
         });
-        doubleClickRow(*s.DBGEXERCICIOS[0], 1);
+        doubleClickRow(*s.strengthGrid[0], 1);
         EXPECT_TRUE(played);
-        EXPECT_TRUE(s.Timer1->isActive());
-        EXPECT_GT(s.Timer1->remainingTime(), s.Timer1->interval() - 1000); // a full interval
+        EXPECT_TRUE(s.idleTimer->isActive());
+        EXPECT_GT(s.idleTimer->remainingTime(), s.idleTimer->interval() - 1000); // a full interval
         s.close();
     });
     TFRMIMPSERIE40COLUNAS& k = openKiosk();

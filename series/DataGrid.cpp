@@ -1,4 +1,4 @@
-#include "DBGrid.h"
+#include "DataGrid.h"
 
 #include "KeyChar.h"
 
@@ -14,7 +14,7 @@ constexpr int indicatorWidth = 12;
 // Paints each data cell in its column's title colour, over the standard background.
 class ColumnColourDelegate : public QStyledItemDelegate {
 public:
-    explicit ColumnColourDelegate(TDBGrid& grid)
+    explicit ColumnColourDelegate(DataGrid& grid)
         : QStyledItemDelegate(&grid)
         , m_grid(grid) {}
 
@@ -22,11 +22,11 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem cell(option);
         initStyleOption(&cell, index);
-        const TColumn* column =
+        const GridColumn* column =
             m_grid.columnAt(m_grid.horizontalHeader()->visualIndex(index.column()));
         painter->fillRect(cell.rect, cell.palette.base());
         if (column != nullptr) {
-            painter->fillRect(cell.rect, column->TitleColor);
+            painter->fillRect(cell.rect, column->titleColor);
             cell.displayAlignment = column->Alignment | Qt::AlignVCenter;
         }
         // The current row shows in the indicator column and in white text, as on the classic grid.
@@ -40,13 +40,13 @@ public:
     }
 
 private:
-    TDBGrid& m_grid;
+    DataGrid& m_grid;
 };
 
 // The titles across the top, each in its column's colours; down the side, the indicator column.
 class GridHeader : public QHeaderView {
 public:
-    GridHeader(Qt::Orientation orientation, TDBGrid& grid)
+    GridHeader(Qt::Orientation orientation, DataGrid& grid)
         : QHeaderView(orientation, &grid)
         , m_grid(grid) {}
 
@@ -63,11 +63,11 @@ protected:
 
 private:
     void paintTitle(QPainter& painter, const QRect& rect, int logicalIndex) const {
-        const TColumn* column = m_grid.columnAt(visualIndex(logicalIndex));
+        const GridColumn* column = m_grid.columnAt(visualIndex(logicalIndex));
         if (column == nullptr) {
             return;
         }
-        painter.fillRect(rect, column->TitleColor);
+        painter.fillRect(rect, column->titleColor);
         painter.setPen(Qt::darkGray);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.setPen(Qt::white);
@@ -90,12 +90,12 @@ private:
         painter.drawPolygon(arrow);
     }
 
-    TDBGrid& m_grid;
+    DataGrid& m_grid;
 };
 
 } // namespace
 
-TDBGrid::TDBGrid(QWidget* parent)
+DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent)
     , m_model(this) {
     setHorizontalHeader(new GridHeader(Qt::Horizontal, *this));
@@ -115,58 +115,58 @@ TDBGrid::TDBGrid(QWidget* parent)
             [this] { verticalHeader()->viewport()->update(); });
 }
 
-void TDBGrid::setColumns(std::vector<TColumn> columns) {
+void DataGrid::setColumns(std::vector<GridColumn> columns) {
     m_columns = std::move(columns);
     arrangeColumns();
 }
 
-void TDBGrid::bind(GridRows rows) {
+void DataGrid::bind(GridRows rows) {
     m_model.setRows(std::move(rows));
     arrangeColumns();
     if (m_model.rowCount() > 0) {
         setCurrentIndex(m_model.index(
             0, std::max(0, m_model.fieldIndex(m_columns.empty() ? QString()
-                                                                : m_columns.front().FieldName))));
+                                                                : m_columns.front().fieldName))));
     }
 }
 
 // The rows' fields in the order of the grid's columns; the others are not shown.
-void TDBGrid::arrangeColumns() {
+void DataGrid::arrangeColumns() {
     QHeaderView* header = horizontalHeader();
     for (int logical = 0; logical < m_model.columnCount(); ++logical) {
         setColumnHidden(logical, true);
     }
     int place = 0;
-    for (const TColumn& column : m_columns) {
-        const int logical = m_model.fieldIndex(column.FieldName);
+    for (const GridColumn& column : m_columns) {
+        const int logical = m_model.fieldIndex(column.fieldName);
         if (logical < 0) {
             continue;
         }
         setColumnHidden(logical, false);
         header->moveSection(header->visualIndex(logical), place++);
-        setColumnWidth(logical, column.Width);
+        setColumnWidth(logical, column.width);
     }
 }
 
-const TColumn* TDBGrid::columnAt(int visualIndex) const {
+const GridColumn* DataGrid::columnAt(int visualIndex) const {
     const int logical = horizontalHeader()->logicalIndex(visualIndex);
     if (logical < 0) {
         return nullptr;
     }
     const QString field = m_model.headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
-    for (const TColumn& column : m_columns) {
-        if (column.FieldName.compare(field, Qt::CaseInsensitive) == 0) {
+    for (const GridColumn& column : m_columns) {
+        if (column.fieldName.compare(field, Qt::CaseInsensitive) == 0) {
             return &column;
         }
     }
     return nullptr;
 }
 
-QString TDBGrid::currentFieldText(const QString& field) const {
+QString DataGrid::currentFieldText(const QString& field) const {
     return m_model.text(currentIndex().row(), field);
 }
 
-void TDBGrid::keyPressEvent(QKeyEvent* event) {
+void DataGrid::keyPressEvent(QKeyEvent* event) {
     const QChar key = platform::keyCharOf(*event);
     if (OnKeyPress && !key.isNull()) {
         OnKeyPress(key);
@@ -178,11 +178,11 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
-void TDBGrid::keyboardSearch(const QString&) {}
+void DataGrid::keyboardSearch(const QString&) {}
 
-void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
-    if (OnDblClick) {
-        OnDblClick();
+    if (onDoubleClick) {
+        onDoubleClick();
     }
 }

@@ -1,12 +1,12 @@
-#include "SESERIEVIDEO.h"
+#include "SeriesWindow.h"
 
-#include "DBGrid.h"
+#include "DataGrid.h"
 #include "KeyChar.h"
 #include "MediaPlayer.h"
 #include "Pictures.h"
 #include "Messages.h"
 #include "TextHelpers.h"
-#include "SEVIDEO.h"
+#include "VideoWindow.h"
 #include "WindowLook.h"
 
 #include <QApplication>
@@ -96,7 +96,7 @@ void markWeekdays(const std::array<QLabel*, 7>& labels, const WeekdayFlags& days
     }
 }
 
-std::vector<TColumn> aerobicColumns() {
+std::vector<GridColumn> aerobicColumns() {
     return {
         {QStringLiteral("CODIGO_EXERCICIO"), QStringLiteral("Código"), 53, Qt::AlignHCenter,
          titleColour},
@@ -110,7 +110,7 @@ std::vector<TColumn> aerobicColumns() {
     };
 }
 
-std::vector<TColumn> strengthColumns() {
+std::vector<GridColumn> strengthColumns() {
     return {
         {QStringLiteral("APARELHO"), QStringLiteral("Ap."), 30, Qt::AlignHCenter, titleColour},
         {QStringLiteral("EXERCICIO"), QStringLiteral("Descrição"), 272, Qt::AlignLeft, titleColour},
@@ -154,7 +154,7 @@ GridRows strengthRows(const std::vector<StrengthRow>& rows) {
 
 } // namespace
 
-TFRMSERIEVIDEO::TFRMSERIEVIDEO(QWidget& owner, const Workout& workout, Connection& catalogue,
+SeriesWindow::SeriesWindow(QWidget& owner, const Workout& workout, Connection& catalogue,
                                KeypadSession* kioskKeypad)
     : ModalWindow(&owner)
     , m_workout(workout) {
@@ -179,76 +179,76 @@ TFRMSERIEVIDEO::TFRMSERIEVIDEO(QWidget& owner, const Workout& workout, Connectio
     createExerciseSection();
     createStretching();
 
-    TBLEXERCICIOSEEK.setConnection(&catalogue);
+    exerciseLookup.setConnection(&catalogue);
     createKeypad(kioskKeypad);
-    Timer1 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, &TFRMSERIEVIDEO::Timer1Timer);
-    Timer1->start(designIdleMs);
+    idleTimer = new QTimer(this);
+    connect(idleTimer, &QTimer::timeout, this, &SeriesWindow::idleTimedOut);
+    idleTimer->start(designIdleMs);
 }
 
-TFRMSERIEVIDEO::~TFRMSERIEVIDEO() {
+SeriesWindow::~SeriesWindow() {
     // Also when the window goes without having closed (an error out of its modal loop).
     giveKeypadBack();
 }
 
-void TFRMSERIEVIDEO::createHeader() {
-    Label1 = label(m_page, QStringLiteral("Matrícula:"), {10, 6, 80, 18}, true);
-    LBLMATRICULA = label(m_page, QString(), {92, 6, 110, 18});
-    Label2 = label(m_page, QStringLiteral("Nome:"), {215, 6, 50, 18}, true);
+void SeriesWindow::createHeader() {
+    enrolmentCaption = label(m_page, QStringLiteral("Matrícula:"), {10, 6, 80, 18}, true);
+    enrolment = label(m_page, QString(), {92, 6, 110, 18});
+    nameCaption = label(m_page, QStringLiteral("Nome:"), {215, 6, 50, 18}, true);
     LBLNOME = label(m_page, QString(), {268, 6, 420, 18});
-    Label3 = label(m_page, QStringLiteral("Professor:"), {10, 26, 80, 18}, true);
-    LBLPROFESSOR = label(m_page, QString(), {92, 26, 420, 18});
-    Label13 = label(m_page, QStringLiteral("Data do Início:"), {700, 26, 110, 18}, true);
-    LBLDATAINICIO = label(m_page, QString(), {812, 26, 200, 18});
-    Label4 = label(m_page, QString(150, QLatin1Char('_')), {0, 30, pageWidth, 16});
-    Label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    instructorCaption = label(m_page, QStringLiteral("Professor:"), {10, 26, 80, 18}, true);
+    instructor = label(m_page, QString(), {92, 26, 420, 18});
+    startDateCaption = label(m_page, QStringLiteral("Data do Início:"), {700, 26, 110, 18}, true);
+    startDate = label(m_page, QString(), {812, 26, 200, 18});
+    headerRule = label(m_page, QString(150, QLatin1Char('_')), {0, 30, pageWidth, 16});
+    headerRule->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 }
 
-void TFRMSERIEVIDEO::createAerobicSection() {
-    PNLAEROBICO = section(m_page, {0, 46, pageWidth, 182});
-    PNLAEROBICO->hide();
-    LBLAROBICA = heading(PNLAEROBICO, QStringLiteral("ATIVIDADE AERÓBICA"));
-    Label5 = label(PNLAEROBICO, QStringLiteral("Dias: "), {10, 28, 40, 18}, true);
-    LBLAero = weekdayLabels(PNLAEROBICO, 52, 28);
-    DBGAEROBICA = createGrid(PNLAEROBICO, {8, 48, 1008, 130}, true);
+void SeriesWindow::createAerobicSection() {
+    aerobicPanel = section(m_page, {0, 46, pageWidth, 182});
+    aerobicPanel->hide();
+    aerobicHeading = heading(aerobicPanel, QStringLiteral("ATIVIDADE AERÓBICA"));
+    aerobicDaysCaption = label(aerobicPanel, QStringLiteral("Dias: "), {10, 28, 40, 18}, true);
+    aerobicDays = weekdayLabels(aerobicPanel, 52, 28);
+    aerobicGrid = createGrid(aerobicPanel, {8, 48, 1008, 130}, true);
 }
 
-void TFRMSERIEVIDEO::createExerciseSection() {
-    PNLEXERCICIO = section(m_page, {0, 230, pageWidth, 503});
-    LBLEXERCICIO = heading(PNLEXERCICIO, QStringLiteral("MUSCULAÇÃO"));
-    Label9 = label(PNLEXERCICIO, QStringLiteral("Treino: "), {10, 28, 52, 18}, true);
-    LBLTREINO = label(PNLEXERCICIO, QString(), {64, 28, 20, 18}, true);
-    Label7 = label(PNLEXERCICIO, QStringLiteral("Dias: "), {100, 28, 40, 18}, true);
-    LBLExer = weekdayLabels(PNLEXERCICIO, 142, 28);
-    Label6 = label(PNLEXERCICIO, QStringLiteral("Reavaliação:"), {700, 28, 100, 18}, true);
-    LBLREAVALIACAO = label(PNLEXERCICIO, QString(), {802, 28, 150, 18});
-    for (TDBGrid*& grid : DBGEXERCICIOS) {
-        grid = createGrid(PNLEXERCICIO, {8, 48, 1008, 196}, false);
+void SeriesWindow::createExerciseSection() {
+    strengthPanel = section(m_page, {0, 230, pageWidth, 503});
+    strengthHeading = heading(strengthPanel, QStringLiteral("MUSCULAÇÃO"));
+    workoutCaption = label(strengthPanel, QStringLiteral("Treino: "), {10, 28, 52, 18}, true);
+    workoutName = label(strengthPanel, QString(), {64, 28, 20, 18}, true);
+    strengthDaysCaption = label(strengthPanel, QStringLiteral("Dias: "), {100, 28, 40, 18}, true);
+    strengthDays = weekdayLabels(strengthPanel, 142, 28);
+    reassessmentCaption = label(strengthPanel, QStringLiteral("Reavaliação:"), {700, 28, 100, 18}, true);
+    reassessmentDate = label(strengthPanel, QString(), {802, 28, 150, 18});
+    for (DataGrid*& grid : strengthGrid) {
+        grid = createGrid(strengthPanel, {8, 48, 1008, 196}, false);
         grid->hide();
     }
 }
 
-void TFRMSERIEVIDEO::createStretching() {
-    Image3 = new QLabel(PNLEXERCICIO);
-    Image3->setGeometry(11, 250, 1002, 117);
-    Image3->setPixmap(picture(QStringLiteral("alongamentos.png")));
-    for (size_t i = 0; i < DBCBAlogamento.size(); ++i) {
-        auto* box = new QCheckBox(Image3);
+void SeriesWindow::createStretching() {
+    stretchingPicture = new QLabel(strengthPanel);
+    stretchingPicture->setGeometry(11, 250, 1002, 117);
+    stretchingPicture->setPixmap(picture(QStringLiteral("alongamentos.png")));
+    for (size_t i = 0; i < stretchingPositions.size(); ++i) {
+        auto* box = new QCheckBox(stretchingPicture);
         box->move(stretchingBoxPlace(static_cast<int>(i)));
         box->resize(box->sizeHint());
         // Shown, never changed: the prescription is the instructor's.
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         box->setFocusPolicy(Qt::NoFocus);
-        DBCBAlogamento[i] = box;
+        stretchingPositions[i] = box;
     }
-    DBMEMOALONGAMENTO = new QPlainTextEdit(PNLEXERCICIO);
-    DBMEMOALONGAMENTO->setGeometry(8, 372, 1008, 124);
-    DBMEMOALONGAMENTO->setReadOnly(true);
-    DBMEMOALONGAMENTO->installEventFilter(this);
+    stretchingNotes = new QPlainTextEdit(strengthPanel);
+    stretchingNotes->setGeometry(8, 372, 1008, 124);
+    stretchingNotes->setReadOnly(true);
+    stretchingNotes->installEventFilter(this);
 }
 
-TDBGrid* TFRMSERIEVIDEO::createGrid(QWidget* parent, const QRect& geometry, bool aerobic) {
-    auto* grid = new TDBGrid(parent);
+DataGrid* SeriesWindow::createGrid(QWidget* parent, const QRect& geometry, bool aerobic) {
+    auto* grid = new DataGrid(parent);
     grid->setGeometry(geometry);
     grid->setColumns(aerobic ? aerobicColumns() : strengthColumns());
     grid->setFixedColor(fixedColour);
@@ -256,117 +256,117 @@ TDBGrid* TFRMSERIEVIDEO::createGrid(QWidget* parent, const QRect& geometry, bool
     grid->setToolTip(gridHint);
     if (aerobic) {
         grid->OnKeyPress = [this](QChar key) {
-            DBGAEROBICAKeyPress(key);
+            aerobicGridKey(key);
         };
-        grid->OnDblClick = [this] {
-            DBGAEROBICADblClick();
+        grid->onDoubleClick = [this] {
+            playAerobicRow();
         };
     } else {
         grid->OnKeyPress = [this, grid](QChar key) {
-            DBGEXERCICIOSKeyPress(*grid, key);
+            strengthGridKey(*grid, key);
         };
-        grid->OnDblClick = [this, grid] {
-            DBGEXERCICIOSDblClick(*grid);
+        grid->onDoubleClick = [this, grid] {
+            playStrengthRow(*grid);
         };
     }
     return grid;
 }
 
-void TFRMSERIEVIDEO::showEvent(QShowEvent* event) {
+void SeriesWindow::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
         firstShown();
     }
 }
 
-void TFRMSERIEVIDEO::resizeEvent(QResizeEvent* event) {
+void SeriesWindow::resizeEvent(QResizeEvent* event) {
     ModalWindow::resizeEvent(event);
     m_page->move(std::max(0, (width() - pageWidth) / 2), std::max(0, (height() - pageHeight) / 2));
 }
 
-void TFRMSERIEVIDEO::firstShown() {
-    Timer1->setInterval(SheetData::idleIntervalMs(m_workout.sheet.Tempo_Serie));
+void SeriesWindow::firstShown() {
+    idleTimer->setInterval(SheetData::idleIntervalMs(m_workout.sheet.Tempo_Serie));
     startIdleTimeOut();
 
-    LBLMATRICULA->setText(m_workout.sheet.MATRICULA);
+    enrolment->setText(m_workout.sheet.MATRICULA);
     LBLNOME->setText(m_workout.sheet.NOME_ALUNO);
-    LBLDATAINICIO->setText(m_workout.sheet.DATA_TREINO);
-    LBLPROFESSOR->setText(m_workout.sheet.NOME_PROFESSOR);
+    startDate->setText(m_workout.sheet.DATA_TREINO);
+    instructor->setText(m_workout.sheet.NOME_PROFESSOR);
     showStretching();
 
     if (m_workout.isWorkoutA()) {
-        DBGAEROBICA->bind(aerobicRows(m_workout.aerobic));
-        LBLAROBICA->setGeometry(0, LBLAROBICA->y(), pageWidth, LBLAROBICA->height());
-        markWeekdays(LBLAero, m_workout.sheet.DIAS_AEROBICA);
-        PNLAEROBICO->show();
-        PNLEXERCICIO->move(PNLEXERCICIO->x(), 230);
+        aerobicGrid->bind(aerobicRows(m_workout.aerobic));
+        aerobicHeading->setGeometry(0, aerobicHeading->y(), pageWidth, aerobicHeading->height());
+        markWeekdays(aerobicDays, m_workout.sheet.DIAS_AEROBICA);
+        aerobicPanel->show();
+        strengthPanel->move(strengthPanel->x(), 230);
     } else {
-        PNLEXERCICIO->move(PNLEXERCICIO->x(), 46);
+        strengthPanel->move(strengthPanel->x(), 46);
     }
-    LBLEXERCICIO->setGeometry(0, LBLEXERCICIO->y(), pageWidth, LBLEXERCICIO->height());
+    strengthHeading->setGeometry(0, strengthHeading->y(), pageWidth, strengthHeading->height());
 
-    for (TDBGrid* grid : DBGEXERCICIOS) {
+    for (DataGrid* grid : strengthGrid) {
         grid->hide();
     }
     const qlonglong workout = textToInteger(m_workout.sheet.TREINO);
     if (workout >= 1 && workout <= 5) {
         const auto index = static_cast<size_t>(workout - 1);
-        LBLTREINO->setText(m_workout.sheet.LETRA_TREINO);
-        DBGEXERCICIOS[index]->bind(strengthRows(m_workout.strength));
-        DBGEXERCICIOS[index]->show();
+        workoutName->setText(m_workout.sheet.LETRA_TREINO);
+        strengthGrid[index]->bind(strengthRows(m_workout.strength));
+        strengthGrid[index]->show();
     }
-    markWeekdays(LBLExer, m_workout.sheet.DIAS_TREINO);
+    markWeekdays(strengthDays, m_workout.sheet.DIAS_TREINO);
 
     const qlonglong reassessment = textToInteger(m_workout.sheet.TEMPO_REAVALIACAO);
-    LBLREAVALIACAO->setText(reassessment != 0 ? m_workout.sheet.DATA_REAVALIACAO_TEXTO
+    reassessmentDate->setText(reassessment != 0 ? m_workout.sheet.DATA_REAVALIACAO_TEXTO
                                               : QStringLiteral("    /       /"));
     takeKeypadOver();
     QCoreApplication::processEvents();
 }
 
 // The check boxes and the memo show the stretching row.
-void TFRMSERIEVIDEO::showStretching() {
+void SeriesWindow::showStretching() {
     const StretchingRow stretching = m_workout.stretching.value_or(StretchingRow{});
-    for (size_t i = 0; i < DBCBAlogamento.size(); ++i) {
-        DBCBAlogamento[i]->setChecked(stretching.Alogamento[i]);
+    for (size_t i = 0; i < stretchingPositions.size(); ++i) {
+        stretchingPositions[i]->setChecked(stretching.Alogamento[i]);
     }
-    DBMEMOALONGAMENTO->setPlainText(stretching.Obs.value_or(QString()));
+    stretchingNotes->setPlainText(stretching.Obs.value_or(QString()));
 }
 
-void TFRMSERIEVIDEO::startIdleTimeOut() {
-    if (Timer1->interval() > 0) {
-        Timer1->start();
+void SeriesWindow::startIdleTimeOut() {
+    if (idleTimer->interval() > 0) {
+        idleTimer->start();
     } else {
-        Timer1->stop();
+        idleTimer->stop();
     }
 }
 
-void TFRMSERIEVIDEO::DBGAEROBICAKeyPress(QChar Key) {
-    if (Key == platform::keyEsc) {
+void SeriesWindow::aerobicGridKey(QChar key) {
+    if (key == platform::keyEsc) {
         close();
-    } else if (Key == platform::keyEnter) {
-        lookUpVideo(*DBGAEROBICA, QStringLiteral("S"));
+    } else if (key == platform::keyEnter) {
+        lookUpVideo(*aerobicGrid, QStringLiteral("S"));
     }
 }
 
-void TFRMSERIEVIDEO::DBGAEROBICADblClick() {
-    lookUpVideo(*DBGAEROBICA, QStringLiteral("S"));
+void SeriesWindow::playAerobicRow() {
+    lookUpVideo(*aerobicGrid, QStringLiteral("S"));
 }
 
-void TFRMSERIEVIDEO::DBGEXERCICIOSKeyPress(TDBGrid& sender, QChar Key) {
-    if (Key == platform::keyEsc) {
+void SeriesWindow::strengthGridKey(DataGrid& sender, QChar key) {
+    if (key == platform::keyEsc) {
         close();
-    } else if (Key == platform::keyEnter) {
+    } else if (key == platform::keyEnter) {
         lookUpVideo(sender, QStringLiteral("N"));
     }
 }
 
-void TFRMSERIEVIDEO::DBGEXERCICIOSDblClick(TDBGrid& sender) {
+void SeriesWindow::playStrengthRow(DataGrid& sender) {
     lookUpVideo(sender, QStringLiteral("N"));
 }
 
-void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
-    Timer1->stop();
+void SeriesWindow::lookUpVideo(const DataGrid& grid, const QString& type) {
+    idleTimer->stop();
     std::optional<QString> path;
     try {
         path = videoPathOf(grid, type);
@@ -393,57 +393,57 @@ void TFRMSERIEVIDEO::lookUpVideo(const TDBGrid& grid, const QString& type) {
         this, *path, [this] { startIdleTimeOut(); }, m_keypad);
 }
 
-std::optional<QString> TFRMSERIEVIDEO::videoPathOf(const TDBGrid& grid, const QString& type) {
-    TBLEXERCICIOSEEK.close();
-    TBLEXERCICIOSEEK.setCommandText(
+std::optional<QString> SeriesWindow::videoPathOf(const DataGrid& grid, const QString& type) {
+    exerciseLookup.close();
+    exerciseLookup.setCommandText(
         QStringLiteral("select Caminho_Video from Exercicios WHERE (TIPO = :TIPO) AND (CODIGO = "
                        ":CODIGO)"));
-    TBLEXERCICIOSEEK.setParameter(QStringLiteral("TIPO"), type);
-    TBLEXERCICIOSEEK.setParameter(QStringLiteral("CODIGO"),
+    exerciseLookup.setParameter(QStringLiteral("TIPO"), type);
+    exerciseLookup.setParameter(QStringLiteral("CODIGO"),
                                   grid.currentFieldText(QStringLiteral("CODIGO_EXERCICIO")));
-    TBLEXERCICIOSEEK.open();
+    exerciseLookup.open();
     const QString path = QStringLiteral("Caminho_Video");
-    if (TBLEXERCICIOSEEK.eof() || TBLEXERCICIOSEEK.isNull(path)) {
+    if (exerciseLookup.eof() || exerciseLookup.isNull(path)) {
         return std::nullopt;
     }
-    return TBLEXERCICIOSEEK.fieldText(path);
+    return exerciseLookup.fieldText(path);
 }
 
-void TFRMSERIEVIDEO::DBMEMOALONGAMENTOKeyPress(QChar Key) {
-    FormKeyPress(Key);
+void SeriesWindow::stretchingKey(QChar key) {
+    windowKey(key);
 }
 
-void TFRMSERIEVIDEO::FormKeyPress(QChar Key) {
-    if (Key == platform::keyEsc) {
+void SeriesWindow::windowKey(QChar key) {
+    if (key == platform::keyEsc) {
         close();
     }
 }
 
-void TFRMSERIEVIDEO::Timer1Timer() {
+void SeriesWindow::idleTimedOut() {
     close();
 }
 
-void TFRMSERIEVIDEO::keyPressEvent(QKeyEvent* event) {
+void SeriesWindow::keyPressEvent(QKeyEvent* event) {
     const QChar key = platform::keyCharOf(*event);
     if (key == platform::keyEsc) {
-        FormKeyPress(key);
+        windowKey(key);
         event->accept();
         return;
     }
     ModalWindow::keyPressEvent(event);
 }
 
-bool TFRMSERIEVIDEO::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == DBMEMOALONGAMENTO && event->type() == QEvent::KeyPress) {
+bool SeriesWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == stretchingNotes && event->type() == QEvent::KeyPress) {
         const QChar key = platform::keyCharOf(*static_cast<QKeyEvent*>(event));
-        DBMEMOALONGAMENTOKeyPress(key);
+        stretchingKey(key);
         return key == platform::keyEsc;
     }
     return ModalWindow::eventFilter(watched, event);
 }
 
-void TFRMSERIEVIDEO::closing() {
-    Timer1->stop();
-    TBLEXERCICIOSEEK.close();
+void SeriesWindow::closing() {
+    idleTimer->stop();
+    exerciseLookup.close();
     giveKeypadBack();
 }

@@ -1,4 +1,4 @@
-#include "SEVIDEO.h"
+#include "VideoWindow.h"
 
 #include "KeyChar.h"
 #include "KeypadSession.h"
@@ -23,51 +23,51 @@ const QSize outerSizeWhenShown(418, 362);
 
 } // namespace
 
-TFRMVIDEO::TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed,
+VideoWindow::VideoWindow(QWidget* owner, const QString& path, std::function<void()> closed,
                      KeypadSession* pad)
     : ModalWindow(owner)
-    , WindowsMediaPlayer(platform::createMediaPlayer(this))
-    , CAMINHO_VIDEO_ATUAL(videoPath)
+    , player(platform::createMediaPlayer(this))
+    , videoPath(path)
     , m_closed(std::move(closed))
     , m_openersPad(pad) {
     setWindowTitle(QStringLiteral("Video Aula"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(clientSize);
-    WindowsMediaPlayer->widget()->setGeometry(QRect(QPoint(0, 0), clientSize));
-    WindowsMediaPlayer->OnKeyPress = [this](QChar key) {
-        WindowsMediaPlayerKeyPress(key);
+    player->widget()->setGeometry(QRect(QPoint(0, 0), clientSize));
+    player->OnKeyPress = [this](QChar key) {
+        playerKey(key);
     };
-    WindowsMediaPlayer->OnDoubleClick = [this] {
-        WindowsMediaPlayerDoubleClick();
+    player->OnDoubleClick = [this] {
+        playerDoubleClicked();
     };
-    WindowsMediaPlayer->OnError = [this](const QString&) {
+    player->OnError = [this](const QString&) {
         mediaFailed();
     };
-    Timer1 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, &TFRMVIDEO::Timer1Timer);
-    Timer1->start(watchMs);
+    playbackTimer = new QTimer(this);
+    connect(playbackTimer, &QTimer::timeout, this, &VideoWindow::checkPlayback);
+    playbackTimer->start(watchMs);
 }
 
-TFRMVIDEO::~TFRMVIDEO() {
+VideoWindow::~VideoWindow() {
     // Also when the window goes without having closed (an error out of its modal loop).
     if (m_pad != nullptr) {
         m_pad->giveBack();
     }
 }
 
-void TFRMVIDEO::showEvent(QShowEvent* event) {
+void VideoWindow::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
         firstShown();
     }
 }
 
-void TFRMVIDEO::firstShown() {
+void VideoWindow::firstShown() {
     // The outer size, frame included; the player follows the client area.
     setFixedSize(outerSizeWhenShown - (frameGeometry().size() - size()));
-    WindowsMediaPlayer->widget()->setGeometry(rect());
-    WindowsMediaPlayer->widget()->setFocus();
+    player->widget()->setGeometry(rect());
+    player->widget()->setFocus();
     takePadOver();
     load();
 }
@@ -75,7 +75,7 @@ void TFRMVIDEO::firstShown() {
 // A keypad kiosk has only the pad to close the video with, and the opener may be waiting in its
 // own pad's handler (a machine's code), which reads no further key meanwhile: the window reads
 // the pad through a session of its own.
-void TFRMVIDEO::takePadOver() {
+void VideoWindow::takePadOver() {
     if (m_openersPad == nullptr) {
         return;
     }
@@ -84,11 +84,11 @@ void TFRMVIDEO::takePadOver() {
     m_pad->takeOverFrom(*m_openersPad);
 }
 
-void TFRMVIDEO::load() {
-    WindowsMediaPlayer->close();
+void VideoWindow::load() {
+    player->close();
     try {
-        WindowsMediaPlayer->setURL(CAMINHO_VIDEO_ATUAL);
-        WindowsMediaPlayer->controls().play();
+        player->setURL(videoPath);
+        player->controls().play();
     } catch (const platform::MediaError&) {
         mediaFailed();
     }
@@ -96,7 +96,7 @@ void TFRMVIDEO::load() {
 
 // GStreamer now and then refuses a good MP4 file under load ("not-linked" in its demuxer); a
 // second load plays it.
-void TFRMVIDEO::mediaFailed() {
+void VideoWindow::mediaFailed() {
     if (m_closing) {
         return;
     }
@@ -107,20 +107,20 @@ void TFRMVIDEO::mediaFailed() {
     refuseMedia();
 }
 
-void TFRMVIDEO::refuseMedia() {
+void VideoWindow::refuseMedia() {
     if (m_closing) {
         return;
     }
     // The watch would close the window under the message.
-    Timer1->stop();
+    playbackTimer->stop();
     showMessage(MessageKind::Information, msg::VideoIncompativel, QStringLiteral("Windows Media Player"));
     close();
 }
 
-void TFRMVIDEO::Timer1Timer() {
+void VideoWindow::checkPlayback() {
     // Qt may take more than the first second to load a media (building the video output on a
     // slow display); a position of 0 before playback could start is no end of the video.
-    const platform::MediaControls& controls = WindowsMediaPlayer->controls();
+    const platform::MediaControls& controls = player->controls();
     if (controls.loading()) {
         if (++m_checksWhileLoading >= checksWhileLoading) {
             refuseMedia();
@@ -133,45 +133,45 @@ void TFRMVIDEO::Timer1Timer() {
     }
 }
 
-bool TFRMVIDEO::stoppedMoving(double position) {
+bool VideoWindow::stoppedMoving(double position) {
     m_checksStill = position == m_lastPosition ? m_checksStill + 1 : 0;
     m_lastPosition = position;
     return m_checksStill >= checksStillToClose;
 }
 
-void TFRMVIDEO::WindowsMediaPlayerKeyPress(QChar Key) {
-    if (Key == platform::keyEsc) {
+void VideoWindow::playerKey(QChar key) {
+    if (key == platform::keyEsc) {
         close();
     }
 }
 
-void TFRMVIDEO::padKey() {
+void VideoWindow::padKey() {
     char byte = 0;
     if (m_pad->readByte(byte) && (byte == '*' || QChar::fromLatin1(byte) == platform::keyEsc)) {
         close();
     }
 }
 
-void TFRMVIDEO::WindowsMediaPlayerDoubleClick() {}
+void VideoWindow::playerDoubleClicked() {}
 
-void TFRMVIDEO::closing() {
+void VideoWindow::closing() {
     m_closing = true;
-    Timer1->stop();
+    playbackTimer->stop();
     if (m_pad != nullptr) {
         m_pad->giveBack();
     }
     if (m_closed) {
         m_closed();
     }
-    WindowsMediaPlayer->close();
-    WindowsMediaPlayer->setURL(QString());
+    player->close();
+    player->setURL(QString());
     // The player itself goes with the window: the close may come from inside its own events.
-    WindowsMediaPlayer->widget()->hide();
+    player->widget()->hide();
 }
 
 void showVideoWindow(QWidget* owner, const QString& videoPath, std::function<void()> closed,
                      KeypadSession* pad) {
     const auto handlePendingMessages = qScopeGuard([] { QCoreApplication::processEvents(); });
-    TFRMVIDEO video(owner, videoPath, std::move(closed), pad);
+    VideoWindow video(owner, videoPath, std::move(closed), pad);
     video.exec();
 }

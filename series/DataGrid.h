@@ -10,23 +10,23 @@
 #include <vector>
 
 // One column of a grid: the field it shows, its title and how it is drawn.
-struct TColumn {
-    QString FieldName;
+struct GridColumn {
+    QString fieldName;
     QString title;
-    int Width = 64;
+    int width = 64;
     Qt::Alignment Alignment = Qt::AlignLeft;
-    QColor TitleColor;
+    QColor titleColor;
 };
 
 // A read-only grid over rows of texts. Its one change to the standard grid: a cell of a
 // data column is painted in that column's title colour over the standard background; the
 // indicator column, at the left, keeps the fixed colour and marks the current row.
-class TDBGrid : public QTableView {
+class DataGrid : public QTableView {
 public:
-    explicit TDBGrid(QWidget* parent);
+    explicit DataGrid(QWidget* parent);
 
-    void setColumns(std::vector<TColumn> columns);
-    const std::vector<TColumn>& columns() const { return m_columns; }
+    void setColumns(std::vector<GridColumn> columns);
+    const std::vector<GridColumn>& columns() const { return m_columns; }
     // The colour of the indicator column, and the font of the titles.
     void setFixedColor(const QColor& color) { m_fixedColor = color; }
     const QColor& fixedColor() const { return m_fixedColor; }
@@ -38,11 +38,11 @@ public:
     // A field of the current row as text; empty when the grid has no rows.
     QString currentFieldText(const QString& field) const;
     // The column shown at a visual place, or null.
-    const TColumn* columnAt(int visualIndex) const;
+    const GridColumn* columnAt(int visualIndex) const;
 
     // Keys typed on the grid (27 Esc, 13 Enter, else the character) and double clicks.
     std::function<void(QChar key)> OnKeyPress;
-    std::function<void()> OnDblClick;
+    std::function<void()> onDoubleClick;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,7 +55,7 @@ private:
     void arrangeColumns();
 
     GridRowsModel m_model;
-    std::vector<TColumn> m_columns;
+    std::vector<GridColumn> m_columns;
     QColor m_fixedColor;
     QFont m_titleFont;
 };

@@ -14,24 +14,24 @@ class QTimer;
 // Plays one exercise video and closes by itself when it has ended. On closing it tells its
 // opener, which goes on from there (the series window's idle time-out starts again, the kiosk's
 // machine-code field is emptied for the next code).
-class TFRMVIDEO : public ModalWindow {
+class VideoWindow : public ModalWindow {
 public:
     // pad is the opener's keypad (null without one): the window takes its port over while it is
     // open, and "*" closes it.
-    TFRMVIDEO(QWidget* owner, const QString& videoPath, std::function<void()> closed,
+    VideoWindow(QWidget* owner, const QString& path, std::function<void()> closed,
               KeypadSession* pad);
-    ~TFRMVIDEO() override;
+    ~VideoWindow() override;
 
     // Checks the playback once a second; a position of 0 means the video has ended, one that has
     // not moved for 5 s a video paused or stalled for good, and a video still loading after 10 s
     // is refused.
-    void Timer1Timer();
-    void WindowsMediaPlayerKeyPress(QChar Key);
-    void WindowsMediaPlayerDoubleClick();
+    void checkPlayback();
+    void playerKey(QChar key);
+    void playerDoubleClicked();
 
-    std::unique_ptr<platform::MediaPlayer> WindowsMediaPlayer;
-    QTimer* Timer1 = nullptr;
-    const QString CAMINHO_VIDEO_ATUAL; // the file it plays
+    std::unique_ptr<platform::MediaPlayer> player;
+    QTimer* playbackTimer = nullptr;
+    const QString videoPath; // the file it plays
 
 protected:
     void showEvent(QShowEvent* event) override;
