@@ -6,7 +6,7 @@
 #include "DemoScript.h"
 #include "DemoVideos.h"
 #include "TextHelpers.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"

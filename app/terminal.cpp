@@ -1,6 +1,6 @@
 // The exercise terminal. It reads nothing but its two data-link files in the fixed folder.
 #include "Backends.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "MainWindow.h"
 
 #include <QString>
@@ -19,10 +19,10 @@ struct KioskWindows {
             main->clockTimer->stop();
         }
         main->show();
-        kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
+        kiosk = std::make_unique<KioskWindow>(*main);
         kiosk->show();
     }
 
     std::unique_ptr<MainWindow> main;
-    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+    std::unique_ptr<KioskWindow> kiosk;
 };

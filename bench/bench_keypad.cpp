@@ -1,5 +1,5 @@
 // The kiosk's keypad figures: from a byte written to the far end of the keypad's pseudo-terminal
-// to the digit shown in EDTMATRICULA, and the CPU the kiosk costs while it waits for a member
+// to the digit shown in enrolmentEdit, and the CPU the kiosk costs while it waits for a member
 // with its keypad open (the main window's one-second tick and database heartbeat included).
 #include "Backends.h"
 #include "BenchSupport.h"
@@ -66,7 +66,7 @@ public:
     KioskWithKeypad(const KioskWithKeypad&) = delete;
     KioskWithKeypad& operator=(const KioskWithKeypad&) = delete;
 
-    TFRMIMPSERIE40COLUNAS& kiosk() { return *m_windows->kiosk; }
+    KioskWindow& kiosk() { return *m_windows->kiosk; }
     void press(char key) const { [[maybe_unused]] const auto written = ::write(m_master, &key, 1); }
 
 private:
@@ -79,7 +79,7 @@ private:
 
 void BM_KeypadByteToDigitShown(benchmark::State& state) {
     KioskWithKeypad setup;
-    QLineEdit* field = setup.kiosk().EDTMATRICULA;
+    QLineEdit* field = setup.kiosk().enrolmentEdit;
     if (!setup.kiosk().keypadPort->isOpen()) {
         state.SkipWithError("the keypad did not open");
         return;

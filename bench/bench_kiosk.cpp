@@ -96,12 +96,12 @@ struct Kiosk {
     void enter(QLineEdit* field, const QString& text) {
         field->setText(text);
         QChar key(13);
-        field == windows->kiosk->EDTMATRICULA ? windows->kiosk->EDTMATRICULAKeyPress(key)
-                                              : windows->kiosk->EDTTREINOKeyPress(key);
+        field == windows->kiosk->enrolmentEdit ? windows->kiosk->enrolmentKey(key)
+                                              : windows->kiosk->workoutKey(key);
     }
     void backToRest() {
         QChar esc(27);
-        windows->kiosk->EDTTREINOKeyPress(esc);
+        windows->kiosk->workoutKey(esc);
     }
 
     QString folder;
@@ -112,8 +112,8 @@ struct Kiosk {
 // Enter on a member's number until his name and photo show, the kiosk back at rest between.
 void timeEnrolments(benchmark::State& state, Kiosk& k) {
     for (auto _ : state) {
-        k.enter(k.windows->kiosk->EDTMATRICULA, QStringLiteral("424242"));
-        if (!k.windows->kiosk->Image1->isVisible()) {
+        k.enter(k.windows->kiosk->enrolmentEdit, QStringLiteral("424242"));
+        if (!k.windows->kiosk->photo->isVisible()) {
             state.SkipWithError("no photo shown");
             break;
         }
@@ -169,7 +169,7 @@ void KioskOpensOnPostgres(benchmark::State& state) {
         main.show();
         const long before = residentKilobytes();
         state.ResumeTiming();
-        TFRMIMPSERIE40COLUNAS kiosk(main);
+        KioskWindow kiosk(main);
         kiosk.show();
         state.PauseTiming();
         if (!kiosk.isVisible()) {
@@ -187,9 +187,9 @@ void WorkoutToLastTicketByte(benchmark::State& state) {
     Kiosk k(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        k.enter(k.windows->kiosk->EDTMATRICULA, QStringLiteral("424242"));
+        k.enter(k.windows->kiosk->enrolmentEdit, QStringLiteral("424242"));
         state.ResumeTiming();
-        k.enter(k.windows->kiosk->EDTTREINO, QStringLiteral("1"));
+        k.enter(k.windows->kiosk->workoutEdit, QStringLiteral("1"));
     }
     state.counters["ticket_bytes"] = double(QFileInfo(QDir(k.folder).filePath("TKT")).size());
 }

@@ -96,9 +96,9 @@ struct Kiosk {
         : member(demoWithLongWorkout(dir))
         , windows(dir.path(), KioskWindows::Heartbeat::Stopped) {}
     void enterMember() {
-        windows.kiosk->EDTMATRICULA->setText(member);
-        press(windows.kiosk->EDTMATRICULA, Qt::Key_Return);
-        windows.kiosk->EDTTREINO->setText("1");
+        windows.kiosk->enrolmentEdit->setText(member);
+        press(windows.kiosk->enrolmentEdit, Qt::Key_Return);
+        windows.kiosk->workoutEdit->setText("1");
     }
     QTemporaryDir dir;
     QString member;
@@ -120,7 +120,7 @@ void SeriesWindowShownAndPainted(benchmark::State& state) {
             rows = series.strengthGrid[0]->model()->rowCount();
             series.close();
         });
-        press(k.windows.kiosk->EDTTREINO, Qt::Key_Return);
+        press(k.windows.kiosk->workoutEdit, Qt::Key_Return);
     }
     if (rows != exercisesInWorkout) {
         state.SkipWithError("the workout was not shown whole");

@@ -6,7 +6,7 @@
 #include "DemoFolders.h"
 #include "LoginDialog.h"
 #include "SplashWindow.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 

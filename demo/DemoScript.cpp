@@ -6,7 +6,7 @@
 #include "MessageBox.h"
 #include "LoginDialog.h"
 #include "SplashWindow.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "MainWindow.h"
 #include "SeriesWindow.h"
 #include "AboutWindow.h"
@@ -110,33 +110,33 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
 void DemoScript::addKioskSteps() {
     const std::vector<Step> steps{
         {QStringLiteral("the exercise sheet"),
-         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [] { return activeModal<KioskWindow>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
              type(demo::showcaseMember().right(4),
-                  shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
-             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+                  shownWindow<KioskWindow>()->enrolmentEdit);
+             pressEnter(shownWindow<KioskWindow>()->enrolmentEdit);
          }},
         {QStringLiteral("the member's name and photo"),
-         [] { return shownWindow<TFRMIMPSERIE40COLUNAS>()->Image1->isVisible(); },
+         [] { return shownWindow<KioskWindow>()->photo->isVisible(); },
          [this] {
              picture(QStringLiteral("07-ficha-foto.png"));
-             type(QStringLiteral("1"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
-             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
+             type(QStringLiteral("1"), shownWindow<KioskWindow>()->workoutEdit);
+             pressEnter(shownWindow<KioskWindow>()->workoutEdit);
          }},
         {QStringLiteral("the exercise sheet at rest after the workout"),
          [] {
-             return shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
-                    activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr;
+             return shownWindow<KioskWindow>()->enrolmentEdit->isEnabled() &&
+                    activeModal<KioskWindow>() != nullptr;
          },
          [this] {
              saveTicket(QStringLiteral("08-ticket"));
              picture(QStringLiteral("09-ficha-repouso.png"));
              // The demo's numbers run from 1001 up; the box comes and is answered within Enter.
              m_boxPicture = QStringLiteral("10-aluno-inexistente.png");
-             type(QStringLiteral("9999"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
-             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
-             pressKey(Qt::Key_Escape, shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
+             type(QStringLiteral("9999"), shownWindow<KioskWindow>()->enrolmentEdit);
+             pressEnter(shownWindow<KioskWindow>()->enrolmentEdit);
+             pressKey(Qt::Key_Escape, shownWindow<KioskWindow>()->enrolmentEdit);
          }},
     };
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());
@@ -163,13 +163,13 @@ void DemoScript::addSeriesSteps() {
     const std::vector<Step> steps{
         openKioskSwitchingOn(onScreen),
         {QStringLiteral("the exercise sheet for the series"),
-         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [] { return activeModal<KioskWindow>() != nullptr; },
          [this] {
              type(demo::showcaseMember().right(4),
-                  shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
-             pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA);
-             type(QStringLiteral("1"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO);
-             later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTTREINO); });
+                  shownWindow<KioskWindow>()->enrolmentEdit);
+             pressEnter(shownWindow<KioskWindow>()->enrolmentEdit);
+             type(QStringLiteral("1"), shownWindow<KioskWindow>()->workoutEdit);
+             later([this] { pressEnter(shownWindow<KioskWindow>()->workoutEdit); });
          }},
         {QStringLiteral("the series window"),
          [this] { return activeModal<SeriesWindow>() != nullptr && m_waitedMs >= 500; },
@@ -194,7 +194,7 @@ void DemoScript::addSeriesSteps() {
              QApplication::activeModalWidget()->close();
          }},
         {QStringLiteral("the exercise sheet after the series"),
-         [] { return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr; },
+         [] { return activeModal<KioskWindow>() != nullptr; },
          [folder = demoFolder(), onScreen] {
              QApplication::activeModalWidget()->close();
              demo::switchSetting(folder, onScreen, false);
@@ -209,13 +209,13 @@ void DemoScript::addEquipmentSteps() {
         openKioskSwitchingOn(machineVideos),
         {QStringLiteral("the exercise sheet in equipment mode"),
          [] {
-             return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-                    shownWindow<TFRMIMPSERIE40COLUNAS>()->PNLAPARELHO->isVisible();
+             return activeModal<KioskWindow>() != nullptr &&
+                    shownWindow<KioskWindow>()->machinePanel->isVisible();
          },
          [this] {
-             type(QStringLiteral("101"), shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO);
+             type(QStringLiteral("101"), shownWindow<KioskWindow>()->machineEdit);
              picture(QStringLiteral("13-aparelho.png"));
-             later([this] { pressEnter(shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO); });
+             later([this] { pressEnter(shownWindow<KioskWindow>()->machineEdit); });
          }},
         {QStringLiteral("the machine's video"),
          [this] { return activeModal<VideoWindow>() != nullptr && m_waitedMs >= 1500; },
@@ -225,11 +225,11 @@ void DemoScript::addEquipmentSteps() {
         // The field is emptied when the video has ended, ready for the next machine.
         {QStringLiteral("the exercise sheet after the machine's video"),
          [] {
-             return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO->text().isEmpty();
+             return activeModal<KioskWindow>() != nullptr &&
+                    shownWindow<KioskWindow>()->machineEdit->text().isEmpty();
          },
          [this, machineVideos] {
-             pressKey(Qt::Key_Escape, shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTAPARELHO);
+             pressKey(Qt::Key_Escape, shownWindow<KioskWindow>()->machineEdit);
              demo::switchSetting(demoFolder(), machineVideos, false);
          }},
     };
@@ -327,7 +327,7 @@ int DemoScript::answer(const platform::Message& message) {
 
 void DemoScript::saveTicket(const QString& name) {
     QFile port(platform::resolveDeviceName(
-        shownWindow<TFRMIMPSERIE40COLUNAS>()->printers.matrixDriver->printerPort()));
+        shownWindow<KioskWindow>()->printers.matrixDriver->printerPort()));
     if (!port.open(QIODevice::ReadOnly)) {
         return;
     }
@@ -362,8 +362,8 @@ void DemoScript::pressKey(Qt::Key key, QWidget* field) {
 
 void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
     const auto kioskReading = [] {
-        return activeModal<TFRMIMPSERIE40COLUNAS>() != nullptr &&
-               shownWindow<TFRMIMPSERIE40COLUNAS>()->keypadPort->isOpen();
+        return activeModal<KioskWindow>() != nullptr &&
+               shownWindow<KioskWindow>()->keypadPort->isOpen();
     };
     const std::vector<Step> visit = {
         {QStringLiteral("the main window before the keypad's visit"), mainWindowIdle,
@@ -380,7 +380,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
              keypad.press(demo::showcaseMember().right(4) + QStringLiteral("#"));
          }},
         {QStringLiteral("the member found from the keypad"),
-         [] { return shownWindow<TFRMIMPSERIE40COLUNAS>()->Image1->isVisible(); },
+         [] { return shownWindow<KioskWindow>()->photo->isVisible(); },
          [this, &keypad] {
              picture(QStringLiteral("16-ficha-teclado.png"));
              keypad.press(QStringLiteral("1#"));
@@ -388,8 +388,8 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
          [kioskReading] {
              return kioskReading() &&
-                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->isEnabled() &&
-                    shownWindow<TFRMIMPSERIE40COLUNAS>()->EDTMATRICULA->text().isEmpty();
+                    shownWindow<KioskWindow>()->enrolmentEdit->isEnabled() &&
+                    shownWindow<KioskWindow>()->enrolmentEdit->text().isEmpty();
          },
          [&keypad] {
              keypad.press(QStringLiteral("*"));

@@ -12,7 +12,7 @@
 namespace {
 
 QFont toQFont(const CanvasFont& font) {
-    QFont qfont(font.Name);
+    QFont qfont(font.name);
     qfont.setPointSize(font.size);
     if (font.pitch == fpFixed) {
         // Without the named face the system must still pick a fixed-pitch one.
@@ -30,13 +30,13 @@ QFont toQFont(const CanvasFont& font) {
 constexpr int pdfResolution = 1200;
 
 PreviewFont previewFont(const CanvasFont& font) {
-    return {font.color, font.Name, font.size, font.style};
+    return {font.color, font.name, font.size, font.style};
 }
 
 CanvasFont canvasFont(const PreviewFont& font) {
     CanvasFont canvas;
     canvas.color = font.color;
-    canvas.Name = font.Name;
+    canvas.name = font.name;
     canvas.size = font.size;
     canvas.style = font.style;
     return canvas;
@@ -71,19 +71,19 @@ void CanvasTextPrinter::startDocument() {
     if (printerName.isEmpty())
         raiseError(textprinter::NoDefaultPrinter);
     platform::Spooler& spooler = platform::spooler();
-    const std::optional<platform::Paper> paper = spooler.defaultPaper(printerName);
-    if (!paper && !spooler.lastError().isEmpty())
+    const std::optional<platform::Paper> queuePaper = spooler.defaultPaper(printerName);
+    if (!queuePaper && !spooler.lastError().isEmpty())
         raiseError(textprinter::CannotStartDoc.arg(title, printerName), spooler.lastError());
     m_document = std::make_unique<QTemporaryFile>();
     if (!m_document->open())
         raiseError(textprinter::CannotStartDoc.arg(title, printerName), m_document->errorString());
     m_printer = std::make_unique<QPdfWriter>(m_document->fileName());
     m_printer->setResolution(pdfResolution);
-    if (paper)
+    if (queuePaper)
         m_printer->setPageLayout(QPageLayout(
-            QPageSize(QSizeF(paper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
-            QMarginsF(paper->margins) / 100, QPageLayout::Millimeter));
-    m_printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape
+            QPageSize(QSizeF(queuePaper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
+            QMarginsF(queuePaper->margins) / 100, QPageLayout::Millimeter));
+    m_printer->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
     m_printer->setTitle(title);
     m_painter = std::make_unique<QPainter>();
@@ -112,9 +112,9 @@ void CanvasTextPrinter::followPrinterState() {
 }
 
 QString CanvasTextPrinter::alignedText(const QString& text) const {
-    if (Paper.columns <= 0 || font.align == taLeftJustify)
+    if (paper.columns <= 0 || font.align == taLeftJustify)
         return text;
-    const int room = Paper.columns - Paper.marginLeft - Paper.marginRight - int(text.size());
+    const int room = paper.columns - paper.marginLeft - paper.marginRight - int(text.size());
     const int padding = font.align == taCenter ? room / 2 : room;
     return QString(qMax(0, padding), QLatin1Char(' ')) + text;
 }
@@ -144,7 +144,7 @@ void CanvasTextPrinter::writeStr(int column, const QString& text) {
     }
     applyFont();
     const QFontMetricsF metrics(m_painter->font(), m_printer.get());
-    m_x = metrics.horizontalAdvance(QLatin1Char(' ')) * (column + Paper.marginLeft);
+    m_x = metrics.horizontalAdvance(QLatin1Char(' ')) * (column + paper.marginLeft);
     // The line position is the top of the shown; drawing wants the baseline.
     m_painter->drawText(QPointF(m_x, m_y + metrics.ascent()), shown);
     m_textHeight = textHeight();
@@ -158,7 +158,7 @@ void CanvasTextPrinter::newLine(int lines) {
         m_y += m_lineAdvance;
         if (previewing())
             preview().newLine(1);
-        lineFed(Paper.autoNewPage, Paper.lines, 0);
+        lineFed(paper.autoNewPage, paper.lines, 0);
     }
     m_endColumn = 0;
 }
@@ -235,7 +235,7 @@ void CanvasTextPrinter::printPreviewed(const TextPreviewDocument& document) {
             continue;
         font = canvasFont(block.font);
         const QByteArray& stream = document.pages()[size_t(block.page - 1)].stream;
-        print(block.Column, windows1252::decode(stream.mid(block.Start, block.len)), false);
+        print(block.column, windows1252::decode(stream.mid(block.start, block.len)), false);
     }
     endDoc();
     font = original;

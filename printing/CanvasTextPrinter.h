@@ -17,7 +17,7 @@ enum PaperOrientation { poPortrait, poLandscape };
 struct CanvasFont {
     CanvasAlignment align = taLeftJustify;
     QColor color = Qt::black;
-    QString Name = QStringLiteral("Courier New");
+    QString name = QStringLiteral("Courier New");
     CanvasFontPitch pitch = fpFixed;
     int size = 10; // points
     PreviewFontStyles style;
@@ -35,8 +35,8 @@ struct CanvasPaper {
 struct CanvasSettings {
     CanvasFont font;
     int lineSpacing = 10; // extra space between lines, printer device units
-    CanvasPaper Paper;
-    PaperOrientation Orientation = poPortrait;
+    CanvasPaper paper;
+    PaperOrientation orientation = poPortrait;
 };
 
 // Prints column-positioned text on any installed printer by drawing each piece with a
@@ -53,8 +53,8 @@ public:
 
     CanvasFont font;
     int lineSpacing = 10;
-    PaperOrientation Orientation = poPortrait;
-    CanvasPaper Paper;
+    PaperOrientation orientation = poPortrait;
+    CanvasPaper paper;
 
     void beginDoc();
     void endDoc();

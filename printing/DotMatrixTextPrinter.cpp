@@ -43,7 +43,7 @@ double sizeFactor(DotMatrixFontSize size, DotMatrixFontPitch pitch) {
 
 PreviewFont previewFont(const DotMatrixFont& font) {
     PreviewFont described;
-    described.Name = QStringLiteral("Courier New");
+    described.name = QStringLiteral("Courier New");
     switch (font.size) {
     case fsCondensed:
         described.size = 8;
@@ -123,14 +123,14 @@ void DotMatrixTextPrinter::openJob() {
 
 QByteArray DotMatrixTextPrinter::paperCodes() const {
     QByteArray codes;
-    if (Paper.lines > 0) {
-        codes += escape('C', Paper.lines);
-        codes += Paper.autoNewPage ? escape('N', Paper.autoNewPageLines) : escape('O');
+    if (paper.lines > 0) {
+        codes += escape('C', paper.lines);
+        codes += paper.autoNewPage ? escape('N', paper.autoNewPageLines) : escape('O');
     }
-    if (Paper.marginLeft > 0)
-        codes += escape('l', Paper.marginLeft);
-    if (Paper.marginRight > 0)
-        codes += escape('Q', Paper.marginRight);
+    if (paper.marginLeft > 0)
+        codes += escape('l', paper.marginLeft);
+    if (paper.marginRight > 0)
+        codes += escape('Q', paper.marginRight);
     return codes;
 }
 
@@ -182,15 +182,15 @@ QByteArray DotMatrixTextPrinter::fontCodes() const {
 }
 
 int DotMatrixTextPrinter::usableWidth() const {
-    const int columns = font.pitch == fp12cpp ? qRound(Paper.columns * 1.2) : Paper.columns;
-    const int width = columns - Paper.marginLeft - Paper.marginRight;
+    const int columns = font.pitch == fp12cpp ? qRound(paper.columns * 1.2) : paper.columns;
+    const int width = columns - paper.marginLeft - paper.marginRight;
     return qRound(width * sizeFactor(font.size, font.pitch));
 }
 
 QByteArray DotMatrixTextPrinter::alignedText(const QString& text) const {
     const QString plain = charMode == cmClear ? withoutAccents(text) : text;
     QByteArray bytes = windows1252::encode(plain);
-    if (Paper.columns <= 0 || font.align == faLeft)
+    if (paper.columns <= 0 || font.align == faLeft)
         return bytes;
     const int room = usableWidth() - int(bytes.size());
     const int padding = font.align == faCenter ? room / 2 : room;
@@ -227,7 +227,7 @@ void DotMatrixTextPrinter::newLine(int lines) {
         writeStr(QByteArrayLiteral("\r\n"), QString());
         if (previewing())
             preview().newLine(1);
-        lineFed(Paper.autoNewPage, Paper.lines, Paper.autoNewPageLines);
+        lineFed(paper.autoNewPage, paper.lines, paper.autoNewPageLines);
     }
     m_endColumn = 0;
 }

@@ -64,7 +64,7 @@ class DotMatrixSettings : public DotMatrixSpacing {
 public:
     DotMatrixCharMode charMode = cmClear;
     DotMatrixFont font;
-    DotMatrixPaper Paper;
+    DotMatrixPaper paper;
 };
 
 // Prints column-positioned text on a dot-matrix printer as raw ESC/P bytes, sent through the
@@ -77,7 +77,7 @@ public:
 
     DotMatrixCharMode charMode = cmClear;
     DotMatrixFont font;
-    DotMatrixPaper Paper;
+    DotMatrixPaper paper;
 
     void beginDoc();
     void endDoc(bool ejectPage);

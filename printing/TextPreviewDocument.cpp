@@ -17,7 +17,7 @@ void TextPreviewDocument::newLine(int lines) {
         block.isLineEnd = true;
         block.page = pageCount();
         block.line = m_currentLine;
-        block.Start = int(page.stream.size());
+        block.start = int(page.stream.size());
         m_blocks.push_back(block);
         page.stream += '\n';
         page.saveStream += "\r\n";

@@ -13,7 +13,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(PreviewFontStyles)
 
 struct PreviewFont {
     QColor color = Qt::black;
-    QString Name = QStringLiteral("Courier New");
+    QString name = QStringLiteral("Courier New");
     int size = 10;
     PreviewFontStyles style;
 };
@@ -34,8 +34,8 @@ struct PreviewTextBlock {
     PreviewFont font;
     int page = 1;
     int line = 1;
-    int Column = 0;
-    int Start = 0; // offset in the page's Stream
+    int column = 0;
+    int start = 0; // offset in the page's Stream
     int len = 0;
 };
 

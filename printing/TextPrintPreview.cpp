@@ -35,7 +35,7 @@ QString hint(const QString& text, const QString& keys) {
 QTextCharFormat charFormat(const PreviewFont& font) {
     QTextCharFormat format;
     format.setForeground(font.color);
-    format.setFontFamilies({font.Name});
+    format.setFontFamilies({font.name});
     format.setFontPointSize(font.size);
     format.setFontWeight(font.style.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
     format.setFontItalic(font.style.testFlag(fsItalic));
@@ -174,8 +174,8 @@ void TextPrintPreview::showPage(int index) {
     for (const PreviewTextBlock& block : m_document.blocks()) {
         if (block.page != index + 1 || block.isLineEnd)
             continue;
-        cursor.setPosition(block.Start);
-        cursor.setPosition(block.Start + block.len, QTextCursor::KeepAnchor);
+        cursor.setPosition(block.start);
+        cursor.setPosition(block.start + block.len, QTextCursor::KeepAnchor);
         cursor.setCharFormat(charFormat(block.font));
     }
     rePage->moveCursor(QTextCursor::Start);
@@ -195,14 +195,14 @@ void TextPrintPreview::showEvent(QShowEvent* event) {
     rePage->setFocus();
 }
 
-// The printer reports its failures through OnError and TextPrinterError; here they end in a box,
+// The printer reports its failures through onError and TextPrinterError; here they end in a box,
 // because an exception must not cross the event loop.
 void TextPrintPreview::printDocument() {
     try {
         if (m_print)
             m_print(m_document);
     } catch (const TextPrinterError& error) {
-        platform::showMessage({QStringLiteral("Erro"), error.Message(),
+        platform::showMessage({QStringLiteral("Erro"), error.message(),
                                platform::MessageIcon::Error, platform::MessageButtons::Ok});
     }
 }

@@ -13,19 +13,19 @@ TextPrinter::TextPrinter(QObject* owner)
     , m_dmPrinter(new DotMatrixTextPrinter(this)) {
     // The printers' errors are the facade's.
     const TextPrinterHandler forwardError = [this](QObject*) {
-        if (OnError)
-            OnError(this);
+        if (onError)
+            onError(this);
     };
-    m_caPrinter->OnError = forwardError;
-    m_dmPrinter->OnError = forwardError;
+    m_caPrinter->onError = forwardError;
+    m_dmPrinter->onError = forwardError;
 }
 
 // The document is aborted while the facade is whole: its printers, freed after it as its
 // children, would otherwise abort it and report into a half-destroyed facade.
 TextPrinter::~TextPrinter() {
     abortUnreported();
-    m_caPrinter->OnError = nullptr;
-    m_dmPrinter->OnError = nullptr;
+    m_caPrinter->onError = nullptr;
+    m_dmPrinter->onError = nullptr;
 }
 
 TextPrinterBase& TextPrinter::chosen() {
@@ -48,11 +48,11 @@ void TextPrinter::chooseType() {
 void TextPrinter::prepareCanvas() {
     CanvasTextPrinter& printer = *m_caPrinter;
     printer.lineSpacing = canvasSets.lineSpacing;
-    printer.Orientation = canvasSets.Orientation;
-    printer.Paper.columns = canvasSets.Paper.columns;
-    printer.Paper.lines = canvasSets.Paper.lines;
-    printer.Paper.marginLeft = canvasSets.Paper.marginLeft;
-    printer.Paper.marginRight = canvasSets.Paper.marginRight;
+    printer.orientation = canvasSets.orientation;
+    printer.paper.columns = canvasSets.paper.columns;
+    printer.paper.lines = canvasSets.paper.lines;
+    printer.paper.marginLeft = canvasSets.paper.marginLeft;
+    printer.paper.marginRight = canvasSets.paper.marginRight;
 }
 
 // The custom spacing value goes along too, so a custom spacing chosen here is the one printed.
@@ -62,10 +62,10 @@ void TextPrinter::prepareDotMatrix() {
     printer.setLineSpacing(dotMatrixSets.lineSpacing());
     if (dotMatrixSets.lineSpacing() == lsCustom)
         printer.setLineSpacingCustomValue(dotMatrixSets.lineSpacingCustomValue());
-    printer.Paper.columns = dotMatrixSets.Paper.columns;
-    printer.Paper.lines = dotMatrixSets.Paper.lines;
-    printer.Paper.marginLeft = dotMatrixSets.Paper.marginLeft;
-    printer.Paper.marginRight = dotMatrixSets.Paper.marginRight;
+    printer.paper.columns = dotMatrixSets.paper.columns;
+    printer.paper.lines = dotMatrixSets.paper.lines;
+    printer.paper.marginLeft = dotMatrixSets.paper.marginLeft;
+    printer.paper.marginRight = dotMatrixSets.paper.marginRight;
 }
 
 void TextPrinter::beginDoc() {
@@ -121,10 +121,10 @@ void TextPrinter::newLine(int lines) {
     for (int i = 0; i < lines && chosenIsPrinting(); ++i) {
         chosen().newLine(1);
         if (printerType == ptCanvas)
-            lineFed(canvasSets.Paper.autoNewPage, canvasSets.Paper.lines, 0);
+            lineFed(canvasSets.paper.autoNewPage, canvasSets.paper.lines, 0);
         else
-            lineFed(dotMatrixSets.Paper.autoNewPage, dotMatrixSets.Paper.lines,
-                    dotMatrixSets.Paper.autoNewPageLines);
+            lineFed(dotMatrixSets.paper.autoNewPage, dotMatrixSets.paper.lines,
+                    dotMatrixSets.paper.autoNewPageLines);
     }
 }
 

@@ -30,8 +30,8 @@ void TextPrinterBase::fire(const TextPrinterHandler& event) {
 }
 
 void TextPrinterBase::raiseError(const QString& message) {
-    if (OnError)
-        OnError(this);
+    if (onError)
+        onError(this);
     throw TextPrinterError(message);
 }
 

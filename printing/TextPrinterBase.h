@@ -16,7 +16,7 @@ class PrintProgressPanel;
 class TextPrinterError : public std::runtime_error {
 public:
     explicit TextPrinterError(const QString& message);
-    QString Message() const { return QString::fromUtf8(what()); }
+    QString message() const { return QString::fromUtf8(what()); }
 };
 
 // An optional event; the sender is the printer that fires it.
@@ -65,12 +65,12 @@ public:
     bool showPreview = false;
     bool showProgress = true;
     QString title = QStringLiteral("ZELPrint Document");
-    QString Version() const { return QStringLiteral("3.1.1"); }
+    QString version() const { return QStringLiteral("3.1.1"); }
     // The version is fixed; assigning it does nothing.
     void setVersion(const QString&) {}
 
     TextPrinterHandler onAbort;
-    TextPrinterHandler OnError;
+    TextPrinterHandler onError;
     TextPrinterHandler onNewLine;
     TextPrinterHandler onNewPage;
     TextPrinterHandler onPrint;
@@ -106,7 +106,7 @@ protected:
 
     // Fires a job event unless the preview is printing.
     void fire(const TextPrinterHandler& event);
-    // Fires OnError, then raises TextPrinterError with the message.
+    // Fires onError, then raises TextPrinterError with the message.
     [[noreturn]] void raiseError(const QString& message);
     // The same, with the system's own message on a second line when it gave one.
     [[noreturn]] void raiseError(const QString& message, const QString& systemMessage);

@@ -168,8 +168,8 @@ QString DataGrid::currentFieldText(const QString& field) const {
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     const QChar key = platform::keyCharOf(*event);
-    if (OnKeyPress && !key.isNull()) {
-        OnKeyPress(key);
+    if (onKeyPress && !key.isNull()) {
+        onKeyPress(key);
         if (key == QChar(13) || key == QChar(27)) {
             event->accept();
             return;

@@ -41,7 +41,7 @@ public:
     const GridColumn* columnAt(int visualIndex) const;
 
     // Keys typed on the grid (27 Esc, 13 Enter, else the character) and double clicks.
-    std::function<void(QChar key)> OnKeyPress;
+    std::function<void(QChar key)> onKeyPress;
     std::function<void()> onDoubleClick;
 
 protected:

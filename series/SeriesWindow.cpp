@@ -195,7 +195,7 @@ void SeriesWindow::createHeader() {
     enrolmentCaption = label(m_page, QStringLiteral("Matrícula:"), {10, 6, 80, 18}, true);
     enrolment = label(m_page, QString(), {92, 6, 110, 18});
     nameCaption = label(m_page, QStringLiteral("Nome:"), {215, 6, 50, 18}, true);
-    LBLNOME = label(m_page, QString(), {268, 6, 420, 18});
+    memberName = label(m_page, QString(), {268, 6, 420, 18});
     instructorCaption = label(m_page, QStringLiteral("Professor:"), {10, 26, 80, 18}, true);
     instructor = label(m_page, QString(), {92, 26, 420, 18});
     startDateCaption = label(m_page, QStringLiteral("Data do Início:"), {700, 26, 110, 18}, true);
@@ -255,14 +255,14 @@ DataGrid* SeriesWindow::createGrid(QWidget* parent, const QRect& geometry, bool 
     grid->setTitleFont(arialFont(10, true));
     grid->setToolTip(gridHint);
     if (aerobic) {
-        grid->OnKeyPress = [this](QChar key) {
+        grid->onKeyPress = [this](QChar key) {
             aerobicGridKey(key);
         };
         grid->onDoubleClick = [this] {
             playAerobicRow();
         };
     } else {
-        grid->OnKeyPress = [this, grid](QChar key) {
+        grid->onKeyPress = [this, grid](QChar key) {
             strengthGridKey(*grid, key);
         };
         grid->onDoubleClick = [this, grid] {
@@ -289,7 +289,7 @@ void SeriesWindow::firstShown() {
     startIdleTimeOut();
 
     enrolment->setText(m_workout.sheet.MATRICULA);
-    LBLNOME->setText(m_workout.sheet.NOME_ALUNO);
+    memberName->setText(m_workout.sheet.NOME_ALUNO);
     startDate->setText(m_workout.sheet.DATA_TREINO);
     instructor->setText(m_workout.sheet.NOME_PROFESSOR);
     showStretching();

@@ -47,7 +47,7 @@ public:
     QLabel* enrolmentCaption = nullptr;
     QLabel* enrolment = nullptr;
     QLabel* nameCaption = nullptr;
-    QLabel* LBLNOME = nullptr;
+    QLabel* memberName = nullptr;
     QLabel* instructorCaption = nullptr;
     QLabel* instructor = nullptr;
     QLabel* startDateCaption = nullptr;
@@ -58,7 +58,7 @@ public:
     QFrame* aerobicPanel = nullptr;
     QLabel* aerobicHeading = nullptr;
     QLabel* aerobicDaysCaption = nullptr;
-    std::array<QLabel*, 7> aerobicDays{}; // LBLAeroDomingo ... LBLAeroSabado
+    std::array<QLabel*, 7> aerobicDays{}; // Sunday to Saturday
     DataGrid* aerobicGrid = nullptr;
 
     // Strength and stretching section.
@@ -67,13 +67,13 @@ public:
     QLabel* workoutCaption = nullptr;
     QLabel* workoutName = nullptr;
     QLabel* strengthDaysCaption = nullptr;
-    std::array<QLabel*, 7> strengthDays{}; // LBLExerDomingo ... LBLExerSabado
+    std::array<QLabel*, 7> strengthDays{}; // Sunday to Saturday
     QLabel* reassessmentCaption = nullptr;
     QLabel* reassessmentDate = nullptr;
-    // strengthGrid, DBGEXERCICIOS1 ... DBGEXERCICIOS4: workouts A to E.
+    // One grid a workout, A to E.
     std::array<DataGrid*, 5> strengthGrid{};
     QLabel* stretchingPicture = nullptr;
-    std::array<QCheckBox*, 23> stretchingPositions{}; // DBCBAlogamento_01 ... _23
+    std::array<QCheckBox*, 23> stretchingPositions{}; // Alogamento_01 ... Alogamento_23
     QPlainTextEdit* stretchingNotes = nullptr;
 
     QTimer* idleTimer = nullptr;

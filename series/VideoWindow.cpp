@@ -35,13 +35,13 @@ VideoWindow::VideoWindow(QWidget* owner, const QString& path, std::function<void
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(clientSize);
     player->widget()->setGeometry(QRect(QPoint(0, 0), clientSize));
-    player->OnKeyPress = [this](QChar key) {
+    player->onKeyPress = [this](QChar key) {
         playerKey(key);
     };
-    player->OnDoubleClick = [this] {
+    player->onDoubleClick = [this] {
         playerDoubleClicked();
     };
-    player->OnError = [this](const QString&) {
+    player->onError = [this](const QString&) {
         mediaFailed();
     };
     playbackTimer = new QTimer(this);

@@ -16,10 +16,10 @@ void prepareLibraryPrinter(TextPrinter& printer) {
     printer.showPreview = false;
     printer.showProgress = false;
     printer.showTypeDialog = false;
-    printer.canvasSets.font.Name = QStringLiteral("Courier New");
+    printer.canvasSets.font.name = QStringLiteral("Courier New");
     printer.canvasSets.font.size = 10;
     printer.canvasSets.font.pitch = fpFixed;
-    printer.canvasSets.Paper.autoNewPage = false;
+    printer.canvasSets.paper.autoNewPage = false;
 }
 
 void MatrixTicket::text(int column, const QString& text, bool endLine) {

@@ -41,7 +41,7 @@ public:
     // Releases the current media; harmless when none is loaded.
     virtual void close() = 0;
     // Writing a path loads that media, writing an empty text unloads it. A media the player
-    // refuses at once raises MediaError; one it refuses while loading is reported by OnError.
+    // refuses at once raises MediaError; one it refuses while loading is reported by onError.
     virtual void setURL(const QString& path) = 0;
     virtual MediaControls& controls() = 0;
     // The picture on show now (null when none), for screenshots: the video itself may be drawn
@@ -49,10 +49,10 @@ public:
     virtual QImage currentFrame() const = 0;
 
     // Keys typed on the player (27 Esc, 13 Enter, else the character) and double clicks on it.
-    std::function<void(QChar key)> OnKeyPress;
-    std::function<void()> OnDoubleClick;
+    std::function<void(QChar key)> onKeyPress;
+    std::function<void()> onDoubleClick;
     // The player's first fault with the current media, from the event loop.
-    std::function<void(const QString& error)> OnError;
+    std::function<void(const QString& error)> onError;
 };
 
 // A player whose widget is a child of parent, made by the installed back ends; the QtMultimedia

@@ -159,15 +159,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_video && event->type() == QEvent::KeyPress && OnKeyPress) {
+        if (watched == m_video && event->type() == QEvent::KeyPress && onKeyPress) {
             const QChar key = keyCharOf(*static_cast<QKeyEvent*>(event));
             if (!key.isNull()) {
-                OnKeyPress(key);
+                onKeyPress(key);
                 return key == QChar(27);
             }
         }
-        if (watched == m_video && event->type() == QEvent::MouseButtonDblClick && OnDoubleClick) {
-            OnDoubleClick();
+        if (watched == m_video && event->type() == QEvent::MouseButtonDblClick && onDoubleClick) {
+            onDoubleClick();
             return true;
         }
         return QObject::eventFilter(watched, event);
@@ -207,9 +207,9 @@ private:
         }
     }
     void fail(const QString& error) {
-        if (!m_errorReported && OnError) {
+        if (!m_errorReported && onError) {
             m_errorReported = true;
-            OnError(error);
+            onError(error);
         }
     }
 

@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "TerminalApplication.h"
 
 #include <QSqlError>

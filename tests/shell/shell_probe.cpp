@@ -9,7 +9,7 @@
 //                                input blocks its window thread that long, between the lines
 //                                "blocking T0 CAPTION" and "unblocked T1" (times in ms since the
 //                                epoch, CAPTION that of the modal window).
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "SingleInstance.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"

@@ -6,7 +6,7 @@
 #include "MessageBox.h"
 #include "PostgresServer.h"
 #include "Recorders.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "MainWindow.h"
 #include "AboutWindow.h"
 #include "Schema.h"

@@ -1,7 +1,7 @@
 // The login dialog and the local access dialog, driven through their fields.
 #include "LoginDialog.h"
 #include "SheetAccessDialog.h"
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
@@ -333,7 +333,7 @@ protected:
         watch.setInterval(5);
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (auto* sheet =
-                    dynamic_cast<TFRMIMPSERIE40COLUNAS*>(QApplication::activeModalWidget())) {
+                    dynamic_cast<KioskWindow*>(QApplication::activeModalWidget())) {
                 watch.stop();
                 sheetOpened = true;
                 panelDuringSheet = main->panelText(1);
@@ -462,7 +462,7 @@ TEST_F(SheetRequestTest, UnreadableOperatorsTableRefusesTheSheet) {
 
 TEST_F(SheetRequestTest, OperatorsTableLostWhileTheSheetIsOpenKeepsThePanel) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
-    onModal<TFRMIMPSERIE40COLUNAS>([this](TFRMIMPSERIE40COLUNAS& sheet) {
+    onModal<KioskWindow>([this](KioskWindow& sheet) {
         main->trainingDb.close();
         sheet.close();
     });

@@ -256,7 +256,7 @@ protected:
         } else {
             restartServer();
         }
-        ASSERT_EQ(kiosk->LBLNOME->text(), memberName) << state();
+        ASSERT_EQ(kiosk->memberName->text(), memberName) << state();
     }
 
     // The printer's port does not open (a pipe nobody reads) or takes no bytes (a full device);
@@ -311,18 +311,18 @@ protected:
     void typeEnrolment(const std::string& digits) {
         cable.press(digits);
         ASSERT_TRUE(waitUntil([&] {
-            return kiosk->EDTMATRICULA->text() == QString::fromStdString(digits);
+            return kiosk->enrolmentEdit->text() == QString::fromStdString(digits);
         })) << state();
     }
 
     void findMember() {
         cable.press("#");
-        ASSERT_TRUE(waitUntil([&] { return kiosk->LBLNOME->text() == memberName; })) << state();
+        ASSERT_TRUE(waitUntil([&] { return kiosk->memberName->text() == memberName; })) << state();
     }
 
     void chooseWorkout(char digit) {
         cable.press(std::string(1, digit));
-        ASSERT_TRUE(waitUntil([&] { return kiosk->EDTTREINO->text() == QChar::fromLatin1(digit); }))
+        ASSERT_TRUE(waitUntil([&] { return kiosk->workoutEdit->text() == QChar::fromLatin1(digit); }))
             << state();
         cable.press("#");
         ASSERT_TRUE(waitUntil([&] { return atRest(); })) << state();
@@ -333,16 +333,16 @@ protected:
     }
 
     bool atRest() const {
-        return kiosk->EDTMATRICULA->isEnabled() && kiosk->EDTMATRICULA->text().isEmpty() &&
-               !kiosk->EDTTREINO->isEnabled() && kiosk->LBLNOME->text().isEmpty();
+        return kiosk->enrolmentEdit->isEnabled() && kiosk->enrolmentEdit->text().isEmpty() &&
+               !kiosk->workoutEdit->isEnabled() && kiosk->memberName->text().isEmpty();
     }
 
     std::string state() const {
         std::ostringstream text;
         text << "kiosk " << (kiosk->isVisible() ? "open" : "closed") << ", enrolment '"
-             << kiosk->EDTMATRICULA->text().toStdString() << "', name '"
-             << kiosk->LBLNOME->text().toStdString() << "', workout '"
-             << kiosk->EDTTREINO->text().toStdString() << "', keypad "
+             << kiosk->enrolmentEdit->text().toStdString() << "', name '"
+             << kiosk->memberName->text().toStdString() << "', workout '"
+             << kiosk->workoutEdit->text().toStdString() << "', keypad "
              << (kiosk->keypadPort->isOpen() ? "open" : "closed") << ", messages '"
              << messages.texts().join('|').toStdString() << "'";
         return text.str();

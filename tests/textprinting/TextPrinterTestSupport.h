@@ -54,7 +54,7 @@ struct EventLog {
         printer.onPrint = record("print");
         printer.onTerminate = record("end");
         printer.onAbort = record("abort");
-        printer.OnError = record("error");
+        printer.onError = record("error");
     }
 };
 
@@ -87,7 +87,7 @@ inline QString beginDocError(auto& printer) {
     try {
         printer.beginDoc();
     } catch (const TextPrinterError& error) {
-        return error.Message();
+        return error.message();
     }
     return QStringLiteral("no error");
 }

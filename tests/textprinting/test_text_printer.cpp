@@ -22,7 +22,7 @@ TEST(ZelSettings, DefaultsOfThePrintersAndSettings) {
     EXPECT_EQ(printer.title, "ZELPrint Document");
     EXPECT_EQ(printer.printerType, ptCanvas);
     printer.setVersion("9.9");
-    EXPECT_EQ(printer.Version(), "3.1.1");
+    EXPECT_EQ(printer.version(), "3.1.1");
     EXPECT_FALSE(printer.fromPreview);
 
     const DotMatrixSettings& dm = printer.dotMatrixSets;
@@ -35,20 +35,20 @@ TEST(ZelSettings, DefaultsOfThePrintersAndSettings) {
     EXPECT_EQ(dm.font.pitch, fp10cpp);
     EXPECT_EQ(dm.font.size, fsDefault);
     EXPECT_EQ(dm.font.style, DotMatrixFontStyles());
-    EXPECT_EQ(dm.Paper.autoNewPageLines, 3);
-    EXPECT_EQ(dm.Paper.columns, 80);
-    EXPECT_EQ(dm.Paper.lines, 66);
+    EXPECT_EQ(dm.paper.autoNewPageLines, 3);
+    EXPECT_EQ(dm.paper.columns, 80);
+    EXPECT_EQ(dm.paper.lines, 66);
 
     const CanvasSettings& ca = printer.canvasSets;
-    EXPECT_EQ(ca.font.Name, "Courier New");
+    EXPECT_EQ(ca.font.name, "Courier New");
     EXPECT_EQ(ca.font.size, 10);
     EXPECT_EQ(ca.font.pitch, fpFixed);
     EXPECT_EQ(ca.font.color, QColor(Qt::black));
     EXPECT_EQ(ca.lineSpacing, 10);
-    EXPECT_EQ(ca.Paper.columns, 119);
-    EXPECT_EQ(ca.Paper.lines, 72);
-    EXPECT_FALSE(ca.Paper.autoNewPage);
-    EXPECT_EQ(ca.Orientation, poPortrait);
+    EXPECT_EQ(ca.paper.columns, 119);
+    EXPECT_EQ(ca.paper.lines, 72);
+    EXPECT_FALSE(ca.paper.autoNewPage);
+    EXPECT_EQ(ca.orientation, poPortrait);
 }
 
 TEST(ZelSettings, LineSpacingAndCustomValueStayConsistent) {
@@ -139,8 +139,8 @@ TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
 }
 
 TEST_F(ZelFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
-    printer.canvasSets.Paper.autoNewPage = true;
-    printer.canvasSets.Paper.lines = 2;
+    printer.canvasSets.paper.autoNewPage = true;
+    printer.canvasSets.paper.lines = 2;
     printer.beginDoc();
     printer.print(0, QStringLiteral("1"), true);
     EXPECT_EQ(printer.currentPage(), 1);
@@ -155,9 +155,9 @@ TEST_F(ZelFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
 
 TEST_F(ZelFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
     printer.printerType = ptDotMatrix;
-    printer.dotMatrixSets.Paper.autoNewPage = true;
-    printer.dotMatrixSets.Paper.lines = 5;
-    printer.dotMatrixSets.Paper.autoNewPageLines = 2;
+    printer.dotMatrixSets.paper.autoNewPage = true;
+    printer.dotMatrixSets.paper.lines = 5;
+    printer.dotMatrixSets.paper.autoNewPageLines = 2;
     printer.beginDoc();
     printer.newLine(2);
     EXPECT_EQ(printer.currentPage(), 1);
@@ -171,7 +171,7 @@ TEST_F(ZelFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
 
 TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
     printer.printerType = ptDotMatrix;
-    printer.dotMatrixSets.Paper.lines = 0;
+    printer.dotMatrixSets.paper.lines = 0;
     printer.dotMatrixSets.font.size = fsLarge;
     printer.dotMatrixSets.font.style = fsDmBold | fsDmUnderline;
     printer.beginDoc();
@@ -187,11 +187,11 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
         const auto text = std::find_if(blocks.begin(), blocks.end(),
                                        [](const PreviewTextBlock& block) { return block.len == 4; });
         ASSERT_NE(text, blocks.end());
-        EXPECT_EQ(text->font.Name, "Courier New");
+        EXPECT_EQ(text->font.name, "Courier New");
         EXPECT_EQ(text->font.size, 20);
         EXPECT_EQ(text->font.style, fsBold | fsUnderline);
-        EXPECT_EQ(text->Column, 2);
-        EXPECT_EQ(text->Start, 2);
+        EXPECT_EQ(text->column, 2);
+        EXPECT_EQ(text->start, 2);
         EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(),
                                 [](const PreviewTextBlock& block) { return block.isLineEnd; }),
                   1);
@@ -200,7 +200,7 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
 
 TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
     printer.printerType = ptDotMatrix;
-    printer.dotMatrixSets.Paper.lines = 0;
+    printer.dotMatrixSets.paper.lines = 0;
     printer.dotMatrixSets.charMode = cmNormal;
     printer.beginDoc();
     printer.print(0, QStringLiteral("a\u2013\u20AC\u2026\u00E7\u0100"), true);
@@ -213,7 +213,7 @@ TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
 
 TEST_F(ZelFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
     printer.printerType = ptDotMatrix;
-    printer.dotMatrixSets.Paper.lines = 0;
+    printer.dotMatrixSets.paper.lines = 0;
     printer.beginDoc();
     printer.print(5, QStringLiteral("abc"), false);
     printer.print(2, QStringLiteral("x"), false); // left of the end (8): no fill, end 3
@@ -265,9 +265,9 @@ TEST(ZelCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
     printer.showPreview = true;
     TextPrintPreview::showPreviewsOf(printer);
     printer.showProgress = false;
-    printer.Paper.columns = 12;
-    printer.Paper.marginLeft = 1;
-    printer.Paper.marginRight = 1;
+    printer.paper.columns = 12;
+    printer.paper.marginLeft = 1;
+    printer.paper.marginRight = 1;
     printer.beginDoc();
     printer.font.align = taRightJustify;
     printer.print(0, QStringLiteral("abc"), true); // width 10: 7 spaces
@@ -285,7 +285,7 @@ TEST(ZelCanvas, WriteStrOutsideADocumentIsAnError) {
     CanvasTextPrinter printer;
     printer.printerName = QStringLiteral("fila");
     int errors = 0;
-    printer.OnError = [&](QObject* sender) {
+    printer.onError = [&](QObject* sender) {
         EXPECT_EQ(sender, &printer);
         ++errors;
     };
@@ -294,7 +294,7 @@ TEST(ZelCanvas, WriteStrOutsideADocumentIsAnError) {
         printer.writeStr(0, QStringLiteral("x"));
         FAIL() << "no error";
     } catch (const TextPrinterError& error) {
-        EXPECT_EQ(error.Message(), "A impressora fila não está imprimindo");
+        EXPECT_EQ(error.message(), "A impressora fila não está imprimindo");
     }
     EXPECT_EQ(errors, 1);
 }

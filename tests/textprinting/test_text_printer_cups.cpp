@@ -176,7 +176,7 @@ TEST_F(ZelCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
         ADD_FAILURE() << "no error";
     } catch (const TextPrinterError& error) {
         // The few bytes wait in the connection's buffer; the spooler refuses at the end.
-        EXPECT_TRUE(error.Message().startsWith(
+        EXPECT_TRUE(error.message().startsWith(
             QStringLiteral("Não foi possível finalizar o documento ZELPrint Document na "
                            "impressora %1\n")
                 .arg(name)))

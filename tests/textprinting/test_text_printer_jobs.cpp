@@ -60,12 +60,12 @@ private:
 TEST_F(ZelJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
     DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Paper.autoNewPage = true;
-    printer.Paper.autoNewPageLines = 3;
-    printer.Paper.lines = 6;
-    printer.Paper.columns = 20;
-    printer.Paper.marginLeft = 2;
-    printer.Paper.marginRight = 3;
+    printer.paper.autoNewPage = true;
+    printer.paper.autoNewPageLines = 3;
+    printer.paper.lines = 6;
+    printer.paper.columns = 20;
+    printer.paper.marginLeft = 2;
+    printer.paper.marginRight = 3;
     printer.setLineSpacingCustomValue(20);
     printer.font.pitch = fp12cpp;
     printer.font.fontType = ftNLQ;
@@ -89,9 +89,9 @@ TEST_F(ZelJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
     quiet(printer);
     printer.showTypeDialog = false;
     printer.printerType = ptDotMatrix;
-    printer.dotMatrixSets.Paper.lines = 4;
-    printer.dotMatrixSets.Paper.autoNewPage = true;
-    printer.dotMatrixSets.Paper.autoNewPageLines = 1;
+    printer.dotMatrixSets.paper.lines = 4;
+    printer.dotMatrixSets.paper.autoNewPage = true;
+    printer.dotMatrixSets.paper.autoNewPageLines = 1;
     printer.dotMatrixSets.setLineSpacing(ls8lpp);
     events.attach(printer);
     printer.beginDoc();
@@ -112,7 +112,7 @@ TEST_F(ZelJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
     EventLog events;
     DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.Paper.lines = 0;
+    printer.paper.lines = 0;
     printer.showPreview = true;
     TextPrintPreview::showPreviewsOf(printer);
     events.attach(printer);
@@ -285,7 +285,7 @@ TEST_F(ZelJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
     facade.showTypeDialog = false;
     facade.printerType = ptDotMatrix;
     QObject* reportedBy = nullptr;
-    facade.OnError = [&](QObject* sender) {
+    facade.onError = [&](QObject* sender) {
         reportedBy = sender;
     };
     EXPECT_EQ(beginDocError(facade), "Nenhuma impressora está instalada");
@@ -336,7 +336,7 @@ TEST_F(ZelJobs, DocumentErrorsOfTheJobState) {
         printer.writeStr("x", QString());
         FAIL() << "no error";
     } catch (const TextPrinterError& error) {
-        EXPECT_EQ(error.Message(),
+        EXPECT_EQ(error.message(),
                   QStringLiteral("A impressora %1 não está imprimindo").arg(Printer));
     }
     printer.beginDoc();
@@ -344,7 +344,7 @@ TEST_F(ZelJobs, DocumentErrorsOfTheJobState) {
         printer.beginDoc();
         FAIL() << "no error";
     } catch (const TextPrinterError& error) {
-        EXPECT_EQ(error.Message(),
+        EXPECT_EQ(error.message(),
                   QStringLiteral("Impressão em andamento na impressora %1").arg(Printer));
     }
     EXPECT_TRUE(printer.isPrinting());
@@ -411,7 +411,7 @@ TEST_F(ZelJobs, CanvasLineBreakInsideATextKeepsItsCells) {
 
 // A right-aligned line between left-aligned ones, on a 47-column paper.
 void printAligned(TextPrinter& printer) {
-    printer.canvasSets.Paper.columns = 47;
+    printer.canvasSets.paper.columns = 47;
     printer.beginDoc();
     printer.canvasSets.font.align = taLeftJustify;
     printer.print(0, QStringLiteral("|"), true);

@@ -1,6 +1,6 @@
 // Fetching a member's latest prescription of one workout, and handing it to the ticket printers
 // or to the series window.
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 
 #include "Messages.h"
 #include "TextHelpers.h"
@@ -12,18 +12,18 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
-void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
+void KioskWindow::serveWorkout() {
     m_workout = Workout::ofMember(m_workout.sheet.MATRICULA, m_workout.sheet.NOME_ALUNO);
     SheetData sheet = m_workout.sheet;
     sheet.Tempo_Serie = tables.settings.fieldInteger(QStringLiteral("Tempo_Serie"));
     sheet.TEMPO_REAVALIACAO = setting(QStringLiteral("TEMPO_REAVALIACAO"));
 
-    QueryDataSet* exercises = queries.exerciseQueryOf(EDTTREINO->text());
+    QueryDataSet* exercises = queries.exerciseQueryOf(workoutEdit->text());
     if (exercises == nullptr) {
         return;
     }
-    const QString letter = workoutLetter(EDTTREINO->text().toInt());
-    sheet.TREINO = EDTTREINO->text();
+    const QString letter = workoutLetter(workoutEdit->text().toInt());
+    sheet.TREINO = workoutEdit->text();
     sheet.LETRA_TREINO = letter;
     const bool onScreen = setting(QStringLiteral("SERIEEMVIDEO")) == QStringLiteral("Sim");
     {
@@ -40,24 +40,24 @@ void TFRMIMPSERIE40COLUNAS::IMP_SERIE_40_COLUNOS() {
     }
     if (m_workout.strength.empty()) {
         const QString missing = QStringLiteral("Nenhum TREINO '%1' Cadastrado").arg(letter);
-        warn(LBLAVISO, missing, msg::DadoIncorreto, missing);
+        warn(warning, missing, msg::DadoIncorreto, missing);
         return;
     }
     if (!onScreen) {
-        IMP_CUPOM();
+        printTicket();
         return;
     }
     showSeries();
     QCoreApplication::processEvents();
 }
 
-void TFRMIMPSERIE40COLUNAS::showSeries() {
+void KioskWindow::showSeries() {
     SeriesWindow series(*this, m_workout, m_owner.trainingDb, m_keypad);
     series.exec();
 }
 
-void TFRMIMPSERIE40COLUNAS::IMP_CUPOM() {
+void KioskWindow::printTicket() {
     printers.print(m_workout);
-    EDTMATRICULA->setEnabled(true);
-    EDTMATRICULA->setFocus();
+    enrolmentEdit->setEnabled(true);
+    enrolmentEdit->setFocus();
 }

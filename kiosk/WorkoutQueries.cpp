@@ -133,13 +133,13 @@ WorkoutQueries::WorkoutQueries(Connection& training) {
 }
 
 std::array<QueryDataSet*, 7> WorkoutQueries::all() {
-    return {&QRYAEROBICA,    &QRYEXERCICIOS,  &QRYEXERCICIOS1, &QRYEXERCICIOS2,
-            &QRYEXERCICIOS3, &QRYEXERCICIOS4, &QRYALONGAMENTO};
+    return {&aerobic,    &strengthA,  &strengthB, &strengthC,
+            &strengthD, &strengthE, &stretching};
 }
 
 QueryDataSet* WorkoutQueries::exerciseQueryOf(const QString& digit) {
-    QueryDataSet* const queries[] = {&QRYEXERCICIOS, &QRYEXERCICIOS1, &QRYEXERCICIOS2,
-                                     &QRYEXERCICIOS3, &QRYEXERCICIOS4};
+    QueryDataSet* const queries[] = {&strengthA, &strengthB, &strengthC,
+                                     &strengthD, &strengthE};
     if (digit.size() != 1 || digit[0] < QLatin1Char('1') || digit[0] > QLatin1Char('5')) {
         return nullptr;
     }
@@ -150,11 +150,11 @@ Workout WorkoutQueries::fetch(QueryDataSet& exercises, SheetData sheet, bool wit
     const QString& letter = sheet.LETRA_TREINO;
     Workout workout;
     if (letter == QStringLiteral("A")) {
-        openQuery(QRYAEROBICA, aerobicSql, sheet.MATRICULA, QString());
-        if (!QRYAEROBICA.eof()) {
-            sheet.DIAS_AEROBICA = weekdaysOf(QRYAEROBICA);
+        openQuery(aerobic, aerobicSql, sheet.MATRICULA, QString());
+        if (!aerobic.eof()) {
+            sheet.DIAS_AEROBICA = weekdaysOf(aerobic);
         }
-        workout.aerobic = allRows(QRYAEROBICA, aerobicRow);
+        workout.aerobic = allRows(aerobic, aerobicRow);
     }
     openQuery(exercises, exerciseSql, sheet.MATRICULA, letter);
     if (!exercises.eof()) {
@@ -165,9 +165,9 @@ Workout WorkoutQueries::fetch(QueryDataSet& exercises, SheetData sheet, bool wit
     }
     workout.strength = allRows(exercises, strengthRow);
     if (letter == QStringLiteral("A") || !workout.strength.empty()) {
-        openQuery(QRYALONGAMENTO, stretchingSql, sheet.MATRICULA, letter);
-        if (!QRYALONGAMENTO.eof()) {
-            workout.stretching = stretchingRow(QRYALONGAMENTO);
+        openQuery(stretching, stretchingSql, sheet.MATRICULA, letter);
+        if (!stretching.eof()) {
+            workout.stretching = stretchingRow(stretching);
         }
     }
     workout.sheet = std::move(sheet);

@@ -134,10 +134,10 @@ void storePhoto(const QString& file, const QString& enrolment, const QVariant& p
     QSqlDatabase::removeDatabase(name);
 }
 
-bool atRest(const TFRMIMPSERIE40COLUNAS& k) {
-    return k.EDTMATRICULA->isEnabled() && k.EDTMATRICULA->text().isEmpty() &&
-           !k.EDTTREINO->isEnabled() && k.EDTTREINO->text().isEmpty() &&
-           k.LBLNOME->text().isEmpty() && !k.Image1->isVisible();
+bool atRest(const KioskWindow& k) {
+    return k.enrolmentEdit->isEnabled() && k.enrolmentEdit->text().isEmpty() &&
+           !k.workoutEdit->isEnabled() && k.workoutEdit->text().isEmpty() &&
+           k.memberName->text().isEmpty() && !k.photo->isVisible();
 }
 
 class MemberMode : public KioskTest, public ::testing::WithParamInterface<bool> {
@@ -151,52 +151,52 @@ protected:
 };
 
 TEST_P(MemberMode, OpensOnTheMemberPanelAndClosesItsTables) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     EXPECT_EQ(k.windowTitle(), QStringLiteral("Ficha de Exercícios"));
     EXPECT_EQ(k.size(), QSize(505, 285));
-    EXPECT_TRUE(k.PNLSERIE->isVisible());
-    EXPECT_FALSE(k.PNLAPARELHO->isVisible());
+    EXPECT_TRUE(k.memberPanel->isVisible());
+    EXPECT_FALSE(k.machinePanel->isVisible());
     EXPECT_TRUE(atRest(k));
-    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
+    QTest::keyClick(k.enrolmentEdit, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
-    EXPECT_FALSE(k.tables.TBLALUNOS.isOpen());
+    EXPECT_FALSE(k.tables.members.isOpen());
     EXPECT_FALSE(k.tables.settings.isOpen());
 }
 
 TEST_P(MemberMode, EnrolmentIsPaddedToTenDigitsAndMatchedExactly) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("a4-2"));
-    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("0000000042"));
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-    EXPECT_FALSE(k.EDTMATRICULA->isEnabled());
-    EXPECT_TRUE(k.EDTTREINO->isEnabled());
-    EXPECT_EQ(k.focusWidget(), k.EDTTREINO);
+    KioskWindow& k = openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("a4-2"));
+    EXPECT_EQ(k.enrolmentEdit->text(), QStringLiteral("0000000042"));
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_FALSE(k.enrolmentEdit->isEnabled());
+    EXPECT_TRUE(k.workoutEdit->isEnabled());
+    EXPECT_EQ(k.focusWidget(), k.workoutEdit);
 
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
+    QTest::keyClick(k.workoutEdit, Qt::Key_Escape);
     EXPECT_TRUE(atRest(k));
-    enter(k.EDTMATRICULA, QStringLiteral("7")); // stored as "7", looked up as 0000000007
+    enter(k.enrolmentEdit, QStringLiteral("7")); // stored as "7", looked up as 0000000007
     EXPECT_EQ(messages.texts(), QStringList{notFound});
     EXPECT_TRUE(atRest(k));
     EXPECT_TRUE(pauses.pauses().empty());
 }
 
 TEST_P(MemberMode, EnterOnEmptyFieldsAndASpaceInTheNumber) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Return);
+    KioskWindow& k = openKiosk();
+    QTest::keyClick(k.enrolmentEdit, Qt::Key_Return);
     EXPECT_TRUE(atRest(k));
-    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("4 2"));
+    QTest::keyClicks(k.enrolmentEdit, QStringLiteral("4 2"));
     QChar enterKey(13);
-    EXPECT_THROW(k.EDTMATRICULAKeyPress(enterKey), ConversionError);
-    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("4 2"));
-    k.EDTMATRICULA->setText(QStringLiteral("42"));
-    k.EDTMATRICULAKeyPress(enterKey);
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Return);
-    EXPECT_TRUE(k.EDTTREINO->isEnabled());
-    QTest::keyClicks(k.EDTTREINO, QStringLiteral("06789x-"));
-    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
-    enter(k.EDTTREINO, QStringLiteral(" ")); // accepted, fetches nothing, back to rest
+    EXPECT_THROW(k.enrolmentKey(enterKey), ConversionError);
+    EXPECT_EQ(k.enrolmentEdit->text(), QStringLiteral("4 2"));
+    k.enrolmentEdit->setText(QStringLiteral("42"));
+    k.enrolmentKey(enterKey);
+    QTest::keyClick(k.workoutEdit, Qt::Key_Return);
+    EXPECT_TRUE(k.workoutEdit->isEnabled());
+    QTest::keyClicks(k.workoutEdit, QStringLiteral("06789x-"));
+    EXPECT_TRUE(k.workoutEdit->text().isEmpty());
+    enter(k.workoutEdit, QStringLiteral(" ")); // accepted, fetches nothing, back to rest
     EXPECT_TRUE(atRest(k));
-    EXPECT_FALSE(k.queries.QRYEXERCICIOS.isOpen());
+    EXPECT_FALSE(k.queries.strengthA.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -212,16 +212,16 @@ TEST_P(MemberMode, MemberSourceFollowsTheSettings) {
           std::tuple{"'Não'", "'Não'", "Zé da Silva"}}) {
         setSetting(QStringLiteral("PATH_EXERCICIO"), QString::fromUtf8(pathExercicio));
         setSetting(QStringLiteral("AlunosAtivos"), QString::fromUtf8(ativos));
-        TFRMIMPSERIE40COLUNAS& k = openKiosk();
-        enter(k.EDTMATRICULA, QStringLiteral("42"));
-        EXPECT_EQ(k.LBLNOME->text(), QString::fromUtf8(shown)) << pathExercicio << ativos;
+        KioskWindow& k = openKiosk();
+        enter(k.enrolmentEdit, QStringLiteral("42"));
+        EXPECT_EQ(k.memberName->text(), QString::fromUtf8(shown)) << pathExercicio << ativos;
         k.close();
     }
 }
 
 TEST_P(MemberMode, UnreadableMemberTableClosesTheWindow) {
     quorvel({QStringLiteral("DROP TABLE ALUNOS")});
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     QTest::qWait(20);
     EXPECT_FALSE(k.isVisible());
     EXPECT_EQ(messages.texts(), QStringList({
@@ -239,7 +239,7 @@ TEST_F(KioskTest, SettingsWithoutAKioskColumnOrWithoutARowFailTheOpening) {
           QStringList{QStringLiteral("ALTER TABLE Secvar ADD COLUMN SERIEEMVIDEO VARCHAR(3)"),
                       QStringLiteral("DELETE FROM Secvar")}}) {
         palendra(broken);
-        TFRMIMPSERIE40COLUNAS& k = openKiosk();
+        KioskWindow& k = openKiosk();
         QTest::qWait(20);
         EXPECT_FALSE(k.isVisible()) << broken.join('|').toStdString();
         EXPECT_EQ(messages.texts(), QStringList({
@@ -256,65 +256,65 @@ INSTANTIATE_TEST_SUITE_P(SqliteAndOdbc, MemberMode, ::testing::Bool(),
 
 TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.MPAD_KEYPRESS = true;
-    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("42"));
+    KioskWindow& k = openKiosk();
+    k.m_keypadTyping = true;
+    QTest::keyClicks(k.enrolmentEdit, QStringLiteral("42"));
     QApplication::clipboard()->setText(QStringLiteral("42"));
-    k.EDTMATRICULA->paste();
-    EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
-    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
-    enter(k.EDTMATRICULA, QStringLiteral("99"));
+    k.enrolmentEdit->paste();
+    EXPECT_TRUE(k.enrolmentEdit->text().isEmpty());
+    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    enter(k.enrolmentEdit, QStringLiteral("99"));
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(pauses.pauses(), std::vector<int>{2000});
-    EXPECT_TRUE(k.LBLAVISO->isHidden());
-    EXPECT_EQ(k.LBLAVISO->text(), QStringLiteral("Matrícula INCORRETA !"));
-    k.MPAD_KEYPRESS = true;
-    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Escape);
+    EXPECT_TRUE(k.warning->isHidden());
+    EXPECT_EQ(k.warning->text(), QStringLiteral("Matrícula INCORRETA !"));
+    k.m_keypadTyping = true;
+    QTest::keyClick(k.enrolmentEdit, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
 }
 
 // Delete types U+007F on some systems; pasted and dropped text meet the key filters.
 TEST_F(KioskTest, DeleteEditsTheFieldsAndPastedOrDroppedTextIsFilteredAsTyped) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("142"));
-    k.EDTMATRICULA->setCursorPosition(0);
+    KioskWindow& k = openKiosk();
+    QTest::keyClicks(k.enrolmentEdit, QStringLiteral("142"));
+    k.enrolmentEdit->setCursorPosition(0);
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
-    QApplication::sendEvent(k.EDTMATRICULA, &del);
-    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("42"));
+    QApplication::sendEvent(k.enrolmentEdit, &del);
+    EXPECT_EQ(k.enrolmentEdit->text(), QStringLiteral("42"));
 
     QApplication::clipboard()->setText(QStringLiteral("a1-2\r"));
-    k.EDTMATRICULA->paste();
-    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("1242"));
-    EXPECT_EQ(k.EDTMATRICULA->cursorPosition(), 2);
+    k.enrolmentEdit->paste();
+    EXPECT_EQ(k.enrolmentEdit->text(), QStringLiteral("1242"));
+    EXPECT_EQ(k.enrolmentEdit->cursorPosition(), 2);
     QMimeData dragged;
     dragged.setText(QStringLiteral("x7y"));
-    const QPoint middle = k.EDTMATRICULA->rect().center();
+    const QPoint middle = k.enrolmentEdit->rect().center();
     QDragEnterEvent enterDrag(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(k.EDTMATRICULA, &enterDrag);
+    QApplication::sendEvent(k.enrolmentEdit, &enterDrag);
     QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(k.EDTMATRICULA, &drop);
-    EXPECT_EQ(k.EDTMATRICULA->text().remove(QLatin1Char('7')), QStringLiteral("1242"));
-    EXPECT_EQ(k.EDTMATRICULA->text().size(), 5);
-    k.EDTMATRICULA->setText(QStringLiteral("42"));
-    QTest::keyClick(k.EDTMATRICULA, Qt::Key_Return);
+    QApplication::sendEvent(k.enrolmentEdit, &drop);
+    EXPECT_EQ(k.enrolmentEdit->text().remove(QLatin1Char('7')), QStringLiteral("1242"));
+    EXPECT_EQ(k.enrolmentEdit->text().size(), 5);
+    k.enrolmentEdit->setText(QStringLiteral("42"));
+    QTest::keyClick(k.enrolmentEdit, Qt::Key_Return);
     QApplication::clipboard()->setText(QStringLiteral("86"));
-    k.EDTTREINO->paste();
-    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
-    QTest::keyClick(k.EDTTREINO, Qt::Key_3);
-    QApplication::sendEvent(k.EDTTREINO, &del);
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Home);
-    QApplication::sendEvent(k.EDTTREINO, &del);
-    EXPECT_TRUE(k.EDTTREINO->text().isEmpty());
+    k.workoutEdit->paste();
+    EXPECT_TRUE(k.workoutEdit->text().isEmpty());
+    QTest::keyClick(k.workoutEdit, Qt::Key_3);
+    QApplication::sendEvent(k.workoutEdit, &del);
+    QTest::keyClick(k.workoutEdit, Qt::Key_Home);
+    QApplication::sendEvent(k.workoutEdit, &del);
+    EXPECT_TRUE(k.workoutEdit->text().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(KioskTest, TheMemberLeavesTheScreenAfterTheSeriesIdleTimeWithNoKey) {
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("2"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    ASSERT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    KioskWindow& k = openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    ASSERT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
     QTest::qWait(1500);
-    QTest::keyClick(k.EDTTREINO, Qt::Key_9); // refused by the field, yet someone is there
+    QTest::keyClick(k.workoutEdit, Qt::Key_9); // refused by the field, yet someone is there
     QTest::qWait(1500);
     EXPECT_FALSE(atRest(k)) << "a key starts the time again";
     EXPECT_TRUE(QTest::qWaitFor([&k] { return atRest(k); }, 3000));
@@ -326,8 +326,8 @@ TEST_F(KioskTest, TheMemberLeavesTheScreenAfterTheSeriesIdleTimeWithNoKey) {
         {"0", 60000}, {"-1", 60000}, {"NULL", 60000}, {"4294968", INT_MAX}};
     for (const auto& [setting, expected] : idleMs) {
         setSetting(QStringLiteral("Tempo_Serie"), QString::fromLatin1(setting));
-        TFRMIMPSERIE40COLUNAS& again = openKiosk();
-        enter(again.EDTMATRICULA, QStringLiteral("42"));
+        KioskWindow& again = openKiosk();
+        enter(again.enrolmentEdit, QStringLiteral("42"));
         EXPECT_TRUE(again.memberIdle->isActive()) << setting;
         EXPECT_EQ(again.memberIdle->interval(), expected) << setting;
         again.close();
@@ -342,35 +342,35 @@ TEST_F(KioskTest, PhotoIsDecodedSmallShownOrHidden) {
     quorvel(
         {QStringLiteral("UPDATE ALUNOS SET MATRICULA = '0000000007' WHERE MATRICULA = '7'"),
          QStringLiteral("INSERT INTO ALUNOS (MATRICULA, NOME) VALUES ('0000000005', 'Sem Foto')")});
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    ASSERT_TRUE(k.Image1->isVisible());
+    KioskWindow& k = openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    ASSERT_TRUE(k.photo->isVisible());
     // Scaled down by the decoder, yet never below the frame it fills.
-    const QSize decoded = k.Image1->pixmap().size();
+    const QSize decoded = k.photo->pixmap().size();
     EXPECT_EQ(decoded, QSize(320, 240));
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
-    enter(k.EDTMATRICULA, QStringLiteral("7")); // null photo
-    EXPECT_FALSE(k.Image1->isVisible());
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
-    enter(k.EDTMATRICULA, QStringLiteral("5")); // no photo row
-    EXPECT_FALSE(k.Image1->isVisible());
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Sem Foto"));
+    QTest::keyClick(k.workoutEdit, Qt::Key_Escape);
+    enter(k.enrolmentEdit, QStringLiteral("7")); // null photo
+    EXPECT_FALSE(k.photo->isVisible());
+    QTest::keyClick(k.workoutEdit, Qt::Key_Escape);
+    enter(k.enrolmentEdit, QStringLiteral("5")); // no photo row
+    EXPECT_FALSE(k.photo->isVisible());
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Sem Foto"));
 }
 
 TEST_F(KioskTest, PhotoThatIsNotAJpegRaisesTheDecodersErrorAndKeepsTheMember) {
     storePhoto(QDir(folder()).filePath(QStringLiteral("quorvel.db")), QStringLiteral("0000000042"),
                QByteArray("\x89PNG\r\n\x1a\n not really", 20));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    KioskWindow& k = openKiosk();
+    k.enrolmentEdit->setText(QStringLiteral("42"));
     QChar enterKey(13);
     try {
-        k.EDTMATRICULAKeyPress(enterKey);
+        k.enrolmentKey(enterKey);
         ADD_FAILURE() << "no error";
     } catch (const JpegError& error) {
         EXPECT_STREQ(error.what(), "Not a JPEG file: starts with 0x89 0x50");
     }
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_TRUE(k.workoutEdit->isEnabled());
     EXPECT_THROW(decodeJpeg(QByteArray(), {}), JpegError);
 }
 
@@ -378,15 +378,15 @@ TEST_F(KioskTest, PhotoLargerThanAMemberPhotoIsRefusedLikeOneThatIsNotAJpeg) {
     // 20000 x 20000 pixels declared in a few hundred bytes.
     storePhoto(QDir(folder()).filePath(QStringLiteral("quorvel.db")), QStringLiteral("0000000042"),
                declaredAs(progressiveJpegOf({64, 64}), {20000, 20000}));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.EDTMATRICULA->setText(QStringLiteral("42"));
+    KioskWindow& k = openKiosk();
+    k.enrolmentEdit->setText(QStringLiteral("42"));
     QChar enterKey(13);
     QElapsedTimer held;
     held.start();
-    EXPECT_THROW(k.EDTMATRICULAKeyPress(enterKey), JpegError);
+    EXPECT_THROW(k.enrolmentKey(enterKey), JpegError);
     EXPECT_LT(held.elapsed(), 3000) << "the window waited on the decoder";
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-    EXPECT_TRUE(k.EDTTREINO->isEnabled());
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+    EXPECT_TRUE(k.workoutEdit->isEnabled());
 }
 
 // Decompression bombs, each stopped by one of the decoder's limits: a picture declared larger

@@ -24,13 +24,13 @@ public:
     Workout fetch(QueryDataSet& exercises, SheetData sheet, bool withDates);
     void close();
 
-    QueryDataSet QRYAEROBICA;
-    QueryDataSet QRYEXERCICIOS;
-    QueryDataSet QRYEXERCICIOS1;
-    QueryDataSet QRYEXERCICIOS2;
-    QueryDataSet QRYEXERCICIOS3;
-    QueryDataSet QRYEXERCICIOS4;
-    QueryDataSet QRYALONGAMENTO;
+    QueryDataSet aerobic;
+    QueryDataSet strengthA;
+    QueryDataSet strengthB;
+    QueryDataSet strengthC;
+    QueryDataSet strengthD;
+    QueryDataSet strengthE;
+    QueryDataSet stretching;
 
 private:
     std::array<QueryDataSet*, 7> all();

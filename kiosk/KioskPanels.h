@@ -15,28 +15,28 @@ struct KioskPanels {
 
     // Shows a warning on a red label for 2000 ms.
     static void showWarning(QLabel& label, const QString& text);
-    void showPhoto(const QImage& photo);
+    void showPhoto(const QImage& picture);
     void hidePhoto();
     // No member: the number to type, no workout, name or photo.
     void memberPanelAtRest();
 
     // Member panel.
-    QFrame* PNLSERIE = nullptr;
-    QLabel* LBLMATRICULA = nullptr;
-    QLineEdit* EDTMATRICULA = nullptr;
-    QLabel* LBLNOME = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* EDTTREINO = nullptr;
-    QFrame* Panel1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* LBLAVISO = nullptr;
-    QToolButton* SBSAIR = nullptr;
+    QFrame* memberPanel = nullptr;
+    QLabel* enrolmentCaption = nullptr;
+    QLineEdit* enrolmentEdit = nullptr;
+    QLabel* memberName = nullptr;
+    QLabel* workoutCaption = nullptr;
+    QLabel* workoutChoices = nullptr;
+    QLineEdit* workoutEdit = nullptr;
+    QFrame* photoFrame = nullptr;
+    QLabel* photo = nullptr;
+    QLabel* warning = nullptr;
+    QToolButton* exitButton = nullptr;
 
     // Equipment panel.
-    QFrame* PNLAPARELHO = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* EDTAPARELHO = nullptr;
-    QLabel* LBLAVISOAP = nullptr;
-    QToolButton* SBSAIRAPARELHO = nullptr;
+    QFrame* machinePanel = nullptr;
+    QLabel* machineCaption = nullptr;
+    QLineEdit* machineEdit = nullptr;
+    QLabel* machineWarning = nullptr;
+    QToolButton* machineExitButton = nullptr;
 };

@@ -64,40 +64,40 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     bool atRest() const {
-        return kiosk->EDTMATRICULA->isEnabled() && kiosk->EDTMATRICULA->text().isEmpty() &&
-               !kiosk->EDTTREINO->isEnabled() && kiosk->LBLNOME->text().isEmpty();
+        return kiosk->enrolmentEdit->isEnabled() && kiosk->enrolmentEdit->text().isEmpty() &&
+               !kiosk->workoutEdit->isEnabled() && kiosk->memberName->text().isEmpty();
     }
-    bool memberFound() const { return kiosk->LBLNOME->text() == QStringLiteral("Zé da Silva"); }
+    bool memberFound() const { return kiosk->memberName->text() == QStringLiteral("Zé da Silva"); }
 
     KeypadCable cable{deviceFolder()};
 };
 
 TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     ASSERT_TRUE(k.keypadPort->isOpen());
     EXPECT_EQ(k.keypadPort->baudRate(), SerialPort::BaudRate::Baud9600);
-    EXPECT_TRUE(k.MPAD_KEYPRESS);
-    QTest::keyClicks(k.EDTMATRICULA, QStringLiteral("99"));
+    EXPECT_TRUE(k.m_keypadTyping);
+    QTest::keyClicks(k.enrolmentEdit, QStringLiteral("99"));
     press("42");
-    ASSERT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("42"); }));
+    ASSERT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("42"); }));
     press("#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
-    EXPECT_EQ(k.EDTMATRICULA->text(), QStringLiteral("0000000042"));
+    EXPECT_EQ(k.enrolmentEdit->text(), QStringLiteral("0000000042"));
     press("1");
-    ASSERT_TRUE(waitUntil([&] { return k.EDTTREINO->text() == QStringLiteral("1"); }));
+    ASSERT_TRUE(waitUntil([&] { return k.workoutEdit->text() == QStringLiteral("1"); }));
     press("#");
     ASSERT_TRUE(waitUntil([&] { return atRest(); }));
     EXPECT_TRUE(ticket().contains("Supino")) << ticket().toStdString();
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
-    EXPECT_TRUE(k.MPAD_KEYPRESS);
+    EXPECT_TRUE(k.m_keypadTyping);
     press("5");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }));
+    EXPECT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("5"); }));
 }
 
 TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    const auto enrolments = history(k.EDTMATRICULA);
-    const auto workouts = history(k.EDTTREINO);
+    KioskWindow& k = openKiosk();
+    const auto enrolments = history(k.enrolmentEdit);
+    const auto workouts = history(k.workoutEdit);
     press("12345678901*");
     ASSERT_TRUE(waitUntil([&] { return !enrolments->isEmpty() && enrolments->last().isEmpty(); }));
     EXPECT_EQ(enrolments->size(), 11);
@@ -125,7 +125,7 @@ TEST_F(Keypad, DigitsBeyondEachFieldsLimitAreDroppedAndEscStepsBackThenLeaves) {
 TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     bool kioskLetGo = false;
     bool seriesReads = false;
     onModal<SeriesWindow>([&](SeriesWindow& series) {
@@ -142,7 +142,7 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
     EXPECT_TRUE(k.keypadPort->isOpen());
     EXPECT_EQ(pauses.pauses(), std::vector<int>{100});
     press("5");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+    EXPECT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("5"); }))
         << "the kiosk did not get its keypad back";
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
@@ -152,7 +152,7 @@ TEST_F(Keypad, TheSeriesWindowTakesThePortOverAndGivesItBack) {
 TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     setSetting(QStringLiteral("SERIEEMVIDEO"), QStringLiteral("'Sim'"));
     setSetting(QStringLiteral("Tempo_Serie"), QStringLiteral("0"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     bool refused = false;
     bool back = false;
     bool closedByPad = false;
@@ -170,16 +170,16 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     cable.pull();
     ASSERT_TRUE(waitUntil([&] { return !k.keypadPort->isOpen(); }));
-    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
-    enter(k.EDTTREINO, QStringLiteral("1"));
-    k.MPAD_KEYPRESS = true;
+    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    enter(k.workoutEdit, QStringLiteral("1"));
+    k.m_keypadTyping = true;
     EXPECT_TRUE(refused);
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
     EXPECT_TRUE(noWindowOf<SeriesWindow>());
     ASSERT_TRUE(waitUntil([&] { return k.keypadPort->isOpen(); }));
     press("5");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("5"); }))
+    EXPECT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("5"); }))
         << "the kiosk did not get its keypad back";
 }
 
@@ -188,8 +188,8 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     const QString fifo = QDir(folder()).filePath(QStringLiteral("pipe.mp4"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     setVideo(QStringLiteral("101"), fifo);
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    const auto codes = history(k.EDTAPARELHO);
+    KioskWindow& k = openKiosk();
+    const auto codes = history(k.machineEdit);
     press("1234*");
     ASSERT_TRUE(waitUntil([&] { return codes->size() == 4; }));
     EXPECT_EQ(*codes, QStringList({QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"),
@@ -197,10 +197,10 @@ TEST_F(Keypad, TheEquipmentPanelTakesThreeDigitsEnterAndEsc) {
     press("#"); // on an empty field: nothing
     press("999#");
     ASSERT_TRUE(waitUntil([&] { return !pauses.pauses().empty(); }));
-    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    EXPECT_EQ(k.machineWarning->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
     press("12#"); // its video path is a FIFO, looked at off the window's thread
     ASSERT_TRUE(waitUntil([&] { return pauses.pauses().size() == 2; }));
-    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Arquivo Video inexistente ! "));
+    EXPECT_EQ(k.machineWarning->text(), QStringLiteral("Arquivo Video inexistente ! "));
     EXPECT_TRUE(messages.texts().isEmpty());
     press("*");
     ASSERT_TRUE(waitUntil([&] { return !k.isVisible(); }));
@@ -228,7 +228,7 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
         setVideo(QString::fromLatin1(exercise), clip(QStringLiteral("mp4"), 6.0));
     }
     setSetting(QStringLiteral("Terminal_Video_Aparelho"), QStringLiteral("'Sim'"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     std::optional<bool> closedInEquipmentMode;
     closedByStar(closedInEquipmentMode);
     press("12#");
@@ -236,7 +236,7 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
     EXPECT_TRUE(*closedInEquipmentMode);
     EXPECT_TRUE(k.isVisible());
     press("5");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTAPARELHO->text() == QStringLiteral("5"); }))
+    EXPECT_TRUE(waitUntil([&] { return k.machineEdit->text() == QStringLiteral("5"); }))
         << "the kiosk did not get its keypad back";
     k.close();
 
@@ -306,20 +306,20 @@ TEST_F(Keypad, ABoxClosesByItselfAndThePadServesTheNextMember) {
 TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
     quorvel({QStringLiteral(
         "INSERT INTO FotosAlunos (MATRICULA, FOTO1) VALUES ('0000000042', X'89504E470D0A')")});
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     press("42#");
     ASSERT_TRUE(waitUntil([] { return errorLog().contains(QStringLiteral("Not a JPEG file")); }))
         << "the decoder's error never reached the error log";
-    EXPECT_TRUE(k.MPAD_KEYPRESS);
+    EXPECT_TRUE(k.m_keypadTyping);
     press("*");
     ASSERT_TRUE(waitUntil([&] { return atRest(); })) << "the keypad fell silent";
     press("7");
-    EXPECT_TRUE(waitUntil([&] { return k.EDTMATRICULA->text() == QStringLiteral("7"); }));
+    EXPECT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("7"); }));
 }
 
 // A noisy line sends bytes that are no key: they must not keep the last member on screen.
 TEST_F(Keypad, OnlyRealKeysKeepAMemberOnScreen) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     press("42#");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     k.memberIdle->start(400); // the same idle time, shorter
@@ -336,12 +336,12 @@ TEST_F(Keypad, OnlyRealKeysKeepAMemberOnScreen) {
 }
 
 TEST_F(Keypad, ABarcodeScannersBurstArrivesWholeAndLooksUpOnce) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    const auto enrolments = history(k.EDTMATRICULA);
+    KioskWindow& k = openKiosk();
+    const auto enrolments = history(k.enrolmentEdit);
     press("0000000042\r");
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     EXPECT_EQ(enrolments->at(9), QStringLiteral("0000000042"));
-    EXPECT_FALSE(k.EDTMATRICULA->isEnabled());
+    EXPECT_FALSE(k.enrolmentEdit->isEnabled());
     press("*");
     ASSERT_TRUE(waitUntil([&] { return atRest(); }));
     EXPECT_TRUE(pauses.pauses().empty()) << "a second lookup warned";
@@ -391,7 +391,7 @@ TEST_F(Keypad, TheUsbModelIsSwitchedOnBeforeTheOpenAndOffAfterTheClose) {
     ASSERT_TRUE(cable.plugIn(QStringLiteral("COM3")));
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
     setSetting(QStringLiteral("Tec12USB"), QStringLiteral("'Sim'"));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     EXPECT_EQ(cable.pad().receive(1), std::string(1, '\x0f'));
     ASSERT_TRUE(k.keypadPort->isOpen()) << "the switch still held the port";
     press("*");
@@ -414,12 +414,12 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
     const TestBackends fakeDriver([&](platform::Backends& backends) {
         backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return fake; };
     });
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     k.keypadPort->setReadTimeout(50);
     fake.receive(QStringLiteral("KPD1"), "5");
     EXPECT_TRUE(waitUntil([&] { return !messages.texts().isEmpty(); }));
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Abertura de tabela ! ")});
-    EXPECT_TRUE(k.EDTMATRICULA->text().isEmpty());
+    EXPECT_TRUE(k.enrolmentEdit->text().isEmpty());
     kiosk.reset();
 }
 

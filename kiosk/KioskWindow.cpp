@@ -1,4 +1,4 @@
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 
 #include "SerialPort.h"
 #include "FieldKeys.h"
@@ -33,7 +33,7 @@ constexpr std::chrono::seconds memberIdleFallback{60};
 
 } // namespace
 
-TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(MainWindow& owner)
+KioskWindow::KioskWindow(MainWindow& owner)
     : ModalWindow(&owner)
     , KioskPanels(this)
     , tables(owner)
@@ -45,30 +45,30 @@ TFRMIMPSERIE40COLUNAS::TFRMIMPSERIE40COLUNAS(MainWindow& owner)
     connectPanels();
 }
 
-TFRMIMPSERIE40COLUNAS::~TFRMIMPSERIE40COLUNAS() = default;
+KioskWindow::~KioskWindow() = default;
 
-void TFRMIMPSERIE40COLUNAS::connectPanels() {
-    connect(SBSAIR, &QToolButton::clicked, this, &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
-    connect(SBSAIRAPARELHO, &QToolButton::clicked, this,
-            &TFRMIMPSERIE40COLUNAS::SBSAIRClick);
+void KioskWindow::connectPanels() {
+    connect(exitButton, &QToolButton::clicked, this, &KioskWindow::exitClicked);
+    connect(machineExitButton, &QToolButton::clicked, this,
+            &KioskWindow::exitClicked);
     auto* keys = new FieldKeys(this, [this] { memberStillThere(); });
-    keys->route(EDTMATRICULA, [this](QChar& key) { EDTMATRICULAKeyPress(key); });
-    keys->route(EDTTREINO, [this](QChar& key) { EDTTREINOKeyPress(key); });
-    keys->route(EDTAPARELHO, [this](QChar& key) { EDTAPARELHOKeyPress(key); });
+    keys->route(enrolmentEdit, [this](QChar& key) { enrolmentKey(key); });
+    keys->route(workoutEdit, [this](QChar& key) { workoutKey(key); });
+    keys->route(machineEdit, [this](QChar& key) { machineKey(key); });
     memberIdle = new QTimer(this);
     memberIdle->setSingleShot(true);
-    connect(memberIdle, &QTimer::timeout, this, &TFRMIMPSERIE40COLUNAS::backToRest);
+    connect(memberIdle, &QTimer::timeout, this, &KioskWindow::backToRest);
 }
 
-void TFRMIMPSERIE40COLUNAS::showEvent(QShowEvent* event) {
+void KioskWindow::showEvent(QShowEvent* event) {
     ModalWindow::showEvent(event);
     if (!event->spontaneous()) {
         firstShown();
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::firstShown() {
-    LBLNOME->clear();
+void KioskWindow::firstShown() {
+    memberName->clear();
     if (!tables.openTables()) {
         showMessage(MessageKind::Information, msg::RegistroJaAlocado, QString());
         close();
@@ -80,10 +80,10 @@ void TFRMIMPSERIE40COLUNAS::firstShown() {
     }
     printers.configure(tables.settings);
     const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
-    QFrame* shown = equipmentMode ? PNLAPARELHO : PNLSERIE;
+    QFrame* shown = equipmentMode ? machinePanel : memberPanel;
     shown->setGeometry(rect());
     shown->show();
-    (equipmentMode ? EDTAPARELHO : EDTMATRICULA)->setFocus();
+    (equipmentMode ? machineEdit : enrolmentEdit)->setFocus();
     const KeypadSettings keypad = KeypadSettings::read(tables.settings);
     if (keypad.configured()) {
         m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
@@ -91,7 +91,7 @@ void TFRMIMPSERIE40COLUNAS::firstShown() {
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::keyPressEvent(QKeyEvent* event) {
+void KioskWindow::keyPressEvent(QKeyEvent* event) {
     // Esc leaves only through the entry fields' handlers, never by the dialog's own rule.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -100,22 +100,22 @@ void TFRMIMPSERIE40COLUNAS::keyPressEvent(QKeyEvent* event) {
     ModalWindow::keyPressEvent(event);
 }
 
-void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
-    if (Key == platform::keyEsc && SBSAIR->isVisible()) {
-        Key = platform::keyDiscarded;
-        SBSAIRClick();
+void KioskWindow::enrolmentKey(QChar& key) {
+    if (key == platform::keyEsc && exitButton->isVisible()) {
+        key = platform::keyDiscarded;
+        exitClicked();
         return;
     }
-    if (MPAD_KEYPRESS && keypadConfigured()) {
-        Key = platform::keyDiscarded;
+    if (m_keypadTyping && keypadConfigured()) {
+        key = platform::keyDiscarded;
         return;
     }
-    if (Key != platform::keyBackspace && Key != platform::keyEnter && Key != platform::keySpace &&
-        !(Key >= QLatin1Char('0') && Key <= QLatin1Char('9'))) {
-        Key = platform::keyDiscarded;
+    if (key != platform::keyBackspace && key != platform::keyEnter && key != platform::keySpace &&
+        !(key >= QLatin1Char('0') && key <= QLatin1Char('9'))) {
+        key = platform::keyDiscarded;
         return;
     }
-    if (Key == platform::keyEnter && !EDTMATRICULA->text().isEmpty()) {
+    if (key == platform::keyEnter && !enrolmentEdit->text().isEmpty()) {
         if (keypadConfigured()) {
             keypadPort->setBreak(true);
         }
@@ -123,28 +123,28 @@ void TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress(QChar& Key) {
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::findMember() {
-    const qlonglong enrolment = textToInteger(EDTMATRICULA->text());
-    EDTMATRICULA->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
+void KioskWindow::findMember() {
+    const qlonglong enrolment = textToInteger(enrolmentEdit->text());
+    enrolmentEdit->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
     // The name and the photo, reconnecting included, have one deadline together.
     const ActionDeadline action(memberActionLimit);
-    const std::optional<QString> name = tables.memberName(EDTMATRICULA->text());
+    const std::optional<QString> name = tables.memberName(enrolmentEdit->text());
     if (!name) {
-        warn(LBLAVISO, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
-        EDTMATRICULA->clear();
-        EDTMATRICULA->setFocus();
+        warn(warning, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
+        enrolmentEdit->clear();
+        enrolmentEdit->setFocus();
         return;
     }
-    m_workout = Workout::ofMember(EDTMATRICULA->text(), *name);
-    LBLNOME->setText(*name);
-    EDTMATRICULA->setEnabled(false);
-    EDTTREINO->setEnabled(true);
-    EDTTREINO->setFocus();
+    m_workout = Workout::ofMember(enrolmentEdit->text(), *name);
+    memberName->setText(*name);
+    enrolmentEdit->setEnabled(false);
+    workoutEdit->setEnabled(true);
+    workoutEdit->setFocus();
     watchMemberIdle();
-    MOSTRA_FOTO();
+    showMemberPhoto();
 }
 
-void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const QString& boxText,
+void KioskWindow::warn(QLabel* label, const QString& labelText, const QString& boxText,
                                  const QString& boxDetail) {
     if (!keypadConfigured()) {
         showMessage(MessageKind::Information, boxText, boxDetail);
@@ -153,67 +153,67 @@ void TFRMIMPSERIE40COLUNAS::warn(QLabel* label, const QString& labelText, const 
     showWarning(*label, labelText);
 }
 
-void TFRMIMPSERIE40COLUNAS::MOSTRA_FOTO() {
-    const RowField<QByteArray> photo = tables.memberPhoto(m_workout.sheet.MATRICULA);
-    if (!photo.found) {
+void KioskWindow::showMemberPhoto() {
+    const RowField<QByteArray> stored = tables.memberPhoto(m_workout.sheet.MATRICULA);
+    if (!stored.found) {
         return;
     }
-    if (photo.value) {
-        showPhoto(decodeJpeg(*photo.value, Image1->size()));
+    if (stored.value) {
+        showPhoto(decodeJpeg(*stored.value, photo->size()));
     } else {
         hidePhoto();
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress(QChar& Key) {
-    if (MPAD_KEYPRESS && keypadConfigured()) {
-        Key = platform::keyDiscarded;
+void KioskWindow::workoutKey(QChar& key) {
+    if (m_keypadTyping && keypadConfigured()) {
+        key = platform::keyDiscarded;
         return;
     }
-    if (Key != platform::keyBackspace && Key != platform::keyEnter && Key != platform::keyEsc &&
-        Key != platform::keySpace && !(Key >= QLatin1Char('1') && Key <= QLatin1Char('5'))) {
-        Key = platform::keyDiscarded;
+    if (key != platform::keyBackspace && key != platform::keyEnter && key != platform::keyEsc &&
+        key != platform::keySpace && !(key >= QLatin1Char('1') && key <= QLatin1Char('5'))) {
+        key = platform::keyDiscarded;
         return;
     }
-    if (Key == platform::keyEnter && !EDTTREINO->text().isEmpty()) {
-        EDTTREINO->setEnabled(false);
+    if (key == platform::keyEnter && !workoutEdit->text().isEmpty()) {
+        workoutEdit->setEnabled(false);
         memberIdle->stop();
         // Whatever the retrieval does, even failing, the kiosk goes back to rest for the next
         // member; its error still reaches the error log.
         const auto rest = qScopeGuard([this] { backToRest(); });
-        IMP_SERIE_40_COLUNOS();
+        serveWorkout();
         return;
     }
-    if (Key == platform::keyEsc) {
-        EDTTREINO->setEnabled(false);
+    if (key == platform::keyEsc) {
+        workoutEdit->setEnabled(false);
         backToRest();
     }
 }
 
 // A member who walks away leaves no name or photo for the next person: with no key for the series'
 // idle time, the panel goes back to rest. A series window may stay open for good; a name may not.
-void TFRMIMPSERIE40COLUNAS::watchMemberIdle() {
+void KioskWindow::watchMemberIdle() {
     const int idleMs =
         SheetData::idleIntervalMs(tables.settings.fieldInteger(QStringLiteral("Tempo_Serie")));
     memberIdle->start(idleMs > 0 ? std::chrono::milliseconds(idleMs) : memberIdleFallback);
 }
 
-void TFRMIMPSERIE40COLUNAS::memberStillThere() {
+void KioskWindow::memberStillThere() {
     if (memberIdle->isActive()) {
         memberIdle->start();
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::backToRest() {
+void KioskWindow::backToRest() {
     memberIdle->stop();
     memberPanelAtRest();
 }
 
-void TFRMIMPSERIE40COLUNAS::SBSAIRClick() {
+void KioskWindow::exitClicked() {
     close();
 }
 
-void TFRMIMPSERIE40COLUNAS::closing() {
+void KioskWindow::closing() {
     if (keypadConfigured()) {
         m_keypad->shutDown();
     }
@@ -223,6 +223,6 @@ void TFRMIMPSERIE40COLUNAS::closing() {
 }
 
 void openExerciseSheet(MainWindow& owner) {
-    TFRMIMPSERIE40COLUNAS sheet(owner);
+    KioskWindow sheet(owner);
     sheet.exec();
 }

@@ -1,5 +1,5 @@
 // Equipment mode: a member types the code of a machine and watches the video of its exercise.
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 
 #include "KeyChar.h"
 #include "MediaPlayer.h"
@@ -11,32 +11,32 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-void TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress(QChar& Key) {
-    if (Key == platform::keyEsc && SBSAIRAPARELHO->isVisible()) {
-        Key = QChar(0);
-        SBSAIRClick();
+void KioskWindow::machineKey(QChar& key) {
+    if (key == platform::keyEsc && machineExitButton->isVisible()) {
+        key = QChar(0);
+        exitClicked();
         return;
     }
-    if (MPAD_KEYPRESS && keypadConfigured()) {
-        Key = QChar(0);
+    if (m_keypadTyping && keypadConfigured()) {
+        key = QChar(0);
         return;
     }
-    if (Key == platform::keyEnter && !EDTAPARELHO->text().isEmpty()) {
+    if (key == platform::keyEnter && !machineEdit->text().isEmpty()) {
         playMachineVideo();
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
-    const qlonglong code = textToInteger(EDTAPARELHO->text());
-    EDTAPARELHO->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
+void KioskWindow::playMachineVideo() {
+    const qlonglong code = textToInteger(machineEdit->text());
+    machineEdit->setText(QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0')));
     const RowField<QString> video = [this] {
         const ActionDeadline action(memberActionLimit);
-        return tables.machineVideo(EDTAPARELHO->text());
+        return tables.machineVideo(machineEdit->text());
     }();
     if (!video.found) {
-        warn(LBLAVISOAP, QStringLiteral("Dado INCORRETO ! Aparelho"),
+        warn(machineWarning, QStringLiteral("Dado INCORRETO ! Aparelho"),
              msg::CodigoIncorreto + QLatin1Char('\r'), QStringLiteral("Aparelho"));
-        EDTAPARELHO->clear();
+        machineEdit->clear();
         return;
     }
     if (!video.value) {
@@ -48,11 +48,11 @@ void TFRMIMPSERIE40COLUNAS::playMachineVideo() {
         return; // left while the file was looked for
     }
     if (!found) {
-        warn(LBLAVISOAP, QStringLiteral("Arquivo Video inexistente ! "), msg::VideoInexistente,
+        warn(machineWarning, QStringLiteral("Arquivo Video inexistente ! "), msg::VideoInexistente,
              QStringLiteral("Windows Media Player"));
-        EDTAPARELHO->clear();
+        machineEdit->clear();
         return;
     }
     showVideoWindow(
-        this, path, [this] { EDTAPARELHO->clear(); }, m_keypad);
+        this, path, [this] { machineEdit->clear(); }, m_keypad);
 }

@@ -14,17 +14,17 @@ namespace {
 class KioskPostgresRestart : public KioskPostgres {
 protected:
     // Serves member 42 workout A; returns the ticket's text.
-    QByteArray serve(TFRMIMPSERIE40COLUNAS& k) {
-        enter(k.EDTMATRICULA, QStringLiteral("42"));
-        EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-        enter(k.EDTTREINO, QStringLiteral("1"));
+    QByteArray serve(KioskWindow& k) {
+        enter(k.enrolmentEdit, QStringLiteral("42"));
+        EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+        enter(k.workoutEdit, QStringLiteral("1"));
         QFile ticket(QDir(folder()).filePath(QStringLiteral("TKT")));
         return ticket.open(QIODevice::ReadOnly) ? ticket.readAll() : QByteArray();
     }
 };
 
 TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     const QByteArray ticket = serve(k);
     EXPECT_TRUE(ticket.contains("0000000042 - Ze da Silva\r\n")) << ticket.toStdString();
     EXPECT_TRUE(ticket.contains("Supino Reto\r\n"));
@@ -41,11 +41,11 @@ TEST_F(KioskPostgresRestart, ServesMembersBeforeAndAfterTheServerWasRestarted) {
 }
 
 TEST_F(KioskPostgresRestart, FindsAMemberAddedInTheBackOfficeWhileTheKioskIsOpen) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     onServer({QStringLiteral("INSERT INTO ALUNOS (MATRICULA, NOME) VALUES ('0000000051', "
                              "'Recém Chegada')")});
-    enter(k.EDTMATRICULA, QStringLiteral("51"));
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Recém Chegada"));
+    enter(k.enrolmentEdit, QStringLiteral("51"));
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Recém Chegada"));
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
 }
 
@@ -69,13 +69,13 @@ protected:
 };
 
 TEST_F(KioskServerLoad, AMemberServedAndAMinuteAtRestCostAFewStatementsAndNoNewLogin) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     // The driver reads the columns of each table from the catalogue once per connection: the
     // first member served pays for that, every later one costs the same as the second.
     for (int member = 1; member <= 2; ++member) {
-        const Cost lookUp = costOf([&] { enter(k.EDTMATRICULA, QStringLiteral("42")); });
-        EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-        const Cost ticket = costOf([&] { enter(k.EDTTREINO, QStringLiteral("1")); });
+        const Cost lookUp = costOf([&] { enter(k.enrolmentEdit, QStringLiteral("42")); });
+        EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+        const Cost ticket = costOf([&] { enter(k.workoutEdit, QStringLiteral("1")); });
         const std::string which = "member_" + std::to_string(member);
         RecordProperty(which + "_look_up_statements", static_cast<int>(lookUp.statements.size()));
         RecordProperty(which + "_ticket_statements", static_cast<int>(ticket.statements.size()));
@@ -119,33 +119,33 @@ protected:
     }
     // Looks member 42 up while the link swallows the look-up: the failure reaches the error log
     // and the kiosk waits for the next enrolment number.
-    void lookUpOnTheHalfDeadLink(TFRMIMPSERIE40COLUNAS& k, const std::string& connection) {
+    void lookUpOnTheHalfDeadLink(KioskWindow& k, const std::string& connection) {
         const qsizetype logged = errorLog().size();
         QElapsedTimer answered;
         answered.start();
-        enter(k.EDTMATRICULA, QStringLiteral("42"));
+        enter(k.enrolmentEdit, QStringLiteral("42"));
         // Enter held the window: at most one statement's budget plus one reconnect's.
         EXPECT_LT(answered.elapsed(), 6000) << connection;
         EXPECT_TRUE(errorLog().mid(logged).contains("ALUNOS")) << connection;
-        EXPECT_TRUE(k.LBLNOME->text().isEmpty());
-        EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
+        EXPECT_TRUE(k.memberName->text().isEmpty());
+        EXPECT_TRUE(k.enrolmentEdit->isEnabled());
         RecordProperty("answered_on_" + connection + "_ms", static_cast<int>(answered.elapsed()));
-        k.EDTMATRICULA->clear();
+        k.enrolmentEdit->clear();
     }
 
     std::unique_ptr<TcpRelay> relay;
 };
 
 TEST_F(KioskHalfDeadLink, LookUpFailsWithinItsBoundAndTheNextMemberIsServedOnceTheLinkIsWhole) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     relay->swallowConnectionsSending("ALUNOS");
     lookUpOnTheHalfDeadLink(k, "kept_connection");
     lookUpOnTheHalfDeadLink(k, "fresh_connection");
 
     relay->swallowConnectionsSending({});
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
-    QTest::keyClick(k.EDTTREINO, Qt::Key_Escape);
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
+    QTest::keyClick(k.workoutEdit, Qt::Key_Escape);
 
     // The kept connection now fails at once, and the one that replaces it is swallowed.
     server.stop();
@@ -167,22 +167,22 @@ protected:
 };
 
 TEST_F(KioskSlowLink, AWorkoutIsGivenUpWhenItsStatementsTogetherTakeLongerThanAnAction) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    enter(k.EDTTREINO, QStringLiteral("1")); // the statements are prepared once
+    KioskWindow& k = openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    enter(k.workoutEdit, QStringLiteral("1")); // the statements are prepared once
     relay->setDelay(std::chrono::milliseconds(1800));
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    EXPECT_EQ(k.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    EXPECT_EQ(k.memberName->text(), QStringLiteral("Zé da Silva"));
     const qsizetype logged = errorLog().size();
     QElapsedTimer held;
     held.start();
-    enter(k.EDTTREINO, QStringLiteral("1"));
+    enter(k.workoutEdit, QStringLiteral("1"));
     // Four statements of 1.8 s each: the fourth is cut when the action's 6 s are over.
     EXPECT_LT(held.elapsed(), 6500);
     RecordProperty("workout_held_ms", static_cast<int>(held.elapsed()));
     EXPECT_TRUE(errorLog().mid(logged).contains("ran out of its 6000 ms"));
-    EXPECT_TRUE(k.LBLNOME->text().isEmpty());
-    EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
+    EXPECT_TRUE(k.memberName->text().isEmpty());
+    EXPECT_TRUE(k.enrolmentEdit->isEnabled());
 }
 
 } // namespace

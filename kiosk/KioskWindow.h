@@ -23,37 +23,37 @@ class UnattendedDialogs;
 // The kiosk: members type their enrolment number and workout and get it printed or shown;
 // in equipment mode they type a machine's code and watch its video. Opened modally from the main
 // window's menu; which panel it shows is fixed when it opens.
-class TFRMIMPSERIE40COLUNAS : public ModalWindow, public KioskPanels {
+class KioskWindow : public ModalWindow, public KioskPanels {
 public:
-    explicit TFRMIMPSERIE40COLUNAS(MainWindow& owner);
-    ~TFRMIMPSERIE40COLUNAS() override;
+    explicit KioskWindow(MainWindow& owner);
+    ~KioskWindow() override;
 
     // The entry fields' key handlers. Key is a character, 8 Backspace, 13 Enter, 27 Esc; a
     // handler sets it to 0 to discard it. The keypad calls them with Enter and Esc.
-    void EDTMATRICULAKeyPress(QChar& Key);
-    void EDTTREINOKeyPress(QChar& Key);
-    void EDTAPARELHOKeyPress(QChar& Key);
+    void enrolmentKey(QChar& key);
+    void workoutKey(QChar& key);
+    void machineKey(QChar& key);
 
-    // Loads the current member's photo into Image1. A photo that is not a JPEG picture raises
+    // Loads the current member's photo into photo. A photo that is not a JPEG picture raises
     // the decoder's error.
-    void MOSTRA_FOTO();
+    void showMemberPhoto();
 
     // Fetches the chosen workout and prints it or shows it on screen.
-    void IMP_SERIE_40_COLUNOS();
+    void serveWorkout();
     // What the last fetch found, as the ticket and the series window are given it.
     const Workout& workout() const { return m_workout; }
     // Prints the fetched workout as a receipt ticket.
-    void IMP_CUPOM();
+    void printTicket();
 
     // Either panel's exit button: the kiosk closes.
-    void SBSAIRClick();
+    void exitClicked();
 
-    bool MPAD_KEYPRESS = false;
+    bool m_keypadTyping = false;
 
     // The serial keypad, when the settings name one (else null): one key byte a received-data
     // event.
     SerialPort* keypadPort = nullptr;
-    void keypadBytesReceived(QObject* sender, int Count);
+    void keypadBytesReceived(QObject* sender, int count);
 
     // Settings, members, photos, staff, machines.
     KioskTables tables;
@@ -84,7 +84,7 @@ private:
     void warn(QLabel* label, const QString& labelText, const QString& boxText,
               const QString& boxDetail);
 
-    // Equipment mode: the video of the machine whose code is in EDTAPARELHO.
+    // Equipment mode: the video of the machine whose code is in machineEdit.
     void playMachineVideo();
 
     // Keypad steps.
@@ -96,7 +96,7 @@ private:
     void keypadEnter();
     void keypadDigit(QChar digit);
     // Calls a key handler as the keyboard would, with the keypad's hold on the fields let go.
-    void passKey(void (TFRMIMPSERIE40COLUNAS::*handler)(QChar&), QChar key);
+    void passKey(void (KioskWindow::*handler)(QChar&), QChar key);
     bool equipmentPanelShown() const;
 
     void showSeries();

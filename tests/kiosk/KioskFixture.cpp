@@ -103,9 +103,9 @@ void KioskTest::reachThroughOdbc() {
     }
 }
 
-TFRMIMPSERIE40COLUNAS& KioskTest::openKiosk() {
+KioskWindow& KioskTest::openKiosk() {
     showMainWindow();
-    kiosk = std::make_unique<TFRMIMPSERIE40COLUNAS>(*main);
+    kiosk = std::make_unique<KioskWindow>(*main);
     kiosk->show();
     return *kiosk;
 }

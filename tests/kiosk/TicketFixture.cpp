@@ -55,9 +55,9 @@ void Ticket::TearDown() {
 }
 
 QByteArray Ticket::printed(const QString& digit) {
-    TFRMIMPSERIE40COLUNAS& k = kiosk ? *kiosk : openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("1234"));
-    enter(k.EDTTREINO, digit);
+    KioskWindow& k = kiosk ? *kiosk : openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("1234"));
+    enter(k.workoutEdit, digit);
     QFile port(QDir(folder()).filePath(QStringLiteral("TKT")));
     return port.open(QIODevice::ReadOnly) ? port.readAll() : QByteArray();
 }
@@ -74,16 +74,16 @@ QString Ticket::errorLog() {
 }
 
 qint64 Ticket::msHeldByWorkoutA(std::chrono::milliseconds ticketTimeLimit) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     k.printers.timeLimit = ticketTimeLimit;
-    enter(k.EDTMATRICULA, QStringLiteral("1234"));
+    enter(k.enrolmentEdit, QStringLiteral("1234"));
     QElapsedTimer held;
     held.start();
-    enter(k.EDTTREINO, QStringLiteral("1"));
+    enter(k.workoutEdit, QStringLiteral("1"));
     return held.elapsed();
 }
 
 bool Ticket::kioskAtRest() const {
-    return kiosk->EDTMATRICULA->isEnabled() && kiosk->EDTMATRICULA->text().isEmpty() &&
-           !kiosk->EDTTREINO->isEnabled() && kiosk->LBLNOME->text().isEmpty();
+    return kiosk->enrolmentEdit->isEnabled() && kiosk->enrolmentEdit->text().isEmpty() &&
+           !kiosk->workoutEdit->isEnabled() && kiosk->memberName->text().isEmpty();
 }

@@ -10,16 +10,16 @@ namespace {
 class Retrieval : public KioskTest {
 protected:
     // Finds member 42 and asks for a workout digit.
-    TFRMIMPSERIE40COLUNAS& fetch(const QString& digit) {
-        TFRMIMPSERIE40COLUNAS& k = kiosk ? *kiosk : openKiosk();
-        enter(k.EDTMATRICULA, QStringLiteral("42"));
-        enter(k.EDTTREINO, digit);
+    KioskWindow& fetch(const QString& digit) {
+        KioskWindow& k = kiosk ? *kiosk : openKiosk();
+        enter(k.enrolmentEdit, QStringLiteral("42"));
+        enter(k.workoutEdit, digit);
         return k;
     }
 };
 
 TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
-    TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
+    KioskWindow& k = fetch(QStringLiteral("1"));
     const Workout& workout = k.workout();
     ASSERT_EQ(workout.strength.size(), 2u);
     EXPECT_EQ(workout.strength[0].CODIGO_EXERCICIO, QStringLiteral("101"));
@@ -36,8 +36,8 @@ TEST_F(Retrieval, WorkoutAGetsTheNewestRowsInOrderWithAerobicAndStretching) {
               (WeekdayFlags{true, true, false, false, false, false, false}));
     EXPECT_EQ(workout.sheet.DIAS_AEROBICA,
               (WeekdayFlags{false, false, false, false, false, true, true}));
-    EXPECT_TRUE(k.EDTMATRICULA->isEnabled());
-    EXPECT_TRUE(k.LBLNOME->text().isEmpty());
+    EXPECT_TRUE(k.enrolmentEdit->isEnabled());
+    EXPECT_TRUE(k.memberName->text().isEmpty());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -77,19 +77,19 @@ TEST_F(Retrieval, AMissingWorkoutIsReportedByBoxOrByTheKeypadsLabel) {
     fetch(QStringLiteral("2"));
     EXPECT_EQ(messages.texts(),
               QStringList{QStringLiteral("Dado INCORRETO ! Nenhum TREINO 'B' Cadastrado")});
-    EXPECT_TRUE(kiosk->EDTMATRICULA->isEnabled());
+    EXPECT_TRUE(kiosk->enrolmentEdit->isEnabled());
     kiosk.reset();
     messages.clear();
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
-    openKiosk().MPAD_KEYPRESS = false; // as the keypad handler does around its calls
-    TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("5"));
+    openKiosk().m_keypadTyping = false; // as the keypad handler does around its calls
+    KioskWindow& k = fetch(QStringLiteral("5"));
     EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(k.LBLAVISO->text(), QStringLiteral("Nenhum TREINO 'E' Cadastrado"));
+    EXPECT_EQ(k.warning->text(), QStringLiteral("Nenhum TREINO 'E' Cadastrado"));
     EXPECT_EQ(pauses.pauses(), std::vector<int>{2000});
 }
 
 TEST_F(Retrieval, ServesTheNextMemberAfterTheDatabaseConnectionWasReplaced) {
-    TFRMIMPSERIE40COLUNAS& k = fetch(QStringLiteral("1"));
+    KioskWindow& k = fetch(QStringLiteral("1"));
     main->trainingDb.close(); // what the heartbeat does when it reconnects
     main->trainingDb.open();
     fetch(QStringLiteral("1"));

@@ -45,9 +45,9 @@ public:
     RowField<QString> machineVideo(const QString& machineCode);
 
     TableDataSet settings; // settings
-    KeyedTable TBLALUNOS;     // members
-    CommandDataSet TblFotosAlunosSEEK;
-    CommandDataSet TBLFUNCSEEK;      // staff
+    KeyedTable members;     // members
+    CommandDataSet photoLookup;
+    CommandDataSet staffLookup;      // staff
     CommandDataSet exerciseLookup; // a machine's exercise
 
 private:
@@ -57,4 +57,4 @@ private:
 };
 
 // Copies a blob into a stream; false when it cannot.
-bool LoadFromBlob(const DataSet& table, const QString& field, QByteArray& stream);
+bool readBlob(const DataSet& table, const QString& field, QByteArray& stream);

@@ -45,7 +45,7 @@ KioskTables::KioskTables(MainWindow& owner)
     settings.setTableName(QStringLiteral("Secvar"));
     settings.setDeclaredColumns(settingsColumns());
     exerciseLookup.setConnection(&owner.trainingDb);
-    TBLALUNOS.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
+    members.setDeclaredColumns({QStringLiteral("MATRICULA"), QStringLiteral("NOME")});
 }
 
 QString KioskTables::setting(const QString& field) const {
@@ -67,57 +67,57 @@ bool KioskTables::openTables() {
         showMessage(MessageKind::Information, msg::AberturaDeTabela, QStringLiteral("Controle"));
         return false;
     }
-    Connection* members = &m_owner.memberDb;
+    Connection* connection = &m_owner.memberDb;
     QString memberTable = setting(QStringLiteral("AlunosAtivos")) == yes
                               ? QStringLiteral("ALUNOSATIVOS")
                               : QStringLiteral("ALUNOS");
     if (setting(QStringLiteral("PATH_EXERCICIO")) == yes) {
-        members = &m_owner.trainingDb;
+        connection = &m_owner.trainingDb;
         memberTable = QStringLiteral("ALUNOS");
     }
     for (DataSet* seek :
-         std::initializer_list<DataSet*>{&TBLALUNOS, &TblFotosAlunosSEEK, &TBLFUNCSEEK}) {
-        seek->keepConnection(members);
+         std::initializer_list<DataSet*>{&members, &photoLookup, &staffLookup}) {
+        seek->keepConnection(connection);
     }
-    TBLALUNOS.setTableName(memberTable);
-    return openTableOrSay(TBLALUNOS, QStringLiteral("Alunos"));
+    members.setTableName(memberTable);
+    return openTableOrSay(members, QStringLiteral("Alunos"));
 }
 
 void KioskTables::close() {
     for (DataSet* dataSet :
-         std::initializer_list<DataSet*>{&exerciseLookup, &TBLALUNOS, &settings}) {
+         std::initializer_list<DataSet*>{&exerciseLookup, &members, &settings}) {
         dataSet->close();
     }
 }
 
 std::optional<QString> KioskTables::memberName(const QString& enrolment) {
-    if (!TBLALUNOS.locate(QStringLiteral("MATRICULA"), enrolment)) {
+    if (!members.locate(QStringLiteral("MATRICULA"), enrolment)) {
         return std::nullopt;
     }
-    return TBLALUNOS.fieldText(QStringLiteral("NOME"));
+    return members.fieldText(QStringLiteral("NOME"));
 }
 
 RowField<QByteArray> KioskTables::memberPhoto(const QString& enrolment) {
-    lookUp(TblFotosAlunosSEEK,
+    lookUp(photoLookup,
            QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"),
            QStringLiteral("MATRICULA"), enrolment);
     RowField<QByteArray> photo;
-    photo.found = !TblFotosAlunosSEEK.eof();
+    photo.found = !photoLookup.eof();
     QByteArray jpeg;
-    if (photo.found && !TblFotosAlunosSEEK.isNull(QStringLiteral("FOTO1")) &&
-        LoadFromBlob(TblFotosAlunosSEEK, QStringLiteral("FOTO1"), jpeg)) {
+    if (photo.found && !photoLookup.isNull(QStringLiteral("FOTO1")) &&
+        readBlob(photoLookup, QStringLiteral("FOTO1"), jpeg)) {
         photo.value = jpeg;
     }
     return photo;
 }
 
 QString KioskTables::instructorName(const QString& staffCode) {
-    lookUp(TBLFUNCSEEK,
+    lookUp(staffLookup,
            QStringLiteral("SELECT nome FROM FUNCIONARIOS WHERE MATRICULA = :MATRICULA"),
            QStringLiteral("MATRICULA"), staffCode);
-    const QString name = TBLFUNCSEEK.eof() ? QStringLiteral("Excluído")
-                                           : TBLFUNCSEEK.fieldText(QStringLiteral("nome"));
-    TBLFUNCSEEK.close();
+    const QString name = staffLookup.eof() ? QStringLiteral("Excluído")
+                                           : staffLookup.fieldText(QStringLiteral("nome"));
+    staffLookup.close();
     return name;
 }
 
@@ -134,7 +134,7 @@ RowField<QString> KioskTables::machineVideo(const QString& machineCode) {
     return video;
 }
 
-bool LoadFromBlob(const DataSet& table, const QString& field, QByteArray& stream) {
+bool readBlob(const DataSet& table, const QString& field, QByteArray& stream) {
     try {
         stream = table.fieldBlob(field);
         return true;

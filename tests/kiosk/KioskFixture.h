@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 #include "SerialDriverPosix.h"
 #include "ShellFixture.h"
 #include "TestBackends.h"
@@ -31,7 +31,7 @@ protected:
     void reachThroughOdbc();
 
     // Shows the main window and the kiosk over it (not modally, so the test can type).
-    TFRMIMPSERIE40COLUNAS& openKiosk();
+    KioskWindow& openKiosk();
     // Types text into a field and presses Enter.
     static void enter(QLineEdit* field, const QString& text);
 
@@ -51,7 +51,7 @@ protected:
     // A file that no player accepts.
     QString notAVideo() const;
 
-    std::unique_ptr<TFRMIMPSERIE40COLUNAS> kiosk;
+    std::unique_ptr<KioskWindow> kiosk;
     QString m_previousFolder;
 };
 

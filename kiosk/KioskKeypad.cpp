@@ -1,6 +1,6 @@
 // The serial keypad: its session set up when the kiosk opens and shut down when it is left, and
 // each key byte turned into what the keyboard does in the member or the equipment panel.
-#include "SEIMPSERIE40COLUNAS.h"
+#include "KioskWindow.h"
 
 #include "KeyChar.h"
 #include "KeypadSession.h"
@@ -18,20 +18,20 @@ void append(QLineEdit* field, QChar digit) {
 
 } // namespace
 
-void TFRMIMPSERIE40COLUNAS::setUpKeypad(const KeypadSettings& settings) {
-    MPAD_KEYPRESS = true;
+void KioskWindow::setUpKeypad(const KeypadSettings& settings) {
+    m_keypadTyping = true;
     m_keypad = new KeypadSession(
-        settings, [this](QObject* sender, int Count) { keypadBytesReceived(sender, Count); }, this);
+        settings, [this](QObject* sender, int count) { keypadBytesReceived(sender, count); }, this);
     keypadPort = &m_keypad->comm();
     m_keypad->setUp();
 }
 
-bool TFRMIMPSERIE40COLUNAS::keypadConfigured() const {
+bool KioskWindow::keypadConfigured() const {
     return m_keypad != nullptr;
 }
 
-void TFRMIMPSERIE40COLUNAS::keypadBytesReceived(QObject*, int) {
-    if (!MPAD_KEYPRESS || !keypadConfigured()) {
+void KioskWindow::keypadBytesReceived(QObject*, int) {
+    if (!m_keypadTyping || !keypadConfigured()) {
         return;
     }
     char byte = 0;
@@ -41,7 +41,7 @@ void TFRMIMPSERIE40COLUNAS::keypadBytesReceived(QObject*, int) {
     QCoreApplication::processEvents();
 }
 
-bool TFRMIMPSERIE40COLUNAS::keypadByte(char byte) {
+bool KioskWindow::keypadByte(char byte) {
     const QString code = decimalCodes(QString(QChar::fromLatin1(byte)));
     const bool esc = byte == '*' || code == QStringLiteral("27");
     const bool enter = byte == '#' || code == QStringLiteral("13");
@@ -61,59 +61,59 @@ bool TFRMIMPSERIE40COLUNAS::keypadByte(char byte) {
     return true;
 }
 
-bool TFRMIMPSERIE40COLUNAS::equipmentPanelShown() const {
-    return !PNLAPARELHO->isHidden();
+bool KioskWindow::equipmentPanelShown() const {
+    return !machinePanel->isHidden();
 }
 
-void TFRMIMPSERIE40COLUNAS::keypadEsc() {
+void KioskWindow::keypadEsc() {
     if (equipmentPanelShown()) {
-        if (EDTAPARELHO->text().isEmpty()) {
-            SBSAIRClick();
+        if (machineEdit->text().isEmpty()) {
+            exitClicked();
         } else {
-            EDTAPARELHO->clear();
+            machineEdit->clear();
         }
-    } else if (EDTMATRICULA->text().isEmpty()) {
-        SBSAIRClick();
+    } else if (enrolmentEdit->text().isEmpty()) {
+        exitClicked();
     } else {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, platform::keyEsc);
+        passKey(&KioskWindow::workoutKey, platform::keyEsc);
     }
 }
 
 // BREAK holds the keypad's line while the terminal works on the key.
-void TFRMIMPSERIE40COLUNAS::keypadEnter() {
+void KioskWindow::keypadEnter() {
     const bool equipment = equipmentPanelShown();
-    if ((equipment ? EDTAPARELHO : EDTMATRICULA)->text().isEmpty()) {
+    if ((equipment ? machineEdit : enrolmentEdit)->text().isEmpty()) {
         return;
     }
     keypadPort->setBreak(true);
     const auto dropBreak = qScopeGuard([comm = keypadPort] { comm->setBreak(false); });
     if (equipment) {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTAPARELHOKeyPress, platform::keyEnter);
-    } else if (EDTMATRICULA->isEnabled()) {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTMATRICULAKeyPress, platform::keyEnter);
+        passKey(&KioskWindow::machineKey, platform::keyEnter);
+    } else if (enrolmentEdit->isEnabled()) {
+        passKey(&KioskWindow::enrolmentKey, platform::keyEnter);
     } else {
-        passKey(&TFRMIMPSERIE40COLUNAS::EDTTREINOKeyPress, platform::keyEnter);
+        passKey(&KioskWindow::workoutKey, platform::keyEnter);
     }
 }
 
-void TFRMIMPSERIE40COLUNAS::keypadDigit(QChar digit) {
+void KioskWindow::keypadDigit(QChar digit) {
     if (equipmentPanelShown()) {
-        if (EDTAPARELHO->text().size() < 3) {
-            append(EDTAPARELHO, digit);
+        if (machineEdit->text().size() < 3) {
+            append(machineEdit, digit);
         }
-    } else if (EDTMATRICULA->isEnabled()) {
-        if (EDTMATRICULA->text().size() < 10) {
-            append(EDTMATRICULA, digit);
+    } else if (enrolmentEdit->isEnabled()) {
+        if (enrolmentEdit->text().size() < 10) {
+            append(enrolmentEdit, digit);
         }
-    } else if (digit < QLatin1Char('6') && EDTTREINO->text().isEmpty()) {
-        append(EDTTREINO, digit);
+    } else if (digit < QLatin1Char('6') && workoutEdit->text().isEmpty()) {
+        append(workoutEdit, digit);
     }
 }
 
 // A handler that fails (a ticket whose printer went away) must not leave the keypad shut out:
 // the fields are the keypad's again however the handler ends.
-void TFRMIMPSERIE40COLUNAS::passKey(void (TFRMIMPSERIE40COLUNAS::*handler)(QChar&), QChar key) {
-    MPAD_KEYPRESS = false;
-    const auto holdFieldsAgain = qScopeGuard([this] { MPAD_KEYPRESS = true; });
+void KioskWindow::passKey(void (KioskWindow::*handler)(QChar&), QChar key) {
+    m_keypadTyping = false;
+    const auto holdFieldsAgain = qScopeGuard([this] { m_keypadTyping = true; });
     (this->*handler)(key);
 }

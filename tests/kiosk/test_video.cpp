@@ -43,7 +43,7 @@ protected:
         EXPECT_TRUE(up.isValid()) << "no video window";
         return up.isValid() ? up.elapsed() : 0;
     }
-    QLineEdit* machineField() { return (kiosk ? *kiosk : openKiosk()).EDTAPARELHO; }
+    QLineEdit* machineField() { return (kiosk ? *kiosk : openKiosk()).machineEdit; }
 };
 
 class EveryFormat : public Equipment, public ::testing::WithParamInterface<const char*> {};
@@ -58,7 +58,7 @@ TEST_P(EveryFormat, AVideoThatEndsClosesItsWindowAndEmptiesTheMachineField) {
     EXPECT_GE(shownFor, 1200);
     EXPECT_LE(shownFor, 3500);
     EXPECT_EQ(played, file);
-    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_TRUE(kiosk->machineEdit->text().isEmpty());
     EXPECT_TRUE(noWindowOf<VideoWindow>());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -75,7 +75,7 @@ TEST_F(Equipment, EscClosesAPlayingVideoAtOnce) {
         QTest::keyClick(video.player->widget(), Qt::Key_Escape);
         EXPECT_FALSE(video.isVisible());
     });
-    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_TRUE(kiosk->machineEdit->text().isEmpty());
 }
 
 TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
@@ -84,7 +84,7 @@ TEST_F(Equipment, AFileThePlayerRefusesIsReportedAndTheKioskCarriesOn) {
     EXPECT_EQ(messages.texts(),
               QStringList{QStringLiteral("Arquivo Video incompátivel !\r Windows Media Player")});
     EXPECT_TRUE(kiosk->isVisible());
-    EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+    EXPECT_TRUE(kiosk->machineEdit->text().isEmpty());
     EXPECT_TRUE(noWindowOf<VideoWindow>());
 }
 
@@ -110,7 +110,7 @@ public:
         }
         m_loads.append(path);
         if (m_loads.size() <= m_script.failedLoads) {
-            QTimer::singleShot(0, m_widget, [this] { OnError(QStringLiteral("not-linked")); });
+            QTimer::singleShot(0, m_widget, [this] { onError(QStringLiteral("not-linked")); });
         }
     }
     platform::MediaControls& controls() override { return *this; }
@@ -148,7 +148,7 @@ protected:
                 video.close();
             }
         });
-        EXPECT_TRUE(kiosk->EDTAPARELHO->text().isEmpty());
+        EXPECT_TRUE(kiosk->machineEdit->text().isEmpty());
         return checks;
     }
     QStringList loads;
@@ -185,14 +185,14 @@ TEST_F(Equipment, AFifoAFolderOrADeviceIsNoVideoAndTheWindowNeverFreezes) {
                       .arg(machine, path)});
         machine = QString::number(machine.toInt() + 1).rightJustified(3, QLatin1Char('0'));
     }
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     for (int i = 0; i < paths.size(); ++i) {
         messages.clear();
         FreezeMeter freeze;
-        enter(k.EDTAPARELHO, QString::number(20 + i));
+        enter(k.machineEdit, QString::number(20 + i));
         QTest::qWait(50); // the meter's next turn
         EXPECT_EQ(messages.texts(), QStringList{missingVideo}) << paths[i].toStdString();
-        EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
+        EXPECT_TRUE(k.machineEdit->text().isEmpty());
         EXPECT_LT(freeze.longestMs(), 1000) << paths[i].toStdString();
         if (i == 0) {
             RecordProperty("fifo_longest_freeze_ms", static_cast<int>(freeze.longestMs()));
@@ -219,7 +219,7 @@ TEST_F(Equipment, AFifoInTheFilesPlaceWhenTheWindowOpensItIsRefusedWithoutAFreez
             }
         }
     });
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     // The process's first player loads GStreamer and probes the sound outputs: no part of the open.
     platform::createMediaPlayer(&k).reset();
     FreezeMeter freeze;
@@ -235,37 +235,37 @@ TEST_F(Equipment, AFifoInTheFilesPlaceWhenTheWindowOpensItIsRefusedWithoutAFreez
 
 TEST_F(Equipment, CodesArePaddedUnknownOnesWarnNullPathsDoNothing) {
     setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    EXPECT_TRUE(k.PNLAPARELHO->isVisible());
-    enter(k.EDTAPARELHO, QStringLiteral("12")); // machine 012, its file is missing
+    KioskWindow& k = openKiosk();
+    EXPECT_TRUE(k.machinePanel->isVisible());
+    enter(k.machineEdit, QStringLiteral("12")); // machine 012, its file is missing
     EXPECT_EQ(messages.texts(), QStringList{missingVideo});
-    EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
-    enter(k.EDTAPARELHO, QStringLiteral("99"));
+    EXPECT_TRUE(k.machineEdit->text().isEmpty());
+    enter(k.machineEdit, QStringLiteral("99"));
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Código INCORRETO !\r Aparelho"));
-    EXPECT_TRUE(k.EDTAPARELHO->text().isEmpty());
+    EXPECT_TRUE(k.machineEdit->text().isEmpty());
     messages.clear();
-    enter(k.EDTAPARELHO, QStringLiteral("13")); // Leg Press, no video path
+    enter(k.machineEdit, QStringLiteral("13")); // Leg Press, no video path
     EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(k.EDTAPARELHO->text(), QStringLiteral("013"));
+    EXPECT_EQ(k.machineEdit->text(), QStringLiteral("013"));
 
-    k.EDTAPARELHO->setText(QStringLiteral("1a"));
+    k.machineEdit->setText(QStringLiteral("1a"));
     QChar enterKey(13);
-    EXPECT_THROW(k.EDTAPARELHOKeyPress(enterKey), ConversionError);
-    EXPECT_EQ(k.EDTAPARELHO->text(), QStringLiteral("1a"));
-    QTest::keyClick(k.EDTAPARELHO, Qt::Key_Escape);
+    EXPECT_THROW(k.machineKey(enterKey), ConversionError);
+    EXPECT_EQ(k.machineEdit->text(), QStringLiteral("1a"));
+    QTest::keyClick(k.machineEdit, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
 }
 
 TEST_F(Equipment, WithAKeypadTheWarningsGoToTheRedLabel) {
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
     setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    k.MPAD_KEYPRESS = false; // as the keypad handler does around its calls
-    enter(k.EDTAPARELHO, QStringLiteral("99"));
-    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
-    enter(k.EDTAPARELHO, QStringLiteral("12"));
-    EXPECT_EQ(k.LBLAVISOAP->text(), QStringLiteral("Arquivo Video inexistente ! "));
-    EXPECT_TRUE(k.LBLAVISOAP->isHidden());
+    KioskWindow& k = openKiosk();
+    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    enter(k.machineEdit, QStringLiteral("99"));
+    EXPECT_EQ(k.machineWarning->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
+    enter(k.machineEdit, QStringLiteral("12"));
+    EXPECT_EQ(k.machineWarning->text(), QStringLiteral("Arquivo Video inexistente ! "));
+    EXPECT_TRUE(k.machineWarning->isHidden());
     EXPECT_EQ(pauses.pauses(), (std::vector<int>{2000, 2000}));
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -298,9 +298,9 @@ TEST_F(KioskTest, AVideoFromTheSeriesRestartsItsIdleTimeOutWhenItEnds) {
         EXPECT_GT(s.idleTimer->remainingTime(), s.idleTimer->interval() - 1000); // a full interval
         s.close();
     });
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
-    enter(k.EDTMATRICULA, QStringLiteral("42"));
-    enter(k.EDTTREINO, QStringLiteral("1"));
+    KioskWindow& k = openKiosk();
+    enter(k.enrolmentEdit, QStringLiteral("42"));
+    enter(k.workoutEdit, QStringLiteral("1"));
     EXPECT_TRUE(played);
     EXPECT_TRUE(messages.texts().isEmpty());
 }

@@ -56,9 +56,9 @@ protected:
     // Fetches a workout of member 42; action runs on the series window once it is up.
     void showWorkout(const QString& digit, std::function<void(SeriesWindow&)> action) {
         onModal<SeriesWindow>(std::move(action));
-        TFRMIMPSERIE40COLUNAS& k = kiosk ? *kiosk : openKiosk();
-        enter(k.EDTMATRICULA, QStringLiteral("42"));
-        enter(k.EDTTREINO, digit);
+        KioskWindow& k = kiosk ? *kiosk : openKiosk();
+        enter(k.enrolmentEdit, QStringLiteral("42"));
+        enter(k.workoutEdit, digit);
         EXPECT_TRUE(noWindowOf<SeriesWindow>());
     }
 };
@@ -69,7 +69,7 @@ TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
     showWorkout(QStringLiteral("1"), [&](SeriesWindow& s) {
         shown = true;
         EXPECT_EQ(s.enrolment->text(), QStringLiteral("0000000042"));
-        EXPECT_EQ(s.LBLNOME->text(), QStringLiteral("Zé da Silva"));
+        EXPECT_EQ(s.memberName->text(), QStringLiteral("Zé da Silva"));
         EXPECT_EQ(s.instructor->text(), QStringLiteral("Ana Instrutora"));
         EXPECT_EQ(s.startDate->text(), QStringLiteral("05 / março / 2026"));
         EXPECT_TRUE(s.aerobicPanel->isVisible());
@@ -223,7 +223,7 @@ TEST_F(Series, IdleTimeOutClosesTheWindowButNeverWithZero) {
 }
 
 TEST_F(Series, AWorkoutDigitOrReassessmentSettingThatIsNoIntegerRaises) {
-    TFRMIMPSERIE40COLUNAS& k = openKiosk();
+    KioskWindow& k = openKiosk();
     Workout workout;
     SheetData& sheet = workout.sheet;
     sheet.TREINO = QStringLiteral("x");
