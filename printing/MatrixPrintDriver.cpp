@@ -66,24 +66,24 @@ enum CodeColumn { Ibm, Emilia, Deskjet, Rima, Epson9, EpsonInk, Imp40, Bema, Col
 
 CodeColumn columnOf(PrinterModel model) {
     switch (model) {
-    case pfPadraoIBM:
+    case PrinterModel::IbmStandard:
         return Ibm;
-    case pfEmiliaPS:
+    case PrinterModel::EmiliaPs:
         return Emilia;
-    case pfDeskjet500:
-    case pfDeskjet600:
+    case PrinterModel::Deskjet500:
+    case PrinterModel::Deskjet600:
         return Deskjet;
-    case pfRima:
+    case PrinterModel::Rima:
         return Rima;
-    case pfEpson9pinos:
+    case PrinterModel::Epson9Pin:
         return Epson9;
-    case pfEpsonStylusC2:
-    case pfCanonBJC4000:
-    case pfEpson24pinos:
+    case PrinterModel::EpsonStylusC2:
+    case PrinterModel::CanonBjc4000:
+    case PrinterModel::Epson24Pin:
         return EpsonInk;
-    case pfImp40col:
+    case PrinterModel::Printer40Columns:
         return Imp40;
-    case pfImpBema:
+    case PrinterModel::Bematech:
         return Bema;
     }
     return Epson9;
@@ -164,7 +164,8 @@ QString previewFileName(const QDateTime& moment) {
 
 } // namespace
 
-// ---- MatrixPrintDriver -----------------------------------------------------------------------------
+// ---- MatrixPrintDriver
+// -----------------------------------------------------------------------------
 
 MatrixPrintDriver::MatrixPrintDriver(QObject* owner)
     : QObject(owner) {}
@@ -207,12 +208,12 @@ bool MatrixPrintDriver::beginJob() {
 }
 
 void MatrixPrintDriver::print(const QString& effect, const QString& text, int column,
-                            bool endLine) {
+                              bool endLine) {
     printPiece(effect, text, column, endLine, true);
 }
 
-void MatrixPrintDriver::printPiece(const QString& effect, const QString& text, int column, bool endLine,
-                            bool convert) {
+void MatrixPrintDriver::printPiece(const QString& effect, const QString& text, int column,
+                                   bool endLine, bool convert) {
     Job& state = job();
     const bool overstrike = effect == m_codes.boldByOverprint;
     if (overstrike && column == 22) {
@@ -309,7 +310,7 @@ void MatrixPrintDriver::printPageHeader() {
     print(QString(), header.title1, centred(header.title1), false);
     print(QString(), QStringLiteral("Pagina:"), m_pageWidth - 12, false);
     print(QString(), QStringLiteral("%1").arg(state.pageNumber, 4, 10, QLatin1Char('0')),
-               m_pageWidth - 4, true);
+          m_pageWidth - 4, true);
 
     print(QString(), header.left2, 0, false);
     print(QString(), header.title2, centred(header.title2), false);
@@ -359,7 +360,7 @@ void MatrixPrintDriver::printJobLines(const QStringList& lines) {
 }
 
 void MatrixPrintDriver::loadControlCodes() {
-    const CodeColumn column = columnOf(m_printerName);
+    const CodeColumn column = columnOf(m_printerModel);
     for (const CodeRow& row : codeTable) {
         if (const Code& code = row.codes[column]) {
             m_codes.*row.entry = QString::fromLatin1(code->data(), qsizetype(code->size()));

@@ -10,18 +10,18 @@
 #include <optional>
 
 // Printer models; the model only selects the control codes loaded at the start of a job.
-enum PrinterModel {
-    pfPadraoIBM,
-    pfDeskjet500,
-    pfDeskjet600,
-    pfRima,
-    pfEpson9pinos,
-    pfEmiliaPS,
-    pfEpsonStylusC2,
-    pfCanonBJC4000,
-    pfEpson24pinos,
-    pfImp40col,
-    pfImpBema
+enum class PrinterModel {
+    IbmStandard,
+    Deskjet500,
+    Deskjet600,
+    Rima,
+    Epson9Pin,
+    EmiliaPs,
+    EpsonStylusC2,
+    CanonBjc4000,
+    Epson24Pin,
+    Printer40Columns,
+    Bematech
 };
 
 // Texts of the page header. colHeader1 to colHeader3 hold "caption,column" items separated by
@@ -42,8 +42,8 @@ public:
     QString colHeader3;
 };
 
-// Printer control codes of a model, filled at the start of every job (loadControlCodes). Callers pass
-// them as effects; pageLength wants the page length byte appended.
+// Printer control codes of a model, filled at the start of every job (loadControlCodes). Callers
+// pass them as effects; pageLength wants the page length byte appended.
 struct MatrixControlCodes {
     QString condensed;
     QString condensedOff;
@@ -90,8 +90,8 @@ public:
 
     bool printsPageHeader() const { return m_printsPageHeader; }
     void setPrintsPageHeader(bool value) { m_printsPageHeader = value; }
-    PrinterModel printerName() const { return m_printerName; }
-    void setPrinterName(PrinterModel value) { m_printerName = value; }
+    PrinterModel printerModel() const { return m_printerModel; }
+    void setPrinterModel(PrinterModel value) { m_printerModel = value; }
     PageHeader& headerData() { return m_headerData; }
     const PageHeader& headerData() const { return m_headerData; }
     void setHeaderData(const PageHeader& value) { m_headerData = value; }
@@ -149,7 +149,7 @@ private:
     int centred(const QString& text) const;
 
     bool m_printsPageHeader = true;
-    PrinterModel m_printerName = pfEpson9pinos;
+    PrinterModel m_printerModel = PrinterModel::Epson9Pin;
     PageHeader m_headerData;
     bool m_preview = false;
     int m_linesPerPage = 60;

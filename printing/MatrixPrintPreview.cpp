@@ -1,9 +1,9 @@
 #include "MatrixPrintPreview.h"
 
-#include "MessageBox.h"
-#include "Spooler.h"
 #include "MatrixPrintDriver.h"
+#include "MessageBox.h"
 #include "ParallelPortDriver.h"
+#include "Spooler.h"
 #include "Windows1252.h"
 
 #include <QFile>
@@ -77,12 +77,11 @@ MatrixPrintPreview::MatrixPrintPreview(QWidget* parent)
                    Qt::WindowCloseButtonHint);
 
     setupButton = toolButton(toolBar, QStringLiteral("printer"), QStyle::SP_ComputerIcon,
-                              QStringLiteral("Selecionar Impressora"));
+                             QStringLiteral("Selecionar Impressora"));
     printButton = toolButton(toolBar, QStringLiteral("document-print"),
-                              QStyle::SP_DialogApplyButton, QStringLiteral("Imprime Relatório"));
-    closeButton =
-        toolButton(toolBar, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton,
-                   QStringLiteral("Sair do Preview de Impressão"));
+                             QStyle::SP_DialogApplyButton, QStringLiteral("Imprime Relatório"));
+    closeButton = toolButton(toolBar, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton,
+                             QStringLiteral("Sair do Preview de Impressão"));
     connect(setupButton, &QToolButton::clicked, this, &MatrixPrintPreview::setupClicked);
     connect(printButton, &QToolButton::clicked, this, &MatrixPrintPreview::printClicked);
     connect(closeButton, &QToolButton::clicked, this, &MatrixPrintPreview::closeClicked);
@@ -107,7 +106,7 @@ MatrixPrintPreview::MatrixPrintPreview(QWidget* parent)
     layout->addWidget(pageText);
 
     reprintDriver->setPrintsPageHeader(false);
-    reprintDriver->setPrinterName(pfEpson9pinos);
+    reprintDriver->setPrinterModel(PrinterModel::Epson9Pin);
     reprintDriver->headerData().firstPage = 1;
     reprintDriver->setLinesPerPage(66);
     reprintDriver->setPageWidth(80);
@@ -174,7 +173,8 @@ void MatrixPrintPreview::loadJobFile(const QString& path) {
 }
 
 void MatrixPrintPreview::showPreviewsOf(MatrixPrintDriver& driver) {
-    QObject::connect(&driver, &MatrixPrintDriver::previewReady, &driver, &MatrixPrintPreview::showJob);
+    QObject::connect(&driver, &MatrixPrintDriver::previewReady, &driver,
+                     &MatrixPrintPreview::showJob);
 }
 
 void MatrixPrintPreview::showJob(const MatrixPreviewJob& job) {

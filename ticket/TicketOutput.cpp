@@ -4,7 +4,7 @@
 #include "TextPrinter.h"
 
 void prepareMatrixPrinter(MatrixPrintDriver& printer) {
-    printer.setPrinterName(pfEpson9pinos);
+    printer.setPrinterModel(PrinterModel::Epson9Pin);
     printer.setLinesPerPage(MatrixPageLines);
     printer.setPageWidth(80);
     printer.setPrintsPageHeader(false);

@@ -1,5 +1,5 @@
-#include "PrintJobFixture.h"
 #include "MatrixPrintDriver.h"
+#include "PrintJobFixture.h"
 #include "Windows1252.h"
 
 #include <QFileInfo>
@@ -17,10 +17,11 @@
 namespace {
 
 // A driver writing to a file of the current directory, without page header.
-std::unique_ptr<MatrixPrintDriver> fileDriver(const QString& name, PrinterModel model = pfEpson9pinos) {
+std::unique_ptr<MatrixPrintDriver> fileDriver(const QString& name,
+                                              PrinterModel model = PrinterModel::Epson9Pin) {
     auto driver = std::make_unique<MatrixPrintDriver>();
     driver->setPrinterPort(name);
-    driver->setPrinterName(model);
+    driver->setPrinterModel(model);
     driver->setPrintsPageHeader(false);
     return driver;
 }
@@ -31,12 +32,12 @@ QByteArray bytes(const char* text) {
 
 } // namespace
 
-using PrintFastJobs = PrintJobTest;
+using MatrixPrintJobs = PrintJobTest;
 
-TEST(PrintFastComponent, PublishedDefaults) {
+TEST(MatrixPrintDriverComponent, PublishedDefaults) {
     MatrixPrintDriver driver;
     EXPECT_TRUE(driver.printsPageHeader());
-    EXPECT_EQ(driver.printerName(), pfEpson9pinos);
+    EXPECT_EQ(driver.printerModel(), PrinterModel::Epson9Pin);
     EXPECT_FALSE(driver.preview());
     EXPECT_EQ(driver.linesPerPage(), 60);
     EXPECT_EQ(driver.pageWidth(), 80);
@@ -53,7 +54,7 @@ TEST(PrintFastComponent, PublishedDefaults) {
     EXPECT_EQ(driver.headerData().title1, QStringLiteral("Relatório"));
 }
 
-TEST_F(PrintFastJobs, HeaderWithTitlesCaptionsAndAutomaticEjects) {
+TEST_F(MatrixPrintJobs, HeaderWithTitlesCaptionsAndAutomaticEjects) {
     MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("header.txt"));
     driver.setPageWidth(48);
@@ -77,7 +78,7 @@ TEST_F(PrintFastJobs, HeaderWithTitlesCaptionsAndAutomaticEjects) {
     EXPECT_EQ(printed(QStringLiteral("header.txt")), golden(QStringLiteral("header.bin")));
 }
 
-TEST_F(PrintFastJobs, HeaderWithoutOptionalLinesCountsSeven) {
+TEST_F(MatrixPrintJobs, HeaderWithoutOptionalLinesCountsSeven) {
     // linesPerPage 8: the header (7) and one body line fit, the second body line starts a new page.
     MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("short.txt"));
@@ -96,7 +97,7 @@ TEST_F(PrintFastJobs, HeaderWithoutOptionalLinesCountsSeven) {
     EXPECT_EQ(printed(QStringLiteral("short.txt")), page1 + "a\r\nb\r\n\x0c" + page2);
 }
 
-TEST_F(PrintFastJobs, HeaderSmallerThanQtLinesDoesNotLoop) {
+TEST_F(MatrixPrintJobs, HeaderSmallerThanQtLinesDoesNotLoop) {
     // With linesPerPage below the header's own count each page holds the header and one line.
     MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("tiny.txt"));
@@ -109,7 +110,7 @@ TEST_F(PrintFastJobs, HeaderSmallerThanQtLinesDoesNotLoop) {
     EXPECT_EQ(printed(QStringLiteral("tiny.txt")).count('\x0c'), 2);
 }
 
-TEST_F(PrintFastJobs, ColumnCaptionThatIsNotANumberRaises) {
+TEST_F(MatrixPrintJobs, ColumnCaptionThatIsNotANumberRaises) {
     MatrixPrintDriver driver;
     driver.setPrinterPort(QStringLiteral("captions.txt"));
     driver.headerData().colHeader1 = QStringLiteral("Nome,x");
@@ -118,7 +119,7 @@ TEST_F(PrintFastJobs, ColumnCaptionThatIsNotANumberRaises) {
     driver.endJob();
 }
 
-TEST_F(PrintFastJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
+TEST_F(MatrixPrintJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
     auto driver = fileDriver(QStringLiteral("negrito.txt"));
     ASSERT_TRUE(driver->beginJob());
     const QString overprint = driver->controlCodes().boldByOverprint;
@@ -129,9 +130,9 @@ TEST_F(PrintFastJobs, NegritoEpsonOverstrikesOnlyWithALineEnd) {
     EXPECT_EQ(printed(QStringLiteral("negrito.txt")), golden(QStringLiteral("negrito.bin")));
 }
 
-TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) {
-    // A driver that never ran a pfEpson9pinos job has no carriage return code.
-    auto driver = fileDriver(QStringLiteral("twice.txt"), pfPadraoIBM);
+TEST_F(MatrixPrintJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) {
+    // A driver that never ran a 9-pin Epson job has no carriage return code.
+    auto driver = fileDriver(QStringLiteral("twice.txt"), PrinterModel::IbmStandard);
     ASSERT_TRUE(driver->beginJob());
     driver->print(driver->controlCodes().boldByOverprint, QStringLiteral("X"), 0, true);
     driver->endJob();
@@ -139,7 +140,7 @@ TEST_F(PrintFastJobs, NegritoEpsonWithAnEmptyRetornoCarroPrintsTwiceSideBySide) 
               golden(QStringLiteral("negrito-sem-retorno.bin")));
 }
 
-TEST_F(PrintFastJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
+TEST_F(MatrixPrintJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
     auto driver = fileDriver(QStringLiteral("effects.txt"));
     ASSERT_TRUE(driver->beginJob());
     const MatrixControlCodes& codes = driver->controlCodes();
@@ -158,12 +159,13 @@ TEST_F(PrintFastJobs, EffectsComeBeforeTheFillAndColumnsAreTracked) {
     EXPECT_EQ(printed(QStringLiteral("effects.txt")), golden(QStringLiteral("effects.bin")));
 }
 
-TEST_F(PrintFastJobs, EveryRowOfTheAccentTable) {
+TEST_F(MatrixPrintJobs, EveryRowOfTheAccentTable) {
     const QString letters = QStringLiteral("áÁãÃâÂäÄàÀéÉêÊëËíÍîÎïÏóÓõÕôÔöÖúÚûÛüÜçÇº");
     ASSERT_EQ(letters.size(), 39);
     EXPECT_EQ(MatrixPrintDriver::toPrinterCharset(letters).size(), 39);
     // Targets are the Windows-1252 characters of the bytes: 87 is "‡", 84 is "„".
-    EXPECT_EQ(MatrixPrintDriver::toPrinterCharset(QStringLiteral("Ação 1 è")), QStringLiteral("A‡„o 1 è"));
+    EXPECT_EQ(MatrixPrintDriver::toPrinterCharset(QStringLiteral("Ação 1 è")),
+              QStringLiteral("A‡„o 1 è"));
 
     auto driver = fileDriver(QStringLiteral("accents.txt"));
     ASSERT_TRUE(driver->beginJob());
@@ -172,19 +174,19 @@ TEST_F(PrintFastJobs, EveryRowOfTheAccentTable) {
     EXPECT_EQ(printed(QStringLiteral("accents.txt")), golden(QStringLiteral("accents.bin")));
 }
 
-TEST_F(PrintFastJobs, EveryModelsCodeTable) {
+TEST_F(MatrixPrintJobs, EveryModelsCodeTable) {
     const std::array<std::pair<PrinterModel, const char*>, 11> models = {{
-        {pfPadraoIBM, "codes-ibm.bin"},
-        {pfDeskjet500, "codes-deskjet.bin"},
-        {pfDeskjet600, "codes-deskjet.bin"},
-        {pfRima, "codes-rima.bin"},
-        {pfEpson9pinos, "codes-epson9.bin"},
-        {pfEmiliaPS, "codes-emilia.bin"},
-        {pfEpsonStylusC2, "codes-epson-ink.bin"},
-        {pfCanonBJC4000, "codes-epson-ink.bin"},
-        {pfEpson24pinos, "codes-epson-ink.bin"},
-        {pfImp40col, "codes-imp40.bin"},
-        {pfImpBema, "codes-bema.bin"},
+        {PrinterModel::IbmStandard, "codes-ibm.bin"},
+        {PrinterModel::Deskjet500, "codes-deskjet.bin"},
+        {PrinterModel::Deskjet600, "codes-deskjet.bin"},
+        {PrinterModel::Rima, "codes-rima.bin"},
+        {PrinterModel::Epson9Pin, "codes-epson9.bin"},
+        {PrinterModel::EmiliaPs, "codes-emilia.bin"},
+        {PrinterModel::EpsonStylusC2, "codes-epson-ink.bin"},
+        {PrinterModel::CanonBjc4000, "codes-epson-ink.bin"},
+        {PrinterModel::Epson24Pin, "codes-epson-ink.bin"},
+        {PrinterModel::Printer40Columns, "codes-imp40.bin"},
+        {PrinterModel::Bematech, "codes-bema.bin"},
     }};
     using Codes = MatrixControlCodes;
     for (const auto& [model, expected] : models) {
@@ -203,34 +205,34 @@ TEST_F(PrintFastJobs, EveryModelsCodeTable) {
         }
         driver->endJob();
         EXPECT_EQ(printed(QStringLiteral("codes.txt")), golden(QString::fromLatin1(expected)))
-            << "model " << model;
+            << "model " << static_cast<int>(model);
     }
 }
 
-TEST_F(PrintFastJobs, KeptCodesCarryOverBetweenJobs) {
-    auto driver = fileDriver(QStringLiteral("a.txt"), pfEpson9pinos);
+TEST_F(MatrixPrintJobs, KeptCodesCarryOverBetweenJobs) {
+    auto driver = fileDriver(QStringLiteral("a.txt"), PrinterModel::Epson9Pin);
     const MatrixControlCodes& codes = driver->controlCodes();
     ASSERT_TRUE(driver->beginJob());
     driver->endJob();
     EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r"));
     EXPECT_TRUE(codes.boldOff.isEmpty());
 
-    driver->setPrinterName(pfPadraoIBM);
+    driver->setPrinterModel(PrinterModel::IbmStandard);
     driver->setPrinterPort(QStringLiteral("b.txt"));
     ASSERT_TRUE(driver->beginJob());
     driver->print(codes.boldByOverprint, QStringLiteral("X"), 0, true);
     driver->endJob();
-    EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r")) << "pfPadraoIBM keeps the earlier job's";
+    EXPECT_EQ(codes.carriageReturn, QStringLiteral("\r")) << "PrinterModel::IbmStandard keeps the earlier job's";
     EXPECT_EQ(codes.boldOff, QStringLiteral("\x1b\x46"));
     EXPECT_EQ(printed(QStringLiteral("b.txt")), bytes("X\rX\r\n"));
 
-    driver->setPrinterName(pfEpson9pinos);
+    driver->setPrinterModel(PrinterModel::Epson9Pin);
     ASSERT_TRUE(driver->beginJob());
     driver->endJob();
     EXPECT_TRUE(codes.boldOff.isEmpty()) << "the next job reloads its own model";
 }
 
-TEST_F(PrintFastJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
+TEST_F(MatrixPrintJobs, LineEndsWaitInTheBufferOtherWritesAreFlushed) {
     auto driver = fileDriver(QStringLiteral("buffer.txt"));
     ASSERT_TRUE(driver->beginJob());
     driver->print(QString(), QStringLiteral("ab"), 0, false);
@@ -257,7 +259,7 @@ QByteArray drain(int master) {
     return received;
 }
 
-TEST_F(PrintFastJobs, SerialPrinterGetsExactlyTheDriversBytes) {
+TEST_F(MatrixPrintJobs, SerialPrinterGetsExactlyTheDriversBytes) {
     // A pseudo-terminal stands for a receipt printer on a serial port, left as the system set
     // it up: output processing on, which would turn each line end into CR CR LF.
     int master = -1;
@@ -284,7 +286,7 @@ TEST_F(PrintFastJobs, SerialPrinterGetsExactlyTheDriversBytes) {
     ::close(master);
 }
 
-TEST_F(PrintFastJobs, PipeWithoutReaderIsNotReadyInsteadOfWaiting) {
+TEST_F(MatrixPrintJobs, PipeWithoutReaderIsNotReadyInsteadOfWaiting) {
     const QString fifo = inFolder(QStringLiteral("nobody.fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     auto driver = fileDriver(fifo);
@@ -293,7 +295,7 @@ TEST_F(PrintFastJobs, PipeWithoutReaderIsNotReadyInsteadOfWaiting) {
               QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
 }
 
-TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {
+TEST_F(MatrixPrintJobs, PortThatCannotBeOpenedWarnsAndFails) {
     auto driver = fileDriver(inFolder(QStringLiteral("no/such/folder/job.txt")));
     EXPECT_FALSE(driver->beginJob());
     ASSERT_EQ(messages.messages().size(), 1u);
@@ -304,7 +306,7 @@ TEST_F(PrintFastJobs, PortThatCannotBeOpenedWarnsAndFails) {
     EXPECT_THROW(driver->print(QString(), QStringLiteral("x"), 0, false), PortIoError);
 }
 
-TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
+TEST_F(MatrixPrintJobs, MissingParallelDeviceIsNotCreated) {
     if (QFileInfo::exists(QStringLiteral("/dev/lp3")) ||
         QFileInfo::exists(QStringLiteral("/dev/LPT4"))) {
         GTEST_SKIP() << "this machine has a fourth parallel port";
@@ -315,13 +317,13 @@ TEST_F(PrintFastJobs, MissingParallelDeviceIsNotCreated) {
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/dev/lp3")));
 }
 
-TEST_F(PrintFastJobs, TargetNameTooLongRaisesWithoutWarning) {
+TEST_F(MatrixPrintJobs, TargetNameTooLongRaisesWithoutWarning) {
     auto driver = fileDriver(QString(260, QLatin1Char('n')));
     EXPECT_THROW(driver->beginJob(), PortIoError);
     EXPECT_TRUE(messages.messages().empty());
 }
 
-TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
+TEST_F(MatrixPrintJobs, DeviceThatRefusesWritesRaises) {
     auto driver = fileDriver(QStringLiteral("/dev/full"));
     ASSERT_TRUE(driver->beginJob());
     driver->print(QString(), QStringLiteral("buffered"), 0, true); // waits in the buffer
@@ -337,7 +339,7 @@ TEST_F(PrintFastJobs, DeviceThatRefusesWritesRaises) {
     EXPECT_NO_THROW(driver->endJob()) << "the failed bytes are not written again";
 }
 
-TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
+TEST_F(MatrixPrintJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
     const QString fifo = inFolder(QStringLiteral("printer.fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
@@ -360,19 +362,26 @@ TEST_F(PrintFastJobs, PipeWhoseReaderGoesAwayMidJobRaises) {
     EXPECT_NO_THROW(driver->endJob());
 }
 
-TEST(PrintFastHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
+TEST(MatrixPrintHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
     QLocale previous;
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 7), QStringLiteral("    7"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 2.5), QStringLiteral("    3"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 3.5), QStringLiteral("    4"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -2.5), QStringLiteral("   -3"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 0.49), QStringLiteral("    0"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -0.4), QStringLiteral("    0"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 99999.5), QStringLiteral("100000"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 2.5),
+              QStringLiteral("    3"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 3.5),
+              QStringLiteral("    4"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -2.5),
+              QStringLiteral("   -3"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 0.49),
+              QStringLiteral("    0"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), -0.4),
+              QStringLiteral("    0"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 99999.5),
+              QStringLiteral("100000"));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), 1234567.8),
               QStringLiteral("1234568"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#####0"), 12), QStringLiteral("    12"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#####0"), 12),
+              QStringLiteral("    12"));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("000"), 9.5), QStringLiteral("010"));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#"), 0), QStringLiteral(" "));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("#,##0.00"), 1234.565),
@@ -380,17 +389,18 @@ TEST(PrintFastHelpers, MascaraVlrRoundsHalvesAwayFromZeroAndRightAligns) {
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("0.##"), 1.5), QStringLiteral(" 1,5"));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("0.0"), 9.96), QStringLiteral("10,0"));
     EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("R$ 0"), 4.5), QStringLiteral("R$ 5"));
-    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("R$ 0"), -4.5), QStringLiteral("-R$ 5"));
+    EXPECT_EQ(MatrixPrintDriver::formatMasked(QStringLiteral("R$ 0"), -4.5),
+              QStringLiteral("-R$ 5"));
     QLocale::setDefault(previous);
 }
 
-TEST(PrintFastHelpers, repeated) {
+TEST(MatrixPrintHelpers, repeated) {
     EXPECT_EQ(MatrixPrintDriver::repeated(QLatin1Char('-'), 3), QStringLiteral("---"));
     EXPECT_TRUE(MatrixPrintDriver::repeated(QLatin1Char('-'), 0).isEmpty());
     EXPECT_TRUE(MatrixPrintDriver::repeated(QLatin1Char('-'), -2).isEmpty());
 }
 
-TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
+TEST(MatrixPrintHelpers, Windows1252RoundTripsEveryByte) {
     QByteArray all;
     for (int byte = 0; byte < 256; ++byte) {
         all.append(char(byte));
@@ -401,11 +411,12 @@ TEST(PrintFastHelpers, Windows1252RoundTripsEveryByte) {
     EXPECT_EQ(windows1252::encode(QStringLiteral("\u0080\u0100")), QByteArray("??"));
 }
 
-TEST(PrintFastHelpers, PortOfTheSystemPrinter) {
-    EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("parallel:/dev/lp0"), QStringLiteral("Epson")),
-              QStringLiteral("/dev/lp0"));
+TEST(MatrixPrintHelpers, PortOfTheSystemPrinter) {
+    EXPECT_EQ(
+        matrixprint::portOfDevice(QStringLiteral("parallel:/dev/lp0"), QStringLiteral("Epson")),
+        QStringLiteral("/dev/lp0"));
     EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("serial:/dev/ttyS1?baud=9600"),
-                                      QStringLiteral("Bema")),
+                                        QStringLiteral("Bema")),
               QStringLiteral("/dev/ttyS1"));
     EXPECT_EQ(matrixprint::portOfDevice(QStringLiteral("file:///tmp/out.prn"), QStringLiteral("F")),
               QStringLiteral("/tmp/out.prn"));

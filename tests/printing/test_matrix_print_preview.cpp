@@ -1,7 +1,7 @@
+#include "MatrixPrintDriver.h"
 #include "MatrixPrintPreview.h"
 #include "PrintJobFixture.h"
 #include "TestBackends.h"
-#include "MatrixPrintDriver.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -31,7 +31,7 @@ protected:
         MatrixPrintPreview::showPreviewsOf(driver);
         driver.setPreview(true);
         driver.setPrintsPageHeader(false);
-        driver.setPrinterName(model);
+        driver.setPrinterModel(model);
         driver.setPrinterPort(port);
         ASSERT_TRUE(driver.beginJob());
         EXPECT_TRUE(QFileInfo::exists(PreviewFile));
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(PreviewJobs, ShowsTheJobAndReprintsItsLines) {
     fake.port->registers[Lpt1Status] = ReadyRegister;
-    previewJob(pfEpson9pinos, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
+    previewJob(PrinterModel::Epson9Pin, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Visualização de Impressão"));
         EXPECT_EQ(window.setupButton->toolTip(), QStringLiteral("Selecionar Impressora"));
         EXPECT_EQ(window.printButton->toolTip(), QStringLiteral("Imprime Relatório"));
@@ -83,7 +83,7 @@ TEST_F(PreviewJobs, ShowsTheJobAndReprintsItsLines) {
 TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
     fake.port->registers[Lpt1Status] = 0x00;
     messages.answerWith(platform::IdNo);
-    previewJob(pfPadraoIBM, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
+    previewJob(PrinterModel::IbmStandard, QStringLiteral("reprint.txt"), [&](MatrixPrintPreview& window) {
         window.printClicked();
         ASSERT_EQ(messages.messages().size(), 1u);
         const platform::Message& question = messages.messages().front();
@@ -97,17 +97,18 @@ TEST_F(PreviewJobs, PrinterNotReadyAsksFirst) {
         window.printClicked();
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("reprint.txt")));
         EXPECT_EQ(window.reprintDriver->controlCodes().carriageReturn, QStringLiteral("\r"))
-            << "the reprint loads the pfEpson9pinos codes";
+            << "the reprint loads the PrinterModel::Epson9Pin codes";
     });
 }
 
 TEST_F(PreviewJobs, ReprintOnAPortThatCannotBeOpened) {
     fake.port->registers[Lpt1Status] = ReadyRegister;
-    previewJob(pfEpson9pinos, inFolder(QStringLiteral("missing/port")), [&](MatrixPrintPreview& window) {
-        EXPECT_THROW(window.printClicked(), PortIoError);
-        EXPECT_EQ(messages.texts(),
-                  QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
-    });
+    previewJob(
+        PrinterModel::Epson9Pin, inFolder(QStringLiteral("missing/port")), [&](MatrixPrintPreview& window) {
+            EXPECT_THROW(window.printClicked(), PortIoError);
+            EXPECT_EQ(messages.texts(),
+                      QStringList{QStringLiteral("Impressora sendo utilizada ou não Pronta.")});
+        });
 }
 
 TEST_F(PreviewJobs, SetPrinterOnClassifiesTheFirstPortsStatus) {
