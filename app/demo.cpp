@@ -5,11 +5,11 @@
 #include "DemoData.h"
 #include "DemoScript.h"
 #include "DemoVideos.h"
-#include "TextHelpers.h"
 #include "KioskWindow.h"
 #include "SerialDriverPosix.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
+#include "TextHelpers.h"
 #include "VirtualKeypad.h"
 
 #include <QDir>
@@ -151,8 +151,12 @@ int main(int argc, char** argv) {
     platform::PosixSerialDriver keypadDriver(devices);
     platform::SerialUsbKeypadSwitch keypadSwitch(keypadDriver);
     platform::Backends backends;
-    backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return keypadDriver; };
-    backends.usbKeypadSwitch = [&]() -> platform::UsbKeypadSwitch& { return keypadSwitch; };
+    backends.keypadSerialDriver = [&]() -> platform::SerialDriver& {
+        return keypadDriver;
+    };
+    backends.usbKeypadSwitch = [&]() -> platform::UsbKeypadSwitch& {
+        return keypadSwitch;
+    };
 
     if (!scripted) {
         platform::installBackends(std::move(backends));

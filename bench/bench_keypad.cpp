@@ -3,10 +3,10 @@
 // with its keypad open (the main window's one-second tick and database heartbeat included).
 #include "Backends.h"
 #include "BenchSupport.h"
-#include "SerialPort.h"
 #include "DemoData.h"
 #include "KioskWindows.h"
 #include "SerialDriverPosix.h"
+#include "SerialPort.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +54,9 @@ public:
         QFile::link(QString::fromLocal8Bit(::ptsname(m_master)),
                     QDir(m_dir.path()).filePath(QStringLiteral("dev/KPD1")));
         platform::Backends devices = platform::backends();
-        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& { return m_driver; };
+        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& {
+            return m_driver;
+        };
         m_previous = platform::installBackends(std::move(devices));
         m_windows = std::make_unique<KioskWindows>(m_dir.path(), KioskWindows::Heartbeat::Running);
     }

@@ -97,7 +97,7 @@ struct Kiosk {
         field->setText(text);
         QChar key(13);
         field == windows->kiosk->enrolmentEdit ? windows->kiosk->enrolmentKey(key)
-                                              : windows->kiosk->workoutKey(key);
+                                               : windows->kiosk->workoutKey(key);
     }
     void backToRest() {
         QChar esc(27);
@@ -165,7 +165,7 @@ void KioskOpensOnPostgres(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         MainWindow main(folder, openExerciseSheet);
-        main.Timer1->stop();
+        main.clockTimer->stop();
         main.show();
         const long before = residentKilobytes();
         state.ResumeTiming();

@@ -1,6 +1,6 @@
 // The serial component's figures: from a byte written to the far end of a pseudo-terminal to
-// the start of the onBytesReceived handler on the user-interface thread, and the CPU an open, idle port
-// costs.
+// the start of the onBytesReceived handler on the user-interface thread, and the CPU an open, idle
+// port costs.
 #include "BenchSupport.h"
 #include "SerialPort.h"
 

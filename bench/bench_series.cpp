@@ -8,8 +8,8 @@
 #include "KioskWindows.h"
 #include "ResidentMemory.h"
 #include "SeriesWindow.h"
-#include "VideoWindow.h"
 #include "TerminalApplication.h"
+#include "VideoWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // moment the benchmark started it, when the login dialog was first painted and how long the
 // splash stayed up.
 #include "DemoFolders.h"
+#include "KioskWindow.h"
 #include "LoginDialog.h"
 #include "SplashWindow.h"
-#include "KioskWindow.h"
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 

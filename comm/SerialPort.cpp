@@ -114,8 +114,8 @@ void EventHandOver::cancel() {
 // --- SerialEventThread ------------------------------------------------------------------------
 
 SerialEventThread::SerialEventThread(platform::SerialDriver& driver, platform::NativeHandle handle,
-                                   std::uint32_t eventMask, QObject* receiver,
-                                   std::uint32_t openNumber)
+                                     std::uint32_t eventMask, QObject* receiver,
+                                     std::uint32_t openNumber)
     : m_driver(driver)
     , m_portHandle(handle)
     , m_receiver(receiver)
@@ -226,13 +226,13 @@ void SerialPort::open() {
         return;
     }
     try {
-        m_eventThread = std::make_unique<SerialEventThread>(*m_driver, m_handle, eventMaskOf(m_monitorEvents), this,
-                                                          m_openCount + 1);
+        m_eventThread = std::make_unique<SerialEventThread>(
+            *m_driver, m_handle, eventMaskOf(m_monitorEvents), this, m_openCount + 1);
     } catch (const std::exception&) {
         // Out of threads or descriptors (Win32 reports both as not enough memory): a port
         // without its thread would never raise an event.
         reportError(QStringLiteral("Error creating event thread"),
-                        static_cast<int>(platform::error::NotEnoughMemory));
+                    static_cast<int>(platform::error::NotEnoughMemory));
         closeDeviceHandle();
         return;
     }
@@ -243,9 +243,9 @@ void SerialPort::open() {
     applyTimeouts();
     applyPortSettings();
     if (!m_driver->setupComm(m_handle, static_cast<std::uint32_t>(m_readBufferSize),
-                            static_cast<std::uint32_t>(m_writeBufferSize))) {
+                             static_cast<std::uint32_t>(m_writeBufferSize))) {
         reportError(QStringLiteral("Error initializing Read/Write Buffers"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
 }
 
@@ -253,7 +253,7 @@ void SerialPort::openDeviceHandle() {
     m_handle = m_driver->createFile(m_deviceName);
     if (m_handle == platform::InvalidHandleValue) {
         reportError(QStringLiteral("Error accessing specified device"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
     if (m_driver->fileType(m_handle) != platform::FileType::Char) {
         closeDeviceHandle();
@@ -309,7 +309,7 @@ int SerialPort::transfer(bool reading, void* buffer, int count) {
                                  : m_driver->writeFile(m_handle, buffer, bytes, overlapped);
     if (!started && platform::lastError() != platform::error::IoPending) {
         reportError(reading ? QStringLiteral("Read error") : QStringLiteral("Write error"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
     const auto timeout = static_cast<std::uint32_t>(reading ? m_readTimeout : m_writeTimeout);
     int result = -1;
@@ -381,7 +381,7 @@ void SerialPort::sendEscapeFunction(std::uint32_t function) {
     }
     if (!m_driver->escapeCommFunction(m_handle, function)) {
         reportError(QStringLiteral("EscapeCommFunction failure"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
 }
 
@@ -406,7 +406,7 @@ void SerialPort::applyTimeouts() {
     timeouts.ReadIntervalTimeout = 0xFFFFFFFF; // a read returns at once with what was received
     if (!m_driver->setCommTimeouts(m_handle, timeouts)) {
         reportError(QStringLiteral("Error updating CommTimeouts"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
 }
 
@@ -436,7 +436,7 @@ void SerialPort::applyPortSettings() {
     }
     if (!m_driver->setCommState(m_handle, m_dcb)) {
         reportError(QStringLiteral("Error updating DataControlBlock"),
-                        static_cast<int>(platform::lastError()));
+                    static_cast<int>(platform::lastError()));
     }
 }
 
@@ -528,8 +528,9 @@ void SerialPort::dispatchEvents(SerialEventThread* sender, std::uint32_t eventBi
 // next key press: while the handler takes bytes and leaves some, the event comes again. A handler
 // that takes none is not called again for the same bytes, so nothing spins. Only the thread
 // whose hand-over is being served (Sender, of the same open) is asked: it waits for the handler.
-void SerialPort::raiseBytesReceivedAgainForWhatIsLeft(SerialEventThread* sender, std::uint32_t openCount,
-                                                std::uint32_t before) {
+void SerialPort::raiseBytesReceivedAgainForWhatIsLeft(SerialEventThread* sender,
+                                                      std::uint32_t openCount,
+                                                      std::uint32_t before) {
     std::uint32_t errors = 0;
     platform::ComStat status;
     const bool sameOpen = sender != nullptr && m_eventThread && openCount == m_openCount;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SyncObjects.h"
 #include "SerialDriver.h"
+#include "SyncObjects.h"
 
 #include <QFlags>
 #include <QObject>
@@ -312,7 +312,7 @@ protected:
 
 private:
     void raiseBytesReceivedAgainForWhatIsLeft(SerialEventThread* sender, std::uint32_t openCount,
-                                       std::uint32_t before);
+                                              std::uint32_t before);
     // Read and Write: one overlapped transfer bounded by its time-out.
     int transfer(bool reading, void* buffer, int count);
 

@@ -160,10 +160,9 @@ QString sqlType(const Column& column, Dialect dialect) {
 } // namespace
 
 const QStringList& weekdayColumns() {
-    static const QStringList days{QStringLiteral("DOM"), QStringLiteral("SEG"),
-                                  QStringLiteral("TER"), QStringLiteral("QUA"),
-                                  QStringLiteral("QUI"), QStringLiteral("SEX"),
-                                  QStringLiteral("SAB")};
+    static const QStringList days{
+        QStringLiteral("DOM"), QStringLiteral("SEG"), QStringLiteral("TER"), QStringLiteral("QUA"),
+        QStringLiteral("QUI"), QStringLiteral("SEX"), QStringLiteral("SAB")};
     return days;
 }
 

@@ -1,8 +1,8 @@
 #include "DemoData.h"
 
 #include "DemoVideos.h"
-#include "TextHelpers.h"
 #include "Schema.h"
+#include "TextHelpers.h"
 
 #include <QBuffer>
 #include <QDate>

@@ -1,19 +1,19 @@
 #include "DemoScript.h"
 
-#include "SerialPort.h"
+#include "AboutWindow.h"
 #include "DemoData.h"
 #include "DeviceNames.h"
-#include "MessageBox.h"
-#include "LoginDialog.h"
-#include "SplashWindow.h"
 #include "KioskWindow.h"
+#include "LoginDialog.h"
 #include "MainWindow.h"
+#include "MatrixPrintDriver.h"
+#include "MessageBox.h"
+#include "SerialPort.h"
 #include "SeriesWindow.h"
-#include "AboutWindow.h"
-#include "VideoWindow.h"
+#include "SplashWindow.h"
 #include "TerminalApplication.h"
 #include "TicketPicture.h"
-#include "MatrixPrintDriver.h"
+#include "VideoWindow.h"
 #include "VirtualKeypad.h"
 
 #include <QAction>
@@ -51,8 +51,7 @@ template <typename T> T* shownWindow() {
 }
 
 bool mainWindowIdle() {
-    return shownWindow<MainWindow>() != nullptr &&
-           QApplication::activeModalWidget() == nullptr;
+    return shownWindow<MainWindow>() != nullptr && QApplication::activeModalWidget() == nullptr;
 }
 
 } // namespace
@@ -109,12 +108,10 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
 
 void DemoScript::addKioskSteps() {
     const std::vector<Step> steps{
-        {QStringLiteral("the exercise sheet"),
-         [] { return activeModal<KioskWindow>() != nullptr; },
+        {QStringLiteral("the exercise sheet"), [] { return activeModal<KioskWindow>() != nullptr; },
          [this] {
              picture(QStringLiteral("06-ficha.png"));
-             type(demo::showcaseMember().right(4),
-                  shownWindow<KioskWindow>()->enrolmentEdit);
+             type(demo::showcaseMember().right(4), shownWindow<KioskWindow>()->enrolmentEdit);
              pressEnter(shownWindow<KioskWindow>()->enrolmentEdit);
          }},
         {QStringLiteral("the member's name and photo"),
@@ -165,8 +162,7 @@ void DemoScript::addSeriesSteps() {
         {QStringLiteral("the exercise sheet for the series"),
          [] { return activeModal<KioskWindow>() != nullptr; },
          [this] {
-             type(demo::showcaseMember().right(4),
-                  shownWindow<KioskWindow>()->enrolmentEdit);
+             type(demo::showcaseMember().right(4), shownWindow<KioskWindow>()->enrolmentEdit);
              pressEnter(shownWindow<KioskWindow>()->enrolmentEdit);
              type(QStringLiteral("1"), shownWindow<KioskWindow>()->workoutEdit);
              later([this] { pressEnter(shownWindow<KioskWindow>()->workoutEdit); });
@@ -387,8 +383,7 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
          }},
         {QStringLiteral("the exercise sheet at rest after the keypad's workout"),
          [kioskReading] {
-             return kioskReading() &&
-                    shownWindow<KioskWindow>()->enrolmentEdit->isEnabled() &&
+             return kioskReading() && shownWindow<KioskWindow>()->enrolmentEdit->isEnabled() &&
                     shownWindow<KioskWindow>()->enrolmentEdit->text().isEmpty();
          },
          [&keypad] {

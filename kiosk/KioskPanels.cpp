@@ -62,8 +62,8 @@ KioskPanels::KioskPanels(QWidget* window)
     workoutCaption = label(memberPanel, QStringLiteral("Treino:"), {16, 104, 90, 28});
     workoutEdit = entryField(memberPanel, 1, {110, 102, 40, 32});
     workoutEdit->setEnabled(false);
-    workoutChoices =
-        label(memberPanel, QStringLiteral("A = 1, B = 2 , C = 3 , D = 4 e E = 5"), {16, 142, 310, 24});
+    workoutChoices = label(memberPanel, QStringLiteral("A = 1, B = 2 , C = 3 , D = 4 e E = 5"),
+                           {16, 142, 310, 24});
     photoFrame = new QFrame(memberPanel);
     photoFrame->setFrameShape(QFrame::Panel);
     photoFrame->setFrameShadow(QFrame::Sunken);

@@ -2,10 +2,10 @@
 // or to the series window.
 #include "KioskWindow.h"
 
-#include "Messages.h"
-#include "TextHelpers.h"
 #include "MainWindow.h"
+#include "Messages.h"
 #include "SeriesWindow.h"
+#include "TextHelpers.h"
 
 #include <QApplication>
 #include <QLabel>

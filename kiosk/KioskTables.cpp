@@ -1,7 +1,7 @@
 #include "KioskTables.h"
 
-#include "Messages.h"
 #include "MainWindow.h"
+#include "Messages.h"
 #include "Schema.h"
 
 namespace {
@@ -75,8 +75,7 @@ bool KioskTables::openTables() {
         connection = &m_owner.trainingDb;
         memberTable = QStringLiteral("ALUNOS");
     }
-    for (DataSet* seek :
-         std::initializer_list<DataSet*>{&members, &photoLookup, &staffLookup}) {
+    for (DataSet* seek : std::initializer_list<DataSet*>{&members, &photoLookup, &staffLookup}) {
         seek->keepConnection(connection);
     }
     members.setTableName(memberTable);
@@ -84,8 +83,7 @@ bool KioskTables::openTables() {
 }
 
 void KioskTables::close() {
-    for (DataSet* dataSet :
-         std::initializer_list<DataSet*>{&exerciseLookup, &members, &settings}) {
+    for (DataSet* dataSet : std::initializer_list<DataSet*>{&exerciseLookup, &members, &settings}) {
         dataSet->close();
     }
 }
@@ -98,8 +96,7 @@ std::optional<QString> KioskTables::memberName(const QString& enrolment) {
 }
 
 RowField<QByteArray> KioskTables::memberPhoto(const QString& enrolment) {
-    lookUp(photoLookup,
-           QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"),
+    lookUp(photoLookup, QStringLiteral("SELECT * FROM FotosAlunos WHERE MATRICULA = :MATRICULA"),
            QStringLiteral("MATRICULA"), enrolment);
     RowField<QByteArray> photo;
     photo.found = !photoLookup.eof();

@@ -45,9 +45,9 @@ public:
     RowField<QString> machineVideo(const QString& machineCode);
 
     TableDataSet settings; // settings
-    KeyedTable members;     // members
+    KeyedTable members;    // members
     CommandDataSet photoLookup;
-    CommandDataSet staffLookup;      // staff
+    CommandDataSet staffLookup;    // staff
     CommandDataSet exerciseLookup; // a machine's exercise
 
 private:

@@ -1,13 +1,13 @@
 #include "KioskWindow.h"
 
-#include "SerialPort.h"
 #include "FieldKeys.h"
 #include "JpegPhoto.h"
 #include "KeyChar.h"
 #include "KeypadSession.h"
-#include "Messages.h"
-#include "TextHelpers.h"
 #include "MainWindow.h"
+#include "Messages.h"
+#include "SerialPort.h"
+#include "TextHelpers.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
 
@@ -49,8 +49,7 @@ KioskWindow::~KioskWindow() = default;
 
 void KioskWindow::connectPanels() {
     connect(exitButton, &QToolButton::clicked, this, &KioskWindow::exitClicked);
-    connect(machineExitButton, &QToolButton::clicked, this,
-            &KioskWindow::exitClicked);
+    connect(machineExitButton, &QToolButton::clicked, this, &KioskWindow::exitClicked);
     auto* keys = new FieldKeys(this, [this] { memberStillThere(); });
     keys->route(enrolmentEdit, [this](QChar& key) { enrolmentKey(key); });
     keys->route(workoutEdit, [this](QChar& key) { workoutKey(key); });
@@ -145,7 +144,7 @@ void KioskWindow::findMember() {
 }
 
 void KioskWindow::warn(QLabel* label, const QString& labelText, const QString& boxText,
-                                 const QString& boxDetail) {
+                       const QString& boxDetail) {
     if (!keypadConfigured()) {
         showMessage(MessageKind::Information, boxText, boxDetail);
         return;

@@ -133,13 +133,11 @@ WorkoutQueries::WorkoutQueries(Connection& training) {
 }
 
 std::array<QueryDataSet*, 7> WorkoutQueries::all() {
-    return {&aerobic,    &strengthA,  &strengthB, &strengthC,
-            &strengthD, &strengthE, &stretching};
+    return {&aerobic, &strengthA, &strengthB, &strengthC, &strengthD, &strengthE, &stretching};
 }
 
 QueryDataSet* WorkoutQueries::exerciseQueryOf(const QString& digit) {
-    QueryDataSet* const queries[] = {&strengthA, &strengthB, &strengthC,
-                                     &strengthD, &strengthE};
+    QueryDataSet* const queries[] = {&strengthA, &strengthB, &strengthC, &strengthD, &strengthE};
     if (digit.size() != 1 || digit[0] < QLatin1Char('1') || digit[0] > QLatin1Char('5')) {
         return nullptr;
     }

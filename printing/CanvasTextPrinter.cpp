@@ -84,7 +84,7 @@ void CanvasTextPrinter::startDocument() {
             QPageSize(QSizeF(queuePaper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
             QMarginsF(queuePaper->margins) / 100, QPageLayout::Millimeter));
     m_printer->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape
-                                                            : QPageLayout::Portrait);
+                                                             : QPageLayout::Portrait);
     m_printer->setTitle(title);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {

@@ -121,27 +121,33 @@ void ParallelPortDriver::setPortL(std::uint16_t portAddr, std::uint32_t value) {
     m_access->writePortL(portAddr, value);
 }
 
-void ParallelPortDriver::readPortFifo(std::uint16_t portAddr, std::uint32_t numPorts, void* buffer) {
+void ParallelPortDriver::readPortFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                      void* buffer) {
     m_access->readPortFIFO(portAddr, numPorts, buffer);
 }
 
-void ParallelPortDriver::readPortWordFifo(std::uint16_t portAddr, std::uint32_t numPorts, void* buffer) {
+void ParallelPortDriver::readPortWordFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                          void* buffer) {
     m_access->readPortWFIFO(portAddr, numPorts, buffer);
 }
 
-void ParallelPortDriver::readPortLongFifo(std::uint16_t portAddr, std::uint32_t numPorts, void* buffer) {
+void ParallelPortDriver::readPortLongFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                          void* buffer) {
     m_access->readPortLFIFO(portAddr, numPorts, buffer);
 }
 
-void ParallelPortDriver::writePortFifo(std::uint16_t portAddr, std::uint32_t numPorts, const void* buffer) {
+void ParallelPortDriver::writePortFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                       const void* buffer) {
     m_access->writePortFIFO(portAddr, numPorts, buffer);
 }
 
-void ParallelPortDriver::writePortWordFifo(std::uint16_t portAddr, std::uint32_t numPorts, const void* buffer) {
+void ParallelPortDriver::writePortWordFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                           const void* buffer) {
     m_access->writePortWFIFO(portAddr, numPorts, buffer);
 }
 
-void ParallelPortDriver::writePortLongFifo(std::uint16_t portAddr, std::uint32_t numPorts, const void* buffer) {
+void ParallelPortDriver::writePortLongFifo(std::uint16_t portAddr, std::uint32_t numPorts,
+                                           const void* buffer) {
     m_access->writePortLFIFO(portAddr, numPorts, buffer);
 }
 
@@ -161,6 +167,7 @@ void ParallelPortDriver::unmapMemory(std::uint32_t phAddr, std::uint32_t phSize)
     m_access->unmapMemory(phAddr, phSize);
 }
 
-void ParallelPortDriver::hardDiskInfo(std::uint8_t drive, bool master, platform::HardDiskInfo& info) {
+void ParallelPortDriver::hardDiskInfo(std::uint8_t drive, bool master,
+                                      platform::HardDiskInfo& info) {
     m_access->hardDiskInfo(drive, master, info);
 }

@@ -50,7 +50,7 @@ TextPrintPreview::TextPrintPreview(QWidget* parent)
     : TextPrintPreview(TextPreviewDocument(), nullptr, parent) {}
 
 TextPrintPreview::TextPrintPreview(TextPreviewDocument document, PreviewPrinting print,
-                               QWidget* parent)
+                                   QWidget* parent)
     : QDialog(parent)
     , m_document(std::move(document))
     , m_print(std::move(print)) {

@@ -17,7 +17,8 @@ class TextPrintPreview : public QDialog {
 public:
     // An empty document that prints nowhere.
     explicit TextPrintPreview(QWidget* parent = nullptr);
-    TextPrintPreview(TextPreviewDocument document, PreviewPrinting print, QWidget* parent = nullptr);
+    TextPrintPreview(TextPreviewDocument document, PreviewPrinting print,
+                     QWidget* parent = nullptr);
 
     // Every document the printer previews is shown in a window of its own, modal.
     static void showPreviewsOf(TextPrinterBase& printer);

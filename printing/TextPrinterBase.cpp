@@ -1,8 +1,8 @@
 #include "TextPrinterBase.h"
 
 #include "Backends.h"
-#include "TextPreviewDocument.h"
 #include "PrintProgressPanel.h"
+#include "TextPreviewDocument.h"
 
 #include <QApplication>
 #include <QPrinter>
@@ -78,7 +78,8 @@ bool TextPrinterBase::namedPrinterChosen() {
             // The spooler did not answer: no dialog can help, and Qt's would wait on it.
             raiseError(textprinter::CannotOpen.arg(printerName), spoolerError);
         } else {
-            platform::showMessage({QStringLiteral("Erro"), textprinter::InvalidPrinter.arg(printerName),
+            platform::showMessage({QStringLiteral("Erro"),
+                                   textprinter::InvalidPrinter.arg(printerName),
                                    platform::MessageIcon::Error, platform::MessageButtons::Ok});
             showDialog = true;
         }

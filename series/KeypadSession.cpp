@@ -2,8 +2,8 @@
 
 #include "Database.h"
 #include "KeypadDevices.h"
-#include "Pause.h"
 #include "Messages.h"
+#include "Pause.h"
 #include "TextHelpers.h"
 
 #include <algorithm>
@@ -65,7 +65,9 @@ SerialPort* createKeypadComm(QObject* owner) {
     comm->setDeviceName(QStringLiteral("Com1"));
     comm->setMonitorEvents(SerialPort::Event::RxChar);
     comm->setBaudRate(SerialPort::BaudRate::Baud1200);
-    comm->setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
+    comm->setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity |
+                     SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar |
+                     SerialPort::Option::NullStrip);
     return comm;
 }
 

@@ -11,8 +11,8 @@ void SeriesWindow::createKeypad(KeypadSession* kioskKeypad) {
         return;
     }
     m_keypad = new KeypadSession(
-        kioskKeypad->settings(), [this](QObject* sender, int count) { keypadBytesReceived(sender, count); },
-        this);
+        kioskKeypad->settings(),
+        [this](QObject* sender, int count) { keypadBytesReceived(sender, count); }, this);
     m_kioskKeypad = kioskKeypad;
     keypadPort = &m_keypad->comm();
 }

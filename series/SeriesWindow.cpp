@@ -3,8 +3,8 @@
 #include "DataGrid.h"
 #include "KeyChar.h"
 #include "MediaPlayer.h"
-#include "Pictures.h"
 #include "Messages.h"
+#include "Pictures.h"
 #include "TextHelpers.h"
 #include "VideoWindow.h"
 #include "WindowLook.h"
@@ -155,7 +155,7 @@ GridRows strengthRows(const std::vector<StrengthRow>& rows) {
 } // namespace
 
 SeriesWindow::SeriesWindow(QWidget& owner, const Workout& workout, Connection& catalogue,
-                               KeypadSession* kioskKeypad)
+                           KeypadSession* kioskKeypad)
     : ModalWindow(&owner)
     , m_workout(workout) {
     setWindowTitle(QStringLiteral("Série Video "));
@@ -220,7 +220,8 @@ void SeriesWindow::createExerciseSection() {
     workoutName = label(strengthPanel, QString(), {64, 28, 20, 18}, true);
     strengthDaysCaption = label(strengthPanel, QStringLiteral("Dias: "), {100, 28, 40, 18}, true);
     strengthDays = weekdayLabels(strengthPanel, 142, 28);
-    reassessmentCaption = label(strengthPanel, QStringLiteral("Reavaliação:"), {700, 28, 100, 18}, true);
+    reassessmentCaption =
+        label(strengthPanel, QStringLiteral("Reavaliação:"), {700, 28, 100, 18}, true);
     reassessmentDate = label(strengthPanel, QString(), {802, 28, 150, 18});
     for (DataGrid*& grid : strengthGrid) {
         grid = createGrid(strengthPanel, {8, 48, 1008, 196}, false);
@@ -319,7 +320,7 @@ void SeriesWindow::firstShown() {
 
     const qlonglong reassessment = textToInteger(m_workout.sheet.TEMPO_REAVALIACAO);
     reassessmentDate->setText(reassessment != 0 ? m_workout.sheet.DATA_REAVALIACAO_TEXTO
-                                              : QStringLiteral("    /       /"));
+                                                : QStringLiteral("    /       /"));
     takeKeypadOver();
     QCoreApplication::processEvents();
 }
@@ -385,7 +386,7 @@ void SeriesWindow::lookUpVideo(const DataGrid& grid, const QString& type) {
     }
     if (!found) {
         showMessage(MessageKind::Information, msg::VideoInexistente,
-                 QStringLiteral("Windows Media Player"));
+                    QStringLiteral("Windows Media Player"));
         startIdleTimeOut();
         return;
     }
@@ -400,7 +401,7 @@ std::optional<QString> SeriesWindow::videoPathOf(const DataGrid& grid, const QSt
                        ":CODIGO)"));
     exerciseLookup.setParameter(QStringLiteral("TIPO"), type);
     exerciseLookup.setParameter(QStringLiteral("CODIGO"),
-                                  grid.currentFieldText(QStringLiteral("CODIGO_EXERCICIO")));
+                                grid.currentFieldText(QStringLiteral("CODIGO_EXERCICIO")));
     exerciseLookup.open();
     const QString path = QStringLiteral("Caminho_Video");
     if (exerciseLookup.eof() || exerciseLookup.isNull(path)) {

@@ -24,7 +24,7 @@ public:
     // Shows the workout; an exercise's video is looked up in catalogue. While it is open the
     // window reads the kiosk's keypad, when there is one, through a session of its own.
     SeriesWindow(QWidget& owner, const Workout& workout, Connection& catalogue,
-                   KeypadSession* kioskKeypad = nullptr);
+                 KeypadSession* kioskKeypad = nullptr);
     ~SeriesWindow() override;
 
     // Fills the window from the workout. A workout digit or a re-assessment setting that is no

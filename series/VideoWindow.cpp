@@ -24,7 +24,7 @@ const QSize outerSizeWhenShown(418, 362);
 } // namespace
 
 VideoWindow::VideoWindow(QWidget* owner, const QString& path, std::function<void()> closed,
-                     KeypadSession* pad)
+                         KeypadSession* pad)
     : ModalWindow(owner)
     , player(platform::createMediaPlayer(this))
     , videoPath(path)
@@ -113,7 +113,8 @@ void VideoWindow::refuseMedia() {
     }
     // The watch would close the window under the message.
     playbackTimer->stop();
-    showMessage(MessageKind::Information, msg::VideoIncompativel, QStringLiteral("Windows Media Player"));
+    showMessage(MessageKind::Information, msg::VideoIncompativel,
+                QStringLiteral("Windows Media Player"));
     close();
 }
 

@@ -19,7 +19,7 @@ public:
     // pad is the opener's keypad (null without one): the window takes its port over while it is
     // open, and "*" closes it.
     VideoWindow(QWidget* owner, const QString& path, std::function<void()> closed,
-              KeypadSession* pad);
+                KeypadSession* pad);
     ~VideoWindow() override;
 
     // Checks the playback once a second; a position of 0 means the video has ended, one that has

@@ -1,7 +1,7 @@
 #include "AboutWindow.h"
 
-#include "Pictures.h"
 #include "Messages.h"
+#include "Pictures.h"
 #include "WindowLook.h"
 
 #include <QLabel>
@@ -60,7 +60,7 @@ AboutWindow::AboutWindow(Connection& palendra, QWidget* owner)
     settings.setConnection(&palendra);
     settings.setTableName(QStringLiteral("Secvar"));
     settings.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("ENDERACADEMIA"),
-                                    QStringLiteral("COMPLEMENTO1"), QStringLiteral("CNPJCPF")});
+                                 QStringLiteral("COMPLEMENTO1"), QStringLiteral("CNPJCPF")});
 }
 
 void AboutWindow::buildSupportBlock() {

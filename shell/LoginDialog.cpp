@@ -19,8 +19,8 @@ LoginDialog::LoginDialog(Connection& palendra, const OperatorSession& session, Q
     settings.setConnection(&palendra);
     settings.setTableName(QStringLiteral("Secvar"));
     settings.setDeclaredColumns(schema::columnRange(QStringLiteral("Secvar"),
-                                                       QStringLiteral("ACADEMIA"),
-                                                       QStringLiteral("POR_CODIGO_APARELHO")));
+                                                    QStringLiteral("ACADEMIA"),
+                                                    QStringLiteral("POR_CODIGO_APARELHO")));
 }
 
 std::optional<OperatorLogin> LoginDialog::run() {
@@ -46,7 +46,7 @@ void LoginDialog::firstShown() {
     if (!openTables()) {
         if (!m_session.settingsReadable) {
             showMessage(MessageKind::Information, msg::AssistenciaTecnica,
-                     QStringLiteral("Problema na Rede ou não está Ativa !"));
+                        QStringLiteral("Problema na Rede ou não está Ativa !"));
         }
         done(Rejected);
         return;

@@ -1,12 +1,12 @@
 #include "MainWindow.h"
 
+#include "AboutWindow.h"
 #include "Clock.h"
 #include "DataLink.h"
-#include "Pictures.h"
 #include "LoginDialog.h"
-#include "SheetAccessDialog.h"
 #include "Messages.h"
-#include "AboutWindow.h"
+#include "Pictures.h"
+#include "SheetAccessDialog.h"
 #include "TerminalApplication.h"
 #include "WindowLook.h"
 
@@ -48,8 +48,7 @@ int screenWidth() {
 
 } // namespace
 
-MainWindow::MainWindow(const QString& dataLinkFolder, SheetOpener openSheet,
-                                 QWidget* parent)
+MainWindow::MainWindow(const QString& dataLinkFolder, SheetOpener openSheet, QWidget* parent)
     : QMainWindow(parent)
     , m_dataLinkFolder(dataLinkFolder)
     , m_openSheet(std::move(openSheet)) {
@@ -82,16 +81,15 @@ MainWindow::MainWindow(const QString& dataLinkFolder, SheetOpener openSheet,
 
     trainingDb.setConnectionString(
         platform::dataLinkConnectionString(dataLinkFolder, palendraFile));
-    memberDb.setConnectionString(
-        platform::dataLinkConnectionString(dataLinkFolder, quorvelFile));
+    memberDb.setConnectionString(platform::dataLinkConnectionString(dataLinkFolder, quorvelFile));
     settings.setConnection(&trainingDb);
     settings.setTableName(QStringLiteral("Secvar"));
     settings.setDeclaredColumns({QStringLiteral("ACADEMIA"), QStringLiteral("CAPTURA_WEB"),
-                                    QStringLiteral("PATH_EXERCICIO")});
+                                 QStringLiteral("PATH_EXERCICIO")});
     operators.setConnection(&trainingDb);
     operators.setTableName(QStringLiteral("Usuarios"));
     operators.setDeclaredColumns({QStringLiteral("CODIGO"), QStringLiteral("NOME"),
-                                    QStringLiteral("SENHA"), QStringLiteral("IMP_SERIE_40")});
+                                  QStringLiteral("SENHA"), QStringLiteral("IMP_SERIE_40")});
 
     clockTimer = new QTimer(this);
     clockTimer->setInterval(1000);
@@ -346,7 +344,8 @@ bool MainWindow::backToOperator() {
         return true;
     } catch (const DatabaseError&) {
         operators.close();
-        showMessage(MessageKind::Information, msg::AberturaDeTabela, QStringLiteral("SAUSUÁRIOS.DB"));
+        showMessage(MessageKind::Information, msg::AberturaDeTabela,
+                    QStringLiteral("SAUSUÁRIOS.DB"));
         return false;
     }
 }

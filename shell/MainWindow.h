@@ -29,8 +29,7 @@ public:
     // dataLinkFolder holds Palendra.udl and Quorvel.udl. Creating the window opens the
     // connection to the Palendra database. The menu's sheet item opens the sheet through
     // openSheet.
-    MainWindow(const QString& dataLinkFolder, SheetOpener openSheet,
-                    QWidget* parent = nullptr);
+    MainWindow(const QString& dataLinkFolder, SheetOpener openSheet, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The folder of Palendra.udl and Quorvel.udl.

@@ -1,9 +1,9 @@
 #include "TerminalStart.h"
 
-#include "SplashWindow.h"
 #include "MainWindow.h"
 #include "ServiceNotifier.h"
 #include "SingleInstance.h"
+#include "SplashWindow.h"
 #include "TerminalApplication.h"
 
 #include <QApplication>

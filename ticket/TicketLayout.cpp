@@ -1,9 +1,9 @@
 #include "TicketLayout.h"
 
+#include "MatrixPrintDriver.h"
 #include "PlainLetters.h"
 #include "Schema.h"
 #include "TicketText.h"
-#include "MatrixPrintDriver.h"
 
 namespace {
 
@@ -64,7 +64,8 @@ QString rightAligned(QString text, int width) {
 
 // A whole number as the mask "####0" gives it, right-aligned to a width.
 QString figure(double value, int width) {
-    return rightAligned(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), value).trimmed(), width);
+    return rightAligned(MatrixPrintDriver::formatMasked(QStringLiteral("####0"), value).trimmed(),
+                        width);
 }
 
 QString cut(const QString& text, const RepetitionsCut& how) {

@@ -1,11 +1,11 @@
 #include "TicketPrinters.h"
 
 #include "Database.h"
-#include "ParallelPrinterReady.h"
+#include "MatrixPrintDriver.h"
 #include "Messages.h"
+#include "ParallelPrinterReady.h"
 #include "ScopedDeadline.h"
 #include "TerminalApplication.h"
-#include "MatrixPrintDriver.h"
 #include "TextPrinter.h"
 
 #include <stdexcept>
@@ -107,7 +107,7 @@ std::unique_ptr<TicketOutput> TicketPrinters::start() {
             QStringLiteral("not started: the printer at port address '%1' is not ready")
                 .arg(m_portAddress));
         showMessage(MessageKind::Information, msg::DadoIncorreto,
-                 QStringLiteral("Endereço de Porta da Impressora Recibo"));
+                    QStringLiteral("Endereço de Porta da Impressora Recibo"));
         return nullptr;
     }
     if (!matrixDriver->beginJob()) {

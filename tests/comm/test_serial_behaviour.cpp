@@ -1,7 +1,7 @@
 // One behaviour suite, run against real pseudo-terminals and against the fake driver.
-#include "SerialTestSupport.h"
 #include "FakeSerialDriver.h"
 #include "SerialDriverPosix.h"
+#include "SerialTestSupport.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,7 +1,7 @@
 // A keypad handler that throws, under the terminal's own application object: the exception
 // becomes a line of the error log and the keypad goes on working.
-#include "SerialTestSupport.h"
 #include "SerialDriverPosix.h"
+#include "SerialTestSupport.h"
 #include "TerminalApplication.h"
 
 #include <QFile>
@@ -19,7 +19,7 @@ QString errorLog() {
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
-TEST(CommHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
+TEST(SerialHandlerErrors, AThrowingHandlerIsLoggedAndLaterKeysStillArrive) {
     QFile::remove(TerminalApplication::errorLogPath());
     PseudoTerminal keypad;
     platform::PosixSerialDriver driver;

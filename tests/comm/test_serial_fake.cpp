@@ -1,7 +1,7 @@
 // What only a fake driver can show: the DCB the component writes, the driver's failures and
 // the codes passed on, modem lines and hold states.
-#include "SerialTestSupport.h"
 #include "FakeSerialDriver.h"
+#include "SerialTestSupport.h"
 
 #include <QElapsedTimer>
 
@@ -21,8 +21,8 @@ using ErrorList = std::vector<std::pair<QString, int>>;
 // Exposes the dispatch routine, which the event thread normally calls.
 class InspectableComm : public SerialPort {
 public:
-    using SerialPort::SerialPort;
     using SerialPort::dispatchEvents;
+    using SerialPort::SerialPort;
 };
 
 class SerialPortOnFakeDriver : public ::testing::Test {
@@ -37,7 +37,8 @@ protected:
     void configureAsKeypad() {
         comm.setMonitorEvents(SerialPort::Event::RxChar);
         comm.setBaudRate(SerialPort::BaudRate::Baud1200);
-        comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar |
+        comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity |
+                        SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar |
                         SerialPort::Option::NullStrip);
     }
 
@@ -47,7 +48,7 @@ protected:
     InspectableComm comm;
 };
 
-TEST(CommDefaults, AreThoseOfTheComponent) {
+TEST(SerialPortDefaults, AreThoseOfTheComponent) {
     FakeSerialDriver driver;
     SerialPort comm(nullptr, &driver);
     EXPECT_EQ(comm.deviceName(), QStringLiteral("Com2"));
@@ -55,8 +56,11 @@ TEST(CommDefaults, AreThoseOfTheComponent) {
     EXPECT_EQ(comm.writeTimeout(), 1000);
     EXPECT_EQ(comm.readBufferSize(), 4096);
     EXPECT_EQ(comm.writeBufferSize(), 2048);
-    EXPECT_EQ(comm.monitorEvents(), SerialPort::Event::Break | SerialPort::Event::Cts | SerialPort::Event::Dsr | SerialPort::Event::Error | SerialPort::Event::Ring | SerialPort::Event::Rlsd | SerialPort::Event::RxChar |
-                                        SerialPort::Event::RxFlag | SerialPort::Event::TxEmpty);
+    EXPECT_EQ(comm.monitorEvents(), SerialPort::Event::Break | SerialPort::Event::Cts |
+                                        SerialPort::Event::Dsr | SerialPort::Event::Error |
+                                        SerialPort::Event::Ring | SerialPort::Event::Rlsd |
+                                        SerialPort::Event::RxChar | SerialPort::Event::RxFlag |
+                                        SerialPort::Event::TxEmpty);
     EXPECT_EQ(comm.baudRate(), SerialPort::BaudRate::Baud9600);
     EXPECT_EQ(comm.parity(), SerialPort::Parity::None);
     EXPECT_EQ(comm.stopBits(), SerialPort::StopBits::One);
@@ -94,9 +98,11 @@ TEST_F(SerialPortOnFakeDriver, OpenSetsTimeoutsQueuesMaskAndTheKeypadLine) {
 
 TEST_F(SerialPortOnFakeDriver, EveryEventTypeHasItsMaskBit) {
     const std::pair<SerialPort::Event, std::uint32_t> bits[] = {
-        {SerialPort::Event::Break, 0x0040},  {SerialPort::Event::Cts, 0x0008},    {SerialPort::Event::Dsr, 0x0010},
-        {SerialPort::Event::Error, 0x0080},  {SerialPort::Event::Ring, 0x0100},   {SerialPort::Event::Rlsd, 0x0020},
-        {SerialPort::Event::RxChar, 0x0001}, {SerialPort::Event::RxFlag, 0x0002}, {SerialPort::Event::TxEmpty, 0x0004}};
+        {SerialPort::Event::Break, 0x0040},  {SerialPort::Event::Cts, 0x0008},
+        {SerialPort::Event::Dsr, 0x0010},    {SerialPort::Event::Error, 0x0080},
+        {SerialPort::Event::Ring, 0x0100},   {SerialPort::Event::Rlsd, 0x0020},
+        {SerialPort::Event::RxChar, 0x0001}, {SerialPort::Event::RxFlag, 0x0002},
+        {SerialPort::Event::TxEmpty, 0x0004}};
     for (const auto& [event, bit] : bits) {
         comm.setMonitorEvents(event);
         comm.open();
@@ -166,7 +172,8 @@ struct FlowCase {
     std::uint32_t expected;
 };
 
-class FlowControlFlags : public SerialPortOnFakeDriver, public ::testing::WithParamInterface<FlowCase> {};
+class FlowControlFlags : public SerialPortOnFakeDriver,
+                         public ::testing::WithParamInterface<FlowCase> {};
 
 TEST_P(FlowControlFlags, AreAppliedToTheDriversFlagsThenTheOptionsDecide) {
     device.dcb.Flags = GetParam().driverFlags;
@@ -177,28 +184,39 @@ TEST_P(FlowControlFlags, AreAppliedToTheDriversFlagsThenTheOptionsDecide) {
         << std::hex << "driver flags 0x" << GetParam().driverFlags;
 }
 
-constexpr SerialPort::Options AllOptions =
-    SerialPort::Options(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
+constexpr SerialPort::Options AllOptions = SerialPort::Options(
+    SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity |
+    SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
 
 INSTANTIATE_TEST_SUITE_P(
     EachMode, FlowControlFlags,
     ::testing::Values(
         // Driver fields at "disable": the table's bits are simply added.
-        FlowCase{SerialPort::FlowControl::None, 0x0000, {}, 0x0001}, FlowCase{SerialPort::FlowControl::Cts, 0x0000, {}, 0x2004},
-        FlowCase{SerialPort::FlowControl::Dtr, 0x0000, {}, 0x0028}, FlowCase{SerialPort::FlowControl::Software, 0x0000, {}, 0x0300},
+        FlowCase{SerialPort::FlowControl::None, 0x0000, {}, 0x0001},
+        FlowCase{SerialPort::FlowControl::Cts, 0x0000, {}, 0x2004},
+        FlowCase{SerialPort::FlowControl::Dtr, 0x0000, {}, 0x0028},
+        FlowCase{SerialPort::FlowControl::Software, 0x0000, {}, 0x0300},
         FlowCase{SerialPort::FlowControl::Default, 0x0000, {}, 0x0000},
         // A driver that raises DTR and RTS (fields at "enable", binary, continue on XOFF).
         FlowCase{SerialPort::FlowControl::None, 0x1091, {}, 0x0001},
         // The handshake replaces "enable" in its field rather than turning it into 3 (RTS
         // toggling, or no valid DTR mode).
-        FlowCase{SerialPort::FlowControl::Cts, 0x1011, {}, 0x2015}, FlowCase{SerialPort::FlowControl::Dtr, 0x1011, {}, 0x1029},
-        FlowCase{SerialPort::FlowControl::Software, 0x1011, {}, 0x1311}, FlowCase{SerialPort::FlowControl::Default, 0x1091, {}, 0x1011},
+        FlowCase{SerialPort::FlowControl::Cts, 0x1011, {}, 0x2015},
+        FlowCase{SerialPort::FlowControl::Dtr, 0x1011, {}, 0x1029},
+        FlowCase{SerialPort::FlowControl::Software, 0x1011, {}, 0x1311},
+        FlowCase{SerialPort::FlowControl::Default, 0x1091, {}, 0x1011},
         // The options are set or cleared after the flow control, whatever the mode.
-        FlowCase{SerialPort::FlowControl::None, 0x1091, AllOptions, 0x0CC3}, FlowCase{SerialPort::FlowControl::Default, 0x0CC3, {}, 0x0001},
-        FlowCase{SerialPort::FlowControl::Software, 0x0000, SerialPort::Options(SerialPort::Option::IgnoreXOff), 0x0380},
-        FlowCase{SerialPort::FlowControl::Cts, 0x0000, SerialPort::Options(SerialPort::Option::ParityCheck | SerialPort::Option::NullStrip), 0x2806}));
+        FlowCase{SerialPort::FlowControl::None, 0x1091, AllOptions, 0x0CC3},
+        FlowCase{SerialPort::FlowControl::Default, 0x0CC3, {}, 0x0001},
+        FlowCase{SerialPort::FlowControl::Software, 0x0000,
+                 SerialPort::Options(SerialPort::Option::IgnoreXOff), 0x0380},
+        FlowCase{
+            SerialPort::FlowControl::Cts, 0x0000,
+            SerialPort::Options(SerialPort::Option::ParityCheck | SerialPort::Option::NullStrip),
+            0x2806}));
 
-TEST_F(SerialPortOnFakeDriver, WritesThatNeedAClosedPortAreReportedWhileOpenAndStoredForTheNextOpen) {
+TEST_F(SerialPortOnFakeDriver,
+       WritesThatNeedAClosedPortAreReportedWhileOpenAndStoredForTheNextOpen) {
     driver.addDevice(QStringLiteral("Com3"));
     comm.open();
     comm.setDeviceName(QStringLiteral("Com3"));
@@ -234,8 +252,8 @@ TEST_F(SerialPortOnFakeDriver, ADeviceThatCannotBeOpenedFailsTheTypeTestToo) {
     EXPECT_FALSE(comm.isOpen());
     EXPECT_EQ(errors.errors(),
               ErrorList({{QStringLiteral("Error accessing specified device"),
-                       int(platform::error::FileNotFound)},
-                      {QStringLiteral("Invalid device handle, access denied"), -1}}));
+                          int(platform::error::FileNotFound)},
+                         {QStringLiteral("Invalid device handle, access denied"), -1}}));
 }
 
 TEST_F(SerialPortOnFakeDriver, AHandleThatIsNotACharacterDeviceIsClosedAgain) {
@@ -255,8 +273,8 @@ TEST_F(SerialPortOnFakeDriver, RefusalsAtOpenAreReportedWithTheDriversCodeAndThe
     EXPECT_TRUE(comm.isOpen());
     EXPECT_EQ(errors.errors(),
               ErrorList({{QStringLiteral("Error updating CommTimeouts"), 87},
-                      {QStringLiteral("Error updating DataControlBlock"), 31},
-                      {QStringLiteral("Error initializing Read/Write Buffers"), 5}}));
+                         {QStringLiteral("Error updating DataControlBlock"), 31},
+                         {QStringLiteral("Error initializing Read/Write Buffers"), 5}}));
 }
 
 TEST_F(SerialPortOnFakeDriver, ATransferThatFailsAtOnceIsReportedAndWaitsItsTimeOut) {
@@ -272,8 +290,8 @@ TEST_F(SerialPortOnFakeDriver, ATransferThatFailsAtOnceIsReportedAndWaitsItsTime
     EXPECT_GE(millisecondsOf([&] { written = comm.write("ab", 2); }), 60);
     EXPECT_EQ(read, -1);
     EXPECT_EQ(written, -1);
-    EXPECT_EQ(errors.errors(),
-              ErrorList({{QStringLiteral("Read error"), 1167}, {QStringLiteral("Write error"), 22}}));
+    EXPECT_EQ(errors.errors(), ErrorList({{QStringLiteral("Read error"), 1167},
+                                          {QStringLiteral("Write error"), 22}}));
 }
 
 TEST_F(SerialPortOnFakeDriver, AWriteStillPendingAtItsTimeOutIsCancelledBeforeWriteReturns) {
@@ -398,7 +416,8 @@ TEST_F(SerialPortOnFakeDriver, EventsAreDispatchedInTheirFixedOrderWithErrorsAnd
         [&](QObject*, int errorWord) { calls << QStringLiteral("Error %1").arg(errorWord); });
     comm.setOnRing(note("Ring"));
     comm.setOnRlsd(note("Rlsd"));
-    comm.setOnBytesReceived([&](QObject*, int count) { calls << QStringLiteral("RxChar %1").arg(count); });
+    comm.setOnBytesReceived(
+        [&](QObject*, int count) { calls << QStringLiteral("RxChar %1").arg(count); });
     comm.setOnRxFlag(note("RxFlag"));
     comm.setOnTxEmpty(note("TxEmpty"));
     comm.open();
@@ -458,7 +477,7 @@ TEST_F(SerialPortOnFakeDriver, APortWhoseThreadCannotStartIsReportedAndClosedAga
     EXPECT_FALSE(comm.isOpen());
     EXPECT_EQ(driver.openHandles(), 0);
     EXPECT_EQ(errors.errors(), ErrorList({{QStringLiteral("Error creating event thread"),
-                                        int(platform::error::NotEnoughMemory)}}));
+                                           int(platform::error::NotEnoughMemory)}}));
     comm.close();
     comm.open();
     EXPECT_TRUE(comm.isOpen()) << "the next open works";
@@ -527,7 +546,7 @@ TEST_F(SerialPortOnFakeDriver, TheThreadPurgesThePortBeforeItIsClosed) {
     EXPECT_EQ(device.openHandle, platform::InvalidHandleValue);
 }
 
-TEST(CommEventChars, AssignCopiesTheFiveCharactersWithoutApplyingThem) {
+TEST(SerialSpecialChars, AssignCopiesTheFiveCharactersWithoutApplyingThem) {
     FakeSerialDriver driver;
     FakeSerialDriver::Device& device = driver.addDevice(QStringLiteral("Com2"));
     SerialPort source(nullptr, &driver);

@@ -1,5 +1,5 @@
-#include "SyncObjects.h"
 #include "SerialTestSupport.h"
+#include "SyncObjects.h"
 
 #include <gtest/gtest.h>
 

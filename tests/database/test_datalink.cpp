@@ -36,9 +36,10 @@ TEST(DataLinkFile, ReadsTheFileAsWindowsWritesIt) {
     QTemporaryDir dir;
     const QString path = writeFile(
         dir, "Palendra.udl",
-        utf16WithBom("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
-                     "Provider=SQLOLEDB.1;Password=s3cr;Qz7et;Persist Security Info=True;"
-                     "User ID=sa;Initial Catalog=Palendra;Data Source=SERVIDOR\\SQLEXPRESS,1433\r\n"));
+        utf16WithBom(
+            "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
+            "Provider=SQLOLEDB.1;Password=s3cr;Qz7et;Persist Security Info=True;"
+            "User ID=sa;Initial Catalog=Palendra;Data Source=SERVIDOR\\SQLEXPRESS,1433\r\n"));
     // An unquoted value ends at the first semicolon: "Qz7et" alone is malformed, and as a piece
     // of the password it stays out of the message, which reaches the error log.
     const std::string failure = failureOf([&] { platform::readDataLinkFile(path); });

@@ -63,8 +63,12 @@ void KioskTest::SetUp() {
     keypadDriver = std::make_unique<platform::PosixSerialDriver>(deviceFolder());
     keypadSwitch = std::make_unique<platform::SerialUsbKeypadSwitch>(*keypadDriver);
     testBackends.change([this](platform::Backends& devices) {
-        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& { return *keypadDriver; };
-        devices.usbKeypadSwitch = [this]() -> platform::UsbKeypadSwitch& { return *keypadSwitch; };
+        devices.keypadSerialDriver = [this]() -> platform::SerialDriver& {
+            return *keypadDriver;
+        };
+        devices.usbKeypadSwitch = [this]() -> platform::UsbKeypadSwitch& {
+            return *keypadSwitch;
+        };
     });
 }
 

@@ -1,7 +1,6 @@
 // The serial keypad end to end: bytes written to the far end of a pseudo-terminal, found by the
 // kiosk under its settings' name through a folder of device links, reach the fields and print
 // tickets; the pad survives handlers that fail and cables that are pulled.
-#include "SerialTestSupport.h"
 #include "DataGrid.h"
 #include "DataLink.h"
 #include "FakeSerialDriver.h"
@@ -9,11 +8,12 @@
 #include "KeypadDevices.h"
 #include "KeypadSession.h"
 #include "KioskFixture.h"
-#include "TextHelpers.h"
+#include "SerialTestSupport.h"
 #include "SeriesWindow.h"
-#include "VideoWindow.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
+#include "TextHelpers.h"
+#include "VideoWindow.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -267,9 +267,8 @@ TEST_F(Keypad, ThePadsStarClosesAVideoOpenedFromEquipmentModeOrFromTheSeries) {
 // member.
 TEST_F(Keypad, ABoxClosesByItselfAndThePadServesTheNextMember) {
     setSetting(QStringLiteral("PORTA_IMP"), QStringLiteral("'/dev/full'")); // every write fails
-    const TestBackends realBoxes([](platform::Backends& backends) {
-        backends.presentMessage = platform::showMessageBox;
-    });
+    const TestBackends realBoxes(
+        [](platform::Backends& backends) { backends.presentMessage = platform::showMessageBox; });
     QString shownText;
     QElapsedTimer shown;
     qint64 closedAfterMs = -1;
@@ -412,7 +411,9 @@ TEST_F(Keypad, AReadThatTimesOutIsReported) {
     fake.addDevice(QStringLiteral("KPD1")).failures[platform::FakeSerialDriver::Call::ReadFile] =
         platform::error::DeviceNotConnected;
     const TestBackends fakeDriver([&](platform::Backends& backends) {
-        backends.keypadSerialDriver = [&]() -> platform::SerialDriver& { return fake; };
+        backends.keypadSerialDriver = [&]() -> platform::SerialDriver& {
+            return fake;
+        };
     });
     KioskWindow& k = openKiosk();
     k.keypadPort->setReadTimeout(50);
@@ -447,8 +448,10 @@ TEST_F(Keypad, SettingsAreReadOnceAndMapOntoTheLine) {
     const std::unique_ptr<SerialPort> design(createKeypadComm(nullptr));
     EXPECT_EQ(design->deviceName(), QStringLiteral("Com1"));
     EXPECT_EQ(design->monitorEvents(), SerialPort::Events(SerialPort::Event::RxChar));
-    EXPECT_EQ(design->options(),
-              SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
+    EXPECT_EQ(design->options(), SerialPort::Option::ParityCheck |
+                                     SerialPort::Option::DsrSensitivity |
+                                     SerialPort::Option::IgnoreXOff |
+                                     SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
     const auto mapped = [&](const std::function<void(KeypadSettings&)>& change) {
         KeypadSettings changed = settings;
         change(changed);
@@ -456,16 +459,25 @@ TEST_F(Keypad, SettingsAreReadOnceAndMapOntoTheLine) {
         applyKeypadSettings(*comm, changed);
         return comm;
     };
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 3600; })->baudRate(), SerialPort::BaudRate::Baud2400);
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 300; })->baudRate(), SerialPort::BaudRate::Baud1200);
-    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 256000; })->baudRate(), SerialPort::BaudRate::Baud256000);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 3600; })->baudRate(),
+              SerialPort::BaudRate::Baud2400);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 300; })->baudRate(),
+              SerialPort::BaudRate::Baud1200);
+    EXPECT_EQ(mapped([](auto& s) { s.VELOCIDADE = 256000; })->baudRate(),
+              SerialPort::BaudRate::Baud256000);
     EXPECT_EQ(mapped([](auto&) {})->parity(), SerialPort::Parity::Odd);
-    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("IMPAR"); })->parity(), SerialPort::Parity::Even);
-    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("MARCA"); })->parity(), SerialPort::Parity::None);
-    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("0"); })->stopBits(), SerialPort::StopBits::Two);
-    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("2"); })->stopBits(), SerialPort::StopBits::One);
-    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("7"); })->dataBits(), SerialPort::DataBits::Seven);
-    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("6"); })->dataBits(), SerialPort::DataBits::Eight);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("IMPAR"); })->parity(),
+              SerialPort::Parity::Even);
+    EXPECT_EQ(mapped([](auto& s) { s.PARIDADE = QStringLiteral("MARCA"); })->parity(),
+              SerialPort::Parity::None);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("0"); })->stopBits(),
+              SerialPort::StopBits::Two);
+    EXPECT_EQ(mapped([](auto& s) { s.STOPBIT = QStringLiteral("2"); })->stopBits(),
+              SerialPort::StopBits::One);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("7"); })->dataBits(),
+              SerialPort::DataBits::Seven);
+    EXPECT_EQ(mapped([](auto& s) { s.DATABIT = QStringLiteral("6"); })->dataBits(),
+              SerialPort::DataBits::Eight);
     EXPECT_EQ(mapped([](auto& s) { s.PINPAD = QStringLiteral("COM3"); })->deviceName(),
               QStringLiteral("COM3"));
     EXPECT_THROW(mapped([](auto& s) { s.DATABIT = QStringLiteral("x"); }), ConversionError);

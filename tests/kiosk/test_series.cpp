@@ -3,8 +3,8 @@
 #include "DataGrid.h"
 #include "DataLink.h"
 #include "KioskFixture.h"
-#include "TextHelpers.h"
 #include "SeriesWindow.h"
+#include "TextHelpers.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -75,7 +75,7 @@ TEST_F(Series, WorkoutAShowsAerobicWeekdaysStrengthAndStretching) {
         EXPECT_TRUE(s.aerobicPanel->isVisible());
         EXPECT_EQ(s.strengthPanel->y(), 230);
         for (int day = 0; day < 7; ++day) {
-            EXPECT_EQ(textColour(s.aerobicDays[day]) == red, day >= 5) << day; // Friday, Saturday
+            EXPECT_EQ(textColour(s.aerobicDays[day]) == red, day >= 5) << day;  // Friday, Saturday
             EXPECT_EQ(textColour(s.strengthDays[day]) == red, day <= 1) << day; // Sunday, Monday
         }
         EXPECT_EQ(s.workoutName->text(), QStringLiteral("A"));

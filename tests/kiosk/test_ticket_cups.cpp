@@ -1,9 +1,9 @@
 // The receipt ticket on an installed printer: the text printing library's canvas printer on a
 // real CUPS queue, the PDF job read back as text and checked column by column.
 #include "CupsQueue.h"
-#include "TicketFixture.h"
 #include "TextPrinter.h"
 #include "TextPrinterTestSupport.h"
+#include "TicketFixture.h"
 
 #include <QTemporaryDir>
 

@@ -2,10 +2,10 @@
 // the series window, and the machine-code look-up of equipment mode.
 #include "DataGrid.h"
 #include "KioskFixture.h"
-#include "TextHelpers.h"
 #include "SeriesWindow.h"
-#include "VideoWindow.h"
 #include "TestBackends.h"
+#include "TextHelpers.h"
+#include "VideoWindow.h"
 
 #include <QLabel>
 #include <QScopeGuard>
@@ -52,8 +52,8 @@ TEST_P(EveryFormat, AVideoThatEndsClosesItsWindowAndEmptiesTheMachineField) {
     const QString file = clip(QString::fromLatin1(GetParam()));
     setVideo(QStringLiteral("101"), file);
     QString played;
-    const qint64 shownFor = playMachine(
-        QStringLiteral("12"), [&](VideoWindow& video) { played = video.videoPath; });
+    const qint64 shownFor =
+        playMachine(QStringLiteral("12"), [&](VideoWindow& video) { played = video.videoPath; });
     // Played to its end (1.5 s), then closed at the next check of the position.
     EXPECT_GE(shownFor, 1200);
     EXPECT_LE(shownFor, 3500);
@@ -135,7 +135,8 @@ protected:
     int playScripted(ScriptedPlayer::Script script) {
         setVideo(QStringLiteral("101"), notAVideo()); // a regular file: what is in it is not read
         const TestBackends scripted([&](platform::Backends& backends) {
-            backends.createMediaPlayer = [&](QWidget* parent) -> std::unique_ptr<platform::MediaPlayer> {
+            backends.createMediaPlayer =
+                [&](QWidget* parent) -> std::unique_ptr<platform::MediaPlayer> {
                 return std::make_unique<ScriptedPlayer>(parent, script, loads);
             };
         });
@@ -276,9 +277,9 @@ TEST_F(Equipment, SeveralExercisesOnOneMachinePlayTheFirstOne) {
                              "'Supino F.', '012', '/nowhere/gone.mp4', 'N')")});
     setVideo(QStringLiteral("101"), clip(QStringLiteral("webm")));
     QString played;
-    EXPECT_GT(playMachine(QStringLiteral("12"),
-                          [&](VideoWindow& video) { played = video.videoPath; }),
-              0);
+    EXPECT_GT(
+        playMachine(QStringLiteral("12"), [&](VideoWindow& video) { played = video.videoPath; }),
+        0);
     EXPECT_EQ(played, clip(QStringLiteral("webm")));
     EXPECT_TRUE(messages.texts().isEmpty());
 }

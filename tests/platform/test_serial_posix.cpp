@@ -1,8 +1,8 @@
 // The POSIX backend on real pseudo-terminals: what reaches the line, what is refused, the
 // device-name map, exclusive opening, the USB keypad switch.
 #include "BaudRate.h"
-#include "SerialTestSupport.h"
 #include "SerialDriverPosix.h"
+#include "SerialTestSupport.h"
 #include "UsbKeypadSwitch.h"
 
 #include <QDir>
@@ -56,7 +56,9 @@ protected:
 TEST_F(SerialPortOnPseudoTerminal, TheKeypadSettingsReachTheLine) {
     comm.setBaudRate(SerialPort::BaudRate::Baud1200);
     comm.setStopBits(SerialPort::StopBits::Two);
-    comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity | SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar | SerialPort::Option::NullStrip);
+    comm.setOptions(SerialPort::Option::ParityCheck | SerialPort::Option::DsrSensitivity |
+                    SerialPort::Option::IgnoreXOff | SerialPort::Option::ErrorChar |
+                    SerialPort::Option::NullStrip);
     comm.open();
     ASSERT_TRUE(comm.isOpen());
     EXPECT_TRUE(errors.errors().empty());
@@ -75,12 +77,21 @@ TEST_F(SerialPortOnPseudoTerminal, EveryRateOfTheEnumerationIsSetStandardOrNot) 
         std::uint32_t rate;
         speed_t constant; // B0: a non-standard rate, set through the custom-rate call
     };
-    const Rate rates[] = {
-        {SerialPort::BaudRate::Baud110, 110, B110},          {SerialPort::BaudRate::Baud300, 300, B300},     {SerialPort::BaudRate::Baud600, 600, B600},
-        {SerialPort::BaudRate::Baud1200, 1200, B1200},       {SerialPort::BaudRate::Baud2400, 2400, B2400},  {SerialPort::BaudRate::Baud4800, 4800, B4800},
-        {SerialPort::BaudRate::Baud9600, 9600, B9600},       {SerialPort::BaudRate::Baud14400, 14400, B0},   {SerialPort::BaudRate::Baud19200, 19200, B19200},
-        {SerialPort::BaudRate::Baud38400, 38400, B38400},    {SerialPort::BaudRate::Baud56000, 56000, B0},   {SerialPort::BaudRate::Baud57600, 57600, B57600},
-        {SerialPort::BaudRate::Baud115200, 115200, B115200}, {SerialPort::BaudRate::Baud128000, 128000, B0}, {SerialPort::BaudRate::Baud256000, 256000, B0}};
+    const Rate rates[] = {{SerialPort::BaudRate::Baud110, 110, B110},
+                          {SerialPort::BaudRate::Baud300, 300, B300},
+                          {SerialPort::BaudRate::Baud600, 600, B600},
+                          {SerialPort::BaudRate::Baud1200, 1200, B1200},
+                          {SerialPort::BaudRate::Baud2400, 2400, B2400},
+                          {SerialPort::BaudRate::Baud4800, 4800, B4800},
+                          {SerialPort::BaudRate::Baud9600, 9600, B9600},
+                          {SerialPort::BaudRate::Baud14400, 14400, B0},
+                          {SerialPort::BaudRate::Baud19200, 19200, B19200},
+                          {SerialPort::BaudRate::Baud38400, 38400, B38400},
+                          {SerialPort::BaudRate::Baud56000, 56000, B0},
+                          {SerialPort::BaudRate::Baud57600, 57600, B57600},
+                          {SerialPort::BaudRate::Baud115200, 115200, B115200},
+                          {SerialPort::BaudRate::Baud128000, 128000, B0},
+                          {SerialPort::BaudRate::Baud256000, 256000, B0}};
     for (const Rate& rate : rates) {
         comm.setBaudRate(rate.member);
         EXPECT_EQ(rateOf(pty.slavePath()), rate.rate);

@@ -21,7 +21,9 @@ protected:
         m_previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         m_clock.change([](platform::Backends& backends) {
-            backends.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)); };
+            backends.clock = [] {
+                return QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7));
+            };
         });
     }
 

@@ -1,6 +1,6 @@
+#include "ParallelPortDriver.h"
 #include "ParallelPrinterReady.h"
 #include "TestBackends.h"
-#include "ParallelPortDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ QStringList readyTestCalls(int base, int number, qsizetype readingsTaken) {
 
 } // namespace
 
-TEST(ImpressoraPronta, ReadsTheFiveLinesOfThePortAtTheAddress) {
+TEST(ParallelPrinterReady, ReadsTheFiveLinesOfThePortAtTheAddress) {
     FakePortInstalled fake;
     EXPECT_TRUE(parallelPrinterReady(QStringLiteral("378")));
     // LPT1 is there already; the two registrations get 2 and 3, the second one is used.
@@ -32,7 +32,7 @@ TEST(ImpressoraPronta, ReadsTheFiveLinesOfThePortAtTheAddress) {
     EXPECT_EQ(fake.port->calls, readyTestCalls(956, 5, 5));
 }
 
-TEST(ImpressoraPronta, TextThatIsNotHexadecimalTestsPort278) {
+TEST(ParallelPrinterReady, TextThatIsNotHexadecimalTestsPort278) {
     for (const QString& address : {QString(), QStringLiteral("LPT1"), QStringLiteral("0x378"),
                                    QStringLiteral(" 378"), QStringLiteral("12345")}) {
         FakePortInstalled fake;
@@ -42,7 +42,7 @@ TEST(ImpressoraPronta, TextThatIsNotHexadecimalTestsPort278) {
     }
 }
 
-TEST(ImpressoraPronta, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
+TEST(ParallelPrinterReady, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
     for (int line = 0; line < 5; ++line) {
         FakePortInstalled fake;
         bool* flags[] = {&fake.port->ackwl, &fake.port->busy, &fake.port->error,
@@ -53,7 +53,7 @@ TEST(ImpressoraPronta, AnyStatusLineStopsTheReadingsAndMeansNotReady) {
     }
 }
 
-TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
+TEST(ParallelPrinterReady, AnyFailureMeansNotReady) {
     FakePortInstalled fake;
     fake.port->failReadings = true;
     EXPECT_FALSE(parallelPrinterReady(QStringLiteral("378")));
@@ -63,7 +63,7 @@ TEST(ImpressoraPronta, AnyFailureMeansNotReady) {
     EXPECT_TRUE(parallelPrinterReady(QStringLiteral("378")));
 }
 
-TEST(VicPortClass, ForwardsToThePortAccess) {
+TEST(ParallelPortDriverClass, ForwardsToThePortAccess) {
     auto state = std::make_shared<platform::FakeParallelPort>();
     {
         ParallelPortDriver port(std::make_unique<platform::FakePortAccess>(state));

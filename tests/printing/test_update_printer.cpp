@@ -1,8 +1,8 @@
+#include "MatrixPrintDriver.h"
 #include "MatrixPrintPreview.h"
 #include "PrintJobFixture.h"
 #include "Spooler.h"
 #include "TestBackends.h"
-#include "MatrixPrintDriver.h"
 
 #include <QApplication>
 #include <QComboBox>

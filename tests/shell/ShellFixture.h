@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DemoData.h"
-#include "Recorders.h"
 #include "MainWindow.h"
+#include "Recorders.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

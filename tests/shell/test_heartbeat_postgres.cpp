@@ -1,14 +1,14 @@
 // The heartbeat against a real database server that goes away and comes back: a PostgreSQL server
 // of the test's own, reached through its ODBC driver as a data-link file with Provider=MSDASQL,
 // directly or through a relay that swallows the packets for a while.
+#include "AboutWindow.h"
 #include "CallWatch.h"
 #include "DemoData.h"
+#include "KioskWindow.h"
+#include "MainWindow.h"
 #include "MessageBox.h"
 #include "PostgresServer.h"
 #include "Recorders.h"
-#include "KioskWindow.h"
-#include "MainWindow.h"
-#include "AboutWindow.h"
 #include "Schema.h"
 #include "TcpRelay.h"
 #include "TerminalApplication.h"

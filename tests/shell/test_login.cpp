@@ -1,7 +1,7 @@
 // The login dialog and the local access dialog, driven through their fields.
+#include "KioskWindow.h"
 #include "LoginDialog.h"
 #include "SheetAccessDialog.h"
-#include "KioskWindow.h"
 #include "ShellFixture.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
@@ -195,7 +195,11 @@ TEST_F(LoginTest, ChangingOperatorCountsNoFailureAndCannotBeLeftWithoutLogin) {
 
 TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
     QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
-    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return now; }; });
+    TestBackends clock([&](platform::Backends& backends) {
+        backends.clock = [&] {
+            return now;
+        };
+    });
     // Four starts of the terminal, each ended by three wrong passwords.
     for (int start = 0; start < 4; ++start) {
         shell::clearTermination();
@@ -233,7 +237,9 @@ TEST_F(LoginTest, RestartsGiveNoMoreThanTwelveWrongPasswordsAMinute) {
 TEST_F(LoginTest, WrongPasswordsDatedInTheFutureRefuseNoOne) {
     const QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
     const TestBackends clock([&](platform::Backends& backends) {
-        backends.clock = [&] { return now; };
+        backends.clock = [&] {
+            return now;
+        };
     });
     const QString folder = this->folder() + QStringLiteral("/state/se-terminal");
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -332,14 +338,12 @@ protected:
         QTimer watch;
         watch.setInterval(5);
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (auto* sheet =
-                    dynamic_cast<KioskWindow*>(QApplication::activeModalWidget())) {
+            if (auto* sheet = dynamic_cast<KioskWindow*>(QApplication::activeModalWidget())) {
                 watch.stop();
                 sheetOpened = true;
                 panelDuringSheet = main->panelText(1);
                 codeDuringSheet = operatorCode();
-                menuWhileOpen = {main->sheetAction->isEnabled(),
-                                 main->sheetAction->isChecked()};
+                menuWhileOpen = {main->sheetAction->isEnabled(), main->sheetAction->isChecked()};
                 windowsWhileOpen = main->session().openSheets;
                 EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Ficha de Exercícios"));
                 sheet->close();
@@ -445,7 +449,7 @@ TEST_F(SheetRequestTest, LocalAccessClosedAfterACodeOpensNoSheet) {
     loggedInAs(QStringLiteral("RE"), QStringLiteral("Recepção Manhã"));
     EXPECT_FALSE(requestSheet([](SheetAccessDialog& local) {
         type(local.codeEdit, QStringLiteral("AD")); // an operator with the right
-        local.close();                                      // but no password
+        local.close();                              // but no password
     }));
     EXPECT_FALSE(main->operators.isOpen());
     EXPECT_EQ(operatorCode(), QStringLiteral("RE"));

@@ -1,8 +1,8 @@
 // The main window: its look, the clock and marquee, the exit sequence, keys, start-up faults, and
 // the about and splash windows.
-#include "SplashWindow.h"
 #include "AboutWindow.h"
 #include "ShellFixture.h"
+#include "SplashWindow.h"
 #include "TerminalApplication.h"
 #include "TestBackends.h"
 
@@ -76,7 +76,11 @@ TEST_F(MainWindowTest, MarqueeRotatesNineCharactersAndVisitsEveryStart) {
     EXPECT_TRUE(line.endsWith(QStringLiteral("     ")));
 
     const QDateTime fixed(QDate(2026, 3, 7), QTime(14, 5, 9));
-    TestBackends clock([&](platform::Backends& backends) { backends.clock = [&] { return fixed; }; });
+    TestBackends clock([&](platform::Backends& backends) {
+        backends.clock = [&] {
+            return fixed;
+        };
+    });
     QSet<QString> seen;
     for (int tick = 1; tick <= 55; ++tick) {
         main->tick();

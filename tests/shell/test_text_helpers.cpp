@@ -44,7 +44,8 @@ TEST(MessageTexts, KeepTheirControlCharacters) {
 TEST(UnattendedDialogs, CloseBoxesAndDialogsAsEscDoesAndLeaveTheTerminalsWindows) {
     const UnattendedDialogs unattended(std::chrono::milliseconds(50));
     EXPECT_EQ(showMessage(MessageKind::Information, msg::DadoIncorreto, QString()), platform::IdOk);
-    EXPECT_EQ(showMessage(MessageKind::Question, msg::TemCertezaFechados, QString()), platform::IdNo);
+    EXPECT_EQ(showMessage(MessageKind::Question, msg::TemCertezaFechados, QString()),
+              platform::IdNo);
     QPrinter printer;
     EXPECT_FALSE(platform::backends().runPrintDialog(printer).has_value());
 

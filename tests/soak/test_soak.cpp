@@ -290,7 +290,8 @@ protected:
             back = true;
         });
         ASSERT_TRUE(waitUntil(
-            [&] { return back && main->clockTimer->isActive() && !messages.texts().isEmpty(); }, 60000))
+            [&] { return back && main->clockTimer->isActive() && !messages.texts().isEmpty(); },
+            60000))
             << "the heartbeat did not reconnect; " << state();
         const int told = static_cast<int>(messages.messages().size());
         tally.databaseMessages += told;
@@ -322,8 +323,9 @@ protected:
 
     void chooseWorkout(char digit) {
         cable.press(std::string(1, digit));
-        ASSERT_TRUE(waitUntil([&] { return kiosk->workoutEdit->text() == QChar::fromLatin1(digit); }))
-            << state();
+        ASSERT_TRUE(waitUntil([&] {
+            return kiosk->workoutEdit->text() == QChar::fromLatin1(digit);
+        })) << state();
         cable.press("#");
         ASSERT_TRUE(waitUntil([&] { return atRest(); })) << state();
     }

@@ -1,10 +1,10 @@
 // Settings, consistency rules, the facade's dispatch and events and the text helpers of the
 // text printing library. Documents go to the preview, so no printer is needed.
 #include "Recorders.h"
-#include "Windows1252.h"
 #include "TextPrintPreview.h"
 #include "TextPrinter.h"
 #include "TextPrinterTestSupport.h"
+#include "Windows1252.h"
 
 #include <QLocale>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ZelSettings, DefaultsOfThePrintersAndSettings) {
+TEST(TextPrinterSettings, DefaultsOfThePrintersAndSettings) {
     TextPrinter printer;
     EXPECT_EQ(printer.printerName, "");
     EXPECT_TRUE(printer.showDialog);
@@ -51,7 +51,7 @@ TEST(ZelSettings, DefaultsOfThePrintersAndSettings) {
     EXPECT_EQ(ca.orientation, poPortrait);
 }
 
-TEST(ZelSettings, LineSpacingAndCustomValueStayConsistent) {
+TEST(TextPrinterSettings, LineSpacingAndCustomValueStayConsistent) {
     DotMatrixSettings sets;
     sets.setLineSpacingCustomValue(20);
     EXPECT_EQ(sets.lineSpacing(), lsCustom);
@@ -67,7 +67,7 @@ TEST(ZelSettings, LineSpacingAndCustomValueStayConsistent) {
     EXPECT_EQ(sets.lineSpacingCustomValue(), 36);
 }
 
-TEST(ZelText, FormatMoedaPadsTheFormattedNumberToTheMask) {
+TEST(TextPrinterText, FormatMoedaPadsTheFormattedNumberToTheMask) {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     EXPECT_EQ(TextPrinter::formatCurrency("####0", 7), "    7");
     EXPECT_EQ(TextPrinter::formatCurrency("####0", 7.6), "    8");
@@ -83,7 +83,7 @@ TEST(ZelText, FormatMoedaPadsTheFormattedNumberToTheMask) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(ZelText, RepeteRepeatsAShortString) {
+TEST(TextPrinterText, RepeteRepeatsAShortString) {
     EXPECT_EQ(TextPrinter::repeated("ab", 3), "ababab");
     EXPECT_EQ(TextPrinter::repeated("-", 0), "");
     EXPECT_EQ(TextPrinter::repeated("-", -2), "");
@@ -92,7 +92,7 @@ TEST(ZelText, RepeteRepeatsAShortString) {
 
 // --- The facade, with the document built in the preview ------------------------------------
 
-class ZelFacade : public ::testing::Test {
+class TextPrinterFacade : public ::testing::Test {
 protected:
     void SetUp() override {
         printer.showTypeDialog = false;
@@ -120,7 +120,7 @@ QString pageText(const TextPrintPreview* preview, int page) {
     return windows1252::decode(preview->document().pages().at(size_t(page)).stream);
 }
 
-TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
+TEST_F(TextPrinterFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
     printer.beginDoc();
     EXPECT_TRUE(printer.isPrinting());
     printer.print(1, QStringLiteral("Olá"), false);
@@ -138,7 +138,7 @@ TEST_F(ZelFacade, CanvasDocumentLandsInThePreviewWithItsColumns) {
                                          "print", "line", "end"}));
 }
 
-TEST_F(ZelFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
+TEST_F(TextPrinterFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
     printer.canvasSets.paper.autoNewPage = true;
     printer.canvasSets.paper.lines = 2;
     printer.beginDoc();
@@ -153,7 +153,7 @@ TEST_F(ZelFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
     EXPECT_EQ(events.fired.count("page"), 4);
 }
 
-TEST_F(ZelFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
+TEST_F(TextPrinterFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
     printer.printerType = ptDotMatrix;
     printer.dotMatrixSets.paper.autoNewPage = true;
     printer.dotMatrixSets.paper.lines = 5;
@@ -169,7 +169,7 @@ TEST_F(ZelFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
     });
 }
 
-TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
+TEST_F(TextPrinterFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
     printer.printerType = ptDotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
     printer.dotMatrixSets.font.size = fsLarge;
@@ -184,8 +184,9 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
             << raw.toHex(' ').toStdString();
         EXPECT_TRUE(raw.endsWith("Acao\r\n\f\x1b@"));
         const auto& blocks = preview->document().blocks();
-        const auto text = std::find_if(blocks.begin(), blocks.end(),
-                                       [](const PreviewTextBlock& block) { return block.len == 4; });
+        const auto text =
+            std::find_if(blocks.begin(), blocks.end(),
+                         [](const PreviewTextBlock& block) { return block.len == 4; });
         ASSERT_NE(text, blocks.end());
         EXPECT_EQ(text->font.name, "Courier New");
         EXPECT_EQ(text->font.size, 20);
@@ -198,7 +199,7 @@ TEST_F(ZelFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
     });
 }
 
-TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
+TEST_F(TextPrinterFacade, DotMatrixSendsTheWindowsCodePage) {
     printer.printerType = ptDotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
     printer.dotMatrixSets.charMode = cmNormal;
@@ -211,7 +212,7 @@ TEST_F(ZelFacade, DotMatrixSendsTheWindowsCodePage) {
     });
 }
 
-TEST_F(ZelFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
+TEST_F(TextPrinterFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
     printer.printerType = ptDotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
     printer.beginDoc();
@@ -232,7 +233,7 @@ TEST_F(ZelFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
     });
 }
 
-TEST_F(ZelFacade, PrintCenterTruncatesBothHalves) {
+TEST_F(TextPrinterFacade, PrintCenterTruncatesBothHalves) {
     printer.beginDoc();
     printer.printCenter(11, QStringLiteral("abc"), true); // 5 - 1 = 4
     printer.printCenter(10, QStringLiteral("ab"), true);  // 5 - 1 = 4
@@ -240,7 +241,7 @@ TEST_F(ZelFacade, PrintCenterTruncatesBothHalves) {
         [](TextPrintPreview* preview) { EXPECT_EQ(pageText(preview, 0), "    abc\n    ab\n"); });
 }
 
-TEST_F(ZelFacade, FromPreviewSilencesEveryEventButErrors) {
+TEST_F(TextPrinterFacade, FromPreviewSilencesEveryEventButErrors) {
     printer.fromPreview = true;
     printer.beginDoc();
     printer.print(0, QStringLiteral("a"), true);
@@ -249,7 +250,7 @@ TEST_F(ZelFacade, FromPreviewSilencesEveryEventButErrors) {
     EXPECT_TRUE(events.fired.isEmpty()) << events.fired.join(' ').toStdString();
 }
 
-TEST_F(ZelFacade, CallsOutsideADocumentDoNothing) {
+TEST_F(TextPrinterFacade, CallsOutsideADocumentDoNothing) {
     printer.print(0, QStringLiteral("a"), true);
     printer.newLine(3);
     printer.newPage(1);
@@ -260,7 +261,7 @@ TEST_F(ZelFacade, CallsOutsideADocumentDoNothing) {
     EXPECT_EQ(printer.currentPage(), 1);
 }
 
-TEST(ZelCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
+TEST(TextPrinterCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
     CanvasTextPrinter printer;
     printer.showPreview = true;
     TextPrintPreview::showPreviewsOf(printer);
@@ -281,7 +282,7 @@ TEST(ZelCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
     printer.endDoc();
 }
 
-TEST(ZelCanvas, WriteStrOutsideADocumentIsAnError) {
+TEST(TextPrinterCanvas, WriteStrOutsideADocumentIsAnError) {
     CanvasTextPrinter printer;
     printer.printerName = QStringLiteral("fila");
     int errors = 0;

@@ -21,14 +21,14 @@
 
 namespace {
 
-class ZelCupsEndToEnd : public ::testing::Test {
+class TextPrinterCupsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         const QString reason = cupsUnavailableReason();
         ASSERT_TRUE(reason.isEmpty()) << reason.toStdString();
         static int counter = 0;
         queue = std::make_unique<CupsQueue>(
-            QStringLiteral("zel_test_%1_%2").arg(::getpid()).arg(++counter));
+            QStringLiteral("textprinter_test_%1_%2").arg(::getpid()).arg(++counter));
     }
 
     // A printer that prints on the test queue without any window.
@@ -50,7 +50,7 @@ protected:
 
 // --- Dot-matrix jobs, byte for byte -----------------------------------------------------------
 
-TEST_F(ZelCupsEndToEnd, DotMatrixDefaultJobMatchesTheTables) {
+TEST_F(TextPrinterCupsEndToEnd, DotMatrixDefaultJobMatchesTheTables) {
     EventLog events;
     DotMatrixTextPrinter printer;
     quiet(printer);
@@ -71,7 +71,7 @@ TEST_F(ZelCupsEndToEnd, DotMatrixDefaultJobMatchesTheTables) {
 
 // --- Selection, faults and half-open jobs on the real spooler ----------------------------------
 
-TEST_F(ZelCupsEndToEnd, SystemPrintDialogOpensOnTheCurrentPrinter) {
+TEST_F(TextPrinterCupsEndToEnd, SystemPrintDialogOpensOnTheCurrentPrinter) {
     platform::setCurrentPrinterName(queue->name());
     DotMatrixTextPrinter printer;
     printer.showProgress = false; // showDialog stays on: the real dialog
@@ -159,7 +159,7 @@ TEST(CupsSpoolerNotAnswering, SilentSchedulerIsGivenUpOnWithinFiveSeconds) {
               8000);
 }
 
-TEST_F(ZelCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
+TEST_F(TextPrinterCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
     EventLog events;
     auto doomed = std::make_unique<CupsQueue>(queue->name() + QStringLiteral("_mid"));
     const QString name = doomed->name();
@@ -189,7 +189,7 @@ TEST_F(ZelCupsEndToEnd, JobRefusedMidWayGivesItsErrorAndLeavesNoJob) {
     EXPECT_EQ(events.fired.last(), "abort");
 }
 
-TEST_F(ZelCupsEndToEnd, AbortCancelsTheHalfSentJob) {
+TEST_F(TextPrinterCupsEndToEnd, AbortCancelsTheHalfSentJob) {
     EventLog events;
     TextPrinter printer;
     quiet(printer);
@@ -220,7 +220,7 @@ void printColumns(TextPrinter& printer) {
     printer.endDoc(true);
 }
 
-TEST_F(ZelCupsEndToEnd, CanvasTextLinesUpInItsColumns) {
+TEST_F(TextPrinterCupsEndToEnd, CanvasTextLinesUpInItsColumns) {
     TextPrinter printer;
     quiet(printer);
     printer.showTypeDialog = false;
@@ -240,7 +240,7 @@ TEST_F(ZelCupsEndToEnd, CanvasTextLinesUpInItsColumns) {
     EXPECT_EQ(columnOf(lines, "60", 2) - origin, 35);
 
     // One page rendered, kept for a look.
-    const QString image = QDir::temp().filePath("zel_canvas_page");
+    const QString image = QDir::temp().filePath("textprinter_canvas_page");
     EXPECT_TRUE(runTool("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile",
                                      folder.path() + "/job.pdf", image}));
     EXPECT_TRUE(QFile::exists(image + ".png"));

@@ -17,9 +17,9 @@ namespace {
 
 const QString Printer = QStringLiteral("Recepcao");
 
-class ZelJobs : public ::testing::Test {
+class TextPrinterJobs : public ::testing::Test {
 protected:
-    ZelJobs() {
+    TextPrinterJobs() {
         spooler.addPrinter(Printer);
         platform::setCurrentPrinterName(QString());
     }
@@ -57,7 +57,7 @@ private:
 
 // --- Dot-matrix jobs, byte for byte -----------------------------------------------------------
 
-TEST_F(ZelJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
+TEST_F(TextPrinterJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
     DotMatrixTextPrinter printer;
     quiet(printer);
     printer.paper.autoNewPage = true;
@@ -83,7 +83,7 @@ TEST_F(ZelJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
     expectJob("dm_styles.hex");
 }
 
-TEST_F(ZelJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
+TEST_F(TextPrinterJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
     EventLog events;
     TextPrinter printer;
     quiet(printer);
@@ -108,7 +108,7 @@ TEST_F(ZelJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) {
     EXPECT_EQ(events.fired.last(), "end");
 }
 
-TEST_F(ZelJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
+TEST_F(TextPrinterJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
     EventLog events;
     DotMatrixTextPrinter printer;
     quiet(printer);
@@ -138,20 +138,20 @@ TEST_F(ZelJobs, PrintingFromThePreviewSendsTheKeptBytesWithoutEvents) {
 
 // --- Selection, faults and half-open jobs -----------------------------------------------------
 
-TEST_F(ZelJobs, PrintersListHoldsTheInstalledPrinters) {
+TEST_F(TextPrinterJobs, PrintersListHoldsTheInstalledPrinters) {
     spooler.addPrinter(QStringLiteral("Balcao"));
     DotMatrixTextPrinter printer;
     EXPECT_EQ(printer.printersList(), QStringList({Printer, QStringLiteral("Balcao")}));
 }
 
-TEST_F(ZelJobs, InvalidNameShowsItsBoxAndForcesTheDialog) {
+TEST_F(TextPrinterJobs, InvalidNameShowsItsBoxAndForcesTheDialog) {
     DotMatrixTextPrinter printer;
     quiet(printer);
-    printer.printerName = QStringLiteral("zel_no_such_queue");
+    printer.printerName = QStringLiteral("textprinter_no_such_queue");
     PrintDialogAnswer dialog(true, Printer);
     printer.beginDoc();
     EXPECT_EQ(messages.texts(),
-              QStringList{"A impressora selecionada ( zel_no_such_queue ) não é válida"});
+              QStringList{"A impressora selecionada ( textprinter_no_such_queue ) não é válida"});
     EXPECT_EQ(messages.messages().front().icon, platform::MessageIcon::Error);
     EXPECT_EQ(dialog.shown(), 1);
     EXPECT_TRUE(printer.showDialog);
@@ -161,7 +161,7 @@ TEST_F(ZelJobs, InvalidNameShowsItsBoxAndForcesTheDialog) {
     EXPECT_TRUE(nextJob().contains("ok"));
 }
 
-TEST_F(ZelJobs, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
+TEST_F(TextPrinterJobs, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     EventLog events;
     TextPrinter printer;
     quiet(printer);
@@ -191,7 +191,7 @@ void ticketSettings(TextPrinter& printer, const QString& printerName) {
     printer.showTypeDialog = false;
 }
 
-TEST_F(ZelJobs, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
+TEST_F(TextPrinterJobs, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
     // The spooler restarting lists no printer for a moment: that ticket gets the invalid-name
     // box and the dialog, which nobody at a kiosk answers.
     const QString name = Printer + QStringLiteral("_back");
@@ -217,7 +217,7 @@ TEST_F(ZelJobs, TicketAfterAMomentWithoutItsPrinterPrintsWithoutADialog) {
     EXPECT_TRUE(nextJob(name).startsWith("%PDF"));
 }
 
-TEST_F(ZelJobs, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
+TEST_F(TextPrinterJobs, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
     const QString other = Printer + QStringLiteral("_other");
     const QString name = Printer + QStringLiteral("_later");
     spooler.addPrinter(other);
@@ -241,7 +241,7 @@ TEST_F(ZelJobs, TicketAfterADialogChoseAnotherPrinterGoesToItsOwnAgain) {
     EXPECT_TRUE(spooler.jobs().at(1).bytes.startsWith("%PDF"));
 }
 
-TEST_F(ZelJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
+TEST_F(TextPrinterJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
     EventLog events;
     const QString name = Printer + QStringLiteral("_gone");
     spooler.addPrinter(name);
@@ -261,7 +261,7 @@ TEST_F(ZelJobs, PrinterRemovedAfterItWasChosenCannotBeOpened) {
     EXPECT_FALSE(printer.isPrinting());
 }
 
-TEST_F(ZelJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
+TEST_F(TextPrinterJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
     platform::setCurrentPrinterName(Printer);
     DotMatrixTextPrinter current;
     current.showDialog = false;
@@ -296,7 +296,7 @@ TEST_F(ZelJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
 // A printer named in the settings while the spooler does not answer: the ticket fails as when
 // the printer cannot be opened, with no box and no dialog (Qt's print dialog and printer would
 // wait on the spooler without a limit).
-TEST_F(ZelJobs, SpoolerNotAnsweringFailsANamedPrinterWithoutItsDialog) {
+TEST_F(TextPrinterJobs, SpoolerNotAnsweringFailsANamedPrinterWithoutItsDialog) {
     PrintDialogAnswer dialog(false);
     DotMatrixTextPrinter printer;
     quiet(printer);
@@ -310,7 +310,7 @@ TEST_F(ZelJobs, SpoolerNotAnsweringFailsANamedPrinterWithoutItsDialog) {
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST_F(ZelJobs, PrinterRefusingJobsGivesTheDocumentError) {
+TEST_F(TextPrinterJobs, PrinterRefusingJobsGivesTheDocumentError) {
     EventLog events;
     spooler.refuseJobs(Printer);
     DotMatrixTextPrinter printer;
@@ -328,7 +328,7 @@ TEST_F(ZelJobs, PrinterRefusingJobsGivesTheDocumentError) {
     EXPECT_EQ(spooler.unfinishedJobs(), 0);
 }
 
-TEST_F(ZelJobs, DocumentErrorsOfTheJobState) {
+TEST_F(TextPrinterJobs, DocumentErrorsOfTheJobState) {
     DotMatrixTextPrinter printer;
     quiet(printer);
     printer.print(0, QStringLiteral("outside"), true); // outside a document: nothing
@@ -352,7 +352,7 @@ TEST_F(ZelJobs, DocumentErrorsOfTheJobState) {
     EXPECT_FALSE(nextJob().contains("outside"));
 }
 
-TEST_F(ZelJobs, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
+TEST_F(TextPrinterJobs, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
     DotMatrixTextPrinter printer;
     quiet(printer);
     printer.beginDoc();
@@ -369,7 +369,7 @@ TEST_F(ZelJobs, ADocumentAfterAnAbortStartsAtTheStartOfALine) {
     EXPECT_TRUE(received.endsWith("\x1b-0x\r\n\x1b@")) << hex(received).toStdString();
 }
 
-TEST_F(ZelJobs, DestroyingAPrintingPrinterCancelsItsJob) {
+TEST_F(TextPrinterJobs, DestroyingAPrintingPrinterCancelsItsJob) {
     {
         DotMatrixTextPrinter printer;
         quiet(printer);
@@ -389,7 +389,7 @@ TEST_F(ZelJobs, DestroyingAPrintingPrinterCancelsItsJob) {
 
 // --- Canvas jobs: PDF documents ---------------------------------------------------------------
 
-TEST_F(ZelJobs, CanvasLineBreakInsideATextKeepsItsCells) {
+TEST_F(TextPrinterJobs, CanvasLineBreakInsideATextKeepsItsCells) {
     // The stretching memo is cut into pieces that count its CR and LF as characters.
     TextPrinter printer;
     quiet(printer);
@@ -423,7 +423,7 @@ void printAligned(TextPrinter& printer) {
     printer.endDoc(true);
 }
 
-TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
+TEST_F(TextPrinterJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     QTemporaryDir folder;
     TextPrinter direct;
     quiet(direct);
@@ -452,7 +452,7 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewLaysOutLikeDirectPrinting) {
     EXPECT_EQ(replayed, printed);
 }
 
-TEST_F(ZelJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
+TEST_F(TextPrinterJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
     CanvasTextPrinter printer;
     quiet(printer);
     printer.showPreview = true;
@@ -474,7 +474,7 @@ TEST_F(ZelJobs, CanvasPrintFromPreviewKeepsAnEmptyPage) {
     EXPECT_TRUE(pages.at(2).contains("terceira"));
 }
 
-TEST_F(ZelJobs, CanvasAbortSendsNothing) {
+TEST_F(TextPrinterJobs, CanvasAbortSendsNothing) {
     EventLog events;
     CanvasTextPrinter printer;
     quiet(printer);

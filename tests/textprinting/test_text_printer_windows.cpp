@@ -1,10 +1,10 @@
 // The library's windows: the preview (pages, navigation, keys, saving), the progress window
 // and the printer-type dialog.
+#include "PrintProgressPanel.h"
+#include "PrinterTypeDialog.h"
 #include "Recorders.h"
 #include "TextPrintPreview.h"
-#include "PrintProgressPanel.h"
 #include "TextPrinter.h"
-#include "PrinterTypeDialog.h"
 #include "TextPrinterTestSupport.h"
 
 #include <QAction>
@@ -63,7 +63,7 @@ NavigationState navigation(const TextPrintPreview* preview) {
             preview->rePage->toPlainText()};
 }
 
-TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
+TEST(TextPrinterPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
     previewThreePages([](TextPrintPreview* preview) {
         EXPECT_EQ(preview->windowTitle(), "Visualizar impressão");
         EXPECT_EQ(preview->document().pageCount(), 3);
@@ -100,7 +100,7 @@ TEST(ZelPreview, OpensOnTheFirstPageAndNavigatesWithButtonsKeysAndList) {
     });
 }
 
-TEST(ZelPreview, BlocksFormatTheirRangeOfThePage) {
+TEST(TextPrinterPreview, BlocksFormatTheirRangeOfThePage) {
     previewThreePages([](TextPrintPreview* preview) {
         preview->showPage(1);
         QTextCursor cursor(preview->rePage->document());
@@ -114,7 +114,7 @@ TEST(ZelPreview, BlocksFormatTheirRangeOfThePage) {
     });
 }
 
-TEST(ZelPreview, EscapeAsksBeforeClosing) {
+TEST(TextPrinterPreview, EscapeAsksBeforeClosing) {
     MessageRecorder messages(platform::IdNo);
     previewThreePages([&](TextPrintPreview* preview) {
         pressKey(preview->rePage, Qt::Key_Escape, Qt::NoModifier);
@@ -131,7 +131,7 @@ TEST(ZelPreview, EscapeAsksBeforeClosing) {
     });
 }
 
-TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
+TEST(TextPrinterPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
     QTemporaryDir folder;
     QString dialogTitle;
     TestBackends saveDialog([&](platform::Backends& backends) {
@@ -156,7 +156,9 @@ TEST(ZelPreview, SavesEveryPageAsTextThroughTheSaveDialog) {
 // selecting anything in the dialog itself.
 void saveOneLine(const QString& text, const QString& fileName) {
     const TestBackends saveDialog([&](platform::Backends& backends) {
-        backends.runSaveDialog = [&](QFileDialog&) { return fileName; };
+        backends.runSaveDialog = [&](QFileDialog&) {
+            return fileName;
+        };
     });
     CanvasTextPrinter printer;
     printer.showPreview = true;
@@ -171,7 +173,7 @@ void saveOneLine(const QString& text, const QString& fileName) {
     printer.endDoc();
 }
 
-TEST(ZelPreview, SavedTextIsInThePrintersCodePage) {
+TEST(TextPrinterPreview, SavedTextIsInThePrintersCodePage) {
     QTemporaryDir folder;
     saveOneLine(QStringLiteral("Força é 10º"), folder.filePath("ficha.txt"));
     QFile saved(folder.filePath("ficha.txt"));
@@ -180,7 +182,7 @@ TEST(ZelPreview, SavedTextIsInThePrintersCodePage) {
               "20 46 6f 72 e7 61 20 e9 20 31 30 ba 0d 0a");
 }
 
-TEST(ZelPreview, FileThatCannotBeSavedIsNamedInTheBox) {
+TEST(TextPrinterPreview, FileThatCannotBeSavedIsNamedInTheBox) {
     MessageRecorder messages;
     QTemporaryDir folder;
     const QString unwritable = folder.filePath("missing/ficha.txt");
@@ -189,7 +191,7 @@ TEST(ZelPreview, FileThatCannotBeSavedIsNamedInTheBox) {
               QStringList{QStringLiteral("Não foi possível salvar o arquivo %1").arg(unwritable)});
 }
 
-TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
+TEST(TextPrinterPreview, EmptyDocumentShowsAnEmptyPage) {
     TextPrintPreview preview;
     preview.show();
     EXPECT_TRUE(preview.rePage->toPlainText().isEmpty());
@@ -199,7 +201,7 @@ TEST(ZelPreview, EmptyDocumentShowsAnEmptyPage) {
     preview.close();
 }
 
-TEST(ZelPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
+TEST(TextPrinterPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
     {
         DotMatrixTextPrinter printer;
         printer.showPreview = true;
@@ -210,7 +212,7 @@ TEST(ZelPreview, WaitCursorOnlyWhileTheDocumentIsBuilt) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(ZelPreview, ToolBarHints) {
+TEST(TextPrinterPreview, ToolBarHints) {
     TextPrintPreview preview;
     EXPECT_EQ(preview.actPrint->toolTip(), "Imprimir\nAlt + P");
     EXPECT_EQ(preview.actLast->toolTip(), "Ir para a última página\nCtrl + End");
@@ -221,7 +223,7 @@ TEST(ZelPreview, ToolBarHints) {
 
 // --- Progress window ----------------------------------------------------------------------
 
-TEST(ZelProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
+TEST(TextPrinterProgress, AnimatesSixFramesAndClosesOnlyWhenAllowed) {
     PrintProgressPanel progress;
     EXPECT_EQ(progress.size(), QSize(240, 71));
     EXPECT_FALSE(progress.isAnimating());
@@ -254,7 +256,7 @@ bool progressShown() {
     });
 }
 
-TEST(ZelProgress, ShownDuringTheDocumentOnly) {
+TEST(TextPrinterProgress, ShownDuringTheDocumentOnly) {
     DotMatrixTextPrinter printer;
     printer.showPreview = true;
     TextPrintPreview::showPreviewsOf(printer);
@@ -272,7 +274,7 @@ TEST(ZelProgress, ShownDuringTheDocumentOnly) {
 
 // --- Printer-type dialog ------------------------------------------------------------------
 
-TEST(ZelTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
+TEST(TextPrinterTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
     TextPrinter printer;
     printer.showPreview = true;
     TextPrintPreview::showPreviewsOf(printer);

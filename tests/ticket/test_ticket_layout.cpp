@@ -2,8 +2,8 @@
 // server: the matrix driver writes into a file in memory, the text printing library's calls are
 // laid out on a page. Both are compared with tickets typed by hand (tests/data/ticket/golden.sh);
 // the kiosk's own tests print the same member's workout A end to end.
-#include "TicketLayout.h"
 #include "MatrixPrintDriver.h"
+#include "TicketLayout.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
+TEST(PadLeft, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
     struct Case {
         QString in;
         int width;
@@ -22,7 +22,7 @@ TEST(CompletaEspacos, PadsToOneMoreThanTheWidthAndKeepsLongerTexts) {
     }
 }
 
-TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
+TEST(PadLeft, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
     QString shortCount = QStringLiteral("10");
     padLeft(shortCount, 8);
     EXPECT_EQ(shortCount.right(8), QStringLiteral("      10"));
@@ -31,7 +31,7 @@ TEST(CompletaEspacos, LastEightCharactersRightAlignOrTruncateFromTheLeft) {
     EXPECT_EQ(longCount.right(8), QStringLiteral(" a 15 rep").right(8));
 }
 
-TEST(TiraAcentos, ReplacesEveryLetterOfTheTableAndNothingElse) {
+TEST(WithoutAccents, ReplacesEveryLetterOfTheTableAndNothingElse) {
     EXPECT_EQ(withoutAccents(QStringLiteral("àâêôûãõáéíóúçüÀÂÊÔÛÃÕÁÉÍÓÚÇÜ")),
               QStringLiteral("aaeouaoaeioucuAAEOUAOAEIOUCU"));
     EXPECT_EQ(withoutAccents(QStringLiteral("Conceição Müller, 12")),
