@@ -17,7 +17,7 @@ void KioskWindow::machineKey(QChar& key) {
         exitClicked();
         return;
     }
-    if (m_keypadTyping && keypadConfigured()) {
+    if (keypadTyping && keypadConfigured()) {
         key = QChar(0);
         return;
     }

@@ -19,7 +19,7 @@ void append(QLineEdit* field, QChar digit) {
 } // namespace
 
 void KioskWindow::setUpKeypad(const KeypadSettings& settings) {
-    m_keypadTyping = true;
+    keypadTyping = true;
     m_keypad = new KeypadSession(
         settings, [this](QObject* sender, int count) { keypadBytesReceived(sender, count); }, this);
     keypadPort = &m_keypad->comm();
@@ -31,7 +31,7 @@ bool KioskWindow::keypadConfigured() const {
 }
 
 void KioskWindow::keypadBytesReceived(QObject*, int) {
-    if (!m_keypadTyping || !keypadConfigured()) {
+    if (!keypadTyping || !keypadConfigured()) {
         return;
     }
     char byte = 0;
@@ -113,7 +113,7 @@ void KioskWindow::keypadDigit(QChar digit) {
 // A handler that fails (a ticket whose printer went away) must not leave the keypad shut out:
 // the fields are the keypad's again however the handler ends.
 void KioskWindow::passKey(void (KioskWindow::*handler)(QChar&), QChar key) {
-    m_keypadTyping = false;
-    const auto holdFieldsAgain = qScopeGuard([this] { m_keypadTyping = true; });
+    keypadTyping = false;
+    const auto holdFieldsAgain = qScopeGuard([this] { keypadTyping = true; });
     (this->*handler)(key);
 }

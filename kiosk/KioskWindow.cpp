@@ -105,7 +105,7 @@ void KioskWindow::enrolmentKey(QChar& key) {
         exitClicked();
         return;
     }
-    if (m_keypadTyping && keypadConfigured()) {
+    if (keypadTyping && keypadConfigured()) {
         key = platform::keyDiscarded;
         return;
     }
@@ -165,7 +165,7 @@ void KioskWindow::showMemberPhoto() {
 }
 
 void KioskWindow::workoutKey(QChar& key) {
-    if (m_keypadTyping && keypadConfigured()) {
+    if (keypadTyping && keypadConfigured()) {
         key = platform::keyDiscarded;
         return;
     }

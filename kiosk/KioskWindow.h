@@ -48,7 +48,7 @@ public:
     // Either panel's exit button: the kiosk closes.
     void exitClicked();
 
-    bool m_keypadTyping = false;
+    bool keypadTyping = false;
 
     // The serial keypad, when the settings name one (else null): one key byte a received-data
     // event.

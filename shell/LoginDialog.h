@@ -29,7 +29,6 @@ public:
 
     int& codeTries = m_fields.codeTries;
     int& passwordTries = m_fields.passwordTries;
-    bool m_loggedIn = false;
 
     void done(int result) override;
     void reject() override;
@@ -51,4 +50,5 @@ private:
     const OperatorSession& m_session;
     LoginFields m_fields;
     OperatorLogin m_operator; // the operator whose code was found last
+    bool m_loggedIn = false;
 };

@@ -355,7 +355,10 @@ void MainWindow::showOperator(const QString& name) {
 }
 
 bool MainWindow::logIn() {
-    LoginDialog login(trainingDb, m_session, this);
+    // At start-up the login stands on its own, centred on the screen; a change of operator opens
+    // it over the main window.
+    LoginDialog login(trainingDb, m_session, m_session.changingOperator ? this : nullptr);
+    login.setWindowBelow(this);
     const std::optional<OperatorLogin> operatorIn = login.run();
     if (!operatorIn) {
         close();

@@ -53,7 +53,8 @@ public:
     void changeOperator();
     void tick();
 
-    int m_exitWarnings = 0;
+    // How far the exit warnings went: 0 none, 1 told to close the sheets, 2 asked and closing.
+    int exitWarnings() const { return m_exitWarnings; }
 
     Connection trainingDb;
     Connection memberDb;
@@ -81,6 +82,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    int m_exitWarnings = 0;
     void createMenu();
     void createStatusBar();
     void createShortcutPanel();

@@ -10,7 +10,8 @@ int ModalWindow::exec() {
     if (shell::applicationTerminated()) {
         return Rejected;
     }
-    const QPointer<QWidget> below = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    const QPointer<QWidget> below =
+        parentWidget() != nullptr ? parentWidget()->window() : m_windowBelow.data();
     m_levelBeforeLoop = QThread::currentThread()->loopLevel();
     const int result = QDialog::exec();
     m_levelBeforeLoop = -1;

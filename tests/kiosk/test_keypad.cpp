@@ -76,7 +76,7 @@ TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut)
     KioskWindow& k = openKiosk();
     ASSERT_TRUE(k.keypadPort->isOpen());
     EXPECT_EQ(k.keypadPort->baudRate(), SerialPort::BaudRate::Baud9600);
-    EXPECT_TRUE(k.m_keypadTyping);
+    EXPECT_TRUE(k.keypadTyping);
     QTest::keyClicks(k.enrolmentEdit, QStringLiteral("99"));
     press("42");
     ASSERT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("42"); }));
@@ -89,7 +89,7 @@ TEST_F(Keypad, NumberWorkoutAndTicketFromThePadAloneWhileTheKeyboardIsLockedOut)
     ASSERT_TRUE(waitUntil([&] { return atRest(); }));
     EXPECT_TRUE(ticket().contains("Supino")) << ticket().toStdString();
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
-    EXPECT_TRUE(k.m_keypadTyping);
+    EXPECT_TRUE(k.keypadTyping);
     press("5");
     EXPECT_TRUE(waitUntil([&] { return k.enrolmentEdit->text() == QStringLiteral("5"); }));
 }
@@ -170,9 +170,9 @@ TEST_F(Keypad, ASeriesWindowWhosePortDoesNotOpenTriesAgainAndGivesThePortBack) {
     ASSERT_TRUE(waitUntil([&] { return memberFound(); }));
     cable.pull();
     ASSERT_TRUE(waitUntil([&] { return !k.keypadPort->isOpen(); }));
-    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    k.keypadTyping = false; // as the keypad handler does around its calls
     enter(k.workoutEdit, QStringLiteral("1"));
-    k.m_keypadTyping = true;
+    k.keypadTyping = true;
     EXPECT_TRUE(refused);
     EXPECT_TRUE(back);
     EXPECT_TRUE(closedByPad);
@@ -309,7 +309,7 @@ TEST_F(Keypad, AHandlerThatFailsDoesNotSilenceTheNextKey) {
     press("42#");
     ASSERT_TRUE(waitUntil([] { return errorLog().contains(QStringLiteral("Not a JPEG file")); }))
         << "the decoder's error never reached the error log";
-    EXPECT_TRUE(k.m_keypadTyping);
+    EXPECT_TRUE(k.keypadTyping);
     press("*");
     ASSERT_TRUE(waitUntil([&] { return atRest(); })) << "the keypad fell silent";
     press("7");

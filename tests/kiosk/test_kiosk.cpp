@@ -257,18 +257,18 @@ INSTANTIATE_TEST_SUITE_P(SqliteAndOdbc, MemberMode, ::testing::Bool(),
 TEST_F(KioskTest, KeypadLocksTheKeyboardOutButEscStillLeaves) {
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
     KioskWindow& k = openKiosk();
-    k.m_keypadTyping = true;
+    k.keypadTyping = true;
     QTest::keyClicks(k.enrolmentEdit, QStringLiteral("42"));
     QApplication::clipboard()->setText(QStringLiteral("42"));
     k.enrolmentEdit->paste();
     EXPECT_TRUE(k.enrolmentEdit->text().isEmpty());
-    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    k.keypadTyping = false; // as the keypad handler does around its calls
     enter(k.enrolmentEdit, QStringLiteral("99"));
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(pauses.pauses(), std::vector<int>{2000});
     EXPECT_TRUE(k.warning->isHidden());
     EXPECT_EQ(k.warning->text(), QStringLiteral("Matrícula INCORRETA !"));
-    k.m_keypadTyping = true;
+    k.keypadTyping = true;
     QTest::keyClick(k.enrolmentEdit, Qt::Key_Escape);
     EXPECT_FALSE(k.isVisible());
 }

@@ -81,7 +81,7 @@ TEST_F(Retrieval, AMissingWorkoutIsReportedByBoxOrByTheKeypadsLabel) {
     kiosk.reset();
     messages.clear();
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM3'"));
-    openKiosk().m_keypadTyping = false; // as the keypad handler does around its calls
+    openKiosk().keypadTyping = false; // as the keypad handler does around its calls
     KioskWindow& k = fetch(QStringLiteral("5"));
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(k.warning->text(), QStringLiteral("Nenhum TREINO 'E' Cadastrado"));

@@ -261,7 +261,7 @@ TEST_F(Equipment, WithAKeypadTheWarningsGoToTheRedLabel) {
     setSetting(QStringLiteral("PINPAD"), QStringLiteral("'COM9'"));
     setVideo(QStringLiteral("101"), QDir(folder()).filePath(QStringLiteral("gone.mp4")));
     KioskWindow& k = openKiosk();
-    k.m_keypadTyping = false; // as the keypad handler does around its calls
+    k.keypadTyping = false; // as the keypad handler does around its calls
     enter(k.machineEdit, QStringLiteral("99"));
     EXPECT_EQ(k.machineWarning->text(), QStringLiteral("Dado INCORRETO ! Aparelho"));
     enter(k.machineEdit, QStringLiteral("12"));

@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, ExitClosesAtOnceWithoutOpenSheets) {
     showMainWindow();
     main->exitAction->trigger();
     EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(main->m_exitWarnings, 2);
+    EXPECT_EQ(main->exitWarnings(), 2);
     EXPECT_TRUE(shell::applicationTerminated());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -123,12 +123,12 @@ TEST_F(MainWindowTest, ExitWithASheetCountedOpenWarnsThenAsksThenCloses) {
     messages.answerWith(platform::IdNo); // the answer is not consulted
     main->exitAction->trigger();
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->m_exitWarnings, 1);
+    EXPECT_EQ(main->exitWarnings(), 1);
     EXPECT_EQ(messages.texts(),
               QStringList({QStringLiteral("Feche a(s) janelas abertas no SISTEMA ! ")}));
     main->exitAction->trigger();
     EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(main->m_exitWarnings, 2);
+    EXPECT_EQ(main->exitWarnings(), 2);
     ASSERT_EQ(messages.messages().size(), 2u);
     EXPECT_EQ(messages.messages()[1].text,
               QStringLiteral("Tem certeza que os formulários forão fechados ? "));
