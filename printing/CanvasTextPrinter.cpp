@@ -14,15 +14,15 @@ namespace {
 QFont toQFont(const CanvasFont& font) {
     QFont qfont(font.name);
     qfont.setPointSize(font.size);
-    if (font.pitch == fpFixed) {
+    if (font.pitch == CanvasFontPitch::Fixed) {
         // Without the named face the system must still pick a fixed-pitch one.
         qfont.setFixedPitch(true);
         qfont.setStyleHint(QFont::TypeWriter);
     }
-    qfont.setBold(font.style.testFlag(fsBold));
-    qfont.setItalic(font.style.testFlag(fsItalic));
-    qfont.setUnderline(font.style.testFlag(fsUnderline));
-    qfont.setStrikeOut(font.style.testFlag(fsStrikeOut));
+    qfont.setBold(font.style.testFlag(PreviewFontStyle::Bold));
+    qfont.setItalic(font.style.testFlag(PreviewFontStyle::Italic));
+    qfont.setUnderline(font.style.testFlag(PreviewFontStyle::Underline));
+    qfont.setStrikeOut(font.style.testFlag(PreviewFontStyle::StrikeOut));
     return qfont;
 }
 
@@ -83,8 +83,9 @@ void CanvasTextPrinter::startDocument() {
         m_printer->setPageLayout(QPageLayout(
             QPageSize(QSizeF(queuePaper->size) / 100, QPageSize::Millimeter), QPageLayout::Portrait,
             QMarginsF(queuePaper->margins) / 100, QPageLayout::Millimeter));
-    m_printer->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape
-                                                             : QPageLayout::Portrait);
+    m_printer->setPageOrientation(orientation == PaperOrientation::Landscape
+                                      ? QPageLayout::Landscape
+                                      : QPageLayout::Portrait);
     m_printer->setTitle(title);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
@@ -112,10 +113,10 @@ void CanvasTextPrinter::followPrinterState() {
 }
 
 QString CanvasTextPrinter::alignedText(const QString& text) const {
-    if (paper.columns <= 0 || font.align == taLeftJustify)
+    if (paper.columns <= 0 || font.align == CanvasAlignment::Left)
         return text;
     const int room = paper.columns - paper.marginLeft - paper.marginRight - int(text.size());
-    const int padding = font.align == taCenter ? room / 2 : room;
+    const int padding = font.align == CanvasAlignment::Center ? room / 2 : room;
     return QString(qMax(0, padding), QLatin1Char(' ')) + text;
 }
 

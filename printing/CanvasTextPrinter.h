@@ -10,15 +10,15 @@ class QPainter;
 class QPdfWriter;
 class QTemporaryFile;
 
-enum CanvasAlignment { taLeftJustify, taRightJustify, taCenter };
-enum CanvasFontPitch { fpDefault, fpVariable, fpFixed };
-enum PaperOrientation { poPortrait, poLandscape };
+enum class CanvasAlignment { Left, Right, Center };
+enum class CanvasFontPitch { Default, Variable, Fixed };
+enum class PaperOrientation { Portrait, Landscape };
 
 struct CanvasFont {
-    CanvasAlignment align = taLeftJustify;
+    CanvasAlignment align = CanvasAlignment::Left;
     QColor color = Qt::black;
     QString name = QStringLiteral("Courier New");
-    CanvasFontPitch pitch = fpFixed;
+    CanvasFontPitch pitch = CanvasFontPitch::Fixed;
     int size = 10; // points
     PreviewFontStyles style;
 };
@@ -36,7 +36,7 @@ struct CanvasSettings {
     CanvasFont font;
     int lineSpacing = 10; // extra space between lines, printer device units
     CanvasPaper paper;
-    PaperOrientation orientation = poPortrait;
+    PaperOrientation orientation = PaperOrientation::Portrait;
 };
 
 // Prints column-positioned text on any installed printer by drawing each piece with a
@@ -53,7 +53,7 @@ public:
 
     CanvasFont font;
     int lineSpacing = 10;
-    PaperOrientation orientation = poPortrait;
+    PaperOrientation orientation = PaperOrientation::Portrait;
     CanvasPaper paper;
 
     void beginDoc();

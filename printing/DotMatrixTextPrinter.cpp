@@ -27,15 +27,15 @@ QString withoutAccents(const QString& text) {
 }
 
 double sizeFactor(DotMatrixFontSize size, DotMatrixFontPitch pitch) {
-    const bool twelve = pitch == fp12cpp;
+    const bool twelve = pitch == DotMatrixFontPitch::Cpi12;
     switch (size) {
-    case fsCondensed:
+    case DotMatrixFontSize::Condensed:
         return twelve ? 1.66 : 1.7;
-    case fsLargeCondensed:
+    case DotMatrixFontSize::LargeCondensed:
         return twelve ? 0.83 : 0.85;
-    case fsLarge:
+    case DotMatrixFontSize::Large:
         return 0.5;
-    case fsDefault:
+    case DotMatrixFontSize::Default:
         break;
     }
     return 1.0;
@@ -45,25 +45,25 @@ PreviewFont previewFont(const DotMatrixFont& font) {
     PreviewFont described;
     described.name = QStringLiteral("Courier New");
     switch (font.size) {
-    case fsCondensed:
+    case DotMatrixFontSize::Condensed:
         described.size = 8;
         break;
-    case fsDefault:
+    case DotMatrixFontSize::Default:
         described.size = 10;
         break;
-    case fsLargeCondensed:
+    case DotMatrixFontSize::LargeCondensed:
         described.size = 12;
         break;
-    case fsLarge:
+    case DotMatrixFontSize::Large:
         described.size = 20;
         break;
     }
-    if (font.style.testFlag(fsDmBold))
-        described.style |= fsBold;
-    if (font.style.testFlag(fsDmItalic))
-        described.style |= fsItalic;
-    if (font.style.testFlag(fsDmUnderline))
-        described.style |= fsUnderline;
+    if (font.style.testFlag(DotMatrixFontStyle::Bold))
+        described.style |= PreviewFontStyle::Bold;
+    if (font.style.testFlag(DotMatrixFontStyle::Italic))
+        described.style |= PreviewFontStyle::Italic;
+    if (font.style.testFlag(DotMatrixFontStyle::Underline))
+        described.style |= PreviewFontStyle::Underline;
     return described;
 }
 
@@ -71,15 +71,17 @@ PreviewFont previewFont(const DotMatrixFont& font) {
 
 void DotMatrixSpacing::setLineSpacing(DotMatrixLineSpacing value) {
     m_lineSpacing = value;
-    if (value == ls6lpp)
+    if (value == DotMatrixLineSpacing::SixPerInch)
         m_customValue = 36;
-    else if (value == ls8lpp)
+    else if (value == DotMatrixLineSpacing::EightPerInch)
         m_customValue = 27;
 }
 
 void DotMatrixSpacing::setLineSpacingCustomValue(quint8 value) {
     m_customValue = value;
-    m_lineSpacing = value == 27 ? ls8lpp : value == 36 ? ls6lpp : lsCustom;
+    m_lineSpacing = value == 27   ? DotMatrixLineSpacing::EightPerInch
+                    : value == 36 ? DotMatrixLineSpacing::SixPerInch
+                                  : DotMatrixLineSpacing::Custom;
 }
 
 DotMatrixTextPrinter::DotMatrixTextPrinter(QObject* owner)
@@ -136,11 +138,11 @@ QByteArray DotMatrixTextPrinter::paperCodes() const {
 
 QByteArray DotMatrixTextPrinter::lineSpacingCode() const {
     switch (lineSpacing()) {
-    case ls6lpp:
+    case DotMatrixLineSpacing::SixPerInch:
         return escape('2');
-    case ls8lpp:
+    case DotMatrixLineSpacing::EightPerInch:
         return escape('0');
-    case lsCustom:
+    case DotMatrixLineSpacing::Custom:
         break;
     }
     return escape('3', lineSpacingCustomValue());
@@ -148,52 +150,54 @@ QByteArray DotMatrixTextPrinter::lineSpacingCode() const {
 
 // Every style is switched explicitly on or off, so a piece never inherits the last one's.
 QByteArray DotMatrixTextPrinter::fontCodes() const {
-    QByteArray codes = font.pitch == fp10cpp ? escape('P') : escape('M');
-    if (font.fontType == ftNLQ)
-        codes += escape('x', '1') + escape('k', font.NLQFont == ntRoman ? '0' : '1');
+    QByteArray codes = font.pitch == DotMatrixFontPitch::Cpi10 ? escape('P') : escape('M');
+    if (font.fontType == DotMatrixFontType::Nlq)
+        codes +=
+            escape('x', '1') + escape('k', font.NLQFont == DotMatrixNlqFont::Roman ? '0' : '1');
     else
         codes += escape('x', '0');
     switch (font.size) {
-    case fsCondensed:
+    case DotMatrixFontSize::Condensed:
         codes += '\x0F' + escape('W', '0');
         break;
-    case fsDefault:
+    case DotMatrixFontSize::Default:
         codes += '\x12' + escape('W', '0');
         break;
-    case fsLargeCondensed:
+    case DotMatrixFontSize::LargeCondensed:
         codes += '\x0F' + escape('W', '1');
         break;
-    case fsLarge:
+    case DotMatrixFontSize::Large:
         codes += '\x12' + escape('W', '1');
         break;
     }
     const DotMatrixFontStyles style = font.style;
-    codes += escape(style.testFlag(fsDmBold) ? 'E' : 'F');
-    codes += escape(style.testFlag(fsDmItalic) ? '4' : '5');
-    codes += escape(style.testFlag(fsDmDoubleStrike) ? 'G' : 'H');
-    if (style.testFlag(fsDmSuperScript))
+    codes += escape(style.testFlag(DotMatrixFontStyle::Bold) ? 'E' : 'F');
+    codes += escape(style.testFlag(DotMatrixFontStyle::Italic) ? '4' : '5');
+    codes += escape(style.testFlag(DotMatrixFontStyle::DoubleStrike) ? 'G' : 'H');
+    if (style.testFlag(DotMatrixFontStyle::SuperScript))
         codes += escape('S', '0');
-    else if (style.testFlag(fsDmSubScript))
+    else if (style.testFlag(DotMatrixFontStyle::SubScript))
         codes += escape('S', '1');
     else
         codes += escape('T');
-    codes += escape('-', style.testFlag(fsDmUnderline) ? '1' : '0');
+    codes += escape('-', style.testFlag(DotMatrixFontStyle::Underline) ? '1' : '0');
     return codes;
 }
 
 int DotMatrixTextPrinter::usableWidth() const {
-    const int columns = font.pitch == fp12cpp ? qRound(paper.columns * 1.2) : paper.columns;
+    const int columns =
+        font.pitch == DotMatrixFontPitch::Cpi12 ? qRound(paper.columns * 1.2) : paper.columns;
     const int width = columns - paper.marginLeft - paper.marginRight;
     return qRound(width * sizeFactor(font.size, font.pitch));
 }
 
 QByteArray DotMatrixTextPrinter::alignedText(const QString& text) const {
-    const QString plain = charMode == cmClear ? withoutAccents(text) : text;
+    const QString plain = charMode == DotMatrixCharMode::Plain ? withoutAccents(text) : text;
     QByteArray bytes = windows1252::encode(plain);
-    if (paper.columns <= 0 || font.align == faLeft)
+    if (paper.columns <= 0 || font.align == DotMatrixFontAlign::Left)
         return bytes;
     const int room = usableWidth() - int(bytes.size());
-    const int padding = font.align == faCenter ? room / 2 : room;
+    const int padding = font.align == DotMatrixFontAlign::Center ? room / 2 : room;
     return QByteArray(qMax(0, padding), ' ') + bytes;
 }
 

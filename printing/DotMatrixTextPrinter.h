@@ -9,30 +9,30 @@ namespace platform {
 class RawPrintJob;
 }
 
-enum DotMatrixCharMode { cmClear, cmNormal };
-enum DotMatrixLineSpacing { ls6lpp, ls8lpp, lsCustom };
-enum DotMatrixFontAlign { faCenter, faLeft, faRight };
-enum DotMatrixFontType { ftDraft, ftNLQ };
-enum DotMatrixNlqFont { ntRoman, ntSansSerif };
-enum DotMatrixFontPitch { fp10cpp, fp12cpp };
-enum DotMatrixFontSize { fsCondensed, fsDefault, fsLargeCondensed, fsLarge };
-enum DotMatrixFontStyle {
-    fsDmBold = 0x01,
-    fsDmDoubleStrike = 0x02,
-    fsDmItalic = 0x04,
-    fsDmSuperScript = 0x08,
-    fsDmSubScript = 0x10,
-    fsDmUnderline = 0x20
+enum class DotMatrixCharMode { Plain, Normal };
+enum class DotMatrixLineSpacing { SixPerInch, EightPerInch, Custom };
+enum class DotMatrixFontAlign { Center, Left, Right };
+enum class DotMatrixFontType { Draft, Nlq };
+enum class DotMatrixNlqFont { Roman, SansSerif };
+enum class DotMatrixFontPitch { Cpi10, Cpi12 };
+enum class DotMatrixFontSize { Condensed, Default, LargeCondensed, Large };
+enum class DotMatrixFontStyle {
+    Bold = 0x01,
+    DoubleStrike = 0x02,
+    Italic = 0x04,
+    SuperScript = 0x08,
+    SubScript = 0x10,
+    Underline = 0x20
 };
 Q_DECLARE_FLAGS(DotMatrixFontStyles, DotMatrixFontStyle)
 Q_DECLARE_OPERATORS_FOR_FLAGS(DotMatrixFontStyles)
 
 struct DotMatrixFont {
-    DotMatrixFontAlign align = faLeft;
-    DotMatrixFontType fontType = ftDraft;
-    DotMatrixNlqFont NLQFont = ntSansSerif;
-    DotMatrixFontPitch pitch = fp10cpp;
-    DotMatrixFontSize size = fsDefault;
+    DotMatrixFontAlign align = DotMatrixFontAlign::Left;
+    DotMatrixFontType fontType = DotMatrixFontType::Draft;
+    DotMatrixNlqFont NLQFont = DotMatrixNlqFont::SansSerif;
+    DotMatrixFontPitch pitch = DotMatrixFontPitch::Cpi10;
+    DotMatrixFontSize size = DotMatrixFontSize::Default;
     DotMatrixFontStyles style;
 };
 
@@ -55,14 +55,14 @@ public:
     void setLineSpacingCustomValue(quint8 value);
 
 private:
-    DotMatrixLineSpacing m_lineSpacing = ls6lpp;
+    DotMatrixLineSpacing m_lineSpacing = DotMatrixLineSpacing::SixPerInch;
     quint8 m_customValue = 36;
 };
 
 // The dot-matrix settings of the facade.
 class DotMatrixSettings : public DotMatrixSpacing {
 public:
-    DotMatrixCharMode charMode = cmClear;
+    DotMatrixCharMode charMode = DotMatrixCharMode::Plain;
     DotMatrixFont font;
     DotMatrixPaper paper;
 };
@@ -75,7 +75,7 @@ public:
     explicit DotMatrixTextPrinter(QObject* owner = nullptr);
     ~DotMatrixTextPrinter() override;
 
-    DotMatrixCharMode charMode = cmClear;
+    DotMatrixCharMode charMode = DotMatrixCharMode::Plain;
     DotMatrixFont font;
     DotMatrixPaper paper;
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-enum PreviewFontStyle { fsBold = 0x01, fsItalic = 0x02, fsUnderline = 0x04, fsStrikeOut = 0x08 };
+enum class PreviewFontStyle { Bold = 0x01, Italic = 0x02, Underline = 0x04, StrikeOut = 0x08 };
 Q_DECLARE_FLAGS(PreviewFontStyles, PreviewFontStyle)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PreviewFontStyles)
 

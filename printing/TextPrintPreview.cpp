@@ -37,10 +37,10 @@ QTextCharFormat charFormat(const PreviewFont& font) {
     format.setForeground(font.color);
     format.setFontFamilies({font.name});
     format.setFontPointSize(font.size);
-    format.setFontWeight(font.style.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(font.style.testFlag(fsItalic));
-    format.setFontUnderline(font.style.testFlag(fsUnderline));
-    format.setFontStrikeOut(font.style.testFlag(fsStrikeOut));
+    format.setFontWeight(font.style.testFlag(PreviewFontStyle::Bold) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(font.style.testFlag(PreviewFontStyle::Italic));
+    format.setFontUnderline(font.style.testFlag(PreviewFontStyle::Underline));
+    format.setFontStrikeOut(font.style.testFlag(PreviewFontStyle::StrikeOut));
     return format;
 }
 

@@ -29,7 +29,7 @@ TextPrinter::~TextPrinter() {
 }
 
 TextPrinterBase& TextPrinter::chosen() {
-    if (printerType == ptCanvas)
+    if (printerType == TextPrinterType::Canvas)
         return *m_caPrinter;
     return *m_dmPrinter;
 }
@@ -40,9 +40,9 @@ bool TextPrinter::chosenIsPrinting() {
 
 void TextPrinter::chooseType() {
     PrinterTypeDialog dialog;
-    dialog.selectedType = printerType == ptCanvas ? 0 : 1;
+    dialog.selectedType = printerType == TextPrinterType::Canvas ? 0 : 1;
     dialog.exec();
-    printerType = dialog.selectedType == 0 ? ptCanvas : ptDotMatrix;
+    printerType = dialog.selectedType == 0 ? TextPrinterType::Canvas : TextPrinterType::DotMatrix;
 }
 
 void TextPrinter::prepareCanvas() {
@@ -60,7 +60,7 @@ void TextPrinter::prepareDotMatrix() {
     DotMatrixTextPrinter& printer = *m_dmPrinter;
     printer.charMode = dotMatrixSets.charMode;
     printer.setLineSpacing(dotMatrixSets.lineSpacing());
-    if (dotMatrixSets.lineSpacing() == lsCustom)
+    if (dotMatrixSets.lineSpacing() == DotMatrixLineSpacing::Custom)
         printer.setLineSpacingCustomValue(dotMatrixSets.lineSpacingCustomValue());
     printer.paper.columns = dotMatrixSets.paper.columns;
     printer.paper.lines = dotMatrixSets.paper.lines;
@@ -73,7 +73,7 @@ void TextPrinter::beginDoc() {
     m_currentPage = 1;
     if (showTypeDialog)
         chooseType();
-    if (printerType == ptCanvas)
+    if (printerType == TextPrinterType::Canvas)
         prepareCanvas();
     else
         prepareDotMatrix();
@@ -84,7 +84,7 @@ void TextPrinter::beginDoc() {
     printer.previewer = previewer;
     printer.showProgress = showProgress;
     printer.title = title;
-    if (printerType == ptCanvas)
+    if (printerType == TextPrinterType::Canvas)
         m_caPrinter->beginDoc();
     else
         m_dmPrinter->beginDoc();
@@ -101,7 +101,7 @@ void TextPrinter::beginDoc() {
 void TextPrinter::print(int column, const QString& text, bool lineFeed) {
     if (!chosenIsPrinting())
         return;
-    if (printerType == ptCanvas) {
+    if (printerType == TextPrinterType::Canvas) {
         m_caPrinter->font = canvasSets.font;
         m_caPrinter->print(column, text, false);
     } else {
@@ -120,7 +120,7 @@ void TextPrinter::printCenter(int column, const QString& text, bool lineFeed) {
 void TextPrinter::newLine(int lines) {
     for (int i = 0; i < lines && chosenIsPrinting(); ++i) {
         chosen().newLine(1);
-        if (printerType == ptCanvas)
+        if (printerType == TextPrinterType::Canvas)
             lineFed(canvasSets.paper.autoNewPage, canvasSets.paper.lines, 0);
         else
             lineFed(dotMatrixSets.paper.autoNewPage, dotMatrixSets.paper.lines,
@@ -140,7 +140,7 @@ void TextPrinter::newPage(int pages) {
 void TextPrinter::endDoc(bool ejectPage) {
     if (!chosenIsPrinting())
         return;
-    if (printerType == ptCanvas)
+    if (printerType == TextPrinterType::Canvas)
         m_caPrinter->endDoc();
     else
         m_dmPrinter->endDoc(ejectPage);

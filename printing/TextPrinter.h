@@ -3,7 +3,7 @@
 #include "CanvasTextPrinter.h"
 #include "DotMatrixTextPrinter.h"
 
-enum TextPrinterType { ptCanvas, ptDotMatrix };
+enum class TextPrinterType { Canvas, DotMatrix };
 
 // One printer of each kind behind one set of calls; printerType chooses which one prints.
 class TextPrinter : public TextPrinterBase {
@@ -14,7 +14,7 @@ public:
 
     CanvasSettings canvasSets;
     DotMatrixSettings dotMatrixSets;
-    TextPrinterType printerType = ptCanvas;
+    TextPrinterType printerType = TextPrinterType::Canvas;
     bool showTypeDialog = true;
 
     void beginDoc();

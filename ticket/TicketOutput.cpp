@@ -11,14 +11,14 @@ void prepareMatrixPrinter(MatrixPrintDriver& printer) {
 }
 
 void prepareLibraryPrinter(TextPrinter& printer) {
-    printer.printerType = ptCanvas;
+    printer.printerType = TextPrinterType::Canvas;
     printer.showDialog = false;
     printer.showPreview = false;
     printer.showProgress = false;
     printer.showTypeDialog = false;
     printer.canvasSets.font.name = QStringLiteral("Courier New");
     printer.canvasSets.font.size = 10;
-    printer.canvasSets.font.pitch = fpFixed;
+    printer.canvasSets.font.pitch = CanvasFontPitch::Fixed;
     printer.canvasSets.paper.autoNewPage = false;
 }
 

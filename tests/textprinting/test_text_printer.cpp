@@ -20,20 +20,20 @@ TEST(TextPrinterSettings, DefaultsOfThePrintersAndSettings) {
     EXPECT_TRUE(printer.showProgress);
     EXPECT_TRUE(printer.showTypeDialog);
     EXPECT_EQ(printer.title, "ZELPrint Document");
-    EXPECT_EQ(printer.printerType, ptCanvas);
+    EXPECT_EQ(printer.printerType, TextPrinterType::Canvas);
     printer.setVersion("9.9");
     EXPECT_EQ(printer.version(), "3.1.1");
     EXPECT_FALSE(printer.fromPreview);
 
     const DotMatrixSettings& dm = printer.dotMatrixSets;
-    EXPECT_EQ(dm.charMode, cmClear);
-    EXPECT_EQ(dm.lineSpacing(), ls6lpp);
+    EXPECT_EQ(dm.charMode, DotMatrixCharMode::Plain);
+    EXPECT_EQ(dm.lineSpacing(), DotMatrixLineSpacing::SixPerInch);
     EXPECT_EQ(dm.lineSpacingCustomValue(), 36);
-    EXPECT_EQ(dm.font.align, faLeft);
-    EXPECT_EQ(dm.font.fontType, ftDraft);
-    EXPECT_EQ(dm.font.NLQFont, ntSansSerif);
-    EXPECT_EQ(dm.font.pitch, fp10cpp);
-    EXPECT_EQ(dm.font.size, fsDefault);
+    EXPECT_EQ(dm.font.align, DotMatrixFontAlign::Left);
+    EXPECT_EQ(dm.font.fontType, DotMatrixFontType::Draft);
+    EXPECT_EQ(dm.font.NLQFont, DotMatrixNlqFont::SansSerif);
+    EXPECT_EQ(dm.font.pitch, DotMatrixFontPitch::Cpi10);
+    EXPECT_EQ(dm.font.size, DotMatrixFontSize::Default);
     EXPECT_EQ(dm.font.style, DotMatrixFontStyles());
     EXPECT_EQ(dm.paper.autoNewPageLines, 3);
     EXPECT_EQ(dm.paper.columns, 80);
@@ -42,28 +42,28 @@ TEST(TextPrinterSettings, DefaultsOfThePrintersAndSettings) {
     const CanvasSettings& ca = printer.canvasSets;
     EXPECT_EQ(ca.font.name, "Courier New");
     EXPECT_EQ(ca.font.size, 10);
-    EXPECT_EQ(ca.font.pitch, fpFixed);
+    EXPECT_EQ(ca.font.pitch, CanvasFontPitch::Fixed);
     EXPECT_EQ(ca.font.color, QColor(Qt::black));
     EXPECT_EQ(ca.lineSpacing, 10);
     EXPECT_EQ(ca.paper.columns, 119);
     EXPECT_EQ(ca.paper.lines, 72);
     EXPECT_FALSE(ca.paper.autoNewPage);
-    EXPECT_EQ(ca.orientation, poPortrait);
+    EXPECT_EQ(ca.orientation, PaperOrientation::Portrait);
 }
 
 TEST(TextPrinterSettings, LineSpacingAndCustomValueStayConsistent) {
     DotMatrixSettings sets;
     sets.setLineSpacingCustomValue(20);
-    EXPECT_EQ(sets.lineSpacing(), lsCustom);
-    sets.setLineSpacing(ls8lpp);
+    EXPECT_EQ(sets.lineSpacing(), DotMatrixLineSpacing::Custom);
+    sets.setLineSpacing(DotMatrixLineSpacing::EightPerInch);
     EXPECT_EQ(sets.lineSpacingCustomValue(), 27);
-    sets.setLineSpacing(lsCustom);
+    sets.setLineSpacing(DotMatrixLineSpacing::Custom);
     EXPECT_EQ(sets.lineSpacingCustomValue(), 27); // custom leaves the value
     sets.setLineSpacingCustomValue(36);
-    EXPECT_EQ(sets.lineSpacing(), ls6lpp);
+    EXPECT_EQ(sets.lineSpacing(), DotMatrixLineSpacing::SixPerInch);
     sets.setLineSpacingCustomValue(27);
-    EXPECT_EQ(sets.lineSpacing(), ls8lpp);
-    sets.setLineSpacing(ls6lpp);
+    EXPECT_EQ(sets.lineSpacing(), DotMatrixLineSpacing::EightPerInch);
+    sets.setLineSpacing(DotMatrixLineSpacing::SixPerInch);
     EXPECT_EQ(sets.lineSpacingCustomValue(), 36);
 }
 
@@ -154,7 +154,7 @@ TEST_F(TextPrinterFacade, CanvasAutomaticPageBreakAfterTheLastLine) {
 }
 
 TEST_F(TextPrinterFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.dotMatrixSets.paper.autoNewPage = true;
     printer.dotMatrixSets.paper.lines = 5;
     printer.dotMatrixSets.paper.autoNewPageLines = 2;
@@ -170,10 +170,10 @@ TEST_F(TextPrinterFacade, DotMatrixAutomaticPageBreakLeavesItsFreeLines) {
 }
 
 TEST_F(TextPrinterFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
-    printer.dotMatrixSets.font.size = fsLarge;
-    printer.dotMatrixSets.font.style = fsDmBold | fsDmUnderline;
+    printer.dotMatrixSets.font.size = DotMatrixFontSize::Large;
+    printer.dotMatrixSets.font.style = DotMatrixFontStyle::Bold | DotMatrixFontStyle::Underline;
     printer.beginDoc();
     printer.print(2, QStringLiteral("Ação"), true);
     endAndInspect([](TextPrintPreview* preview) {
@@ -190,7 +190,7 @@ TEST_F(TextPrinterFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
         ASSERT_NE(text, blocks.end());
         EXPECT_EQ(text->font.name, "Courier New");
         EXPECT_EQ(text->font.size, 20);
-        EXPECT_EQ(text->font.style, fsBold | fsUnderline);
+        EXPECT_EQ(text->font.style, PreviewFontStyle::Bold | PreviewFontStyle::Underline);
         EXPECT_EQ(text->column, 2);
         EXPECT_EQ(text->start, 2);
         EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(),
@@ -200,9 +200,9 @@ TEST_F(TextPrinterFacade, DotMatrixPreviewKeepsTextCodesAndFonts) {
 }
 
 TEST_F(TextPrinterFacade, DotMatrixSendsTheWindowsCodePage) {
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
-    printer.dotMatrixSets.charMode = cmNormal;
+    printer.dotMatrixSets.charMode = DotMatrixCharMode::Normal;
     printer.beginDoc();
     printer.print(0, QStringLiteral("a\u2013\u20AC\u2026\u00E7\u0100"), true);
     endAndInspect([](TextPrintPreview* preview) {
@@ -213,13 +213,13 @@ TEST_F(TextPrinterFacade, DotMatrixSendsTheWindowsCodePage) {
 }
 
 TEST_F(TextPrinterFacade, DotMatrixFillsOnlyRightwardsAndResendsChangedCodes) {
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.dotMatrixSets.paper.lines = 0;
     printer.beginDoc();
     printer.print(5, QStringLiteral("abc"), false);
     printer.print(2, QStringLiteral("x"), false); // left of the end (8): no fill, end 3
     printer.print(4, QStringLiteral("y"), true);  // one space from 3
-    printer.dotMatrixSets.font.style = fsDmItalic;
+    printer.dotMatrixSets.font.style = DotMatrixFontStyle::Italic;
     printer.print(0, QStringLiteral("z"), true);
     endAndInspect([](TextPrintPreview* preview) {
         EXPECT_EQ(pageText(preview, 0), "     abcx y\nz\n");
@@ -270,9 +270,9 @@ TEST(TextPrinterCanvas, AlignmentPadsToThePaperWidthFromItsOwnColumn) {
     printer.paper.marginLeft = 1;
     printer.paper.marginRight = 1;
     printer.beginDoc();
-    printer.font.align = taRightJustify;
+    printer.font.align = CanvasAlignment::Right;
     printer.print(0, QStringLiteral("abc"), true); // width 10: 7 spaces
-    printer.font.align = taCenter;
+    printer.font.align = CanvasAlignment::Center;
     printer.print(0, QStringLiteral("abcd"), true); // 3 spaces
     printer.print(5, QStringLiteral("abcd"), true); // runs past the margin
     whenModal<TextPrintPreview>([](TextPrintPreview* preview) {

@@ -194,7 +194,7 @@ TEST_F(TextPrinterCupsEndToEnd, AbortCancelsTheHalfSentJob) {
     TextPrinter printer;
     quiet(printer);
     printer.showTypeDialog = false;
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     events.attach(printer);
     printer.beginDoc();
     printer.print(0, QStringLiteral("meio trabalho"), true);

@@ -67,13 +67,14 @@ TEST_F(TextPrinterJobs, DotMatrixEveryCodeAndAlignmentMatchTheTables) {
     printer.paper.marginLeft = 2;
     printer.paper.marginRight = 3;
     printer.setLineSpacingCustomValue(20);
-    printer.font.pitch = fp12cpp;
-    printer.font.fontType = ftNLQ;
-    printer.font.NLQFont = ntRoman;
-    printer.font.size = fsCondensed;
-    printer.font.style = fsDmBold | fsDmItalic | fsDmSubScript | fsDmUnderline;
-    printer.font.align = faCenter;
-    printer.charMode = cmNormal;
+    printer.font.pitch = DotMatrixFontPitch::Cpi12;
+    printer.font.fontType = DotMatrixFontType::Nlq;
+    printer.font.NLQFont = DotMatrixNlqFont::Roman;
+    printer.font.size = DotMatrixFontSize::Condensed;
+    printer.font.style = DotMatrixFontStyle::Bold | DotMatrixFontStyle::Italic |
+                         DotMatrixFontStyle::SubScript | DotMatrixFontStyle::Underline;
+    printer.font.align = DotMatrixFontAlign::Center;
+    printer.charMode = DotMatrixCharMode::Normal;
     printer.beginDoc();
     printer.print(1, QStringLiteral("Até"), true);
     printer.newLine(2);
@@ -88,11 +89,11 @@ TEST_F(TextPrinterJobs, FacadeDispatchesToTheDotMatrixPrinterWithItsPageBreaks) 
     TextPrinter printer;
     quiet(printer);
     printer.showTypeDialog = false;
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.dotMatrixSets.paper.lines = 4;
     printer.dotMatrixSets.paper.autoNewPage = true;
     printer.dotMatrixSets.paper.autoNewPageLines = 1;
-    printer.dotMatrixSets.setLineSpacing(ls8lpp);
+    printer.dotMatrixSets.setLineSpacing(DotMatrixLineSpacing::EightPerInch);
     events.attach(printer);
     printer.beginDoc();
     printer.printCenter(10, QStringLiteral("abc"), true);
@@ -166,7 +167,7 @@ TEST_F(TextPrinterJobs, CancelledDialogLeavesNoDocumentAndLaterCallsDoNothing) {
     TextPrinter printer;
     quiet(printer);
     printer.showTypeDialog = false;
-    printer.printerType = ptDotMatrix;
+    printer.printerType = TextPrinterType::DotMatrix;
     printer.showDialog = true;
     events.attach(printer);
     PrintDialogAnswer dialog(false);
@@ -283,7 +284,7 @@ TEST_F(TextPrinterJobs, StoppedSpoolerListsNoPrinterAndOpensNone) {
     TextPrinter facade; // reports its printers' errors as its own
     facade.showDialog = false;
     facade.showTypeDialog = false;
-    facade.printerType = ptDotMatrix;
+    facade.printerType = TextPrinterType::DotMatrix;
     QObject* reportedBy = nullptr;
     facade.onError = [&](QObject* sender) {
         reportedBy = sender;
@@ -413,11 +414,11 @@ TEST_F(TextPrinterJobs, CanvasLineBreakInsideATextKeepsItsCells) {
 void printAligned(TextPrinter& printer) {
     printer.canvasSets.paper.columns = 47;
     printer.beginDoc();
-    printer.canvasSets.font.align = taLeftJustify;
+    printer.canvasSets.font.align = CanvasAlignment::Left;
     printer.print(0, QStringLiteral("|"), true);
-    printer.canvasSets.font.align = taRightJustify;
+    printer.canvasSets.font.align = CanvasAlignment::Right;
     printer.print(0, QStringLiteral("FIM"), true);
-    printer.canvasSets.font.align = taLeftJustify;
+    printer.canvasSets.font.align = CanvasAlignment::Left;
     printer.print(0, QStringLiteral("|"), false);
     printer.print(4, QStringLiteral("101"), true);
     printer.endDoc(true);

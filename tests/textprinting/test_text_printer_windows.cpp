@@ -37,7 +37,7 @@ void previewThreePages(std::function<void(TextPrintPreview*)> inspect) {
     printer.beginDoc();
     printer.print(0, QStringLiteral("primeira"), true);
     printer.newPage(1);
-    printer.font.style = fsBold;
+    printer.font.style = PreviewFontStyle::Bold;
     printer.print(2, QStringLiteral("segunda"), true);
     printer.font.style = {};
     printer.newPage(1);
@@ -297,7 +297,7 @@ TEST(TextPrinterTypeDialog, ChoosesThePrinterKindAndOnlyOkClosesIt) {
         preview->close();
     });
     printer.beginDoc();
-    EXPECT_EQ(printer.printerType, ptDotMatrix);
+    EXPECT_EQ(printer.printerType, TextPrinterType::DotMatrix);
     printer.print(0, QStringLiteral("x"), false);
     printer.endDoc(false);
     EXPECT_TRUE(raw.endsWith("x\x1b@"));
