@@ -527,7 +527,7 @@ void SerialPort::dispatchEvents(SerialEventThread* sender, std::uint32_t eventBi
 // The keypad forms read one byte an event. Bytes that arrived together would then wait for the
 // next key press: while the handler takes bytes and leaves some, the event comes again. A handler
 // that takes none is not called again for the same bytes, so nothing spins. Only the thread
-// whose hand-over is being served (Sender, of the same open) is asked: it waits for the handler.
+// whose hand-over is being served (sender, of the same open) is asked: it waits for the handler.
 void SerialPort::raiseBytesReceivedAgainForWhatIsLeft(SerialEventThread* sender,
                                                       std::uint32_t openCount,
                                                       std::uint32_t before) {

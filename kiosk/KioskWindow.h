@@ -28,13 +28,13 @@ public:
     explicit KioskWindow(MainWindow& owner);
     ~KioskWindow() override;
 
-    // The entry fields' key handlers. Key is a character, 8 Backspace, 13 Enter, 27 Esc; a
+    // The entry fields' key handlers. The key is a character, 8 Backspace, 13 Enter, 27 Esc; a
     // handler sets it to 0 to discard it. The keypad calls them with Enter and Esc.
     void enrolmentKey(QChar& key);
     void workoutKey(QChar& key);
     void machineKey(QChar& key);
 
-    // Loads the current member's photo into photo. A photo that is not a JPEG picture raises
+    // Shows the current member's photo. A photo that is not a JPEG picture raises
     // the decoder's error.
     void showMemberPhoto();
 
@@ -48,6 +48,7 @@ public:
     // Either panel's exit button: the kiosk closes.
     void exitClicked();
 
+    // True while the serial keypad, not the keyboard, types into the fields.
     bool keypadTyping = false;
 
     // The serial keypad, when the settings name one (else null): one key byte a received-data
