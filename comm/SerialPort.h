@@ -86,7 +86,7 @@ class SerialEventThread {
 public:
     // Sets the port's event mask (the driver's bits) and starts the thread. Receiver lives on the
     // user-interface thread, serves the hand-overs through its deliverEvent() and is told
-    // of failing waits through its reportWaitError(int Code, uint openNumber), openNumber saying
+    // of failing waits through its reportWaitError(int code, uint openNumber), openNumber saying
     // which open of the port the thread watches.
     SerialEventThread(platform::SerialDriver& driver, platform::NativeHandle handle,
                       std::uint32_t eventMask, QObject* receiver, std::uint32_t openNumber);

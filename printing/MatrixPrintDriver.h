@@ -107,7 +107,7 @@ public:
 
     // Opens a job; false, after a warning, when the port cannot be opened.
     bool beginJob();
-    // Prints text from column column of the current line, preceded by the code Efeito.
+    // Prints text from the given column of the current line, preceded by the code effect.
     void print(const QString& effect, const QString& text, int column, bool endLine);
     // Writes raw codes without touching the column.
     void sendCodes(const QString& effect);
@@ -116,7 +116,7 @@ public:
     void printPageHeader();
     // Closes the job; in preview mode then hands it to previewReady.
     void endJob();
-    // Loads the control codes of printerName; a code the model does not set keeps its value.
+    // Loads the control codes of the printer model; a code the model does not set keeps its value.
     void loadControlCodes();
     const MatrixControlCodes& controlCodes() const { return m_codes; }
     void setControlCodes(const MatrixControlCodes& codes) { m_codes = codes; }
@@ -128,7 +128,7 @@ public:
     // The port in use becomes the port of the system's current printer.
     void useCurrentPrinterPort();
 
-    // Vlr formatted with a format-float mask ("0", "#", "." and "," standing for the locale's
+    // The value formatted with a format-float mask ("0", "#", "." and "," standing for the locale's
     // separators, text before and after them copied; no ";" sections or exponents), rounded half
     // away from zero, right-aligned to the mask's length.
     static QString formatMasked(const QString& mask, double value);
