@@ -18,12 +18,12 @@ void KioskWindow::serveWorkout() {
     sheet.Tempo_Serie = tables.settings.fieldInteger(QStringLiteral("Tempo_Serie"));
     sheet.TEMPO_REAVALIACAO = setting(QStringLiteral("TEMPO_REAVALIACAO"));
 
-    QueryDataSet* exercises = queries.exerciseQueryOf(workoutEdit->text());
-    if (exercises == nullptr) {
+    const QString digit = workoutEdit->text();
+    const QString letter = digit.size() == 1 ? workoutLetter(digit.toInt()) : QString();
+    if (letter.isEmpty()) {
         return;
     }
-    const QString letter = workoutLetter(workoutEdit->text().toInt());
-    sheet.TREINO = workoutEdit->text();
+    sheet.TREINO = digit;
     sheet.LETRA_TREINO = letter;
     const bool onScreen = setting(QStringLiteral("SERIEEMVIDEO")) == QStringLiteral("Sim");
     {
@@ -32,7 +32,7 @@ void KioskWindow::serveWorkout() {
         // The workout's queries and its instructor have one deadline together.
         const ActionDeadline action(memberActionLimit);
         const bool forSheet = letter == QStringLiteral("A") || onScreen;
-        m_workout = queries.fetch(*exercises, sheet, forSheet);
+        m_workout = queries.fetch(sheet, forSheet);
         if (!m_workout.strength.empty() && forSheet) {
             m_workout.sheet.NOME_PROFESSOR =
                 tables.instructorName(m_workout.strength.front().PROFESSOR);

@@ -132,19 +132,11 @@ WorkoutQueries::WorkoutQueries(Connection& training) {
     }
 }
 
-std::array<QueryDataSet*, 7> WorkoutQueries::all() {
-    return {&aerobic, &strengthA, &strengthB, &strengthC, &strengthD, &strengthE, &stretching};
+std::array<QueryDataSet*, 3> WorkoutQueries::all() {
+    return {&aerobic, &strength, &stretching};
 }
 
-QueryDataSet* WorkoutQueries::exerciseQueryOf(const QString& digit) {
-    QueryDataSet* const queries[] = {&strengthA, &strengthB, &strengthC, &strengthD, &strengthE};
-    if (digit.size() != 1 || digit[0] < QLatin1Char('1') || digit[0] > QLatin1Char('5')) {
-        return nullptr;
-    }
-    return queries[digit[0].unicode() - '1'];
-}
-
-Workout WorkoutQueries::fetch(QueryDataSet& exercises, SheetData sheet, bool withDates) {
+Workout WorkoutQueries::fetch(SheetData sheet, bool withDates) {
     const QString& letter = sheet.LETRA_TREINO;
     Workout workout;
     if (letter == QStringLiteral("A")) {
@@ -154,14 +146,14 @@ Workout WorkoutQueries::fetch(QueryDataSet& exercises, SheetData sheet, bool wit
         }
         workout.aerobic = allRows(aerobic, aerobicRow);
     }
-    openQuery(exercises, exerciseSql, sheet.MATRICULA, letter);
-    if (!exercises.eof()) {
-        sheet.DIAS_TREINO = weekdaysOf(exercises);
+    openQuery(strength, exerciseSql, sheet.MATRICULA, letter);
+    if (!strength.eof()) {
+        sheet.DIAS_TREINO = weekdaysOf(strength);
         if (withDates) {
-            readDates(sheet, exercises);
+            readDates(sheet, strength);
         }
     }
-    workout.strength = allRows(exercises, strengthRow);
+    workout.strength = allRows(strength, strengthRow);
     if (letter == QStringLiteral("A") || !workout.strength.empty()) {
         openQuery(stretching, stretchingSql, sheet.MATRICULA, letter);
         if (!stretching.eof()) {

@@ -196,7 +196,7 @@ TEST_P(MemberMode, EnterOnEmptyFieldsAndASpaceInTheNumber) {
     EXPECT_TRUE(k.workoutEdit->text().isEmpty());
     enter(k.workoutEdit, QStringLiteral(" ")); // accepted, fetches nothing, back to rest
     EXPECT_TRUE(atRest(k));
-    EXPECT_FALSE(k.queries.strengthA.isOpen());
+    EXPECT_FALSE(k.queries.strength.isOpen());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
