@@ -1,6 +1,7 @@
 #include "DataGrid.h"
 
 #include "KeyChar.h"
+#include "Touch.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -113,6 +114,19 @@ DataGrid::DataGrid(QWidget* parent)
     // The indicator follows the current row.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, verticalHeader()->viewport(),
             [this] { verticalHeader()->viewport()->update(); });
+    // A kiosk with only a touch screen has no double click: a tap on a row does its work.
+    new platform::Taps(*viewport(), [this](QPoint at) { rowTapped(at); });
+}
+
+void DataGrid::rowTapped(QPoint at) {
+    const QModelIndex tapped = indexAt(at);
+    if (!tapped.isValid()) {
+        return;
+    }
+    setCurrentIndex(tapped);
+    if (onDoubleClick) {
+        onDoubleClick();
+    }
 }
 
 void DataGrid::setColumns(std::vector<GridColumn> columns) {

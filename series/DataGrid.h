@@ -40,7 +40,8 @@ public:
     // The column shown at a visual place, or null.
     const GridColumn* columnAt(int visualIndex) const;
 
-    // Keys typed on the grid (27 Esc, 13 Enter, else the character) and double clicks.
+    // Keys typed on the grid (27 Esc, 13 Enter, else the character), and double clicks or taps
+    // on a row (which becomes the current row).
     std::function<void(QChar key)> onKeyPress;
     std::function<void()> onDoubleClick;
 
@@ -53,6 +54,7 @@ protected:
 
 private:
     void arrangeColumns();
+    void rowTapped(QPoint at);
 
     GridRowsModel m_model;
     std::vector<GridColumn> m_columns;

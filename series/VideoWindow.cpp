@@ -3,6 +3,7 @@
 #include "KeyChar.h"
 #include "KeypadSession.h"
 #include "Messages.h"
+#include "Touch.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -44,6 +45,8 @@ VideoWindow::VideoWindow(QWidget* owner, const QString& path, std::function<void
     player->onError = [this](const QString&) {
         mediaFailed();
     };
+    // Without a keyboard or a keypad, a finger closes the video.
+    new platform::Taps(*player->widget(), [this](QPoint) { close(); });
     playbackTimer = new QTimer(this);
     connect(playbackTimer, &QTimer::timeout, this, &VideoWindow::checkPlayback);
     playbackTimer->start(watchMs);
