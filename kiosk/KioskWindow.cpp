@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "SerialPort.h"
 #include "TextHelpers.h"
+#include "TouchKeypad.h"
 #include "UnattendedDialogs.h"
 #include "WindowLook.h"
 
@@ -20,12 +21,17 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
 
 const QString yes = QStringLiteral("Sim");
 
+// The panels' size, laid out for it.
+constexpr QSize panelSize(505, 285);
+// Between the keypad for fingers and the window's edges.
+constexpr int touchKeypadMargin = 12;
 // How long a box or dialog waits on a terminal with only a keypad in reach.
 constexpr std::chrono::seconds unattendedBoxTime{10};
 // How long a member's name stays with no key when the settings give no idle time.
@@ -73,21 +79,36 @@ void KioskWindow::firstShown() {
         close();
         return;
     }
-    resize(505, 285);
+    printers.configure(tables.settings);
+    const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
+    const KeypadSettings keypad = KeypadSettings::read(tables.settings);
+    const bool withTouchKeypad = touchKeypadWanted(keypad.configured());
+    QFrame* shown = equipmentMode ? machinePanel : memberPanel;
+    layOut(shown, withTouchKeypad);
+    shown->show();
+    (equipmentMode ? machineEdit : enrolmentEdit)->setFocus();
+    if (keypad.configured() || withTouchKeypad) {
+        m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
+    }
+    if (keypad.configured()) {
+        setUpKeypad(keypad);
+    }
+}
+
+void KioskWindow::layOut(QFrame* shown, bool withTouchKeypad) {
+    QSize size = panelSize;
+    if (withTouchKeypad && touchKeypad == nullptr) {
+        touchKeypad = new TouchKeypad(this, TouchKeypad::keySideOn(screen()));
+        size = QSize(panelSize.width() + touchKeypad->width() + touchKeypadMargin,
+                     std::max(panelSize.height(), touchKeypad->height() + 2 * touchKeypadMargin));
+        touchKeypad->move(panelSize.width(), (size.height() - touchKeypad->height()) / 2);
+        touchKeypad->show();
+    }
+    resize(size);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    printers.configure(tables.settings);
-    const bool equipmentMode = setting(QStringLiteral("Terminal_Video_Aparelho")) == yes;
-    QFrame* shown = equipmentMode ? machinePanel : memberPanel;
-    shown->setGeometry(rect());
-    shown->show();
-    (equipmentMode ? machineEdit : enrolmentEdit)->setFocus();
-    const KeypadSettings keypad = KeypadSettings::read(tables.settings);
-    if (keypad.configured()) {
-        m_unattendedDialogs = std::make_unique<UnattendedDialogs>(unattendedBoxTime);
-        setUpKeypad(keypad);
-    }
+    shown->setGeometry(0, 0, panelSize.width(), size.height());
 }
 
 void KioskWindow::keyPressEvent(QKeyEvent* event) {

@@ -18,6 +18,7 @@ class KeypadSession;
 struct KeypadSettings;
 class SerialPort;
 class MainWindow;
+class TouchKeypad;
 class UnattendedDialogs;
 
 // The kiosk: members type their enrolment number and workout and get it printed or shown;
@@ -61,6 +62,8 @@ public:
     // The queries the workout is fetched with.
     WorkoutQueries queries;
     TicketPrinters printers;
+    // The keypad for fingers, beside the panel, when the kiosk shows one (else null).
+    TouchKeypad* touchKeypad = nullptr;
     // The member panel's idle time: when it runs out with no key, the panel goes back to rest.
     QTimer* memberIdle = nullptr;
 
@@ -73,6 +76,9 @@ private:
     // The panels' buttons, fields and idle time wired to the kiosk.
     void connectPanels();
     void firstShown();
+    // The shown panel at the left of the window, the keypad for fingers (when wanted) at its
+    // right, the window centred on the screen.
+    void layOut(QFrame* shown, bool withTouchKeypad);
     QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();
@@ -105,7 +111,7 @@ private:
     MainWindow& m_owner;
     Workout m_workout;                 // the member found, and the workout fetched for him
     KeypadSession* m_keypad = nullptr; // the series window takes it over while it is open
-    // Boxes close by themselves while the kiosk is open on a keypad.
+    // Boxes close by themselves while the kiosk is open on a keypad, serial or for fingers.
     std::unique_ptr<UnattendedDialogs> m_unattendedDialogs;
 };
 
