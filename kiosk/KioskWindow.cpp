@@ -146,14 +146,20 @@ void KioskWindow::enrolmentKey(QChar& key) {
 void KioskWindow::findMember() {
     const qlonglong enrolment = textToInteger(enrolmentEdit->text());
     enrolmentEdit->setText(QStringLiteral("%1").arg(enrolment, 10, 10, QLatin1Char('0')));
+    if (!showMember()) {
+        // Outside the look-ups' deadline: the main window's heartbeat runs while the box is up.
+        warn(warning, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
+        enrolmentEdit->clear();
+        enrolmentEdit->setFocus();
+    }
+}
+
+bool KioskWindow::showMember() {
     // The name and the photo, reconnecting included, have one deadline together.
     const ActionDeadline action(memberActionLimit);
     const std::optional<QString> name = tables.memberName(enrolmentEdit->text());
     if (!name) {
-        warn(warning, msg::MatriculaIncorreta, msg::MatriculaIncorreta, QString());
-        enrolmentEdit->clear();
-        enrolmentEdit->setFocus();
-        return;
+        return false;
     }
     m_workout = Workout::ofMember(enrolmentEdit->text(), *name);
     memberName->setText(*name);
@@ -162,6 +168,7 @@ void KioskWindow::findMember() {
     workoutEdit->setFocus();
     watchMemberIdle();
     showMemberPhoto();
+    return true;
 }
 
 void KioskWindow::warn(QLabel* label, const QString& labelText, const QString& boxText,

@@ -82,6 +82,8 @@ private:
     QString setting(const QString& field) const { return tables.setting(field); }
 
     void findMember();
+    // The enrolment number's member, name and photo, shown; false when nobody holds it.
+    bool showMember();
     void backToRest();
     // The member panel goes back to rest after the series' idle time with no key; a key starts
     // the time again.
