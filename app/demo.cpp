@@ -10,6 +10,7 @@
 #include "TerminalApplication.h"
 #include "TerminalStart.h"
 #include "TextHelpers.h"
+#include "TouchKeypad.h"
 #include "VirtualKeypad.h"
 
 #include <QDir>
@@ -160,15 +161,26 @@ int main(int argc, char** argv) {
 
     if (!scripted) {
         platform::installBackends(std::move(backends));
-        // A program of its own, so that the kiosk's modal window does not shut its keys out.
-        setDemoKeypadSetting(folder, demoKeypadName);
+        // On a touch screen the kiosk's own keypad for fingers serves; elsewhere the virtual
+        // keypad, a program of its own, so that the kiosk's modal window does not shut its keys
+        // out.
+        const bool fingers = touchKeypadWanted(false);
+        setDemoKeypadSetting(folder, fingers ? QStringLiteral("NADA") : demoKeypadName);
         QProcess keypad;
-        keypad.start(QCoreApplication::applicationDirPath() + QStringLiteral("/se-virtual-keypad"),
-                     {keypadLink});
+        if (!fingers) {
+            keypad.start(QCoreApplication::applicationDirPath() +
+                             QStringLiteral("/se-virtual-keypad"),
+                         {keypadLink});
+        }
         demo::switchSetting(folder, QStringLiteral("Terminal_Video_Aparelho"), arguments.equipment);
         printThingsToTry(out, folder);
-        out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
-            << "\"); the keyboard only leaves it with Esc\n";
+        if (fingers) {
+            out << "The kiosk shows its keypad for fingers (a touch screen, or "
+                   "SE_TOUCH_KEYPAD=1)\n";
+        } else {
+            out << "The kiosk reads its keys from the virtual keypad (PINPAD \"" << demoKeypadName
+                << "\"); the keyboard only leaves it with Esc\n";
+        }
         out.flush();
         const int result = runTerminal(folder, openExerciseSheet);
         keypad.terminate();
@@ -185,6 +197,7 @@ int main(int argc, char** argv) {
     DemoScript script(QDir(folder).filePath(QStringLiteral("screenshots")), administrator.code,
                       administrator.password);
     script.addKeypadVisit(keypad, folder);
+    script.addTouchVisit();
     backends.presentMessage = [&script](const platform::Message& message) {
         return script.answer(message);
     };

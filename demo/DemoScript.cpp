@@ -13,6 +13,7 @@
 #include "SplashWindow.h"
 #include "TerminalApplication.h"
 #include "TicketPicture.h"
+#include "TouchKeypad.h"
 #include "VideoWindow.h"
 #include "VirtualKeypad.h"
 
@@ -25,8 +26,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointingDevice>
 #include <QScreen>
 #include <QTextStream>
+#include <QToolButton>
+#include <QTouchEvent>
 
 #include <cstdio>
 #include <utility>
@@ -55,6 +59,8 @@ bool mainWindowIdle() {
 }
 
 } // namespace
+
+DemoScript::~DemoScript() = default;
 
 DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode,
                        const QString& password)
@@ -99,7 +105,7 @@ DemoScript::DemoScript(const QString& pictureFolder, const QString& operatorCode
     addSeriesSteps();
     addEquipmentSteps();
     m_steps.push_back({QStringLiteral("the main window at the end"), mainWindowIdle, [this] {
-                           picture(QStringLiteral("17-sair.png"));
+                           picture(QStringLiteral("18-sair.png"));
                            later([] { shownWindow<MainWindow>()->exitAction->trigger(); });
                        }});
     m_poll.setInterval(pollMs);
@@ -396,4 +402,73 @@ void DemoScript::addKeypadVisit(VirtualKeypad& keypad, const QString& folder) {
     };
     // The last step is the operator leaving.
     m_steps.insert(m_steps.end() - 1, visit.begin(), visit.end());
+}
+
+// --- The touch screen's visit ---------------------------------------------------------------
+
+void DemoScript::addTouchVisit() {
+    const auto kioskAtRest = [] {
+        return activeModal<KioskWindow>() != nullptr &&
+               shownWindow<KioskWindow>()->enrolmentEdit->isEnabled() &&
+               shownWindow<KioskWindow>()->enrolmentEdit->text().isEmpty();
+    };
+    const auto key = [](const QString& text) {
+        return shownWindow<KioskWindow>()->touchKeypad->key(text);
+    };
+    const std::vector<Step> visit = {
+        {QStringLiteral("the main window before the touch screen's visit"), mainWindowIdle,
+         [] {
+             // The demo's machine has no touch screen: the kiosk is told to show its keypad.
+             qputenv("SE_TOUCH_KEYPAD", "1");
+             later([] { shownWindow<MainWindow>()->sheetAction->trigger(); });
+         }},
+        {QStringLiteral("the exercise sheet with its keypad for fingers"),
+         [kioskAtRest] {
+             return kioskAtRest() && shownWindow<KioskWindow>()->touchKeypad != nullptr;
+         },
+         [this, key] {
+             for (const QChar digit : demo::showcaseMember().right(4)) {
+                 tap(key(digit));
+             }
+             tap(key(QStringLiteral("Entra")));
+         }},
+        {QStringLiteral("the member found by touch"),
+         [] { return shownWindow<KioskWindow>()->photo->isVisible(); },
+         [this, key] {
+             // The picture shows workout A's key held down.
+             touch(key(QStringLiteral("1")), QEvent::TouchBegin);
+             picture(QStringLiteral("17-ficha-toque.png"));
+             touch(key(QStringLiteral("1")), QEvent::TouchEnd);
+             tap(key(QStringLiteral("Entra")));
+         }},
+        {QStringLiteral("the exercise sheet at rest after the touch screen's workout"), kioskAtRest,
+         [] {
+             shownWindow<KioskWindow>()->exitButton->click();
+         }},
+        {QStringLiteral("the main window after the touch screen's visit"), mainWindowIdle,
+         [] {
+             qunsetenv("SE_TOUCH_KEYPAD");
+         }},
+    };
+    // The last step is the operator leaving.
+    m_steps.insert(m_steps.end() - 1, visit.begin(), visit.end());
+}
+
+void DemoScript::touch(QWidget* widget, QEvent::Type type) {
+    if (!m_touchScreen) {
+        m_touchScreen = std::make_unique<QPointingDevice>(
+            QStringLiteral("demo touch screen"), 1, QInputDevice::DeviceType::TouchScreen,
+            QPointingDevice::PointerType::Finger, QInputDevice::Capability::Position, 1, 0);
+    }
+    const QPointF at = widget->rect().center();
+    const QEventPoint::State state =
+        type == QEvent::TouchBegin ? QEventPoint::State::Pressed : QEventPoint::State::Released;
+    QTouchEvent event(type, m_touchScreen.get(), Qt::NoModifier,
+                      {QEventPoint(1, state, at, widget->mapToGlobal(at))});
+    QApplication::sendEvent(widget, &event);
+}
+
+void DemoScript::tap(QWidget* widget) {
+    touch(widget, QEvent::TouchBegin);
+    touch(widget, QEvent::TouchEnd);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QEvent>
 #include <QObject>
 #include <QPainter>
 #include <QString>
@@ -8,8 +9,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+class QPointingDevice;
 class VirtualKeypad;
 
 namespace platform {
@@ -21,11 +24,15 @@ struct Message;
 class DemoScript : public QObject {
 public:
     DemoScript(const QString& pictureFolder, const QString& operatorCode, const QString& password);
+    ~DemoScript() override;
 
     void start();
     // Before the operator leaves, the kiosk is opened again with the virtual keypad named in the
     // settings of the demo's databases in folder, and a member is served from the pad alone.
     void addKeypadVisit(VirtualKeypad& keypad, const QString& folder);
+    // Before the operator leaves, the kiosk is opened again as on a PC with a touch screen and
+    // nothing else, and a member is served from its keypad for fingers.
+    void addTouchVisit();
     // Nobody is there to answer a message box: it is told on the standard output, pictured over
     // the screen when a step asked for it, and answered with its first button.
     int answer(const platform::Message& message);
@@ -66,6 +73,10 @@ private:
     void type(const QString& text, QWidget* field);
     void pressEnter(QWidget* field);
     void pressKey(Qt::Key key, QWidget* field);
+    // A finger landing on the middle of the widget, or lifted there, as the window system hands
+    // it over.
+    void touch(QWidget* widget, QEvent::Type type);
+    void tap(QWidget* widget);
     // Runs an action once the poll has returned, so that a modal window it opens does not block it.
     static void later(std::function<void()> action);
 
@@ -81,4 +92,5 @@ private:
     QString m_operatorShown;
     QString m_ticketText;
     QString m_boxPicture; // the name of the next message box's picture, if one is wanted
+    std::unique_ptr<QPointingDevice> m_touchScreen; // made for the first touch
 };

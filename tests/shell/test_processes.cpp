@@ -494,7 +494,8 @@ TEST_F(DemoTest, ScriptedSessionLogsInOpensTheWindowsAndLeavesTheirPictures) {
                                QStringLiteral("14-aparelho-video.png"),
                                QStringLiteral("15-teclado-virtual.png"),
                                QStringLiteral("16-ficha-teclado.png"),
-                               QStringLiteral("17-sair.png")};
+                               QStringLiteral("17-ficha-toque.png"),
+                               QStringLiteral("18-sair.png")};
     EXPECT_EQ(pictures.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
     for (const QString& name : expected) {
         EXPECT_TRUE(output->contains(pictures.filePath(name))) << name.toStdString();
