@@ -24,6 +24,7 @@ install(TARGETS se-make-demo-data RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${SE_PACKAGING_DIR}/se-kiosk-session DESTINATION ${SE_LIBEXEC_DIR})
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.service DESTINATION /lib/systemd/system)
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk.pam DESTINATION /etc/pam.d RENAME se-kiosk)
+install(FILES ${SE_PACKAGING_DIR}/se-kiosk.default DESTINATION /etc/default RENAME se-kiosk)
 install(FILES ${SE_PACKAGING_DIR}/se-kiosk-xorg.conf
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/X11/xorg.conf.d
         RENAME 50-se-kiosk.conf)

@@ -97,7 +97,13 @@ int TouchKeypad::keySideOn(const QScreen* screen) {
     const int forText =
         std::max(words.horizontalAdvance(eraseText), words.horizontalAdvance(enterText)) +
         2 * textMargin;
-    return std::max(forFinger, forText);
+    const int wanted = std::max(forFinger, forText);
+    if (screen == nullptr) {
+        return wanted;
+    }
+    // A screen that misreports its size must still hold the keypad.
+    const int fitting = (screen->availableGeometry().height() * 3 / 4 - 3 * gap) / 4;
+    return std::min(wanted, fitting);
 }
 
 bool touchKeypadWanted(bool serialKeypad) {

@@ -20,7 +20,8 @@ public:
     // The key with this text on it.
     QToolButton* key(const QString& text) const;
 
-    // A key's side on the screen: about 15 mm, and never too small for its text.
+    // A key's side on the screen: about 15 mm, never too small for its text, and small enough for
+    // the keypad to take no more than three quarters of the screen's height.
     static int keySideOn(const QScreen* screen);
 
 private:
