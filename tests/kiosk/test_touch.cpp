@@ -10,9 +10,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointingDevice>
-#include <QTimer>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
