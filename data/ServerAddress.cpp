@@ -1,6 +1,7 @@
 #include "ServerAddress.h"
 
 #include "DataLink.h"
+#include "ServerAddressParts.h"
 
 #include <QList>
 #include <QStringList>
@@ -18,6 +19,9 @@
 #include <vector>
 
 namespace platform {
+
+using namespace serveraddress;
+
 namespace {
 
 using std::chrono::steady_clock;
@@ -25,15 +29,6 @@ using std::chrono::steady_clock;
 [[noreturn]] void fail(const QString& what) {
     throw ServerLookupError(what.toStdString());
 }
-
-// One "KEY=value" of an ODBC connection string: the value unbraced ("{a;b}}c}" is "a;b}c"),
-// and where it stands in the string, braces included.
-struct OdbcPart {
-    QString key;
-    QString value;
-    qsizetype valueStart = 0;
-    qsizetype valueEnd = 0;
-};
 
 // The value of a braced part whose brace is at; at is left on the closing brace.
 QString bracedValue(const QString& odbc, qsizetype& at) {
@@ -49,6 +44,35 @@ QString bracedValue(const QString& odbc, qsizetype& at) {
     }
     return value;
 }
+
+// An entry of a section of odbc.ini or odbcinst.ini, the user's or the system's, as the driver
+// manager reads it (ODBCINI and ODBCSYSINI say where); with no key, the section's keys.
+QString iniEntry(const char* file, const QString& section, const QString& key) {
+    QByteArray value(8192, '\0');
+    const QByteArray keyBytes = key.toLocal8Bit();
+    const int size = SQLGetPrivateProfileString(section.toLocal8Bit().constData(),
+                                                key.isEmpty() ? nullptr : keyBytes.constData(), "",
+                                                value.data(), static_cast<int>(value.size()), file);
+    value.truncate(std::clamp<int>(size, 0, static_cast<int>(value.size())));
+    return QString::fromLocal8Bit(value);
+}
+
+// Whether the string's driver is the one named, by its name or the library odbcinst.ini gives
+// for it.
+bool driverIs(const QList<OdbcPart>& parts, const QString& name) {
+    const std::optional<OdbcPart> driver = partNamed(parts, QStringLiteral("DRIVER"));
+    return driver &&
+           (driver->value + iniEntry("odbcinst.ini", driver->value, QStringLiteral("Driver")))
+               .contains(name, Qt::CaseInsensitive);
+}
+
+bool isFreeTds(const QList<OdbcPart>& parts) {
+    return driverIs(parts, QStringLiteral("tds"));
+}
+
+} // namespace
+
+namespace serveraddress {
 
 QList<OdbcPart> odbcParts(const QString& odbc) {
     QList<OdbcPart> parts;
@@ -90,17 +114,62 @@ std::optional<OdbcPart> partNamed(const QList<OdbcPart>& parts, const QString& k
     return found == parts.end() ? std::nullopt : std::optional(*found);
 }
 
-// An entry of a section of odbc.ini or odbcinst.ini, the user's or the system's, as the driver
-// manager reads it (ODBCINI and ODBCSYSINI say where); with no key, the section's keys.
-QString iniEntry(const char* file, const QString& section, const QString& key) {
-    QByteArray value(8192, '\0');
-    const QByteArray keyBytes = key.toLocal8Bit();
-    const int size = SQLGetPrivateProfileString(section.toLocal8Bit().constData(),
-                                                key.isEmpty() ? nullptr : keyBytes.constData(), "",
-                                                value.data(), static_cast<int>(value.size()), file);
-    value.truncate(std::clamp<int>(size, 0, static_cast<int>(value.size())));
-    return QString::fromLocal8Bit(value);
+std::optional<int> serverPort(const QList<OdbcPart>& parts) {
+    if (const std::optional<OdbcPart> port = partNamed(parts, QStringLiteral("PORT"))) {
+        const int number = port->value.toInt();
+        return number > 0 && number < 65536 ? std::optional(number) : std::nullopt;
+    }
+    if (isFreeTds(parts)) {
+        return 1433;
+    }
+    if (driverIs(parts, QStringLiteral("postgres")) || driverIs(parts, QStringLiteral("psql"))) {
+        return 5432;
+    }
+    return std::nullopt;
 }
+
+std::optional<OdbcPart> hostPart(const QList<OdbcPart>& parts) {
+    if (std::optional<OdbcPart> server = partNamed(parts, QStringLiteral("SERVER"))) {
+        return server;
+    }
+    const std::optional<OdbcPart> named = partNamed(parts, QStringLiteral("SERVERNAME"));
+    if (named && isFreeTds(parts)) {
+        fail(
+            QStringLiteral("the server %1 is an entry of freetds.conf, whose host is not looked up "
+                           "within the bound of connecting; give the host as Server")
+                .arg(named->value));
+    }
+    return named;
+}
+
+std::optional<int> portInReply(const QByteArray& reply, const QString& instance) {
+    if (reply.size() < 3 || static_cast<unsigned char>(reply.at(0)) != 0x05) {
+        return std::nullopt;
+    }
+    const int size =
+        static_cast<unsigned char>(reply.at(1)) | static_cast<unsigned char>(reply.at(2)) << 8;
+    const QString text = QString::fromLocal8Bit(reply.mid(3, size));
+    for (const QString& record : text.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
+        const QStringList fields = record.split(QLatin1Char(';'));
+        QString name;
+        int port = 0;
+        for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+            if (fields[i].compare(QStringLiteral("InstanceName"), Qt::CaseInsensitive) == 0) {
+                name = fields[i + 1];
+            } else if (fields[i].compare(QStringLiteral("tcp"), Qt::CaseInsensitive) == 0) {
+                port = fields[i + 1].toInt();
+            }
+        }
+        if (name.compare(instance, Qt::CaseInsensitive) == 0) {
+            return port > 0 && port < 65536 ? port : 0;
+        }
+    }
+    return 0;
+}
+
+} // namespace serveraddress
+
+namespace {
 
 // The string with its DSN written out: the DSN's driver and entries, the string's own keys taking
 // precedence. FreeTDS takes no SERVER beside a DSN, a driver would look the DSN's host up itself
@@ -129,51 +198,6 @@ QString withDataSourceWrittenOut(const QString& odbc) {
         }
     }
     return written.join(QLatin1Char(';'));
-}
-
-// Whether the string's driver is the one named, by its name or the library odbcinst.ini gives
-// for it.
-bool driverIs(const QList<OdbcPart>& parts, const QString& name) {
-    const std::optional<OdbcPart> driver = partNamed(parts, QStringLiteral("DRIVER"));
-    return driver &&
-           (driver->value + iniEntry("odbcinst.ini", driver->value, QStringLiteral("Driver")))
-               .contains(name, Qt::CaseInsensitive);
-}
-
-bool isFreeTds(const QList<OdbcPart>& parts) {
-    return driverIs(parts, QStringLiteral("tds"));
-}
-
-// The server's TCP port: the string's PORT, or the default of the drivers the terminal knows
-// (SQL Server's, PostgreSQL's); none for another driver, whose default is its own.
-std::optional<int> serverPort(const QList<OdbcPart>& parts) {
-    if (const std::optional<OdbcPart> port = partNamed(parts, QStringLiteral("PORT"))) {
-        const int number = port->value.toInt();
-        return number > 0 && number < 65536 ? std::optional(number) : std::nullopt;
-    }
-    if (isFreeTds(parts)) {
-        return 1433;
-    }
-    if (driverIs(parts, QStringLiteral("postgres")) || driverIs(parts, QStringLiteral("psql"))) {
-        return 5432;
-    }
-    return std::nullopt;
-}
-
-// The part naming the server's host: SERVER, or psqlODBC's SERVERNAME. FreeTDS's SERVERNAME names
-// an entry of freetds.conf, whose host FreeTDS would look up itself with no bound.
-std::optional<OdbcPart> hostPart(const QList<OdbcPart>& parts) {
-    if (std::optional<OdbcPart> server = partNamed(parts, QStringLiteral("SERVER"))) {
-        return server;
-    }
-    const std::optional<OdbcPart> named = partNamed(parts, QStringLiteral("SERVERNAME"));
-    if (named && isFreeTds(parts)) {
-        fail(
-            QStringLiteral("the server %1 is an entry of freetds.conf, whose host is not looked up "
-                           "within the bound of connecting; give the host as Server")
-                .arg(named->value));
-    }
-    return named;
 }
 
 // The addresses of a numeric host, or those the resolver gives in its order of preference.
@@ -255,34 +279,6 @@ struct Sockets {
     std::vector<Descriptor> owned;
     std::vector<pollfd> waits;
 };
-
-// The port of the instance in a browser reply (0x05, size, then records
-// "ServerName;S;InstanceName;I;IsClustered;No;Version;V;tcp;1433;;"); nullopt when the bytes
-// are not such a reply, 0 when the instance is not in it or takes no TCP connections.
-std::optional<int> portInReply(const QByteArray& reply, const QString& instance) {
-    if (reply.size() < 3 || static_cast<unsigned char>(reply.at(0)) != 0x05) {
-        return std::nullopt;
-    }
-    const int size =
-        static_cast<unsigned char>(reply.at(1)) | static_cast<unsigned char>(reply.at(2)) << 8;
-    const QString text = QString::fromLocal8Bit(reply.mid(3, size));
-    for (const QString& record : text.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
-        const QStringList fields = record.split(QLatin1Char(';'));
-        QString name;
-        int port = 0;
-        for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-            if (fields[i].compare(QStringLiteral("InstanceName"), Qt::CaseInsensitive) == 0) {
-                name = fields[i + 1];
-            } else if (fields[i].compare(QStringLiteral("tcp"), Qt::CaseInsensitive) == 0) {
-                port = fields[i + 1].toInt();
-            }
-        }
-        if (name.compare(instance, Qt::CaseInsensitive) == 0) {
-            return port > 0 && port < 65536 ? port : 0;
-        }
-    }
-    return 0;
-}
 
 int millisecondsUntil(steady_clock::time_point when) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - steady_clock::now());
