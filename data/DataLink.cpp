@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace platform {
@@ -150,8 +149,12 @@ DataLinkProperties readDataLinkFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         fail(path, QStringLiteral("cannot read the data-link file: ") + file.errorString());
     }
-    const QStringList lines =
-        decode(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    // Split by hand: a regular expression matches nothing in text that is not valid UTF-16 (an
+    // unpaired surrogate), and the whole file would be taken for one line.
+    QString text = decode(file.readAll());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList lines = text.split(QLatin1Char('\n'));
     QString initString;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();

@@ -72,6 +72,19 @@ TEST(DataLinkFile, ReadsUtf8AndResolvesSqliteFilesBesideTheLink) {
     EXPECT_EQ(target.databaseName, QDir(dir.path()).filePath("quorvel.db"));
 }
 
+// Found by the fuzz target: text that is not valid UTF-16 was taken for one line, header and all.
+TEST(DataLinkFile, ReadsItsLinesWhateverTheTextHolds) {
+    QTemporaryDir dir;
+    QByteArray bytes = utf16WithBom("[oledb]\r\n; a comment\r\nProvider=SQLite;Password=\"x");
+    bytes.append("\x00\xDC", 2); // an unpaired surrogate
+    bytes.append(
+        QStringEncoder(QStringEncoder::Utf16LE).encode(QStringLiteral("\";Data Source=q.db\r\n")));
+    const platform::DataLinkProperties properties =
+        platform::readDataLinkFile(writeFile(dir, "Odd.udl", bytes));
+    EXPECT_EQ(properties.value("Password"), QStringLiteral("x") + QChar(0xDC00));
+    EXPECT_EQ(properties.value("Data Source"), "q.db");
+}
+
 TEST(DataLinkFile, PassesAnOdbcStringThrough) {
     const QString odbc = "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;DATABASE=palendra";
     const auto properties = platform::parseInitString(
