@@ -67,9 +67,10 @@ QString freeTdsConnectionString(const DataLinkProperties& properties) {
 } // namespace
 
 QString odbcValue(const QString& value) {
+    // Readers of the string trim an unbraced value of every kind of blank (tabs, line ends).
     if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
-        value.contains(QLatin1Char('}')) || value.startsWith(QLatin1Char(' ')) ||
-        value.endsWith(QLatin1Char(' '))) {
+        value.contains(QLatin1Char('}')) || (!value.isEmpty() && value.front().isSpace()) ||
+        (!value.isEmpty() && value.back().isSpace())) {
         QString escaped = value;
         escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
         return QLatin1Char('{') + escaped + QLatin1Char('}');

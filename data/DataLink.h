@@ -42,7 +42,7 @@ DataLinkProperties parseInitString(const QString& initString, const QString& sou
 // Throws DataLinkError for an unknown or missing provider.
 SqlTarget sqlTargetFor(const DataLinkProperties& properties, const QString& dataLinkPath);
 
-// A value of an ODBC connection string, braced when it holds ; { or } or spaces at its ends.
+// A value of an ODBC connection string, braced when it holds ; { or } or blanks at its ends.
 QString odbcValue(const QString& value);
 
 // The connection string the terminal gives its connections: "FILE NAME=<folder>/<file>".

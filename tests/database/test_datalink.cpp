@@ -85,6 +85,15 @@ TEST(DataLinkFile, ReadsItsLinesWhateverTheTextHolds) {
     EXPECT_EQ(properties.value("Data Source"), "q.db");
 }
 
+// Found by the fuzz target: a value with a tab or a line end at an end read back trimmed.
+TEST(DataLinkFile, ValuesWithBlanksAtTheirEndsAreBraced) {
+    const platform::DataLinkProperties properties = platform::parseInitString(
+        "Provider=SQLOLEDB.1;User ID=sa;Password=\"\tpw\";Data Source=srv", "x.udl");
+    EXPECT_TRUE(platform::sqlTargetFor(properties, "x.udl").databaseName.contains("PWD={\tpw};"));
+    EXPECT_EQ(platform::odbcValue("pw\n"), "{pw\n}");
+    EXPECT_EQ(platform::odbcValue("a b"), "a b");
+}
+
 TEST(DataLinkFile, PassesAnOdbcStringThrough) {
     const QString odbc = "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5432;DATABASE=palendra";
     const auto properties = platform::parseInitString(
