@@ -56,6 +56,9 @@ public:
     // event.
     SerialPort* keypadPort = nullptr;
     void keypadBytesReceived(QObject* sender, int count);
+    // One byte from the keypad, as each received-data event hands it over; false for a byte that
+    // is no key, which ends the handling of the event.
+    bool keypadByte(char byte);
 
     // Settings, members, photos, staff, machines.
     KioskTables tables;
@@ -99,8 +102,6 @@ private:
     // Keypad steps.
     void setUpKeypad(const KeypadSettings& settings);
     bool keypadConfigured() const;
-    // One byte from the keypad; false for a byte that ends the handling of the event.
-    bool keypadByte(char byte);
     void keypadEsc();
     void keypadEnter();
     void keypadDigit(QChar digit);
