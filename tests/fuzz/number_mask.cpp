@@ -33,8 +33,9 @@ int decimalsOf(const QString& mask) {
                            mask.mid(point + 1).count(QLatin1Char('#')));
 }
 
-// The number the text stands for in the locale's separators; 0 for no digits.
-double readBack(QString text) {
+// The number the text stands for in the locale's separators; 0 for no digits. Read as a long
+// double: near the largest double, 15 digits rounded up stand for a number past it.
+long double readBack(QString text) {
     const QLocale locale;
     text.remove(locale.groupSeparator());
     text.replace(locale.decimalPoint(), QLatin1String("."));
@@ -42,16 +43,16 @@ double readBack(QString text) {
     for (const char c : plain) {
         check((c >= '0' && c <= '9') || c == '.' || c == '-', "a digits mask gave another sign");
     }
-    return std::strtod(plain.constData(), nullptr);
+    return std::strtold(plain.constData(), nullptr);
 }
 
 void checkDigitsMask(const QString& mask, double value) {
     const QString text = formatFloat(mask, value);
-    const double back = readBack(text);
+    const long double back = readBack(text);
     check(!(back == 0 && text.startsWith(QLatin1Char('-'))), "a zero printed with a minus sign");
     // Rounded to the mask's decimals, from the value's 15 significant digits.
-    const double allowed =
-        0.5 * std::pow(10.0, -decimalsOf(mask)) * (1 + 1e-9) + std::fabs(value) * 1e-14;
+    const long double allowed =
+        0.5L * std::pow(10.0L, -decimalsOf(mask)) * (1 + 1e-9L) + std::fabs(value) * 1e-14L;
     check(std::fabs(back - value) <= allowed, "the number does not read back as the value");
 }
 
