@@ -38,7 +38,8 @@ struct Kind {
 
 constexpr std::array<Kind, 4> kinds{{{false, true}, {false, false}, {true, true}, {true, false}}};
 
-// The demo's databases and main window, and the kiosks opened over it; alive until the end.
+// The main window and the kiosks opened over it, alive until the process ends: never destroyed,
+// since at exit Qt's own objects go before them.
 struct Terminal {
     platform::FakeSerialDriver serial;
     std::unique_ptr<MainWindow> main;
