@@ -96,9 +96,11 @@ void KioskWindow::firstShown() {
 }
 
 void KioskWindow::layOut(QFrame* shown, bool withTouchKeypad) {
-    QSize size = panelSize;
     if (withTouchKeypad && touchKeypad == nullptr) {
         touchKeypad = new TouchKeypad(this, TouchKeypad::keySideOn(screen()));
+    }
+    QSize size = panelSize;
+    if (touchKeypad != nullptr) {
         size = QSize(panelSize.width() + touchKeypad->width() + touchKeypadMargin,
                      std::max(panelSize.height(), touchKeypad->height() + 2 * touchKeypadMargin));
         touchKeypad->move(panelSize.width(), (size.height() - touchKeypad->height()) / 2);
